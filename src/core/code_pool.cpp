@@ -1,0 +1,107 @@
+#include "core/code_pool.h"
+
+#include <mutex>
+
+#include <fmt/format.h>
+
+#include "core/code_pool_detail.h"
+#include "core/log.h"
+#include "liveries/model_fixes.h"
+
+namespace ovr {
+
+CodePool g_airlineCodes{"airline"};
+CodePool g_modelCodes{"model"};
+
+CodePool::CodePool(std::string_view name) : m_name(name)
+{
+}
+
+CodePool::~CodePool()
+{
+    for (auto& block : m_blocks)
+        delete[] block.load();
+}
+
+std::optional<std::uint16_t> CodePool::find(std::string_view text) const
+{
+    std::shared_lock lock(m_mutex);
+    auto it = m_index.find(text);
+    if (it == m_index.end())
+        return std::nullopt;
+    return it->second;
+}
+
+std::uint16_t CodePool::intern(std::string_view text)
+{
+    if (auto id = find(text))
+        return *id;
+
+    std::unique_lock lock(m_mutex);
+    if (auto it = m_index.find(text); it != m_index.end())
+        return it->second;
+
+    std::size_t id = m_count.load(std::memory_order_relaxed);
+    if (id >= kMaxCodes)
+    {
+        bool first = !m_fullReported;
+        m_fullReported = true;
+        lock.unlock();
+        if (first)
+            gf_logWarning(fmt::format("{} code pool is full ({} codes), '{}' and later new codes read as no code",
+                                      m_name, kMaxCodes, text));
+        return 0;
+    }
+
+    std::size_t blockNo = id / kBlockSize;
+    std::string* block = m_blocks[blockNo].load(std::memory_order_relaxed);
+    if (!block)
+    {
+        block = new std::string[kBlockSize];
+        m_blocks[blockNo].store(block, std::memory_order_release);
+    }
+    block[id % kBlockSize] = std::string(text);
+    auto newId = static_cast<std::uint16_t>(id);
+    m_index.emplace(block[id % kBlockSize], newId);
+    // Publishing the count last makes the finished text visible to readers.
+    m_count.store(id + 1, std::memory_order_release);
+    return newId;
+}
+
+const std::string& CodePool::text(std::uint16_t id) const
+{
+    if (id >= m_count.load(std::memory_order_acquire))
+        return g_empty;
+    return m_blocks[id / kBlockSize].load(std::memory_order_acquire)[id % kBlockSize];
+}
+
+namespace detail {
+
+std::uint16_t internModel(CodePool& pool, std::string_view text, ModelFixLookup fix)
+{
+    if (auto id = pool.find(text))
+        return *id;
+    if (pool.sealed.load() != 0 && fix)
+    {
+        if (auto corrected = fix(text))
+        {
+            if (auto id = pool.find(*corrected))
+                return *id;
+        }
+    }
+    return pool.intern(text);
+}
+
+} // namespace detail
+
+std::uint16_t gf_airlineId(std::string_view text)
+{
+    return g_airlineCodes.intern(text);
+}
+
+std::uint16_t gf_modelId(std::string_view text)
+{
+    return detail::internModel(g_modelCodes, text, &gf_fixedModelName);
+}
+
+} // namespace ovr

@@ -1,0 +1,149 @@
+#include "core/files.h"
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include <fmt/format.h>
+
+#include "core/log.h"
+#include "core/text.h"
+
+namespace ovr {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool lf_hasXmlExtension(const fs::path& file)
+{
+    return gf_upperEquals(".XML", file.extension().string());
+}
+
+// Removes the regular files of a folder that `wanted` accepts; failures are
+// logged and the loop goes on. File-system errors of the folder itself end
+// the function with a warning carrying its name.
+template <class Pred>
+void lf_removeFilesIn(const fs::path& folder, const char* functionName, Pred wanted)
+{
+    try
+    {
+        fs::file_status status = fs::status(folder);
+        if (!fs::is_directory(status))
+            return;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        {
+            if (!entry.is_regular_file() || !wanted(entry.path()))
+                continue;
+            std::error_code ec;
+            if (!fs::remove(entry.path(), ec) && ec)
+                gf_logWarning(fmt::format("Failed to remove {} ({})", entry.path().string(), ec.message()));
+        }
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("{} exception: {}", functionName, e.what()));
+    }
+}
+
+// A name for the temporary file that no other writer of the same file uses
+// at the same time.
+fs::path lf_temporaryName(const fs::path& file)
+{
+    static std::atomic<std::uint64_t> counter{0};
+    auto thread = std::hash<std::thread::id>{}(std::this_thread::get_id());
+    return file.parent_path() /
+           fmt::format("{}.{:x}.{}.tmp", file.filename().string(), thread & 0xFFFFFFu, counter.fetch_add(1));
+}
+
+} // namespace
+
+void gf_removeFileWarn(const fs::path& file)
+{
+    if (!fs::exists(file))
+        return;
+    std::error_code ec;
+    if (!fs::remove(file, ec) && ec)
+        gf_logWarning(fmt::format("Warning: could not remove {}, errorcode: {}", file.string(), ec.message()));
+}
+
+void gf_removeFilesFromDirectory(const fs::path& folder)
+{
+    lf_removeFilesIn(folder, "gf_removeFilesFromDirectory", [](const fs::path&) { return true; });
+}
+
+void gf_removeXMLFilesFromDirectory(const fs::path& folder)
+{
+    lf_removeFilesIn(folder, "gf_removeXMLFilesFromDirectory", lf_hasXmlExtension);
+}
+
+std::int64_t gf_countFolderEntries(const fs::path& folder)
+{
+    if (!fs::exists(folder))
+        return 0;
+    std::int64_t count = 0;
+    for ([[maybe_unused]] const fs::directory_entry& entry : fs::directory_iterator(folder))
+        ++count;
+    return count;
+}
+
+std::vector<FixedCode<4>> gf_listIcaoXmlFiles(const fs::path& folder)
+{
+    std::vector<FixedCode<4>> codes;
+    if (!fs::exists(folder))
+        return codes;
+    codes.reserve(512);
+
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    {
+        if (entry.is_regular_file() && lf_hasXmlExtension(entry.path()) && entry.path().stem().string().size() == 4)
+            files.push_back(entry.path());
+    }
+    // Listings are sorted by name so that results do not depend on the file
+    // system's order.
+    std::sort(files.begin(), files.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+
+    for (const fs::path& file : files)
+    {
+        try
+        {
+            codes.emplace_back(file.stem().string());
+        }
+        catch (const std::invalid_argument& e)
+        {
+            gf_logWarning(fmt::format("gf_listIcaoXmlFiles: {} skipped: {}", file.string(), e.what()));
+        }
+    }
+    return codes;
+}
+
+bool gf_replaceFile(const fs::path& file, const std::function<bool(std::ostream&)>& write)
+{
+    fs::path temporary = lf_temporaryName(file);
+    bool ok = false;
+    {
+        std::ofstream out(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
+        if (!out.is_open())
+            return false;
+        ok = write(out);
+        out.flush();
+        ok = ok && out.good();
+    }
+    std::error_code ec;
+    if (ok)
+    {
+        fs::rename(temporary, file, ec);
+        ok = !ec;
+    }
+    if (!ok)
+        fs::remove(temporary, ec);
+    return ok;
+}
+
+} // namespace ovr

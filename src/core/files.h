@@ -1,0 +1,39 @@
+// Small file-system functions that the start-up, the settings, the data-file
+// readers and writers and the scanners share. Removals never throw for a
+// failed removal; they write a warning.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <vector>
+
+#include "core/fixed_code.h"
+
+namespace ovr {
+
+// Removes a file if it exists; a failed removal is logged. A failed existence
+// query (other than "not found") throws std::filesystem::filesystem_error.
+void gf_removeFileWarn(const std::filesystem::path& file);
+// Removes every regular file directly in the folder; sub-folders stay.
+void gf_removeFilesFromDirectory(const std::filesystem::path& folder);
+// Removes every regular file directly in the folder whose extension is .xml
+// in any letter case.
+void gf_removeXMLFilesFromDirectory(const std::filesystem::path& folder);
+// Entries directly in the folder, files and sub-folders alike; 0 when the
+// folder does not exist. Throws std::filesystem::filesystem_error when it
+// cannot be read.
+std::int64_t gf_countFolderEntries(const std::filesystem::path& folder);
+// The codes of the airport files (a four-character stem and the extension
+// .xml in any case) directly in the folder, in the order of their names; a
+// four-character stem that is not a code is skipped with a warning.
+std::vector<FixedCode<4>> gf_listIcaoXmlFiles(const std::filesystem::path& folder);
+
+// Writes a file through `write` into a temporary file beside it and renames
+// that over the file, so a reader never sees it half written and a failed
+// write leaves the old file as it was. False when the temporary file cannot
+// be made, `write` returns false, the stream fails or the rename fails.
+bool gf_replaceFile(const std::filesystem::path& file, const std::function<bool(std::ostream&)>& write);
+
+} // namespace ovr

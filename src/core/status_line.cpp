@@ -1,0 +1,113 @@
+#include "core/status_line.h"
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+
+#include <fmt/format.h>
+
+#include "core/log.h"
+
+namespace ovr {
+
+namespace {
+
+// Seconds a message stands beyond the second it was set in.
+constexpr std::int32_t kStatusLifeSeconds = 24;
+
+struct StatusLine
+{
+    std::mutex mutex;
+    std::string status;
+    std::string error;
+    std::int32_t seconds = 0;
+    std::int32_t setAt = 0;
+};
+
+StatusLine g_statusLine;
+std::atomic<StatusPostHook> g_statusPostHook{nullptr};
+
+void lf_postStatusRepaint()
+{
+    if (StatusPostHook hook = g_statusPostHook.load())
+        hook(kStatusRepaintMessage);
+}
+
+} // namespace
+
+void gf_setStatusPostHook(StatusPostHook hook)
+{
+    g_statusPostHook.store(hook);
+}
+
+void gf_setStatus(std::string_view text, bool log)
+{
+    {
+        std::lock_guard lock(g_statusLine.mutex);
+        if (!g_statusLine.error.empty())
+            return;
+        g_statusLine.status = text;
+        g_statusLine.setAt = text.empty() ? 0 : std::max<std::int32_t>(g_statusLine.seconds, 1);
+    }
+    if (log && !text.empty())
+        gf_log(text);
+    lf_postStatusRepaint();
+}
+
+void gf_setErrorStatus(std::string_view text)
+{
+    {
+        std::lock_guard lock(g_statusLine.mutex);
+        g_statusLine.status.clear();
+        g_statusLine.setAt = 0;
+        g_statusLine.error = text;
+        gf_log(fmt::format("Error {}", text));
+    }
+    lf_postStatusRepaint();
+}
+
+void gf_clearStatus()
+{
+    gf_setStatus({}, false);
+}
+
+void gf_clearErrorStatus()
+{
+    {
+        std::lock_guard lock(g_statusLine.mutex);
+        g_statusLine.error.clear();
+    }
+    gf_clearStatus();
+}
+
+void gf_ageStatus()
+{
+    bool expired = false;
+    {
+        std::lock_guard lock(g_statusLine.mutex);
+        ++g_statusLine.seconds;
+        expired = g_statusLine.setAt > 0 && g_statusLine.seconds - g_statusLine.setAt > kStatusLifeSeconds;
+    }
+    if (expired)
+        gf_clearStatus();
+}
+
+void gf_resetStatusLine()
+{
+    {
+        std::lock_guard lock(g_statusLine.mutex);
+        g_statusLine.status.clear();
+        g_statusLine.error.clear();
+        g_statusLine.seconds = 0;
+        g_statusLine.setAt = 0;
+    }
+    lf_postStatusRepaint();
+}
+
+StatusTexts gf_statusTexts()
+{
+    std::lock_guard lock(g_statusLine.mutex);
+    return {g_statusLine.status, g_statusLine.error};
+}
+
+} // namespace ovr

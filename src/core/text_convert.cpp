@@ -1,0 +1,90 @@
+#include "core/text_convert.h"
+
+#include <stdexcept>
+
+#include <gsl/gsl>
+
+#include "platform/text/text_conversion.h"
+
+namespace ovr {
+
+namespace {
+
+// The two-call pattern of the Windows converters: ask for the size, then
+// convert. Empty when either call fails.
+std::wstring lf_toWide(UINT codePage, DWORD flags, std::string_view text, bool& ok)
+{
+    ok = true;
+    if (text.empty())
+        return {};
+    int length = gsl::narrow<int>(text.size());
+    int needed = MultiByteToWideChar(codePage, flags, text.data(), length, nullptr, 0);
+    if (needed <= 0)
+    {
+        ok = false;
+        return {};
+    }
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    if (MultiByteToWideChar(codePage, flags, text.data(), length, wide.data(), needed) != needed)
+    {
+        ok = false;
+        return {};
+    }
+    return wide;
+}
+
+} // namespace
+
+std::wstring gf_utf8ToWide(std::string_view text)
+{
+    bool ok = false;
+    std::wstring wide = lf_toWide(CP_UTF8, MB_ERR_INVALID_CHARS, text, ok);
+    if (!ok)
+        throw std::runtime_error("utf8_to_wide: invalid UTF-8");
+    return wide;
+}
+
+std::string gf_wideToUtf8(std::wstring_view text)
+{
+    if (text.empty())
+        return {};
+    int length = gsl::narrow<int>(text.size());
+    int needed =
+        WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0)
+        throw std::runtime_error("wide_to_utf8: invalid UTF-16");
+    std::string utf8(static_cast<std::size_t>(needed), '\0');
+    if (WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, utf8.data(), needed, nullptr,
+                            nullptr) != needed)
+        throw std::runtime_error("wide_to_utf8: invalid UTF-16");
+    return utf8;
+}
+
+std::string gf_pathToUtf8(const std::filesystem::path& path)
+{
+    // Path names are UTF-8 on this system; on Windows this is the UTF-16
+    // name through gf_wideToUtf8.
+    return path.string();
+}
+
+std::string gf_acpToUtf8(std::string_view text)
+{
+    if (text.empty())
+        return {};
+    bool ok = false;
+    std::wstring wide = lf_toWide(CP_ACP, MB_ERR_INVALID_CHARS, text, ok);
+    if (!ok)
+        wide = lf_toWide(CP_ACP, 0, text, ok);
+    if (!ok)
+        return {};
+    try
+    {
+        return gf_wideToUtf8(wide);
+    }
+    catch (const std::runtime_error&)
+    {
+        return {};
+    }
+}
+
+} // namespace ovr

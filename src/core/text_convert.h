@@ -1,0 +1,22 @@
+// Conversions between the program's UTF-8 text and the UTF-16 of Windows
+// calls (held in std::wstring, one WCHAR per UTF-16 unit), and from the ANSI
+// code page of older package files.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace ovr {
+
+// Throws std::runtime_error "utf8_to_wide: invalid UTF-8".
+std::wstring gf_utf8ToWide(std::string_view text);
+// Throws std::runtime_error "wide_to_utf8: invalid UTF-16" (a lone surrogate).
+std::string gf_wideToUtf8(std::wstring_view text);
+// The path's name as UTF-8 text.
+std::string gf_pathToUtf8(const std::filesystem::path& path);
+// ANSI code page text as UTF-8: strictly first, then with invalid characters
+// replaced; the empty text when both fail.
+std::string gf_acpToUtf8(std::string_view text);
+
+} // namespace ovr

@@ -1,0 +1,170 @@
+#include "core/text_lines.h"
+
+#include <fstream>
+#include <stdexcept>
+
+#include <fmt/format.h>
+
+#include "core/files.h"
+#include "core/status_line.h"
+#include "core/text_convert.h"
+
+namespace ovr {
+
+namespace {
+
+constexpr std::size_t kAnsiLinesReserve = 2048;
+
+// The whole content of a stream, or no bytes when it is empty or failed; an
+// empty stream is cleared and rewound so the caller can use it again.
+bool lf_readAll(std::istream& in, std::string& bytes, std::streamoff minimum)
+{
+    if (!in)
+        return false;
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    if (size < minimum)
+    {
+        in.clear();
+        in.seekg(0, std::ios::beg);
+        return false;
+    }
+    in.seekg(0, std::ios::beg);
+    bytes.resize(static_cast<std::size_t>(size));
+    in.read(bytes.data(), size);
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return true;
+}
+
+} // namespace
+
+void gf_splitLines(std::string_view text, std::vector<std::string>& lines)
+{
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    std::size_t start = 0;
+    while (start < text.size())
+    {
+        std::size_t lf = text.find('\n', start);
+        std::size_t end = lf == std::string_view::npos ? text.size() : lf;
+        std::string_view line = text.substr(start, end - start);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (lf == std::string_view::npos)
+            break;
+        start = lf + 1;
+    }
+}
+
+void gf_readLines(std::istream& in, std::vector<std::string>& lines)
+{
+    std::string bytes;
+    if (lf_readAll(in, bytes, 1))
+        gf_splitLines(bytes, lines);
+}
+
+void gf_readUtf16Lines(std::istream& in, std::vector<std::string>& lines, EncodingCode assumed)
+{
+    std::string bytes;
+    if (!lf_readAll(in, bytes, 2))
+        return;
+    if (bytes.size() % 2 != 0)
+        throw std::runtime_error(fmt::format("UTF-16 text with an odd number of bytes ({})", bytes.size()));
+
+    auto byte = [&bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    bool bigEndian = assumed == kEncodingUtf16Be;
+    std::size_t offset = 0;
+    if (byte(0) == 0xFF && byte(1) == 0xFE)
+    {
+        bigEndian = false;
+        offset = 2;
+    }
+    else if (byte(0) == 0xFE && byte(1) == 0xFF)
+    {
+        bigEndian = true;
+        offset = 2;
+    }
+
+    std::wstring wide;
+    wide.reserve((bytes.size() - offset) / 2);
+    for (std::size_t i = offset; i + 1 < bytes.size(); i += 2)
+    {
+        unsigned unit = bigEndian ? (byte(i) << 8) | byte(i + 1) : byte(i) | (byte(i + 1) << 8);
+        wide.push_back(static_cast<wchar_t>(unit));
+    }
+    gf_splitLines(gf_wideToUtf8(wide), lines);
+}
+
+bool gf_readTextLines(EncodingCode code, const std::filesystem::path& path, std::vector<std::string>& lines)
+{
+    lines.clear();
+    try
+    {
+        if (code < kEncodingAnsi || code > kEncodingUtf8)
+            throw std::runtime_error(
+                fmt::format("file {} has unknown charset: {}", gf_pathToUtf8(path), gf_charsetName(code)));
+        std::ifstream in(path, std::ios::binary);
+        if (!in.is_open())
+            return false;
+        if (code == kEncodingUtf16Le || code == kEncodingUtf16Be)
+        {
+            gf_readUtf16Lines(in, lines, code);
+        }
+        else if (code == kEncodingUtf8Bom || code == kEncodingUtf8)
+        {
+            gf_readLines(in, lines);
+        }
+        else
+        {
+            std::vector<std::string> raw;
+            raw.reserve(kAnsiLinesReserve);
+            gf_readLines(in, raw);
+            lines.reserve(lines.size() + raw.size());
+            for (const std::string& line : raw)
+                lines.push_back(gf_acpToUtf8(line));
+        }
+        return true;
+    }
+    catch (const std::exception& e)
+    {
+        gf_setStatus(fmt::format("Read failed for '{}': {}", gf_pathToUtf8(path), e.what()), true);
+        return false;
+    }
+}
+
+LinesResult gf_readFileLines(LineFile& file, std::size_t expected)
+{
+    file.lines.clear();
+    std::ifstream in(file.path, std::ios::binary);
+    if (!in.is_open())
+        return {{}, "open_failed"};
+    if (expected > file.lines.capacity())
+        file.lines.reserve(expected);
+    gf_readLines(in, file.lines);
+    return {file.lines, {}};
+}
+
+bool gf_writeTextLines(std::string_view text, const std::filesystem::path& path, bool newline)
+{
+    return gf_replaceFile(path, [&](std::ostream& out) {
+        out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        if (newline)
+            out.put('\n');
+        return true;
+    });
+}
+
+bool gf_writeLines(const std::vector<std::string>& lines, const std::filesystem::path& path)
+{
+    return gf_replaceFile(path, [&](std::ostream& out) {
+        for (const std::string& line : lines)
+        {
+            out.write(line.data(), static_cast<std::streamsize>(line.size()));
+            out.put('\n');
+        }
+        return true;
+    });
+}
+
+} // namespace ovr

@@ -1,0 +1,11 @@
+// Time internals that the tests reach with fixed times.
+#pragma once
+
+#include <cstdint>
+
+namespace ovr::detail {
+
+// The half-hour slot of t: the second half of an hour starts at hh:29:30.
+std::int32_t halfHourSlotAt(std::int64_t t);
+
+} // namespace ovr::detail
