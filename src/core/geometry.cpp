@@ -55,7 +55,8 @@ bool gf_pointOnCurve(const CurveRecord& curve, double t, LatLon& position, doubl
     // A curve without duration gives no point (its parameter would be NaN).
     if (!(curve.endTime > curve.startTime))
         return false;
-    if (t < curve.startTime || t > curve.endTime)
+    // Written as a positive test so that a time that is not a number fails too.
+    if (!(t >= curve.startTime && t <= curve.endTime))
         return false;
     double u = (t - curve.startTime) / (curve.endTime - curve.startTime);
     if (u < 0.0 || u > 1.0)

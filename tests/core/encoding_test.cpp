@@ -1,0 +1,71 @@
+#include "core/encoding.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace ovr {
+namespace {
+
+using namespace std::string_literals;
+
+struct DetectCase
+{
+    const char* what;
+    std::string bytes;
+    EncodingCode code;
+};
+
+TEST(Encoding, Detection)
+{
+    const DetectCase cases[] = {
+        {"empty", "", kEncodingUtf8},
+        {"ascii", "[fltsim.0]\r\ntitle=x\r\n", kEncodingUtf8},
+        {"utf-8 with mark", "\xEF\xBB\xBFtitle", kEncodingUtf8Bom},
+        {"only the LE mark", "\xFF\xFE", kEncodingUtf16Le},
+        {"LE mark and text", "\xFF\xFE" "a\0"s, kEncodingUtf16Le},
+        {"LE without mark", "A\0B\0"s, kEncodingUtf16Le},
+        {"LE without mark, 3 bytes", "A\0B"s, kEncodingUtf16Le},
+        {"BE mark", "\xFE\xFF\0a"s, kEncodingUtf16Be},
+        {"BE without mark", "\0A\0B"s, kEncodingUtf16Be},
+        {"latin-1", "caf\xE9 au lait", kEncodingAnsi},
+        {"utf-8 text", "caf\xC3\xA9 au lait", kEncodingUtf8},
+        {"two-byte character cut at byte 4095", std::string(4095, 'a') + "\xC3\xA9", kEncodingAnsi},
+        {"two-byte character ending at byte 4095", std::string(4094, 'a') + "\xC3\xA9", kEncodingUtf8},
+        {"invalid byte after the sample", std::string(4096, 'a') + "\xFF", kEncodingUtf8},
+    };
+    test::TempDir dir;
+    for (const DetectCase& c : cases)
+    {
+        test::writeBytes(dir / "f.cfg", c.bytes);
+        EXPECT_EQ(gf_detectEncoding(dir / "f.cfg"), c.code) << c.what;
+    }
+    EXPECT_EQ(gf_detectEncoding(dir / "missing.cfg"), kEncodingNotOpened);
+}
+
+TEST(Encoding, CharsetNames)
+{
+    const std::pair<EncodingCode, std::string_view> cases[] = {
+        {0, "ANSI"},          {1, "Unicode"},          {2, "Unicode_big_endian"},
+        {3, "UTF8_with_BOM"}, {4, "UTF8_without_BOM"}, {5, "none_found"},
+    };
+    for (auto [code, name] : cases)
+        EXPECT_EQ(gf_charsetName(code), name);
+    EXPECT_THROW(gf_charsetName(6), std::out_of_range);
+    EXPECT_THROW(gf_charsetName(-1), std::out_of_range);
+}
+
+TEST(Encoding, Utf8Validity)
+{
+    EXPECT_TRUE(gf_isValidUtf8(""));
+    EXPECT_TRUE(gf_isValidUtf8("\xF0\x90\x80\x80"));
+    EXPECT_FALSE(gf_isValidUtf8("\xF0\x8F\x80\x80")); // overlong
+    EXPECT_FALSE(gf_isValidUtf8("\xE0\x9F\x80"));     // overlong
+    EXPECT_FALSE(gf_isValidUtf8("\xF4\x90\x80\x80")); // beyond U+10FFFF
+    EXPECT_FALSE(gf_isValidUtf8("\xC1\xBF"));
+    EXPECT_FALSE(gf_isValidUtf8("\xF5\x80\x80\x80"));
+    EXPECT_FALSE(gf_isValidUtf8("\xC3"));
+}
+
+} // namespace
+} // namespace ovr

@@ -1,0 +1,96 @@
+#include "core/flight_text.h"
+
+#include <gtest/gtest.h>
+
+#include "core/code_pool.h"
+
+namespace ovr {
+namespace {
+
+FlightBase makeFlight(std::string_view airline, std::string_view second, std::string_view model, bool mark,
+                      bool cargo)
+{
+    FlightBase f;
+    f.key.airline = gf_airlineId(airline);
+    f.key.secondAirline = second.empty() ? 0 : gf_airlineId(second);
+    f.key.model = gf_modelId(model);
+    f.key.mark = mark ? 1 : 0;
+    f.key.cargo = cargo ? 1 : 0;
+    return f;
+}
+
+TEST(FlightText, TypeTextFields)
+{
+    gf_airlineId(""); // id 0 is the empty code, as the model database arranges
+    gf_modelId("");
+    struct Case
+    {
+        std::string_view airline, second, model;
+        bool mark, cargo;
+        std::string_view expected;
+    } const cases[] = {
+        {"KLM", "", "B744", true, true, "KLM     B744.(C)"},
+        {"KLM", "", "B744", false, false, "KLM     B744    "},
+        {"KLM", "MPH", "B744", false, true, "KLM,MPH B744 (C)"},
+        {"PVT", "", "C17", false, false, "PVT     C17     "},
+        // never cut: a long second code pushes the rest right
+        {"AB", "ABCDE", "B7378", false, false, "AB ,ABCDE B7378    "},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(gf_flightTypeText(makeFlight(c.airline, c.second, c.model, c.mark, c.cargo).key), c.expected)
+            << c.expected;
+}
+
+TEST(FlightText, IdsOutsideThePoolsReadAsBlanks)
+{
+    FlightKey key;
+    key.airline = 65000;
+    key.model = 65001;
+    EXPECT_EQ(gf_flightTypeText(key), "        " "    " "    ");
+}
+
+TEST(FlightText, RouteTexts)
+{
+    EXPECT_EQ(gf_routeText(FixedCode<3>("AMS"), FixedCode<3>("LHR")), "AMS->LHR");
+    EXPECT_EQ(gf_routeText(FixedCode<3>("AMS"), {}), "AMS->   ");
+    EXPECT_EQ(gf_routeText({}, FixedCode<3>("LHR")), "   ->LHR");
+    EXPECT_EQ(gf_routeText({}, {}), "        ");
+}
+
+TEST(FlightText, FlightLines)
+{
+    FlightBase f = makeFlight("KLM", "", "B744", false, false);
+    f.callsign = "KLM123";
+    f.registration = "PH-BFA";
+    f.origin = FixedCode<3>("AMS");
+    f.destination = FixedCode<3>("JFK");
+    EXPECT_EQ(gf_callsignText(f), "KLM123  ");
+    EXPECT_EQ(gf_routeCallsignText(f), "KLM123   PH-BFA       AMS->JFK");
+    EXPECT_EQ(gf_flightText(f), "KLM     B744     KLM123   PH-BFA       AMS->JFK");
+    std::string target = "old";
+    EXPECT_EQ(gf_flightTextInto(f, target), gf_flightText(f));
+    EXPECT_EQ(gf_flightText3(f), "KLM123   PH-BFA KLM     B744    ");
+    EXPECT_EQ(gf_modelKeyText(f), "KLM     B744     PH-BFA");
+}
+
+TEST(FlightText, RealRegistrations)
+{
+    const std::pair<std::string_view, bool> cases[] = {
+        {"", false}, {"@@@@@@@@", false}, {"PH-BFAXYZ", false}, {"PH-BFA", true}, {"N12345AB", true}, {"@", true},
+    };
+    for (auto [registration, real] : cases)
+        EXPECT_EQ(gf_isRealRegistration(registration), real) << registration;
+}
+
+TEST(FlightText, AirlineFromCallsign)
+{
+    const std::pair<std::string_view, std::optional<std::string>> cases[] = {
+        {"klm1234", "KLM"}, {"KLM1", "KLM"},       {"KLMX12", std::nullopt}, {"N123AB", std::nullopt},
+        {"KL1", std::nullopt}, {"K2M123", std::nullopt}, {"", std::nullopt},
+    };
+    for (const auto& [callsign, airline] : cases)
+        EXPECT_EQ(gf_airlineFromCallsign(callsign), airline) << callsign;
+}
+
+} // namespace
+} // namespace ovr
