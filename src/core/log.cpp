@@ -128,7 +128,7 @@ void gf_logUnlessQuiet(std::string_view text)
 void gf_logParameterValue(std::string_view key, std::string_view value)
 {
     if (!gf_isQuiet())
-        gf_log(fmt::format("{}=\"{}\"", key, value));
+        gf_log(fmt::format(R"({}="{}")", key, value));
 }
 
 std::string gf_bannerLine(int count1, int count2, bool leadingNewline, bool trailingNewline, std::string_view text)
