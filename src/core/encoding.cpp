@@ -1,8 +1,11 @@
 #include "core/encoding.h"
 
+#include <cstdint>
 #include <fstream>
 #include <map>
 #include <string>
+
+#include "platform/text/text_conversion.h"
 
 namespace ovr {
 
@@ -50,50 +53,15 @@ std::string_view gf_charsetName(EncodingCode code)
 
 bool gf_isValidUtf8(std::string_view bytes)
 {
-    const std::size_t n = bytes.size();
-    auto at = [&bytes](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    std::size_t i = 0;
-    while (i < n)
-    {
-        unsigned char lead = at(i);
-        if (lead < 0x80)
-        {
-            ++i;
-            continue;
-        }
-        std::size_t len = 0;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF)
-            len = 2;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-        {
-            len = 3;
-            if (lead == 0xE0)
-                lo = 0xA0;
-        }
-        else if (lead >= 0xF0 && lead <= 0xF4)
-        {
-            len = 4;
-            if (lead == 0xF0)
-                lo = 0x90;
-            if (lead == 0xF4)
-                hi = 0x8F;
-        }
-        else
-            return false;
-        if (i + len > n)
-            return false;
-        for (std::size_t k = 1; k < len; ++k)
-        {
-            unsigned char c = at(i + k);
-            unsigned char kLo = k == 1 ? lo : 0x80;
-            unsigned char kHi = k == 1 ? hi : 0xBF;
-            if (c < kLo || c > kHi)
-                return false;
-        }
-        i += len;
-    }
-    return true;
+    // The strict converter applies the same rules: a lead byte must start a
+    // sequence of the right length, no overlong forms, nothing beyond
+    // U+10FFFF, no encoded surrogates, no character cut off at the end.
+    if (bytes.empty())
+        return true;
+    if (bytes.size() > static_cast<std::size_t>(INT32_MAX))
+        return false;
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                               0) > 0;
 }
 
 } // namespace ovr

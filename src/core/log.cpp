@@ -99,6 +99,19 @@ void closeLog()
 
 } // namespace detail
 
+namespace {
+
+// `warning` names the caller and takes the path text.
+std::optional<fs::path> lf_generationNameOrWarn(const fs::path& file, int generation, std::string_view warning)
+{
+    auto name = detail::backupGenerationName(file, generation);
+    if (!name)
+        gf_logWarning(fmt::format(fmt::runtime(warning), file.string()));
+    return name;
+}
+
+} // namespace
+
 void gf_openLog()
 {
     detail::openLogAt("Log.txt");
@@ -162,25 +175,19 @@ std::string gf_bannerLine(int count1, int count2, bool leadingNewline, bool trai
 
 bool gf_save1GenerationOf(const fs::path& file)
 {
-    auto first = detail::backupGenerationName(file, 1);
-    if (!first)
-    {
-        gf_logWarning(fmt::format("gf_save1GenerationOf: no dot in filename: {}", file.string()));
-        return false;
-    }
-    return lf_copyGeneration(file, *first);
+    auto g1 = lf_generationNameOrWarn(file, 1, "gf_save1GenerationOf: no dot in filename: {}");
+    return g1 && lf_copyGeneration(file, *g1);
 }
 
 bool gf_saveUpto3GenerationsOf(const fs::path& file)
 {
-    auto g1 = detail::backupGenerationName(file, 1);
+    auto g1 = lf_generationNameOrWarn(file, 1, "gf_saveUpto3GenerationsOf: no dot in filename: {}");
     if (!g1)
-    {
-        gf_logWarning(fmt::format("gf_saveUpto3GenerationsOf: no dot in filename: {}", file.string()));
         return false;
-    }
     auto g2 = *detail::backupGenerationName(file, 2);
     auto g3 = *detail::backupGenerationName(file, 3);
+    // Oldest first, so that no generation is overwritten before it moved on;
+    // a failed step does not stop the later ones.
     bool ok = lf_copyGeneration(g2, g3);
     ok = lf_copyGeneration(*g1, g2) && ok;
     ok = lf_copyGeneration(file, *g1) && ok;

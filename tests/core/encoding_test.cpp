@@ -65,6 +65,7 @@ TEST(Encoding, Utf8Validity)
     EXPECT_FALSE(gf_isValidUtf8("\xC1\xBF"));
     EXPECT_FALSE(gf_isValidUtf8("\xF5\x80\x80\x80"));
     EXPECT_FALSE(gf_isValidUtf8("\xC3"));
+    EXPECT_FALSE(gf_isValidUtf8("\xED\xA0\x80")); // an encoded surrogate
 }
 
 } // namespace

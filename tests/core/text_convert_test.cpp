@@ -86,6 +86,7 @@ TEST(TextConversion, Utf16ToUtf8AndWindows1252)
     EXPECT_FALSE(toBytes(CP_UTF8, WC_ERR_INVALID_CHARS, wide({0xD83D})));
     EXPECT_FALSE(toBytes(CP_UTF8, WC_ERR_INVALID_CHARS, wide({0xDE00, 'x'})));
     EXPECT_FALSE(toBytes(CP_UTF8, WC_ERR_INVALID_CHARS, wide({0x110000})));
+    EXPECT_EQ(toBytes(CP_UTF8, WC_ERR_INVALID_CHARS, wide({0x1F600})), "\xF0\x9F\x98\x80");
     EXPECT_EQ(toBytes(CP_UTF8, 0, wide({0xDE00, 'x'})), "\xEF\xBF\xBDx");
 
     BOOL usedDefault = TRUE;

@@ -243,11 +243,13 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wideStr, int wi
                 }
             }
         }
-        else if (u <= 0xFFFF && !(u >= 0xDC00 && u <= 0xDFFF))
+        else if (u <= 0x10FFFF && !(u >= 0xDC00 && u <= 0xDFFF))
         {
+            // A wide literal outside the BMP arrives as one 32-bit unit on
+            // this system; it is taken as the character it names.
             cp = static_cast<char32_t>(u);
         }
-        // A lone surrogate or a value beyond 16 bits is no UTF-16 text.
+        // A lone surrogate or a value beyond U+10FFFF is no text.
         if (!cp && strict)
             return 0;
 
