@@ -65,7 +65,8 @@ INSTANTIATE_TEST_SUITE_P(Names, OpenRecord,
                          testing::Values(OpenCase{"KittyHawk", {1, 37, 19, 0}, "KittyHawk"},
                                          OpenCase{"SunRise", {1, 2, 8, 0}, "SunRise"},
                                          // a name that fills the field keeps its terminating NUL
-                                         OpenCase{std::string(300, 'K'), {0, 0, 0, 0}, std::string(255, 'K')}));
+                                         OpenCase{
+                                             std::string(300, 'K'), {0, 0, 0, 0}, std::string(255, 'K')}));
 
 TEST(Open, FailsWhileUnavailableAndWhenScriptedToFail)
 {
@@ -232,13 +233,14 @@ TEST(Dispatch, AThrowingProcedureLeavesTheRestQueuedAndNoLockHeld)
 {
     World world;
     Client c;
-    subscribeAll(c.h); // OPEN and the Sim event are queued now
-    world.advance(100);  // and three frames
+    subscribeAll(c.h);  // OPEN and the Sim event are queued now
+    world.advance(100); // and three frames
     const std::size_t queued = world.queued("Vora");
     ASSERT_EQ(queued, 5U);
 
     int calls = 0;
-    const auto throwing = [](SIMCONNECT_RECV*, DWORD, void* context) {
+    const auto throwing = [](SIMCONNECT_RECV*, DWORD, void* context)
+    {
         ++*static_cast<int*>(context);
         // the simulator must still take calls from inside the procedure
         throw std::runtime_error("handler failed");
@@ -266,7 +268,8 @@ TEST(Dispatch, TheProcedureMayCallTheSimulator)
     } context{c.h};
     SimConnect_CallDispatch(
         c.h,
-        [](SIMCONNECT_RECV*, DWORD, void* p) {
+        [](SIMCONNECT_RECV*, DWORD, void* p)
+        {
             auto* ctx = static_cast<Context*>(p);
             ctx->result = SimConnect_SubscribeToSystemEvent(ctx->h, kSim, "Sim");
         },

@@ -52,8 +52,8 @@ class LinkDefinitions : public testing::Test
     // The one data record that answers a request made now.
     Received requestOnce(DWORD define, DWORD object = SIMCONNECT_OBJECT_ID_USER)
     {
-        EXPECT_EQ(SimConnect_RequestDataOnSimObject(c.h, 100 + define % 100, define, object, SIMCONNECT_PERIOD_ONCE,
-                                                    0, 0, 0, 0),
+        EXPECT_EQ(SimConnect_RequestDataOnSimObject(c.h, 100 + define % 100, define, object,
+                                                    SIMCONNECT_PERIOD_ONCE, 0, 0, 0, 0),
                   S_OK);
         world.advance(kOneFrameMs);
         auto got = c.drain(SIMCONNECT_RECV_ID_SIMOBJECT_DATA);
@@ -144,7 +144,8 @@ TEST_F(LinkDefinitions, ZuluTimeRunsWithTheWorldAndRollsOverTheYear)
     registerLinkDefinitions(c2.h);
     late.advance(1500);
     c2.drain();
-    SimConnect_RequestDataOnSimObject(c2.h, 109, 403, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_ONCE, 0, 0, 0, 0);
+    SimConnect_RequestDataOnSimObject(c2.h, 109, 403, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_ONCE, 0, 0,
+                                      0, 0);
     late.advance(kOneFrameMs);
     const auto got = c2.drain(SIMCONNECT_RECV_ID_SIMOBJECT_DATA);
     ASSERT_EQ(got.size(), 1U);
@@ -161,7 +162,8 @@ TEST_F(LinkDefinitions, String32KeepsThirtyOneCharactersAndANul)
     World other(s);
     Client c2;
     registerLinkDefinitions(c2.h);
-    SimConnect_RequestDataOnSimObject(c2.h, 107, 408, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_ONCE, 0, 0, 0, 0);
+    SimConnect_RequestDataOnSimObject(c2.h, 107, 408, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_ONCE, 0, 0,
+                                      0, 0);
     other.advance(kOneFrameMs);
     const auto got = c2.drain(SIMCONNECT_RECV_ID_SIMOBJECT_DATA);
     ASSERT_EQ(got.size(), 1U);
@@ -171,8 +173,8 @@ TEST_F(LinkDefinitions, String32KeepsThirtyOneCharactersAndANul)
 
 TEST_F(LinkDefinitions, PerSecondDataWhileRunning)
 {
-    ASSERT_EQ(SimConnect_RequestDataOnSimObject(c.h, 108, 409, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SECOND, 0,
-                                                0, 0, 0),
+    ASSERT_EQ(SimConnect_RequestDataOnSimObject(c.h, 108, 409, SIMCONNECT_OBJECT_ID_USER,
+                                                SIMCONNECT_PERIOD_SECOND, 0, 0, 0, 0),
               S_OK);
     world.advance(3000);
     const auto got = c.drain(SIMCONNECT_RECV_ID_SIMOBJECT_DATA);
@@ -244,13 +246,13 @@ class Refused : public LinkDefinitions, public testing::WithParamInterface<Refus
         }
         else if (what == "unknown variable")
         {
-            SimConnect_AddToDataDefinition(c.h, 410, "PLANE COLOUR", nullptr, SIMCONNECT_DATATYPE_FLOAT64, 0.0F,
-                                           SIMCONNECT_UNUSED);
+            SimConnect_AddToDataDefinition(c.h, 410, "PLANE COLOUR", nullptr, SIMCONNECT_DATATYPE_FLOAT64,
+                                           0.0F, SIMCONNECT_UNUSED);
         }
         else if (what == "units of another kind")
         {
-            SimConnect_AddToDataDefinition(c.h, 410, "PLANE ALTITUDE", "knots", SIMCONNECT_DATATYPE_FLOAT64, 0.0F,
-                                           SIMCONNECT_UNUSED);
+            SimConnect_AddToDataDefinition(c.h, 410, "PLANE ALTITUDE", "knots", SIMCONNECT_DATATYPE_FLOAT64,
+                                           0.0F, SIMCONNECT_UNUSED);
         }
         else if (what == "text as a number")
         {
@@ -259,7 +261,8 @@ class Refused : public LinkDefinitions, public testing::WithParamInterface<Refus
         }
         else if (what == "request on an unknown object")
         {
-            SimConnect_RequestDataOnSimObject(c.h, 102, 405, aircraft + 50, SIMCONNECT_PERIOD_ONCE, 0, 0, 0, 0);
+            SimConnect_RequestDataOnSimObject(c.h, 102, 405, aircraft + 50, SIMCONNECT_PERIOD_ONCE, 0, 0, 0,
+                                              0);
         }
         else if (what == "radius too large")
         {
@@ -283,21 +286,21 @@ TEST_P(Refused, AsAnExceptionWithThePacketOfTheCall)
     EXPECT_EQ(e.dwIndex, GetParam().index);
 }
 
-INSTANTIATE_TEST_SUITE_P(Calls, Refused,
-                         testing::Values(RefusedCase{"wrong size", SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE, 6},
-                                         RefusedCase{"unknown definition", SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 2},
-                                         RefusedCase{"unknown object", SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 3},
-                                         RefusedCase{"unknown variable", 7, 3},
-                                         RefusedCase{"units of another kind", 7, 4},
-                                         RefusedCase{"text as a number", 18, 5},
-                                         RefusedCase{"request on an unknown object",
-                                                     SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 4},
-                                         RefusedCase{"radius too large", 31, 4}),
-                         [](const auto& p) {
-                             std::string name = p.param.what;
-                             std::replace(name.begin(), name.end(), ' ', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Calls, Refused,
+    testing::Values(RefusedCase{"wrong size", SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE, 6},
+                    RefusedCase{"unknown definition", SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 2},
+                    RefusedCase{"unknown object", SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 3},
+                    RefusedCase{"unknown variable", 7, 3}, RefusedCase{"units of another kind", 7, 4},
+                    RefusedCase{"text as a number", 18, 5},
+                    RefusedCase{"request on an unknown object", SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 4},
+                    RefusedCase{"radius too large", 31, 4}),
+    [](const auto& p)
+    {
+        std::string name = p.param.what;
+        std::replace(name.begin(), name.end(), ' ', '_');
+        return name;
+    });
 
 } // namespace
 } // namespace ovr::sim::test

@@ -17,13 +17,36 @@ constexpr DWORD kDefinition = 1001;
 constexpr DWORD kRequest = 2001;
 
 // The reader's definition, entry by entry.
-constexpr const char* kEntries[] = {
-    "OPEN AIRPORT",    "LATITUDE", "LONGITUDE", "ALTITUDE",          "NAME",         "N_HELIPADS",
-    "N_TAXI_PARKINGS", "OPEN TAXI_PARKING",     "TYPE",              "TAXI_POINT_TYPE", "NAME",
-    "SUFFIX",          "NUMBER",   "ORIENTATION", "HEADING",         "RADIUS",       "BIAS_X",
-    "BIAS_Z",          "CLOSE TAXI_PARKING",    "OPEN HELIPAD",      "LATITUDE",     "LONGITUDE",
-    "ALTITUDE",        "HEADING",  "LENGTH",    "WIDTH",             "SURFACE",      "TYPE",
-    "CLOSE HELIPAD",   "CLOSE AIRPORT"};
+constexpr const char* kEntries[] = {"OPEN AIRPORT",
+                                    "LATITUDE",
+                                    "LONGITUDE",
+                                    "ALTITUDE",
+                                    "NAME",
+                                    "N_HELIPADS",
+                                    "N_TAXI_PARKINGS",
+                                    "OPEN TAXI_PARKING",
+                                    "TYPE",
+                                    "TAXI_POINT_TYPE",
+                                    "NAME",
+                                    "SUFFIX",
+                                    "NUMBER",
+                                    "ORIENTATION",
+                                    "HEADING",
+                                    "RADIUS",
+                                    "BIAS_X",
+                                    "BIAS_Z",
+                                    "CLOSE TAXI_PARKING",
+                                    "OPEN HELIPAD",
+                                    "LATITUDE",
+                                    "LONGITUDE",
+                                    "ALTITUDE",
+                                    "HEADING",
+                                    "LENGTH",
+                                    "WIDTH",
+                                    "SURFACE",
+                                    "TYPE",
+                                    "CLOSE HELIPAD",
+                                    "CLOSE AIRPORT"};
 
 Scenario withFrankfurt()
 {
@@ -77,7 +100,8 @@ TEST_F(Facility, AirportThenParkingsThenHelipadsThenTheEnd)
     EXPECT_DOUBLE_EQ(got[0].read<double>(a, 8), 8.570556);
     EXPECT_DOUBLE_EQ(got[0].read<double>(a, 16), 111.9);
     const auto* name = reinterpret_cast<const char*>(a + 24);
-    EXPECT_EQ(std::string(name, strnlen(name, 32)), std::string("Frankfurt/Main International Airport").substr(0, 31));
+    EXPECT_EQ(std::string(name, strnlen(name, 32)),
+              std::string("Frankfurt/Main International Airport").substr(0, 31));
     EXPECT_EQ(got[0].read<std::int32_t>(a, 56), 2);
     EXPECT_EQ(got[0].read<std::int32_t>(a, 60), 3);
 
@@ -98,7 +122,8 @@ TEST_F(Facility, AirportThenParkingsThenHelipadsThenTheEnd)
     EXPECT_FLOAT_EQ(got[3].read<float>(p, 28), 5.0F) << "RADIUS";
     EXPECT_FLOAT_EQ(got[3].read<float>(p, 32), 10.0F) << "BIAS_X";
     EXPECT_FLOAT_EQ(got[3].read<float>(p, 36), -20.0F) << "BIAS_Z";
-    EXPECT_FLOAT_EQ(got[1].read<float>(got[1].data<SIMCONNECT_RECV_FACILITY_DATA>(), 24), 150.0F) << "HEADING";
+    EXPECT_FLOAT_EQ(got[1].read<float>(got[1].data<SIMCONNECT_RECV_FACILITY_DATA>(), 24), 150.0F)
+        << "HEADING";
 
     const std::byte* h = got[4].data<SIMCONNECT_RECV_FACILITY_DATA>();
     EXPECT_EQ(got[4].as<SIMCONNECT_RECV_FACILITY_DATA>().Type, SIMCONNECT_FACILITY_DATA_HELIPAD);

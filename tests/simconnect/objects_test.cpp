@@ -103,7 +103,8 @@ TEST_F(Objects, CreatedAfterAFewFramesThenReportedByTypeWithItsTailAsAtcId)
     EXPECT_EQ(got[1].as<SIMCONNECT_RECV_ASSIGNED_OBJECT_ID>().dwObjectID, id);
     EXPECT_EQ(got[1].as<SIMCONNECT_RECV_ASSIGNED_OBJECT_ID>().dwRequestID, 104U);
 
-    ASSERT_EQ(SimConnect_RequestDataOnSimObjectType(c.h, 101, 404, 20000, SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT), S_OK);
+    ASSERT_EQ(SimConnect_RequestDataOnSimObjectType(c.h, 101, 404, 20000, SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT),
+              S_OK);
     world.advance(34);
     const auto reports = c.drain(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE);
     ASSERT_EQ(reports.size(), 2U) << "the user aircraft and the new one";
@@ -126,21 +127,23 @@ TEST_F(Objects, CreatedAfterAFewFramesThenReportedByTypeWithItsTailAsAtcId)
 
 TEST_F(Objects, ByTypeReportsOnlyWhatIsWithinTheRadius)
 {
-    create("NEAR1", near(0.002));            // about 220 m
-    create("FAR1", near(0.2));               // about 22 km
+    create("NEAR1", near(0.002)); // about 220 m
+    create("FAR1", near(0.2));    // about 22 km
     ForeignAircraft other;
     other.atcId = "AS-GEN";
     other.pose = standing(50.0490, 8.5693);
     world.addForeign(other);
     c.drain();
 
-    const auto report = [&](DWORD radius) {
+    const auto report = [&](DWORD radius)
+    {
         SimConnect_RequestDataOnSimObjectType(c.h, 101, 404, radius, SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT);
         world.advance(34);
         std::vector<std::string> ids;
         for (const Received& r : c.drain(SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE))
         {
-            const auto* text = reinterpret_cast<const char*>(r.data<SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE>() + 24);
+            const auto* text =
+                reinterpret_cast<const char*>(r.data<SIMCONNECT_RECV_SIMOBJECT_DATA_BYTYPE>() + 24);
             ids.emplace_back(text, strnlen(text, 32));
         }
         return ids;
@@ -235,21 +238,29 @@ class ClientEvents : public Objects
     ClientEvents()
     {
         // mapped and grouped as the simulator link does it
-        const std::pair<DWORD, const char*> map[] = {
-            {219, "GEAR_SET"},          {220, "ENGINE_AUTO_START"},
-            {221, "ENGINE_AUTO_SHUTDOWN"}, {222, "THROTTLE_SET"},
-            {217, "FLAPS_SET"},         {218, "SPOILERS_SET"},
-            {207, "NAV_LIGHTS_SET"},    {206, "BEACON_LIGHTS_SET"},
-            {210, "LANDING_LIGHTS_SET"}, {208, "TAXI_LIGHTS_SET"},
-            {209, "STROBES_SET"},       {212, "LOGO_LIGHTS_SET"},
-            {211, "CABIN_LIGHTS_SET"},  {213, "ALL_LIGHTS_TOGGLE"},
-            {214, "FREEZE_LATITUDE_LONGITUDE_SET"}, {215, "FREEZE_ALTITUDE_SET"},
-            {216, "FREEZE_ATTITUDE_SET"}};
+        const std::pair<DWORD, const char*> map[] = {{219, "GEAR_SET"},
+                                                     {220, "ENGINE_AUTO_START"},
+                                                     {221, "ENGINE_AUTO_SHUTDOWN"},
+                                                     {222, "THROTTLE_SET"},
+                                                     {217, "FLAPS_SET"},
+                                                     {218, "SPOILERS_SET"},
+                                                     {207, "NAV_LIGHTS_SET"},
+                                                     {206, "BEACON_LIGHTS_SET"},
+                                                     {210, "LANDING_LIGHTS_SET"},
+                                                     {208, "TAXI_LIGHTS_SET"},
+                                                     {209, "STROBES_SET"},
+                                                     {212, "LOGO_LIGHTS_SET"},
+                                                     {211, "CABIN_LIGHTS_SET"},
+                                                     {213, "ALL_LIGHTS_TOGGLE"},
+                                                     {214, "FREEZE_LATITUDE_LONGITUDE_SET"},
+                                                     {215, "FREEZE_ALTITUDE_SET"},
+                                                     {216, "FREEZE_ATTITUDE_SET"}};
         for (const auto& [id, name] : map)
         {
             SimConnect_MapClientEventToSimEvent(c.h, id, name);
         }
-        for (const DWORD id : {207, 206, 210, 208, 209, 212, 211, 213, 217, 218, 219, 221, 222, 214, 215, 216})
+        for (const DWORD id :
+             {207, 206, 210, 208, 209, 212, 211, 213, 217, 218, 219, 221, 222, 214, 215, 216})
         {
             SimConnect_AddClientEventToNotificationGroup(c.h, kGroup, id, TRUE);
         }
@@ -262,8 +273,9 @@ class ClientEvents : public Objects
 
 TEST_F(ClientEvents, AreAppliedToTheObjectAndEchoedWhenGrouped)
 {
-    const std::pair<DWORD, DWORD> sent[] = {{207, 1}, {206, 1}, {211, 1}, {219, 0}, {217, 10240},
-                                            {222, 16383}, {218, 16383}, {220, 0}, {214, 1}, {215, 1}, {216, 1}};
+    const std::pair<DWORD, DWORD> sent[] = {{207, 1},     {206, 1},     {211, 1},     {219, 0},
+                                            {217, 10240}, {222, 16383}, {218, 16383}, {220, 0},
+                                            {214, 1},     {215, 1},     {216, 1}};
     for (const auto& [event, data] : sent)
     {
         EXPECT_EQ(SimConnect_TransmitClientEvent(c.h, aircraft, event, data, kGroup, 0), S_OK);

@@ -60,31 +60,35 @@ TEST(RealTime, FramesFlowWhileAnotherThreadRequests)
     registerLinkDefinitions(c.h);
 
     std::mutex simConnectMutex; // the program's lock around calls from other threads
-    std::jthread dispatcher([&](std::stop_token stop) {
-        while (!stop.stop_requested())
+    std::jthread dispatcher(
+        [&](std::stop_token stop)
         {
-            try
+            while (!stop.stop_requested())
             {
-                SimConnect_CallDispatch(c.h, onRecord, &shared);
+                try
+                {
+                    SimConnect_CallDispatch(c.h, onRecord, &shared);
+                }
+                catch (const std::runtime_error&)
+                {
+                    // the program stores it and goes on
+                }
+                std::this_thread::sleep_for(1ms);
             }
-            catch (const std::runtime_error&)
-            {
-                // the program stores it and goes on
-            }
-            std::this_thread::sleep_for(1ms);
-        }
-    });
-    std::jthread requester([&](std::stop_token stop) {
-        while (!stop.stop_requested())
+        });
+    std::jthread requester(
+        [&](std::stop_token stop)
         {
+            while (!stop.stop_requested())
             {
-                std::lock_guard lock(simConnectMutex);
-                SimConnect_RequestDataOnSimObject(c.h, 109, 403, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_ONCE, 0,
-                                                  0, 0, 0);
+                {
+                    std::lock_guard lock(simConnectMutex);
+                    SimConnect_RequestDataOnSimObject(c.h, 109, 403, SIMCONNECT_OBJECT_ID_USER,
+                                                      SIMCONNECT_PERIOD_ONCE, 0, 0, 0, 0);
+                }
+                std::this_thread::sleep_for(10ms);
             }
-            std::this_thread::sleep_for(10ms);
-        }
-    });
+        });
 
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while ((shared.frames < 15 || shared.userData < 3) && std::chrono::steady_clock::now() < deadline)
@@ -113,22 +117,24 @@ TEST(RealTime, CallsFromManyThreadsWhileTheSimulatorQuits)
         std::vector<std::jthread> clients;
         for (int i = 0; i < 4; ++i)
         {
-            clients.emplace_back([&] {
-                for (int round = 0; round < 20; ++round)
+            clients.emplace_back(
+                [&]
                 {
-                    HANDLE h = nullptr;
-                    if (SimConnect_Open(&h, "Vora", nullptr, 0, nullptr, 0) < 0)
+                    for (int round = 0; round < 20; ++round)
                     {
-                        continue;
+                        HANDLE h = nullptr;
+                        if (SimConnect_Open(&h, "Vora", nullptr, 0, nullptr, 0) < 0)
+                        {
+                            continue;
+                        }
+                        ++opened;
+                        SimConnect_SubscribeToSystemEvent(h, 204, "Frame");
+                        std::vector<Received> got;
+                        SimConnect_CallDispatch(h, collect, &got);
+                        std::this_thread::sleep_for(2ms);
+                        SimConnect_Close(h);
                     }
-                    ++opened;
-                    SimConnect_SubscribeToSystemEvent(h, 204, "Frame");
-                    std::vector<Received> got;
-                    SimConnect_CallDispatch(h, collect, &got);
-                    std::this_thread::sleep_for(2ms);
-                    SimConnect_Close(h);
-                }
-            });
+                });
         }
         std::this_thread::sleep_for(20ms);
         world.quit();

@@ -97,7 +97,10 @@ INSTANTIATE_TEST_SUITE_P(
                     BadCase{R"({"events": [{"kind": "explode"}]})", "events[0].kind: unknown event"},
                     BadCase{R"({"airports": [{"icao": "EDDF", "parkings": [{"name": "GATE_AA"}]}]})",
                             "airports[0].parkings[0].name"},
-                    BadCase{R"({"user": {"path": [{"t_s": 2}, {"t_s": 1}]}})", "user.path: the times must increase"},
+                    BadCase{R"({"user": {"path": [{"t_s": 2}, {"t_s": 1}]}})",
+                            "user.path: the times must increase"},
+                    BadCase{R"({"events": [{"kind": "fail_calls", "call": "SimConnect_Opn"}]})",
+                            "events[0].call: not a SimConnect function"},
                     BadCase{R"([1, 2])", "expected an object"}));
 
 TEST(ScenarioJson, AMissingFileIsNamed)

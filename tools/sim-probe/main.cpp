@@ -93,16 +93,16 @@ struct Probe
             SimConnect_AddToDataDefinition(h, kStateDef, var, "degrees", SIMCONNECT_DATATYPE_FLOAT64, 0.0F,
                                            SIMCONNECT_UNUSED);
         }
-        SimConnect_AddToDataDefinition(h, kStateDef, "PLANE ALTITUDE", "feet", SIMCONNECT_DATATYPE_FLOAT64, 0.0F,
-                                       SIMCONNECT_UNUSED);
+        SimConnect_AddToDataDefinition(h, kStateDef, "PLANE ALTITUDE", "feet", SIMCONNECT_DATATYPE_FLOAT64,
+                                       0.0F, SIMCONNECT_UNUSED);
         SimConnect_AddToDataDefinition(h, kStateDef, "SIM ON GROUND", "Bool", SIMCONNECT_DATATYPE_INT64, 0.0F,
                                        SIMCONNECT_UNUSED);
-        SimConnect_AddToDataDefinition(h, kNearbyDef, "PLANE ALT ABOVE GROUND", "feet", SIMCONNECT_DATATYPE_FLOAT64,
-                                       0.0F, SIMCONNECT_UNUSED);
+        SimConnect_AddToDataDefinition(h, kNearbyDef, "PLANE ALT ABOVE GROUND", "feet",
+                                       SIMCONNECT_DATATYPE_FLOAT64, 0.0F, SIMCONNECT_UNUSED);
         SimConnect_AddToDataDefinition(h, kNearbyDef, "ATC ID", nullptr, SIMCONNECT_DATATYPE_STRING32, 0.0F,
                                        SIMCONNECT_UNUSED);
-        SimConnect_RequestDataOnSimObject(h, kTitleReq, kTitleDef, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_ONCE,
-                                          0, 0, 0, 0);
+        SimConnect_RequestDataOnSimObject(h, kTitleReq, kTitleDef, SIMCONNECT_OBJECT_ID_USER,
+                                          SIMCONNECT_PERIOD_ONCE, 0, 0, 0, 0);
         return true;
     }
 
@@ -118,8 +118,8 @@ struct Probe
             open();
             return;
         }
-        SimConnect_RequestDataOnSimObject(h, kStateReq, kStateDef, SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_ONCE,
-                                          0, 0, 0, 0);
+        SimConnect_RequestDataOnSimObject(h, kStateReq, kStateDef, SIMCONNECT_OBJECT_ID_USER,
+                                          SIMCONNECT_PERIOD_ONCE, 0, 0, 0, 0);
         SimConnect_RequestDataOnSimObjectType(h, kNearbyReq, kNearbyDef, kNearbyRadiusM,
                                               SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT);
     }
@@ -129,7 +129,9 @@ struct Probe
         if (h != nullptr)
         {
             SimConnect_CallDispatch(
-                h, [](SIMCONNECT_RECV* r, DWORD size, void* self) { static_cast<Probe*>(self)->print(*r, size); },
+                h,
+                [](SIMCONNECT_RECV* r, DWORD size, void* self)
+                { static_cast<Probe*>(self)->print(*r, size); },
                 this);
         }
     }
@@ -161,7 +163,8 @@ struct Probe
         case SIMCONNECT_RECV_ID_EVENT_FRAME:
             ++frames;
             return;
-        case SIMCONNECT_RECV_ID_OPEN: {
+        case SIMCONNECT_RECV_ID_OPEN:
+        {
             const auto& o = static_cast<const SIMCONNECT_RECV_OPEN&>(r);
             line("OPEN {} {}.{}.{}.{}", text(o.szApplicationName, sizeof(o.szApplicationName)),
                  o.dwApplicationVersionMajor, o.dwApplicationVersionMinor, o.dwApplicationBuildMajor,
@@ -172,29 +175,34 @@ struct Probe
             line("QUIT");
             quit = true;
             return;
-        case SIMCONNECT_RECV_ID_EXCEPTION: {
+        case SIMCONNECT_RECV_ID_EXCEPTION:
+        {
             const auto& e = static_cast<const SIMCONNECT_RECV_EXCEPTION&>(r);
             line("EXCEPTION {} send id {} index {}", e.dwException, e.dwSendID, e.dwIndex);
             return;
         }
-        case SIMCONNECT_RECV_ID_EVENT: {
+        case SIMCONNECT_RECV_ID_EVENT:
+        {
             const auto& e = static_cast<const SIMCONNECT_RECV_EVENT&>(r);
             line("EVENT {} data {}", eventName(e.uEventID), e.dwData);
             return;
         }
-        case SIMCONNECT_RECV_ID_EVENT_OBJECT_ADDREMOVE: {
+        case SIMCONNECT_RECV_ID_EVENT_OBJECT_ADDREMOVE:
+        {
             const auto& e = static_cast<const SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE&>(r);
             line("EVENT_OBJECT_ADDREMOVE {} object {} type {}", eventName(e.uEventID), e.dwData,
                  static_cast<DWORD>(e.eObjType));
             return;
         }
-        case SIMCONNECT_RECV_ID_EVENT_FILENAME: {
+        case SIMCONNECT_RECV_ID_EVENT_FILENAME:
+        {
             const auto& e = static_cast<const SIMCONNECT_RECV_EVENT_FILENAME&>(r);
             line("EVENT_FILENAME {} '{}'", eventName(e.uEventID), text(e.szFileName, sizeof(e.szFileName)));
             return;
         }
         case SIMCONNECT_RECV_ID_SIMOBJECT_DATA:
-        case SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE: {
+        case SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE:
+        {
             const auto& d = static_cast<const SIMCONNECT_RECV_SIMOBJECT_DATA&>(r);
             const auto* data = reinterpret_cast<const char*>(&r) + kDataAt;
             const std::size_t room = size - kDataAt;
@@ -208,15 +216,15 @@ struct Probe
                 std::int64_t onGround = 0;
                 std::memcpy(v, data, sizeof(v));
                 std::memcpy(&onGround, data + 32, sizeof(onGround));
-                line("user object {} at {:.5f} {:.5f} heading {:.0f} altitude {:.0f} ft{}", d.dwObjectID, v[0], v[1],
-                     v[2], v[3], onGround != 0 ? " on the ground" : "");
+                line("user object {} at {:.5f} {:.5f} heading {:.0f} altitude {:.0f} ft{}", d.dwObjectID,
+                     v[0], v[1], v[2], v[3], onGround != 0 ? " on the ground" : "");
             }
             else if (d.dwRequestID == kNearbyReq && room >= 40)
             {
                 double agl = 0.0;
                 std::memcpy(&agl, data, sizeof(agl));
-                line("nearby {}/{} object {} '{}' {:.0f} ft above ground", d.dwentrynumber, d.dwoutof, d.dwObjectID,
-                     text(data + 8, 32), agl);
+                line("nearby {}/{} object {} '{}' {:.0f} ft above ground", d.dwentrynumber, d.dwoutof,
+                     d.dwObjectID, text(data + 8, 32), agl);
             }
             return;
         }
@@ -228,13 +236,13 @@ struct Probe
 
 void printObjects(const World& world)
 {
-    fmt::print("\n{:>6}  {:<4}  {:<12}  {:<32}  {:>10}  {:>10}  {:>7}  {:>4}  {}\n", "id", "user", "atc id", "title",
-               "lat", "lon", "alt ft", "hdg", "owner");
+    fmt::print("\n{:>6}  {:<4}  {:<12}  {:<32}  {:>10}  {:>10}  {:>7}  {:>4}  {}\n", "id", "user", "atc id",
+               "title", "lat", "lon", "alt ft", "hdg", "owner");
     for (const ObjectState& o : world.objects())
     {
         fmt::print("{:>6}  {:<4}  {:<12}  {:<32}  {:>10.5f}  {:>10.5f}  {:>7.0f}  {:>4.0f}  {}\n", o.id,
-                   o.user ? "yes" : "", o.atcId, o.title.substr(0, 32), o.latDeg, o.lonDeg, o.altFt, o.headingDeg,
-                   o.owner);
+                   o.user ? "yes" : "", o.atcId, o.title.substr(0, 32), o.latDeg, o.lonDeg, o.altFt,
+                   o.headingDeg, o.owner);
     }
 }
 

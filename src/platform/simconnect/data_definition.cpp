@@ -80,7 +80,8 @@ std::size_t DataDefinition::fixedSize() const
     return size;
 }
 
-std::vector<std::byte> serialise(const DataDefinition& def, const ObjectState& object, const VarContext& context)
+std::vector<std::byte> serialise(const DataDefinition& def, const ObjectState& object,
+                                 const VarContext& context)
 {
     std::vector<std::byte> out;
     out.reserve(def.fixedSize() + 64);
@@ -94,14 +95,16 @@ std::vector<std::byte> serialise(const DataDefinition& def, const ObjectState& o
         case SIMCONNECT_DATATYPE_INT64:
             appendValue(out, toInt64(f.var.read(object, context)));
             break;
-        case SIMCONNECT_DATATYPE_STRING32: {
+        case SIMCONNECT_DATATYPE_STRING32:
+        {
             const std::string text = f.var.readText(object);
             const auto at = out.size();
             out.resize(at + kString32); // zero filled: the text keeps its NUL
             std::memcpy(out.data() + at, text.data(), std::min(text.size(), kString32 - 1));
             break;
         }
-        case SIMCONNECT_DATATYPE_STRINGV: {
+        case SIMCONNECT_DATATYPE_STRINGV:
+        {
             const std::string text = f.var.readText(object);
             const auto at = out.size();
             out.resize(at + text.size() + 1);
@@ -125,7 +128,8 @@ void applyBlock(const DataDefinition& def, ObjectState& object, const std::byte*
         case SIMCONNECT_DATATYPE_INT64:
             f.var.write(object, static_cast<double>(readValue<std::int64_t>(data)));
             break;
-        case SIMCONNECT_DATATYPE_STRING32: {
+        case SIMCONNECT_DATATYPE_STRING32:
+        {
             const auto* chars = reinterpret_cast<const char*>(data);
             f.var.writeText(object, std::string(chars, strnlen(chars, kString32)));
             break;

@@ -37,7 +37,8 @@ struct DataDefinition
 
 // The data block of the object: FLOAT64 and INT64 as 8 bytes, STRING32 as
 // 32 bytes (at most 31 characters and a NUL), STRINGV as its text and a NUL.
-std::vector<std::byte> serialise(const DataDefinition& def, const ObjectState& object, const VarContext& context);
+std::vector<std::byte> serialise(const DataDefinition& def, const ObjectState& object,
+                                 const VarContext& context);
 
 // Stores a block of fixedSize() bytes into the object's settable variables;
 // read-only variables are left as they are.

@@ -43,11 +43,12 @@ const std::array kAirportFields{
     Field<AirportFacility>{"LATITUDE", [](Bytes& b, const AirportFacility& a) { put(b, a.latDeg); }},
     Field<AirportFacility>{"LONGITUDE", [](Bytes& b, const AirportFacility& a) { put(b, a.lonDeg); }},
     Field<AirportFacility>{"ALTITUDE", [](Bytes& b, const AirportFacility& a) { put(b, a.altM); }},
-    Field<AirportFacility>{"NAME", [](Bytes& b, const AirportFacility& a) { putText(b, a.name, kAirportName); }},
-    Field<AirportFacility>{"N_HELIPADS",
-                           [](Bytes& b, const AirportFacility& a) { put(b, static_cast<std::int32_t>(a.helipads.size())); }},
-    Field<AirportFacility>{"N_TAXI_PARKINGS",
-                           [](Bytes& b, const AirportFacility& a) { put(b, static_cast<std::int32_t>(a.parkings.size())); }},
+    Field<AirportFacility>{"NAME",
+                           [](Bytes& b, const AirportFacility& a) { putText(b, a.name, kAirportName); }},
+    Field<AirportFacility>{"N_HELIPADS", [](Bytes& b, const AirportFacility& a)
+                           { put(b, static_cast<std::int32_t>(a.helipads.size())); }},
+    Field<AirportFacility>{"N_TAXI_PARKINGS", [](Bytes& b, const AirportFacility& a)
+                           { put(b, static_cast<std::int32_t>(a.parkings.size())); }},
 };
 
 const std::array kParkingFields{
@@ -88,7 +89,8 @@ std::optional<std::size_t> findField(const std::array<Field<Source>, N>& table, 
 }
 
 template <class Source, std::size_t N>
-Bytes build(const std::array<Field<Source>, N>& table, const std::vector<std::size_t>& fields, const Source& source)
+Bytes build(const std::array<Field<Source>, N>& table, const std::vector<std::size_t>& fields,
+            const Source& source)
 {
     Bytes out;
     for (const std::size_t i : fields)
@@ -117,7 +119,8 @@ std::optional<FacilityBlock> blockNamed(std::string_view name)
 
 bool startsWithWord(std::string_view entry, std::string_view word, std::string_view& rest)
 {
-    if (entry.size() > word.size() && equalsNoCase(entry.substr(0, word.size()), word) && entry[word.size()] == ' ')
+    if (entry.size() > word.size() && equalsNoCase(entry.substr(0, word.size()), word) &&
+        entry[word.size()] == ' ')
     {
         rest = entry.substr(word.size() + 1);
         return true;

@@ -32,7 +32,8 @@ class Message
 
     // A record whose last DWORD (dwData, Data) is where the data block
     // starts; the block is padded with zeros to whole DWORDs.
-    template <class Rec> static Message withData(SIMCONNECT_RECV_ID id, std::span<const std::byte> data, Rec*& out)
+    template <class Rec>
+    static Message withData(SIMCONNECT_RECV_ID id, std::span<const std::byte> data, Rec*& out)
     {
         constexpr std::size_t kDataAt = sizeof(Rec) - sizeof(DWORD);
         const std::size_t padded = std::max<std::size_t>(sizeof(DWORD), (data.size() + 3) / 4 * 4);

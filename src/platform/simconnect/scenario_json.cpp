@@ -9,6 +9,7 @@
 #include <numbers>
 #include <set>
 #include <stdexcept>
+#include <string_view>
 
 namespace ovr::sim
 {
@@ -77,7 +78,8 @@ class Obj
             fail(at(key), "expected a whole number");
         }
         const auto n = v->get<std::int64_t>();
-        if (n < min || n > max || (v->is_number_unsigned() && v->get<std::uint64_t>() > static_cast<std::uint64_t>(max)))
+        if (n < min || n > max ||
+            (v->is_number_unsigned() && v->get<std::uint64_t>() > static_cast<std::uint64_t>(max)))
         {
             fail(at(key), "out of range " + std::to_string(min) + ".." + std::to_string(max));
         }
@@ -168,7 +170,33 @@ constexpr std::int64_t kDwordMax = 0xFFFFFFFF;
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
 
-std::int64_t toMs(double seconds) { return std::llround(seconds * 1000.0); }
+// The functions whose calls a scenario can make fail.
+constexpr std::string_view kCalls[] = {
+    "SimConnect_Open",
+    "SimConnect_Close",
+    "SimConnect_CallDispatch",
+    "SimConnect_GetLastSentPacketID",
+    "SimConnect_SubscribeToSystemEvent",
+    "SimConnect_MapClientEventToSimEvent",
+    "SimConnect_AddClientEventToNotificationGroup",
+    "SimConnect_SetNotificationGroupPriority",
+    "SimConnect_TransmitClientEvent",
+    "SimConnect_AddToDataDefinition",
+    "SimConnect_RequestDataOnSimObject",
+    "SimConnect_RequestDataOnSimObjectType",
+    "SimConnect_SetDataOnSimObject",
+    "SimConnect_AICreateNonATCAircraft",
+    "SimConnect_AIRemoveObject",
+    "SimConnect_AIReleaseControl",
+    "SimConnect_AISetAircraftFlightPlan",
+    "SimConnect_AddToFacilityDefinition",
+    "SimConnect_RequestFacilityData",
+};
+
+std::int64_t toMs(double seconds)
+{
+    return std::llround(seconds * 1000.0);
+}
 
 Pose readPose(Obj& o, const Pose& fallback = {})
 {
@@ -233,8 +261,9 @@ std::int32_t enumValue(Obj& o, const char* key, std::int32_t fallback,
 std::vector<std::pair<std::string, std::int32_t>> parkingNames()
 {
     std::vector<std::pair<std::string, std::int32_t>> names{
-        {"NONE", 0},       {"PARKING", 1},    {"N_PARKING", 2},  {"NE_PARKING", 3}, {"E_PARKING", 4}, {"SE_PARKING", 5},
-        {"S_PARKING", 6},  {"SW_PARKING", 7}, {"W_PARKING", 8},  {"NW_PARKING", 9}, {"GATE", 10},     {"DOCK", 11}};
+        {"NONE", 0},      {"PARKING", 1},    {"N_PARKING", 2}, {"NE_PARKING", 3},
+        {"E_PARKING", 4}, {"SE_PARKING", 5}, {"S_PARKING", 6}, {"SW_PARKING", 7},
+        {"W_PARKING", 8}, {"NW_PARKING", 9}, {"GATE", 10},     {"DOCK", 11}};
     for (char c = 'A'; c <= 'Z'; ++c)
     {
         names.emplace_back(std::string("GATE_") + c, 12 + (c - 'A'));
@@ -245,10 +274,10 @@ std::vector<std::pair<std::string, std::int32_t>> parkingNames()
 const std::vector<std::pair<std::string, std::int32_t>>& parkingTypes()
 {
     static const std::vector<std::pair<std::string, std::int32_t>> types{
-        {"NONE", 0},           {"RAMP_GA", 1},     {"RAMP_GA_SMALL", 2}, {"RAMP_GA_MEDIUM", 3},
-        {"RAMP_GA_LARGE", 4},  {"RAMP_CARGO", 5},  {"RAMP_MIL_CARGO", 6}, {"RAMP_MIL_COMBAT", 7},
-        {"GATE_SMALL", 8},     {"GATE_MEDIUM", 9}, {"GATE_HEAVY", 10},   {"DOCK_GA", 11},
-        {"FUEL", 12},          {"VEHICLES", 13},   {"RAMP_GA_EXTRA", 14}, {"GATE_EXTRA", 15}};
+        {"NONE", 0},          {"RAMP_GA", 1},     {"RAMP_GA_SMALL", 2},  {"RAMP_GA_MEDIUM", 3},
+        {"RAMP_GA_LARGE", 4}, {"RAMP_CARGO", 5},  {"RAMP_MIL_CARGO", 6}, {"RAMP_MIL_COMBAT", 7},
+        {"GATE_SMALL", 8},    {"GATE_MEDIUM", 9}, {"GATE_HEAVY", 10},    {"DOCK_GA", 11},
+        {"FUEL", 12},         {"VEHICLES", 13},   {"RAMP_GA_EXTRA", 14}, {"GATE_EXTRA", 15}};
     return types;
 }
 
@@ -270,7 +299,8 @@ TaxiParking readParking(Obj& o, const AirportFacility& airport)
     {
         const double lat = o.number("lat", airport.latDeg);
         const double lon = o.number("lon", airport.lonDeg);
-        p.biasXM = static_cast<float>((lon - airport.lonDeg) * kDegree * kEarthRadiusM * std::cos(airport.latDeg * kDegree));
+        p.biasXM = static_cast<float>((lon - airport.lonDeg) * kDegree * kEarthRadiusM *
+                                      std::cos(airport.latDeg * kDegree));
         p.biasZM = static_cast<float>((lat - airport.latDeg) * kDegree * kEarthRadiusM);
     }
     else
@@ -335,13 +365,19 @@ ScriptedAction readAction(Obj& o)
     }
     if (kind == "fail_calls")
     {
-        return script::FailCalls{o.text("call", ""), static_cast<int>(o.integer("count", 1, 0, kInt32Max))};
+        const std::string call = o.text("call", "");
+        if (std::find(std::begin(kCalls), std::end(kCalls), call) == std::end(kCalls))
+        {
+            fail(o.at("call"), "not a SimConnect function: '" + call + "'");
+        }
+        return script::FailCalls{call, static_cast<int>(o.integer("count", 1, 0, kInt32Max))};
     }
     if (kind == "exception")
     {
         return script::RaiseException{static_cast<DWORD>(o.integer("exception", 0, 0, kDwordMax)),
                                       static_cast<DWORD>(o.integer("send_id", 0, 0, kDwordMax)),
-                                      static_cast<DWORD>(o.integer("index", 0, 0, kDwordMax)), o.text("client", "")};
+                                      static_cast<DWORD>(o.integer("index", 0, 0, kDwordMax)),
+                                      o.text("client", "")};
     }
     fail(o.at("kind"), "unknown event '" + kind + "'");
 }
@@ -353,21 +389,24 @@ Scenario scenarioFromJson(const json& j)
     Scenario s;
     Obj root(j, "");
     s.available = root.boolean("available", s.available);
-    root.nested("application", [&](Obj& a) {
-        s.applicationName = a.text("name", s.applicationName);
-        if (const json* v = a.take("version"))
+    root.nested(
+        "application",
+        [&](Obj& a)
         {
-            if (!v->is_array() || v->size() != 4 ||
-                !std::all_of(v->begin(), v->end(), [](const json& n) { return n.is_number_unsigned(); }))
+            s.applicationName = a.text("name", s.applicationName);
+            if (const json* v = a.take("version"))
             {
-                fail(a.at("version"), "expected four whole numbers");
+                if (!v->is_array() || v->size() != 4 ||
+                    !std::all_of(v->begin(), v->end(), [](const json& n) { return n.is_number_unsigned(); }))
+                {
+                    fail(a.at("version"), "expected four whole numbers");
+                }
+                for (std::size_t i = 0; i < 4; ++i)
+                {
+                    s.version[i] = static_cast<DWORD>((*v)[i].get<std::uint64_t>());
+                }
             }
-            for (std::size_t i = 0; i < 4; ++i)
-            {
-                s.version[i] = static_cast<DWORD>((*v)[i].get<std::uint64_t>());
-            }
-        }
-    });
+        });
     s.running = root.boolean("running", s.running);
     if (const std::string as = root.text("flight_loaded_as", "filename"); as == "event" || as == "filename")
     {
@@ -379,18 +418,24 @@ Scenario scenarioFromJson(const json& j)
     }
     s.flightFile = root.text("flight_file", s.flightFile);
 
-    root.nested("user", [&](Obj& u) {
-        s.user.objectId = static_cast<DWORD>(u.integer("object_id", s.user.objectId, 1, kDwordMax));
-        s.user.title = u.text("title", s.user.title);
-        s.user.atcModel = u.text("atc_model", s.user.atcModel);
-        s.user.atcId = u.text("atc_id", s.user.atcId);
-        s.user.lights = static_cast<std::uint32_t>(u.integer("lights", s.user.lights, 0, kDwordMax));
-        u.each("path", [&](Obj& p) {
-            const std::int64_t at = toMs(p.number("t_s", 0.0));
-            s.user.path.push_back(PathPoint{at, readPose(p)});
-        });
-        s.user.pose = readPose(u);
-    });
+    root.nested("user",
+                [&](Obj& u)
+                {
+                    s.user.objectId =
+                        static_cast<DWORD>(u.integer("object_id", s.user.objectId, 1, kDwordMax));
+                    s.user.title = u.text("title", s.user.title);
+                    s.user.atcModel = u.text("atc_model", s.user.atcModel);
+                    s.user.atcId = u.text("atc_id", s.user.atcId);
+                    s.user.lights =
+                        static_cast<std::uint32_t>(u.integer("lights", s.user.lights, 0, kDwordMax));
+                    u.each("path",
+                           [&](Obj& p)
+                           {
+                               const std::int64_t at = toMs(p.number("t_s", 0.0));
+                               s.user.path.push_back(PathPoint{at, readPose(p)});
+                           });
+                    s.user.pose = readPose(u);
+                });
     for (std::size_t i = 1; i < s.user.path.size(); ++i)
     {
         if (s.user.path[i].atMs <= s.user.path[i - 1].atMs)
@@ -399,65 +444,84 @@ Scenario scenarioFromJson(const json& j)
         }
     }
 
-    root.nested("terrain", [&](Obj& t) {
-        s.terrain.elevationFt = t.number("elevation_ft", 0.0);
-        t.each("discs", [&](Obj& d) {
-            s.terrain.discs.push_back(ElevationDisc{d.number("lat", 0.0), d.number("lon", 0.0),
-                                                    d.number("radius_m", 0.0), d.number("elevation_ft", 0.0)});
-        });
-    });
+    root.nested("terrain",
+                [&](Obj& t)
+                {
+                    s.terrain.elevationFt = t.number("elevation_ft", 0.0);
+                    t.each("discs",
+                           [&](Obj& d)
+                           {
+                               s.terrain.discs.push_back(
+                                   ElevationDisc{d.number("lat", 0.0), d.number("lon", 0.0),
+                                                 d.number("radius_m", 0.0), d.number("elevation_ft", 0.0)});
+                           });
+                });
 
-    root.nested("installed", [&](Obj& in) {
-        s.installed.acceptAll = in.boolean("accept_all", s.installed.acceptAll);
-        s.installed.defaultCgHeightFt = in.number("default_cg_height_ft", s.installed.defaultCgHeightFt);
-        s.installed.defaultPitchDeg = in.number("default_pitch_deg", s.installed.defaultPitchDeg);
-        in.each("titles", [&](Obj& t) {
-            InstalledTitle title;
-            title.title = t.text("title", "");
-            title.atcModel = t.text("atc_model", "");
-            title.cgHeightFt = t.number("cg_height_ft", s.installed.defaultCgHeightFt);
-            title.pitchDeg = t.number("pitch_deg", s.installed.defaultPitchDeg);
-            s.installed.titles.push_back(title);
-        });
-    });
+    root.nested("installed",
+                [&](Obj& in)
+                {
+                    s.installed.acceptAll = in.boolean("accept_all", s.installed.acceptAll);
+                    s.installed.defaultCgHeightFt =
+                        in.number("default_cg_height_ft", s.installed.defaultCgHeightFt);
+                    s.installed.defaultPitchDeg = in.number("default_pitch_deg", s.installed.defaultPitchDeg);
+                    in.each("titles",
+                            [&](Obj& t)
+                            {
+                                InstalledTitle title;
+                                title.title = t.text("title", "");
+                                title.atcModel = t.text("atc_model", "");
+                                title.cgHeightFt = t.number("cg_height_ft", s.installed.defaultCgHeightFt);
+                                title.pitchDeg = t.number("pitch_deg", s.installed.defaultPitchDeg);
+                                s.installed.titles.push_back(title);
+                            });
+                });
 
-    s.objectCap = static_cast<std::size_t>(root.integer("object_cap", static_cast<std::int64_t>(s.objectCap), 0, kInt32Max));
-    s.createDelayFrames = static_cast<int>(root.integer("create_delay_frames", s.createDelayFrames, 1, kInt32Max));
-    s.removeDelayFrames = static_cast<int>(root.integer("remove_delay_frames", s.removeDelayFrames, 1, kInt32Max));
+    s.objectCap = static_cast<std::size_t>(
+        root.integer("object_cap", static_cast<std::int64_t>(s.objectCap), 0, kInt32Max));
+    s.createDelayFrames =
+        static_cast<int>(root.integer("create_delay_frames", s.createDelayFrames, 1, kInt32Max));
+    s.removeDelayFrames =
+        static_cast<int>(root.integer("remove_delay_frames", s.removeDelayFrames, 1, kInt32Max));
     s.closeRemovesObjects = root.boolean("close_removes_objects", s.closeRemovesObjects);
 
-    root.nested("zulu", [&](Obj& z) {
-        s.zuluYear = static_cast<int>(z.integer("year", s.zuluYear, 1, 9999));
-        s.zuluDayOfYear = static_cast<int>(z.integer("day_of_year", s.zuluDayOfYear, 1, 366));
-        s.zuluSeconds = z.number("seconds", s.zuluSeconds);
-        if (s.zuluSeconds < 0.0 || s.zuluSeconds >= 86400.0)
-        {
-            fail("zulu.seconds", "out of range 0..86399");
-        }
-    });
+    root.nested("zulu",
+                [&](Obj& z)
+                {
+                    s.zuluYear = static_cast<int>(z.integer("year", s.zuluYear, 1, 9999));
+                    s.zuluDayOfYear = static_cast<int>(z.integer("day_of_year", s.zuluDayOfYear, 1, 366));
+                    s.zuluSeconds = z.number("seconds", s.zuluSeconds);
+                    if (s.zuluSeconds < 0.0 || s.zuluSeconds >= 86400.0)
+                    {
+                        fail("zulu.seconds", "out of range 0..86399");
+                    }
+                });
 
     root.each("foreign", [&](Obj& f) { s.foreign.push_back(readForeign(f)); });
 
-    root.each("airports", [&](Obj& a) {
-        AirportFacility airport;
-        airport.icao = a.text("icao", "");
-        airport.name = a.text("name", "");
-        airport.latDeg = a.number("lat", 0.0);
-        airport.lonDeg = a.number("lon", 0.0);
-        airport.altM = a.number("alt_m", 0.0);
-        if (airport.icao.empty())
-        {
-            fail(a.at("icao"), "missing");
-        }
-        a.each("parkings", [&](Obj& p) { airport.parkings.push_back(readParking(p, airport)); });
-        a.each("helipads", [&](Obj& h) { airport.helipads.push_back(readHelipad(h)); });
-        s.airports.push_back(std::move(airport));
-    });
+    root.each("airports",
+              [&](Obj& a)
+              {
+                  AirportFacility airport;
+                  airport.icao = a.text("icao", "");
+                  airport.name = a.text("name", "");
+                  airport.latDeg = a.number("lat", 0.0);
+                  airport.lonDeg = a.number("lon", 0.0);
+                  airport.altM = a.number("alt_m", 0.0);
+                  if (airport.icao.empty())
+                  {
+                      fail(a.at("icao"), "missing");
+                  }
+                  a.each("parkings", [&](Obj& p) { airport.parkings.push_back(readParking(p, airport)); });
+                  a.each("helipads", [&](Obj& h) { airport.helipads.push_back(readHelipad(h)); });
+                  s.airports.push_back(std::move(airport));
+              });
 
-    root.each("events", [&](Obj& e) {
-        const std::int64_t at = toMs(e.number("at_s", 0.0));
-        s.events.push_back(ScriptedEvent{at, readAction(e)});
-    });
+    root.each("events",
+              [&](Obj& e)
+              {
+                  const std::int64_t at = toMs(e.number("at_s", 0.0));
+                  s.events.push_back(ScriptedEvent{at, readAction(e)});
+              });
 
     root.finish();
     return s;

@@ -12,7 +12,10 @@ namespace
 // Axis-style events carry 0..16383 for the whole travel.
 constexpr double kAxisFull = 16383.0;
 
-double axisPercent(DWORD data) { return static_cast<double>(data) / kAxisFull * 100.0; }
+double axisPercent(DWORD data)
+{
+    return static_cast<double>(data) / kAxisFull * 100.0;
+}
 
 void setLight(ObjectState& o, std::uint32_t bit, DWORD on)
 {

@@ -58,49 +58,73 @@ double standardTemperatureRankine(double altFt)
     return kelvin / kRankine;
 }
 
-double aboveGround(const ObjectState& o, const VarContext& c) { return std::max(0.0, o.altFt - c.groundFt); }
+double aboveGround(const ObjectState& o, const VarContext& c)
+{
+    return std::max(0.0, o.altFt - c.groundFt);
+}
 
-std::string noText(const ObjectState&) { return {}; }
+std::string noText(const ObjectState&)
+{
+    return {};
+}
 
-#define OVR_GET(expr) [](const ObjectState& o, const VarContext& c, int i) -> double { (void)o, (void)c, (void)i; return (expr); }
-#define OVR_SET(stmt) [](ObjectState& o, double v, int i) { (void)i; stmt; }
+// Accessors for the table below, so that each variable stays one entry.
+#define OVR_GET(expr)                                                                                        \
+    [](const ObjectState& o, const VarContext& c, int i) -> double                                           \
+    {                                                                                                        \
+        (void)o, (void)c, (void)i;                                                                           \
+        return (expr);                                                                                       \
+    }
+#define OVR_SET(stmt)                                                                                        \
+    [](ObjectState& o, double v, int i)                                                                      \
+    {                                                                                                        \
+        (void)i;                                                                                             \
+        stmt;                                                                                                \
+    }
 
 const std::array kVariables{
-    SimVariable{"TITLE", Dimension::text, 1.0, 0, nullptr, nullptr, [](const ObjectState& o) { return o.title; },
-                nullptr},
+    SimVariable{"TITLE", Dimension::text, 1.0, 0, nullptr, nullptr,
+                [](const ObjectState& o) { return o.title; }, nullptr},
     SimVariable{"ATC MODEL", Dimension::text, 1.0, 0, nullptr, nullptr,
                 [](const ObjectState& o) { return o.atcModel; }, nullptr},
-    SimVariable{"ATC ID", Dimension::text, 1.0, 0, nullptr, nullptr, [](const ObjectState& o) { return o.atcId; },
+    SimVariable{"ATC ID", Dimension::text, 1.0, 0, nullptr, nullptr,
+                [](const ObjectState& o) { return o.atcId; },
                 [](ObjectState& o, std::string v) { o.atcId = std::move(v); }},
-    SimVariable{"SIM ON GROUND", Dimension::count, 1.0, 0, OVR_GET(o.onGround ? 1.0 : 0.0), nullptr, noText, nullptr},
-    SimVariable{"PLANE LATITUDE", Dimension::angle, kDegree, 0, OVR_GET(o.latDeg), OVR_SET(o.latDeg = v), noText,
+    SimVariable{"SIM ON GROUND", Dimension::count, 1.0, 0, OVR_GET(o.onGround ? 1.0 : 0.0), nullptr, noText,
                 nullptr},
-    SimVariable{"PLANE LONGITUDE", Dimension::angle, kDegree, 0, OVR_GET(o.lonDeg), OVR_SET(o.lonDeg = v), noText,
-                nullptr},
-    SimVariable{"PLANE PITCH DEGREES", Dimension::angle, kDegree, 0, OVR_GET(o.pitchDeg), OVR_SET(o.pitchDeg = v),
+    SimVariable{"PLANE LATITUDE", Dimension::angle, kDegree, 0, OVR_GET(o.latDeg), OVR_SET(o.latDeg = v),
                 noText, nullptr},
-    SimVariable{"PLANE BANK DEGREES", Dimension::angle, kDegree, 0, OVR_GET(o.bankDeg), OVR_SET(o.bankDeg = v),
+    SimVariable{"PLANE LONGITUDE", Dimension::angle, kDegree, 0, OVR_GET(o.lonDeg), OVR_SET(o.lonDeg = v),
                 noText, nullptr},
+    SimVariable{"PLANE PITCH DEGREES", Dimension::angle, kDegree, 0, OVR_GET(o.pitchDeg),
+                OVR_SET(o.pitchDeg = v), noText, nullptr},
+    SimVariable{"PLANE BANK DEGREES", Dimension::angle, kDegree, 0, OVR_GET(o.bankDeg),
+                OVR_SET(o.bankDeg = v), noText, nullptr},
     SimVariable{"PLANE HEADING DEGREES TRUE", Dimension::angle, kDegree, 0, OVR_GET(o.headingDeg),
                 OVR_SET(o.headingDeg = v), noText, nullptr},
     SimVariable{"PLANE ALTITUDE", Dimension::length, kFoot, 0, OVR_GET(o.altFt), OVR_SET(o.altFt = v), noText,
                 nullptr},
-    SimVariable{"PLANE ALT ABOVE GROUND", Dimension::length, kFoot, 0, OVR_GET(aboveGround(o, c)), nullptr, noText,
+    SimVariable{"PLANE ALT ABOVE GROUND", Dimension::length, kFoot, 0, OVR_GET(aboveGround(o, c)), nullptr,
+                noText, nullptr},
+    SimVariable{"GROUND ALTITUDE", Dimension::length, kFoot, 0, OVR_GET(c.groundFt), nullptr, noText,
                 nullptr},
-    SimVariable{"GROUND ALTITUDE", Dimension::length, kFoot, 0, OVR_GET(c.groundFt), nullptr, noText, nullptr},
     SimVariable{"VERTICAL SPEED", Dimension::speed, kFoot, 0, OVR_GET(o.verticalSpeedFps),
                 OVR_SET(o.verticalSpeedFps = v), noText, nullptr},
     SimVariable{"AIRSPEED TRUE", Dimension::speed, kKnot, 0, OVR_GET(o.airspeedKt), OVR_SET(o.airspeedKt = v),
                 noText, nullptr},
-    SimVariable{"GROUND VELOCITY", Dimension::speed, kKnot, 0, OVR_GET(o.groundSpeedKt), nullptr, noText, nullptr},
+    SimVariable{"GROUND VELOCITY", Dimension::speed, kKnot, 0, OVR_GET(o.groundSpeedKt), nullptr, noText,
+                nullptr},
     SimVariable{"ZULU TIME", Dimension::time, 1.0, 0, OVR_GET(c.zuluSeconds), nullptr, noText, nullptr},
-    SimVariable{"ZULU DAY OF YEAR", Dimension::count, 1.0, 0, OVR_GET(c.zuluDayOfYear), nullptr, noText, nullptr},
+    SimVariable{"ZULU DAY OF YEAR", Dimension::count, 1.0, 0, OVR_GET(c.zuluDayOfYear), nullptr, noText,
+                nullptr},
     SimVariable{"ZULU YEAR", Dimension::count, 1.0, 0, OVR_GET(c.zuluYear), nullptr, noText, nullptr},
     SimVariable{"LIGHT STATES", Dimension::count, 1.0, 0, OVR_GET(o.lights), nullptr, noText, nullptr},
     SimVariable{"STANDARD ATM TEMPERATURE", Dimension::temperature, kRankine, 0,
                 OVR_GET(standardTemperatureRankine(o.altFt)), nullptr, noText, nullptr},
-    SimVariable{"STATIC CG TO GROUND", Dimension::length, kFoot, 0, OVR_GET(o.staticCgFt), nullptr, noText, nullptr},
-    SimVariable{"STATIC PITCH", Dimension::angle, kDegree, 0, OVR_GET(o.staticPitchDeg), nullptr, noText, nullptr},
+    SimVariable{"STATIC CG TO GROUND", Dimension::length, kFoot, 0, OVR_GET(o.staticCgFt), nullptr, noText,
+                nullptr},
+    SimVariable{"STATIC PITCH", Dimension::angle, kDegree, 0, OVR_GET(o.staticPitchDeg), nullptr, noText,
+                nullptr},
     SimVariable{"SPOILERS HANDLE POSITION", Dimension::percent, kPercent, 0, OVR_GET(o.spoilersPercent),
                 OVR_SET(o.spoilersPercent = v), noText, nullptr},
     SimVariable{"GENERAL ENG THROTTLE LEVER POSITION", Dimension::percent, kPercent, 2,

@@ -36,8 +36,8 @@ struct SimVariable
 {
     const char* name; // upper case, as the simulator lists it
     Dimension dimension;
-    double nativeToSi;  // size of the native unit in SI units
-    int maxIndex;       // 0: no ":n" suffix; else 1..maxIndex
+    double nativeToSi; // size of the native unit in SI units
+    int maxIndex;      // 0: no ":n" suffix; else 1..maxIndex
     double (*get)(const ObjectState&, const VarContext&, int index);
     void (*set)(ObjectState&, double value, int index); // nullptr: read-only
     std::string (*getText)(const ObjectState&);

@@ -10,7 +10,10 @@ HRESULT SimConnect_Open(HANDLE* phSimConnect, LPCSTR szName, SIMCONNECT_HWND, DW
     return currentCore().open(phSimConnect, szName);
 }
 
-HRESULT SimConnect_Close(HANDLE hSimConnect) { return currentCore().close(hSimConnect); }
+HRESULT SimConnect_Close(HANDLE hSimConnect)
+{
+    return currentCore().close(hSimConnect);
+}
 
 HRESULT SimConnect_CallDispatch(HANDLE hSimConnect, DispatchProc pfcnDispatch, void* pContext)
 {
@@ -34,7 +37,8 @@ HRESULT SimConnect_MapClientEventToSimEvent(HANDLE hSimConnect, SIMCONNECT_CLIEN
     return currentCore().mapClientEvent(hSimConnect, EventID, EventName);
 }
 
-HRESULT SimConnect_AddClientEventToNotificationGroup(HANDLE hSimConnect, SIMCONNECT_NOTIFICATION_GROUP_ID GroupID,
+HRESULT SimConnect_AddClientEventToNotificationGroup(HANDLE hSimConnect,
+                                                     SIMCONNECT_NOTIFICATION_GROUP_ID GroupID,
                                                      SIMCONNECT_CLIENT_EVENT_ID EventID, BOOL bMaskable)
 {
     return currentCore().addClientEventToGroup(hSimConnect, GroupID, EventID, bMaskable);
@@ -54,16 +58,16 @@ HRESULT SimConnect_TransmitClientEvent(HANDLE hSimConnect, SIMCONNECT_OBJECT_ID 
 }
 
 HRESULT SimConnect_AddToDataDefinition(HANDLE hSimConnect, SIMCONNECT_DATA_DEFINITION_ID DefineID,
-                                       const char* DatumName, const char* UnitsName, SIMCONNECT_DATATYPE DatumType,
-                                       float, DWORD)
+                                       const char* DatumName, const char* UnitsName,
+                                       SIMCONNECT_DATATYPE DatumType, float, DWORD)
 {
     return currentCore().addToDataDefinition(hSimConnect, DefineID, DatumName, UnitsName, DatumType);
 }
 
 HRESULT SimConnect_RequestDataOnSimObject(HANDLE hSimConnect, SIMCONNECT_DATA_REQUEST_ID RequestID,
-                                          SIMCONNECT_DATA_DEFINITION_ID DefineID, SIMCONNECT_OBJECT_ID ObjectID,
-                                          SIMCONNECT_PERIOD Period, SIMCONNECT_DATA_REQUEST_FLAG Flags, DWORD, DWORD,
-                                          DWORD)
+                                          SIMCONNECT_DATA_DEFINITION_ID DefineID,
+                                          SIMCONNECT_OBJECT_ID ObjectID, SIMCONNECT_PERIOD Period,
+                                          SIMCONNECT_DATA_REQUEST_FLAG Flags, DWORD, DWORD, DWORD)
 {
     return currentCore().requestData(hSimConnect, RequestID, DefineID, ObjectID, Period, Flags);
 }
@@ -76,14 +80,15 @@ HRESULT SimConnect_RequestDataOnSimObjectType(HANDLE hSimConnect, SIMCONNECT_DAT
 }
 
 HRESULT SimConnect_SetDataOnSimObject(HANDLE hSimConnect, SIMCONNECT_DATA_DEFINITION_ID DefineID,
-                                      SIMCONNECT_OBJECT_ID ObjectID, SIMCONNECT_DATA_SET_FLAG Flags, DWORD ArrayCount,
-                                      DWORD cbUnitSize, void* pDataSet)
+                                      SIMCONNECT_OBJECT_ID ObjectID, SIMCONNECT_DATA_SET_FLAG Flags,
+                                      DWORD ArrayCount, DWORD cbUnitSize, void* pDataSet)
 {
     return currentCore().setData(hSimConnect, DefineID, ObjectID, Flags, ArrayCount, cbUnitSize, pDataSet);
 }
 
-HRESULT SimConnect_AICreateNonATCAircraft(HANDLE hSimConnect, const char* szContainerTitle, const char* szTailNumber,
-                                          SIMCONNECT_DATA_INITPOSITION InitPos, SIMCONNECT_DATA_REQUEST_ID RequestID)
+HRESULT SimConnect_AICreateNonATCAircraft(HANDLE hSimConnect, const char* szContainerTitle,
+                                          const char* szTailNumber, SIMCONNECT_DATA_INITPOSITION InitPos,
+                                          SIMCONNECT_DATA_REQUEST_ID RequestID)
 {
     return currentCore().createAircraft(hSimConnect, szContainerTitle, szTailNumber, InitPos, RequestID);
 }
@@ -113,7 +118,8 @@ HRESULT SimConnect_AddToFacilityDefinition(HANDLE hSimConnect, SIMCONNECT_DATA_D
 }
 
 HRESULT SimConnect_RequestFacilityData(HANDLE hSimConnect, SIMCONNECT_DATA_DEFINITION_ID DefineID,
-                                       SIMCONNECT_DATA_REQUEST_ID RequestID, const char* ICAO, const char* Region)
+                                       SIMCONNECT_DATA_REQUEST_ID RequestID, const char* ICAO,
+                                       const char* Region)
 {
     return currentCore().requestFacilityData(hSimConnect, DefineID, RequestID, ICAO, Region);
 }

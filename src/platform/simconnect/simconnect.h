@@ -218,7 +218,8 @@ HRESULT SimConnect_SubscribeToSystemEvent(HANDLE hSimConnect, SIMCONNECT_CLIENT_
                                           const char* SystemEventName);
 HRESULT SimConnect_MapClientEventToSimEvent(HANDLE hSimConnect, SIMCONNECT_CLIENT_EVENT_ID EventID,
                                             const char* EventName);
-HRESULT SimConnect_AddClientEventToNotificationGroup(HANDLE hSimConnect, SIMCONNECT_NOTIFICATION_GROUP_ID GroupID,
+HRESULT SimConnect_AddClientEventToNotificationGroup(HANDLE hSimConnect,
+                                                     SIMCONNECT_NOTIFICATION_GROUP_ID GroupID,
                                                      SIMCONNECT_CLIENT_EVENT_ID EventID, BOOL bMaskable);
 HRESULT SimConnect_SetNotificationGroupPriority(HANDLE hSimConnect, SIMCONNECT_NOTIFICATION_GROUP_ID GroupID,
                                                 DWORD uPriority);
@@ -227,29 +228,33 @@ HRESULT SimConnect_TransmitClientEvent(HANDLE hSimConnect, SIMCONNECT_OBJECT_ID 
                                        SIMCONNECT_NOTIFICATION_GROUP_ID GroupID, SIMCONNECT_EVENT_FLAG Flags);
 
 HRESULT SimConnect_AddToDataDefinition(HANDLE hSimConnect, SIMCONNECT_DATA_DEFINITION_ID DefineID,
-                                       const char* DatumName, const char* UnitsName, SIMCONNECT_DATATYPE DatumType,
-                                       float fEpsilon, DWORD DatumID);
+                                       const char* DatumName, const char* UnitsName,
+                                       SIMCONNECT_DATATYPE DatumType, float fEpsilon, DWORD DatumID);
 HRESULT SimConnect_RequestDataOnSimObject(HANDLE hSimConnect, SIMCONNECT_DATA_REQUEST_ID RequestID,
-                                          SIMCONNECT_DATA_DEFINITION_ID DefineID, SIMCONNECT_OBJECT_ID ObjectID,
-                                          SIMCONNECT_PERIOD Period, SIMCONNECT_DATA_REQUEST_FLAG Flags, DWORD origin,
-                                          DWORD interval, DWORD limit);
+                                          SIMCONNECT_DATA_DEFINITION_ID DefineID,
+                                          SIMCONNECT_OBJECT_ID ObjectID, SIMCONNECT_PERIOD Period,
+                                          SIMCONNECT_DATA_REQUEST_FLAG Flags, DWORD origin, DWORD interval,
+                                          DWORD limit);
 HRESULT SimConnect_RequestDataOnSimObjectType(HANDLE hSimConnect, SIMCONNECT_DATA_REQUEST_ID RequestID,
                                               SIMCONNECT_DATA_DEFINITION_ID DefineID, DWORD dwRadiusMeters,
                                               SIMCONNECT_SIMOBJECT_TYPE type);
 HRESULT SimConnect_SetDataOnSimObject(HANDLE hSimConnect, SIMCONNECT_DATA_DEFINITION_ID DefineID,
-                                      SIMCONNECT_OBJECT_ID ObjectID, SIMCONNECT_DATA_SET_FLAG Flags, DWORD ArrayCount,
-                                      DWORD cbUnitSize, void* pDataSet);
+                                      SIMCONNECT_OBJECT_ID ObjectID, SIMCONNECT_DATA_SET_FLAG Flags,
+                                      DWORD ArrayCount, DWORD cbUnitSize, void* pDataSet);
 
-HRESULT SimConnect_AICreateNonATCAircraft(HANDLE hSimConnect, const char* szContainerTitle, const char* szTailNumber,
-                                          SIMCONNECT_DATA_INITPOSITION InitPos, SIMCONNECT_DATA_REQUEST_ID RequestID);
+HRESULT SimConnect_AICreateNonATCAircraft(HANDLE hSimConnect, const char* szContainerTitle,
+                                          const char* szTailNumber, SIMCONNECT_DATA_INITPOSITION InitPos,
+                                          SIMCONNECT_DATA_REQUEST_ID RequestID);
 HRESULT SimConnect_AIRemoveObject(HANDLE hSimConnect, SIMCONNECT_OBJECT_ID ObjectID,
                                   SIMCONNECT_DATA_REQUEST_ID RequestID);
 HRESULT SimConnect_AIReleaseControl(HANDLE hSimConnect, SIMCONNECT_OBJECT_ID ObjectID,
                                     SIMCONNECT_DATA_REQUEST_ID RequestID);
 HRESULT SimConnect_AISetAircraftFlightPlan(HANDLE hSimConnect, SIMCONNECT_OBJECT_ID ObjectID,
-                                           const char* szFlightPlanPath, SIMCONNECT_DATA_REQUEST_ID RequestID);
+                                           const char* szFlightPlanPath,
+                                           SIMCONNECT_DATA_REQUEST_ID RequestID);
 
 HRESULT SimConnect_AddToFacilityDefinition(HANDLE hSimConnect, SIMCONNECT_DATA_DEFINITION_ID DefineID,
                                            const char* FieldName);
 HRESULT SimConnect_RequestFacilityData(HANDLE hSimConnect, SIMCONNECT_DATA_DEFINITION_ID DefineID,
-                                       SIMCONNECT_DATA_REQUEST_ID RequestID, const char* ICAO, const char* Region);
+                                       SIMCONNECT_DATA_REQUEST_ID RequestID, const char* ICAO,
+                                       const char* Region);

@@ -19,7 +19,8 @@ std::vector<World*> g_worlds; // alive, in the order constructed
 // The world of a run: set up once from the environment.
 World& defaultWorld()
 {
-    static World world = [] {
+    static World world = []
+    {
         Scenario scenario = builtInScenario();
         if (const char* file = std::getenv("VORA_SIM_SCENARIO"); file != nullptr && *file != '\0')
         {
@@ -83,18 +84,57 @@ World::~World()
     core_.reset();
 }
 
-void World::advance(std::int64_t ms) { core_->advance(ms); }
-std::int64_t World::nowMs() const { return core_->nowMs(); }
-void World::apply(const ScriptedAction& action) { core_->apply(action); }
-DWORD World::addForeign(const ForeignAircraft& aircraft) { return core_->addForeign(aircraft); }
-std::vector<ObjectState> World::objects() const { return core_->objects(); }
-std::optional<ObjectState> World::object(DWORD id) const { return core_->object(id); }
-std::vector<CallRecord> World::calls() const { return core_->calls(); }
-std::vector<MessageRecord> World::messages() const { return core_->messages(); }
-void World::clearLogs() { core_->clearLogs(); }
-std::vector<std::string> World::clients() const { return core_->clients(); }
-std::size_t World::queued(const std::string& client) const { return core_->queued(client); }
-bool World::available() const { return core_->available(); }
-bool World::running() const { return core_->running(); }
+void World::advance(std::int64_t ms)
+{
+    core_->advance(ms);
+}
+std::int64_t World::nowMs() const
+{
+    return core_->nowMs();
+}
+void World::apply(const ScriptedAction& action)
+{
+    core_->apply(action);
+}
+DWORD World::addForeign(const ForeignAircraft& aircraft)
+{
+    return core_->addForeign(aircraft);
+}
+std::vector<ObjectState> World::objects() const
+{
+    return core_->objects();
+}
+std::optional<ObjectState> World::object(DWORD id) const
+{
+    return core_->object(id);
+}
+std::vector<CallRecord> World::calls() const
+{
+    return core_->calls();
+}
+std::vector<MessageRecord> World::messages() const
+{
+    return core_->messages();
+}
+void World::clearLogs()
+{
+    core_->clearLogs();
+}
+std::vector<std::string> World::clients() const
+{
+    return core_->clients();
+}
+std::size_t World::queued(const std::string& client) const
+{
+    return core_->queued(client);
+}
+bool World::available() const
+{
+    return core_->available();
+}
+bool World::running() const
+{
+    return core_->running();
+}
 
 } // namespace ovr::sim

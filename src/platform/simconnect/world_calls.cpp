@@ -26,11 +26,18 @@ std::atomic<DWORD> g_nextClientKey{0x100};
 
 constexpr std::size_t kApplicationNameBytes = 256;
 
-constexpr std::array<const char*, 5> kSystemEvents{"sim", "objectadded", "objectremoved", "flightloaded", "frame"};
+constexpr std::array<const char*, 5> kSystemEvents{"sim", "objectadded", "objectremoved", "flightloaded",
+                                                   "frame"};
 
-nlohmann::json textArg(const char* s) { return s != nullptr ? nlohmann::json(s) : nlohmann::json(nullptr); }
+nlohmann::json textArg(const char* s)
+{
+    return s != nullptr ? nlohmann::json(s) : nlohmann::json(nullptr);
+}
 
-HANDLE handleOf(DWORD key) { return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(key)); }
+HANDLE handleOf(DWORD key)
+{
+    return reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(key));
+}
 
 bool fileExists(const std::filesystem::path& p)
 {
@@ -51,8 +58,9 @@ HRESULT WorldCore::finish(Call& call, HRESULT result)
 {
     if (logging())
     {
-        CallRecord record{clockMs(), call.client ? call.client->name : call.openName, call.fn, std::move(call.args),
-                          result, call.packet};
+        CallRecord record{clockMs(), call.client ? call.client->name : call.openName,
+                          call.fn,   std::move(call.args),
+                          result,    call.packet};
         if (trace_)
         {
             trace_->write({{"t_ms", record.atMs},
@@ -108,9 +116,10 @@ HRESULT WorldCore::open(HANDLE* out, const char* name)
     rec->dwSimConnectVersionMinor = 0;
     rec->dwSimConnectBuildMajor = 62651;
     rec->dwSimConnectBuildMinor = 3;
-    queue(c, std::move(m), [&] {
-        return nlohmann::json{{"name", scenario_.applicationName}, {"version", scenario_.version}};
-    });
+    queue(c, std::move(m),
+          [&] {
+              return nlohmann::json{{"name", scenario_.applicationName}, {"version", scenario_.version}};
+          });
     *out = handleOf(c.key);
     return finish(call, S_OK);
 }
@@ -120,7 +129,8 @@ HRESULT WorldCore::open(HANDLE* out, const char* name)
 HRESULT WorldCore::close(HANDLE h)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_Close", [] { return nlohmann::json::object(); }, true);
+    auto call = begin(
+        h, "SimConnect_Close", [] { return nlohmann::json::object(); }, true);
     if (!call)
     {
         return E_FAIL;
@@ -206,7 +216,9 @@ HRESULT WorldCore::subscribeToSystemEvent(HANDLE h, DWORD eventId, const char* n
 {
     std::lock_guard lock(mutex_);
     auto call = begin(h, "SimConnect_SubscribeToSystemEvent",
-                      [&] { return nlohmann::json{{"event_id", eventId}, {"name", textArg(name)}}; });
+                      [&] {
+                          return nlohmann::json{{"event_id", eventId}, {"name", textArg(name)}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -237,7 +249,9 @@ HRESULT WorldCore::mapClientEvent(HANDLE h, DWORD eventId, const char* name)
 {
     std::lock_guard lock(mutex_);
     auto call = begin(h, "SimConnect_MapClientEventToSimEvent",
-                      [&] { return nlohmann::json{{"event_id", eventId}, {"name", textArg(name)}}; });
+                      [&] {
+                          return nlohmann::json{{"event_id", eventId}, {"name", textArg(name)}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -261,9 +275,11 @@ HRESULT WorldCore::mapClientEvent(HANDLE h, DWORD eventId, const char* name)
 HRESULT WorldCore::addClientEventToGroup(HANDLE h, DWORD groupId, DWORD eventId, BOOL maskable)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AddClientEventToNotificationGroup", [&] {
-        return nlohmann::json{{"group_id", groupId}, {"event_id", eventId}, {"maskable", maskable != 0}};
-    });
+    auto call = begin(
+        h, "SimConnect_AddClientEventToNotificationGroup",
+        [&] {
+            return nlohmann::json{{"group_id", groupId}, {"event_id", eventId}, {"maskable", maskable != 0}};
+        });
     if (!call)
     {
         return E_FAIL;
@@ -285,7 +301,9 @@ HRESULT WorldCore::setGroupPriority(HANDLE h, DWORD groupId, DWORD priority)
 {
     std::lock_guard lock(mutex_);
     auto call = begin(h, "SimConnect_SetNotificationGroupPriority",
-                      [&] { return nlohmann::json{{"group_id", groupId}, {"priority", priority}}; });
+                      [&] {
+                          return nlohmann::json{{"group_id", groupId}, {"priority", priority}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -309,10 +327,15 @@ HRESULT WorldCore::transmitClientEvent(HANDLE h, DWORD objectId, DWORD eventId, 
                                        DWORD flags)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_TransmitClientEvent", [&] {
-        return nlohmann::json{{"object_id", objectId}, {"event_id", eventId}, {"data", data},
-                              {"group_id", groupId},   {"flags", flags}};
-    });
+    auto call = begin(h, "SimConnect_TransmitClientEvent",
+                      [&]
+                      {
+                          return nlohmann::json{{"object_id", objectId},
+                                                {"event_id", eventId},
+                                                {"data", data},
+                                                {"group_id", groupId},
+                                                {"flags", flags}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -358,10 +381,14 @@ HRESULT WorldCore::addToDataDefinition(HANDLE h, DWORD defineId, const char* nam
                                        SIMCONNECT_DATATYPE type)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AddToDataDefinition", [&] {
-        return nlohmann::json{
-            {"define_id", defineId}, {"name", textArg(name)}, {"units", textArg(units)}, {"type", type}};
-    });
+    auto call = begin(h, "SimConnect_AddToDataDefinition",
+                      [&]
+                      {
+                          return nlohmann::json{{"define_id", defineId},
+                                                {"name", textArg(name)},
+                                                {"units", textArg(units)},
+                                                {"type", type}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -397,14 +424,19 @@ HRESULT WorldCore::addToDataDefinition(HANDLE h, DWORD defineId, const char* nam
 }
 
 // A new request with the id of a running one takes its place.
-HRESULT WorldCore::requestData(HANDLE h, DWORD requestId, DWORD defineId, DWORD objectId, SIMCONNECT_PERIOD period,
-                               DWORD flags)
+HRESULT WorldCore::requestData(HANDLE h, DWORD requestId, DWORD defineId, DWORD objectId,
+                               SIMCONNECT_PERIOD period, DWORD flags)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_RequestDataOnSimObject", [&] {
-        return nlohmann::json{{"request_id", requestId}, {"define_id", defineId}, {"object_id", objectId},
-                              {"period", period},        {"flags", flags}};
-    });
+    auto call = begin(h, "SimConnect_RequestDataOnSimObject",
+                      [&]
+                      {
+                          return nlohmann::json{{"request_id", requestId},
+                                                {"define_id", defineId},
+                                                {"object_id", objectId},
+                                                {"period", period},
+                                                {"flags", flags}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -426,7 +458,8 @@ HRESULT WorldCore::requestData(HANDLE h, DWORD requestId, DWORD defineId, DWORD 
         except(*call, kExceptionInvalidEnum, 5);
         return finish(*call, S_OK);
     }
-    std::erase_if(client.periodic, [&](const PeriodicRequest& p) { return p.request.requestId == requestId; });
+    std::erase_if(client.periodic,
+                  [&](const PeriodicRequest& p) { return p.request.requestId == requestId; });
     const DataRequest request{requestId, defineId, objectId, flags};
     if (period == SIMCONNECT_PERIOD_ONCE)
     {
@@ -443,10 +476,14 @@ HRESULT WorldCore::requestDataByType(HANDLE h, DWORD requestId, DWORD defineId, 
                                      SIMCONNECT_SIMOBJECT_TYPE type)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_RequestDataOnSimObjectType", [&] {
-        return nlohmann::json{
-            {"request_id", requestId}, {"define_id", defineId}, {"radius_m", radiusM}, {"type", type}};
-    });
+    auto call = begin(h, "SimConnect_RequestDataOnSimObjectType",
+                      [&]
+                      {
+                          return nlohmann::json{{"request_id", requestId},
+                                                {"define_id", defineId},
+                                                {"radius_m", radiusM},
+                                                {"type", type}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -468,14 +505,19 @@ HRESULT WorldCore::requestDataByType(HANDLE h, DWORD requestId, DWORD defineId, 
     return finish(*call, S_OK);
 }
 
-HRESULT WorldCore::setData(HANDLE h, DWORD defineId, DWORD objectId, DWORD flags, DWORD arrayCount, DWORD unitSize,
-                           const void* data)
+HRESULT WorldCore::setData(HANDLE h, DWORD defineId, DWORD objectId, DWORD flags, DWORD arrayCount,
+                           DWORD unitSize, const void* data)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_SetDataOnSimObject", [&] {
-        return nlohmann::json{{"define_id", defineId},     {"object_id", objectId}, {"flags", flags},
-                              {"array_count", arrayCount}, {"unit_size", unitSize}};
-    });
+    auto call = begin(h, "SimConnect_SetDataOnSimObject",
+                      [&]
+                      {
+                          return nlohmann::json{{"define_id", defineId},
+                                                {"object_id", objectId},
+                                                {"flags", flags},
+                                                {"array_count", arrayCount},
+                                                {"unit_size", unitSize}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -520,19 +562,16 @@ HRESULT WorldCore::createAircraft(HANDLE h, const char* title, const char* tail,
                                   const SIMCONNECT_DATA_INITPOSITION& init, DWORD requestId)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AICreateNonATCAircraft", [&] {
-        return nlohmann::json{{"title", textArg(title)},
-                              {"tail", textArg(tail)},
-                              {"lat", init.Latitude},
-                              {"lon", init.Longitude},
-                              {"alt_ft", init.Altitude},
-                              {"pitch_deg", init.Pitch},
-                              {"bank_deg", init.Bank},
-                              {"heading_deg", init.Heading},
-                              {"on_ground", init.OnGround},
-                              {"airspeed_kt", init.Airspeed},
-                              {"request_id", requestId}};
-    });
+    auto call = begin(h, "SimConnect_AICreateNonATCAircraft",
+                      [&]
+                      {
+                          return nlohmann::json{{"title", textArg(title)},    {"tail", textArg(tail)},
+                                                {"lat", init.Latitude},       {"lon", init.Longitude},
+                                                {"alt_ft", init.Altitude},    {"pitch_deg", init.Pitch},
+                                                {"bank_deg", init.Bank},      {"heading_deg", init.Heading},
+                                                {"on_ground", init.OnGround}, {"airspeed_kt", init.Airspeed},
+                                                {"request_id", requestId}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -551,7 +590,9 @@ HRESULT WorldCore::removeObject(HANDLE h, DWORD objectId, DWORD requestId)
 {
     std::lock_guard lock(mutex_);
     auto call = begin(h, "SimConnect_AIRemoveObject",
-                      [&] { return nlohmann::json{{"object_id", objectId}, {"request_id", requestId}}; });
+                      [&] {
+                          return nlohmann::json{{"object_id", objectId}, {"request_id", requestId}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -577,7 +618,9 @@ HRESULT WorldCore::releaseControl(HANDLE h, DWORD objectId, DWORD requestId)
 {
     std::lock_guard lock(mutex_);
     auto call = begin(h, "SimConnect_AIReleaseControl",
-                      [&] { return nlohmann::json{{"object_id", objectId}, {"request_id", requestId}}; });
+                      [&] {
+                          return nlohmann::json{{"object_id", objectId}, {"request_id", requestId}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -603,9 +646,11 @@ HRESULT WorldCore::releaseControl(HANDLE h, DWORD objectId, DWORD requestId)
 HRESULT WorldCore::setFlightPlan(HANDLE h, DWORD objectId, const char* path, DWORD requestId)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AISetAircraftFlightPlan", [&] {
-        return nlohmann::json{{"object_id", objectId}, {"path", textArg(path)}, {"request_id", requestId}};
-    });
+    auto call = begin(h, "SimConnect_AISetAircraftFlightPlan",
+                      [&] {
+                          return nlohmann::json{
+                              {"object_id", objectId}, {"path", textArg(path)}, {"request_id", requestId}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -640,7 +685,9 @@ HRESULT WorldCore::addToFacilityDefinition(HANDLE h, DWORD defineId, const char*
 {
     std::lock_guard lock(mutex_);
     auto call = begin(h, "SimConnect_AddToFacilityDefinition",
-                      [&] { return nlohmann::json{{"define_id", defineId}, {"field", textArg(field)}}; });
+                      [&] {
+                          return nlohmann::json{{"define_id", defineId}, {"field", textArg(field)}};
+                      });
     if (!call)
     {
         return E_FAIL;
@@ -661,10 +708,14 @@ HRESULT WorldCore::requestFacilityData(HANDLE h, DWORD defineId, DWORD requestId
                                        const char* region)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_RequestFacilityData", [&] {
-        return nlohmann::json{
-            {"define_id", defineId}, {"request_id", requestId}, {"icao", textArg(icao)}, {"region", textArg(region)}};
-    });
+    auto call = begin(h, "SimConnect_RequestFacilityData",
+                      [&]
+                      {
+                          return nlohmann::json{{"define_id", defineId},
+                                                {"request_id", requestId},
+                                                {"icao", textArg(icao)},
+                                                {"region", textArg(region)}};
+                      });
     if (!call)
     {
         return E_FAIL;

@@ -29,8 +29,9 @@ double distanceM(double lat1, double lon1, double lat2, double lon2)
 {
     const double dLat = (lat2 - lat1) * kDegree;
     const double dLon = (lon2 - lon1) * kDegree;
-    const double a = std::sin(dLat / 2) * std::sin(dLat / 2) +
-                     std::cos(lat1 * kDegree) * std::cos(lat2 * kDegree) * std::sin(dLon / 2) * std::sin(dLon / 2);
+    const double a = std::sin(dLat / 2) * std::sin(dLat / 2) + std::cos(lat1 * kDegree) *
+                                                                   std::cos(lat2 * kDegree) *
+                                                                   std::sin(dLon / 2) * std::sin(dLon / 2);
     return 2.0 * kEarthRadiusM * std::asin(std::min(1.0, std::sqrt(a)));
 }
 
@@ -40,7 +41,10 @@ int daysInYear(int year)
     return leap ? 366 : 365;
 }
 
-double lerp(double a, double b, double t) { return a + (b - a) * t; }
+double lerp(double a, double b, double t)
+{
+    return a + (b - a) * t;
+}
 
 // The shorter way round between two headings.
 double lerpHeading(double a, double b, double t)
@@ -190,7 +194,8 @@ VarContext WorldCore::contextFor(const ObjectState& object) const
 const InstalledTitle* WorldCore::installedTitle(const std::string& title) const
 {
     const auto& titles = scenario_.installed.titles;
-    const auto it = std::find_if(titles.begin(), titles.end(), [&](const InstalledTitle& t) { return t.title == title; });
+    const auto it =
+        std::find_if(titles.begin(), titles.end(), [&](const InstalledTitle& t) { return t.title == title; });
     return it == titles.end() ? nullptr : &*it;
 }
 
@@ -210,8 +215,8 @@ void WorldCore::place(ObjectState& object, const Pose& pose) const
 
 Pose WorldCore::poseOf(const ObjectState& o) const
 {
-    return Pose{o.latDeg,        o.lonDeg,     o.altFt,      o.pitchDeg,         o.bankDeg,
-                o.headingDeg,    o.groundSpeedKt, o.airspeedKt, o.verticalSpeedFps, o.onGround};
+    return Pose{o.latDeg,     o.lonDeg,        o.altFt,      o.pitchDeg,         o.bankDeg,
+                o.headingDeg, o.groundSpeedKt, o.airspeedKt, o.verticalSpeedFps, o.onGround};
 }
 
 void WorldCore::settle(ObjectState& object) const
@@ -270,9 +275,10 @@ void WorldCore::sendException(Client& client, DWORD exception, DWORD sendId, DWO
     rec->dwException = exception;
     rec->dwSendID = sendId;
     rec->dwIndex = index;
-    queue(client, std::move(m), [&] {
-        return nlohmann::json{{"exception", exception}, {"send_id", sendId}, {"index", index}};
-    });
+    queue(client, std::move(m),
+          [&] {
+              return nlohmann::json{{"exception", exception}, {"send_id", sendId}, {"index", index}};
+          });
 }
 
 void WorldCore::sendEvent(Client& client, DWORD groupId, DWORD eventId, DWORD data)
@@ -283,28 +289,39 @@ void WorldCore::sendEvent(Client& client, DWORD groupId, DWORD eventId, DWORD da
     rec->uEventID = eventId;
     rec->dwData = data;
     queue(client, std::move(m),
-          [&] { return nlohmann::json{{"group_id", groupId}, {"event_id", eventId}, {"data", data}}; });
+          [&] {
+              return nlohmann::json{{"group_id", groupId}, {"event_id", eventId}, {"data", data}};
+          });
 }
 
 void WorldCore::broadcastAddRemove(const char* systemEvent, DWORD objectId)
 {
-    forSubscribers(systemEvent, [&](Client& client, DWORD eventId) {
-        SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE* rec = nullptr;
-        Message m = Message::make(SIMCONNECT_RECV_ID_EVENT_OBJECT_ADDREMOVE, rec);
-        rec->uGroupID = SIMCONNECT_UNUSED;
-        rec->uEventID = eventId;
-        rec->dwData = objectId;
-        rec->eObjType = SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT;
-        queue(client, std::move(m), [&] {
-            return nlohmann::json{
-                {"event", systemEvent}, {"event_id", eventId}, {"object_id", objectId}, {"obj_type", 2}};
-        });
-    });
+    forSubscribers(systemEvent,
+                   [&](Client& client, DWORD eventId)
+                   {
+                       SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE* rec = nullptr;
+                       Message m = Message::make(SIMCONNECT_RECV_ID_EVENT_OBJECT_ADDREMOVE, rec);
+                       rec->uGroupID = SIMCONNECT_UNUSED;
+                       rec->uEventID = eventId;
+                       rec->dwData = objectId;
+                       rec->eObjType = SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT;
+                       queue(client, std::move(m),
+                             [&]
+                             {
+                                 return nlohmann::json{{"event", systemEvent},
+                                                       {"event_id", eventId},
+                                                       {"object_id", objectId},
+                                                       {"obj_type", 2}};
+                             });
+                   });
 }
 
 // ---- frames ----
 
-std::int64_t WorldCore::frameTimeUs(std::int64_t frame) const { return frame * kMicrosPerSecond / kFrameRate; }
+std::int64_t WorldCore::frameTimeUs(std::int64_t frame) const
+{
+    return frame * kMicrosPerSecond / kFrameRate;
+}
 
 void WorldCore::advance(std::int64_t ms)
 {
@@ -350,15 +367,17 @@ void WorldCore::runFrame()
     }
     if (running_)
     {
-        forSubscribers("frame", [&](Client& client, DWORD eventId) {
-            SIMCONNECT_RECV_EVENT_FRAME* rec = nullptr;
-            Message m = Message::make(SIMCONNECT_RECV_ID_EVENT_FRAME, rec);
-            rec->uGroupID = SIMCONNECT_UNUSED;
-            rec->uEventID = eventId;
-            rec->fFrameRate = static_cast<float>(kFrameRate);
-            rec->fSimSpeed = 1.0F;
-            queue(client, std::move(m), [&] { return nlohmann::json{{"event_id", eventId}}; });
-        });
+        forSubscribers("frame",
+                       [&](Client& client, DWORD eventId)
+                       {
+                           SIMCONNECT_RECV_EVENT_FRAME* rec = nullptr;
+                           Message m = Message::make(SIMCONNECT_RECV_ID_EVENT_FRAME, rec);
+                           rec->uGroupID = SIMCONNECT_UNUSED;
+                           rec->uEventID = eventId;
+                           rec->fFrameRate = static_cast<float>(kFrameRate);
+                           rec->fSimSpeed = 1.0F;
+                           queue(client, std::move(m), [&] { return nlohmann::json{{"event_id", eventId}}; });
+                       });
     }
     if (trace_ && frame_ % kFrameRate == 0)
     {
@@ -475,7 +494,9 @@ void WorldCore::finishCreates()
         rec->dwRequestID = c.requestId;
         rec->dwObjectID = id;
         queue(client, std::move(m),
-              [&] { return nlohmann::json{{"request_id", c.requestId}, {"object_id", id}}; });
+              [&] {
+                  return nlohmann::json{{"request_id", c.requestId}, {"object_id", id}};
+              });
     }
 }
 
@@ -493,39 +514,42 @@ void WorldCore::finishRemoves()
 
 void WorldCore::answer(Client& client, const PendingRequest& request)
 {
-    std::visit(Overloaded{
-                   [&](const DataRequest& r) {
-                       if (const ObjectState* o = findObject(r.objectId))
-                       {
-                           sendObjectData(client, r, SIMCONNECT_RECV_ID_SIMOBJECT_DATA, *o, 1, 1);
-                       }
-                   },
-                   [&](const TypeRequest& r) {
-                       if (r.type != SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT)
-                       {
-                           return;
-                       }
-                       const ObjectState& centre = user();
-                       std::vector<const ObjectState*> found{&centre};
-                       for (const auto& [id, o] : objects_)
-                       {
-                           if (id != userId_ && r.radiusM > 0 &&
-                               distanceM(centre.latDeg, centre.lonDeg, o.latDeg, o.lonDeg) <= r.radiusM)
-                           {
-                               found.push_back(&o);
-                           }
-                       }
-                       const DataRequest data{r.requestId, r.defineId, 0, 0};
-                       const auto outOf = static_cast<DWORD>(found.size());
-                       for (DWORD i = 0; i < outOf; ++i)
-                       {
-                           sendObjectData(client, data, SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, *found[i], i + 1,
-                                          outOf);
-                       }
-                   },
-                   [&](const FacilityRequest& r) { sendFacilityData(client, r); },
-               },
-               request);
+    std::visit(
+        Overloaded{
+            [&](const DataRequest& r)
+            {
+                if (const ObjectState* o = findObject(r.objectId))
+                {
+                    sendObjectData(client, r, SIMCONNECT_RECV_ID_SIMOBJECT_DATA, *o, 1, 1);
+                }
+            },
+            [&](const TypeRequest& r)
+            {
+                if (r.type != SIMCONNECT_SIMOBJECT_TYPE_AIRCRAFT)
+                {
+                    return;
+                }
+                const ObjectState& centre = user();
+                std::vector<const ObjectState*> found{&centre};
+                for (const auto& [id, o] : objects_)
+                {
+                    if (id != userId_ && r.radiusM > 0 &&
+                        distanceM(centre.latDeg, centre.lonDeg, o.latDeg, o.lonDeg) <= r.radiusM)
+                    {
+                        found.push_back(&o);
+                    }
+                }
+                const DataRequest data{r.requestId, r.defineId, 0, 0};
+                const auto outOf = static_cast<DWORD>(found.size());
+                for (DWORD i = 0; i < outOf; ++i)
+                {
+                    sendObjectData(client, data, SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE, *found[i], i + 1,
+                                   outOf);
+                }
+            },
+            [&](const FacilityRequest& r) { sendFacilityData(client, r); },
+        },
+        request);
 }
 
 void WorldCore::sendObjectData(Client& client, const DataRequest& request, SIMCONNECT_RECV_ID id,
@@ -546,18 +570,24 @@ void WorldCore::sendObjectData(Client& client, const DataRequest& request, SIMCO
     rec->dwentrynumber = entry;
     rec->dwoutof = outOf;
     rec->dwDefineCount = static_cast<DWORD>(def->second.fields.size());
-    queue(client, std::move(m), [&] {
-        return nlohmann::json{{"request_id", request.requestId}, {"object_id", object.id},
-                              {"define_id", request.defineId},   {"entry", entry},
-                              {"out_of", outOf},                 {"bytes", block.size()}};
-    });
+    queue(client, std::move(m),
+          [&]
+          {
+              return nlohmann::json{{"request_id", request.requestId},
+                                    {"object_id", object.id},
+                                    {"define_id", request.defineId},
+                                    {"entry", entry},
+                                    {"out_of", outOf},
+                                    {"bytes", block.size()}};
+          });
 }
 
 void WorldCore::sendFacilityData(Client& client, const FacilityRequest& request)
 {
     const auto& airports = scenario_.airports;
-    const auto airport = std::find_if(airports.begin(), airports.end(),
-                                      [&](const AirportFacility& a) { return equalsNoCase(a.icao, request.icao); });
+    const auto airport =
+        std::find_if(airports.begin(), airports.end(),
+                     [&](const AirportFacility& a) { return equalsNoCase(a.icao, request.icao); });
     const auto def = client.facilityDefinitions.find(request.defineId);
     if (airport == airports.end() || def == client.facilityDefinitions.end())
     {
@@ -565,8 +595,9 @@ void WorldCore::sendFacilityData(Client& client, const FacilityRequest& request)
         return;
     }
 
-    const auto sendBlock = [&](SIMCONNECT_FACILITY_DATA_TYPE type, const std::vector<std::byte>& block, DWORD parent,
-                               bool listItem, DWORD index, DWORD listSize) {
+    const auto sendBlock = [&](SIMCONNECT_FACILITY_DATA_TYPE type, const std::vector<std::byte>& block,
+                               DWORD parent, bool listItem, DWORD index, DWORD listSize)
+    {
         const DWORD unique = nextFacilityUnique_++;
         SIMCONNECT_RECV_FACILITY_DATA* rec = nullptr;
         Message m = Message::withData(SIMCONNECT_RECV_ID_FACILITY_DATA, block, rec);
@@ -577,10 +608,16 @@ void WorldCore::sendFacilityData(Client& client, const FacilityRequest& request)
         rec->IsListItem = listItem;
         rec->ItemIndex = index;
         rec->ListSize = listSize;
-        queue(client, std::move(m), [&] {
-            return nlohmann::json{{"request_id", request.requestId}, {"type", type},   {"unique", unique},
-                                  {"parent", parent},                {"index", index}, {"bytes", block.size()}};
-        });
+        queue(client, std::move(m),
+              [&]
+              {
+                  return nlohmann::json{{"request_id", request.requestId},
+                                        {"type", type},
+                                        {"unique", unique},
+                                        {"parent", parent},
+                                        {"index", index},
+                                        {"bytes", block.size()}};
+              });
         return unique;
     };
 
@@ -595,7 +632,8 @@ void WorldCore::sendFacilityData(Client& client, const FacilityRequest& request)
         const auto n = static_cast<DWORD>(airport->parkings.size());
         for (DWORD i = 0; i < n; ++i)
         {
-            sendBlock(SIMCONNECT_FACILITY_DATA_TAXI_PARKING, d.parkingBlock(airport->parkings[i]), parent, true, i, n);
+            sendBlock(SIMCONNECT_FACILITY_DATA_TAXI_PARKING, d.parkingBlock(airport->parkings[i]), parent,
+                      true, i, n);
         }
     }
     if (d.has(FacilityBlock::helipad))
@@ -603,7 +641,8 @@ void WorldCore::sendFacilityData(Client& client, const FacilityRequest& request)
         const auto n = static_cast<DWORD>(airport->helipads.size());
         for (DWORD i = 0; i < n; ++i)
         {
-            sendBlock(SIMCONNECT_FACILITY_DATA_HELIPAD, d.helipadBlock(airport->helipads[i]), parent, true, i, n);
+            sendBlock(SIMCONNECT_FACILITY_DATA_HELIPAD, d.helipadBlock(airport->helipads[i]), parent, true, i,
+                      n);
         }
     }
     SIMCONNECT_RECV_FACILITY_DATA_END* end = nullptr;
@@ -665,7 +704,8 @@ void WorldCore::tick(std::stop_token stop)
         {
             break;
         }
-        const auto elapsedUs = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+        const auto elapsedUs =
+            std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
         std::lock_guard lock(mutex_);
         // After a stall (a debugger, a loaded machine) the world goes on from
         // the present rather than replaying every frame it missed.
@@ -696,7 +736,8 @@ void WorldCore::applyLocked(const ScriptedAction& action)
 {
     std::visit(
         Overloaded{
-            [&](const script::Quit&) {
+            [&](const script::Quit&)
+            {
                 for (auto& [key, client] : clients_)
                 {
                     if (client->dead)
@@ -704,7 +745,8 @@ void WorldCore::applyLocked(const ScriptedAction& action)
                         continue;
                     }
                     SIMCONNECT_RECV_QUIT* rec = nullptr;
-                    queue(*client, Message::make(SIMCONNECT_RECV_ID_QUIT, rec), [] { return nlohmann::json::object(); });
+                    queue(*client, Message::make(SIMCONNECT_RECV_ID_QUIT, rec),
+                          [] { return nlohmann::json::object(); });
                     client->dead = true;
                     client->pending.clear();
                     client->periodic.clear();
@@ -721,61 +763,77 @@ void WorldCore::applyLocked(const ScriptedAction& action)
                 }
                 ownerOf_.clear();
             },
-            [&](const script::Available& a) {
-                if (a.value && !available_)
-                {
-                    running_ = scenario_.running;
-                }
+            [&](const script::Available& a)
+            {
+                const bool returning = a.value && !available_;
                 available_ = a.value;
+                if (returning)
+                {
+                    // back as the scenario started: running or in the menu
+                    applyLocked(script::Running{scenario_.running});
+                }
             },
-            [&](const script::FlightLoaded&) {
-                forSubscribers("flightloaded", [&](Client& client, DWORD eventId) {
-                    if (scenario_.flightLoadedAsEvent)
+            [&](const script::FlightLoaded&)
+            {
+                forSubscribers(
+                    "flightloaded",
+                    [&](Client& client, DWORD eventId)
                     {
-                        sendEvent(client, SIMCONNECT_UNUSED, eventId, 0);
-                        return;
-                    }
-                    SIMCONNECT_RECV_EVENT_FILENAME* rec = nullptr;
-                    Message m = Message::make(SIMCONNECT_RECV_ID_EVENT_FILENAME, rec);
-                    rec->uGroupID = SIMCONNECT_UNUSED;
-                    rec->uEventID = eventId;
-                    std::strncpy(rec->szFileName, scenario_.flightFile.c_str(), sizeof(rec->szFileName) - 1);
-                    queue(client, std::move(m),
-                          [&] { return nlohmann::json{{"event_id", eventId}, {"file", scenario_.flightFile}}; });
-                });
+                        if (scenario_.flightLoadedAsEvent)
+                        {
+                            sendEvent(client, SIMCONNECT_UNUSED, eventId, 0);
+                            return;
+                        }
+                        SIMCONNECT_RECV_EVENT_FILENAME* rec = nullptr;
+                        Message m = Message::make(SIMCONNECT_RECV_ID_EVENT_FILENAME, rec);
+                        rec->uGroupID = SIMCONNECT_UNUSED;
+                        rec->uEventID = eventId;
+                        std::strncpy(rec->szFileName, scenario_.flightFile.c_str(),
+                                     sizeof(rec->szFileName) - 1);
+                        queue(
+                            client, std::move(m),
+                            [&] {
+                                return nlohmann::json{{"event_id", eventId}, {"file", scenario_.flightFile}};
+                            });
+                    });
             },
-            [&](const script::Running& r) {
+            [&](const script::Running& r)
+            {
                 if (r.value == running_ || !available_)
                 {
                     return;
                 }
                 running_ = r.value;
-                forSubscribers("sim", [&](Client& client, DWORD eventId) {
-                    sendEvent(client, SIMCONNECT_UNUSED, eventId, running_ ? 1 : 0);
-                });
+                forSubscribers("sim", [&](Client& client, DWORD eventId)
+                               { sendEvent(client, SIMCONNECT_UNUSED, eventId, running_ ? 1 : 0); });
             },
-            [&](const script::Teleport& t) {
+            [&](const script::Teleport& t)
+            {
                 userPath_.clear();
                 place(user(), t.pose);
             },
-            [&](const script::Move& mv) {
+            [&](const script::Move& mv)
+            {
                 if (mv.durationMs <= 0)
                 {
                     userPath_.clear();
                     place(user(), mv.pose);
                     return;
                 }
-                userPath_ = {PathPoint{clockMs(), poseOf(user())}, PathPoint{clockMs() + mv.durationMs, mv.pose}};
+                userPath_ = {PathPoint{clockMs(), poseOf(user())},
+                             PathPoint{clockMs() + mv.durationMs, mv.pose}};
             },
             [&](const script::AddForeign& f) { addForeignLocked(f.aircraft); },
-            [&](const script::RemoveForeign& r) {
+            [&](const script::RemoveForeign& r)
+            {
                 if (ownerOf_.count(r.objectId) == 0)
                 {
                     removeObjectNow(r.objectId);
                 }
             },
             [&](const script::FailCalls& f) { failures_[f.call] += f.count; },
-            [&](const script::RaiseException& e) {
+            [&](const script::RaiseException& e)
+            {
                 for (auto& [key, client] : clients_)
                 {
                     if (!client->dead && (e.client.empty() || e.client == client->name))

@@ -57,7 +57,8 @@ class WorldCore
     HRESULT mapClientEvent(HANDLE h, DWORD eventId, const char* name);
     HRESULT addClientEventToGroup(HANDLE h, DWORD groupId, DWORD eventId, BOOL maskable);
     HRESULT setGroupPriority(HANDLE h, DWORD groupId, DWORD priority);
-    HRESULT transmitClientEvent(HANDLE h, DWORD objectId, DWORD eventId, DWORD data, DWORD groupId, DWORD flags);
+    HRESULT transmitClientEvent(HANDLE h, DWORD objectId, DWORD eventId, DWORD data, DWORD groupId,
+                                DWORD flags);
     HRESULT addToDataDefinition(HANDLE h, DWORD defineId, const char* name, const char* units,
                                 SIMCONNECT_DATATYPE type);
     HRESULT requestData(HANDLE h, DWORD requestId, DWORD defineId, DWORD objectId, SIMCONNECT_PERIOD period,
@@ -66,13 +67,14 @@ class WorldCore
                               SIMCONNECT_SIMOBJECT_TYPE type);
     HRESULT setData(HANDLE h, DWORD defineId, DWORD objectId, DWORD flags, DWORD arrayCount, DWORD unitSize,
                     const void* data);
-    HRESULT createAircraft(HANDLE h, const char* title, const char* tail, const SIMCONNECT_DATA_INITPOSITION& init,
-                           DWORD requestId);
+    HRESULT createAircraft(HANDLE h, const char* title, const char* tail,
+                           const SIMCONNECT_DATA_INITPOSITION& init, DWORD requestId);
     HRESULT removeObject(HANDLE h, DWORD objectId, DWORD requestId);
     HRESULT releaseControl(HANDLE h, DWORD objectId, DWORD requestId);
     HRESULT setFlightPlan(HANDLE h, DWORD objectId, const char* path, DWORD requestId);
     HRESULT addToFacilityDefinition(HANDLE h, DWORD defineId, const char* field);
-    HRESULT requestFacilityData(HANDLE h, DWORD defineId, DWORD requestId, const char* icao, const char* region);
+    HRESULT requestFacilityData(HANDLE h, DWORD defineId, DWORD requestId, const char* icao,
+                                const char* region);
 
     // What World offers.
     void advance(std::int64_t ms);
@@ -206,8 +208,8 @@ class WorldCore
     void finishCreates();
     void finishRemoves();
     void answer(Client& client, const PendingRequest& request);
-    void sendObjectData(Client& client, const DataRequest& request, SIMCONNECT_RECV_ID id, const ObjectState& object,
-                        DWORD entry, DWORD outOf);
+    void sendObjectData(Client& client, const DataRequest& request, SIMCONNECT_RECV_ID id,
+                        const ObjectState& object, DWORD entry, DWORD outOf);
     void sendFacilityData(Client& client, const FacilityRequest& request);
     void sendPeriodic(Client& client);
     void snapshot();
