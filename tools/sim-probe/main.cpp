@@ -7,7 +7,8 @@
 //   sim-probe [--scenario FILE] [--seconds N]
 //
 // Without a scenario file it plays the built-in scenario. The world runs on
-// the manual clock, so the output is the same on every run.
+// the manual clock, so the output is the same on every run. VORA_SIM_TRACE
+// names a file for the simulator's trace, as in a run of the program.
 #include "platform/simconnect/scenario_json.h"
 #include "platform/simconnect/simconnect.h"
 #include "platform/simconnect/world.h"
@@ -15,6 +16,7 @@
 #include <fmt/core.h>
 
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -293,6 +295,10 @@ int main(int argc, char** argv)
 
     WorldOptions options;
     options.keepLogs = false;
+    if (const char* trace = std::getenv("VORA_SIM_TRACE"); trace != nullptr && *trace != '\0')
+    {
+        options.tracePath = trace;
+    }
     World world(std::move(scenario), options);
     Probe probe{world};
     probe.open();

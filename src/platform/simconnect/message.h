@@ -19,6 +19,40 @@ namespace ovr::sim::detail
 // The protocol version the stand-in stamps on every record.
 constexpr DWORD kRecvVersion = 6;
 
+// The record kind's name, for the trace.
+constexpr const char* recvName(DWORD id)
+{
+    switch (id)
+    {
+    case SIMCONNECT_RECV_ID_EXCEPTION:
+        return "EXCEPTION";
+    case SIMCONNECT_RECV_ID_OPEN:
+        return "OPEN";
+    case SIMCONNECT_RECV_ID_QUIT:
+        return "QUIT";
+    case SIMCONNECT_RECV_ID_EVENT:
+        return "EVENT";
+    case SIMCONNECT_RECV_ID_EVENT_OBJECT_ADDREMOVE:
+        return "EVENT_OBJECT_ADDREMOVE";
+    case SIMCONNECT_RECV_ID_EVENT_FILENAME:
+        return "EVENT_FILENAME";
+    case SIMCONNECT_RECV_ID_EVENT_FRAME:
+        return "EVENT_FRAME";
+    case SIMCONNECT_RECV_ID_SIMOBJECT_DATA:
+        return "SIMOBJECT_DATA";
+    case SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE:
+        return "SIMOBJECT_DATA_BYTYPE";
+    case SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID:
+        return "ASSIGNED_OBJECT_ID";
+    case SIMCONNECT_RECV_ID_FACILITY_DATA:
+        return "FACILITY_DATA";
+    case SIMCONNECT_RECV_ID_FACILITY_DATA_END:
+        return "FACILITY_DATA_END";
+    default:
+        return "OTHER";
+    }
+}
+
 class Message
 {
   public:

@@ -14,12 +14,20 @@ TraceWriter::TraceWriter(const std::filesystem::path& path)
     }
 }
 
-void TraceWriter::write(const nlohmann::json& line)
+void TraceWriter::write(std::int64_t atMs, const char* kind, const nlohmann::json& body)
 {
-    if (out_.is_open())
+    if (!out_.is_open())
     {
-        out_ << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        return;
     }
+    // The time and the kind lead each line, so that the trace reads in order.
+    out_ << "{\"t_ms\":" << atMs << ",\"kind\":\"" << kind << '"';
+    for (const auto& [key, value] : body.items())
+    {
+        out_ << ',' << nlohmann::json(key).dump() << ':'
+             << value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
+    out_ << "}\n";
 }
 
 void TraceWriter::flush()

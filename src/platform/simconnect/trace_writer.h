@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 
@@ -18,7 +19,8 @@ class TraceWriter
     explicit TraceWriter(const std::filesystem::path& path);
 
     bool enabled() const { return out_.is_open(); }
-    void write(const nlohmann::json& line);
+    // One line: {"t_ms": .., "kind": .., then the members of body}.
+    void write(std::int64_t atMs, const char* kind, const nlohmann::json& body);
     void flush();
 
   private:

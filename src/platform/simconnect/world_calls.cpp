@@ -63,9 +63,8 @@ HRESULT WorldCore::finish(Call& call, HRESULT result)
                           result,    call.packet};
         if (trace_)
         {
-            trace_->write({{"t_ms", record.atMs},
-                           {"kind", "call"},
-                           {"client", record.client},
+            trace_->write(record.atMs, "call",
+                          {{"client", record.client},
                            {"fn", record.fn},
                            {"args", record.args},
                            {"result", record.result},
@@ -82,6 +81,24 @@ HRESULT WorldCore::finish(Call& call, HRESULT result)
 void WorldCore::except(Call& call, DWORD exception, DWORD index)
 {
     sendException(*call.client, exception, call.packet, index);
+}
+
+// The user aircraft is no AI object, and a client acts on the AI objects it
+// created only.
+ObjectState* WorldCore::ownAiObject(Call& call, DWORD objectId)
+{
+    if (objectId == SIMCONNECT_OBJECT_ID_USER || objectId == userId_)
+    {
+        except(call, SIMCONNECT_EXCEPTION_OPERATION_INVALID_FOR_OBJECT_TYPE, 2);
+        return nullptr;
+    }
+    const auto owner = ownerOf_.find(objectId);
+    if (owner == ownerOf_.end() || owner->second != call.client->key)
+    {
+        except(call, SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 2);
+        return nullptr;
+    }
+    return &objects_.at(objectId);
 }
 
 HRESULT WorldCore::open(HANDLE* out, const char* name)
@@ -598,16 +615,7 @@ HRESULT WorldCore::removeObject(HANDLE h, DWORD objectId, DWORD requestId)
         return E_FAIL;
     }
     send(*call);
-    const auto owner = ownerOf_.find(objectId);
-    if (objectId == SIMCONNECT_OBJECT_ID_USER || objectId == userId_)
-    {
-        except(*call, SIMCONNECT_EXCEPTION_OPERATION_INVALID_FOR_OBJECT_TYPE, 2);
-    }
-    else if (owner == ownerOf_.end() || owner->second != call->client->key)
-    {
-        except(*call, SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 2);
-    }
-    else if (removing_.insert(objectId).second)
+    if (ownAiObject(*call, objectId) != nullptr && removing_.insert(objectId).second)
     {
         removes_.push_back(PendingRemove{objectId, frame_ + std::max(1, scenario_.removeDelayFrames)});
     }
@@ -626,18 +634,9 @@ HRESULT WorldCore::releaseControl(HANDLE h, DWORD objectId, DWORD requestId)
         return E_FAIL;
     }
     send(*call);
-    const auto owner = ownerOf_.find(objectId);
-    if (objectId == SIMCONNECT_OBJECT_ID_USER || objectId == userId_)
+    if (ObjectState* object = ownAiObject(*call, objectId))
     {
-        except(*call, SIMCONNECT_EXCEPTION_OPERATION_INVALID_FOR_OBJECT_TYPE, 2);
-    }
-    else if (owner == ownerOf_.end() || owner->second != call->client->key)
-    {
-        except(*call, SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 2);
-    }
-    else
-    {
-        objects_.at(objectId).aiReleased = true;
+        object->aiReleased = true;
     }
     return finish(*call, S_OK);
 }
@@ -660,23 +659,19 @@ HRESULT WorldCore::setFlightPlan(HANDLE h, DWORD objectId, const char* path, DWO
         return finish(*call, E_FAIL);
     }
     send(*call);
-    const auto owner = ownerOf_.find(objectId);
     const std::string plan = path;
-    if (objectId == SIMCONNECT_OBJECT_ID_USER || objectId == userId_)
+    ObjectState* object = ownAiObject(*call, objectId);
+    if (object == nullptr)
     {
-        except(*call, SIMCONNECT_EXCEPTION_OPERATION_INVALID_FOR_OBJECT_TYPE, 2);
+        return finish(*call, S_OK);
     }
-    else if (owner == ownerOf_.end() || owner->second != call->client->key)
-    {
-        except(*call, SIMCONNECT_EXCEPTION_UNRECOGNIZED_ID, 2);
-    }
-    else if (!fileExists(plan) && !fileExists(plan + ".pln") && !fileExists(plan + ".PLN"))
+    if (!fileExists(plan) && !fileExists(plan + ".pln") && !fileExists(plan + ".PLN"))
     {
         except(*call, SIMCONNECT_EXCEPTION_LOAD_FLIGHTPLAN_FAILED, 3);
     }
     else
     {
-        objects_.at(objectId).flightPlan = plan;
+        object->flightPlan = plan;
     }
     return finish(*call, S_OK);
 }

@@ -679,7 +679,7 @@ void WorldCore::snapshot()
     {
         list.push_back(toJson(o));
     }
-    trace_->write({{"t_ms", clockMs()}, {"kind", "objects"}, {"objects", std::move(list)}});
+    trace_->write(clockMs(), "objects", {{"objects", std::move(list)}});
     trace_->flush();
 }
 

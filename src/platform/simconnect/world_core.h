@@ -177,6 +177,8 @@ class WorldCore
     void send(Call& call) { call.packet = ++call.client->lastPacket; }
     HRESULT finish(Call& call, HRESULT result);
     void except(Call& call, DWORD exception, DWORD index);
+    // The caller's own AI object, or nullptr after the exception that says why not.
+    ObjectState* ownAiObject(Call& call, DWORD objectId);
     bool consumeFailure(const char* fn);
     Client* findClient(HANDLE h);
 
@@ -271,10 +273,10 @@ template <class MakeFields> void WorldCore::queue(Client& client, Message messag
         MessageRecord record{clockMs(), client.name, message.recv()->dwID, makeFields()};
         if (trace_)
         {
-            trace_->write({{"t_ms", record.atMs},
-                           {"kind", "msg"},
-                           {"client", record.client},
+            trace_->write(record.atMs, "msg",
+                          {{"client", record.client},
                            {"id", record.id},
+                           {"record", recvName(record.id)},
                            {"fields", record.fields}});
         }
         if (options_.keepLogs)
