@@ -7,10 +7,11 @@
 #include <cstddef>
 #include <span>
 
-namespace ovr {
+namespace ovr
+{
 
-inline constexpr std::size_t kDataKeyBytes = 32;  // crypto_secretstream_xchacha20poly1305_KEYBYTES
+inline constexpr std::size_t kDataKeyBytes = 32; // crypto_secretstream_xchacha20poly1305_KEYBYTES
 
 std::span<const unsigned char, kDataKeyBytes> gf_dataKey();
 
-}  // namespace ovr
+} // namespace ovr

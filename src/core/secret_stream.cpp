@@ -9,12 +9,14 @@
 #include <stdexcept>
 #include <string>
 
-namespace ovr::secret_stream {
+namespace ovr::secret_stream
+{
 
 static_assert(kHeaderBytes == crypto_secretstream_xchacha20poly1305_HEADERBYTES);
 static_assert(kChunkOverheadBytes == crypto_secretstream_xchacha20poly1305_ABYTES);
 
-namespace {
+namespace
+{
 
 std::size_t readUpTo(std::ifstream& in, unsigned char* buffer, std::size_t size)
 {
@@ -22,7 +24,7 @@ std::size_t readUpTo(std::ifstream& in, unsigned char* buffer, std::size_t size)
     return static_cast<std::size_t>(in.gcount());
 }
 
-}  // namespace
+} // namespace
 
 void decryptFile(const std::filesystem::path& encrypted, const std::filesystem::path& plain)
 {
@@ -61,8 +63,8 @@ void decryptFile(const std::filesystem::path& encrypted, const std::filesystem::
         }
         unsigned long long textLength = 0;
         unsigned char tag = 0;
-        if (crypto_secretstream_xchacha20poly1305_pull(&state, text.data(), &textLength, &tag, cipher.data(), got,
-                                                       nullptr, 0) != 0)
+        if (crypto_secretstream_xchacha20poly1305_pull(&state, text.data(), &textLength, &tag, cipher.data(),
+                                                       got, nullptr, 0) != 0)
         {
             throw std::runtime_error("Decryption failed");
         }
@@ -82,4 +84,4 @@ void decryptFile(const std::filesystem::path& encrypted, const std::filesystem::
     }
 }
 
-}  // namespace ovr::secret_stream
+} // namespace ovr::secret_stream

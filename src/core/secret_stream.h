@@ -8,7 +8,8 @@
 #include <cstddef>
 #include <filesystem>
 
-namespace ovr::secret_stream {
+namespace ovr::secret_stream
+{
 
 inline constexpr std::size_t kHeaderBytes = 24;
 inline constexpr std::size_t kPlainChunkBytes = 4096;
@@ -22,4 +23,4 @@ inline constexpr std::size_t kCipherChunkBytes = kPlainChunkBytes + kChunkOverhe
 // the caller removes it.
 void decryptFile(const std::filesystem::path& encrypted, const std::filesystem::path& plain);
 
-}  // namespace ovr::secret_stream
+} // namespace ovr::secret_stream

@@ -9,9 +9,11 @@
 #include <stdexcept>
 #include <vector>
 
-namespace ovr::datatool {
+namespace ovr::datatool
+{
 
-namespace {
+namespace
+{
 
 class Pusher
 {
@@ -37,9 +39,11 @@ class Pusher
         }
         std::array<unsigned char, secret_stream::kCipherChunkBytes> cipher{};
         unsigned long long length = 0;
-        crypto_secretstream_xchacha20poly1305_push(
-            &state_, cipher.data(), &length, reinterpret_cast<const unsigned char*>(text.data()), text.size(), nullptr,
-            0, final ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
+        crypto_secretstream_xchacha20poly1305_push(&state_, cipher.data(), &length,
+                                                   reinterpret_cast<const unsigned char*>(text.data()),
+                                                   text.size(), nullptr, 0,
+                                                   final ? crypto_secretstream_xchacha20poly1305_TAG_FINAL
+                                                         : crypto_secretstream_xchacha20poly1305_TAG_MESSAGE);
         return {reinterpret_cast<const char*>(cipher.data()), static_cast<std::size_t>(length)};
     }
 
@@ -54,9 +58,10 @@ std::size_t readUpTo(std::ifstream& in, std::vector<char>& buffer)
     return static_cast<std::size_t>(in.gcount());
 }
 
-}  // namespace
+} // namespace
 
-std::string encryptChunks(std::span<const std::string_view> chunks, std::span<const unsigned char, kDataKeyBytes> key)
+std::string encryptChunks(std::span<const std::string_view> chunks,
+                          std::span<const unsigned char, kDataKeyBytes> key)
 {
     Pusher pusher(key);
     std::string out = pusher.header();
@@ -122,4 +127,4 @@ void encryptFile(const std::filesystem::path& plain, const std::filesystem::path
     }
 }
 
-}  // namespace ovr::datatool
+} // namespace ovr::datatool

@@ -10,7 +10,8 @@
 #include <string>
 #include <string_view>
 
-namespace ovr::datatool {
+namespace ovr::datatool
+{
 
 // One stream whose chunks are the given texts (each at most 4096 bytes), the
 // last one tagged FINAL; an empty list gives a header alone (a cut stream).
@@ -19,10 +20,11 @@ std::string encryptChunks(std::span<const std::string_view> chunks,
 
 // The text cut into 4096-byte chunks, the last (possibly short or empty) one
 // tagged FINAL: the layout of every shipped data file.
-std::string encryptText(std::string_view plain, std::span<const unsigned char, kDataKeyBytes> key = gf_dataKey());
+std::string encryptText(std::string_view plain,
+                        std::span<const unsigned char, kDataKeyBytes> key = gf_dataKey());
 
 // Streams `plain` into `encrypted` in the shipped layout. Throws
 // std::runtime_error on a file that cannot be read or written.
 void encryptFile(const std::filesystem::path& plain, const std::filesystem::path& encrypted);
 
-}  // namespace ovr::datatool
+} // namespace ovr::datatool

@@ -1,0 +1,15 @@
+// Decryption of the encrypted data files (airports.enc, dbase.enc,
+// AIG-regcodes.enc) into a temporary plain XML file beside them.
+#pragma once
+
+#include <filesystem>
+
+namespace ovr
+{
+
+// True when the whole stream, up to its FINAL chunk, was decrypted into
+// `plainPath`. On any failure the reason is logged, the plain file is removed
+// and the result is false; the caller reports its own user error.
+bool gf_streamDecrypt(const std::filesystem::path& encryptedPath, const std::filesystem::path& plainPath);
+
+} // namespace ovr
