@@ -1,0 +1,24 @@
+// Time limits of the downloader, replaceable by tests so that a stalled
+// server is detected in seconds rather than half a minute.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+namespace ovr::detail
+{
+
+struct DownloadLimits
+{
+    std::chrono::seconds connectTimeout{15};
+    // A transfer slower than 1 byte per second for this long is dropped.
+    std::chrono::seconds lowSpeedTime{30};
+};
+
+DownloadLimits gf_downloadLimits();
+void gf_setDownloadLimits(DownloadLimits limits);
+
+// Replaces the base read from VORA_DOWNLOAD_BASE ("" for none).
+void gf_setDownloadBase(std::string base);
+
+} // namespace ovr::detail
