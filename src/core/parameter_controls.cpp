@@ -1,0 +1,48 @@
+#include "core/parameter_controls.h"
+
+#include <atomic>
+
+namespace ovr
+{
+
+namespace
+{
+
+std::atomic<void (*)(const BoolParameter&)> g_showCheck{nullptr};
+std::atomic<void (*)(const IntListParameter&)> g_showValue{nullptr};
+std::atomic<void (*)(const EditParameter&)> g_showText{nullptr};
+
+} // namespace
+
+void gf_setParameterControlHooks(const ParameterControlHooks& hooks)
+{
+    g_showCheck = hooks.showCheck;
+    g_showValue = hooks.showValue;
+    g_showText = hooks.showText;
+}
+
+void gf_showParameterCheck(const BoolParameter& parameter)
+{
+    if (auto show = g_showCheck.load())
+    {
+        show(parameter);
+    }
+}
+
+void gf_showParameterValue(const IntListParameter& parameter)
+{
+    if (auto show = g_showValue.load())
+    {
+        show(parameter);
+    }
+}
+
+void gf_showParameterText(const EditParameter& parameter)
+{
+    if (auto show = g_showText.load())
+    {
+        show(parameter);
+    }
+}
+
+} // namespace ovr
