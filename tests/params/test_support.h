@@ -1,0 +1,60 @@
+// Shared fixtures of the parameters, data-file and download tests: a
+// private temporary folder, and the log redirected into it.
+#pragma once
+
+#include "core/log_detail.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+namespace ovr::test
+{
+
+namespace fs = std::filesystem;
+
+inline std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeFile(const fs::path& file, std::string_view content)
+{
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+// A fresh folder per test, removed afterwards, with the log written to
+// Log.txt inside it.
+class TempFolderTest : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        std::random_device random;
+        dir_ = fs::temp_directory_path() /
+               ("vora-params-" + std::to_string(random()) + std::to_string(random()));
+        fs::create_directories(dir_);
+        detail::openLogAt(dir_ / "Log.txt");
+    }
+
+    void TearDown() override
+    {
+        detail::closeLog();
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    const fs::path& dir() const { return dir_; }
+    std::string logText() const { return readFile(dir_ / "Log.txt"); }
+
+  private:
+    fs::path dir_;
+};
+
+} // namespace ovr::test
