@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <cstring>
 #include <optional>
-#include <span>
 #include <string>
 
 namespace ovr::sim::detail

@@ -1,12 +1,13 @@
 #include "platform/simconnect/scenario_json.h"
 
+#include "platform/simconnect/geo.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <limits>
-#include <numbers>
 #include <set>
 #include <stdexcept>
 #include <string_view>
@@ -18,8 +19,8 @@ namespace
 
 using nlohmann::json;
 
-constexpr double kEarthRadiusM = 6371000.0;
-constexpr double kDegree = std::numbers::pi / 180.0;
+using detail::kDegree;
+using detail::kEarthRadiusM;
 
 [[noreturn]] void fail(const std::string& where, const std::string& what)
 {

@@ -42,6 +42,18 @@ constexpr DWORD kMaxRadiusM = 200000;
 // dwIndex of an exception that no single argument caused.
 constexpr DWORD kUnknownIndex = 0xFFFFFFFFu;
 
+constexpr std::int64_t kMicrosPerSecond = 1'000'000;
+
+// An ATC ID is a STRING32: 31 characters and a NUL.
+constexpr std::size_t kAtcIdChars = 31;
+
+// Visits a variant with one lambda per alternative.
+template <class... Fs> struct Overloaded : Fs...
+{
+    using Fs::operator()...;
+};
+template <class... Fs> Overloaded(Fs...) -> Overloaded<Fs...>;
+
 class WorldCore
 {
   public:
