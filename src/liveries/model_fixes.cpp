@@ -1,11 +1,15 @@
 #include "liveries/model_fixes.h"
 
+#include "liveries/model_database.h"
+
 namespace ovr {
 
-// Filled in by the model database reader.
-std::optional<std::string> gf_fixedModelName(std::string_view)
+std::optional<std::string> gf_fixedModelName(std::string_view model)
 {
-    return std::nullopt;
+    auto it = g_modelFixes.find(model);
+    if (it == g_modelFixes.end())
+        return std::nullopt;
+    return it->second;
 }
 
 } // namespace ovr

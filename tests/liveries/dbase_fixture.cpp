@@ -1,0 +1,99 @@
+#include "dbase_fixture.h"
+
+#include <fstream>
+#include <sstream>
+
+#include <random>
+
+#include <fmt/format.h>
+
+#include "core/log_detail.h"
+#include "liveries/dbase_reader_detail.h"
+#include "stream_encrypt.h"
+
+namespace fs = std::filesystem;
+
+namespace ovr::test {
+namespace {
+
+void lf_section(std::string& out, std::string_view name, std::string_view body)
+{
+    if (body.empty())
+        return;
+    out += fmt::format("  <{0}>{1}</{0}>\n", name, body);
+}
+
+} // namespace
+
+std::string DbaseText::xml() const
+{
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n";
+    lf_section(out, "aircrafts", aircrafts);
+    lf_section(out, "cargo_types", cargoTypes);
+    lf_section(out, "heavy", heavy);
+    lf_section(out, "large", large);
+    lf_section(out, "buzjet", buzjet);
+    lf_section(out, "high_performance", highPerformance);
+    lf_section(out, "rotorcraft", rotorcraft);
+    lf_section(out, "similar_types", similarTypes);
+    lf_section(out, "prefixes", prefixes);
+    lf_section(out, "ICAO_airlines", icaoAirlines);
+    lf_section(out, "cargo_operators", cargoOperators);
+    lf_section(out, "publishers", publishers);
+    lf_section(out, "wingspans", wingspans);
+    lf_section(out, "fixes", fixes);
+    lf_section(out, "simaddons20", simaddons20);
+    lf_section(out, "simaddons24", simaddons24);
+    lf_section(out, "thirdparties20", thirdparties20);
+    lf_section(out, "thirdparties24", thirdparties24);
+    lf_section(out, "dbase", dbase);
+    return out + "</root>\n";
+}
+
+void DbaseTest::SetUp()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = fmt::format("vora-dbase-{:08x}-{}-{}", std::random_device{}(), info->test_suite_name(), info->name());
+    for (char& c : name)
+    {
+        if (c == '/')
+            c = '_';
+    }
+    m_folder = fs::temp_directory_path() / name;
+    fs::remove_all(m_folder);
+    fs::create_directories(m_folder / "input");
+    detail::openLogAt(m_folder / "Log.txt");
+    detail::clearDbase();
+}
+
+void DbaseTest::TearDown()
+{
+    detail::closeLog();
+    detail::clearDbase();
+    fs::remove_all(m_folder);
+}
+
+bool DbaseTest::read(std::string_view xml)
+{
+    std::ofstream(encPath(), std::ios::binary) << datatool::encryptText(xml);
+    return detail::readDbaseFrom(encPath(), plainPath());
+}
+
+bool DbaseTest::readFixture(std::string_view name)
+{
+    fs::copy_file(fs::path(VORA_LIVERIES_FIXTURES) / name, encPath(), fs::copy_options::overwrite_existing);
+    return detail::readDbaseFrom(encPath(), plainPath());
+}
+
+std::vector<std::string> DbaseTest::logLines() const
+{
+    std::ifstream in(m_folder / "Log.txt", std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    std::getline(in, line); // the header
+    while (std::getline(in, line))
+        lines.push_back(line);
+    return lines;
+}
+
+} // namespace ovr::test
