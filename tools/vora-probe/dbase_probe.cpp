@@ -1,0 +1,139 @@
+// vora-probe dbase DIR [--reg REG] [--type TYPE]: reads DIR/input/dbase.enc,
+// prints the lines the program logs while reading it, then the answers.
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <random>
+
+#include <fmt/format.h>
+#include <fmt/ranges.h>
+
+#include "core/code_pool.h"
+#include "core/flight_text.h"
+#include "core/log_detail.h"
+#include "liveries/dbase_reader_detail.h"
+#include "liveries/model_database.h"
+#include "liveries/model_lookups.h"
+#include "liveries/registration_lookup.h"
+#include "probe.h"
+
+namespace fs = std::filesystem;
+
+namespace ovr::probe {
+namespace {
+
+constexpr std::string_view kCategoryNames[] = {"Light", "Buzjets", "Large", "Heavy", "HighPerf", "Rotorcraft"};
+
+// The reader writes its summary to the log; the probe gives it a log of its
+// own in the temp folder and passes the lines on to stdout.
+class CapturedLog
+{
+public:
+    CapturedLog()
+        : m_file(fs::temp_directory_path() / fmt::format("vora-probe-{:08x}.txt", std::random_device{}()))
+    {
+        detail::openLogAt(m_file);
+    }
+    ~CapturedLog()
+    {
+        detail::closeLog();
+        std::error_code ec;
+        fs::remove(m_file, ec);
+    }
+    CapturedLog(const CapturedLog&) = delete;
+    CapturedLog& operator=(const CapturedLog&) = delete;
+
+    // The lines written since the last call (the log's header line skipped).
+    void flushTo(std::ostream& out)
+    {
+        std::ifstream in(m_file, std::ios::binary);
+        std::string line;
+        for (std::size_t n = 0; std::getline(in, line); ++n)
+        {
+            if (n > m_linesShown)
+            {
+                out << line << '\n';
+                m_linesShown = n;
+            }
+        }
+    }
+
+private:
+    fs::path m_file;
+    std::size_t m_linesShown = 0;
+};
+
+void lf_printType(std::string_view type)
+{
+    std::uint16_t id = gf_modelId(type);
+    const std::string& name = g_modelCodes.text(id);
+    if (name != type)
+        fmt::print("type {}: corrected to {}\n", type, name);
+    int category = gf_categoryOfModel(id);
+    double halfSpan = gf_wingspanOf(id);
+    fmt::print("type {}: {}, category {} {}, half wingspan {:.6f} NM ({:.2f} m)\n", name,
+               gf_isKnownModel(name) ? "known" : "not known", category,
+               kCategoryNames[static_cast<std::size_t>(category)], halfSpan, halfSpan * 2 * 1852);
+}
+
+void lf_printRegistration(std::string_view registration)
+{
+    fmt::print("registration {}: tried {}\n", registration, fmt::join(gf_registrationVariants(registration), ", "));
+    if (auto key = gf_findRegistrationKey(registration))
+        fmt::print("registration {}: {}\n", registration, gf_flightTypeText(*key));
+    else
+        fmt::print("registration {}: not in the database\n", registration);
+}
+
+} // namespace
+
+int dbaseCommand(std::span<const std::string_view> args)
+{
+    if (args.empty())
+        throw std::invalid_argument("dbase: the working folder is missing");
+    fs::path folder(args[0]);
+    std::optional<std::string_view> registration;
+    std::optional<std::string_view> type;
+    for (std::size_t i = 1; i < args.size(); i += 2)
+    {
+        if (i + 1 >= args.size())
+            throw std::invalid_argument(fmt::format("dbase: {} needs a value", args[i]));
+        if (args[i] == "--reg")
+            registration = args[i + 1];
+        else if (args[i] == "--type")
+            type = args[i + 1];
+        else
+            throw std::invalid_argument(fmt::format("dbase: unknown option {}", args[i]));
+    }
+
+    CapturedLog log;
+    bool complete = false;
+    try
+    {
+        complete = detail::readDbaseFrom(folder / "input" / "dbase.enc", folder / "input" / "dbase.xml");
+    }
+    catch (...)
+    {
+        log.flushTo(std::cout);
+        throw;
+    }
+    log.flushTo(std::cout);
+    if (!complete)
+    {
+        std::cerr << "reading data files failed!\n";
+        return 1;
+    }
+
+    fmt::print("{} known types, {} registrations, largest half wingspan {:.6f} NM\n", g_knownModels.size(),
+               g_dbase.size(), g_maxWingSpan);
+    if (type)
+        lf_printType(*type);
+    if (registration)
+        lf_printRegistration(*registration);
+    log.flushTo(std::cout);
+    return 0;
+}
+
+} // namespace ovr::probe

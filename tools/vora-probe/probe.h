@@ -1,0 +1,13 @@
+// The subcommands of vora-probe. Each takes the arguments after its name and
+// returns the process exit code.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace ovr::probe {
+
+// dbase DIR [--reg REG] [--type TYPE]
+int dbaseCommand(std::span<const std::string_view> args);
+
+} // namespace ovr::probe
