@@ -346,7 +346,7 @@ TEST(ScriptedFailures, AnyExceptionToANamedClient)
 
 TEST(Trace, RecordsCallsRecordsAndOneObjectTableAWorldSecond)
 {
-    const auto path = std::filesystem::temp_directory_path() / "simsc-trace-test.jsonl";
+    const auto path = uniqueTempPath("trace.jsonl");
     {
         WorldOptions options;
         options.tracePath = path;

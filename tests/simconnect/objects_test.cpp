@@ -334,7 +334,7 @@ TEST_F(Objects, ReleaseControlOfOwnObjectsOnly)
 TEST_F(Objects, AFlightPlanMustExist)
 {
     const DWORD id = create("DLH1");
-    const auto dir = std::filesystem::temp_directory_path() / "simsc-plans";
+    const auto dir = uniqueTempPath("plans");
     std::filesystem::create_directories(dir);
     const auto plan = dir / "4b1805.pln";
     std::ofstream(plan) << "<SimBase.Document/>";

@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,13 @@ struct Received
         return v;
     }
 };
+
+// A path in the temporary folder that no other test run uses.
+inline std::filesystem::path uniqueTempPath(const std::string& name)
+{
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    return std::filesystem::temp_directory_path() / ("simsc-" + std::to_string(stamp) + "-" + name);
+}
 
 inline void collect(SIMCONNECT_RECV* recv, DWORD size, void* context)
 {

@@ -232,19 +232,14 @@ HRESULT WorldCore::lastSentPacketId(HANDLE h, DWORD* out)
 HRESULT WorldCore::subscribeToSystemEvent(HANDLE h, DWORD eventId, const char* name)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_SubscribeToSystemEvent",
-                      [&] {
-                          return nlohmann::json{{"event_id", eventId}, {"name", textArg(name)}};
-                      });
+    auto call = sendCall(h, "SimConnect_SubscribeToSystemEvent", {name},
+                         [&] {
+                             return nlohmann::json{{"event_id", eventId}, {"name", textArg(name)}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    if (name == nullptr)
-    {
-        return finish(*call, E_FAIL);
-    }
-    send(*call);
     Client& client = *call->client;
     const std::string lower = lowerCase(name);
     if (std::find(kSystemEvents.begin(), kSystemEvents.end(), lower) == kSystemEvents.end())
@@ -265,19 +260,14 @@ HRESULT WorldCore::subscribeToSystemEvent(HANDLE h, DWORD eventId, const char* n
 HRESULT WorldCore::mapClientEvent(HANDLE h, DWORD eventId, const char* name)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_MapClientEventToSimEvent",
-                      [&] {
-                          return nlohmann::json{{"event_id", eventId}, {"name", textArg(name)}};
-                      });
+    auto call = sendCall(h, "SimConnect_MapClientEventToSimEvent", {name},
+                         [&] {
+                             return nlohmann::json{{"event_id", eventId}, {"name", textArg(name)}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    if (name == nullptr)
-    {
-        return finish(*call, E_FAIL);
-    }
-    send(*call);
     if (const SimEvent* event = findSimEvent(name))
     {
         call->client->mappedEvents[eventId] = event;
@@ -292,8 +282,8 @@ HRESULT WorldCore::mapClientEvent(HANDLE h, DWORD eventId, const char* name)
 HRESULT WorldCore::addClientEventToGroup(HANDLE h, DWORD groupId, DWORD eventId, BOOL maskable)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(
-        h, "SimConnect_AddClientEventToNotificationGroup",
+    auto call = sendCall(
+        h, "SimConnect_AddClientEventToNotificationGroup", {},
         [&] {
             return nlohmann::json{{"group_id", groupId}, {"event_id", eventId}, {"maskable", maskable != 0}};
         });
@@ -301,7 +291,6 @@ HRESULT WorldCore::addClientEventToGroup(HANDLE h, DWORD groupId, DWORD eventId,
     {
         return E_FAIL;
     }
-    send(*call);
     Client& client = *call->client;
     if (client.mappedEvents.count(eventId) == 0)
     {
@@ -317,15 +306,14 @@ HRESULT WorldCore::addClientEventToGroup(HANDLE h, DWORD groupId, DWORD eventId,
 HRESULT WorldCore::setGroupPriority(HANDLE h, DWORD groupId, DWORD priority)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_SetNotificationGroupPriority",
-                      [&] {
-                          return nlohmann::json{{"group_id", groupId}, {"priority", priority}};
-                      });
+    auto call = sendCall(h, "SimConnect_SetNotificationGroupPriority", {},
+                         [&] {
+                             return nlohmann::json{{"group_id", groupId}, {"priority", priority}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    send(*call);
     Client& client = *call->client;
     if (client.groups.count(groupId) == 0)
     {
@@ -344,20 +332,19 @@ HRESULT WorldCore::transmitClientEvent(HANDLE h, DWORD objectId, DWORD eventId, 
                                        DWORD flags)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_TransmitClientEvent",
-                      [&]
-                      {
-                          return nlohmann::json{{"object_id", objectId},
-                                                {"event_id", eventId},
-                                                {"data", data},
-                                                {"group_id", groupId},
-                                                {"flags", flags}};
-                      });
+    auto call = sendCall(h, "SimConnect_TransmitClientEvent", {},
+                         [&]
+                         {
+                             return nlohmann::json{{"object_id", objectId},
+                                                   {"event_id", eventId},
+                                                   {"data", data},
+                                                   {"group_id", groupId},
+                                                   {"flags", flags}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    send(*call);
     Client& sender = *call->client;
     ObjectState* object = findObject(objectId);
     const auto mapped = sender.mappedEvents.find(eventId);
@@ -398,23 +385,18 @@ HRESULT WorldCore::addToDataDefinition(HANDLE h, DWORD defineId, const char* nam
                                        SIMCONNECT_DATATYPE type)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AddToDataDefinition",
-                      [&]
-                      {
-                          return nlohmann::json{{"define_id", defineId},
-                                                {"name", textArg(name)},
-                                                {"units", textArg(units)},
-                                                {"type", type}};
-                      });
+    auto call = sendCall(h, "SimConnect_AddToDataDefinition", {name},
+                         [&]
+                         {
+                             return nlohmann::json{{"define_id", defineId},
+                                                   {"name", textArg(name)},
+                                                   {"units", textArg(units)},
+                                                   {"type", type}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    if (name == nullptr)
-    {
-        return finish(*call, E_FAIL);
-    }
-    send(*call);
     int index = 0;
     const SimVariable* var = findVariable(name, index);
     if (var == nullptr)
@@ -445,20 +427,19 @@ HRESULT WorldCore::requestData(HANDLE h, DWORD requestId, DWORD defineId, DWORD 
                                SIMCONNECT_PERIOD period, DWORD flags)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_RequestDataOnSimObject",
-                      [&]
-                      {
-                          return nlohmann::json{{"request_id", requestId},
-                                                {"define_id", defineId},
-                                                {"object_id", objectId},
-                                                {"period", period},
-                                                {"flags", flags}};
-                      });
+    auto call = sendCall(h, "SimConnect_RequestDataOnSimObject", {},
+                         [&]
+                         {
+                             return nlohmann::json{{"request_id", requestId},
+                                                   {"define_id", defineId},
+                                                   {"object_id", objectId},
+                                                   {"period", period},
+                                                   {"flags", flags}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    send(*call);
     Client& client = *call->client;
     if (client.definitions.count(defineId) == 0)
     {
@@ -493,19 +474,18 @@ HRESULT WorldCore::requestDataByType(HANDLE h, DWORD requestId, DWORD defineId, 
                                      SIMCONNECT_SIMOBJECT_TYPE type)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_RequestDataOnSimObjectType",
-                      [&]
-                      {
-                          return nlohmann::json{{"request_id", requestId},
-                                                {"define_id", defineId},
-                                                {"radius_m", radiusM},
-                                                {"type", type}};
-                      });
+    auto call = sendCall(h, "SimConnect_RequestDataOnSimObjectType", {},
+                         [&]
+                         {
+                             return nlohmann::json{{"request_id", requestId},
+                                                   {"define_id", defineId},
+                                                   {"radius_m", radiusM},
+                                                   {"type", type}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    send(*call);
     Client& client = *call->client;
     if (client.definitions.count(defineId) == 0)
     {
@@ -526,24 +506,19 @@ HRESULT WorldCore::setData(HANDLE h, DWORD defineId, DWORD objectId, DWORD flags
                            DWORD unitSize, const void* data)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_SetDataOnSimObject",
-                      [&]
-                      {
-                          return nlohmann::json{{"define_id", defineId},
-                                                {"object_id", objectId},
-                                                {"flags", flags},
-                                                {"array_count", arrayCount},
-                                                {"unit_size", unitSize}};
-                      });
+    auto call = sendCall(h, "SimConnect_SetDataOnSimObject", {data},
+                         [&]
+                         {
+                             return nlohmann::json{{"define_id", defineId},
+                                                   {"object_id", objectId},
+                                                   {"flags", flags},
+                                                   {"array_count", arrayCount},
+                                                   {"unit_size", unitSize}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    if (data == nullptr)
-    {
-        return finish(*call, E_FAIL);
-    }
-    send(*call);
     Client& client = *call->client;
     const auto def = client.definitions.find(defineId);
     ObjectState* object = findObject(objectId);
@@ -579,25 +554,21 @@ HRESULT WorldCore::createAircraft(HANDLE h, const char* title, const char* tail,
                                   const SIMCONNECT_DATA_INITPOSITION& init, DWORD requestId)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AICreateNonATCAircraft",
-                      [&]
-                      {
-                          return nlohmann::json{{"title", textArg(title)},    {"tail", textArg(tail)},
-                                                {"lat", init.Latitude},       {"lon", init.Longitude},
-                                                {"alt_ft", init.Altitude},    {"pitch_deg", init.Pitch},
-                                                {"bank_deg", init.Bank},      {"heading_deg", init.Heading},
-                                                {"on_ground", init.OnGround}, {"airspeed_kt", init.Airspeed},
-                                                {"request_id", requestId}};
-                      });
+    auto call =
+        sendCall(h, "SimConnect_AICreateNonATCAircraft", {title, tail},
+                 [&]
+                 {
+                     return nlohmann::json{{"title", textArg(title)},    {"tail", textArg(tail)},
+                                           {"lat", init.Latitude},       {"lon", init.Longitude},
+                                           {"alt_ft", init.Altitude},    {"pitch_deg", init.Pitch},
+                                           {"bank_deg", init.Bank},      {"heading_deg", init.Heading},
+                                           {"on_ground", init.OnGround}, {"airspeed_kt", init.Airspeed},
+                                           {"request_id", requestId}};
+                 });
     if (!call)
     {
         return E_FAIL;
     }
-    if (title == nullptr || tail == nullptr)
-    {
-        return finish(*call, E_FAIL);
-    }
-    send(*call);
     creates_.push_back(PendingCreate{call->client->key, call->packet, requestId, title, tail, init,
                                      frame_ + std::max(1, scenario_.createDelayFrames)});
     return finish(*call, S_OK);
@@ -606,15 +577,14 @@ HRESULT WorldCore::createAircraft(HANDLE h, const char* title, const char* tail,
 HRESULT WorldCore::removeObject(HANDLE h, DWORD objectId, DWORD requestId)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AIRemoveObject",
-                      [&] {
-                          return nlohmann::json{{"object_id", objectId}, {"request_id", requestId}};
-                      });
+    auto call = sendCall(h, "SimConnect_AIRemoveObject", {},
+                         [&] {
+                             return nlohmann::json{{"object_id", objectId}, {"request_id", requestId}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    send(*call);
     if (ownAiObject(*call, objectId) != nullptr && removing_.insert(objectId).second)
     {
         removes_.push_back(PendingRemove{objectId, frame_ + std::max(1, scenario_.removeDelayFrames)});
@@ -625,15 +595,14 @@ HRESULT WorldCore::removeObject(HANDLE h, DWORD objectId, DWORD requestId)
 HRESULT WorldCore::releaseControl(HANDLE h, DWORD objectId, DWORD requestId)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AIReleaseControl",
-                      [&] {
-                          return nlohmann::json{{"object_id", objectId}, {"request_id", requestId}};
-                      });
+    auto call = sendCall(h, "SimConnect_AIReleaseControl", {},
+                         [&] {
+                             return nlohmann::json{{"object_id", objectId}, {"request_id", requestId}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    send(*call);
     if (ObjectState* object = ownAiObject(*call, objectId))
     {
         object->aiReleased = true;
@@ -645,20 +614,15 @@ HRESULT WorldCore::releaseControl(HANDLE h, DWORD objectId, DWORD requestId)
 HRESULT WorldCore::setFlightPlan(HANDLE h, DWORD objectId, const char* path, DWORD requestId)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AISetAircraftFlightPlan",
-                      [&] {
-                          return nlohmann::json{
-                              {"object_id", objectId}, {"path", textArg(path)}, {"request_id", requestId}};
-                      });
+    auto call = sendCall(h, "SimConnect_AISetAircraftFlightPlan", {path},
+                         [&] {
+                             return nlohmann::json{
+                                 {"object_id", objectId}, {"path", textArg(path)}, {"request_id", requestId}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    if (path == nullptr)
-    {
-        return finish(*call, E_FAIL);
-    }
-    send(*call);
     const std::string plan = path;
     ObjectState* object = ownAiObject(*call, objectId);
     if (object == nullptr)
@@ -679,19 +643,14 @@ HRESULT WorldCore::setFlightPlan(HANDLE h, DWORD objectId, const char* path, DWO
 HRESULT WorldCore::addToFacilityDefinition(HANDLE h, DWORD defineId, const char* field)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_AddToFacilityDefinition",
-                      [&] {
-                          return nlohmann::json{{"define_id", defineId}, {"field", textArg(field)}};
-                      });
+    auto call = sendCall(h, "SimConnect_AddToFacilityDefinition", {field},
+                         [&] {
+                             return nlohmann::json{{"define_id", defineId}, {"field", textArg(field)}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    if (field == nullptr)
-    {
-        return finish(*call, E_FAIL);
-    }
-    send(*call);
     if (!call->client->facilityDefinitions[defineId].add(field))
     {
         except(*call, kExceptionNameUnrecognized, 3);
@@ -703,23 +662,18 @@ HRESULT WorldCore::requestFacilityData(HANDLE h, DWORD defineId, DWORD requestId
                                        const char* region)
 {
     std::lock_guard lock(mutex_);
-    auto call = begin(h, "SimConnect_RequestFacilityData",
-                      [&]
-                      {
-                          return nlohmann::json{{"define_id", defineId},
-                                                {"request_id", requestId},
-                                                {"icao", textArg(icao)},
-                                                {"region", textArg(region)}};
-                      });
+    auto call = sendCall(h, "SimConnect_RequestFacilityData", {icao},
+                         [&]
+                         {
+                             return nlohmann::json{{"define_id", defineId},
+                                                   {"request_id", requestId},
+                                                   {"icao", textArg(icao)},
+                                                   {"region", textArg(region)}};
+                         });
     if (!call)
     {
         return E_FAIL;
     }
-    if (icao == nullptr)
-    {
-        return finish(*call, E_FAIL);
-    }
-    send(*call);
     Client& client = *call->client;
     if (client.facilityDefinitions.count(defineId) == 0)
     {

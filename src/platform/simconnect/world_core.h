@@ -14,6 +14,7 @@
 #include "platform/simconnect/world.h"
 
 #include <deque>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -186,7 +187,11 @@ class WorldCore
     // simulator quit); a refused call is logged and yields nothing.
     template <class MakeArgs>
     std::optional<Call> begin(HANDLE h, const char* fn, MakeArgs&& makeArgs, bool allowDead = false);
-    void send(Call& call) { call.packet = ++call.client->lastPacket; }
+    // Admits a call that goes to the simulator: its pointer arguments must
+    // be there; it then gets its packet id.
+    template <class MakeArgs>
+    std::optional<Call> sendCall(HANDLE h, const char* fn, std::initializer_list<const void*> required,
+                                 MakeArgs&& makeArgs);
     HRESULT finish(Call& call, HRESULT result);
     void except(Call& call, DWORD exception, DWORD index);
     // The caller's own AI object, or nullptr after the exception that says why not.
@@ -275,6 +280,28 @@ std::optional<WorldCore::Call> WorldCore::begin(HANDLE h, const char* fn, MakeAr
         finish(call, E_FAIL);
         return std::nullopt;
     }
+    return call;
+}
+
+template <class MakeArgs>
+std::optional<WorldCore::Call> WorldCore::sendCall(HANDLE h, const char* fn,
+                                                   std::initializer_list<const void*> required,
+                                                   MakeArgs&& makeArgs)
+{
+    std::optional<Call> call = begin(h, fn, std::forward<MakeArgs>(makeArgs));
+    if (!call)
+    {
+        return std::nullopt;
+    }
+    for (const void* p : required)
+    {
+        if (p == nullptr)
+        {
+            finish(*call, E_FAIL);
+            return std::nullopt;
+        }
+    }
+    call->packet = ++call->client->lastPacket;
     return call;
 }
 
