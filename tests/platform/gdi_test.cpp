@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -204,6 +205,20 @@ TEST(Png, SnapshotWritesAPngAndTheRecordAndLeavesNoPartFile)
     EXPECT_EQ(pt::framebuffer(w).at(10, 10), 0xFFFFFFu);
     EXPECT_FALSE(pt::writeSnapshot(w, folder / "missing" / "x.png"));
     std::filesystem::remove_all(folder);
+}
+
+TEST(Png, ScreenshotVariableGetsTheMainWindowWhenTheLoopEnds)
+{
+    auto file = std::filesystem::temp_directory_path() / "vora-platform-screenshot.png";
+    std::filesystem::remove(file);
+    std::string command = "VORA_HEADLESS=1 VORA_SCREENSHOT='" + file.string() + "' " + PLATFORM_PROBE + " screenshot";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(file, std::ios::binary);
+    char signature[8] = {};
+    in.read(signature, 8);
+    EXPECT_EQ(std::string(signature + 1, 3), "PNG");
+    EXPECT_GT(std::filesystem::file_size(file), 100u);
+    std::filesystem::remove(file);
 }
 
 } // namespace

@@ -40,7 +40,7 @@ protected:
     // The exit code of the helper process (std::system gives it in bits 8-15).
     int probe()
     {
-        int status = std::system((std::string("VORA_LOCK_DIR='") + folder.string() + "' " + MUTEX_PROBE).c_str());
+        int status = std::system((std::string("VORA_LOCK_DIR='") + folder.string() + "' " + PLATFORM_PROBE + " mutex").c_str());
         return status < 0 ? -1 : (status >> 8) & 0xFF;
     }
 
