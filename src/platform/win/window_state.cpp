@@ -61,6 +61,18 @@ RECT screenRectLocked(const Window& w)
     return RECT{left, topY, left + client.right, topY + client.bottom};
 }
 
+BOOL readRect(HWND hwnd, LPRECT rect, RECT (*read)(const Window&))
+{
+    std::lock_guard lock(registry().mutex);
+    Window* w = windowLocked(hwnd);
+    if (w == nullptr || rect == nullptr)
+    {
+        return FALSE;
+    }
+    *rect = read(*w);
+    return TRUE;
+}
+
 LRESULT showOnOwner(HWND hwnd, int cmd)
 {
     bool wasVisible = false;
@@ -330,29 +342,9 @@ UINT IsDlgButtonChecked(HWND parent, int id)
     return button == nullptr ? 0 : static_cast<UINT>(SendMessageW(button, BM_GETCHECK, 0, 0));
 }
 
-BOOL GetWindowRect(HWND hwnd, LPRECT rect)
-{
-    std::lock_guard lock(registry().mutex);
-    Window* w = windowLocked(hwnd);
-    if (w == nullptr || rect == nullptr)
-    {
-        return FALSE;
-    }
-    *rect = screenRectLocked(*w);
-    return TRUE;
-}
+BOOL GetWindowRect(HWND hwnd, LPRECT rect) { return readRect(hwnd, rect, screenRectLocked); }
 
-BOOL GetClientRect(HWND hwnd, LPRECT rect)
-{
-    std::lock_guard lock(registry().mutex);
-    Window* w = windowLocked(hwnd);
-    if (w == nullptr || rect == nullptr)
-    {
-        return FALSE;
-    }
-    *rect = clientRectLocked(*w);
-    return TRUE;
-}
+BOOL GetClientRect(HWND hwnd, LPRECT rect) { return readRect(hwnd, rect, clientRectLocked); }
 
 BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement)
 {

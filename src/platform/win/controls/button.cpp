@@ -119,18 +119,9 @@ void setPressed(HWND hwnd, ButtonState& s, bool pressed)
 
 } // namespace
 
-LRESULT buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT handleButton(HWND hwnd, ButtonState& state, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_NCCREATE)
-    {
-        attachControl(hwnd, std::make_unique<ButtonState>());
-        return TRUE;
-    }
-    auto* s = controlState<ButtonState>(hwnd);
-    if (s == nullptr)
-    {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    ButtonState* s = &state;
     switch (msg)
     {
     case WM_PAINT:
@@ -201,6 +192,11 @@ LRESULT buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+}
+
+LRESULT buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return withControlState<ButtonState>(hwnd, msg, wParam, lParam, handleButton);
 }
 
 } // namespace ovr::win

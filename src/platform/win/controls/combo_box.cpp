@@ -375,29 +375,22 @@ void comboListHot(HWND combo, int index)
     }
 }
 
-LRESULT comboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT handleCombo(HWND hwnd, ComboState& state, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_NCCREATE)
-    {
-        auto state = std::make_unique<ComboState>();
-        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        state->dropExtent = cs->cy;
-        attachControl(hwnd, std::move(state));
-        // The created height is the drop-down's reach; the face is one line.
-        setWindowSize(hwnd, cs->cx, comboFaceHeight());
-        return TRUE;
-    }
-    ComboState* s = stateOf(hwnd);
-    if (s == nullptr)
-    {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    ComboState* s = &state;
     if (msg >= CB_ADDSTRING && msg <= CB_GETDROPPEDSTATE)
     {
         return listMessage(hwnd, *s, msg, wParam, lParam);
     }
     switch (msg)
     {
+    case WM_NCCREATE: {
+        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+        s->dropExtent = cs->cy;
+        // The created height is the drop-down's reach; the face is one line.
+        setWindowSize(hwnd, cs->cx, comboFaceHeight());
+        return TRUE;
+    }
     case WM_PAINT:
         paint(hwnd, *s);
         return 0;
@@ -464,6 +457,11 @@ LRESULT comboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+}
+
+LRESULT comboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return withControlState<ComboState>(hwnd, msg, wParam, lParam, handleCombo);
 }
 
 } // namespace ovr::win

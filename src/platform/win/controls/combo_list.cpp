@@ -60,24 +60,16 @@ void paint(HWND hwnd, HWND combo)
 
 } // namespace
 
-LRESULT comboListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT handleList(HWND hwnd, ListState& state, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_NCCREATE)
-    {
-        auto state = std::make_unique<ListState>();
-        state->combo = static_cast<HWND>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        attachControl(hwnd, std::move(state));
-        markOverlay(hwnd);
-        return TRUE;
-    }
-    auto* s = controlState<ListState>(hwnd);
-    if (s == nullptr)
-    {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    ListState* s = &state;
     HWND combo = s->combo;
     switch (msg)
     {
+    case WM_NCCREATE:
+        s->combo = static_cast<HWND>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        markOverlay(hwnd);
+        return TRUE;
     case WM_PAINT:
         paint(hwnd, combo);
         return 0;
@@ -111,6 +103,11 @@ LRESULT comboListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+}
+
+LRESULT comboListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return withControlState<ListState>(hwnd, msg, wParam, lParam, handleList);
 }
 
 } // namespace ovr::win

@@ -5,6 +5,7 @@
 
 #include "platform/win/gdi32.h"
 #include "platform/win/user32.h"
+#include "platform/win/window_registry.h"
 
 #include <string>
 
@@ -18,6 +19,21 @@ LRESULT buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT comboBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT comboListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// The frame every control procedure shares: the state is made on WM_NCCREATE
+// and handed to handle() with each message (WM_NCCREATE included); a message
+// that arrives without state goes to DefWindowProcW.
+template <typename State>
+LRESULT withControlState(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                         LRESULT (*handle)(HWND, State&, UINT, WPARAM, LPARAM))
+{
+    if (msg == WM_NCCREATE)
+    {
+        attachControl(hwnd, std::make_unique<State>());
+    }
+    State* state = controlState<State>(hwnd);
+    return state != nullptr ? handle(hwnd, *state, msg, wParam, lParam) : DefWindowProcW(hwnd, msg, wParam, lParam);
+}
 
 // WM_COMMAND to the parent with MAKEWPARAM(id, code) and the control.
 void notifyParent(HWND control, WORD code);

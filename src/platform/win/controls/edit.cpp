@@ -151,18 +151,9 @@ void paint(HWND hwnd, const EditState& s)
 
 } // namespace
 
-LRESULT editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT handleEdit(HWND hwnd, EditState& state, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_NCCREATE)
-    {
-        attachControl(hwnd, std::make_unique<EditState>());
-        return TRUE;
-    }
-    auto* s = controlState<EditState>(hwnd);
-    if (s == nullptr)
-    {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
+    EditState* s = &state;
     switch (msg)
     {
     case WM_PAINT:
@@ -212,6 +203,11 @@ LRESULT editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     default:
         return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
+}
+
+LRESULT editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return withControlState<EditState>(hwnd, msg, wParam, lParam, handleEdit);
 }
 
 } // namespace ovr::win

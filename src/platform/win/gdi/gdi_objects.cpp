@@ -30,6 +30,14 @@ public:
     std::unordered_map<std::uintptr_t, std::shared_ptr<DeviceContext>> dcs;
     std::uintptr_t next = firstDynamic;
 
+    // With mutex held: the number behind a new object's or DC's handle.
+    std::uintptr_t nextValueLocked()
+    {
+        std::uintptr_t value = next;
+        next += 4;
+        return value;
+    }
+
 private:
     GdiTable()
     {
@@ -74,8 +82,7 @@ HGDIOBJ addGdiObject(GdiObject object)
 {
     auto& t = GdiTable::instance();
     std::lock_guard lock(t.mutex);
-    std::uintptr_t value = t.next;
-    t.next += 4;
+    std::uintptr_t value = t.nextValueLocked();
     t.objects.emplace(value, std::move(object));
     return reinterpret_cast<HGDIOBJ>(value);
 }
@@ -128,8 +135,7 @@ HDC addDc(std::shared_ptr<DeviceContext> dc)
     }
     auto& t = GdiTable::instance();
     std::lock_guard lock(t.mutex);
-    std::uintptr_t value = t.next;
-    t.next += 4;
+    std::uintptr_t value = t.nextValueLocked();
     t.dcs.emplace(value, std::move(dc));
     return reinterpret_cast<HDC>(value);
 }
