@@ -1,0 +1,117 @@
+// Finding a stand for an aircraft that parks, in this order:
+//
+// 1. The nearest stand within the search distance that suits the aircraft:
+//    a typed stand whose parking type accepts its category, or an untyped
+//    stand that is at most 1.8 m smaller than the aircraft.
+// 2. Failing that, an unsuitable stand within 20 m: the aircraft evidently
+//    stands there, so the stand is taken and widened to the aircraft (the
+//    learned radius is saved with the airport's learned file).
+// 3. Failing both, and only while nothing within the distance was taken, a
+//    suitable stand within 85 m where this aircraft (by callsign, or by
+//    airline and type) has been seen parked before.
+// A helipad is then refused to a fixed-wing aircraft, and any other stand to
+// a rotorcraft.
+#include "airports/stand_find.h"
+
+#include "airports/apf_updates.h"
+#include "airports/stand_list.h"
+#include "liveries/model_lookups.h"
+
+namespace ovr {
+
+namespace {
+
+constexpr double kStartBestNm = 900.0;
+constexpr double kTightNm = 0.010799136069114472;     // 20 m
+constexpr double kLearnedNm = 0.0458963282937365;     // 85 m
+constexpr double kUntypedSpareNm = 0.0009719222462203025; // 1.8 m
+constexpr double kOneMetreNm = 0.0005399568034557236;
+
+bool lf_suits(const Stand& stand, const AiAircraftRecord& aircraft)
+{
+    if (stand.type != 0)
+        return gf_standAcceptsClass(stand, static_cast<std::int32_t>(aircraft.category));
+    return aircraft.radius - stand.radius <= kUntypedSpareNm;
+}
+
+bool lf_sameFlight(const FlightKey& a, const FlightKey& b)
+{
+    return a.airline == b.airline && a.secondAirline == b.secondAirline && a.model == b.model;
+}
+
+bool lf_seenHereBefore(const Stand& stand, const AiAircraftRecord& aircraft)
+{
+    if (aircraft.callsign.empty())
+        return false;
+    for (const StandOption& option : stand.options)
+        if (option.id != 0 && option.real == 1 &&
+            (option.callsign == aircraft.callsign || option.callsign2 == aircraft.callsign ||
+             lf_sameFlight(option.key, aircraft.key)))
+            return true;
+    return false;
+}
+
+} // namespace
+
+Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, double maxNm, bool learnedFallback)
+{
+    double best = kStartBestNm;
+    double bestLearned = kStartBestNm;
+    Stand* result = nullptr;
+    Stand* fallback = nullptr;
+    Stand* tight = nullptr;
+    bool fallbackAllowed = learnedFallback;
+
+    for (Stand& stand : g_stands)
+    {
+        if (stand.reserved != 0)
+            continue;
+        const double d = gf_distanceNm(position, LatLon{stand.latitude, stand.longitude});
+        if (d <= maxNm && d < best)
+        {
+            if (lf_suits(stand, aircraft))
+            {
+                result = &stand;
+                best = d;
+                fallbackAllowed = false;
+            }
+            else if (d <= kTightNm)
+            {
+                result = &stand;
+                best = d;
+                fallbackAllowed = false;
+                tight = &stand;
+            }
+        }
+        else if (fallbackAllowed && d <= kLearnedNm && d < bestLearned && lf_suits(stand, aircraft) &&
+                 lf_seenHereBefore(stand, aircraft))
+        {
+            fallback = &stand;
+            bestLearned = d;
+        }
+    }
+    if (!result)
+        result = fallback;
+    if (!result)
+        return nullptr;
+
+    const bool rotorcraft = aircraft.category == kCategoryRotorcraft;
+    if ((result->heli != 0) != rotorcraft)
+        return nullptr;
+
+    if (result == tight)
+    {
+        // Only ever widened: a stand that is too small for this type stays as
+        // large as an earlier, larger aircraft made it.
+        const double widened = aircraft.radius - kOneMetreNm;
+        if (widened > result->radius)
+        {
+            result->radius = widened;
+            result->radiusChanged = 1;
+            gf_countApfUpdate();
+        }
+    }
+    return result;
+}
+
+} // namespace ovr

@@ -1,0 +1,16 @@
+// The marks that the parking logic puts on the park airport's stands.
+#pragma once
+
+#include <cstdint>
+
+namespace ovr {
+
+// A static aircraft was chosen for the stand: static chosen on it, adjacent
+// chosen on every neighbour that exists.
+void gf_markStandAndAdjacent(std::int32_t standId);
+
+// A live aircraft parks on the stand or leaves it; ids below 1 and unknown
+// ids do nothing.
+void gf_setStandOccupied(std::int32_t standId, bool occupied);
+
+} // namespace ovr
