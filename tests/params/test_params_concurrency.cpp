@@ -57,33 +57,29 @@ TEST_F(ParametersConcurrency, TextSettingsAreNeverSeenHalfWritten)
     const std::array<std::string, 2> texts = {std::string(200, 'a'), std::string(300, 'b')};
     DESTINATION.setValue(texts[0]);
     std::atomic<bool> done{false};
-    std::thread writer(
-        [&]
+    std::thread writer([&] {
+        for (std::size_t n = 0; !done; ++n)
         {
-            for (int n = 0; n < 2000; ++n)
-            {
-                DESTINATION.setValue(texts[static_cast<std::size_t>(n % 2)]);
-            }
-            done = true;
-        });
-    std::thread saver(
-        [&]
+            DESTINATION.setValue(texts[n % 2]);
+        }
+    });
+    std::thread saver([&] {
+        while (!done)
         {
-            do
-            {
-                gf_writeParameter(DESTINATION);
-            } while (!done);
-        });
-    int seen = 0;
-    while (!done)
+            gf_writeParameter(DESTINATION);
+        }
+    });
+    bool whole = true;
+    for (int n = 0; n < 2000 && whole; ++n)
     {
         const std::string value = DESTINATION.value();
-        EXPECT_TRUE(value == texts[0] || value == texts[1]);
-        ++seen;
+        whole = value == texts[0] || value == texts[1];
     }
+    EXPECT_TRUE(whole);
+    gf_writeParameter(DESTINATION);
+    done = true;
     writer.join();
     saver.join();
-    EXPECT_GT(seen, 0);
     const std::string saved = fileValue("DESTINATION");
     EXPECT_TRUE(saved == texts[0] || saved == texts[1]) << saved.size();
 }
