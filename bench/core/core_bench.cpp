@@ -7,8 +7,10 @@
 #include "core/geometry.h"
 #include "core/text_lines.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 void BM_DistanceNm(benchmark::State& state)
 {

@@ -8,14 +8,13 @@
 #include "core/log.h"
 #include "liveries/model_fixes.h"
 
-namespace ovr {
+namespace ovr
+{
 
 CodePool g_airlineCodes{"airline"};
 CodePool g_modelCodes{"model"};
 
-CodePool::CodePool(std::string_view name) : m_name(name)
-{
-}
+CodePool::CodePool(std::string_view name) : m_name(name) {}
 
 CodePool::~CodePool()
 {
@@ -48,8 +47,9 @@ std::uint16_t CodePool::intern(std::string_view text)
         m_fullReported = true;
         lock.unlock();
         if (first)
-            gf_logWarning(fmt::format("{} code pool is full ({} codes), '{}' and later new codes read as no code",
-                                      m_name, kMaxCodes, text));
+            gf_logWarning(
+                fmt::format("{} code pool is full ({} codes), '{}' and later new codes read as no code",
+                            m_name, kMaxCodes, text));
         return 0;
     }
 
@@ -75,7 +75,8 @@ const std::string& CodePool::text(std::uint16_t id) const
     return m_blocks[id / kBlockSize].load(std::memory_order_acquire)[id % kBlockSize];
 }
 
-namespace detail {
+namespace detail
+{
 
 std::uint16_t internModel(CodePool& pool, std::string_view text, ModelFixLookup fix)
 {

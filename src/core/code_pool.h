@@ -21,7 +21,8 @@
 
 #include "core/fnv1a.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // The shared empty text (interned first into both pools, so id 0 means no
 // code), a single blank, and the airline code of private and unknown
@@ -32,7 +33,7 @@ inline constexpr std::string_view g_unknownAirline{"ZZZ"};
 
 class CodePool
 {
-public:
+  public:
     // The most codes a pool holds; the next new text gets 0 (no code). The
     // last 16-bit value stays unused so it never looks like a wrapped id.
     static constexpr std::size_t kMaxCodes = 65535;
@@ -56,7 +57,7 @@ public:
     // on gf_modelId asks for corrections of wrongly written types.
     std::atomic<std::uint8_t> sealed{0};
 
-private:
+  private:
     static constexpr std::size_t kBlockSize = 1024;
     static constexpr std::size_t kBlockCount = (kMaxCodes + kBlockSize - 1) / kBlockSize;
 

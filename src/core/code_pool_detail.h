@@ -8,7 +8,8 @@
 
 #include "core/code_pool.h"
 
-namespace ovr::detail {
+namespace ovr::detail
+{
 
 using ModelFixLookup = std::optional<std::string> (*)(std::string_view);
 

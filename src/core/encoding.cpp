@@ -7,7 +7,8 @@
 
 #include "platform/text/text_conversion.h"
 
-namespace ovr {
+namespace ovr
+{
 
 EncodingCode gf_detectEncoding(const std::filesystem::path& path)
 {
@@ -60,8 +61,8 @@ bool gf_isValidUtf8(std::string_view bytes)
         return true;
     if (bytes.size() > static_cast<std::size_t>(INT32_MAX))
         return false;
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                               0) > 0;
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                               nullptr, 0) > 0;
 }
 
 } // namespace ovr

@@ -6,16 +6,17 @@
 #include <filesystem>
 #include <string_view>
 
-namespace ovr {
+namespace ovr
+{
 
 using EncodingCode = int;
 
-inline constexpr EncodingCode kEncodingAnsi = 0;            // the Windows ANSI code page
-inline constexpr EncodingCode kEncodingUtf16Le = 1;         // "Unicode"
-inline constexpr EncodingCode kEncodingUtf16Be = 2;         // "Unicode_big_endian"
-inline constexpr EncodingCode kEncodingUtf8Bom = 3;         // UTF-8 with byte-order mark
-inline constexpr EncodingCode kEncodingUtf8 = 4;            // UTF-8 without mark, pure ASCII included
-inline constexpr EncodingCode kEncodingNotOpened = 5;       // the file cannot be opened
+inline constexpr EncodingCode kEncodingAnsi = 0;      // the Windows ANSI code page
+inline constexpr EncodingCode kEncodingUtf16Le = 1;   // "Unicode"
+inline constexpr EncodingCode kEncodingUtf16Be = 2;   // "Unicode_big_endian"
+inline constexpr EncodingCode kEncodingUtf8Bom = 3;   // UTF-8 with byte-order mark
+inline constexpr EncodingCode kEncodingUtf8 = 4;      // UTF-8 without mark, pure ASCII included
+inline constexpr EncodingCode kEncodingNotOpened = 5; // the file cannot be opened
 
 // How many bytes the detection examines as UTF-8.
 inline constexpr std::size_t kEncodingSampleBytes = 4096;

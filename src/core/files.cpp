@@ -13,9 +13,11 @@
 #include "core/log.h"
 #include "core/text.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -27,8 +29,7 @@ bool lf_hasXmlExtension(const fs::path& file)
 // Removes the regular files of a folder that `wanted` accepts; failures are
 // logged and the loop goes on. File-system errors of the folder itself end
 // the function with a warning carrying its name.
-template <class Pred>
-void lf_removeFilesIn(const fs::path& folder, const char* functionName, Pred wanted)
+template <class Pred> void lf_removeFilesIn(const fs::path& folder, const char* functionName, Pred wanted)
 {
     try
     {
@@ -68,7 +69,8 @@ void gf_removeFileWarn(const fs::path& file)
         return;
     std::error_code ec;
     if (!fs::remove(file, ec) && ec)
-        gf_logWarning(fmt::format("Warning: could not remove {}, errorcode: {}", file.string(), ec.message()));
+        gf_logWarning(
+            fmt::format("Warning: could not remove {}, errorcode: {}", file.string(), ec.message()));
 }
 
 void gf_removeFilesFromDirectory(const fs::path& folder)
@@ -101,13 +103,15 @@ std::vector<FixedCode<4>> gf_listIcaoXmlFiles(const fs::path& folder)
     std::vector<fs::path> files;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder))
     {
-        if (entry.is_regular_file() && lf_hasXmlExtension(entry.path()) && entry.path().stem().string().size() == 4)
+        if (entry.is_regular_file() && lf_hasXmlExtension(entry.path()) &&
+            entry.path().stem().string().size() == 4)
             files.push_back(entry.path());
     }
     // Listings are sorted by name so that results do not depend on the file
     // system's order.
     std::sort(files.begin(), files.end(),
-              [](const fs::path& a, const fs::path& b) { return a.filename().string() < b.filename().string(); });
+              [](const fs::path& a, const fs::path& b)
+              { return a.filename().string() < b.filename().string(); });
 
     for (const fs::path& file : files)
     {

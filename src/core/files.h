@@ -11,7 +11,8 @@
 
 #include "core/fixed_code.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Removes a file if it exists; a failed removal is logged. A failed existence
 // query (other than "not found") throws std::filesystem::filesystem_error.

@@ -18,14 +18,14 @@
 
 #include "core/fnv1a.h"
 
-namespace ovr {
+namespace ovr
+{
 
-template <std::size_t N>
-class FixedCode
+template <std::size_t N> class FixedCode
 {
     static_assert(N == 3 || N == 4);
 
-public:
+  public:
     // The empty code (all bytes zero); its text is N blanks.
     constexpr FixedCode() = default;
 
@@ -54,15 +54,13 @@ public:
     constexpr const std::array<char, N>& bytes() const { return m_bytes; }
 
     // Records that pack a four-letter code hold it as one 32-bit word.
-    std::uint32_t word() const
-        requires(N == 4)
+    std::uint32_t word() const requires(N == 4)
     {
         std::uint32_t w = 0;
         std::memcpy(&w, m_bytes.data(), N);
         return w;
     }
-    static FixedCode fromWord(std::uint32_t w)
-        requires(N == 4)
+    static FixedCode fromWord(std::uint32_t w) requires(N == 4)
     {
         FixedCode code;
         std::memcpy(code.m_bytes.data(), &w, N);
@@ -84,7 +82,7 @@ public:
     friend constexpr bool operator==(const FixedCode&, const FixedCode&) = default;
     friend constexpr auto operator<=>(const FixedCode&, const FixedCode&) = default;
 
-private:
+  private:
     [[noreturn]] static void lf_refuse(std::string_view text)
     {
         throw std::invalid_argument(fmt::format("'{}' FixedCode: invalid string (length/charset)", text));
@@ -98,8 +96,7 @@ using IataCode = FixedCode<3>;
 
 } // namespace ovr
 
-template <std::size_t N>
-struct std::hash<ovr::FixedCode<N>>
+template <std::size_t N> struct std::hash<ovr::FixedCode<N>>
 {
     std::size_t operator()(const ovr::FixedCode<N>& code) const noexcept
     {

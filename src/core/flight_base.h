@@ -8,7 +8,8 @@
 #include "core/fixed_code.h"
 #include "core/flight_key.h"
 
-namespace ovr {
+namespace ovr
+{
 
 struct FlightBase
 {

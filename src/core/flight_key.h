@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 struct FlightKey
 {

@@ -4,9 +4,11 @@
 
 #include "core/code_pool.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr std::string_view kMissingRegistration = "@@@@@@@@";
 constexpr std::size_t kMaxRegistrationLength = 8;
@@ -20,7 +22,8 @@ bool lf_isAsciiLetter(char c)
 
 std::string gf_flightTypeText(const FlightKey& key)
 {
-    std::string second = key.secondAirline != 0 ? fmt::format(",{}", g_airlineCodes.text(key.secondAirline)) : "";
+    std::string second =
+        key.secondAirline != 0 ? fmt::format(",{}", g_airlineCodes.text(key.secondAirline)) : "";
     return fmt::format("{:3}{:4} {:4}{}{:3}", g_airlineCodes.text(key.airline), second,
                        g_modelCodes.text(key.model), key.mark != 0 ? '.' : ' ', key.cargo != 0 ? "(C)" : "");
 }
@@ -51,13 +54,15 @@ std::string gf_flightText(const FlightBase& flight)
 std::string& gf_flightTextInto(const FlightBase& flight, std::string& target)
 {
     target.clear();
-    fmt::format_to(std::back_inserter(target), "{} {}", gf_flightTypeText(flight.key), gf_routeCallsignText(flight));
+    fmt::format_to(std::back_inserter(target), "{} {}", gf_flightTypeText(flight.key),
+                   gf_routeCallsignText(flight));
     return target;
 }
 
 std::string gf_flightText3(const FlightBase& flight)
 {
-    return fmt::format("{} {} {}", gf_callsignText(flight), flight.registration, gf_flightTypeText(flight.key));
+    return fmt::format("{} {} {}", gf_callsignText(flight), flight.registration,
+                       gf_flightTypeText(flight.key));
 }
 
 std::string gf_modelKeyText(const FlightBase& flight)

@@ -10,7 +10,8 @@
 #include "core/flight_base.h"
 #include "core/flight_key.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // "KLM     B744.(C)": airline, ",operator", type, '.' for the mark, cargo.
 std::string gf_flightTypeText(const FlightKey& key);

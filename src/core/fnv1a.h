@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-namespace ovr {
+namespace ovr
+{
 
 inline constexpr std::uint64_t kFnvOffsetBasis = 14695981039346656037ull;
 inline constexpr std::uint64_t kFnvPrime = 1099511628211ull;
@@ -26,7 +27,10 @@ constexpr std::uint64_t gf_fnv1a64(std::string_view bytes)
 struct Fnv1aHash
 {
     using is_transparent = void;
-    std::size_t operator()(std::string_view s) const noexcept { return static_cast<std::size_t>(gf_fnv1a64(s)); }
+    std::size_t operator()(std::string_view s) const noexcept
+    {
+        return static_cast<std::size_t>(gf_fnv1a64(s));
+    }
 };
 
 } // namespace ovr

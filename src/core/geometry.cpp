@@ -2,9 +2,11 @@
 
 #include <cmath>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 // One foot as radians of arc: 1 / (R x feet per nautical mile).
 constexpr double kRadiansPerFoot = 4.787404208238998e-8;
@@ -41,7 +43,8 @@ LatLon gf_destinationPoint(LatLon from, double bearing, double distanceFeet)
     double lat1 = from.lat * kDegToRad;
     double lon1 = from.lon * kDegToRad;
     double delta = distanceFeet * kRadiansPerFoot;
-    double lat2 = std::asin(std::sin(lat1) * std::cos(delta) + std::cos(lat1) * std::sin(delta) * std::cos(bearing));
+    double lat2 =
+        std::asin(std::sin(lat1) * std::cos(delta) + std::cos(lat1) * std::sin(delta) * std::cos(bearing));
     double lon2 = lon1 + std::atan2(std::sin(bearing) * std::sin(delta) * std::cos(lat1),
                                     std::cos(delta) - std::sin(lat1) * std::sin(lat2));
     lon2 = std::remainder(lon2, kTwoPi);

@@ -3,7 +3,8 @@
 // destination point); bearings and headings radians.
 #pragma once
 
-namespace ovr {
+namespace ovr
+{
 
 inline constexpr double kPi = 3.14159265358979323846;
 inline constexpr double kDegToRad = 0.017453292519943295;

@@ -1,6 +1,7 @@
 #include "core/globals.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::uint8_t> g_stop{0};
 std::atomic<std::uint8_t> g_userClosed{0};

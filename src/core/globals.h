@@ -9,7 +9,8 @@
 
 #include "core/version_data.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // The program's short name, used in the log header, messages and the web
 // client's user agent.

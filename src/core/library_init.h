@@ -2,7 +2,8 @@
 // thread uses them (libsodium's and libcurl's global state).
 #pragma once
 
-namespace ovr {
+namespace ovr
+{
 
 // Runs sodium_init() and curl_global_init() once; later calls do nothing.
 // Call it on the main thread before any other thread starts. Throws

@@ -12,9 +12,11 @@
 #include "core/log_detail.h"
 #include "core/time.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -57,7 +59,8 @@ bool lf_copyGeneration(const fs::path& from, const fs::path& to)
 
 } // namespace
 
-namespace detail {
+namespace detail
+{
 
 std::optional<fs::path> backupGenerationName(const fs::path& file, int generation)
 {
@@ -83,9 +86,9 @@ void openLogAt(const fs::path& file)
         if (!g_logFile.is_open())
             throw std::runtime_error("Failed to write file " + file.string());
     }
-    auto now = std::chrono::duration_cast<std::chrono::seconds>(
-                   std::chrono::system_clock::now().time_since_epoch())
-                   .count();
+    auto now =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     gf_log(fmt::format("{} (utc) {} version {} for {}", gf_formatTime(now), g_programShortName,
                        fmt::format("{}.{}.{}", g_version.major, g_version.minor, g_version.patch),
                        "MSFS 2020/2024"));
@@ -99,10 +102,12 @@ void closeLog()
 
 } // namespace detail
 
-namespace {
+namespace
+{
 
 // `warning` names the caller and takes the path text.
-std::optional<fs::path> lf_generationNameOrWarn(const fs::path& file, int generation, std::string_view warning)
+std::optional<fs::path> lf_generationNameOrWarn(const fs::path& file, int generation,
+                                                std::string_view warning)
 {
     auto name = detail::backupGenerationName(file, generation);
     if (!name)
@@ -144,7 +149,8 @@ void gf_logParameterValue(std::string_view key, std::string_view value)
         gf_log(fmt::format(R"({}="{}")", key, value));
 }
 
-std::string gf_bannerLine(int count1, int count2, bool leadingNewline, bool trailingNewline, std::string_view text)
+std::string gf_bannerLine(int count1, int count2, bool leadingNewline, bool trailingNewline,
+                          std::string_view text)
 {
     std::string line = leadingNewline ? "\n" : "";
     long long n = static_cast<long long>(count1) + count2;

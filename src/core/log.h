@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-namespace ovr {
+namespace ovr
+{
 
 // Rotates the earlier logs through three backup generations, opens Log.txt
 // afresh and writes the header line. Throws std::runtime_error when the file
@@ -27,7 +28,8 @@ void gf_logParameterValue(std::string_view key, std::string_view value);
 
 // A text framed by runs of '*' to a width of count1 + count2 (made even);
 // writes nothing itself.
-std::string gf_bannerLine(int count1, int count2, bool leadingNewline, bool trailingNewline, std::string_view text);
+std::string gf_bannerLine(int count1, int count2, bool leadingNewline, bool trailingNewline,
+                          std::string_view text);
 
 // Copies a file to its first backup generation (x.ext to x0.ext). True when
 // there was nothing to keep or the copy was made; failures are logged.

@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <optional>
 
-namespace ovr::detail {
+namespace ovr::detail
+{
 
 // gf_openLog on another file than Log.txt in the working folder.
 void openLogAt(const std::filesystem::path& file);

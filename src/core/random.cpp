@@ -6,16 +6,18 @@
 #include <random>
 #include <thread>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 std::mt19937 lf_seededEngine()
 {
     std::random_device device;
-    auto nanos = static_cast<std::uint64_t>(
-        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-            .count());
+    auto nanos = static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                std::chrono::steady_clock::now().time_since_epoch())
+                                                .count());
     auto threadHash = std::hash<std::thread::id>{}(std::this_thread::get_id());
     std::seed_seq seed{static_cast<std::uint32_t>(device()), static_cast<std::uint32_t>(nanos & 0xFFFFFFFFu),
                        static_cast<std::uint32_t>(nanos >> 32), static_cast<std::uint32_t>(threadHash)};

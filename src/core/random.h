@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-namespace ovr {
+namespace ovr
+{
 
 // A uniform index in [0, n - 1]; 0 when n is below 2 (no draw is made).
 std::uint64_t gf_randomIndex(std::uint64_t n);

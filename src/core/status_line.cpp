@@ -8,9 +8,11 @@
 
 #include "core/log.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 // Seconds a message stands beyond the second it was set in.
 constexpr std::int32_t kStatusLifeSeconds = 24;

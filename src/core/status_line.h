@@ -10,7 +10,8 @@
 
 #include "platform/win/win_types.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // WM_APP + 0x60: the window repaints its status strip.
 inline constexpr UINT kStatusRepaintMessage = 0x8000 + 0x60;

@@ -8,13 +8,14 @@
 
 #include "core/globals.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 // Calls f with each piece between commas (the empty text has no piece).
-template <class F>
-void lf_forEachCommaPiece(std::string_view text, F&& f)
+template <class F> void lf_forEachCommaPiece(std::string_view text, F&& f)
 {
     if (text.empty())
         return;
@@ -50,11 +51,13 @@ std::vector<std::string> lf_splitComma(std::string_view text)
 std::vector<std::string> gf_splitCommaList(std::string_view text)
 {
     std::vector<std::string> items;
-    lf_forEachCommaPiece(text, [&](std::string_view piece) {
-        std::string item = gf_trim(piece);
-        if (!item.empty())
-            items.push_back(std::move(item));
-    });
+    lf_forEachCommaPiece(text,
+                         [&](std::string_view piece)
+                         {
+                             std::string item = gf_trim(piece);
+                             if (!item.empty())
+                                 items.push_back(std::move(item));
+                         });
     return items;
 }
 
@@ -83,9 +86,9 @@ void gf_normaliseCommaList(std::string& text)
 
 bool gf_upperEquals(std::string_view upper, std::string_view text)
 {
-    return std::equal(upper.begin(), upper.end(), text.begin(), text.end(), [](char a, char b) {
-        return a == ((b >= 'a' && b <= 'z') ? static_cast<char>(b - 32) : b);
-    });
+    return std::equal(upper.begin(), upper.end(), text.begin(), text.end(),
+                      [](char a, char b)
+                      { return a == ((b >= 'a' && b <= 'z') ? static_cast<char>(b - 32) : b); });
 }
 
 bool gf_matchesWildcard(std::string_view a, std::string_view b)

@@ -8,7 +8,8 @@
 #include <string_view>
 #include <vector>
 
-namespace ovr {
+namespace ovr
+{
 
 // The characters gf_trim removes: blank, tab, LF and CR.
 inline constexpr std::string_view kTrimSet = " \t\n\r";

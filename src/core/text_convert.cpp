@@ -6,9 +6,11 @@
 
 #include "platform/text/text_conversion.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 // The two-call pattern of the Windows converters: ask for the size, then
 // convert. Empty when either call fails.

@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-namespace ovr {
+namespace ovr
+{
 
 // Throws std::runtime_error "utf8_to_wide: invalid UTF-8".
 std::wstring gf_utf8ToWide(std::string_view text);

@@ -9,9 +9,11 @@
 #include "core/status_line.h"
 #include "core/text_convert.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kAnsiLinesReserve = 2048;
 
@@ -147,24 +149,28 @@ LinesResult gf_readFileLines(LineFile& file, std::size_t expected)
 
 bool gf_writeTextLines(std::string_view text, const std::filesystem::path& path, bool newline)
 {
-    return gf_replaceFile(path, [&](std::ostream& out) {
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        if (newline)
-            out.put('\n');
-        return true;
-    });
+    return gf_replaceFile(path,
+                          [&](std::ostream& out)
+                          {
+                              out.write(text.data(), static_cast<std::streamsize>(text.size()));
+                              if (newline)
+                                  out.put('\n');
+                              return true;
+                          });
 }
 
 bool gf_writeLines(const std::vector<std::string>& lines, const std::filesystem::path& path)
 {
-    return gf_replaceFile(path, [&](std::ostream& out) {
-        for (const std::string& line : lines)
-        {
-            out.write(line.data(), static_cast<std::streamsize>(line.size()));
-            out.put('\n');
-        }
-        return true;
-    });
+    return gf_replaceFile(path,
+                          [&](std::ostream& out)
+                          {
+                              for (const std::string& line : lines)
+                              {
+                                  out.write(line.data(), static_cast<std::streamsize>(line.size()));
+                                  out.put('\n');
+                              }
+                              return true;
+                          });
 }
 
 } // namespace ovr

@@ -13,7 +13,8 @@
 
 #include "core/encoding.h"
 
-namespace ovr {
+namespace ovr
+{
 
 struct LineFile
 {

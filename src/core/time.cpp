@@ -11,9 +11,11 @@
 #include "core/globals.h"
 #include "core/time_detail.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 namespace chr = std::chrono;
 
@@ -102,8 +104,8 @@ std::string gf_formatTime(std::int64_t t)
     auto u = gf_utcTime(t);
     if (!u)
         return "Invalid time";
-    return fmt::format("{:3} {:3} {:02} {:02}:{:02}:{:02} {:4}", lf_dayName(u->weekday), lf_monthName(u->month),
-                       u->day, u->hour, u->minute, u->second, u->year);
+    return fmt::format("{:3} {:3} {:02} {:02}:{:02}:{:02} {:4}", lf_dayName(u->weekday),
+                       lf_monthName(u->month), u->day, u->hour, u->minute, u->second, u->year);
 }
 
 std::string gf_timeOfDayString()
@@ -127,7 +129,8 @@ std::string gf_shiftedTimeString()
     return lf_clockPart(lf_systemSeconds());
 }
 
-namespace detail {
+namespace detail
+{
 
 std::int32_t halfHourSlotAt(std::int64_t t)
 {

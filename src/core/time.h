@@ -8,7 +8,8 @@
 #include <optional>
 #include <string>
 
-namespace ovr {
+namespace ovr
+{
 
 // A UTC calendar time, the fields of a broken-down time.
 struct UtcTime

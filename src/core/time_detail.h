@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace ovr::detail {
+namespace ovr::detail
+{
 
 // The half-hour slot of t: the second half of an hour starts at hh:29:30.
 std::int32_t halfHourSlotAt(std::int64_t t);

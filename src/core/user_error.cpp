@@ -2,9 +2,11 @@
 
 #include <fmt/format.h>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 std::string lf_userErrorMessage(std::int32_t code, const std::string& text)
 {

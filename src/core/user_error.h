@@ -7,11 +7,12 @@
 #include <stdexcept>
 #include <string>
 
-namespace ovr {
+namespace ovr
+{
 
 class UserErrorException : public std::runtime_error
 {
-public:
+  public:
     // Code 99 marks a text that is complete in itself; every other code is
     // shown in front of the text.
     UserErrorException(std::int32_t code, const std::string& text);

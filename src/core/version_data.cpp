@@ -12,9 +12,11 @@
 #include "core/log.h"
 #include "core/text.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 struct VersionNumbers
 {

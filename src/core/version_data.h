@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-namespace ovr {
+namespace ovr
+{
 
 struct VersionData
 {

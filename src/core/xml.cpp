@@ -2,9 +2,11 @@
 
 #include "core/files.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 // Sets an attribute of the declaration, adding it when missing; "version"
 // must come first in a declaration, so it is put in front.
@@ -34,10 +36,12 @@ bool gf_saveXmlDocument(pugi::xml_document& document, const std::filesystem::pat
     lf_setDeclarationAttr(declaration, "version", "1.0", true);
     lf_setDeclarationAttr(declaration, "encoding", "UTF-8", false);
 
-    return gf_replaceFile(path, [&document](std::ostream& out) {
-        document.save(out, "  ", pugi::format_indent, pugi::encoding_utf8);
-        return true;
-    });
+    return gf_replaceFile(path,
+                          [&document](std::ostream& out)
+                          {
+                              document.save(out, "  ", pugi::format_indent, pugi::encoding_utf8);
+                              return true;
+                          });
 }
 
 bool gf_setXmlAttr(pugi::xml_node node, const char* name, std::string_view value)

@@ -8,7 +8,8 @@
 
 #include <pugixml.hpp>
 
-namespace ovr {
+namespace ovr
+{
 
 // Makes sure the document starts with <?xml version="1.0" encoding="UTF-8"?>
 // and saves it indented by two blanks as UTF-8. The file is replaced whole:

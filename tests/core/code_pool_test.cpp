@@ -6,8 +6,10 @@
 #include "core/code_pool_detail.h"
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 TEST(CodePool, InterningGivesIdsInOrderAndOnceEach)
 {

@@ -13,13 +13,14 @@
 #include "core/status_line.h"
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 constexpr int kThreads = 8;
 
-template <class F>
-void runThreads(F body)
+template <class F> void runThreads(F body)
 {
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
@@ -32,20 +33,28 @@ TEST(Concurrency, LogLinesStayWholeAndNoneIsLost)
 {
     constexpr int kLines = 2000;
     test::LogCapture log;
-    runThreads([](int t) {
-        // long lines, so that a torn write would show
-        std::string padding(200, static_cast<char>('a' + t));
-        for (int i = 0; i < kLines; ++i)
+    runThreads(
+        [](int t)
         {
-            std::string line = fmt::format("t{} n{} {}", t, i, padding);
-            switch (i % 3)
+            // long lines, so that a torn write would show
+            std::string padding(200, static_cast<char>('a' + t));
+            for (int i = 0; i < kLines; ++i)
             {
-            case 0: gf_log(line); break;
-            case 1: gf_logWarning(line); break;
-            default: gf_logContinuation(line); break;
+                std::string line = fmt::format("t{} n{} {}", t, i, padding);
+                switch (i % 3)
+                {
+                case 0:
+                    gf_log(line);
+                    break;
+                case 1:
+                    gf_logWarning(line);
+                    break;
+                default:
+                    gf_logContinuation(line);
+                    break;
+                }
             }
-        }
-    });
+        });
 
     std::map<int, int> nextPerThread;
     auto lines = log.lines();
@@ -74,22 +83,27 @@ TEST(Concurrency, InterningOverlappingCodesGivesOneStableIdEach)
     std::atomic<bool> done{false};
 
     // a reader keeps reading texts by id while the pool grows
-    std::thread reader([&] {
-        while (!done.load())
+    std::thread reader(
+        [&]
         {
-            std::size_t n = pool.size();
-            for (std::size_t id = 0; id < n; ++id)
-                ASSERT_LE(pool.text(static_cast<std::uint16_t>(id)).size(), 8u);
-        }
-    });
-    runThreads([&](int t) {
-        // every thread walks the same codes from a different start
-        for (int k = 0; k < kCodes; ++k)
+            while (!done.load())
+            {
+                std::size_t n = pool.size();
+                for (std::size_t id = 0; id < n; ++id)
+                    ASSERT_LE(pool.text(static_cast<std::uint16_t>(id)).size(), 8u);
+            }
+        });
+    runThreads(
+        [&](int t)
         {
-            int code = (k + t * 397) % kCodes;
-            ids[static_cast<std::size_t>(t)][static_cast<std::size_t>(code)] = pool.intern(fmt::format("C{}", code));
-        }
-    });
+            // every thread walks the same codes from a different start
+            for (int k = 0; k < kCodes; ++k)
+            {
+                int code = (k + t * 397) % kCodes;
+                ids[static_cast<std::size_t>(t)][static_cast<std::size_t>(code)] =
+                    pool.intern(fmt::format("C{}", code));
+            }
+        });
     done = true;
     reader.join();
 
@@ -110,31 +124,35 @@ TEST(Concurrency, InterningOverlappingCodesGivesOneStableIdEach)
 
 TEST(Concurrency, GlobalPoolsFromManyThreads)
 {
-    runThreads([](int t) {
-        for (int k = 0; k < 200; ++k)
+    runThreads(
+        [](int t)
         {
-            std::uint16_t airline = gf_airlineId(fmt::format("A{}", k % 50));
-            std::uint16_t model = gf_modelId(fmt::format("M{}", (k + t) % 50));
-            ASSERT_EQ(g_airlineCodes.text(airline), fmt::format("A{}", k % 50));
-            ASSERT_EQ(g_modelCodes.text(model), fmt::format("M{}", (k + t) % 50));
-        }
-    });
+            for (int k = 0; k < 200; ++k)
+            {
+                std::uint16_t airline = gf_airlineId(fmt::format("A{}", k % 50));
+                std::uint16_t model = gf_modelId(fmt::format("M{}", (k + t) % 50));
+                ASSERT_EQ(g_airlineCodes.text(airline), fmt::format("A{}", k % 50));
+                ASSERT_EQ(g_modelCodes.text(model), fmt::format("M{}", (k + t) % 50));
+            }
+        });
 }
 
 TEST(Concurrency, StatusLineFromManyThreads)
 {
     test::LogCapture log;
     gf_resetStatusLine();
-    runThreads([](int t) {
-        for (int k = 0; k < 500; ++k)
+    runThreads(
+        [](int t)
         {
-            if (t == 0 && k == 250)
-                gf_setErrorStatus("stop");
-            gf_setStatus(fmt::format("t{} {}", t, k), false);
-            gf_ageStatus();
-            (void)gf_statusTexts();
-        }
-    });
+            for (int k = 0; k < 500; ++k)
+            {
+                if (t == 0 && k == 250)
+                    gf_setErrorStatus("stop");
+                gf_setStatus(fmt::format("t{} {}", t, k), false);
+                gf_ageStatus();
+                (void)gf_statusTexts();
+            }
+        });
     EXPECT_EQ(gf_statusTexts().error, "stop");
     EXPECT_EQ(gf_statusTexts().status, "");
     gf_resetStatusLine();

@@ -4,8 +4,10 @@
 
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 using namespace std::string_literals;
 
@@ -23,7 +25,10 @@ TEST(Encoding, Detection)
         {"ascii", "[fltsim.0]\r\ntitle=x\r\n", kEncodingUtf8},
         {"utf-8 with mark", "\xEF\xBB\xBFtitle", kEncodingUtf8Bom},
         {"only the LE mark", "\xFF\xFE", kEncodingUtf16Le},
-        {"LE mark and text", "\xFF\xFE" "a\0"s, kEncodingUtf16Le},
+        {"LE mark and text",
+         "\xFF\xFE"
+         "a\0"s,
+         kEncodingUtf16Le},
         {"LE without mark", "A\0B\0"s, kEncodingUtf16Le},
         {"LE without mark, 3 bytes", "A\0B"s, kEncodingUtf16Le},
         {"BE mark", "\xFE\xFF\0a"s, kEncodingUtf16Be},

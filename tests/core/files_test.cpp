@@ -6,8 +6,10 @@
 
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -21,7 +23,7 @@ std::set<std::string> namesIn(const fs::path& folder)
 
 class FolderWithFiles : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         for (const char* name : {"a.xml", "B.XML", "c.txt"})
@@ -77,7 +79,8 @@ TEST(Files, RemoveFileWarn)
     gf_removeFileWarn(dir / "full");
     auto lines = log.lines();
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(lines[0].starts_with("==> Warning: could not remove " + (dir / "full").string() + ", errorcode: "))
+    EXPECT_TRUE(
+        lines[0].starts_with("==> Warning: could not remove " + (dir / "full").string() + ", errorcode: "))
         << lines[0];
 }
 
@@ -89,7 +92,8 @@ TEST(Files, AirportFilesOfAFolder)
         test::writeBytes(dir / name, "<root/>");
     fs::create_directory(dir / "EDDF.xml");
     auto codes = gf_listIcaoXmlFiles(dir.path());
-    EXPECT_EQ(codes, (std::vector<FixedCode<4>>{FixedCode<4>("EHAM"), FixedCode<4>("LFPG"), FixedCode<4>("KJFK")}));
+    EXPECT_EQ(codes,
+              (std::vector<FixedCode<4>>{FixedCode<4>("EHAM"), FixedCode<4>("LFPG"), FixedCode<4>("KJFK")}));
     auto lines = log.lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "==> gf_listIcaoXmlFiles: " + (dir / "EH-M.xml").string() +
@@ -102,15 +106,19 @@ TEST(Files, ReplacingAFileIsAllOrNothing)
     test::TempDir dir;
     const fs::path file = dir / "data.txt";
     test::writeBytes(file, "old");
-    EXPECT_FALSE(gf_replaceFile(file, [](std::ostream& out) {
-        out << "half";
-        return false;
-    }));
+    EXPECT_FALSE(gf_replaceFile(file,
+                                [](std::ostream& out)
+                                {
+                                    out << "half";
+                                    return false;
+                                }));
     EXPECT_EQ(test::readBytes(file), "old");
-    EXPECT_TRUE(gf_replaceFile(file, [](std::ostream& out) {
-        out << "new";
-        return true;
-    }));
+    EXPECT_TRUE(gf_replaceFile(file,
+                               [](std::ostream& out)
+                               {
+                                   out << "new";
+                                   return true;
+                               }));
     EXPECT_EQ(test::readBytes(file), "new");
     EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"data.txt"});
 }

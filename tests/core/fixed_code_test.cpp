@@ -7,8 +7,10 @@
 #include "core/fnv1a.h"
 #include "core/user_error.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 TEST(UserError, MessageCarriesTheCodeExceptFor99)
 {
@@ -42,7 +44,8 @@ TEST(FixedCode, RefusedTextsNameTheWholeInput)
         }
         catch (const std::invalid_argument& e)
         {
-            EXPECT_EQ(std::string(e.what()), "'" + std::string(text) + "' FixedCode: invalid string (length/charset)");
+            EXPECT_EQ(std::string(e.what()),
+                      "'" + std::string(text) + "' FixedCode: invalid string (length/charset)");
         }
     }
     EXPECT_THROW(FixedCode<3>("AMST"), std::invalid_argument);

@@ -4,8 +4,10 @@
 
 #include "core/code_pool.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 FlightBase makeFlight(std::string_view airline, std::string_view second, std::string_view model, bool mark,
                       bool cargo)
@@ -37,7 +39,8 @@ TEST(FlightText, TypeTextFields)
         {"AB", "ABCDE", "B7378", false, false, "AB ,ABCDE B7378    "},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(gf_flightTypeText(makeFlight(c.airline, c.second, c.model, c.mark, c.cargo).key), c.expected)
+        EXPECT_EQ(gf_flightTypeText(makeFlight(c.airline, c.second, c.model, c.mark, c.cargo).key),
+                  c.expected)
             << c.expected;
 }
 
@@ -46,7 +49,9 @@ TEST(FlightText, IdsOutsideThePoolsReadAsBlanks)
     FlightKey key;
     key.airline = 65000;
     key.model = 65001;
-    EXPECT_EQ(gf_flightTypeText(key), "        " "    " "    ");
+    EXPECT_EQ(gf_flightTypeText(key), "        "
+                                      "    "
+                                      "    ");
 }
 
 TEST(FlightText, RouteTexts)
@@ -76,7 +81,8 @@ TEST(FlightText, FlightLines)
 TEST(FlightText, RealRegistrations)
 {
     const std::pair<std::string_view, bool> cases[] = {
-        {"", false}, {"@@@@@@@@", false}, {"PH-BFAXYZ", false}, {"PH-BFA", true}, {"N12345AB", true}, {"@", true},
+        {"", false},      {"@@@@@@@@", false}, {"PH-BFAXYZ", false},
+        {"PH-BFA", true}, {"N12345AB", true},  {"@", true},
     };
     for (auto [registration, real] : cases)
         EXPECT_EQ(gf_isRealRegistration(registration), real) << registration;
@@ -85,7 +91,7 @@ TEST(FlightText, RealRegistrations)
 TEST(FlightText, AirlineFromCallsign)
 {
     const std::pair<std::string_view, std::optional<std::string>> cases[] = {
-        {"klm1234", "KLM"}, {"KLM1", "KLM"},       {"KLMX12", std::nullopt}, {"N123AB", std::nullopt},
+        {"klm1234", "KLM"},    {"KLM1", "KLM"},          {"KLMX12", std::nullopt}, {"N123AB", std::nullopt},
         {"KL1", std::nullopt}, {"K2M123", std::nullopt}, {"", std::nullopt},
     };
     for (const auto& [callsign, airline] : cases)

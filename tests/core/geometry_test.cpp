@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 TEST(Geometry, Distances)
 {
@@ -15,9 +17,8 @@ TEST(Geometry, Distances)
         LatLon a, b;
         double nm;
     } cases[] = {
-        {{52.3, 4.76}, {52.3, 4.76}, 0.0},
-        {{10.0, 5.0}, {11.0, 5.0}, 60.0},  // one degree of latitude
-        {{0.0, 0.0}, {0.0, 1.0}, 60.0},    // one degree of longitude on the equator
+        {{52.3, 4.76}, {52.3, 4.76}, 0.0},    {{10.0, 5.0}, {11.0, 5.0}, 60.0}, // one degree of latitude
+        {{0.0, 0.0}, {0.0, 1.0}, 60.0},      // one degree of longitude on the equator
         {{0.0, 179.5}, {0.0, -179.5}, 60.0}, // across the antimeridian
         {{90.0, 0.0}, {-90.0, 0.0}, 10800.0},
     };
@@ -32,7 +33,8 @@ TEST(Geometry, BearingsAreNeverNegative)
         LatLon to;
         double bearing;
     } cases[] = {
-        {{1.0, 0.0}, 0.0}, {{0.0, 1.0}, kPi / 2}, {{-1.0, 0.0}, kPi}, {{0.0, -1.0}, 3 * kPi / 2}, {{0.0, 0.0}, 0.0},
+        {{1.0, 0.0}, 0.0},          {{0.0, 1.0}, kPi / 2}, {{-1.0, 0.0}, kPi},
+        {{0.0, -1.0}, 3 * kPi / 2}, {{0.0, 0.0}, 0.0},
     };
     for (const auto& c : cases)
         EXPECT_NEAR(gf_bearing({0.0, 0.0}, c.to), c.bearing, 1e-12) << c.to.lat << "," << c.to.lon;

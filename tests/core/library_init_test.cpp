@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sodium.h>
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 TEST(LibraryInit, RunsOnceAndLeavesSodiumReady)
 {

@@ -6,8 +6,10 @@
 #include "core/log_detail.h"
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 using test::LogCapture;
 using test::readBytes;
@@ -18,7 +20,8 @@ TEST(Log, HeaderNamesTimeProgramVersionAndSimulators)
 {
     LogCapture log;
     std::string text = log.text();
-    EXPECT_TRUE(test::matchesShape(text, "Aaa Aaa 99 99:99:99 9999 (utc) Vora version 12.5.5 for MSFS 2020/2024\n"))
+    EXPECT_TRUE(
+        test::matchesShape(text, "Aaa Aaa 99 99:99:99 9999 (utc) Vora version 12.5.5 for MSFS 2020/2024\n"))
         << text;
 }
 
@@ -32,12 +35,9 @@ struct LineCase
 TEST(Log, LineForms)
 {
     const LineCase cases[] = {
-        {gf_log, "plain", "plain\n"},
-        {gf_log, "", "\n"},
-        {gf_log, "two\nlines", "two\nlines\n"},
-        {gf_logWarning, "bad", "==> bad\n"},
-        {gf_logWarning, "", "==> \n"},
-        {gf_logContinuation, "more", "          more\n"},
+        {gf_log, "plain", "plain\n"},           {gf_log, "", "\n"},
+        {gf_log, "two\nlines", "two\nlines\n"}, {gf_logWarning, "bad", "==> bad\n"},
+        {gf_logWarning, "", "==> \n"},          {gf_logContinuation, "more", "          more\n"},
     };
     for (const LineCase& c : cases)
     {
@@ -213,12 +213,9 @@ struct BannerCase
 TEST(Log, BannerLines)
 {
     const BannerCase cases[] = {
-        {3, 0, false, false, "", "****"},
-        {20, 0, false, true, "ab", "********* ab *********\n"},
-        {4, 0, true, false, "ab", "\nab"},
-        {4, 0, false, false, "abc", "abc"},
-        {5, 0, false, false, "abc", "** abc **"},
-        {6, 2, false, false, "abc", "*** abc ***"},
+        {3, 0, false, false, "", "****"},         {20, 0, false, true, "ab", "********* ab *********\n"},
+        {4, 0, true, false, "ab", "\nab"},        {4, 0, false, false, "abc", "abc"},
+        {5, 0, false, false, "abc", "** abc **"}, {6, 2, false, false, "abc", "*** abc ***"},
         {0, 0, true, true, "", "\n\n"},
     };
     for (const auto& c : cases)

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 TEST(Random, IndexRange)
 {
@@ -55,7 +57,8 @@ TEST(Random, ShuffleKeepsTheValues)
 
 TEST(Random, ThreadsDrawTheirOwnSequences)
 {
-    auto draw = [](std::vector<std::uint64_t>& out) {
+    auto draw = [](std::vector<std::uint64_t>& out)
+    {
         for (int i = 0; i < 16; ++i)
             out.push_back(gf_randomIndex(1u << 30));
     };

@@ -4,21 +4,25 @@
 
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 int g_posts = 0;
 
 class StatusLineTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         gf_resetStatusLine();
-        gf_setStatusPostHook([](UINT message) {
-            EXPECT_EQ(message, 0x8060u);
-            ++g_posts;
-        });
+        gf_setStatusPostHook(
+            [](UINT message)
+            {
+                EXPECT_EQ(message, 0x8060u);
+                ++g_posts;
+            });
         g_posts = 0;
     }
     void TearDown() override
@@ -76,11 +80,7 @@ TEST_F(StatusLineTest, OrdinaryMessagesAgeOut)
 {
     const AgeingCase cases[] = {
         // set in the first second (counter 0): recorded as 1, so it still ages out
-        {0, 25, true},
-        {0, 26, false},
-        {5, 24, true},
-        {5, 25, false},
-        {5, 0, true},
+        {0, 25, true}, {0, 26, false}, {5, 24, true}, {5, 25, false}, {5, 0, true},
     };
     for (const AgeingCase& c : cases)
     {

@@ -14,11 +14,12 @@
 
 #include "core/log_detail.h"
 
-namespace ovr::test {
+namespace ovr::test
+{
 
 class TempDir
 {
-public:
+  public:
     TempDir()
     {
         static std::atomic<int> counter{0};
@@ -35,7 +36,7 @@ public:
     const std::filesystem::path& path() const { return m_path; }
     std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
 
-private:
+  private:
     std::filesystem::path m_path;
 };
 
@@ -73,7 +74,7 @@ inline std::string readBytes(const std::filesystem::path& file)
 // Opens the log on a scratch file for the life of the object.
 class LogCapture
 {
-public:
+  public:
     LogCapture() { detail::openLogAt(file()); }
     ~LogCapture() { detail::closeLog(); }
 
@@ -94,7 +95,7 @@ public:
         return result;
     }
 
-private:
+  private:
     TempDir m_dir;
 };
 

@@ -4,8 +4,10 @@
 
 #include "platform/text/text_conversion.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 std::wstring wide(std::initializer_list<unsigned> units)
 {
@@ -22,15 +24,17 @@ std::optional<std::wstring> toWide(UINT codePage, DWORD flags, std::string_view 
     if (n == 0)
         return std::nullopt;
     std::wstring out(static_cast<std::size_t>(n), L'\0');
-    if (MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), out.data(), n) != n)
+    if (MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), out.data(), n) !=
+        n)
         return std::nullopt;
     return out;
 }
 
-std::optional<std::string> toBytes(UINT codePage, DWORD flags, const std::wstring& units, BOOL* usedDefault = nullptr)
+std::optional<std::string> toBytes(UINT codePage, DWORD flags, const std::wstring& units,
+                                   BOOL* usedDefault = nullptr)
 {
-    int n = WideCharToMultiByte(codePage, flags, units.data(), static_cast<int>(units.size()), nullptr, 0, nullptr,
-                                usedDefault);
+    int n = WideCharToMultiByte(codePage, flags, units.data(), static_cast<int>(units.size()), nullptr, 0,
+                                nullptr, usedDefault);
     if (n == 0)
         return std::nullopt;
     std::string out(static_cast<std::size_t>(n), '\0');

@@ -7,8 +7,10 @@
 #include "core/status_line.h"
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
@@ -56,10 +58,21 @@ TEST(TextLines, ReadingEachEncodingGivesUtf8Lines)
 {
     const EncodedCase cases[] = {
         {"utf-8", kEncodingUtf8, "caf\xC3\xA9\r\nx", {"caf\xC3\xA9", "x"}},
-        {"utf-8 with mark", kEncodingUtf8Bom, "\xEF\xBB\xBF" "a\nb\n", {"a", "b"}},
+        {"utf-8 with mark",
+         kEncodingUtf8Bom,
+         "\xEF\xBB\xBF"
+         "a\nb\n",
+         {"a", "b"}},
         {"ansi", kEncodingAnsi, "caf\xE9\n\x80", {"caf\xC3\xA9", "\xE2\x82\xAC"}},
-        {"utf-16 LE with mark", kEncodingUtf16Le, "\xFF\xFE" "a\0\r\0\n\0\xE9\0"s, {"a", "\xC3\xA9"}},
-        {"utf-16 BE with mark", kEncodingUtf16Be, "\xFE\xFF\0a\0\n\xD8\x3D\xDE\x00"s, {"a", "\xF0\x9F\x98\x80"}},
+        {"utf-16 LE with mark",
+         kEncodingUtf16Le,
+         "\xFF\xFE"
+         "a\0\r\0\n\0\xE9\0"s,
+         {"a", "\xC3\xA9"}},
+        {"utf-16 BE with mark",
+         kEncodingUtf16Be,
+         "\xFE\xFF\0a\0\n\xD8\x3D\xDE\x00"s,
+         {"a", "\xF0\x9F\x98\x80"}},
         // without a mark the detected order is used
         {"utf-16 LE without mark", kEncodingUtf16Le, "a\0\n\0b\0"s, {"a", "b"}},
         {"utf-16 BE without mark", kEncodingUtf16Be, "\0a\0\n\0b"s, {"a", "b"}},
@@ -88,7 +101,10 @@ struct FailureCase
 TEST(TextLines, ReadFailuresAreShownAndGiveFalse)
 {
     const FailureCase cases[] = {
-        {"odd utf-16", kEncodingUtf16Le, "\xFF\xFE" "a\0b"s, "UTF-16 text with an odd number of bytes (5)"},
+        {"odd utf-16", kEncodingUtf16Le,
+         "\xFF\xFE"
+         "a\0b"s,
+         "UTF-16 text with an odd number of bytes (5)"},
         {"lone surrogate", kEncodingUtf16Le, "\xFF\xFE\x00\xD8"s, "wide_to_utf8: invalid UTF-16"},
         {"not opened", kEncodingNotOpened, "x", "file {} has unknown charset: none_found"},
         {"unknown code", 9, "x", "map::at"},
@@ -129,7 +145,8 @@ TEST(TextLines, LineFiles)
     EXPECT_FALSE(missing);
     EXPECT_EQ(missing.error, "open_failed");
 
-    test::writeBytes(file.path, "\xEF\xBB\xBF" "EHAM.xml  \r\nsecond");
+    test::writeBytes(file.path, "\xEF\xBB\xBF"
+                                "EHAM.xml  \r\nsecond");
     LinesResult read = gf_readFileLines(file, 48);
     ASSERT_TRUE(read);
     EXPECT_EQ(Lines(read.lines.begin(), read.lines.end()), (Lines{"EHAM.xml  ", "second"}));

@@ -5,8 +5,10 @@
 
 #include "core/globals.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 using Items = std::vector<std::string>;
 
@@ -22,8 +24,8 @@ TEST(Text, Trim)
 struct SplitCase
 {
     std::string_view text;
-    Items keepEmpty;  // lf_splitComma
-    Items dropEmpty;  // gf_splitCommaList
+    Items keepEmpty;    // lf_splitComma
+    Items dropEmpty;    // gf_splitCommaList
     Items sortedUnique; // gf_splitTrimSorted
 };
 
@@ -87,7 +89,8 @@ TEST(Text, Percentages)
     {
         std::int64_t part, whole;
         std::int32_t percent;
-    } cases[] = {{1, 3, 33}, {2, 3, 67}, {0, 3, 0}, {5, 0, 0}, {5, -1, 0}, {1, 8, 13}, {-1, 8, -13}, {3, 2, 150}};
+    } cases[] = {{1, 3, 33}, {2, 3, 67}, {0, 3, 0},    {5, 0, 0},
+                 {5, -1, 0}, {1, 8, 13}, {-1, 8, -13}, {3, 2, 150}};
     for (const auto& c : cases)
         EXPECT_EQ(gf_percentOf(c.part, c.whole), c.percent) << c.part << "/" << c.whole;
     EXPECT_THROW(gf_percentOf(INT64_C(100000000000), 1), gsl::narrowing_error);

@@ -11,8 +11,10 @@
 #include "core/time_detail.h"
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 TEST(Time, FormattedTimes)
 {
@@ -54,8 +56,11 @@ double g_testDataTime = 0.0;
 
 class ShiftedTime : public ::testing::Test
 {
-protected:
-    void SetUp() override { gf_setDataTimeSource([] { return g_testDataTime; }); }
+  protected:
+    void SetUp() override
+    {
+        gf_setDataTimeSource([] { return g_testDataTime; });
+    }
     void TearDown() override
     {
         g_rtProfessional = 0;
@@ -109,7 +114,8 @@ TEST_F(ShiftedTime, ADataTimeThatIsNoNumberThrows)
 {
     g_rtProfessional = 1;
     g_timeShiftOn = 1;
-    for (double bad : {std::numeric_limits<double>::quiet_NaN(), 1e300, -std::numeric_limits<double>::infinity()})
+    for (double bad :
+         {std::numeric_limits<double>::quiet_NaN(), 1e300, -std::numeric_limits<double>::infinity()})
     {
         g_testDataTime = bad;
         EXPECT_THROW(gf_now(), gsl::narrowing_error) << bad;

@@ -5,8 +5,10 @@
 #include "core/globals.h"
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 struct VersionCase
 {

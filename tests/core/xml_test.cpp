@@ -4,8 +4,10 @@
 
 #include "test_support.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 TEST(Xml, SavingWritesOneDeclarationAndIndentsByTwo)
 {

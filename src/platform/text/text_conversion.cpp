@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 constexpr char32_t kReplacement = 0xFFFD;
 constexpr char32_t kUndefined = 0;
@@ -134,8 +135,7 @@ std::optional<unsigned char> lf_unicodeToCp1252(char32_t cp)
 
 // Length of a null-terminated input including its terminator, or the given
 // length; -2 for an invalid length.
-template <class T>
-long long lf_inputLength(const T* s, int count)
+template <class T> long long lf_inputLength(const T* s, int count)
 {
     if (count == -1)
     {
@@ -147,8 +147,7 @@ long long lf_inputLength(const T* s, int count)
     return count > 0 ? count : -2;
 }
 
-template <class T>
-int lf_deliver(const std::vector<T>& units, T* out, int outCount)
+template <class T> int lf_deliver(const std::vector<T>& units, T* out, int outCount)
 {
     if (units.size() > static_cast<std::size_t>(INT32_MAX))
         return 0;
@@ -164,8 +163,8 @@ int lf_deliver(const std::vector<T>& units, T* out, int outCount)
 
 } // namespace
 
-int MultiByteToWideChar(UINT codePage, DWORD flags, const CHAR* multiByteStr, int multiByteCount, WCHAR* wideStr,
-                        int wideCount)
+int MultiByteToWideChar(UINT codePage, DWORD flags, const CHAR* multiByteStr, int multiByteCount,
+                        WCHAR* wideStr, int wideCount)
 {
     if (!multiByteStr || wideCount < 0 || (wideCount > 0 && !wideStr))
         return 0;

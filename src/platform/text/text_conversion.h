@@ -17,8 +17,8 @@ inline constexpr UINT CP_UTF8 = 65001;
 inline constexpr DWORD MB_ERR_INVALID_CHARS = 0x00000008;
 inline constexpr DWORD WC_ERR_INVALID_CHARS = 0x00000080;
 
-int MultiByteToWideChar(UINT codePage, DWORD flags, const CHAR* multiByteStr, int multiByteCount, WCHAR* wideStr,
-                        int wideCount);
+int MultiByteToWideChar(UINT codePage, DWORD flags, const CHAR* multiByteStr, int multiByteCount,
+                        WCHAR* wideStr, int wideCount);
 
 int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* wideStr, int wideCount, CHAR* multiByteStr,
                         int multiByteCount, const CHAR* defaultChar, BOOL* usedDefaultChar);

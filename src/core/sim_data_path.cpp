@@ -1,0 +1,15 @@
+#include "core/sim_data_path.h"
+
+#include "core/globals.h"
+#include "core/parameters.h"
+
+namespace ovr
+{
+
+std::filesystem::path gf_simDataPath(const std::filesystem::path& relative)
+{
+    const StringParameter& setting = g_simIs2020.load() != 0 ? MSFS_INSTALL_PATH : MSFS_2024_INSTALL_PATH;
+    return std::filesystem::path(setting.value()) / relative;
+}
+
+} // namespace ovr
