@@ -20,11 +20,12 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace
+{
 
 constexpr int kRecords = 10000;
-constexpr const char* kTypes[] = {"A320", "A20N", "A388", "B738", "B744", "B77W", "B789", "E190", "CRJ9", "AT76",
-                                  "DH8D", "C172", "C25C", "EC35", "F16"};
+constexpr const char* kTypes[] = {"A320", "A20N", "A388", "B738", "B744", "B77W", "B789", "E190",
+                                  "CRJ9", "AT76", "DH8D", "C172", "C25C", "EC35", "F16"};
 constexpr const char* kAirlines[] = {"KLM", "DLH", "BAW", "AFR", "UAE", "SIA", "RYR", "EZY", "AAL", "DAL"};
 
 // Registrations of the form P-XXXX and PP-XXXX, so that every lookup without
@@ -53,8 +54,8 @@ std::string lf_databaseText()
     for (int i = 0; i < 600; ++i)
     {
         publishers += fmt::format(R"(<pub names="Publisher{0}, Pub {0} Sim"/>)", i);
-        thirdparties += fmt::format(R"(<thirdpartie20 pub="Publisher{}" arpts="EH{:02},EG{:02}"/>)", i, i % 100,
-                                    i % 100);
+        thirdparties +=
+            fmt::format(R"(<thirdpartie20 pub="Publisher{}" arpts="EH{:02},EG{:02}"/>)", i, i % 100, i % 100);
     }
     return fmt::format(R"(<root><aircrafts><aircraft types="{0}"/></aircrafts>
 <cargo_types><cargo_type types="B744"/></cargo_types><heavy><hvy types="A388,B744,B77W,B789"/></heavy>
@@ -70,7 +71,8 @@ std::string lf_databaseText()
 // One working folder for the whole run, read once before the lookups.
 struct Folder
 {
-    fs::path root = fs::temp_directory_path() / fmt::format("vora-bench-dbase-{:08x}", std::random_device{}());
+    fs::path root =
+        fs::temp_directory_path() / fmt::format("vora-bench-dbase-{:08x}", std::random_device{}());
     fs::path enc = root / "dbase.enc";
     fs::path plain = root / "dbase.xml";
 

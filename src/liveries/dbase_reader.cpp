@@ -27,8 +27,10 @@
 #include "liveries/model_database.h"
 #include "liveries/prefix_alternatives.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 namespace fs = std::filesystem;
 
@@ -66,9 +68,9 @@ void lf_readCodeList(const pugi::xml_document& doc, const char* section, TextSet
         }
     }
     if (!any)
-        throw UserErrorException(kDbaseUserError,
-                                 fmt::format("In XML file section [{}], element [{}], attribute [{}] is empty.",
-                                             section, element, attribute));
+        throw UserErrorException(
+            kDbaseUserError, fmt::format("In XML file section [{}], element [{}], attribute [{}] is empty.",
+                                         section, element, attribute));
 }
 
 void lf_readTypeSet(const pugi::xml_document& doc, const char* section, TextSet& target, const char* element)
@@ -143,9 +145,11 @@ void lf_readPublishers(pugi::xml_node section)
     for (const std::string& names : namesTexts)
     {
         std::vector<std::string> pieces = lf_splitComma(names);
-        auto empty = std::remove_if(pieces.begin(), pieces.end(), [](const std::string& s) { return s.empty(); });
+        auto empty =
+            std::remove_if(pieces.begin(), pieces.end(), [](const std::string& s) { return s.empty(); });
         if (empty != pieces.end() || pieces.empty())
-            gf_logWarning(fmt::format("publisher names '{}' hold an empty name, the empty name is dropped", names));
+            gf_logWarning(
+                fmt::format("publisher names '{}' hold an empty name, the empty name is dropped", names));
         pieces.erase(empty, pieces.end());
         if (!pieces.empty())
             g_publisherGroups.push_back(std::move(pieces));
@@ -197,14 +201,15 @@ void lf_readFixes(pugi::xml_node section)
     gf_log(fmt::format("{:5} fixes", g_modelFixes.size()));
 }
 
-void lf_readThirdParties(const pugi::xml_document& doc, const char* section, std::vector<ThirdPartyAirports>& target,
-                         const char* element)
+void lf_readThirdParties(const pugi::xml_document& doc, const char* section,
+                         std::vector<ThirdPartyAirports>& target, const char* element)
 {
     pugi::xml_node node = doc.child("root").child(section);
     if (!node)
         return;
     for (pugi::xml_node child : node.children(element))
-        target.push_back({gf_attributeAsString(child, "pub"), gf_splitCommaList(gf_attributeAsString(child, "arpts"))});
+        target.push_back(
+            {gf_attributeAsString(child, "pub"), gf_splitCommaList(gf_attributeAsString(child, "arpts"))});
 }
 
 void lf_indexThirdParties(const std::vector<ThirdPartyAirports>& entries, AirportsByPublisher& index)
@@ -337,7 +342,8 @@ void lf_readSections(const pugi::xml_document& doc)
 
 } // namespace
 
-namespace detail {
+namespace detail
+{
 
 bool readDbaseFrom(const fs::path& encrypted, const fs::path& plain)
 {
@@ -345,16 +351,19 @@ bool readDbaseFrom(const fs::path& encrypted, const fs::path& plain)
         throw std::runtime_error(fmt::format("{} not available", encrypted.string()));
 
     // The plain text must not outlive the read, however it ends.
-    auto removePlain = gsl::finally([&plain] {
-        try
+    auto removePlain = gsl::finally(
+        [&plain]
         {
-            gf_removeFileWarn(plain);
-        }
-        catch (const std::exception& e)
-        {
-            gf_logWarning(fmt::format("Warning: could not remove {}, errorcode: {}", plain.string(), e.what()));
-        }
-    });
+            try
+            {
+                gf_removeFileWarn(plain);
+            }
+            catch (const std::exception& e)
+            {
+                gf_logWarning(
+                    fmt::format("Warning: could not remove {}, errorcode: {}", plain.string(), e.what()));
+            }
+        });
 
     if (!gf_streamDecrypt(encrypted, plain))
         throw std::runtime_error(fmt::format("{} stream decrypt failed", encrypted.string()));

@@ -4,7 +4,8 @@
 
 #include <filesystem>
 
-namespace ovr::detail {
+namespace ovr::detail
+{
 
 // gf_readDbase on `encrypted`, decrypted into `plain`.
 bool readDbaseFrom(const std::filesystem::path& encrypted, const std::filesystem::path& plain);

@@ -3,7 +3,8 @@
 #include "liveries/dbase_reader_detail.h"
 #include "liveries/prefix_alternatives.h"
 
-namespace ovr {
+namespace ovr
+{
 
 TextSet g_knownModels;
 ModelIdSet g_heavyModels;
@@ -38,7 +39,8 @@ std::optional<std::string> gf_findDbaseRecord(std::string_view text)
     return std::nullopt;
 }
 
-namespace detail {
+namespace detail
+{
 
 void clearDbase()
 {

@@ -18,7 +18,8 @@
 #include "core/flight_key.h"
 #include "core/fnv1a.h"
 
-namespace ovr {
+namespace ovr
+{
 
 using TextSet = std::set<std::string, std::less<>>;
 using ModelIdSet = std::set<std::uint16_t>;

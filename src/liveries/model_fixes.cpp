@@ -2,7 +2,8 @@
 
 #include "liveries/model_database.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::optional<std::string> gf_fixedModelName(std::string_view model)
 {

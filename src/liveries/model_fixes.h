@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-namespace ovr {
+namespace ovr
+{
 
 // The right designator for a known wrong one; no value for any other text.
 std::optional<std::string> gf_fixedModelName(std::string_view model);

@@ -3,7 +3,8 @@
 #include "core/code_pool.h"
 #include "liveries/model_database.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // A type in several class sets takes the first of this order: large wins over
 // heavy, heavy over business jet, and so on.

@@ -8,7 +8,8 @@
 
 #include "liveries/model_fixes.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Aircraft categories, from the class sets of the model database.
 enum AircraftCategory : int

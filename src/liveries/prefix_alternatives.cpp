@@ -4,7 +4,8 @@
 
 #include "core/random.h"
 
-namespace ovr {
+namespace ovr
+{
 
 PrefixAlternatives g_prefixAlternatives;
 

@@ -4,15 +4,17 @@
 #pragma once
 
 #include <string>
-#include <unordered_map>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/fnv1a.h"
 
-namespace ovr {
+namespace ovr
+{
 
-using PrefixAlternatives = std::unordered_map<std::string, std::vector<std::string>, Fnv1aHash, std::equal_to<>>;
+using PrefixAlternatives =
+    std::unordered_map<std::string, std::vector<std::string>, Fnv1aHash, std::equal_to<>>;
 
 // Prefix -> the other prefixes of its group, in the group's sorted order
 // (built by the model-database reader from g_prefixGroups).

@@ -4,8 +4,10 @@
 
 #include "liveries/model_database.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 // C-locale folding of A-Z only, so UTF-8 bytes are never changed.
 char lf_asciiLower(char c)

@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-namespace ovr {
+namespace ovr
+{
 
 // Whether the text contains the needle, ignoring the case of ASCII letters;
 // true for an empty needle.

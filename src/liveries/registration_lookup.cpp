@@ -4,8 +4,10 @@
 
 #include "liveries/model_database.h"
 
-namespace ovr {
-namespace {
+namespace ovr
+{
+namespace
+{
 
 const DbaseRecord* lf_findRecord(std::string_view registration)
 {
@@ -21,7 +23,8 @@ const DbaseRecord* lf_findRecord(std::string_view registration)
 std::vector<std::string> gf_registrationVariants(std::string_view registration)
 {
     std::vector<std::string> variants;
-    if (registration.size() >= 5 && registration.front() != 'N' && registration.find('-') == std::string_view::npos)
+    if (registration.size() >= 5 && registration.front() != 'N' &&
+        registration.find('-') == std::string_view::npos)
     {
         variants.reserve(3);
         std::string twoLetterPrefix(registration.substr(0, 2));

@@ -10,7 +10,8 @@
 
 #include "core/flight_key.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // The spellings to try, in order: for a text of 5 or more characters that
 // does not begin with N and holds no dash, the dash after two characters,

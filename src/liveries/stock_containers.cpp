@@ -1,6 +1,7 @@
 #include "liveries/stock_containers.h"
 
-namespace ovr {
+namespace ovr
+{
 
 const StockModelTypes g_stockModelTypes = {
     {"Asobo_FlightDesignCT", "FDCT"},

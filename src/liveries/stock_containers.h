@@ -10,7 +10,8 @@
 
 #include "core/fnv1a.h"
 
-namespace ovr {
+namespace ovr
+{
 
 using StockModelTypes = std::unordered_map<std::string, std::string, Fnv1aHash, std::equal_to<>>;
 

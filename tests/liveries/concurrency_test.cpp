@@ -15,8 +15,10 @@
 #include "liveries/publishers.h"
 #include "liveries/registration_lookup.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 TEST_F(DbaseTest, InterningFromEightThreadsDuringLookups)
 {
@@ -37,28 +39,31 @@ TEST_F(DbaseTest, InterningFromEightThreadsDuringLookups)
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)
     {
-        threads.emplace_back([&, t] {
-            std::vector<int> order(kCodes);
-            for (int i = 0; i < kCodes; ++i)
-                order[static_cast<std::size_t>(i)] = i;
-            std::shuffle(order.begin(), order.end(), std::mt19937(static_cast<unsigned>(t)));
-            for (int i : order)
+        threads.emplace_back(
+            [&, t]
             {
-                // Overlapping new codes from every thread, each with lookups between.
-                std::string code = fmt::format("N{:03}", i);
-                seen[static_cast<std::size_t>(t)][static_cast<std::size_t>(i)] =
-                    static_cast<std::uint16_t>(gf_modelId(code));
-                gf_airlineId(fmt::format("Q{:02}", i % 97));
-                bool ok = gf_categoryOfModelName(code) == kCategoryLight
-                          && gf_modelId(i % 2 ? "CFX1" : "CFX2") == (i % 2 ? b744 : a320)
-                          && gf_categoryOfModelName("CFX1") == kCategoryHeavy && gf_wingspanOf(b744) == b744Span
-                          && gf_wingspanOf(gf_modelId(code)) == 0.0 && gf_isKnownModel("A320")
-                          && !gf_isKnownModel(code) && gf_findRegistrationKey("DAIBC").has_value()
-                          && gf_findPublisher("orbx-lowi") == "Orbx";
-                if (!ok)
-                    ++failures[static_cast<std::size_t>(t)];
-            }
-        });
+                std::vector<int> order(kCodes);
+                for (int i = 0; i < kCodes; ++i)
+                    order[static_cast<std::size_t>(i)] = i;
+                std::shuffle(order.begin(), order.end(), std::mt19937(static_cast<unsigned>(t)));
+                for (int i : order)
+                {
+                    // Overlapping new codes from every thread, each with lookups between.
+                    std::string code = fmt::format("N{:03}", i);
+                    seen[static_cast<std::size_t>(t)][static_cast<std::size_t>(i)] =
+                        static_cast<std::uint16_t>(gf_modelId(code));
+                    gf_airlineId(fmt::format("Q{:02}", i % 97));
+                    bool ok = gf_categoryOfModelName(code) == kCategoryLight &&
+                              gf_modelId(i % 2 ? "CFX1" : "CFX2") == (i % 2 ? b744 : a320) &&
+                              gf_categoryOfModelName("CFX1") == kCategoryHeavy &&
+                              gf_wingspanOf(b744) == b744Span && gf_wingspanOf(gf_modelId(code)) == 0.0 &&
+                              gf_isKnownModel("A320") && !gf_isKnownModel(code) &&
+                              gf_findRegistrationKey("DAIBC").has_value() &&
+                              gf_findPublisher("orbx-lowi") == "Orbx";
+                    if (!ok)
+                        ++failures[static_cast<std::size_t>(t)];
+                }
+            });
     }
     for (auto& thread : threads)
         thread.join();

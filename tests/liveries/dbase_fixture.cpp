@@ -13,8 +13,10 @@
 
 namespace fs = std::filesystem;
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 void lf_section(std::string& out, std::string_view name, std::string_view body)
 {
@@ -53,7 +55,8 @@ std::string DbaseText::xml() const
 void DbaseTest::SetUp()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = fmt::format("vora-dbase-{:08x}-{}-{}", std::random_device{}(), info->test_suite_name(), info->name());
+    std::string name =
+        fmt::format("vora-dbase-{:08x}-{}-{}", std::random_device{}(), info->test_suite_name(), info->name());
     for (char& c : name)
     {
         if (c == '/')
@@ -76,13 +79,18 @@ void DbaseTest::TearDown()
 bool DbaseTest::read(std::string_view xml)
 {
     std::ofstream(encPath(), std::ios::binary) << datatool::encryptText(xml);
+    return readAsIs();
+}
+
+bool DbaseTest::readAsIs()
+{
     return detail::readDbaseFrom(encPath(), plainPath());
 }
 
 bool DbaseTest::readFixture(std::string_view name)
 {
     fs::copy_file(fs::path(VORA_LIVERIES_FIXTURES) / name, encPath(), fs::copy_options::overwrite_existing);
-    return detail::readDbaseFrom(encPath(), plainPath());
+    return readAsIs();
 }
 
 std::vector<std::string> DbaseTest::logLines() const

@@ -9,7 +9,8 @@
 
 #include <gtest/gtest.h>
 
-namespace ovr::test {
+namespace ovr::test
+{
 
 // The sections of a model database as XML text; the defaults make the
 // smallest database that reads completely. A section whose text is empty is
@@ -41,7 +42,7 @@ struct DbaseText
 
 class DbaseTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -53,6 +54,23 @@ protected:
     bool read(const DbaseText& text) { return read(text.xml()); }
     // Reads a fixture encrypted by the build.
     bool readFixture(std::string_view name);
+    // Reads input/dbase.enc as it is.
+    bool readAsIs();
+
+    // The message of the exception of type E that `read` throws; the empty
+    // text when it throws none.
+    template <typename E, typename Read> static std::string errorOf(Read read)
+    {
+        try
+        {
+            read();
+        }
+        catch (const E& e)
+        {
+            return e.what();
+        }
+        return {};
+    }
 
     // The lines written to the log since SetUp, without its header line.
     std::vector<std::string> logLines() const;

@@ -10,7 +10,6 @@
 #include "core/code_pool.h"
 #include "core/user_error.h"
 #include "dbase_fixture.h"
-#include "liveries/dbase_reader_detail.h"
 #include "liveries/model_database.h"
 #include "liveries/model_lookups.h"
 #include "liveries/prefix_alternatives.h"
@@ -21,8 +20,10 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 // --- Broken databases: one fixture per error --------------------------------
 
@@ -38,15 +39,7 @@ class DbaseUserErrorTest : public DbaseTest, public ::testing::WithParamInterfac
 
 TEST_P(DbaseUserErrorTest, ThrowsUserError61AndLeavesNoPlainFile)
 {
-    try
-    {
-        readFixture(GetParam().fixture);
-        FAIL() << "no user error";
-    }
-    catch (const UserErrorException& e)
-    {
-        EXPECT_STREQ(e.what(), GetParam().message);
-    }
+    EXPECT_EQ(errorOf<UserErrorException>([&] { readFixture(GetParam().fixture); }), GetParam().message);
     EXPECT_FALSE(fs::exists(plainPath()));
 }
 
@@ -55,8 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         UserErrorCase{"no_root.enc", "61: XML root missing: root"},
         UserErrorCase{"missing_section.enc", "61: Missing section: cargo_types"},
-        UserErrorCase{"empty_section.enc",
-                      "61: In XML file section [aircrafts], element [aircraft], attribute [types] is empty."}));
+        UserErrorCase{
+            "empty_section.enc",
+            "61: In XML file section [aircrafts], element [aircraft], attribute [types] is empty."}));
 
 TEST_F(DbaseTest, UnparsableTextIsRefusedWithWarningAndRemoved)
 {
@@ -67,32 +61,14 @@ TEST_F(DbaseTest, UnparsableTextIsRefusedWithWarningAndRemoved)
     EXPECT_THAT(lines[0], HasSubstr(fmt::format("==> '{}' not read because of ", plainPath().string())));
 }
 
-TEST_F(DbaseTest, MissingEncryptedFileIsReported)
+TEST_F(DbaseTest, MissingOrUndecryptableFileIsReportedAndLeavesNoPlainFile)
 {
-    try
-    {
-        detail::readDbaseFrom(encPath(), plainPath());
-        FAIL() << "no error";
-    }
-    catch (const std::runtime_error& e)
-    {
-        EXPECT_EQ(std::string(e.what()), encPath().string() + " not available");
-    }
+    EXPECT_EQ(errorOf<std::runtime_error>([&] { readAsIs(); }), encPath().string() + " not available");
     EXPECT_FALSE(fs::exists(plainPath()));
-}
 
-TEST_F(DbaseTest, UndecryptableFileIsReportedAndLeavesNoPlainFile)
-{
     std::ofstream(encPath(), std::ios::binary) << std::string(100, 'x');
-    try
-    {
-        detail::readDbaseFrom(encPath(), plainPath());
-        FAIL() << "no error";
-    }
-    catch (const std::runtime_error& e)
-    {
-        EXPECT_EQ(std::string(e.what()), encPath().string() + " stream decrypt failed");
-    }
+    EXPECT_EQ(errorOf<std::runtime_error>([&] { readAsIs(); }),
+              encPath().string() + " stream decrypt failed");
     EXPECT_FALSE(fs::exists(plainPath()));
 }
 
@@ -100,15 +76,7 @@ TEST_F(DbaseTest, MissingLaterRequiredSectionKeepsWhatWasRead)
 {
     DbaseText text;
     text.simaddons24.clear();
-    try
-    {
-        read(text);
-        FAIL() << "no user error";
-    }
-    catch (const UserErrorException& e)
-    {
-        EXPECT_STREQ(e.what(), "61: Missing section: simaddons24");
-    }
+    EXPECT_EQ(errorOf<UserErrorException>([&] { read(text); }), "61: Missing section: simaddons24");
     EXPECT_TRUE(g_knownModels.contains("A320"));
     EXPECT_FALSE(fs::exists(plainPath()));
 }
@@ -124,9 +92,10 @@ TEST_F(DbaseTest, LogsTheSummaryLinesAndRemovesThePlainFile)
     text.dbase = R"(<d r="PH-BXA" a="KLM" m="B738"/><d r="D-AIMA" a="DLH" m="A388"/>)";
     ASSERT_TRUE(read(text));
     EXPECT_FALSE(fs::exists(plainPath()));
-    EXPECT_THAT(logLines(), ElementsAre("", "    6 ICAO model codes", "    1 prefixes", "    2 ICAO airline codes",
-                                        "    1 cargo operators", "    2 publishers", "    1 fixes", "1 simaddons24",
-                                        "    2 dbase records read"));
+    EXPECT_THAT(logLines(),
+                ElementsAre("", "    6 ICAO model codes", "    1 prefixes", "    2 ICAO airline codes",
+                            "    1 cargo operators", "    2 publishers", "    1 fixes", "1 simaddons24",
+                            "    2 dbase records read"));
 }
 
 TEST_F(DbaseTest, ListValuesAreTrimmedAndEmptyPiecesDropped)
@@ -179,13 +148,14 @@ TEST_F(DbaseTest, FixesCorrectTheTypesOfRegistrationRecords)
 TEST_F(DbaseTest, FixesToUnknownTypesAndRepeatedFixesAreSkipped)
 {
     DbaseText text;
-    text.fixes = R"(<fx wro="FXW2" cor="B744"/><fx wro="FXW2" cor="A320"/><fx wro="FXW3" cor="ZZZZ"/><fx wro="FXW4"/>)";
+    text.fixes =
+        R"(<fx wro="FXW2" cor="B744"/><fx wro="FXW2" cor="A320"/><fx wro="FXW3" cor="ZZZZ"/><fx wro="FXW4"/>)";
     ASSERT_TRUE(read(text));
     EXPECT_EQ(g_modelFixes, (decltype(g_modelFixes){{"FXW2", "B744"}}));
-    EXPECT_THAT(logLines(), ::testing::IsSupersetOf({"==> wrong part of fix: 'FXW2', already exists, skipped",
-                                                    "==> wrong fix FXW3 -> ZZZZ, the latter is not valid",
-                                                    "==> wrong fix FXW4 -> , the latter is not valid",
-                                                    "    1 fixes"}));
+    EXPECT_THAT(logLines(),
+                ::testing::IsSupersetOf({"==> wrong part of fix: 'FXW2', already exists, skipped",
+                                         "==> wrong fix FXW3 -> ZZZZ, the latter is not valid",
+                                         "==> wrong fix FXW4 -> , the latter is not valid", "    1 fixes"}));
 }
 
 TEST_F(DbaseTest, WingspansAreHalfSpansInNauticalMiles)
@@ -205,7 +175,7 @@ TEST_F(DbaseTest, WingspansAreHalfSpansInNauticalMiles)
     EXPECT_EQ(gf_wingspanOf(gf_modelId("EC35")), 0.0);
     EXPECT_FALSE(g_halfSpans.contains("ZZZZ"));
     EXPECT_THAT(logLines(), ::testing::IsSupersetOf({"==> wingspan model ZZZZ is not valid, skipped",
-                                                    "==> wingspan model  is not valid, skipped"}));
+                                                     "==> wingspan model  is not valid, skipped"}));
 }
 
 TEST_F(DbaseTest, PrefixGroupsGiveTheOtherMembersOfTheGroup)
@@ -214,8 +184,8 @@ TEST_F(DbaseTest, PrefixGroupsGiveTheOtherMembersOfTheGroup)
     text.prefixes = R"(<similar types="OE-, D-, HB-"/><similar types="F-"/><similar types="D-, PH-"/>)";
     ASSERT_TRUE(read(text));
 
-    EXPECT_THAT(g_prefixGroups, ElementsAre(ElementsAre("D-", "HB-", "OE-"), ElementsAre("F-"),
-                                            ElementsAre("D-", "PH-")));
+    EXPECT_THAT(g_prefixGroups,
+                ElementsAre(ElementsAre("D-", "HB-", "OE-"), ElementsAre("F-"), ElementsAre("D-", "PH-")));
     EXPECT_THAT(gf_prefixAlternatives("HB-"), UnorderedElementsAre("D-", "OE-"));
     // D- stands in two groups: the text "D-,HB-,OE-" sorts before "D-,PH-".
     EXPECT_THAT(g_prefixAlternatives.at("D-"), ElementsAre("HB-", "OE-"));
@@ -257,16 +227,19 @@ TEST_F(DbaseTest, RegistrationRecordKeys)
                  R"(<d r="" a="KLM" m="A320"/><d a="DLH" m="B744"/>)";
     ASSERT_TRUE(read(text));
     ASSERT_EQ(g_dbase.size(), 2u);
-    EXPECT_EQ(g_dbase[0].key, (FlightKey{gf_airlineId("DLH"), gf_airlineId("CLH"), gf_modelId("A320"), 1, 1}));
+    EXPECT_EQ(g_dbase[0].key,
+              (FlightKey{gf_airlineId("DLH"), gf_airlineId("CLH"), gf_modelId("A320"), 1, 1}));
     EXPECT_EQ(g_dbase[1].key, (FlightKey{gf_airlineId("KLM"), 0, gf_modelId("B744"), 0, 1}));
-    EXPECT_THAT(logLines(), ::testing::IsSupersetOf({"==> dbase record without registration (a='KLM' m='A320') skipped",
-                                                    "==> dbase record without registration (a='DLH' m='B744') skipped"}));
+    EXPECT_THAT(logLines(), ::testing::IsSupersetOf(
+                                {"==> dbase record without registration (a='KLM' m='A320') skipped",
+                                 "==> dbase record without registration (a='DLH' m='B744') skipped"}));
 }
 
 TEST_F(DbaseTest, ShortRecordsAreKeywordsOfTitles)
 {
     DbaseText text;
-    text.dbase = R"(<d r="PH-BXA" a="KLM" m="B744"/><d r="PH-" a="KLM" m="B744"/><d r="FedEx" a="FDX" m="B744"/>)";
+    text.dbase =
+        R"(<d r="PH-BXA" a="KLM" m="B744"/><d r="PH-" a="KLM" m="B744"/><d r="FedEx" a="FDX" m="B744"/>)";
     ASSERT_TRUE(read(text));
     EXPECT_EQ(gf_findDbaseRecord("PH-BXA"), "PH-");
     EXPECT_EQ(gf_findDbaseRecord("FedEx Express B777F"), "FedEx");
@@ -278,15 +251,17 @@ TEST_F(DbaseTest, ShortRecordsAreKeywordsOfTitles)
 TEST_F(DbaseTest, PublishersAreGroupedByTheirWholeNamesText)
 {
     DbaseText text;
-    text.publishers = R"(<pub names="Orbx, ORBX Simulation"/><pub names="FlyTampa"/><pub names="Orbx, ORBX Simulation"/>)"
-                      R"(<pub names="Aerosoft,, Aero Soft ,"/><pub names=" , "/>)";
+    text.publishers =
+        R"(<pub names="Orbx, ORBX Simulation"/><pub names="FlyTampa"/><pub names="Orbx, ORBX Simulation"/>)"
+        R"(<pub names="Aerosoft,, Aero Soft ,"/><pub names=" , "/>)";
     ASSERT_TRUE(read(text));
     EXPECT_THAT(g_publisherGroups, ElementsAre(ElementsAre("Aerosoft", "Aero Soft"), ElementsAre("FlyTampa"),
                                                ElementsAre("Orbx", "ORBX Simulation")));
-    EXPECT_THAT(logLines(),
-                ::testing::IsSupersetOf(
-                    {"==> publisher names 'Aerosoft,, Aero Soft ,' hold an empty name, the empty name is dropped",
-                     "==> publisher names ' , ' hold an empty name, the empty name is dropped", "    3 publishers"}));
+    EXPECT_THAT(
+        logLines(),
+        ::testing::IsSupersetOf(
+            {"==> publisher names 'Aerosoft,, Aero Soft ,' hold an empty name, the empty name is dropped",
+             "==> publisher names ' , ' hold an empty name, the empty name is dropped", "    3 publishers"}));
 }
 
 TEST_F(DbaseTest, ThirdPartyEntriesKeepFileOrder)

@@ -5,8 +5,10 @@
 #include "liveries/model_database.h"
 #include "liveries/model_lookups.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 // Types that stand in several class sections, and types in none.
 DbaseText lf_classes()
@@ -38,16 +40,16 @@ TEST_P(CategoryTest, CategoryOfModel)
     EXPECT_EQ(gf_categoryOfModel(gf_modelId(GetParam().model)), GetParam().category);
 }
 
-INSTANTIATE_TEST_SUITE_P(Classes, CategoryTest,
-                         ::testing::Values(CategoryCase{"A320", kCategoryLarge},
-                                           CategoryCase{"B744", kCategoryHeavy},           // heavy wins over buzjet
-                                           CategoryCase{"B752", kCategoryLarge},           // large wins over heavy
-                                           CategoryCase{"C25C", kCategoryBuzjet},
-                                           CategoryCase{"EC35", kCategoryRotorcraft},
-                                           CategoryCase{"S70", kCategoryRotorcraft},       // rotorcraft over high perf.
-                                           CategoryCase{"F16", kCategoryHighPerformance},
-                                           CategoryCase{"C172", kCategoryLight},           // known, in no class
-                                           CategoryCase{"ZZ99", kCategoryLight}));         // not known at all
+INSTANTIATE_TEST_SUITE_P(
+    Classes, CategoryTest,
+    ::testing::Values(CategoryCase{"A320", kCategoryLarge},
+                      CategoryCase{"B744", kCategoryHeavy}, // heavy wins over buzjet
+                      CategoryCase{"B752", kCategoryLarge}, // large wins over heavy
+                      CategoryCase{"C25C", kCategoryBuzjet}, CategoryCase{"EC35", kCategoryRotorcraft},
+                      CategoryCase{"S70", kCategoryRotorcraft}, // rotorcraft over high perf.
+                      CategoryCase{"F16", kCategoryHighPerformance},
+                      CategoryCase{"C172", kCategoryLight},   // known, in no class
+                      CategoryCase{"ZZ99", kCategoryLight})); // not known at all
 
 TEST_F(DbaseTest, CategoriesBeforeTheReadAreLight)
 {
@@ -77,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Codes, KnownCodeTest,
                          ::testing::Values(KnownCase{"A320", true, false}, KnownCase{"a320", false, false},
                                            KnownCase{"A320 ", false, false}, KnownCase{"KLM", false, true},
                                            KnownCase{"klm", false, false},
-                                           KnownCase{"FDX", false, false}, // a cargo operator is not an ICAO airline
+                                           KnownCase{"FDX", false,
+                                                     false}, // a cargo operator is not an ICAO airline
                                            KnownCase{"", false, false}));
 
 TEST_F(DbaseTest, FixedModelNames)

@@ -3,8 +3,10 @@
 #include "dbase_fixture.h"
 #include "liveries/publishers.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 TEST(MatchesNoCase, FoldsAsciiLettersOnly)
 {
@@ -19,26 +21,30 @@ TEST(MatchesNoCase, FoldsAsciiLettersOnly)
         {"", "", true},
         {"ab", "abc", false},
         {"FlyTampa-Amsterdam", "tampa-a", true},
-        {"\xC3\x89" "cole", "\xC3\xA9", false}, // É and é are not ASCII: no folding
+        {"\xC3\x89"
+         "cole",
+         "\xC3\xA9", false}, // É and é are not ASCII: no folding
         {"Aerosoft", "soft ", false},
     };
     for (const auto& c : cases)
     {
-        EXPECT_EQ(lf_matchesNoCase(std::string_view(c.text), c.needle), c.matches) << c.text << " / " << c.needle;
+        EXPECT_EQ(lf_matchesNoCase(std::string_view(c.text), c.needle), c.matches)
+            << c.text << " / " << c.needle;
         EXPECT_EQ(lf_matchesNoCase(std::filesystem::path(c.text), c.needle), c.matches) << c.text;
     }
 }
 
 class PublisherTest : public DbaseTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         DbaseTest::SetUp();
         DbaseText text;
         text.publishers = R"(<pub names="Orbx, FullTerrain"/><pub names="FlyTampa"/><pub names="Fly, ,"/>)";
-        text.thirdparties20 = R"(<thirdpartie20 pub="Orbx" arpts="LOWI, EGLC"/><thirdpartie20 pub="Orbx" arpts="YBBN"/>)"
-                              R"(<thirdpartie20 pub="Fly Tampa" arpts="EHAM"/>)";
+        text.thirdparties20 =
+            R"(<thirdpartie20 pub="Orbx" arpts="LOWI, EGLC"/><thirdpartie20 pub="Orbx" arpts="YBBN"/>)"
+            R"(<thirdpartie20 pub="Fly Tampa" arpts="EHAM"/>)";
         text.thirdparties24 = R"(<thirdpartie24 pub="Orbx" arpts="LOWI"/>)";
         ASSERT_TRUE(read(text));
     }
@@ -49,22 +55,16 @@ TEST_F(PublisherTest, FirstMatchingGroupNamesThePublisher)
     struct Case
     {
         const char* text;
-        const char* publisher; // nullptr: none
+        std::optional<std::string> publisher;
     } cases[] = {
         {"orbx-lowi-innsbruck", "Orbx"},
         {"Community\\fullterrain-egll", "Orbx"}, // another name of the group
         {"flytampa-eham", "Fly"},                // groups are tried in order: "Fly" sorts first
-        {"Aerosoft EDLP", nullptr},              // the stray empty name of "Fly, ," claims nothing
-        {"", nullptr},
+        {"Aerosoft EDLP", std::nullopt},         // the stray empty name of "Fly, ," claims nothing
+        {"", std::nullopt},
     };
     for (const auto& c : cases)
-    {
-        auto publisher = gf_findPublisher(c.text);
-        if (c.publisher)
-            EXPECT_EQ(publisher, c.publisher) << c.text;
-        else
-            EXPECT_EQ(publisher, std::nullopt) << c.text;
-    }
+        EXPECT_EQ(gf_findPublisher(c.text), c.publisher) << c.text;
 }
 
 TEST_F(PublisherTest, ThirdPartyAirportsPerSimulator)
@@ -76,8 +76,8 @@ TEST_F(PublisherTest, ThirdPartyAirportsPerSimulator)
         const char* icao;
         bool shipped;
     } cases[] = {
-        {true, "Orbx", "EGLC", true},   {true, "Orbx", "YBBN", true},  // every entry of a publisher counts
-        {false, "Orbx", "EGLC", false}, {false, "Orbx", "LOWI", true}, {true, "Orbx", "lowi", false},
+        {true, "Orbx", "EGLC", true},   {true, "Orbx", "YBBN", true}, // every entry of a publisher counts
+        {false, "Orbx", "EGLC", false}, {false, "Orbx", "LOWI", true},     {true, "Orbx", "lowi", false},
         {true, "orbx", "LOWI", false},  {true, "Fly Tampa", "EHAM", true}, {true, "FlyTampa", "EHAM", false},
         {true, "", "", false},
     };

@@ -8,8 +8,10 @@
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 struct VariantsCase
 {
@@ -27,17 +29,17 @@ TEST_P(RegistrationVariantsTest, Spellings)
     EXPECT_THAT(gf_nameVariants(GetParam().registration), ElementsAreArray(GetParam().variants));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Registrations, RegistrationVariantsTest,
-    ::testing::Values(VariantsCase{"DAIBC", {"DA-IBC", "D-AIBC", "DAIBC"}},
-                      VariantsCase{"9VSKA", {"9V-SKA", "9-VSKA", "9VSKA"}},
-                      VariantsCase{"N12345", {"N12345"}}, // US registrations carry no dash
-                      VariantsCase{"D-AIBC", {"D-AIBC"}}, VariantsCase{"GABC", {"GABC"}},
-                      VariantsCase{"", {""}}));
+INSTANTIATE_TEST_SUITE_P(Registrations, RegistrationVariantsTest,
+                         ::testing::Values(VariantsCase{"DAIBC", {"DA-IBC", "D-AIBC", "DAIBC"}},
+                                           VariantsCase{"9VSKA", {"9V-SKA", "9-VSKA", "9VSKA"}},
+                                           VariantsCase{"N12345",
+                                                        {"N12345"}}, // US registrations carry no dash
+                                           VariantsCase{"D-AIBC", {"D-AIBC"}}, VariantsCase{"GABC", {"GABC"}},
+                                           VariantsCase{"", {""}}));
 
 class RegistrationKeyTest : public DbaseTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         DbaseTest::SetUp();
@@ -56,9 +58,9 @@ TEST_F(RegistrationKeyTest, FindsTheRecordOfTheFirstSpellingFound)
         const char* registration;
         const char* airline; // nullptr: no record
     } cases[] = {
-        {"D-AIBC", "DLH"}, {"DAIBC", "DLH"},  // found by its second spelling
-        {"PHBXA", "KLM"},  {"HBJNA", "DLH"},  // stored without a dash: found by the text itself
-        {"N123AB", "KLM"}, {"GSTBA", "DLH"},  // GS-TBA is tried before G-STBA
+        {"D-AIBC", "DLH"}, {"DAIBC", "DLH"}, // found by its second spelling
+        {"PHBXA", "KLM"},  {"HBJNA", "DLH"}, // stored without a dash: found by the text itself
+        {"N123AB", "KLM"}, {"GSTBA", "DLH"}, // GS-TBA is tried before G-STBA
         {"G-STBA", "KLM"}, {"D-AIBX", nullptr}, {"daibc", nullptr}, {"", nullptr},
     };
     for (const Case& c : cases)

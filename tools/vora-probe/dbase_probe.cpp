@@ -21,16 +21,19 @@
 
 namespace fs = std::filesystem;
 
-namespace ovr::probe {
-namespace {
+namespace ovr::probe
+{
+namespace
+{
 
-constexpr std::string_view kCategoryNames[] = {"Light", "Buzjets", "Large", "Heavy", "HighPerf", "Rotorcraft"};
+constexpr std::string_view kCategoryNames[] = {"Light", "Buzjets",  "Large",
+                                               "Heavy", "HighPerf", "Rotorcraft"};
 
 // The reader writes its summary to the log; the probe gives it a log of its
 // own in the temp folder and passes the lines on to stdout.
 class CapturedLog
 {
-public:
+  public:
     CapturedLog()
         : m_file(fs::temp_directory_path() / fmt::format("vora-probe-{:08x}.txt", std::random_device{}()))
     {
@@ -60,7 +63,7 @@ public:
         }
     }
 
-private:
+  private:
     fs::path m_file;
     std::size_t m_linesShown = 0;
 };
@@ -80,7 +83,8 @@ void lf_printType(std::string_view type)
 
 void lf_printRegistration(std::string_view registration)
 {
-    fmt::print("registration {}: tried {}\n", registration, fmt::join(gf_registrationVariants(registration), ", "));
+    fmt::print("registration {}: tried {}\n", registration,
+               fmt::join(gf_registrationVariants(registration), ", "));
     if (auto key = gf_findRegistrationKey(registration))
         fmt::print("registration {}: {}\n", registration, gf_flightTypeText(*key));
     else

@@ -9,7 +9,8 @@
 #include "core/library_init.h"
 #include "probe.h"
 
-namespace {
+namespace
+{
 
 constexpr std::string_view kUsage = "usage: vora-probe dbase DIR [--reg REG] [--type TYPE]\n";
 

@@ -5,7 +5,8 @@
 #include <span>
 #include <string_view>
 
-namespace ovr::probe {
+namespace ovr::probe
+{
 
 // dbase DIR [--reg REG] [--type TYPE]
 int dbaseCommand(std::span<const std::string_view> args);
