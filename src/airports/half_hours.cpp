@@ -5,8 +5,10 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
+#include <stdexcept>
 
 namespace ovr {
 
@@ -75,10 +77,7 @@ HalfHourSet lf_rangeToBitset(std::string_view text)
                                   values[1], text));
         return 0;
     }
-    HalfHourSet set = 0;
-    for (std::uint32_t slot = values[0]; slot <= values[1]; ++slot)
-        set |= gf_slotBit(slot);
-    return set;
+    return gf_slotRange(values[0], values[1]);
 }
 
 HalfHourSet lf_listToBitset(std::string_view text)
@@ -110,6 +109,23 @@ void lf_fillPreviousHalfHours(std::vector<std::int32_t>& slots, std::int32_t cou
 }
 
 } // namespace
+
+HalfHourSet gf_checkedSlotBit(std::int64_t slot)
+{
+    if (slot < 0 || slot >= kSlotsPerDay)
+        throw std::out_of_range(fmt::format("half-hour slot {} is outside 0..47", slot));
+    return gf_slotBit(static_cast<std::uint32_t>(slot));
+}
+
+HalfHourSet gf_slotRange(std::int64_t first, std::int64_t last)
+{
+    first = std::max<std::int64_t>(first, 0);
+    last = std::min<std::int64_t>(last, kSlotsPerDay - 1);
+    if (first > last)
+        return 0;
+    const HalfHourSet upToLast = (HalfHourSet{1} << (last + 1)) - 1;
+    return upToLast & ~(gf_slotBit(static_cast<std::uint32_t>(first)) - 1);
+}
 
 HalfHourSet gf_hours2bitset(std::string_view text)
 {

@@ -19,6 +19,13 @@ inline constexpr HalfHourSet gf_slotBit(std::uint32_t slot)
     return HalfHourSet{1} << slot;
 }
 
+// The bit of a slot that comes from outside (a clock, a caller's vector);
+// throws std::out_of_range for a slot outside 0..47.
+HalfHourSet gf_checkedSlotBit(std::int64_t slot);
+
+// The slots first..last, both included, cut to 0..47; empty when first > last.
+HalfHourSet gf_slotRange(std::int64_t first, std::int64_t last);
+
 // A set from its range or list text. Bad texts never throw: they give the
 // empty set, or lose the bad piece of a list, with a warning in the log.
 HalfHourSet gf_hours2bitset(std::string_view text);

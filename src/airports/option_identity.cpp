@@ -4,7 +4,6 @@
 #include "airports/weekday_hour.h"
 #include "liveries/model_lookups.h"
 
-#include <algorithm>
 #include <string>
 
 namespace ovr {
@@ -14,18 +13,12 @@ void gf_takeIdentityFromOption(std::uint64_t weekdayHour, AiAircraftRecord& airc
     const std::string_view callsign = aircraft.callsign;
     if (callsign.empty())
         return;
-    std::string_view trimmed = callsign;
-    if (trimmed.back() == '_')
-        trimmed.remove_suffix(1);
+    const std::string_view trimmed = gf_withoutGhostMark(callsign);
 
     const std::uint32_t day = gf_weekdayOf(weekdayHour);
     const auto slot = static_cast<std::int64_t>(gf_slotOf(weekdayHour));
     const std::int64_t window = aircraft.category == kCategoryHeavy ? 14 : 10;
-    const std::int64_t first = std::max<std::int64_t>(slot - window, 0);
-    const std::int64_t last = std::min<std::int64_t>(slot + window, kSlotsPerDay - 1);
-    HalfHourSet mask = 0;
-    for (std::int64_t s = first; s <= last; ++s)
-        mask |= gf_slotBit(static_cast<std::uint32_t>(s));
+    const HalfHourSet mask = gf_slotRange(slot - window, slot + window);
 
     auto names = [&](const std::string& text) { return !text.empty() && (text == callsign || text == trimmed); };
     for (const Stand& stand : g_stands)

@@ -78,6 +78,22 @@ struct AirportStands
     std::vector<Stand> stands;
 };
 
+// Options keep callsigns and registrations without the service's mark of a
+// doubled (ghost) flight, one trailing "_".
+inline std::string_view gf_withoutGhostMark(std::string_view text)
+{
+    if (!text.empty() && text.back() == '_')
+        text.remove_suffix(1);
+    return text;
+}
+
+// Options and aircraft are the same flight when airline, operating airline
+// and type agree (cargo and database marks aside).
+inline bool gf_sameAirlineAndType(const FlightKey& a, const FlightKey& b)
+{
+    return a.airline == b.airline && a.secondAirline == b.secondAirline && a.model == b.model;
+}
+
 // A stand as an airport file or a scenery source describes it: the radius is
 // given in metres, the numeric id is left to the caller, and only the cargo,
 // ramp and heli flags are set.

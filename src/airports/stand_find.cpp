@@ -34,11 +34,6 @@ bool lf_suits(const Stand& stand, const AiAircraftRecord& aircraft)
     return aircraft.radius - stand.radius <= kUntypedSpareNm;
 }
 
-bool lf_sameFlight(const FlightKey& a, const FlightKey& b)
-{
-    return a.airline == b.airline && a.secondAirline == b.secondAirline && a.model == b.model;
-}
-
 bool lf_seenHereBefore(const Stand& stand, const AiAircraftRecord& aircraft)
 {
     if (aircraft.callsign.empty())
@@ -46,7 +41,7 @@ bool lf_seenHereBefore(const Stand& stand, const AiAircraftRecord& aircraft)
     for (const StandOption& option : stand.options)
         if (option.id != 0 && option.real == 1 &&
             (option.callsign == aircraft.callsign || option.callsign2 == aircraft.callsign ||
-             lf_sameFlight(option.key, aircraft.key)))
+             gf_sameAirlineAndType(option.key, aircraft.key)))
             return true;
     return false;
 }

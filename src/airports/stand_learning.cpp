@@ -34,13 +34,6 @@ std::int64_t lf_longestGap(const AiAircraftRecord& aircraft)
     return aircraft.category == kCategoryHeavy ? 8 : 6;
 }
 
-HalfHourSet lf_currentSlotBit(std::uint32_t slot)
-{
-    if (slot >= kSlotsPerDay)
-        throw std::out_of_range(fmt::format("half-hour slot {} is outside 0..47", slot));
-    return gf_slotBit(slot);
-}
-
 bool lf_sameSighting(const StandOption& option, std::uint32_t day, std::string_view registration)
 {
     return option.id != 0 && option.day == day && option.registration == registration && option.real == 1;
@@ -83,9 +76,7 @@ bool gf_extendStandOption(std::uint64_t weekdayHour, Stand& stand, StandSighting
 
 void lf_addRealStandOption(std::int32_t standId, AiAircraftRecord& aircraft, std::int32_t mode)
 {
-    std::string_view registration = aircraft.registration;
-    if (!registration.empty() && registration.back() == '_')
-        registration.remove_suffix(1);
+    const std::string_view registration = gf_withoutGhostMark(aircraft.registration);
     if (registration.empty())
         return;
     const auto key = gf_cachedNameVariants(registration);
@@ -103,7 +94,7 @@ void lf_addRealStandOption(std::int32_t standId, AiAircraftRecord& aircraft, std
     const std::uint32_t slot = gf_slotOf(now);
     try
     {
-        const HalfHourSet slotBit = lf_currentSlotBit(slot);
+        const HalfHourSet slotBit = gf_checkedSlotBit(slot);
         for (const StandOption& option : stand->options)
             if (lf_sameSighting(option, day, registration) && option.fromFile == 1 && (option.hours & slotBit) == 0)
                 return;

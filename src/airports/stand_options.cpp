@@ -13,20 +13,6 @@ namespace ovr {
 
 namespace {
 
-std::string_view lf_withoutTrailingUnderscore(std::string_view text)
-{
-    if (!text.empty() && text.back() == '_')
-        text.remove_suffix(1);
-    return text;
-}
-
-HalfHourSet lf_checkedSlotBit(std::int64_t slot)
-{
-    if (slot < 0 || slot >= kSlotsPerDay)
-        throw std::out_of_range(fmt::format("half-hour slot {} is outside 0..47", slot));
-    return gf_slotBit(static_cast<std::uint32_t>(slot));
-}
-
 // Sets slots from the back of the vector in the option until `stop` says the
 // slot just set was the last one for it.
 template <class Stop>
@@ -35,7 +21,7 @@ void lf_setSlotsFromBack(StandOption& option, std::vector<std::int32_t>& slots, 
     while (!slots.empty())
     {
         const std::int32_t slot = slots.back();
-        option.hours |= lf_checkedSlotBit(slot);
+        option.hours |= gf_checkedSlotBit(slot);
         slots.pop_back();
         if (stop(slot))
             break;
@@ -63,8 +49,8 @@ std::pair<std::uint32_t, bool> gf_learnStandOption(std::vector<StandOption>& opt
 {
     if (registration.empty())
         return {0, false};
-    callsign = lf_withoutTrailingUnderscore(callsign);
-    const HalfHourSet hours = lf_checkedSlotBit(gf_slotOf(weekdayHour));
+    callsign = gf_withoutGhostMark(callsign);
+    const HalfHourSet hours = gf_checkedSlotBit(gf_slotOf(weekdayHour));
     const std::uint32_t day = gf_weekdayOf(weekdayHour);
 
     if (key.mark == 0)
@@ -92,7 +78,7 @@ std::pair<std::uint32_t, bool> gf_learnStandOption(std::vector<StandOption>& opt
 
 void lf_updateOptionStrings(std::vector<StandOption>& options, std::uint32_t optionId, std::string_view callsign)
 {
-    callsign = lf_withoutTrailingUnderscore(callsign);
+    callsign = gf_withoutGhostMark(callsign);
     if (callsign.empty())
         return;
     StandOption* option = gf_findStandOption(options, optionId);
@@ -136,7 +122,7 @@ bool updateOptionsWrapped(std::vector<StandOption>& options, std::vector<std::in
             return false;
         while (slots.size() > 1)
         {
-            today->hours |= lf_checkedSlotBit(slots.back());
+            today->hours |= gf_checkedSlotBit(slots.back());
             slots.pop_back();
         }
         return true;

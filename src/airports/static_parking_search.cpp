@@ -41,11 +41,6 @@ constexpr std::size_t kQualifyingReserved = 256;
 
 using TextSet = std::unordered_set<std::string, Fnv1aHash, std::equal_to<>>;
 
-bool lf_sameFlight(const FlightKey& a, const FlightKey& b)
-{
-    return a.airline == b.airline && a.secondAirline == b.secondAirline && a.model == b.model;
-}
-
 void lf_addText(TextSet& set, const std::string& text)
 {
     if (!text.empty())
@@ -168,7 +163,7 @@ std::uint32_t lf_preferredOption(const Stand& stand, const std::vector<std::uint
         {
             const bool named = (!option.callsign.empty() && gf_matchesWildcard(option.callsign, ac.callsign)) ||
                                (!option.callsign2.empty() && gf_matchesWildcard(option.callsign2, ac.callsign));
-            if (named && lf_sameFlight(option.key, ac.key) &&
+            if (named && gf_sameAirlineAndType(option.key, ac.key) &&
                 std::find(ids.begin(), ids.end(), option.id) != ids.end())
                 return option.id;
         }
@@ -200,7 +195,7 @@ bool lf_stays(const Stand& stand, const StandOption& option, std::uint32_t targe
         return (option.hours & gf_slotBit(targetSlot + 1)) != 0;
     const std::uint32_t nextDay = gf_nextWeekday(targetDay);
     return std::any_of(stand.options.begin(), stand.options.end(), [&](const StandOption& o) {
-        return o.id > 0 && o.day == nextDay && lf_sameFlight(o.key, option.key) && (o.hours & gf_slotBit(0)) != 0;
+        return o.id > 0 && o.day == nextDay && gf_sameAirlineAndType(o.key, option.key) && (o.hours & gf_slotBit(0)) != 0;
     });
 }
 
@@ -293,12 +288,10 @@ bool gf_standOptionFits(std::uint64_t weekdayHour, std::int32_t standId, const A
     const auto slot = static_cast<std::int64_t>(gf_slotOf(weekdayHour));
 
     auto holdsBetween = [&](std::uint32_t optionDay, std::int64_t first, std::int64_t last) {
-        HalfHourSet mask = 0;
-        for (std::int64_t s = std::max<std::int64_t>(first, 0); s <= std::min<std::int64_t>(last, 47); ++s)
-            mask |= gf_slotBit(static_cast<std::uint32_t>(s));
+        const HalfHourSet mask = gf_slotRange(first, last);
         return std::any_of(stand->options.begin(), stand->options.end(), [&](const StandOption& option) {
             return option.day == optionDay && option.registration == aircraft.registration &&
-                   lf_sameFlight(option.key, aircraft.key) && (option.hours & mask) != 0;
+                   gf_sameAirlineAndType(option.key, aircraft.key) && (option.hours & mask) != 0;
         });
     };
     if (holdsBetween(day, slot - window, slot))

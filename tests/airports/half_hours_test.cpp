@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "airports/half_hours.h"
@@ -112,6 +113,18 @@ INSTANTIATE_TEST_SUITE_P(Slots, PreviousHalfHoursTest,
                          ::testing::Values(PreviousCase{1, 4, {1, 0, 47, 46}}, PreviousCase{0, 3, {0, 47, 46}},
                                            PreviousCase{20, 2, {20, 19}}, PreviousCase{5, 0, {}},
                                            PreviousCase{5, -2, {}}));
+
+TEST(SlotRangeTest, CutsToTheDay)
+{
+    EXPECT_EQ(gf_slotRange(3, 5), slots({3, 4, 5}));
+    EXPECT_EQ(gf_slotRange(-4, 1), slots({0, 1}));
+    EXPECT_EQ(gf_slotRange(46, 60), slots({46, 47}));
+    EXPECT_EQ(gf_slotRange(0, 47), (HalfHourSet{1} << 48) - 1);
+    EXPECT_EQ(gf_slotRange(5, 4), 0u);
+    EXPECT_EQ(gf_checkedSlotBit(47), slots({47}));
+    EXPECT_THROW(gf_checkedSlotBit(48), std::out_of_range);
+    EXPECT_THROW(gf_checkedSlotBit(-1), std::out_of_range);
+}
 
 TEST(WeekdayHourTest, HalfHoursBetweenWrapsOverTheWeek)
 {
