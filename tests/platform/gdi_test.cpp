@@ -2,6 +2,7 @@
 // made during static initialisation, and writing PNG files.
 #include "platform/win/test_support.h"
 #include "platform/win/windows.h"
+#include "test_window.h"
 
 #include <gtest/gtest.h>
 
@@ -182,9 +183,7 @@ TEST_F(Gdi, CallsOutsideAPaintAreNotRecorded)
 TEST(Png, SnapshotWritesAPngAndTheRecordAndLeavesNoPartFile)
 {
     pt::reset();
-    auto folder = std::filesystem::temp_directory_path() / "vora-platform-png";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    auto folder = freshTempFolder("vora-platform-png");
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcW;
@@ -209,8 +208,8 @@ TEST(Png, SnapshotWritesAPngAndTheRecordAndLeavesNoPartFile)
 
 TEST(Png, ScreenshotVariableGetsTheMainWindowWhenTheLoopEnds)
 {
-    auto file = std::filesystem::temp_directory_path() / "vora-platform-screenshot.png";
-    std::filesystem::remove(file);
+    auto folder = freshTempFolder("vora-platform-screenshot");
+    auto file = folder / "shot.png";
     std::string command = "VORA_HEADLESS=1 VORA_SCREENSHOT='" + file.string() + "' " + PLATFORM_PROBE + " screenshot";
     ASSERT_EQ(std::system(command.c_str()), 0);
     std::ifstream in(file, std::ios::binary);
@@ -218,7 +217,7 @@ TEST(Png, ScreenshotVariableGetsTheMainWindowWhenTheLoopEnds)
     in.read(signature, 8);
     EXPECT_EQ(std::string(signature + 1, 3), "PNG");
     EXPECT_GT(std::filesystem::file_size(file), 100u);
-    std::filesystem::remove(file);
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/win/test_support.h"
 #include "platform/win/utf16.h"
 #include "platform/win/windows.h"
+#include "test_window.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +25,7 @@ protected:
     void SetUp() override
     {
         pt::reset();
-        folder = fs::temp_directory_path() / ("vora-kernel-" + std::string(::testing::UnitTest::GetInstance()
-                                                                                ->current_test_info()
-                                                                                ->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
+        folder = freshTempFolder("vora-kernel");
         setenv("VORA_LOCK_DIR", folder.c_str(), 1);
     }
     void TearDown() override
@@ -90,10 +87,12 @@ TEST_F(Kernel, WriteTestFailsInAFolderMadeUnwritable)
     HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     EXPECT_EQ(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    std::wstring outside = ovr::win::unitsFromUtf8((folder.parent_path() / "vora-kernel-elsewhere.tmp").string());
+    fs::path elsewhere = freshTempFolder("vora-kernel-writable");
+    std::wstring outside = ovr::win::unitsFromUtf8((elsewhere / ".write_test.tmp").string());
     h = CreateFileW(outside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     EXPECT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
+    fs::remove_all(elsewhere);
 }
 
 TEST_F(Kernel, MissingFolderIsReported)

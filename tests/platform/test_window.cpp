@@ -1,6 +1,8 @@
 #include "test_window.h"
 
 #include <algorithm>
+#include <random>
+#include <string>
 
 namespace ovr::test
 {
@@ -129,6 +131,19 @@ std::wstring textOf(HWND hwnd)
     WCHAR buffer[512] = {};
     int n = GetWindowTextW(hwnd, buffer, 512);
     return std::wstring(buffer, static_cast<std::size_t>(n));
+}
+
+std::filesystem::path freshTempFolder(const std::string& stem)
+{
+    std::random_device random;
+    for (;;)
+    {
+        auto folder = std::filesystem::temp_directory_path() / (stem + "-" + std::to_string(random()));
+        if (std::filesystem::create_directories(folder))
+        {
+            return folder;
+        }
+    }
 }
 
 } // namespace ovr::test

@@ -5,6 +5,7 @@
 
 #include "platform/win/windows.h"
 
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -59,5 +60,9 @@ private:
 std::optional<LRESULT> programColours(UINT msg, WPARAM wParam);
 
 std::wstring textOf(HWND hwnd);
+
+// A new empty folder under the temp folder, unique to this run, so that test
+// binaries of several builds can run at the same time.
+std::filesystem::path freshTempFolder(const std::string& stem);
 
 } // namespace ovr::test
