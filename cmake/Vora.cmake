@@ -67,7 +67,14 @@ function(vora_add_test)
     WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY}
     DISCOVERY_TIMEOUT 120
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+    TEST_LIST ${ARG_NAME}_TESTS
+    PROPERTIES TIMEOUT 300)
+  # gtest_discover_tests splits list-valued properties, so a test would keep
+  # only its first label; the labels are set after discovery instead.
+  set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_labels.cmake)
+  file(WRITE ${labels_file}
+    "set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
   if("concurrency" IN_LIST ARG_LABELS)
     if(NOT TARGET vora_concurrency_tests)
       add_custom_target(vora_concurrency_tests)
