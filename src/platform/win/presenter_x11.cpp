@@ -93,6 +93,7 @@ public:
         const int screen = DefaultScreen(display_);
         XSetWindowAttributes attributes{};
         attributes.background_pixel = BlackPixel(display_, screen);
+        attributes.border_pixel = 0; // required when the visual is not the root's
         attributes.colormap = XCreateColormap(display_, RootWindow(display_, screen), visual, AllocNone);
         attributes.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask | KeyPressMask |
                                 KeyReleaseMask | StructureNotifyMask;
@@ -100,7 +101,7 @@ public:
         window_ = XCreateWindow(display_, RootWindow(display_, screen), setup.rect.left, setup.rect.top,
                                 static_cast<unsigned>(framebuffer_->width),
                                 static_cast<unsigned>(framebuffer_->height), 0, depth, InputOutput, visual,
-                                CWBackPixel | CWColormap | CWEventMask, &attributes);
+                                CWBackPixel | CWBorderPixel | CWColormap | CWEventMask, &attributes);
         // The window's size is fixed, as the program's window has no sizing border.
         XSizeHints* hints = XAllocSizeHints();
         hints->flags = PPosition | USPosition | PMinSize | PMaxSize;
