@@ -68,7 +68,7 @@ function(vora_add_test)
     DISCOVERY_TIMEOUT 120
     DISCOVERY_MODE PRE_TEST
     TEST_LIST ${ARG_NAME}_TESTS
-    PROPERTIES TIMEOUT 300)
+    PROPERTIES TIMEOUT 300 ENVIRONMENT VORA_HEADLESS=1)
   # gtest_discover_tests splits list-valued properties, so a test would keep
   # only its first label; the labels are set after discovery instead.
   set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_labels.cmake)
