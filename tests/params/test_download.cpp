@@ -182,8 +182,7 @@ TEST_P(FailingDownload, LeavesAnInstalledTargetUnchanged)
     EXPECT_NE(logText().find(line), std::string::npos) << logText();
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FailingDownload, ::testing::ValuesIn(kFailures),
-                         [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, FailingDownload, ::testing::ValuesIn(kFailures), caseName);
 
 TEST_F(Download, StopRequestAbortsARunningDownload)
 {

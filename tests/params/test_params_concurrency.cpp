@@ -57,18 +57,22 @@ TEST_F(ParametersConcurrency, TextSettingsAreNeverSeenHalfWritten)
     const std::array<std::string, 2> texts = {std::string(200, 'a'), std::string(300, 'b')};
     DESTINATION.setValue(texts[0]);
     std::atomic<bool> done{false};
-    std::thread writer([&] {
-        for (std::size_t n = 0; !done; ++n)
+    std::thread writer(
+        [&]
         {
-            DESTINATION.setValue(texts[n % 2]);
-        }
-    });
-    std::thread saver([&] {
-        while (!done)
+            for (std::size_t n = 0; !done; ++n)
+            {
+                DESTINATION.setValue(texts[n % 2]);
+            }
+        });
+    std::thread saver(
+        [&]
         {
-            gf_writeParameter(DESTINATION);
-        }
-    });
+            while (!done)
+            {
+                gf_writeParameter(DESTINATION);
+            }
+        });
     bool whole = true;
     for (int n = 0; n < 2000 && whole; ++n)
     {

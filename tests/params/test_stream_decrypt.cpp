@@ -125,16 +125,7 @@ TEST_P(DamagedStream, FailsAndLeavesNoPlainFile)
         << logText();
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, DamagedStream, ::testing::ValuesIn(kDamages),
-                         [](const auto& test)
-                         {
-                             std::string name = test.param.name;
-                             for (char& c : name)
-                             {
-                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, DamagedStream, ::testing::ValuesIn(kDamages), caseName);
 
 TEST_F(StreamDecrypt, AnotherKeyFails)
 {

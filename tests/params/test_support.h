@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -28,6 +29,18 @@ inline void writeFile(const fs::path& file, std::string_view content)
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
+
+// Names a parameterised case after its `name` text, letters and digits only.
+inline std::string caseNameText(std::string name)
+{
+    for (char& c : name)
+    {
+        c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    }
+    return name;
+}
+
+inline constexpr auto caseName = [](const auto& test) { return caseNameText(test.param.name); };
 
 // A fresh folder per test, removed afterwards, with the log written to
 // Log.txt inside it.

@@ -82,8 +82,7 @@ TEST_P(UpgradeFrom, StampsTheRunningVersionAndClearsUp)
     EXPECT_FALSE(plainFilesKept());
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, UpgradeFrom, ::testing::ValuesIn(kVersions),
-                         [](const auto& test) { return std::string(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(Versions, UpgradeFrom, ::testing::ValuesIn(kVersions), caseName);
 
 TEST_F(Upgrade, NewInstallationScansLiveriesAndAirports)
 {
