@@ -5,6 +5,7 @@
 
 #include <fmt/format.h>
 #include <gmock/gmock.h>
+#include <gsl/gsl>
 #include <gtest/gtest.h>
 
 #include "core/code_pool.h"
@@ -13,6 +14,7 @@
 #include "liveries/model_database.h"
 #include "liveries/model_lookups.h"
 #include "liveries/prefix_alternatives.h"
+#include "stream_encrypt.h"
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
@@ -96,6 +98,17 @@ TEST_F(DbaseTest, LogsTheSummaryLinesAndRemovesThePlainFile)
                 ElementsAre("", "    6 ICAO model codes", "    1 prefixes", "    2 ICAO airline codes",
                             "    1 cargo operators", "    2 publishers", "    1 fixes", "1 simaddons24",
                             "    2 dbase records read"));
+}
+
+TEST_F(DbaseTest, ProgramReadsTheDatabaseOfItsWorkingFolder)
+{
+    std::ofstream(encPath(), std::ios::binary) << datatool::encryptText(DbaseText{}.xml());
+    const fs::path previous = fs::current_path();
+    fs::current_path(m_folder);
+    auto restore = gsl::finally([&] { fs::current_path(previous); });
+    EXPECT_TRUE(gf_readDbase());
+    EXPECT_TRUE(g_knownModels.contains("A320"));
+    EXPECT_FALSE(fs::exists("input/dbase.xml"));
 }
 
 TEST_F(DbaseTest, ListValuesAreTrimmedAndEmptyPiecesDropped)
