@@ -1,9 +1,13 @@
-// The program's entry point. The Windows entry point of the program proper
-// arrives with the window layer; until then this only reports what it is.
-#include <cstdio>
+// The program's entry on Linux: the string resources that an executable
+// carries on Windows, then the Windows entry point through the platform
+// layer (which keeps argv as the command line and turns SIGINT and SIGTERM
+// into a close of the window).
+#include "core/program_entry.h"
+#include "platform/kernel/win_main.h"
+#include "platform/shell/string_resources.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    std::puts("Vora 12.5.5");
-    return 0;
+    ovr::registerStringResource(101, L"Vora");
+    return ovr::runWinMain(argc, argv, wWinMain);
 }

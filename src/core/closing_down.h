@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "core/globals.h"
+
 namespace ovr {
 
 // Exit reasons. 3, 5 and 6 restart the session in the same process; the
@@ -32,6 +34,13 @@ inline constexpr std::int32_t kDelayReaderError = 15;
 // by the start-up thread after the loops have ended.
 extern std::atomic<std::int32_t> g_exitReason;
 extern std::atomic<std::int32_t> g_restartDelay;
+
+// A stop of the session or the user's close is under way: every loop and
+// wait of the session ends when it sees this.
+inline bool gf_stopRequested()
+{
+    return g_stop.load() != 0 || g_userClosed.load() != 0;
+}
 
 // "NOT YET SET", "SIM WAS CLOSED", ... "NEW VERSION"; "UNKNOWN" outside 0..8.
 std::string_view gf_exitReasonText(std::int32_t reason);

@@ -3,9 +3,9 @@
 // the start-up, the readers and the simulator link, painted on the UI thread.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace ovr {
@@ -25,7 +25,19 @@ extern std::atomic<std::uint8_t> g_authenticated;
 extern std::atomic<std::uint8_t> g_simConnectedShown;
 extern std::atomic<std::uint8_t> g_simRunningShown;
 
+// The simulator text of the top panel ("MSFS 2020 (11.0.282174.999)").
+extern std::string g_simulatorText; // under g_panelMutex
+// Entries of airports/my_simaddon and airports/my_thirdparty.
+extern std::atomic<std::int64_t> g_mySimaddonCount;
+extern std::atomic<std::int64_t> g_myThirdpartyCount;
+// The follow field: "= <object id>" or "has left"; under g_panelMutex.
+extern std::string g_followText;
+extern std::mutex g_panelMutex;
+
 // Repaints the status panel rectangle of the readers (with erasing).
 void gf_repaintStatusPanel();
+
+// Panel texts, flags, counters and indicators back to their start values.
+void gf_resetWindowState();
 
 } // namespace ovr

@@ -1,0 +1,36 @@
+// The clock of the start-up thread: the main loop's pacing and every wait of
+// the start-up, the session start and the closing down read and sleep on it.
+// The program runs on the steady clock; tests install a clock of their own
+// so that hours of the loop pass in milliseconds.
+#pragma once
+
+#include <chrono>
+
+namespace ovr {
+
+class LoopClock
+{
+  public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    LoopClock() = default;
+    LoopClock(const LoopClock&) = delete;
+    LoopClock& operator=(const LoopClock&) = delete;
+    virtual ~LoopClock() = default;
+
+    virtual TimePoint now() = 0;
+    virtual void sleepUntil(TimePoint deadline) = 0;
+};
+
+// The installed clock; the steady clock unless a test installed another.
+LoopClock& gf_loopClock();
+// nullptr restores the steady clock. The clock must outlive its use.
+void gf_setLoopClock(LoopClock* clock);
+
+void gf_sleepFor(std::chrono::milliseconds duration);
+
+// Waits `duration` in steps of at most 100 ms; false as soon as a stop or the
+// user's close is seen (also before the first step).
+bool gf_waitUnlessStopped(std::chrono::milliseconds duration);
+
+} // namespace ovr

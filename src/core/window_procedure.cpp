@@ -1,0 +1,105 @@
+#include "core/window_procedure.h"
+
+#include <ctime>
+
+#include <fmt/format.h>
+
+#include "core/app_window.h"
+#include "core/closing_down.h"
+#include "core/globals.h"
+#include "core/log.h"
+#include "core/start_up.h"
+#include "core/status_line.h"
+#include "core/time.h"
+#include "core/window_position.h"
+#include "gui/main_window.h"
+#include "platform/win/gdi32.h"
+
+namespace ovr {
+
+namespace {
+
+constexpr COLORREF kEditBackground = 0xFFCC99;
+
+void lf_onClose()
+{
+    gf_setStatus(fmt::format("Close window button clicked, closing {} ...", g_programShortName), false);
+    g_closeClicked.store(1);
+    gf_requestUserClose();
+}
+
+// The previous session's thread posted this message as its last act, so
+// joining it waits only for its return.
+void lf_startStartUpThread()
+{
+    if (g_startUpThread.joinable())
+    {
+        g_startUpThread.join();
+    }
+    g_startUpThread = std::jthread(lf_startUpVora);
+}
+
+void lf_saveAndQuit()
+{
+    lf_saveWindowPosition();
+    gf_log(gf_formatTime(static_cast<std::int64_t>(std::time(nullptr))));
+    PostQuitMessage(g_quitCode.load());
+}
+
+LRESULT lf_paint(HWND window)
+{
+    PAINTSTRUCT ps{};
+    HDC dc = BeginPaint(window, &ps);
+    lf_paintMainWindow(dc);
+    EndPaint(window, &ps);
+    return 0;
+}
+
+LRESULT lf_editColours(WPARAM wParam)
+{
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, kEditBackground);
+    return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+}
+
+} // namespace
+
+LRESULT CALLBACK lf_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    g_hWnd.store(window);
+    switch (message)
+    {
+    case WM_CREATE:
+        lf_createControls(window, *reinterpret_cast<const CREATESTRUCTW*>(lParam));
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        return lf_paint(window);
+    case WM_CLOSE:
+        lf_onClose();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_COMMAND:
+        return lf_HandleWMCOMMAND(window, wParam) ? 0 : DefWindowProcW(window, message, wParam, lParam);
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        return lf_editColours(wParam);
+    case kStartUpMessage:
+        lf_startStartUpThread();
+        return 0;
+    case kSaveAndQuitMessage:
+        lf_saveAndQuit();
+        return 0;
+    case kStatusRepaintMessage:
+        InvalidateRect(window, &kStatusStripRect, FALSE);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+} // namespace ovr

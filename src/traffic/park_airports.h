@@ -1,0 +1,47 @@
+// The park airport near the user and the user's list of park airports
+// (airports/my_park_airports.txt), with the parking jobs of the main loop.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "airports/airport.h"
+
+namespace ovr {
+
+struct ParkAirportEntry
+{
+    IcaoCode icao;
+    std::string reservedStand;
+};
+
+// The current park airport; its code is empty when there is none.
+extern Airport g_parkAirport;
+// The user's reserved stand at the park airport, empty when none.
+extern std::string g_reservedStand;
+extern std::vector<ParkAirportEntry> g_parkAirports;
+// The park airport's settings come from its learned file.
+extern std::uint8_t g_learnedOverride;
+// A parking calculation runs (its controls are disabled meanwhile).
+extern std::atomic<std::uint8_t> g_parkingBusy;
+// Parking candidates counted while the calculation runs.
+extern std::atomic<std::int32_t> g_parkingCandidateCount;
+
+// Reads the park airports and their reserved stands; true when all are known.
+bool gf_readParkAirports();
+// Re-reads them; true when something changed, with the message in `message`.
+bool gf_recheckParkAirports(bool initial, std::string& message);
+// Leaves the park airport: its static aircraft go, its learned file is saved.
+void gf_leaveParkAirport();
+// The parking driver: initial at the start of the main loop, else every 16 s.
+void gf_handleParking(bool initial);
+// Adjusts the static parking of the park airport.
+void gf_adjustParking(bool optionChanged);
+void gf_removeAllStatics();
+void gf_removeLiveAtStand(std::string_view standName);
+void lf_removeStaticsReplacedByLive();
+
+} // namespace ovr
