@@ -1,0 +1,242 @@
+// Decoding one live aircraft array of the service (48 elements read by
+// position) into a TrafficRecord. The order of the steps is fixed: the data
+// time is kept even for an aircraft that is dropped later, and the collected
+// identities include aircraft that the ground rule drops afterwards.
+#include "core/code_pool.h"
+#include "core/geometry.h"
+#include "core/log.h"
+#include "core/parameters.h"
+#include "service/array_positions.h"
+#include "service/reader_snapshots.h"
+#include "service/traffic_filters.h"
+#include "service/traffic_filters_detail.h"
+#include "service/traffic_reader.h"
+
+#include <fmt/format.h>
+
+#include <array>
+#include <cmath>
+#include <stdexcept>
+
+namespace ovr
+{
+
+namespace
+{
+
+// Positions of the live aircraft array.
+constexpr std::size_t kHexId = 0;
+constexpr std::size_t kLatitude = 1;
+constexpr std::size_t kLongitude = 2;
+constexpr std::size_t kTrack = 3;
+constexpr std::size_t kGroundSpeed = 5;
+constexpr std::size_t kType = 8;
+constexpr std::size_t kRegistration = 9;
+constexpr std::size_t kDataTime = 10;
+constexpr std::size_t kOrigin = 11;
+constexpr std::size_t kDestination = 12;
+constexpr std::size_t kVerticalRate = 15;
+constexpr std::size_t kSource = 17;
+constexpr std::size_t kTrueAirspeed = 20;
+constexpr std::size_t kRoll = 23;
+constexpr std::size_t kTrueHeading = 25;
+constexpr std::size_t kEmitterCategory = 28;
+
+constexpr std::size_t kMaxRegistrationLength = 12;
+constexpr std::uint32_t kLowestLiveHexId = 10000; // and below: not a live aircraft
+constexpr double kNoPositionDegrees = 0.0001;
+constexpr double kGroundRadiusNm = 5.0;
+constexpr double kTwoPi = 6.283185307179586;
+
+struct AirspeedBand
+{
+    double altitudeFt; // up to
+    double airspeedKt;
+};
+constexpr std::array<AirspeedBand, 4> kAirspeedBands{
+    {{2000.0, 180.0}, {5000.0, 220.0}, {10000.0, 250.0}, {20000.0, 350.0}}};
+constexpr double kHighAirspeedKt = 430.0;
+
+// A drop without a log line.
+[[noreturn]] void lf_drop()
+{
+    throw std::runtime_error("dropped");
+}
+
+bool lf_outOfRange(double lat, double lon)
+{
+    return lat < -90.0 || lat > 90.0 || lon < -180.0 || lon > 180.0 ||
+           (std::abs(lat) <= kNoPositionDegrees && std::abs(lon) <= kNoPositionDegrees);
+}
+
+IataCode lf_airportCode(const nlohmann::json& array, std::size_t position)
+{
+    const std::string text = gf_textAt(array, position);
+    return text.empty() || text == "null" ? IataCode{} : IataCode{text};
+}
+
+double lf_tableAirspeed(double altitude)
+{
+    for (const AirspeedBand& band : kAirspeedBands)
+    {
+        if (band.altitudeFt >= altitude)
+        {
+            return band.airspeedKt;
+        }
+    }
+    return kHighAirspeedKt;
+}
+
+// Decodes the array; false when a rule drops it. Range errors throw
+// std::runtime_error (silent), bad codes other exceptions (logged).
+bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
+{
+    r.dataTime = gf_numberAt(a, kDataTime);
+    reader.dataTime.store(r.dataTime);
+
+    const std::string registration = gf_textAt(a, kRegistration);
+    if (registration.size() > kMaxRegistrationLength)
+    {
+        return false;
+    }
+    r.registration = registration == "null" ? std::string{} : registration;
+
+    r.key = FlightKey{};
+    const std::string type = gf_textAt(a, kType);
+    if (!gf_acceptType(type, gf_textAt(a, kEmitterCategory)))
+    {
+        return false;
+    }
+    r.key.model = gf_modelId(type);
+
+    r.sample.latitude = gf_numberAt(a, kLatitude);
+    r.sample.longitude = gf_numberAt(a, kLongitude);
+    if (lf_outOfRange(r.sample.latitude, r.sample.longitude))
+    {
+        lf_drop();
+    }
+    const LatLon position{r.sample.latitude, r.sample.longitude};
+    if (gf_distanceNm(reader.refPos.load(), position) > g_rangeNm.load())
+    {
+        return false;
+    }
+
+    r.trueHeading.reset();
+    r.sample.headingKnown = 0;
+    if (gf_textAt(a, kSource) == "adsb_icao")
+    {
+        const double h = gf_numberAt(a, kTrueHeading);
+        if (h > 360.0)
+        {
+            lf_drop();
+        }
+        if (h >= 0.0)
+        {
+            r.trueHeading = h == 0.0 ? kTwoPi : h * kDegToRad;
+            r.sample.headingKnown = 1;
+        }
+    }
+
+    r.hexId = gf_leadingHex(gf_textAt(a, kHexId));
+    if (r.hexId <= kLowestLiveHexId)
+    {
+        return false;
+    }
+
+    r.sample.groundSpeed = gf_numberAt(a, kGroundSpeed);
+    if (!lf_checkAltitude(a, r, reader))
+    {
+        return false;
+    }
+    r.sample.airborne = r.sample.altitude > 0.0 ? 1 : 0;
+    if (!lf_checkCallsign(a, r, reader))
+    {
+        return false;
+    }
+    if (r.callsign.empty() && r.registration.empty())
+    {
+        return false;
+    }
+
+    {
+        // Under the lock that takeCollected holds, so no insert runs while
+        // the sets are taken.
+        const std::scoped_lock lock(reader.collectedMutex);
+        if (reader.collecting.load())
+        {
+            if (!r.callsign.empty())
+            {
+                reader.seenCallsigns.insert(r.callsign);
+            }
+            reader.seenIds.insert(r.hexId);
+        }
+    }
+
+    if (r.sample.airborne == 0)
+    {
+        const ParkSite park = gf_parkSiteSnapshot();
+        if (!park.exists() ||
+            gf_distanceNm(LatLon{park.airport.latitude, park.airport.longitude}, position) > kGroundRadiusNm)
+        {
+            return false;
+        }
+    }
+
+    r.sample.track = gf_numberAt(a, kTrack);
+    if (r.sample.track == 0.0 && r.trueHeading)
+    {
+        r.sample.track = *r.trueHeading * kRadToDeg;
+    }
+    r.sample.verticalRate = gf_numberAt(a, kVerticalRate);
+    r.origin = lf_airportCode(a, kOrigin);
+    r.destination = lf_airportCode(a, kDestination);
+
+    r.bank.reset();
+    if (r.sample.airborne != 0)
+    {
+        const std::optional<double> roll = gf_optionalNumberAt(a, kRoll);
+        if (roll && *roll != 0.0 && *roll != -1.0)
+        {
+            r.bank = -*roll * kDegToRad;
+        }
+    }
+
+    const std::optional<double> airspeed = gf_optionalNumberAt(a, kTrueAirspeed);
+    r.sample.trueAirspeed = airspeed && *airspeed != -1.0 ? *airspeed : lf_tableAirspeed(r.sample.altitude);
+    r.sample.onGround = 0;
+    return true;
+}
+
+} // namespace
+
+void TrafficReader::processLine()
+{
+    try
+    {
+        TrafficRecord record;
+        if (lf_decode(jsonSlot, record, *this))
+        {
+            liveRecords.push_back(std::move(record));
+        }
+    }
+    catch (const std::runtime_error&)
+    {
+        // an out-of-range value: the aircraft is dropped without a word
+    }
+    catch (const std::exception& e)
+    {
+        gf_log(fmt::format("{}: {}", "processLine", e.what()));
+    }
+}
+
+CollectedIdentities TrafficReader::takeCollected()
+{
+    const std::scoped_lock lock(collectedMutex);
+    collecting.store(false);
+    CollectedIdentities taken{std::move(seenCallsigns), std::move(seenIds)};
+    seenCallsigns.clear();
+    seenIds.clear();
+    return taken;
+}
+
+} // namespace ovr

@@ -1,0 +1,250 @@
+#include "service/parked_traffic.h"
+
+#include "core/geometry.h"
+#include "core/globals.h"
+#include "core/log.h"
+#include "core/parameters.h"
+#include "core/time.h"
+#include "service/parked_traffic_detail.h"
+#include "service/reader_snapshots.h"
+#include "service/reply_fields.h"
+#include "service/traffic_reader.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+#include <unordered_set>
+
+namespace ovr
+{
+
+namespace
+{
+
+using namespace std::chrono_literals;
+
+// 3 NM north and south: 3 x 1.852 / 111.2 degrees; east and west: 3 NM in feet.
+constexpr double kParkedBoxHalfHeightDeg = 0.04996402877697842;
+constexpr double kParkedBoxHalfWidthFt = 18228.34647;
+constexpr auto kPollInterval = 100ms;
+constexpr auto kAnswerTimeout = 10s;
+
+constexpr std::int32_t kPending = -1;
+constexpr std::int32_t kAnswered = 0;
+constexpr std::int32_t kFailed = 1;
+
+QueryBox lf_parkedBox(const Airport& airport)
+{
+    const LatLon centre{airport.latitude, airport.longitude};
+    return QueryBox{airport.latitude + kParkedBoxHalfHeightDeg, airport.latitude - kParkedBoxHalfHeightDeg,
+                    gf_destinationPoint(centre, -kPi / 2.0, kParkedBoxHalfWidthFt).lon,
+                    gf_destinationPoint(centre, kPi / 2.0, kParkedBoxHalfWidthFt).lon};
+}
+
+std::string lf_body(const std::string& guid, const QueryBox& box, std::int32_t toffset)
+{
+    return fmt::format(
+        "GUID={}&top={:.2F}&bottom={:.2F}&left={:.2F}&right={:.2F}&querytype=parkedtraffic&toffset={}",
+        gf_formValue(guid), box.top, box.bottom, box.left, box.right, toffset);
+}
+
+// The answer to request `sequence` once the reader has published it.
+std::optional<ParkedAnswer> lf_takeAnswer(TrafficReader& reader, std::uint64_t sequence)
+{
+    const std::scoped_lock lock(reader.parkedMutex);
+    if (reader.parkedAnswer.sequence != sequence)
+    {
+        return std::nullopt;
+    }
+    ParkedAnswer answer = std::move(reader.parkedAnswer);
+    reader.parkedAnswer = ParkedAnswer{};
+    return answer;
+}
+
+} // namespace
+
+namespace detail
+{
+
+void prepareParkedRecords(std::vector<ParkedTrafficRecord>& records, std::int32_t slot, std::int32_t maxFit,
+                          bool parkedOnly)
+{
+    for (ParkedTrafficRecord& r : records)
+    {
+        std::int32_t age = slot - r.slot;
+        if (age < 0)
+        {
+            age += 48;
+        }
+        r.slot = age;
+    }
+    if (!parkedOnly)
+    {
+        std::erase_if(records, [maxFit](const ParkedTrafficRecord& r) { return r.slot > maxFit; });
+    }
+    std::stable_sort(records.begin(), records.end(),
+                     [](const ParkedTrafficRecord& a, const ParkedTrafficRecord& b)
+                     { return a.slot < b.slot; });
+    std::unordered_set<std::string> stands;
+    std::unordered_set<std::string> callsigns;
+    std::erase_if(records,
+                  [&](const ParkedTrafficRecord& r)
+                  {
+                      if (stands.contains(r.standName) ||
+                          (!r.callsign.empty() && callsigns.contains(r.callsign)))
+                      {
+                          return true;
+                      }
+                      stands.insert(r.standName);
+                      if (!r.callsign.empty())
+                      {
+                          callsigns.insert(r.callsign);
+                      }
+                      return false;
+                  });
+}
+
+} // namespace detail
+
+bool gf_getParkedTraffic()
+{
+    TrafficReader& reader = g_trafficReader;
+    const ParkSite park = gf_parkSiteSnapshot();
+    std::uint64_t sequence = 0;
+    {
+        const std::scoped_lock lock(reader.parkedMutex);
+        sequence = ++reader.parkedSequence;
+        reader.parkedBox = lf_parkedBox(park.airport);
+    }
+    reader.parkedStatus.exchange(kPending);
+    reader.parkedRequest.exchange(true);
+
+    std::this_thread::sleep_for(kPollInterval);
+    const auto t0 = std::chrono::steady_clock::now();
+    std::optional<ParkedAnswer> answer = lf_takeAnswer(reader, sequence);
+    while (!answer)
+    {
+        std::this_thread::sleep_for(kPollInterval);
+        if (std::chrono::steady_clock::now() - t0 > kAnswerTimeout)
+        {
+            gf_log("ParkedTraffic receiving timed out after 10 seconds");
+            return false;
+        }
+        answer = lf_takeAnswer(reader, sequence);
+    }
+
+    if (answer->status <= kAnswered)
+    {
+        detail::prepareParkedRecords(answer->records, gf_halfHourSlot(), MAX_FIT.current.load(),
+                                     RT_PARKTRAFFIC_ONLY.current.load());
+        const std::scoped_lock lock(reader.parkedMutex);
+        reader.parkedRecords = std::move(answer->records);
+        return true;
+    }
+    switch (answer->status)
+    {
+    case kFailed:
+        return false;
+    case 400:
+        throw std::runtime_error("RT API parameter fault");
+    case 403:
+        throw std::runtime_error("RT API: no parked traffic for this kind of account");
+    case 401:
+        gf_logWarning(
+            fmt::format("RT Parkedtraffic: re-authentication to RT API is needed {}", g_programShortName));
+        return false;
+    default:
+        gf_logWarning(fmt::format("RT Parkedtraffic error status: {}", answer->status));
+        return false;
+    }
+}
+
+void TrafficReader::parkedtraffic()
+{
+    std::uint64_t sequence = 0;
+    QueryBox box;
+    {
+        const std::scoped_lock lock(parkedMutex);
+        sequence = parkedSequence;
+        box = parkedBox;
+    }
+    std::int32_t status = kFailed;
+    parkedBatch.clear();
+    if (!guid.empty())
+    {
+        try
+        {
+            const CURLcode result =
+                parkedCurl.post("/v5/traffic", lf_body(guid, box, toffset.load()), dataReply, &stopFlag);
+            if (result != CURLE_OK)
+            {
+                gf_logWarning(fmt::format("{} curl parkedtraffic code: {}", gf_formatTime(gf_now()),
+                                          curl_easy_strerror(result)));
+            }
+            else if (dataReply.empty())
+            {
+                gf_logWarning("parkedtraffic: empty content");
+            }
+            else
+            {
+                nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
+                if (reply.is_discarded())
+                {
+                    gf_logWarning(fmt::format("parkedtraffic invalid JSON:\n{}\n", gf_replyHead(dataReply)));
+                }
+                else
+                {
+                    const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
+                    if (replyStatus == 406)
+                    {
+                        gf_logWarning(fmt::format("parkedtraffic msg: {}", gf_replyText(reply, "message")));
+                        status = kAnswered;
+                    }
+                    else if (replyStatus != 200)
+                    {
+                        status = replyStatus;
+                    }
+                    else
+                    {
+                        rrl.exchange(gf_replyInt(reply, "rrl", kDefaultRateLimitMs));
+                        nlohmann::json& data = reply["data"];
+                        if (!data.empty())
+                        {
+                            std::size_t index = 0;
+                            for (auto it = data.begin(); it != data.end(); ++it, ++index)
+                            {
+                                if (it->empty())
+                                {
+                                    continue;
+                                }
+                                const std::string name = data.is_object() ? it.key() : std::to_string(index);
+                                parkedSlot = std::move(*it);
+                                processParkedTrafficLine(name);
+                            }
+                        }
+                        status = kAnswered;
+                    }
+                }
+            }
+        }
+        catch (const std::exception& e)
+        {
+            gf_logWarning(fmt::format("{}: {}", "parkedtraffic", e.what()));
+            status = kFailed;
+        }
+    }
+    // The records are complete before the status says so.
+    {
+        const std::scoped_lock lock(parkedMutex);
+        parkedAnswer =
+            ParkedAnswer{sequence, status,
+                         status == kAnswered ? std::move(parkedBatch) : std::vector<ParkedTrafficRecord>{}};
+    }
+    parkedBatch.clear();
+    parkedStatus.exchange(status);
+}
+
+} // namespace ovr

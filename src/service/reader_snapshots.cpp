@@ -1,0 +1,30 @@
+#include "service/reader_snapshots.h"
+
+#include "simlink/sim_client.h"
+#include "traffic/park_airport_file.h"
+#include "traffic/park_airports.h"
+
+#include <mutex>
+
+namespace ovr
+{
+
+UserAcState gf_userStateSnapshot()
+{
+    const std::scoped_lock lock(g_simConnectMutex);
+    return g_userState;
+}
+
+UserAcState gf_userPositionSnapshot()
+{
+    const std::scoped_lock lock(g_simConnectMutex);
+    return g_userPos;
+}
+
+ParkSite gf_parkSiteSnapshot()
+{
+    const std::scoped_lock lock(g_parkAirportsMutex);
+    return ParkSite{g_parkAirport, g_reservedStand};
+}
+
+} // namespace ovr

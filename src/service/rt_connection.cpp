@@ -1,0 +1,97 @@
+#include "service/rt_connection.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+namespace ovr
+{
+
+namespace
+{
+
+constexpr std::size_t kAuthReplyCapacity = 4096;
+constexpr std::int32_t kSleepStepMs = 100;
+
+} // namespace
+
+RtConnection::RtConnection()
+{
+    authReply.reserve(kAuthReplyCapacity);
+}
+
+RtConnection::~RtConnection() = default;
+
+void RtConnection::reset()
+{
+    guid.clear();
+    authCurl.renew();
+    stopFlag.exchange(false);
+    ended.exchange(false);
+    toffset.exchange(0);
+    rrl.exchange(kDefaultRateLimitMs);
+    wrrl.exchange(kDefaultRateLimitMs);
+    // An emptied value keeps its kind (an array stays an array).
+    if (jsonSlot.is_structured())
+    {
+        jsonSlot.clear();
+    }
+    authReply.clear();
+}
+
+void RtConnection::wait(std::int32_t ms)
+{
+    if (ms < 1)
+    {
+        return;
+    }
+    const auto slice = [this](std::int32_t sliceMs)
+    {
+        if (stopFlag.load())
+        {
+            return false;
+        }
+        std::unique_lock lock(mutex);
+        const auto now = std::chrono::steady_clock::now();
+        const auto room = std::chrono::steady_clock::time_point::max() - now;
+        const auto length = std::chrono::milliseconds(sliceMs);
+        const auto deadline = length < room ? now + length : std::chrono::steady_clock::time_point::max();
+        cv.wait_until(lock, deadline, [this] { return stopFlag.load(); });
+        return !stopFlag.load();
+    };
+    for (int i = 0; i < 4; ++i)
+    {
+        if (!slice(ms / 4))
+        {
+            return;
+        }
+    }
+    if (ms % 4 != 0)
+    {
+        slice(ms % 4);
+    }
+}
+
+void RtConnection::sleep(std::int32_t ms) const
+{
+    auto left = std::max(ms, 0);
+    while (left > 0 && !stopFlag.load())
+    {
+        const std::int32_t step = std::min(left, kSleepStepMs);
+        std::this_thread::sleep_for(std::chrono::milliseconds(step));
+        left -= step;
+    }
+}
+
+void RtConnection::requestStop()
+{
+    stopFlag.exchange(true);
+    // Taking the lock orders the flag before a waiter's check, so the notify
+    // cannot fall between its check and its sleep.
+    {
+        const std::scoped_lock lock(mutex);
+    }
+    cv.notify_all();
+}
+
+} // namespace ovr

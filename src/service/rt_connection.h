@@ -1,0 +1,64 @@
+// What a session with the live-traffic web API needs, shared by the two
+// client objects (the Traffic Reader and the Weather Reader): the session id,
+// the handle for login and logout, the service's rate limits, the time offset
+// sent with every data request, and a stop flag with an interruptible wait.
+#pragma once
+
+#include "service/web_request.h"
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+namespace ovr
+{
+
+inline constexpr std::int32_t kDefaultRateLimitMs = 2000;
+// The status a reader reports when its loop ended on a stop request.
+inline constexpr std::int32_t kStatusStopped = 9999;
+
+class RtConnection
+{
+  public:
+    RtConnection();
+    RtConnection(const RtConnection&) = delete;
+    RtConnection& operator=(const RtConnection&) = delete;
+    virtual ~RtConnection();
+
+    // Back to a new session: no session id, a new login handle, stop flag,
+    // end mark and time offset cleared, both rate limits back to 2000 ms.
+    void reset();
+    // Waits up to ms milliseconds in four slices (and the remainder); a stop
+    // request ends the wait within the slice it falls in.
+    void wait(std::int32_t ms);
+    // A pause that is not woken by the condition variable but still looks
+    // at the stop flag every 100 ms.
+    void sleep(std::int32_t ms) const;
+    // Asks the object's loop to end and wakes its wait.
+    void requestStop();
+
+    // The service session id; empty = not logged in. Written only by the
+    // start-up thread (login, logout, reset) while the readers do not run.
+    std::string guid;
+    // Set as the very last action of the reader's thread body, however it
+    // ends; closing down waits for it.
+    std::atomic<bool> ended{false};
+    WebRequest authCurl{"aucurl_"};
+    // The Traffic Reader moves each live aircraft array here to decode it.
+    nlohmann::json jsonSlot;
+    std::string authReply;
+    // Minutes back in time; written by the time-shift setting.
+    std::atomic<std::int32_t> toffset{0};
+    std::atomic<std::int32_t> rrl{kDefaultRateLimitMs};
+    std::atomic<std::int32_t> wrrl{kDefaultRateLimitMs};
+    std::atomic<bool> stopFlag{false};
+    // Used only by `wait`.
+    std::mutex mutex;
+    std::condition_variable cv;
+};
+
+} // namespace ovr

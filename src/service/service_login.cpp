@@ -1,0 +1,213 @@
+#include "service/service_login.h"
+
+#include "core/closing_down.h"
+#include "core/globals.h"
+#include "core/log.h"
+#include "core/loop_clock.h"
+#include "core/parameters.h"
+#include "core/parameters_file.h"
+#include "core/status_line.h"
+#include "core/time.h"
+#include "core/user_error.h"
+#include "gui/window_state.h"
+#include "service/reply_fields.h"
+#include "service/service_address.h"
+#include "service/traffic_reader.h"
+#include "service/weather_reader.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <stdexcept>
+
+namespace ovr
+{
+
+SharedValue<std::string> g_accountText;
+
+namespace
+{
+
+using namespace std::chrono_literals;
+
+constexpr auto kRefusalPause = 10s;
+constexpr std::int64_t kTicksPerSecond = 10'000'000; // 100 ns ticks
+constexpr std::int64_t kTicksPerDay = 864'000'000'000;
+// Keeps expiry x 10^7 inside 64 bits for any expiry a reply may carry.
+constexpr std::int64_t kLargestExpiry = 900'000'000'000;
+
+std::string lf_versionText()
+{
+    return fmt::format("{}.{}.{}", g_version.major, g_version.minor, g_version.patch);
+}
+
+std::string lf_loginBody()
+{
+    return fmt::format("license={}&software={}", gf_formValue(gf_rtLicence()),
+                       gf_formValue(fmt::format("{}_{}", g_programShortName, lf_versionText())));
+}
+
+bool lf_refusesLogin(std::int64_t status)
+{
+    return status == 400 || status == 402 || status == 404 || status == 405 || status == 500;
+}
+
+std::int64_t lf_daysLeft(std::int64_t expiry)
+{
+    const std::int64_t nowTicks =
+        std::chrono::duration_cast<std::chrono::duration<std::int64_t, std::ratio<1, kTicksPerSecond>>>(
+            std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    const std::int64_t expiryTicks = std::clamp(expiry, -kLargestExpiry, kLargestExpiry) * kTicksPerSecond;
+    return (expiryTicks - nowTicks) / kTicksPerDay;
+}
+
+// The service refuses a new session within 2 s of the last one: the session
+// start holds until 2 s after this time.
+void lf_noteSessionEnd()
+{
+    LAST_EPOCH_TIME.current.store(static_cast<std::int32_t>(std::time(nullptr)));
+    gf_saveParameter(LAST_EPOCH_TIME);
+}
+
+[[noreturn]] void lf_refuse(std::int32_t code, const std::string& text)
+{
+    gf_setStatus(text, true);
+    gf_waitUnlessStopped(std::chrono::duration_cast<std::chrono::milliseconds>(kRefusalPause));
+    throw UserErrorException(code, text);
+}
+
+} // namespace
+
+bool WeatherReader::authenticate(std::int32_t& status)
+{
+    try
+    {
+        const CURLcode code = authCurl.post("/v5/auth", lf_loginBody(), authReply, &stopFlag);
+        if (code != CURLE_OK)
+        {
+            gf_log(fmt::format("{} Authentication failed: {}", gf_formatTime(gf_now()),
+                               curl_easy_strerror(code)));
+            return false;
+        }
+        if (authReply.empty())
+        {
+            gf_log("Authentication: empty response");
+            return false;
+        }
+        const nlohmann::json reply = nlohmann::json::parse(authReply);
+        if (!reply.is_object())
+        {
+            throw std::invalid_argument(fmt::format("login reply is {}, not an object", reply.type_name()));
+        }
+        if (const std::optional<std::int64_t> refused = gf_replyIntegerIfInteger(reply, "status");
+            refused && lf_refusesLogin(*refused))
+        {
+            status = static_cast<std::int32_t>(*refused);
+            return false;
+        }
+        const std::optional<std::int64_t> limit = gf_replyIntegerIfInteger(reply, "wrrl");
+        wrrl.exchange(limit && *limit >= 0 && *limit <= INT32_MAX ? static_cast<std::int32_t>(*limit)
+                                                                  : kDefaultRateLimitMs);
+        const auto server = reply.find("server");
+        gf_log(fmt::format("\nAuthenticated at RT server '{}'",
+                           server != reply.end() && server->is_string() ? server->get<std::string>() : "?"));
+        g_rtProfessional.exchange(gf_replyIntegerIfInteger(reply, "type").value_or(1) == 2 ? 1 : 0);
+        const auto id = reply.find("GUID");
+        guid = id != reply.end() && id->is_string() ? id->get<std::string>() : std::string("empty GUID?");
+        const std::int64_t expiry = gf_replyIntegerIfInteger(reply, "expiry").value_or(0);
+        g_authenticated.exchange(1);
+        gf_repaintStatusPanel();
+        const std::int64_t days = lf_daysLeft(expiry);
+        g_accountText = fmt::format("RT {} account, {} day{} left",
+                                    g_rtProfessional.load() != 0 ? "professional" : "standard", days,
+                                    days == 1 || days < 0 ? "" : "s");
+        gf_repaintStatusPanel();
+        gf_sleepFor(std::chrono::milliseconds(wrrl.load()));
+        return true;
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("{}: {}", "authenticate", e.what()));
+        gf_sleepFor(std::chrono::milliseconds(wrrl.load()));
+        return false;
+    }
+}
+
+void TrafficReader::deauthenticate()
+{
+    try
+    {
+        const CURLcode code =
+            authCurl.post("/v5/deauth", fmt::format("GUID={}", gf_formValue(guid)), authReply, nullptr);
+        if (code != CURLE_OK)
+        {
+            gf_log(fmt::format("{} Deauthentication failed: {}", gf_formatTime(gf_now()),
+                               curl_easy_strerror(code)));
+        }
+        else if (authReply.empty())
+        {
+            gf_log("Deauthentication: empty response");
+        }
+        else
+        {
+            const nlohmann::json reply = nlohmann::json::parse(authReply, nullptr, false);
+            if (reply.is_discarded())
+            {
+                gf_log(fmt::format("deauthentication, invalid JSON:\n{}\n", gf_replyHead(authReply)));
+            }
+            else if (const std::int32_t status = gf_replyInt(reply, "status", 100); status == 200)
+            {
+                g_authenticated.exchange(0);
+                gf_repaintStatusPanel();
+                guid.clear();
+                gf_log(fmt::format("{} RT server '{}'", gf_replyText(reply, "message"),
+                                   gf_replyText(reply, "server")));
+            }
+            else
+            {
+                gf_logWarning(fmt::format("Deauthentication failed, status: {}", status));
+            }
+        }
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("{}: {}", "deauthenticate", e.what()));
+    }
+    lf_noteSessionEnd();
+}
+
+void gf_authenticater()
+{
+    const std::string waiting = "Waiting for authentication at RT server ...";
+    gf_setStatus(waiting, true);
+    gf_log(" ");
+    std::int32_t status = 0;
+    if (g_weatherReader.authenticate(status))
+    {
+        gf_clearStatus();
+        g_trafficReader.guid = g_weatherReader.guid;
+        return;
+    }
+    lf_noteSessionEnd();
+    switch (status)
+    {
+    case 402:
+        lf_refuse(402, "Your RealTraffic licence has expired");
+    case 404:
+        lf_refuse(404, "RealTraffic does not know this licence");
+    case 405:
+        lf_refuse(405, "More than one RealTraffic session is not possible, do not run the RealTraffic app");
+    case 500:
+        throw std::runtime_error("No RT database connection");
+    default:
+        gf_threadStoppedWithError("Authenticater", true);
+        gf_clearStatus();
+        g_trafficReader.guid = g_weatherReader.guid;
+        return;
+    }
+}
+
+} // namespace ovr

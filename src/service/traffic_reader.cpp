@@ -1,0 +1,277 @@
+#include "service/traffic_reader.h"
+
+#include "core/geometry.h"
+#include "core/log.h"
+#include "core/parameters.h"
+#include "core/time.h"
+#include "gui/window_state.h"
+#include "service/reader_snapshots.h"
+#include "service/reader_thread.h"
+#include "service/reply_fields.h"
+#include "service/traffic_handover.h"
+#include "service/weather_reader.h"
+
+#include <fmt/format.h>
+
+#include <array>
+#include <cmath>
+
+namespace ovr
+{
+
+TrafficReader g_trafficReader;
+
+namespace
+{
+
+constexpr std::size_t kDataReplyCapacity = 16384;
+constexpr std::size_t kLiveRecordCapacity = 384;
+constexpr std::size_t kLiveArraySize = 48;
+constexpr int kBufferCount = 5;
+constexpr int kBufferSeconds = 6;
+// "buffer_4" is the oldest snapshot and is played first.
+constexpr std::array<const char*, kBufferCount> kBufferNames{"buffer_4", "buffer_3", "buffer_2", "buffer_1",
+                                                             "buffer_0"};
+
+constexpr double kNoPositionDegrees = 0.0001;
+constexpr double kBoxMoveDegrees = 0.00015;
+constexpr double kKmPerNm = 1.852;
+constexpr double kKmPerDegreeLat = 111.2;
+
+double lf_receivedDataTime()
+{
+    return g_trafficReader.dataTime.load();
+}
+
+std::string lf_trafficBody(const TrafficReader& reader, bool buffered)
+{
+    const QueryBox box = reader.liveBox.load();
+    std::string body = fmt::format(
+        "GUID={}&top={:.2F}&bottom={:.2F}&left={:.2F}&right={:.2F}&querytype=locationtraffic&toffset={}",
+        gf_formValue(reader.guid), box.top, box.bottom, box.left, box.right, reader.toffset.load());
+    if (buffered)
+    {
+        body += fmt::format("&buffercount={}&buffertime={}", kBufferCount, kBufferSeconds);
+    }
+    return body;
+}
+
+// Decodes every value of a reply container (object members or array
+// elements) that is an aircraft array of exactly 48 elements.
+void lf_decodeArrays(TrafficReader& reader, nlohmann::json& container)
+{
+    for (nlohmann::json& value : container)
+    {
+        if (value.is_array() && value.size() == kLiveArraySize)
+        {
+            reader.jsonSlot = std::move(value);
+            reader.processLine();
+        }
+    }
+}
+
+} // namespace
+
+TrafficReader::TrafficReader()
+{
+    dataReply.reserve(kDataReplyCapacity);
+    liveRecords.reserve(kLiveRecordCapacity);
+    gf_setDataTimeSource(&lf_receivedDataTime);
+}
+
+void TrafficReader::handOver(std::int32_t offset)
+{
+    liveCount.exchange(static_cast<std::int64_t>(liveRecords.size()));
+    if (liveRecords.empty())
+    {
+        dataTime.store(0.0);
+    }
+    gf_queueReceivedTraffic(liveRecords, offset);
+    // A live batch leaves with its storage.
+    liveRecords.reserve(kLiveRecordCapacity);
+}
+
+bool TrafficReader::buffer(std::int32_t& status)
+{
+    if (guid.empty())
+    {
+        return false;
+    }
+    bool result = false;
+    try
+    {
+        const CURLcode code =
+            trafficCurl.post("/v5/traffic", lf_trafficBody(*this, true), dataReply, &stopFlag);
+        if (code != CURLE_OK)
+        {
+            gf_logWarning(
+                fmt::format("{} buffer traffic code: {}", gf_formatTime(gf_now()), curl_easy_strerror(code)));
+        }
+        else if (dataReply.empty())
+        {
+            gf_logWarning("buffer traffic: empty content");
+        }
+        else
+        {
+            nlohmann::json reply = nlohmann::json::parse(dataReply);
+            const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
+            if (replyStatus != 200)
+            {
+                status = replyStatus;
+                if (replyStatus == 406)
+                {
+                    gf_logWarning(
+                        fmt::format(" buffer traffic msg {}", gf_replyTextIfText(reply, "message")));
+                }
+            }
+            else
+            {
+                rrl.exchange(gf_replyInt(reply, "rrl", kDefaultRateLimitMs));
+                collecting.exchange(true);
+                nlohmann::json& data = reply["data"];
+                if (!data.empty())
+                {
+                    result = true;
+                    for (std::size_t k = 0; k < kBufferNames.size(); ++k)
+                    {
+                        if (data.is_object())
+                        {
+                            const auto member = data.find(kBufferNames[k]);
+                            if (member != data.end() && !member->empty())
+                            {
+                                lf_decodeArrays(*this, *member);
+                            }
+                        }
+                        handOver(static_cast<std::int32_t>(k) * kBufferSeconds);
+                    }
+                }
+            }
+        }
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("{}: {}", "buffer", e.what()));
+    }
+    sleep(rrl.load());
+    if (stopFlag.load())
+    {
+        status = kStatusStopped;
+        return false;
+    }
+    return result;
+}
+
+bool TrafficReader::receive(std::int32_t& status)
+{
+    if (guid.empty())
+    {
+        return false;
+    }
+    if (!buffer(status) && !stopFlag.load())
+    {
+        gf_logWarning(fmt::format("buffer failed {}", status));
+    }
+    if (stopFlag.load())
+    {
+        status = kStatusStopped;
+        return false;
+    }
+    receiving.exchange(true);
+    bool result = true;
+    while (!stopFlag.load())
+    {
+        if (parkedRequest.exchange(false))
+        {
+            parkedtraffic();
+            wait(rrl.load());
+            continue;
+        }
+        try
+        {
+            const CURLcode code =
+                trafficCurl.post("/v5/traffic", lf_trafficBody(*this, false), dataReply, &stopFlag);
+            if (code != CURLE_OK)
+            {
+                gf_logWarning(fmt::format("curl traffic code:{} = {}", static_cast<int>(code),
+                                          curl_easy_strerror(code)));
+                wait(rrl.load());
+                continue;
+            }
+            if (dataReply.empty())
+            {
+                gf_logWarning("traffic receive: empty content");
+                wait(rrl.load());
+                continue;
+            }
+            nlohmann::json reply = nlohmann::json::parse(dataReply);
+            const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
+            if (replyStatus == 406)
+            {
+                gf_logWarning(fmt::format("{} curl traffic msg: {}", gf_formatTime(gf_now()),
+                                          gf_replyTextIfText(reply, "message")));
+                wait(rrl.load());
+                continue;
+            }
+            if (replyStatus != 200)
+            {
+                status = replyStatus;
+                result = false;
+                break;
+            }
+            rrl.exchange(gf_replyInt(reply, "rrl", kDefaultRateLimitMs));
+            nlohmann::json& data = reply["data"];
+            if (!data.empty())
+            {
+                lf_decodeArrays(*this, data);
+            }
+            handOver(kLivePlayOffset);
+            wait(rrl.load());
+        }
+        catch (const std::exception& e)
+        {
+            gf_logWarning(fmt::format("{}: {}\n{}", "receive", e.what(), gf_replyHead(dataReply)));
+            wait(rrl.load());
+        }
+    }
+    receiving.exchange(false);
+    if (stopFlag.load())
+    {
+        status = kStatusStopped;
+        return false;
+    }
+    return result;
+}
+
+void gf_trafficReader()
+{
+    gf_runReaderThread(ReaderThreadSpec{
+        "Traffic Reader", "Traffic", "gf_trafficReader", g_trafficIndicator, g_trafficReader, g_weatherReader,
+        [](std::int32_t& status) { return g_trafficReader.receive(status); }});
+}
+
+void gf_updateTrafficBox()
+{
+    const UserAcState user = gf_userPositionSnapshot();
+    const double lat = user.latitude;
+    const double lon = user.longitude;
+    if (std::abs(lat) <= kNoPositionDegrees && std::abs(lon) <= kNoPositionDegrees)
+    {
+        return;
+    }
+    TrafficReader& reader = g_trafficReader;
+    const double range = g_rangeNm.load();
+    const std::scoped_lock lock(reader.boxMutex);
+    if (std::abs(lat - reader.boxCentre.lat) < kBoxMoveDegrees &&
+        std::abs(lon - reader.boxCentre.lon) < kBoxMoveDegrees && range == reader.boxRadius)
+    {
+        return;
+    }
+    reader.boxRadius = range;
+    reader.boxCentre = LatLon{lat, lon};
+    const double d = range * kKmPerNm / kKmPerDegreeLat;
+    const double feet = range * kFeetPerNm;
+    reader.liveBox = QueryBox{lat + d, lat - d, gf_destinationPoint(reader.boxCentre, -kPi / 2.0, feet).lon,
+                              gf_destinationPoint(reader.boxCentre, kPi / 2.0, feet).lon};
+}
+
+} // namespace ovr

@@ -1,0 +1,136 @@
+// The Traffic Reader: the thread that fetches the air traffic around the user
+// from the web API for the whole session (five buffered snapshots of the
+// recent past first, then the current traffic once per request interval),
+// decodes each aircraft into a TrafficRecord and hands the batches to the
+// main loop. Between two live requests it serves the parked-traffic requests
+// of other threads.
+#pragma once
+
+#include "core/geometry.h"
+#include "service/parked_traffic_record.h"
+#include "service/rt_connection.h"
+#include "service/shared_value.h"
+#include "service/traffic_record.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace ovr
+{
+
+struct QueryBox
+{
+    double top = 0.0; // degrees
+    double bottom = 0.0;
+    double left = 0.0;
+    double right = 0.0;
+    friend bool operator==(const QueryBox&, const QueryBox&) = default;
+};
+
+inline constexpr QueryBox kStartQueryBox{52.44, 52.17, 4.54, 4.98};
+
+// The callsigns and transponder ids seen while collecting was on.
+struct CollectedIdentities
+{
+    std::unordered_set<std::string> callsigns;
+    std::unordered_set<std::uint32_t> ids;
+};
+
+// A parked-traffic answer as the Traffic Reader publishes it for the request
+// with that sequence number.
+struct ParkedAnswer
+{
+    std::uint64_t sequence = 0;
+    std::int32_t status = 0;
+    std::vector<ParkedTrafficRecord> records;
+};
+
+class TrafficReader : public RtConnection
+{
+  public:
+    TrafficReader();
+
+    // The live request loop; false when it ended, with status 9999 after a
+    // stop request, else the service status that ended it.
+    bool receive(std::int32_t& status);
+    // The buffered request; true when its reply held a non-empty "data".
+    bool buffer(std::int32_t& status);
+    // The logout, on the start-up thread after both loops ended.
+    void deauthenticate();
+    // The parked-traffic request taken from parkedRequest.
+    void parkedtraffic();
+    // Decodes jsonSlot (one live aircraft array) into liveRecords.
+    void processLine();
+    // Decodes parkedSlot, the member `key` of a parked reply, into
+    // parkedBatch.
+    void processParkedTrafficLine(const std::string& key);
+    // Ends a collection: clears `collecting` and takes both sets, under the
+    // lock the decoder inserts under.
+    CollectedIdentities takeCollected();
+    // Stamps and passes on liveRecords (offset in seconds); the live count
+    // becomes the batch's size.
+    void handOver(std::int32_t offset);
+
+    // The prepared result of the last parked-traffic request (main loop).
+    std::vector<ParkedTrafficRecord> parkedRecords;
+    // Last traffic state shown; main loop only.
+    bool indicatorOn = false;
+    // Written by the main loop, read when a request is formatted.
+    SharedValue<QueryBox> liveBox{kStartQueryBox};
+    WebRequest trafficCurl{"trcurl_"};
+    WebRequest parkedCurl{"ptcurl_"};
+    std::string dataReply;
+    nlohmann::json parkedSlot;
+    std::vector<TrafficRecord> liveRecords;
+    // Filled while `collecting` is set, under collectedMutex.
+    std::unordered_set<std::string> seenCallsigns;
+    std::unordered_set<std::uint32_t> seenIds;
+    std::mutex collectedMutex;
+    // The user position of the range filter; the main loop writes it.
+    SharedValue<LatLon> refPos;
+    // The user position and range of the last box computation, under
+    // boxMutex (the main loop and the automatic range both recompute).
+    LatLon boxCentre;
+    double boxRadius = -1.0;
+    std::mutex boxMutex;
+    // Data time of the latest received traffic, epoch seconds.
+    std::atomic<double> dataTime{0.0};
+    // Elevation of the park airport (feet) for the altitude filter.
+    SharedValue<std::optional<double>> parkElevation;
+    std::atomic<std::int32_t> readerQnh{1013};
+    std::atomic<std::int64_t> liveCount{0};
+    // -1 pending, 0 done, 1 failed, else the service's status.
+    std::atomic<std::int32_t> parkedStatus{0};
+    std::atomic<bool> collecting{false};
+    std::atomic<bool> parkedRequest{false};
+    std::atomic<bool> receiving{false};
+    // Reader thread only (and the reset while it does not run).
+    bool blockNoticeArmed = true;
+
+    // The parked-request exchange: a caller numbers its request and states
+    // its box; the reader copies both when it takes the request and
+    // publishes its answer under the same number. A caller only accepts the
+    // answer to its own number, so a late answer never lands in a later
+    // request.
+    std::mutex parkedMutex;
+    std::uint64_t parkedSequence = 0; // of the latest request
+    QueryBox parkedBox = kStartQueryBox;
+    ParkedAnswer parkedAnswer;
+    // Reader thread only: the records of the parked reply being decoded.
+    std::vector<ParkedTrafficRecord> parkedBatch;
+};
+
+extern TrafficReader g_trafficReader;
+
+// Thread body; the session start runs it on a detached thread.
+void gf_trafficReader();
+
+// Recomputes liveBox when the user has moved or the range changed.
+void gf_updateTrafficBox();
+
+} // namespace ovr

@@ -1,0 +1,303 @@
+#include "service/weather_reader.h"
+
+#include "core/log.h"
+#include "core/time.h"
+#include "gui/window_state.h"
+#include "service/reader_snapshots.h"
+#include "service/reader_thread.h"
+#include "service/reply_fields.h"
+#include "service/traffic_reader.h"
+#include "traffic/qnh.h"
+
+#include <fmt/format.h>
+#include <gsl/gsl>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace ovr
+{
+
+WeatherReader g_weatherReader;
+
+namespace
+{
+
+constexpr std::size_t kDataReplyCapacity = 16384;
+constexpr std::int32_t kLowestQnh = 900;
+constexpr std::int32_t kHighestQnh = 1100;
+constexpr std::int32_t kLowestInchesTimes100 = 1101;
+constexpr double kHectopascalPerHundredthInch = 0.33865307;
+constexpr std::string_view kGatewayTimeout = "504 Gateway Timeout";
+
+std::int32_t lf_roundToInt32(double value)
+{
+    const double rounded = std::round(value);
+    if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0))
+    {
+        throw gsl::narrowing_error{};
+    }
+    return static_cast<std::int32_t>(rounded);
+}
+
+// A proxy's error page in place of a reply.
+bool lf_isGatewayTimeout(const std::string& reply)
+{
+    return reply.size() >= kGatewayTimeout.size() && reply.find(kGatewayTimeout) != std::string::npos;
+}
+
+std::string lf_metarBody(const WeatherReader& reader, const UserAcState& user)
+{
+    return fmt::format("GUID={}&toffset={}&lat={:.4F}&lon={:.4F}", gf_formValue(reader.guid),
+                       reader.toffset.load(), user.latitude, user.longitude);
+}
+
+std::string lf_weatherBody(const WeatherReader& reader, const UserAcState& user)
+{
+    const double feet = std::trunc(user.altitude);
+    // A negative or absurd altitude never reaches the service.
+    const long long altitude = feet > 0.0 ? static_cast<long long>(std::min(feet, 1.0e9)) : 0;
+    return fmt::format("GUID={}&querytype=locwx&toffset={}&lat={:.4F}&lon={:.4F}&alt={}&airports={}",
+                       gf_formValue(reader.guid), reader.toffset.load(), user.latitude, user.longitude,
+                       altitude, gf_formValue(reader.airports));
+}
+
+void lf_publishQnh(WeatherReader& reader, std::int32_t qnh)
+{
+    if (qnh == reader.lastQnh && qnh != kStandardQnhHpa)
+    {
+        return;
+    }
+    reader.lastQnh = qnh;
+    g_trafficReader.readerQnh.exchange(qnh);
+    g_qnhHpa.exchange(qnh);
+    g_qnhShown.exchange(qnh);
+    std::int32_t waiting = kIndicatorWaiting;
+    g_weatherIndicator.compare_exchange_strong(waiting, kIndicatorReceiving);
+    gf_repaintStatusPanel();
+}
+
+} // namespace
+
+WeatherReader::WeatherReader()
+{
+    dataReply.reserve(kDataReplyCapacity);
+}
+
+std::int32_t extractQNH(const nlohmann::json& data)
+{
+    if (!data.is_object() || data.empty() || !data.contains("QNH"))
+    {
+        gf_logWarning("No QNH found in data");
+        return kStandardQnhHpa;
+    }
+    const nlohmann::json& qnh = data["QNH"];
+    std::int32_t value = 0;
+    if (qnh.is_number_integer())
+    {
+        value = qnh.is_number_unsigned() ? gsl::narrow<std::int32_t>(qnh.get<std::uint64_t>())
+                                         : gsl::narrow<std::int32_t>(qnh.get<std::int64_t>());
+    }
+    else if (qnh.is_number_float())
+    {
+        value = lf_roundToInt32(static_cast<double>(static_cast<float>(qnh.get<double>())));
+    }
+    else if (qnh.is_string())
+    {
+        const std::string& text = qnh.get_ref<const std::string&>();
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (error != std::errc{} || end == text.data())
+        {
+            gf_logWarning(fmt::format("{}: {}", "extractQNH", text));
+            return kStandardQnhHpa;
+        }
+    }
+    else
+    {
+        gf_logWarning("No QNH found in data");
+        return kStandardQnhHpa;
+    }
+    if (value >= kLowestInchesTimes100)
+    {
+        value = lf_roundToInt32(value * kHectopascalPerHundredthInch);
+    }
+    return value;
+}
+
+bool WeatherReader::nearestmetar(std::int32_t& status)
+{
+    if (guid.empty())
+    {
+        wait(wrrl.load());
+        return false;
+    }
+    bool found = false;
+    try
+    {
+        const UserAcState user = gf_userPositionSnapshot();
+        const CURLcode code =
+            metarCurl.post("/v5/nearestmetar", lf_metarBody(*this, user), dataReply, &stopFlag);
+        if (code != CURLE_OK)
+        {
+            gf_logWarning(
+                fmt::format("{} nearestmetar code: {}", gf_formatTime(gf_now()), curl_easy_strerror(code)));
+        }
+        else if (dataReply.empty())
+        {
+            gf_logWarning("nearest metar: empty content");
+        }
+        else
+        {
+            const nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
+            if (reply.is_discarded())
+            {
+                if (lf_isGatewayTimeout(dataReply))
+                {
+                    gf_logWarning("nearest metar: invalid JSON 504 Gateway Timeout");
+                }
+                else
+                {
+                    gf_logWarning(fmt::format("nearest metar: invalid JSON:\n{}\n", gf_replyHead(dataReply)));
+                }
+            }
+            else
+            {
+                const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
+                if (replyStatus == 200)
+                {
+                    const auto data = reply.find("data");
+                    std::string station;
+                    if (data != reply.end() && !data->empty())
+                    {
+                        if (!data->is_array())
+                        {
+                            throw std::invalid_argument(
+                                fmt::format("\"data\" must be an array, but is {}", data->type_name()));
+                        }
+                        station = gf_replyText(data->at(0), "ICAO");
+                    }
+                    airports = station;
+                    if (!station.empty())
+                    {
+                        weatherOk.exchange(true);
+                        found = true;
+                    }
+                }
+                else
+                {
+                    status = replyStatus;
+                    if (replyStatus == 406 || replyStatus == 500)
+                    {
+                        gf_logWarning(fmt::format("{} json nearestmetar {}", replyStatus,
+                                                  gf_replyText(reply, "message")));
+                    }
+                }
+            }
+        }
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("{}: {}", "nearestmetar", e.what()));
+    }
+    wait(wrrl.load());
+    return found;
+}
+
+bool WeatherReader::receive(std::int32_t& status)
+{
+    if (guid.empty())
+    {
+        return false;
+    }
+    bool result = true;
+    while (!stopFlag.load())
+    {
+        if (!nearestmetar(status))
+        {
+            if (status == 400 || status == 401)
+            {
+                result = false;
+                break;
+            }
+            wait(wrrl.load());
+            continue;
+        }
+        try
+        {
+            const UserAcState user = gf_userPositionSnapshot();
+            const CURLcode code =
+                weatherCurl.post("/v5/weather", lf_weatherBody(*this, user), dataReply, &stopFlag);
+            if (code != CURLE_OK)
+            {
+                gf_logWarning(
+                    fmt::format("{} weather code: {}", gf_formatTime(gf_now()), curl_easy_strerror(code)));
+                wait(wrrl.load());
+                continue;
+            }
+            if (dataReply.empty())
+            {
+                gf_logWarning("Empty content?, no QNH to be found");
+                wait(wrrl.load());
+                continue;
+            }
+            const nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
+            if (reply.is_discarded())
+            {
+                if (lf_isGatewayTimeout(dataReply))
+                {
+                    gf_logWarning("weather receive invalid JSON 504 Gateway Timeout");
+                }
+                else
+                {
+                    gf_logWarning(
+                        fmt::format("weather receive invalid JSON:\n{}\n", gf_replyHead(dataReply)));
+                }
+                wait(wrrl.load());
+                continue;
+            }
+            const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
+            if (replyStatus == 406 || replyStatus == 500)
+            {
+                status = replyStatus;
+                gf_logWarning(fmt::format("{} json weather {}", replyStatus, gf_replyText(reply, "message")));
+                weatherOk.exchange(false);
+                wait(wrrl.load());
+                continue;
+            }
+            if (replyStatus != 200)
+            {
+                status = replyStatus;
+                result = false;
+                break;
+            }
+            wrrl.exchange(gf_replyInt(reply, "wrrl", kDefaultRateLimitMs));
+            const auto data = reply.find("data");
+            const std::int32_t qnh = std::clamp(extractQNH(data != reply.end() ? *data : nlohmann::json{}),
+                                                kLowestQnh, kHighestQnh);
+            lf_publishQnh(*this, qnh);
+            weatherOk.exchange(true);
+            wait(wrrl.load());
+        }
+        catch (const std::exception& e)
+        {
+            gf_logWarning(fmt::format("{}: {}\n{}", "receive", e.what(), gf_replyHead(dataReply)));
+            wait(wrrl.load());
+        }
+    }
+    if (stopFlag.load())
+    {
+        status = kStatusStopped;
+        return false;
+    }
+    return result;
+}
+
+void gf_weatherReader()
+{
+    gf_runReaderThread(ReaderThreadSpec{
+        "Weather Reader", "Weather", "gf_weatherReader", g_weatherIndicator, g_weatherReader, g_trafficReader,
+        [](std::int32_t& status) { return g_weatherReader.receive(status); }});
+}
+
+} // namespace ovr

@@ -1,0 +1,15 @@
+// The libcurl write callback, reached by tests.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace ovr::detail
+{
+
+// Appends size x count bytes to the target and returns that count; 0 for a
+// null target or when the text cannot grow (libcurl then ends the transfer
+// with a write error).
+std::size_t lf_callbackwriter(char* data, std::size_t size, std::size_t count, std::string* target);
+
+} // namespace ovr::detail
