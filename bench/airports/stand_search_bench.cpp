@@ -17,7 +17,8 @@
 #include "simlink/user_on_ground.h"
 #include "traffic/parking_state.h"
 
-namespace {
+namespace
+{
 
 using namespace ovr;
 
@@ -35,7 +36,8 @@ LatLon lf_gridPosition(int index, int columns)
 
 std::vector<Stand> lf_makeStands(int count)
 {
-    std::mt19937 random(42);
+    std::mt19937 engine(42);
+    auto random = [&engine] { return static_cast<std::uint32_t>(engine()); };
     const int columns = static_cast<int>(std::ceil(std::sqrt(count)));
     const std::uint16_t airlines[] = {gf_airlineId("KLM"), gf_airlineId("DLH"), gf_airlineId("EZY")};
     const std::uint16_t model = gf_modelId("A320");
@@ -44,7 +46,8 @@ std::vector<Stand> lf_makeStands(int count)
     for (int i = 0; i < count; ++i)
     {
         const LatLon p = lf_gridPosition(i, columns);
-        Stand stand = gf_makeStand(std::to_string(i + 1), {}, p.lat, p.lon, 0.0, 45.0, 0, false, false, false);
+        Stand stand =
+            gf_makeStand(std::to_string(i + 1), {}, p.lat, p.lon, 0.0, 45.0, 0, false, false, false);
         stand.numericId = i + 1;
         for (int o = 0; o < kOptionsPerStand; ++o)
         {
@@ -75,7 +78,8 @@ void lf_loadAirport(int count)
     gf_linkAdjacentStands(stands);
     g_stands.edit([&](std::vector<Stand>& list) { list = std::move(stands); });
 
-    std::mt19937 random(7);
+    std::mt19937 engine(7);
+    auto random = [&engine] { return static_cast<std::uint32_t>(engine()); };
     g_staticAircraft.clear();
     for (int i = 0; i < kStatics; ++i)
     {
@@ -117,8 +121,8 @@ void BM_FindStandNear(benchmark::State& state)
     aircraft.radius = 15.0 / 1852.0;
     const LatLon a = lf_gridPosition(count / 2, static_cast<int>(std::ceil(std::sqrt(count))));
     for (auto _ : state)
-        benchmark::DoNotOptimize(gf_findStandNear(LatLon{a.lat, a.lon + 30.0 * kDegreesPerMetre}, aircraft,
-                                                  0.0593952, true));
+        benchmark::DoNotOptimize(
+            gf_findStandNear(LatLon{a.lat, a.lon + 30.0 * kDegreesPerMetre}, aircraft, 0.0593952, true));
 }
 BENCHMARK(BM_FindStandNear)->Arg(1000)->Arg(3000);
 

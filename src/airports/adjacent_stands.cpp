@@ -15,9 +15,11 @@
 #include <numeric>
 #include <vector>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr double kClearanceFactor = 1.1;
 constexpr double kNmPerDegree = 60.0;
@@ -40,9 +42,9 @@ void gf_linkAdjacentStands(std::span<Stand> stands)
     if (stands.empty())
         return;
     const double largestRadius =
-        std::max_element(stands.begin(), stands.end(), [](const Stand& a, const Stand& b) {
-            return a.radius < b.radius;
-        })->radius;
+        std::max_element(stands.begin(), stands.end(),
+                         [](const Stand& a, const Stand& b) { return a.radius < b.radius; })
+            ->radius;
 
     double farthestFromEquator = 0.0;
     for (const Stand& stand : stands)
@@ -65,7 +67,8 @@ void gf_linkAdjacentStands(std::span<Stand> stands)
         Stand& stand = stands[a];
         const double reachDegrees =
             (stand.radius + largestRadius) / kClearanceFactor / kNmPerDegree * kBandSlack;
-        const auto first = std::lower_bound(latitudes.begin(), latitudes.end(), stand.latitude - reachDegrees);
+        const auto first =
+            std::lower_bound(latitudes.begin(), latitudes.end(), stand.latitude - reachDegrees);
         const auto last = std::upper_bound(latitudes.begin(), latitudes.end(), stand.latitude + reachDegrees);
 
         const double reachLongitude = reachDegrees / parallelScale;

@@ -6,7 +6,8 @@
 
 #include "airports/stand.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Appends to every stand the numeric ids of its neighbours, in list order,
 // and shrinks each list to its size. Stands with the same numeric id are

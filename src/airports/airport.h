@@ -6,7 +6,8 @@
 
 #include "core/fixed_code.h"
 
-namespace ovr {
+namespace ovr
+{
 
 struct Airport
 {

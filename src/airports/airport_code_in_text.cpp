@@ -10,7 +10,8 @@
 
 #include <string>
 
-namespace ovr {
+namespace ovr
+{
 
 std::optional<IcaoCode> gf_findAirportCodeInText(std::string_view text)
 {

@@ -16,12 +16,14 @@
 #include <atomic>
 #include <stdexcept>
 
-namespace ovr {
+namespace ovr
+{
 
 std::vector<Airport> g_airports;
 std::unordered_set<IcaoCode> g_knownAirports;
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kAirportsReserved = 15000;
 constexpr double kClosestAirportNm = 5.0;
@@ -105,7 +107,8 @@ std::string lf_codePairText(const IcaoCode& icao, const IataCode& code3)
     return text;
 }
 
-namespace detail {
+namespace detail
+{
 
 bool readAirportList(const std::filesystem::path& encryptedPath, const std::filesystem::path& plainPath)
 {
@@ -176,7 +179,8 @@ const Airport* gf_findClosestAirport(double latitude, double longitude)
     const Airport* neighbour = nullptr;
     for (const Airport& airport : g_airports)
     {
-        const double d = gf_distanceNm(LatLon{latitude, longitude}, LatLon{airport.latitude, airport.longitude});
+        const double d =
+            gf_distanceNm(LatLon{latitude, longitude}, LatLon{airport.latitude, airport.longitude});
         if (d <= kClosestAirportNm && d < best)
         {
             best = d;
@@ -188,17 +192,20 @@ const Airport* gf_findClosestAirport(double latitude, double longitude)
     if (!current || !neighbour)
         return current;
 
-    gf_log(fmt::format("Airport {} is closest, neighbour is {}", current->icao.text(), neighbour->icao.text()));
+    gf_log(
+        fmt::format("Airport {} is closest, neighbour is {}", current->icao.text(), neighbour->icao.text()));
     std::string currentStand;
     std::string neighbourStand;
-    const double currentStandNm = gf_readDestApfForClosestStand(current->icao, latitude, longitude, currentStand);
+    const double currentStandNm =
+        gf_readDestApfForClosestStand(current->icao, latitude, longitude, currentStand);
     const double neighbourStandNm =
         gf_readDestApfForClosestStand(neighbour->icao, latitude, longitude, neighbourStand);
     if (neighbourStandNm < currentStandNm)
     {
-        gf_log(fmt::format("Airport {} is closest, but stand {} at neighbouring airport {} is closer at {:.0F} "
-                           "meters ...",
-                           current->icao.text(), neighbourStand, neighbour->icao.text(), neighbourStandNm * 1852.0));
+        gf_log(fmt::format(
+            "Airport {} is closest, but stand {} at neighbouring airport {} is closer at {:.0F} "
+            "meters ...",
+            current->icao.text(), neighbourStand, neighbour->icao.text(), neighbourStandNm * 1852.0));
         return neighbour;
     }
     return current;

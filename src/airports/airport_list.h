@@ -13,7 +13,8 @@
 #include "airports/airport.h"
 #include "core/fixed_code.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Sorted by the ICAO code's bytes, for binary search.
 extern std::vector<Airport> g_airports;

@@ -6,13 +6,15 @@
 
 #include "core/fixed_code.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // "EDDF (FRA)", or "EDDF" when the three-letter code is "XXX"; "?" for no
 // ICAO code.
 std::string lf_codePairText(const IcaoCode& icao, const IataCode& code3);
 
-namespace detail {
+namespace detail
+{
 
 // gf_readAirports on other files.
 bool readAirportList(const std::filesystem::path& encryptedPath, const std::filesystem::path& plainPath);

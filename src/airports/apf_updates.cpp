@@ -3,7 +3,8 @@
 #include "gui/airport_panel_figures.h"
 #include "gui/main_window_repaint.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::uint32_t g_apfUpdates = 0;
 

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 extern std::uint32_t g_apfUpdates;
 

@@ -7,7 +7,8 @@
 
 #include "core/fixed_code.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Distance in nautical miles from the position to the nearest stand of the
 // airport's file, with that stand's name; 100.0 when there is no file or no

@@ -10,9 +10,11 @@
 #include <charconv>
 #include <stdexcept>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr std::string_view kWhiteSpace = " \t\r\n\f\v";
 
@@ -73,8 +75,8 @@ HalfHourSet lf_rangeToBitset(std::string_view text)
     }
     if (values[0] > values[1])
     {
-        gf_logWarning(fmt::format("{} descending range not allowed ({}:{} in {})", "gf_hours2bitset", values[0],
-                                  values[1], text));
+        gf_logWarning(fmt::format("{} descending range not allowed ({}:{} in {})", "gf_hours2bitset",
+                                  values[0], values[1], text));
         return 0;
     }
     return gf_slotRange(values[0], values[1]);

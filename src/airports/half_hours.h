@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-namespace ovr {
+namespace ovr
+{
 
 // Bit n is slot n; bits 48..63 are always 0.
 using HalfHourSet = std::uint64_t;

@@ -3,9 +3,11 @@
 #include "airports/stand_list.h"
 #include "simlink/user_on_ground.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr double kNearestStandNm = 0.029697624190064796; // 55 m
 

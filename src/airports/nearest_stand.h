@@ -5,7 +5,8 @@
 
 #include <string>
 
-namespace ovr {
+namespace ovr
+{
 
 // The stand within 55 m of the position, the empty text when there is none,
 // when the park airport has no stands or while the user aircraft is not on

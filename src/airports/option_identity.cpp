@@ -6,7 +6,8 @@
 
 #include <string>
 
-namespace ovr {
+namespace ovr
+{
 
 void gf_takeIdentityFromOption(std::uint64_t weekdayHour, AiAircraftRecord& aircraft)
 {
@@ -20,7 +21,8 @@ void gf_takeIdentityFromOption(std::uint64_t weekdayHour, AiAircraftRecord& airc
     const std::int64_t window = aircraft.category == kCategoryHeavy ? 14 : 10;
     const HalfHourSet mask = gf_slotRange(slot - window, slot + window);
 
-    auto names = [&](const std::string& text) { return !text.empty() && (text == callsign || text == trimmed); };
+    auto names = [&](const std::string& text)
+    { return !text.empty() && (text == callsign || text == trimmed); };
     for (const Stand& stand : g_stands)
         for (const StandOption& option : stand.options)
         {

@@ -6,7 +6,8 @@
 
 #include "traffic/aircraft_records.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Looks, over all stands of the park airport, for an option of today with the
 // aircraft's airline, a second callsign, and half hours within 5 hours (7

@@ -12,9 +12,11 @@
 #include <bit>
 #include <cmath>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr std::uint16_t kFuelType = 12;
 constexpr double kPointScale = 0.00625;
@@ -91,7 +93,8 @@ std::uint64_t gf_qualityFactors(std::span<const Stand> stands)
         return 0;
     const std::int32_t real = lf_figure(realSum, weightSum);
     const std::int32_t soft = lf_figure(softSum, weightSum);
-    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(soft)) << 32) | static_cast<std::uint32_t>(real);
+    return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(soft)) << 32) |
+           static_cast<std::uint32_t>(real);
 }
 
 CoveragePair gf_coverageOf(std::uint64_t qualityFactors)

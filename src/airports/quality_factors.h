@@ -9,7 +9,8 @@
 
 #include "airports/stand.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Real figure first; -1 each when nothing is known.
 struct CoveragePair

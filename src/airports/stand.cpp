@@ -4,9 +4,11 @@
 
 #include <array>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kAdjacentReserved = 8;
 

@@ -15,7 +15,8 @@
 #include "core/fixed_code.h"
 #include "core/flight_key.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Stand radii are nautical miles in memory and metres in files.
 inline constexpr double kNmPerMetre = 0.0005399568034557236;
@@ -39,14 +40,14 @@ struct StandOption
 struct Stand
 {
     std::vector<StandOption> options;
-    std::string name;               // unique within one airport (12, 12a, helipad1)
+    std::string name;                   // unique within one airport (12, 12a, helipad1)
     std::vector<std::int32_t> adjacent; // numeric ids of the neighbouring stands
     double latitude = 0.0;
     double longitude = 0.0;
-    double heading = 0.0; // true heading, radians
-    double radius = 0.0;  // nautical miles
-    std::int32_t numericId = 0; // the stand list is sorted by it; 0 for helipads
-    std::uint16_t type = 0;     // the simulator's TAXI_PARKING TYPE, 0..15
+    double heading = 0.0;           // true heading, radians
+    double radius = 0.0;            // nautical miles
+    std::int32_t numericId = 0;     // the stand list is sorted by it; 0 for helipads
+    std::uint16_t type = 0;         // the simulator's TAXI_PARKING TYPE, 0..15
     std::uint8_t manual = 0;        // added by hand in the airport file
     std::uint8_t radiusChanged = 0; // enlarged by learning; written back
     std::uint8_t cargoChanged = 0;  // cargo flag changed by hand
@@ -61,7 +62,7 @@ struct Stand
 
 struct AirportStands
 {
-    IcaoCode icao;              // empty for none
+    IcaoCode icao;               // empty for none
     std::uint8_t sourceKind = 0; // 1 = the simulator's facility data, 0 = scenery files
     std::string name;
     std::filesystem::path sceneryPath;

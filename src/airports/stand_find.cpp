@@ -17,13 +17,15 @@
 #include "airports/stand_list.h"
 #include "liveries/model_lookups.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr double kStartBestNm = 900.0;
-constexpr double kTightNm = 0.010799136069114472;     // 20 m
-constexpr double kLearnedNm = 0.0458963282937365;     // 85 m
+constexpr double kTightNm = 0.010799136069114472;         // 20 m
+constexpr double kLearnedNm = 0.0458963282937365;         // 85 m
 constexpr double kUntypedSpareNm = 0.0009719222462203025; // 1.8 m
 constexpr double kOneMetreNm = 0.0005399568034557236;
 

@@ -5,7 +5,8 @@
 #include "core/geometry.h"
 #include "traffic/aircraft_records.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // The nearest stand within maxNm that suits the aircraft (its type accepts
 // the aircraft's category; a stand without type must be at most 1.8 m
@@ -15,6 +16,7 @@ namespace ovr {
 // (its callsign, or its airline and type) serves when nothing nearer does.
 // Helipads are only for rotorcraft and rotorcraft only for helipads; the
 // user's reserved stand is never given. None when nothing fits.
-Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, double maxNm, bool learnedFallback);
+Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, double maxNm,
+                        bool learnedFallback);
 
 } // namespace ovr

@@ -23,9 +23,11 @@
 #include <bit>
 #include <stdexcept>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 std::int64_t lf_longestGap(const AiAircraftRecord& aircraft)
 {
@@ -96,7 +98,8 @@ void lf_addRealStandOption(std::int32_t standId, AiAircraftRecord& aircraft, std
     {
         const HalfHourSet slotBit = gf_checkedSlotBit(slot);
         for (const StandOption& option : stand->options)
-            if (lf_sameSighting(option, day, registration) && option.fromFile == 1 && (option.hours & slotBit) == 0)
+            if (lf_sameSighting(option, day, registration) && option.fromFile == 1 &&
+                (option.hours & slotBit) == 0)
                 return;
 
         const bool cpl = mode == 2 || mode == 3;
@@ -108,9 +111,8 @@ void lf_addRealStandOption(std::int32_t standId, AiAircraftRecord& aircraft, std
                 break;
             }
 
-        auto learnNew = [&] {
-            gf_learnStandOption(stand->options, aircraft.key, now, aircraft.callsign, registration, cpl);
-        };
+        auto learnNew = [&]
+        { gf_learnStandOption(stand->options, aircraft.key, now, aircraft.callsign, registration, cpl); };
         if (learned == stand->options.size())
         {
             learnNew();
@@ -131,7 +133,8 @@ void lf_addRealStandOption(std::int32_t standId, AiAircraftRecord& aircraft, std
         if (option.hours == 0)
             return;
 
-        StandSighting last{option.day, static_cast<std::uint32_t>(63 - std::countl_zero(option.hours)), option.id};
+        StandSighting last{option.day, static_cast<std::uint32_t>(63 - std::countl_zero(option.hours)),
+                           option.id};
         if (gf_extendStandOption(now, *stand, last, aircraft, registration, cpl))
             gf_countApfUpdate();
         else

@@ -8,7 +8,8 @@
 #include "airports/stand.h"
 #include "traffic/aircraft_records.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // The last time an aircraft was seen on a stand, and the option that holds
 // that sighting.

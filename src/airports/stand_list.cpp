@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cmath>
 
-namespace ovr {
+namespace ovr
+{
 
 StandList g_stands;
 
-namespace {
+namespace
+{
 
 constexpr double kStartBestNm = 900.0;
 constexpr double kSamePositionDegrees = 1e-8;

@@ -20,11 +20,12 @@
 
 #include "airports/stand.h"
 
-namespace ovr {
+namespace ovr
+{
 
 class StandList
 {
-public:
+  public:
     using iterator = std::vector<Stand>::iterator;
     using const_iterator = std::vector<Stand>::const_iterator;
 
@@ -59,7 +60,7 @@ public:
     // cache.
     std::string nearestName(double latitude, double longitude, double maxNm) const;
 
-private:
+  private:
     void lf_forgetNearest();
 
     mutable std::shared_mutex m_mutex;

@@ -9,9 +9,11 @@
 
 #include <stdexcept>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 // Sets slots from the back of the vector in the option until `stop` says the
 // slot just set was the last one for it.
@@ -76,7 +78,8 @@ std::pair<std::uint32_t, bool> gf_learnStandOption(std::vector<StandOption>& opt
     return {options.back().id, true};
 }
 
-void lf_updateOptionStrings(std::vector<StandOption>& options, std::uint32_t optionId, std::string_view callsign)
+void lf_updateOptionStrings(std::vector<StandOption>& options, std::uint32_t optionId,
+                            std::string_view callsign)
 {
     callsign = gf_withoutGhostMark(callsign);
     if (callsign.empty())
@@ -90,7 +93,8 @@ void lf_updateOptionStrings(std::vector<StandOption>& options, std::uint32_t opt
         option->callsign2 = std::string(callsign);
 }
 
-bool updateOptions(std::vector<StandOption>& options, std::vector<std::int32_t>& slots, std::uint32_t optionId)
+bool updateOptions(std::vector<StandOption>& options, std::vector<std::int32_t>& slots,
+                   std::uint32_t optionId)
 {
     StandOption* option = gf_findStandOption(options, optionId);
     if (!option)

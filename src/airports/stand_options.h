@@ -12,7 +12,8 @@
 #include "airports/stand.h"
 #include "core/flight_key.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Adds an option for the registration in the half hour of the packed weekday
 // and slot, unless the same registration already has an option of that day
@@ -26,12 +27,14 @@ std::pair<std::uint32_t, bool> gf_learnStandOption(std::vector<StandOption>& opt
 
 // Stores a callsign seen with an option: as its callsign while it has none,
 // else as its second callsign unless it is one of the two already.
-void lf_updateOptionStrings(std::vector<StandOption>& options, std::uint32_t optionId, std::string_view callsign);
+void lf_updateOptionStrings(std::vector<StandOption>& options, std::uint32_t optionId,
+                            std::string_view callsign);
 
 // Sets the slots (taken from the back of the vector, which ends empty) in the
 // option with that id. False when there is no such option, or a slot of 48 or
 // more stops the work (logged; slots set before it stay set).
-bool updateOptions(std::vector<StandOption>& options, std::vector<std::int32_t>& slots, std::uint32_t optionId);
+bool updateOptions(std::vector<StandOption>& options, std::vector<std::int32_t>& slots,
+                   std::uint32_t optionId);
 
 // The same across midnight, for a vector of gf_previousHalfHours (newest slot
 // first): the slots up to 47 go to the previous day's option, the slots after

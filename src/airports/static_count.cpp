@@ -7,7 +7,8 @@
 
 #include <cmath>
 
-namespace ovr {
+namespace ovr
+{
 
 std::size_t gf_countStaticAc(bool withMean)
 {
@@ -21,13 +22,14 @@ std::size_t gf_countStaticAc(bool withMean)
         ++count;
         // Every counted aircraft is in the mean: one parked late in the week
         // is counted across the week's end rather than left out.
-        halfHours += gf_halfHoursBetween(gf_weekdayOf(ac.parkedSince), gf_slotOf(ac.parkedSince), gf_weekdayOf(now),
-                                         gf_slotOf(now));
+        halfHours += gf_halfHoursBetween(gf_weekdayOf(ac.parkedSince), gf_slotOf(ac.parkedSince),
+                                         gf_weekdayOf(now), gf_slotOf(now));
     }
     if (!withMean)
         return count;
 
-    const double mean = count == 0 ? 0.0 : static_cast<double>(halfHours) / (2.0 * static_cast<double>(count)) + 0.5;
+    const double mean =
+        count == 0 ? 0.0 : static_cast<double>(halfHours) / (2.0 * static_cast<double>(count)) + 0.5;
     if (g_fitPassesRunning == 0)
     {
         const float shown = g_staticMeanFitShown.load();

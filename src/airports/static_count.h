@@ -4,7 +4,8 @@
 
 #include <cstddef>
 
-namespace ovr {
+namespace ovr
+{
 
 // The static aircraft that stand in the simulator (active, or on their way
 // out). With the mean, their mean parked time in hours is also shown in the

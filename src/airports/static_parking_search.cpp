@@ -21,10 +21,10 @@
 #include "airports/stand_list.h"
 #include "airports/weekday_hour.h"
 #include "core/geometry.h"
+#include "core/parameters.h"
 #include "core/random.h"
 #include "core/text.h"
 #include "liveries/model_lookups.h"
-#include "core/parameters.h"
 #include "traffic/stand_marks.h"
 
 #include <algorithm>
@@ -33,9 +33,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr std::size_t kQualifyingReserved = 256;
 
@@ -51,7 +53,7 @@ void lf_addText(TextSet& set, const std::string& text)
 // an option costs the same however many aircraft there are.
 class InUseIndex
 {
-public:
+  public:
     explicit InUseIndex(const std::vector<ParkCandidate>& searchCandidates)
     {
         for (const StaticAc& ac : g_staticAircraft)
@@ -87,7 +89,7 @@ public:
         return lf_callsignInUse(option.callsign) || lf_callsignInUse(option.callsign2);
     }
 
-private:
+  private:
     bool lf_callsignInUse(const std::string& callsign) const
     {
         if (callsign.empty())
@@ -116,7 +118,8 @@ std::unordered_multimap<std::int32_t, const StaticAc*> lf_staticsByStand()
 
 // The largest half wingspan (NM) that an option's aircraft may have beside the
 // active static aircraft on the stand's neighbours.
-double lf_spanRoom(const Stand& stand, const std::unordered_multimap<std::int32_t, const StaticAc*>& staticsByStand)
+double lf_spanRoom(const Stand& stand,
+                   const std::unordered_multimap<std::int32_t, const StaticAc*>& staticsByStand)
 {
     double room = std::numeric_limits<double>::infinity();
     for (const std::int32_t id : stand.adjacent)
@@ -127,7 +130,8 @@ double lf_spanRoom(const Stand& stand, const std::unordered_multimap<std::int32_
             const StaticAc& ac = *it->second;
             if (ac.simState != kSimStateActive)
                 continue;
-            const double d = gf_distanceNm(LatLon{stand.latitude, stand.longitude}, LatLon{ac.latitude, ac.longitude});
+            const double d =
+                gf_distanceNm(LatLon{stand.latitude, stand.longitude}, LatLon{ac.latitude, ac.longitude});
             room = std::min(room, d - gf_wingspanOf(ac.key.model));
         }
     }
@@ -161,8 +165,9 @@ std::uint32_t lf_preferredOption(const Stand& stand, const std::vector<std::uint
             continue;
         for (const StandOption& option : stand.options)
         {
-            const bool named = (!option.callsign.empty() && gf_matchesWildcard(option.callsign, ac.callsign)) ||
-                               (!option.callsign2.empty() && gf_matchesWildcard(option.callsign2, ac.callsign));
+            const bool named =
+                (!option.callsign.empty() && gf_matchesWildcard(option.callsign, ac.callsign)) ||
+                (!option.callsign2.empty() && gf_matchesWildcard(option.callsign2, ac.callsign));
             if (named && gf_sameAirlineAndType(option.key, ac.key) &&
                 std::find(ids.begin(), ids.end(), option.id) != ids.end())
                 return option.id;
@@ -187,16 +192,20 @@ void lf_orderIds(const Stand& stand, std::vector<std::uint32_t>& ids,
 
 // Whether the aircraft of the option is still there in the half hour after
 // the target: an option without a second callsign always stays.
-bool lf_stays(const Stand& stand, const StandOption& option, std::uint32_t targetDay, std::uint32_t targetSlot)
+bool lf_stays(const Stand& stand, const StandOption& option, std::uint32_t targetDay,
+              std::uint32_t targetSlot)
 {
     if (option.callsign2.empty())
         return true;
     if (targetSlot + 1 < kSlotsPerDay)
         return (option.hours & gf_slotBit(targetSlot + 1)) != 0;
     const std::uint32_t nextDay = gf_nextWeekday(targetDay);
-    return std::any_of(stand.options.begin(), stand.options.end(), [&](const StandOption& o) {
-        return o.id > 0 && o.day == nextDay && gf_sameAirlineAndType(o.key, option.key) && (o.hours & gf_slotBit(0)) != 0;
-    });
+    return std::any_of(stand.options.begin(), stand.options.end(),
+                       [&](const StandOption& o)
+                       {
+                           return o.id > 0 && o.day == nextDay && gf_sameAirlineAndType(o.key, option.key) &&
+                                  (o.hours & gf_slotBit(0)) != 0;
+                       });
 }
 
 } // namespace
@@ -287,12 +296,17 @@ bool gf_standOptionFits(std::uint64_t weekdayHour, std::int32_t standId, const A
     const std::uint32_t day = gf_weekdayOf(weekdayHour);
     const auto slot = static_cast<std::int64_t>(gf_slotOf(weekdayHour));
 
-    auto holdsBetween = [&](std::uint32_t optionDay, std::int64_t first, std::int64_t last) {
+    auto holdsBetween = [&](std::uint32_t optionDay, std::int64_t first, std::int64_t last)
+    {
         const HalfHourSet mask = gf_slotRange(first, last);
-        return std::any_of(stand->options.begin(), stand->options.end(), [&](const StandOption& option) {
-            return option.day == optionDay && option.registration == aircraft.registration &&
-                   gf_sameAirlineAndType(option.key, aircraft.key) && (option.hours & mask) != 0;
-        });
+        return std::any_of(stand->options.begin(), stand->options.end(),
+                           [&](const StandOption& option)
+                           {
+                               return option.day == optionDay &&
+                                      option.registration == aircraft.registration &&
+                                      gf_sameAirlineAndType(option.key, aircraft.key) &&
+                                      (option.hours & mask) != 0;
+                           });
     };
     if (holdsBetween(day, slot - window, slot))
         return true;

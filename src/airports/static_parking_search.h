@@ -9,7 +9,8 @@
 #include "traffic/aircraft_records.h"
 #include "traffic/parking_state.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Which options a search takes.
 inline constexpr std::int32_t kSearchSoft = 0; // soft (derived) options only

@@ -1,6 +1,7 @@
 #include "airports/weekday_hour.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::uint64_t> g_weekdayHour{0};
 

@@ -7,7 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 // The current weekday and half-hour slot of UTC (weekday 0xFFFFFFFF when the
 // time cannot be converted), kept current by the main loop.

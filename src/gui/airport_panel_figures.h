@@ -5,7 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 // "# updates": the learned updates of the park airport's file.
 extern std::atomic<std::uint32_t> g_apfUpdatesShown;

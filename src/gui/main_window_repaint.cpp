@@ -1,6 +1,7 @@
 #include "gui/main_window_repaint.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Until the main window exists there is nothing to repaint; the window layer
 // invalidates the whole client area here.

@@ -2,7 +2,8 @@
 // changed; callable from any thread.
 #pragma once
 
-namespace ovr {
+namespace ovr
+{
 
 void gf_repaintMainWindow();
 

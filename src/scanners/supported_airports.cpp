@@ -1,6 +1,7 @@
 #include "scanners/supported_airports.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Filled by the airport scan's reader of input/ICAO_airports.txt.
 std::unordered_set<IcaoCode> g_supportedAirports;

@@ -7,7 +7,8 @@
 
 #include "core/fixed_code.h"
 
-namespace ovr {
+namespace ovr
+{
 
 extern std::unordered_set<IcaoCode> g_supportedAirports;
 

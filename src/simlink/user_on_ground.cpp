@@ -1,6 +1,7 @@
 #include "simlink/user_on_ground.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Written by the user-aircraft data handler of the SimClient thread.
 std::atomic<std::uint8_t> g_userOnGround{0};

@@ -6,7 +6,8 @@
 #include <atomic>
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 extern std::atomic<std::uint8_t> g_userOnGround;
 extern std::atomic<std::uint8_t> g_userOnGroundValid;

@@ -10,7 +10,8 @@
 
 #include "core/flight_base.h"
 
-namespace ovr {
+namespace ovr
+{
 
 struct AiAircraftRecord : FlightBase
 {

@@ -1,6 +1,7 @@
 #include "traffic/parking_state.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::vector<StaticAc> g_staticAircraft;
 std::vector<ParkCandidate> g_parkCandidates;

@@ -12,7 +12,8 @@
 #include "core/fnv1a.h"
 #include "traffic/aircraft_records.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // One aircraft chosen for a stand, consumed from the back of the vector.
 struct ParkCandidate

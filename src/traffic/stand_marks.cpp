@@ -2,7 +2,8 @@
 
 #include "airports/stand_list.h"
 
-namespace ovr {
+namespace ovr
+{
 
 void gf_markStandAndAdjacent(std::int32_t standId)
 {

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 // A static aircraft was chosen for the stand: static chosen on it, adjacent
 // chosen on every neighbour that exists.

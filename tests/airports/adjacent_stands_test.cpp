@@ -8,8 +8,10 @@
 #include "airports/adjacent_stands.h"
 #include "airports_test_support.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 struct PairCase
 {
@@ -70,8 +72,9 @@ TEST_P(AdjacentApronTest, MatchesThePairwiseRule)
         double lon = GetParam().longitude + metres(random) * kDegreesPerMetre * lonScale;
         if (lon > 180.0)
             lon -= 360.0;
-        Stand stand = gf_makeStand(std::to_string(id), {}, GetParam().latitude + metres(random) * kDegreesPerMetre,
-                                   lon, 0.0, radius(random), 0, false, false, false);
+        Stand stand =
+            gf_makeStand(std::to_string(id), {}, GetParam().latitude + metres(random) * kDegreesPerMetre, lon,
+                         0.0, radius(random), 0, false, false, false);
         stand.numericId = id;
         stands.push_back(stand);
     }
@@ -98,8 +101,8 @@ TEST_P(AdjacentApronTest, MatchesThePairwiseRule)
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, AdjacentApronTest,
-                         ::testing::Values(ApronCase{0.0, 10.0}, ApronCase{64.0, -22.6}, ApronCase{88.9, 40.0},
-                                           ApronCase{-17.7, 179.995}));
+                         ::testing::Values(ApronCase{0.0, 10.0}, ApronCase{64.0, -22.6},
+                                           ApronCase{88.9, 40.0}, ApronCase{-17.7, 179.995}));
 
 } // namespace
 } // namespace ovr::test

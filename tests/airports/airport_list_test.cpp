@@ -12,12 +12,14 @@
 
 namespace fs = std::filesystem;
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 class AirportListTest : public ScratchTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ScratchTest::SetUp();
@@ -84,7 +86,8 @@ TEST_F(AirportListTest, WarnsAboutIncompleteAirports)
     EXPECT_TRUE(logHas("==> Missing stands for airport 'EGLL'"));
     EXPECT_TRUE(logHas("==> Missing alt for airport 'KJFK'"));
     EXPECT_TRUE(logHas("==> Missing latLons for airport 'EDDM'"));
-    EXPECT_TRUE(logHas("==> Error storing airport 'EDDH' 'H': 'H' FixedCode: invalid string (length/charset)"));
+    EXPECT_TRUE(
+        logHas("==> Error storing airport 'EDDH' 'H': 'H' FixedCode: invalid string (length/charset)"));
     EXPECT_FALSE(gf_isKnownAirport(IcaoCode("EDDH")));
 }
 
@@ -107,8 +110,7 @@ class AirportListFailureTest : public AirportListTest, public ::testing::WithPar
 
 TEST_P(AirportListFailureTest, FailsWithUserError88AndNoPlainFile)
 {
-    const std::string expected =
-        "88: " + fmt::format(fmt::runtime(GetParam().message), plainPath().string());
+    const std::string expected = "88: " + fmt::format(fmt::runtime(GetParam().message), plainPath().string());
     EXPECT_EQ(failedRead(GetParam().fixture), expected);
     EXPECT_FALSE(fs::exists(plainPath()));
     // Nothing of a failed read stays, and the next read starts afresh.
@@ -118,11 +120,13 @@ TEST_P(AirportListFailureTest, FailsWithUserError88AndNoPlainFile)
     EXPECT_EQ(g_airports.size(), 4u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BrokenLists, AirportListFailureTest,
-    ::testing::Values(FailureCase{"airports_bad_code.enc", "'EDD' FixedCode: invalid string (length/charset)"},
-                      FailureCase{"airports_no_list.enc", "Missing <airports> root in: {}"},
-                      FailureCase{"airports_unparsable.enc", "{} not loaded: Error parsing start element tag"}));
+INSTANTIATE_TEST_SUITE_P(BrokenLists, AirportListFailureTest,
+                         ::testing::Values(FailureCase{"airports_bad_code.enc",
+                                                       "'EDD' FixedCode: invalid string (length/charset)"},
+                                           FailureCase{"airports_no_list.enc",
+                                                       "Missing <airports> root in: {}"},
+                                           FailureCase{"airports_unparsable.enc",
+                                                       "{} not loaded: Error parsing start element tag"}));
 
 TEST_F(AirportListTest, ADecryptionFailureIsUserError88)
 {
@@ -156,7 +160,7 @@ TEST(CodePairTextTest, ShowsTheThreeLetterCodeWhenThereIsOne)
 // order (the list is sorted by code, so the codes fix the order).
 class ClosestAirportTest : public ScratchTest
 {
-protected:
+  protected:
     void TearDown() override
     {
         detail::resetAirportList();
@@ -211,7 +215,8 @@ TEST_P(ClosestAirportRangeTest, CountsAirportsWithinFiveMiles)
 }
 
 INSTANTIATE_TEST_SUITE_P(Distances, ClosestAirportRangeTest,
-                         ::testing::Values(RangeCase{0.0, true}, RangeCase{5.0, true}, RangeCase{5.01, false}));
+                         ::testing::Values(RangeCase{0.0, true}, RangeCase{5.0, true},
+                                           RangeCase{5.01, false}));
 
 struct TextCase
 {
@@ -221,7 +226,7 @@ struct TextCase
 
 class AirportCodeInTextTest : public ::testing::TestWithParam<TextCase>
 {
-protected:
+  protected:
     void SetUp() override
     {
         for (const char* code : {"EDDF", "EHAM", "KSFO"})
@@ -242,13 +247,13 @@ TEST_P(AirportCodeInTextTest, FindsTheNamedAirport)
     EXPECT_EQ(code ? code->text() : "", GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, AirportCodeInTextTest,
-    ::testing::Values(TextCase{"FLIGHT TO EDDF", "EDDF"}, TextCase{"flight to eddf", "EDDF"},
-                      TextCase{"XEDDFX", ""}, TextCase{"KSFO then EHAM", "EHAM"},
-                      TextCase{"KSFO only", "KSFO"}, TextCase{"LFPG is known but not served", ""},
-                      TextCase{"EDDF/EHAM scenery", "EDDF"}, TextCase{"", ""},
-                      TextCase{"ABCD KSFO WXYZ", "KSFO"}));
+INSTANTIATE_TEST_SUITE_P(Texts, AirportCodeInTextTest,
+                         ::testing::Values(TextCase{"FLIGHT TO EDDF", "EDDF"},
+                                           TextCase{"flight to eddf", "EDDF"}, TextCase{"XEDDFX", ""},
+                                           TextCase{"KSFO then EHAM", "EHAM"}, TextCase{"KSFO only", "KSFO"},
+                                           TextCase{"LFPG is known but not served", ""},
+                                           TextCase{"EDDF/EHAM scenery", "EDDF"}, TextCase{"", ""},
+                                           TextCase{"ABCD KSFO WXYZ", "KSFO"}));
 
 } // namespace
 } // namespace ovr::test

@@ -18,9 +18,11 @@
 
 namespace fs = std::filesystem;
 
-namespace ovr::test {
+namespace ovr::test
+{
 
-namespace {
+namespace
+{
 
 // Types of every category with their wingspans, and registrations whose keys
 // the stand learning takes from the database.
@@ -75,8 +77,8 @@ void lf_resetParkAirport()
 void ScratchTest::SetUp()
 {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name =
-        fmt::format("vora-airports-{:08x}-{}-{}", std::random_device{}(), info->test_suite_name(), info->name());
+    std::string name = fmt::format("vora-airports-{:08x}-{}-{}", std::random_device{}(),
+                                   info->test_suite_name(), info->name());
     for (char& c : name)
         if (c == '/')
             c = '_';
@@ -121,7 +123,8 @@ void ParkAirportTest::SetUp()
     ScratchTest::SetUp();
     detail::clearDbase();
     const fs::path enc = folder() / "dbase.enc";
-    std::ofstream(enc, std::ios::binary) << datatool::encryptText(fmt::format(fmt::runtime(kDbaseXml), registrations()));
+    std::ofstream(enc, std::ios::binary)
+        << datatool::encryptText(fmt::format(fmt::runtime(kDbaseXml), registrations()));
     ASSERT_TRUE(detail::readDbaseFrom(enc, folder() / "dbase.xml"));
     lf_resetParkAirport();
 }
@@ -137,7 +140,8 @@ Stand makeTestStand(std::string name, std::int32_t numericId, double north, doub
                     std::uint16_t type)
 {
     const LatLon p = offsetMetres(north, east);
-    Stand stand = gf_makeStand(std::move(name), {}, p.lat, p.lon, 0.0, radiusMetres, type, false, false, false);
+    Stand stand =
+        gf_makeStand(std::move(name), {}, p.lat, p.lon, 0.0, radiusMetres, type, false, false, false);
     stand.numericId = numericId;
     return stand;
 }

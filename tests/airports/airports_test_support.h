@@ -13,7 +13,8 @@
 #include "airports/stand.h"
 #include "core/geometry.h"
 
-namespace ovr::test {
+namespace ovr::test
+{
 
 // Degrees of latitude (and of longitude on the equator) per metre: one
 // nautical mile is one minute of arc.
@@ -28,7 +29,7 @@ inline LatLon offsetMetres(double north, double east)
 // A scratch folder removed afterwards, with the log written into it.
 class ScratchTest : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
@@ -37,7 +38,7 @@ protected:
     std::vector<std::string> logLines() const;
     bool logHas(std::string_view line) const;
 
-private:
+  private:
     std::filesystem::path m_folder;
 };
 
@@ -46,7 +47,7 @@ private:
 // parking state before and after.
 class ParkAirportTest : public ScratchTest
 {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 

@@ -9,8 +9,10 @@
 #include "airports/weekday_hour.h"
 #include "airports_test_support.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 HalfHourSet slots(std::initializer_list<std::uint32_t> list)
 {
@@ -44,18 +46,17 @@ TEST_P(HoursToBitsetTest, ParsesRangesAndLists)
 
 INSTANTIATE_TEST_SUITE_P(
     SlotTexts, HoursToBitsetTest,
-    ::testing::Values(
-        ParseCase{"5:8", slots({5, 6, 7, 8}), ""}, ParseCase{"5:5", slots({5}), ""},
-        ParseCase{"0:47", (HalfHourSet{1} << 48) - 1, ""}, ParseCase{"7", slots({7}), ""},
-        ParseCase{"8:5", 0, "==> gf_hours2bitset descending range not allowed (8:5 in 8:5)"},
-        ParseCase{"1:2:3", 0, "==> gf_hours2bitset more than one colon char in: 1:2:3"},
-        ParseCase{"5:", 0, "==> operator () invalid hour '' in 5:"},
-        ParseCase{":5", 0, "==> operator () invalid hour '' in :5"},
-        ParseCase{"1, 3 ,47", slots({1, 3, 47}), ""},
-        ParseCase{"1,48,2", slots({1, 2}), "==> operator () invalid hour '48' in 1,48,2"},
-        ParseCase{"-1", 0, "==> operator () invalid hour '-1' in -1"}, ParseCase{"12x", slots({12}), ""},
-        ParseCase{" 3 : 4 ", slots({3, 4}), ""}, ParseCase{"", 0, ""},
-        ParseCase{"x:4", 0, "==> operator () invalid hour 'x' in x:4"}));
+    ::testing::Values(ParseCase{"5:8", slots({5, 6, 7, 8}), ""}, ParseCase{"5:5", slots({5}), ""},
+                      ParseCase{"0:47", (HalfHourSet{1} << 48) - 1, ""}, ParseCase{"7", slots({7}), ""},
+                      ParseCase{"8:5", 0, "==> gf_hours2bitset descending range not allowed (8:5 in 8:5)"},
+                      ParseCase{"1:2:3", 0, "==> gf_hours2bitset more than one colon char in: 1:2:3"},
+                      ParseCase{"5:", 0, "==> operator () invalid hour '' in 5:"},
+                      ParseCase{":5", 0, "==> operator () invalid hour '' in :5"},
+                      ParseCase{"1, 3 ,47", slots({1, 3, 47}), ""},
+                      ParseCase{"1,48,2", slots({1, 2}), "==> operator () invalid hour '48' in 1,48,2"},
+                      ParseCase{"-1", 0, "==> operator () invalid hour '-1' in -1"},
+                      ParseCase{"12x", slots({12}), ""}, ParseCase{" 3 : 4 ", slots({3, 4}), ""},
+                      ParseCase{"", 0, ""}, ParseCase{"x:4", 0, "==> operator () invalid hour 'x' in x:4"}));
 
 struct TextCase
 {
@@ -106,13 +107,14 @@ class PreviousHalfHoursTest : public ::testing::TestWithParam<PreviousCase>
 
 TEST_P(PreviousHalfHoursTest, CountsDownAcrossMidnight)
 {
-    EXPECT_EQ(gf_previousHalfHours(gf_packWeekdayHour(3, GetParam().slot), GetParam().count), GetParam().expected);
+    EXPECT_EQ(gf_previousHalfHours(gf_packWeekdayHour(3, GetParam().slot), GetParam().count),
+              GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Slots, PreviousHalfHoursTest,
-                         ::testing::Values(PreviousCase{1, 4, {1, 0, 47, 46}}, PreviousCase{0, 3, {0, 47, 46}},
-                                           PreviousCase{20, 2, {20, 19}}, PreviousCase{5, 0, {}},
-                                           PreviousCase{5, -2, {}}));
+                         ::testing::Values(PreviousCase{1, 4, {1, 0, 47, 46}},
+                                           PreviousCase{0, 3, {0, 47, 46}}, PreviousCase{20, 2, {20, 19}},
+                                           PreviousCase{5, 0, {}}, PreviousCase{5, -2, {}}));
 
 TEST(SlotRangeTest, CutsToTheDay)
 {

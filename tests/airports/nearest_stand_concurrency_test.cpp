@@ -13,8 +13,10 @@
 #include "airports/stand_list.h"
 #include "simlink/user_on_ground.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 constexpr double kDegreesPerMetre = 1.0 / 1852.0 / 60.0;
 
@@ -24,8 +26,8 @@ void loadStands(std::string_view prefix)
     g_stands.reserve(64);
     for (int i = 0; i < 40; ++i)
     {
-        Stand stand = gf_makeStand(std::string(prefix) + std::to_string(i), {}, 0.0, 10.0 + i * 100.0 * kDegreesPerMetre,
-                                   0.0, 20.0, 9, false, false, false);
+        Stand stand = gf_makeStand(std::string(prefix) + std::to_string(i), {}, 0.0,
+                                   10.0 + i * 100.0 * kDegreesPerMetre, 0.0, 20.0, 9, false, false, false);
         stand.numericId = i + 1;
         g_stands.push_back(std::move(stand));
     }
@@ -40,20 +42,22 @@ TEST(NearestStandConcurrencyTest, NamesStayWholeWhileTheListIsReloaded)
 
     std::vector<std::thread> readers;
     for (int r = 0; r < 2; ++r)
-        readers.emplace_back([&, r] {
-            std::set<std::string> allowed{"", "A7", "B7"};
-            int i = 0;
-            while (!done.load())
+        readers.emplace_back(
+            [&, r]
             {
-                // Alternate between two positions, so that the cache is both
-                // hit and refilled.
-                const double east = (700.0 + ((i++ + r) % 2) * 3.0) * kDegreesPerMetre;
-                const std::string name = gf_nearestStandName(0.0, 10.0 + east);
-                EXPECT_TRUE(allowed.contains(name)) << name;
-                answers.fetch_add(1);
-                std::this_thread::yield();
-            }
-        });
+                std::set<std::string> allowed{"", "A7", "B7"};
+                int i = 0;
+                while (!done.load())
+                {
+                    // Alternate between two positions, so that the cache is both
+                    // hit and refilled.
+                    const double east = (700.0 + ((i++ + r) % 2) * 3.0) * kDegreesPerMetre;
+                    const std::string name = gf_nearestStandName(0.0, 10.0 + east);
+                    EXPECT_TRUE(allowed.contains(name)) << name;
+                    answers.fetch_add(1);
+                    std::this_thread::yield();
+                }
+            });
 
     // Reload until the readers have asked often enough while it happened.
     for (int round = 0; round < 200 || answers.load() < 2000; ++round)

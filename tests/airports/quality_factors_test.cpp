@@ -4,8 +4,10 @@
 
 #include "airports/quality_factors.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 StandOption optionOn(std::uint32_t day, HalfHourSet hours, std::uint32_t real = 1, std::uint32_t id = 1)
 {

@@ -11,8 +11,10 @@
 #include "gui/airport_panel_figures.h"
 #include "liveries/registration_lookup.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 constexpr std::uint64_t at(std::uint32_t day, std::uint32_t slot)
 {
@@ -33,10 +35,14 @@ TEST_F(StandOptionsTest, LearnsOneOptionPerRegistrationDayAndHalfHour)
 {
     std::vector<StandOption> options;
     const FlightKey key{gf_airlineId("EZY"), 0, gf_modelId("A320"), 0, 0};
-    EXPECT_EQ(gf_learnStandOption(options, key, at(2, 20), "EZY12_", "G-EZAA", false), std::make_pair(1u, true));
-    EXPECT_EQ(gf_learnStandOption(options, key, at(2, 20), "EZY12", "G-EZAA", false), std::make_pair(0u, false));
-    EXPECT_EQ(gf_learnStandOption(options, key, at(2, 21), "EZY12", "G-EZAA", true), std::make_pair(2u, true));
-    EXPECT_EQ(gf_learnStandOption(options, key, at(3, 20), "EZY12", "G-EZAA", false), std::make_pair(3u, true));
+    EXPECT_EQ(gf_learnStandOption(options, key, at(2, 20), "EZY12_", "G-EZAA", false),
+              std::make_pair(1u, true));
+    EXPECT_EQ(gf_learnStandOption(options, key, at(2, 20), "EZY12", "G-EZAA", false),
+              std::make_pair(0u, false));
+    EXPECT_EQ(gf_learnStandOption(options, key, at(2, 21), "EZY12", "G-EZAA", true),
+              std::make_pair(2u, true));
+    EXPECT_EQ(gf_learnStandOption(options, key, at(3, 20), "EZY12", "G-EZAA", false),
+              std::make_pair(3u, true));
     EXPECT_EQ(gf_learnStandOption(options, key, at(3, 20), "EZY12", "", false), std::make_pair(0u, false));
     ASSERT_EQ(options.size(), 3u);
 
@@ -70,7 +76,8 @@ TEST_F(StandOptionsTest, LearningTakesTheDatabaseKeyOfTheRegistration)
 TEST_F(StandOptionsTest, LearningRefusesASlotOutsideTheDay)
 {
     std::vector<StandOption> options;
-    EXPECT_THROW(gf_learnStandOption(options, FlightKey{}, at(1, 48), "X", "PH-BFA", false), std::out_of_range);
+    EXPECT_THROW(gf_learnStandOption(options, FlightKey{}, at(1, 48), "X", "PH-BFA", false),
+                 std::out_of_range);
     EXPECT_TRUE(options.empty());
 }
 
@@ -96,7 +103,8 @@ TEST_P(OptionStringsTest, KeepsTheFirstAndTheLatestOtherCallsign)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sightings, OptionStringsTest,
-                         ::testing::Values(CallsignCase{{"KLM1_"}, "KLM1", ""}, CallsignCase{{"KLM1__"}, "KLM1_", ""},
+                         ::testing::Values(CallsignCase{{"KLM1_"}, "KLM1", ""},
+                                           CallsignCase{{"KLM1__"}, "KLM1_", ""},
                                            CallsignCase{{"KLM1", "KLM1", "KLM1_"}, "KLM1", ""},
                                            CallsignCase{{"KLM1", "KLM2", "KLM3"}, "KLM1", "KLM3"},
                                            CallsignCase{{"KLM1", "KLM2", "KLM1"}, "KLM1", "KLM2"},
@@ -137,11 +145,10 @@ TEST_P(UpdateOptionsWrappedTest, SpreadsTheSlotsOverBothDays)
     EXPECT_EQ(slots, GetParam().left);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Midnight, UpdateOptionsWrappedTest,
-    ::testing::Values(WrappedCase{{1, 0, 47, 46}, range(46, 47), gf_slotBit(0), {1}},
-                      WrappedCase{{5, 4, 3}, range(3, 5), 0, {}},
-                      WrappedCase{{2, 1, 0}, 0, range(0, 1), {2}}));
+INSTANTIATE_TEST_SUITE_P(Midnight, UpdateOptionsWrappedTest,
+                         ::testing::Values(WrappedCase{{1, 0, 47, 46}, range(46, 47), gf_slotBit(0), {1}},
+                                           WrappedCase{{5, 4, 3}, range(3, 5), 0, {}},
+                                           WrappedCase{{2, 1, 0}, 0, range(0, 1), {2}}));
 
 TEST_F(UpdateOptionsWrappedTest, FailsWithoutEitherOption)
 {
@@ -174,7 +181,7 @@ TEST_F(UpdateOptionsWrappedTest, UpdatesRefuseSlotsOutsideTheDay)
 // Extending an option over the half hours that an aircraft kept standing.
 class ExtendStandOptionTest : public ParkAirportTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ParkAirportTest::SetUp();
@@ -221,9 +228,9 @@ TEST_P(ExtendGapTest, AcceptsShortGapsByCategory)
 }
 
 INSTANTIATE_TEST_SUITE_P(Gaps, ExtendGapTest,
-                         ::testing::Values(GapCase{2, 0, 5, true}, GapCase{2, 0, 6, false}, GapCase{3, 0, 7, true},
-                                           GapCase{3, 0, 8, false}, GapCase{2, 1, 11, true},
-                                           GapCase{2, 1, 12, false}));
+                         ::testing::Values(GapCase{2, 0, 5, true}, GapCase{2, 0, 6, false},
+                                           GapCase{3, 0, 7, true}, GapCase{3, 0, 8, false},
+                                           GapCase{2, 1, 11, true}, GapCase{2, 1, 12, false}));
 
 TEST_F(ExtendStandOptionTest, NothingToDoForNoOptionOrTheSameHalfHour)
 {

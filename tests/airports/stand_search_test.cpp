@@ -16,8 +16,10 @@
 #include "liveries/registration_lookup.h"
 #include "simlink/user_on_ground.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 constexpr double kOneMetreNm = 1.0 / 1852.0;
 
@@ -42,13 +44,14 @@ TEST_P(StandAcceptsClassTest, FollowsTheParkingTypeTable)
     EXPECT_EQ(accepted, GetParam().accepted);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ParkingTypes, StandAcceptsClassTest,
-    ::testing::Values(AcceptCase{0, {}}, AcceptCase{1, {0}}, AcceptCase{2, {0}}, AcceptCase{3, {0, 1, 4}},
-                      AcceptCase{4, {1, 2}}, AcceptCase{5, {2, 3}}, AcceptCase{6, {2, 3}}, AcceptCase{7, {4}},
-                      AcceptCase{8, {1, 2}}, AcceptCase{9, {2}}, AcceptCase{10, {3}}, AcceptCase{11, {0, 5}},
-                      AcceptCase{12, {0, 1, 2, 3, 4, 5}}, AcceptCase{13, {}}, AcceptCase{14, {0, 4}},
-                      AcceptCase{15, {2, 3}}, AcceptCase{16, {}}));
+INSTANTIATE_TEST_SUITE_P(ParkingTypes, StandAcceptsClassTest,
+                         ::testing::Values(AcceptCase{0, {}}, AcceptCase{1, {0}}, AcceptCase{2, {0}},
+                                           AcceptCase{3, {0, 1, 4}}, AcceptCase{4, {1, 2}},
+                                           AcceptCase{5, {2, 3}}, AcceptCase{6, {2, 3}}, AcceptCase{7, {4}},
+                                           AcceptCase{8, {1, 2}}, AcceptCase{9, {2}}, AcceptCase{10, {3}},
+                                           AcceptCase{11, {0, 5}}, AcceptCase{12, {0, 1, 2, 3, 4, 5}},
+                                           AcceptCase{13, {}}, AcceptCase{14, {0, 4}}, AcceptCase{15, {2, 3}},
+                                           AcceptCase{16, {}}));
 
 TEST(MakeStandTest, ConvertsTheRadiusToNauticalMiles)
 {
@@ -60,12 +63,13 @@ TEST(MakeStandTest, ConvertsTheRadiusToNauticalMiles)
     EXPECT_EQ(stand.heli, 1);
     EXPECT_EQ(stand.numericId, 0);
     EXPECT_GE(stand.adjacent.capacity(), 8u);
-    EXPECT_EQ(gf_standMessage("Stand #{} has empty '{}' attribute.", 3), "Stand #3 has empty 'id' attribute.");
+    EXPECT_EQ(gf_standMessage("Stand #{} has empty '{}' attribute.", 3),
+              "Stand #3 has empty 'id' attribute.");
 }
 
 class NearestStandTest : public ParkAirportTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ParkAirportTest::SetUp();
@@ -115,7 +119,7 @@ TEST_F(NearestStandTest, NoNameWhileTheUserIsAirborne)
 // Finding a stand for a parking aircraft among typed and untyped stands.
 class FindStandNearTest : public ParkAirportTest
 {
-protected:
+  protected:
     AiAircraftRecord aircraftOf(std::string_view model, std::string_view callsign = "")
     {
         AiAircraftRecord ac;
@@ -126,7 +130,8 @@ protected:
         return ac;
     }
     static std::string nameOf(const Stand* stand) { return stand ? stand->name : "none"; }
-    std::string find(const AiAircraftRecord& ac, double north, double east, double maxMetres, bool wide = false)
+    std::string find(const AiAircraftRecord& ac, double north, double east, double maxMetres,
+                     bool wide = false)
     {
         return nameOf(gf_findStandNear(offsetMetres(north, east), ac, maxMetres * kOneMetreNm, wide));
     }
@@ -204,7 +209,7 @@ TEST_F(FindStandNearTest, TheWideSearchFindsAStandWhereTheAircraftWasSeen)
 // Learning from a live aircraft that stands on stand 1.
 class RealStandOptionTest : public ParkAirportTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ParkAirportTest::SetUp();
@@ -295,7 +300,7 @@ TEST_F(RealStandOptionTest, ASlotOutsideTheDayIsLogged)
 
 class TakeIdentityTest : public ParkAirportTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ParkAirportTest::SetUp();

@@ -10,18 +10,20 @@
 #include "airports/weekday_hour.h"
 #include "airports_test_support.h"
 #include "core/code_pool.h"
-#include "gui/airport_panel_figures.h"
 #include "core/parameters.h"
+#include "gui/airport_panel_figures.h"
 #include "traffic/parking_state.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 constexpr std::uint64_t kMonday1 = gf_packWeekdayHour(1, 1);
 
 class StaticParkingTest : public ParkAirportTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         ParkAirportTest::SetUp();
@@ -58,7 +60,8 @@ protected:
         o.real = real;
         return o;
     }
-    std::vector<ParkCandidate> search(std::uint64_t now, std::int32_t kind, std::int32_t scope, std::int32_t offset)
+    std::vector<ParkCandidate> search(std::uint64_t now, std::int32_t kind, std::int32_t scope,
+                                      std::int32_t offset)
     {
         std::vector<ParkCandidate> out;
         lf_searchStands(now, kind, scope, offset, out, 9);
@@ -83,7 +86,7 @@ protected:
         return ac;
     }
 
-private:
+  private:
     bool m_helicopters = true;
 };
 
@@ -104,8 +107,10 @@ TEST_F(StaticParkingTest, WeekScopeTakesAnyDayAndKindPicksRealOrSoft)
 {
     addStand({option("PH-AAA", 3, 1)});
     addStand({option("PH-BBB", 5, 1, "", "", 0)});
-    EXPECT_EQ(registrations(search(kMonday1, kSearchReal, kScopeWeek, 0)), std::vector<std::string>{"PH-AAA"});
-    EXPECT_EQ(registrations(search(kMonday1, kSearchSoft, kScopeWeek, 0)), std::vector<std::string>{"PH-BBB"});
+    EXPECT_EQ(registrations(search(kMonday1, kSearchReal, kScopeWeek, 0)),
+              std::vector<std::string>{"PH-AAA"});
+    EXPECT_EQ(registrations(search(kMonday1, kSearchSoft, kScopeWeek, 0)),
+              std::vector<std::string>{"PH-BBB"});
 }
 
 TEST_F(StaticParkingTest, ATakenStandBlocksItsNeighboursInTheSameSearch)
@@ -156,12 +161,14 @@ TEST_F(StaticParkingTest, OneAircraftIsNotChosenForTwoStands)
 
 TEST_F(StaticParkingTest, TheOptionOfTheStaticAircraftOnTheStandIsPreferred)
 {
-    addStand({option("PH-AAA", 1, 1, "KLM1"), option("PH-BBB", 1, 1, "KLM2"), option("PH-CCC", 1, 1, "KLM3")});
+    addStand(
+        {option("PH-AAA", 1, 1, "KLM1"), option("PH-BBB", 1, 1, "KLM2"), option("PH-CCC", 1, 1, "KLM3")});
     g_staticAircraft.push_back(staticOn(1, "KLM2*", 1, kSimStateBuffer));
     for (int i = 0; i < 20; ++i)
     {
         g_stands[0].staticTaken = 0;
-        EXPECT_EQ(registrations(search(kMonday1, kSearchReal, kScopeDay, 0)), std::vector<std::string>{"PH-BBB"});
+        EXPECT_EQ(registrations(search(kMonday1, kSearchReal, kScopeDay, 0)),
+                  std::vector<std::string>{"PH-BBB"});
     }
 }
 
@@ -224,14 +231,15 @@ TEST_P(StaysTest, TheAircraftStaysWhenItsOptionHoldsTheNextHalfHour)
 }
 
 INSTANTIATE_TEST_SUITE_P(NextHalfHour, StaysTest,
-                         ::testing::Values(StaysCase{20, "", {}, false, 1}, StaysCase{20, "KLM2", {}, false, 0},
+                         ::testing::Values(StaysCase{20, "", {}, false, 1},
+                                           StaysCase{20, "KLM2", {}, false, 0},
                                            StaysCase{20, "KLM2", {21}, false, 1},
                                            StaysCase{47, "KLM2", {}, true, 1},
                                            StaysCase{47, "KLM2", {}, false, 0}));
 
 class StandOptionFitsTest : public StaticParkingTest
 {
-protected:
+  protected:
     void SetUp() override
     {
         StaticParkingTest::SetUp();
@@ -266,7 +274,7 @@ TEST_F(StandOptionFitsTest, ReachesIntoYesterdayPastMidnight)
 
 class CountStaticAcTest : public StaticParkingTest
 {
-protected:
+  protected:
     void park(std::uint32_t state, std::uint32_t day, std::uint32_t slot)
     {
         StaticAc ac = staticOn(1, "X", 1, state);
@@ -278,9 +286,9 @@ protected:
 TEST_F(CountStaticAcTest, CountsStandingAircraftAndTheirMeanParkedTime)
 {
     g_weekdayHour.store(gf_packWeekdayHour(2, 10));
-    park(kSimStateActive, 2, 6);    // 4 half hours
-    park(kSimStateRemoving, 2, 8);  // 2 half hours
-    park(kSimStateBuffer, 1, 0);    // not in the simulator
+    park(kSimStateActive, 2, 6);   // 4 half hours
+    park(kSimStateRemoving, 2, 8); // 2 half hours
+    park(kSimStateBuffer, 1, 0);   // not in the simulator
     park(kSimStateAdding, 1, 0);
     EXPECT_EQ(gf_countStaticAc(false), 2u);
     EXPECT_FLOAT_EQ(g_staticMeanFitShown.load(), -1.0f);
