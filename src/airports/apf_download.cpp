@@ -1,0 +1,27 @@
+#include <fmt/format.h>
+
+#include "airports/apf_locate.h"
+#include "core/download.h"
+#include "core/globals.h"
+#include "core/log.h"
+#include "core/path_exists.h"
+
+namespace ovr
+{
+
+std::string gf_downloadAirportFile(std::string_view archiveName, const std::filesystem::path& localPath)
+{
+    const std::string url =
+        fmt::format("{}{}/{}", gf_downloadBase(), g_simIs2020.load() != 0 ? "MSFS" : "MSFS2024", archiveName);
+    const CurlHandle handle(curl_easy_init());
+    if (gf_download(handle.get(), url, localPath, true))
+        return {};
+    // An earlier download's copy must not pass for this airport's file.
+    if (gf_pathExists(localPath))
+        std::filesystem::remove(localPath);
+    std::string message = fmt::format("failed to download: '{}'", url);
+    gf_log(message);
+    return message;
+}
+
+} // namespace ovr

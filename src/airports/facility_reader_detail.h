@@ -1,0 +1,17 @@
+// Facility-reader internals for the tests.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace ovr::detail
+{
+
+// How long the reader waits for the next message before it gives up.
+void setFacilityWait(std::chrono::milliseconds wait);
+
+// The suffix of the n-th repeat of a parking number: a..z, then aa, ab ...
+std::string repeatSuffix(std::uint32_t n);
+
+} // namespace ovr::detail

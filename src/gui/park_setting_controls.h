@@ -1,0 +1,15 @@
+// The parking settings' controls that the parameter hooks do not reach: the
+// fit-hours combo box and the control that depends on INITIAL_LOAD_ONLY.
+#pragma once
+
+namespace ovr
+{
+
+// Selects the current MAX_FIT_FL in its combo box when it is one of the
+// listed hours.
+void gf_showFitHours();
+// Enables or disables the control that only matters while the parking is
+// not limited to the initial load.
+void gf_enableInitialLoadDependent(bool enable);
+
+} // namespace ovr

@@ -1,0 +1,295 @@
+#include "apf_test_support.h"
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include <fmt/format.h>
+
+#include "airports/airport_list_detail.h"
+#include "airports/apf_reader.h"
+#include "airports/apf_writer_detail.h"
+#include "airports/facility_reader.h"
+#include "core/code_pool.h"
+#include "core/download_detail.h"
+#include "core/globals.h"
+#include "core/library_init.h"
+#include "core/log_detail.h"
+#include "core/parameter_controls.h"
+#include "core/parameters.h"
+#include "core/parameters_file_detail.h"
+#include "core/paths.h"
+#include "liveries/model_database.h"
+#include "traffic/park_airports.h"
+
+namespace ovr::test
+{
+
+namespace
+{
+
+std::mutex g_shownMutex;
+std::vector<std::string> g_shownKeys;
+
+void lf_recordShown(const std::string& key)
+{
+    const std::scoped_lock lock(g_shownMutex);
+    g_shownKeys.push_back(key);
+}
+
+void lf_resetSettings()
+{
+    for (BoolParameter* p : {&AUTO_RANGE, &WEEK, &PARK_SOFT, &INITIAL_LOAD_ONLY, &RT_PARKTRAFFIC_ONLY})
+        p->current = p->defaultValue;
+    for (IntParameter* p :
+         std::initializer_list<IntParameter*>{&RANGE, &parking_percentage, &MAX_FIT, &MAX_LIVE_SEL})
+        p->current = p->defaultValue;
+    MAX_FIT_FL.current = MAX_FIT_FL.defaultValue;
+}
+
+void lf_resetAirportState()
+{
+    gf_clearStands();
+    g_handmade = false;
+    g_apfWeek = 0;
+    g_coverage = CoveragePair{};
+    g_learnedApfPath.clear();
+    g_learnedOverride = 0;
+    g_parkAirport = Airport{};
+    g_dbase.clear();
+    detail::resetAirportList();
+    g_stop = 0;
+    g_userClosed = 0;
+    g_simIs2020 = 1;
+}
+
+} // namespace
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& file, std::string_view content)
+{
+    if (file.has_parent_path())
+        fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+std::string fixture(std::string_view name)
+{
+    return readFile(fs::path(VORA_APF_FIXTURES) / name);
+}
+
+std::string apfText(std::string_view parameters, std::string_view parkpositions, std::string_view version)
+{
+    return fmt::format(R"(<?xml version="1.0" encoding="UTF-8"?>
+<root>
+  <meta>
+    <info name="author" value="Vora"/>
+    <info name="version" value="{}"/>
+    <info name="copyright" value="(c) test"/>
+    <info name="sim" value="1"/>
+  </meta>
+  <parameters>{}</parameters>
+  <parkpositions>{}</parkpositions>
+</root>
+)",
+                       version, parameters, parkpositions);
+}
+
+std::string param(std::string_view name, std::string_view value)
+{
+    return fmt::format(R"(<parameter name="{}" value="{}"/>)", name, value);
+}
+
+namespace
+{
+
+constexpr double kDegreesPerMetre = 1.0 / 1852.0 / 60.0;
+// cos(50 degrees): a degree of longitude is shorter there.
+constexpr double kCos50 = 0.6427876096865394;
+
+} // namespace
+
+std::string parkposAt(std::string_view id, double north, double east, double radiusMetres,
+                      std::string_view more, std::string_view options)
+{
+    return fmt::format(R"(<parkpos id="{}" latitude="{:.9f}" longitude="{:.9f}" radius="{}" {}>{}</parkpos>)",
+                       id, 50.0 + north * kDegreesPerMetre, 8.0 + east * kDegreesPerMetre / kCos50,
+                       radiusMetres, more, options);
+}
+
+DownloadServer::DownloadServer()
+{
+    m_server.Get(R"(/downloads/(.*))",
+                 [this](const httplib::Request& request, httplib::Response& response)
+                 {
+                     const std::scoped_lock lock(m_mutex);
+                     m_requests.push_back(request.path);
+                     const auto it = m_files.find(request.path);
+                     if (it == m_files.end())
+                     {
+                         response.status = 404;
+                         return;
+                     }
+                     response.set_content(it->second, "application/xml");
+                 });
+    m_port = m_server.bind_to_any_port("127.0.0.1");
+    m_thread = std::thread([this] { m_server.listen_after_bind(); });
+    while (!m_server.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    detail::gf_setDownloadBase(base());
+}
+
+DownloadServer::~DownloadServer()
+{
+    detail::gf_setDownloadBase("");
+    m_server.stop();
+    m_thread.join();
+}
+
+void DownloadServer::put(const std::string& path, std::string content)
+{
+    const std::scoped_lock lock(m_mutex);
+    m_files[path] = std::move(content);
+}
+
+std::vector<std::string> DownloadServer::requests() const
+{
+    const std::scoped_lock lock(m_mutex);
+    return m_requests;
+}
+
+std::string DownloadServer::base() const
+{
+    return fmt::format("http://127.0.0.1:{}/downloads/", m_port);
+}
+
+void ApfTest::SetUpTestSuite()
+{
+    gf_initLibraries();
+}
+
+void ApfTest::SetUp()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name =
+        fmt::format("vora-apf-{:08x}-{}-{}", std::random_device{}(), info->test_suite_name(), info->name());
+    for (char& c : name)
+        if (c == '/')
+            c = '_';
+    m_folder = fs::temp_directory_path() / name;
+    fs::remove_all(m_folder);
+    fs::create_directories(m_folder / g_learnedStockPath);
+    fs::create_directories(m_folder / g_mySimaddonPath);
+    fs::create_directories(m_folder / g_myThirdpartyPath);
+    m_previousFolder = fs::current_path();
+    fs::current_path(m_folder);
+    detail::openLogAt(m_folder / "Log.txt");
+    detail::setParametersFile(m_folder / "parameters.xml");
+    detail::setApfWriterDate(std::string(kFixedDate));
+    {
+        const std::scoped_lock lock(g_shownMutex);
+        g_shownKeys.clear();
+    }
+    gf_setParameterControlHooks({
+        .showCheck = [](const BoolParameter& p) { lf_recordShown(p.name); },
+        .showValue = [](const IntListParameter& p) { lf_recordShown(p.name); },
+        .showText = [](const EditParameter& p) { lf_recordShown(p.name); },
+    });
+    lf_resetSettings();
+    lf_resetAirportState();
+    g_parkAirport.icao = IcaoCode("EDDF");
+}
+
+void ApfTest::TearDown()
+{
+    gf_closeFacilityReader();
+    lf_resetAirportState();
+    lf_resetSettings();
+    gf_setParameterControlHooks({});
+    detail::setApfWriterDate(std::nullopt);
+    detail::setParametersFile({});
+    detail::closeLog();
+    fs::current_path(m_previousFolder);
+    std::error_code ec;
+    fs::remove_all(m_folder, ec);
+}
+
+std::vector<std::string> ApfTest::logLines() const
+{
+    std::ifstream in(m_folder / "Log.txt", std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    for (bool header = true; std::getline(in, line); header = false)
+        if (!header)
+            lines.push_back(line);
+    return lines;
+}
+
+bool ApfTest::logHas(std::string_view line) const
+{
+    for (const std::string& l : logLines())
+        if (l == line)
+            return true;
+    return false;
+}
+
+bool ApfTest::logMentions(std::string_view text) const
+{
+    for (const std::string& l : logLines())
+        if (l.find(text) != std::string::npos)
+            return true;
+    return false;
+}
+
+std::vector<std::string> ApfTest::shown() const
+{
+    const std::scoped_lock lock(g_shownMutex);
+    return g_shownKeys;
+}
+
+std::string ApfTest::parametersFileText() const
+{
+    return readFile(m_folder / "parameters.xml");
+}
+
+FlightKey ApfTest::dbaseKey(std::string_view airline, std::string_view model)
+{
+    FlightKey key;
+    key.airline = gf_airlineId(airline);
+    key.model = gf_modelId(model);
+    key.mark = 1;
+    return key;
+}
+
+Stand makeStand(std::string name, double north, double east, double radiusMetres, std::uint16_t type)
+{
+    return gf_makeStand(std::move(name), {}, 50.0 + north * kDegreesPerMetre,
+                        8.0 + east * kDegreesPerMetre / kCos50, 0.0, radiusMetres, type, false, false, false);
+}
+
+StandOption makeOption(std::string registration, FlightKey key, std::uint32_t day, HalfHourSet hours,
+                       std::uint32_t id, std::uint32_t fromFile)
+{
+    StandOption option;
+    option.key = key;
+    option.registration = std::move(registration);
+    option.hours = hours;
+    option.day = day;
+    option.id = id;
+    option.fromFile = fromFile;
+    return option;
+}
+
+std::vector<Stand> standsCopy()
+{
+    return std::vector<Stand>(g_stands.begin(), g_stands.end());
+}
+
+} // namespace ovr::test

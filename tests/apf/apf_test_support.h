@@ -1,0 +1,111 @@
+// Shared fixtures of the airport-file tests: a working folder of its own
+// (the program's paths are relative to it) with the airports folders, the
+// log and the parameters file inside it, the nine per-airport settings at
+// their defaults, a park airport, a few registrations of the model
+// database, a fixed date in written meta blocks, and a download service on
+// 127.0.0.1 that serves the files a test puts there.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include "airports/stand.h"
+#include "airports/stand_list.h"
+#include "core/flight_key.h"
+
+namespace ovr::test
+{
+
+namespace fs = std::filesystem;
+
+inline constexpr std::string_view kFixedDate = "Jan 01, 2026";
+
+// Names a parameterised case after its `name`.
+inline constexpr auto caseName = [](const auto& test) { return test.param.name; };
+
+std::string readFile(const fs::path& file);
+void writeFile(const fs::path& file, std::string_view content);
+
+// The text of a fixture file of tests/apf/fixtures.
+std::string fixture(std::string_view name);
+
+// A small airport file: meta block (with the given version), parameters and
+// the parkpos elements given.
+std::string apfText(std::string_view parameters, std::string_view parkpositions,
+                    std::string_view version = "12.5.5");
+
+// One <parameter name= value=/>.
+std::string param(std::string_view name, std::string_view value);
+
+// A parkpos `north` and `east` metres from 50 N 8 E with the radius in
+// metres; `more` holds further attributes, `options` its opt elements.
+std::string parkposAt(std::string_view id, double north, double east, double radiusMetres,
+                      std::string_view more = "", std::string_view options = "");
+
+// Files under "/downloads/", 404 for anything else; every path asked for is
+// recorded.
+class DownloadServer
+{
+  public:
+    DownloadServer();
+    ~DownloadServer();
+    DownloadServer(const DownloadServer&) = delete;
+    DownloadServer& operator=(const DownloadServer&) = delete;
+
+    void put(const std::string& path, std::string content);
+    std::vector<std::string> requests() const;
+    std::string base() const;
+
+  private:
+    httplib::Server m_server;
+    std::thread m_thread;
+    int m_port = 0;
+    mutable std::mutex m_mutex;
+    std::map<std::string, std::string> m_files;
+    std::vector<std::string> m_requests;
+};
+
+class ApfTest : public ::testing::Test
+{
+  protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // The working folder (also the current folder during the test).
+    const fs::path& folder() const { return m_folder; }
+    std::vector<std::string> logLines() const;
+    bool logHas(std::string_view line) const;
+    // Whether a log line contains the text.
+    bool logMentions(std::string_view text) const;
+    // The keys of the settings whose controls were refreshed, in order.
+    std::vector<std::string> shown() const;
+    // The keys written into the parameters file.
+    std::string parametersFileText() const;
+
+    // A registration the model database knows, with its key (which carries
+    // the database's mark).
+    static FlightKey dbaseKey(std::string_view airline, std::string_view model);
+
+  private:
+    fs::path m_folder;
+    fs::path m_previousFolder;
+};
+
+// A stand `north` and `east` metres from 50 N 8 E, radius in metres.
+Stand makeStand(std::string name, double north, double east, double radiusMetres, std::uint16_t type = 0);
+StandOption makeOption(std::string registration, FlightKey key, std::uint32_t day, HalfHourSet hours,
+                       std::uint32_t id, std::uint32_t fromFile = 0);
+
+// The stands of the park airport as a copy.
+std::vector<Stand> standsCopy();
+
+} // namespace ovr::test
