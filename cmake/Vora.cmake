@@ -50,12 +50,14 @@ function(vora_subsystem)
   set_property(GLOBAL APPEND PROPERTY VORA_SUBSYSTEMS vora_${ARG_NAME})
 endfunction()
 
-# vora_add_test(NAME test_core SOURCES a.cpp ... LIBS ... LABELS core [concurrency])
-# A GoogleTest binary whose cases are registered with CTest under the labels.
+# vora_add_test(NAME test_core SOURCES a.cpp ... LIBS ... LABELS core [concurrency]
+#               [ENVIRONMENT VAR=value ...])
+# A GoogleTest binary whose cases are registered with CTest under the labels,
+# run headless and with the given environment.
 # Binaries labelled concurrency are also collected in the target
 # vora_concurrency_tests, which the ThreadSanitizer build builds alone.
 function(vora_add_test)
-  cmake_parse_arguments(ARG "" "NAME;WORKING_DIRECTORY" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "NAME;WORKING_DIRECTORY" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   vora_target_defaults(${ARG_NAME})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
@@ -74,6 +76,10 @@ function(vora_add_test)
   set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_labels.cmake)
   file(WRITE ${labels_file}
     "set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\n")
+  if(ARG_ENVIRONMENT)
+    file(APPEND ${labels_file}
+      "set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES ENVIRONMENT \"VORA_HEADLESS=1;${ARG_ENVIRONMENT}\")\n")
+  endif()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
   if("concurrency" IN_LIST ARG_LABELS)
     if(NOT TARGET vora_concurrency_tests)

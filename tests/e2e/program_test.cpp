@@ -1,0 +1,134 @@
+// The program as a user starts it: production mode, a second instance, the
+// end on SIGTERM, an unreadable settings file and a window left off screen.
+#include <fstream>
+#include <iterator>
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "program_run.h"
+
+namespace fs = std::filesystem;
+
+namespace ovr::test {
+namespace {
+
+std::string lf_read(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void lf_write(const fs::path& file, const std::string& text)
+{
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+}
+
+bool lf_anyXml(const fs::path& folder)
+{
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    {
+        if (entry.path().extension() == ".xml")
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+// "Thu Dec 10 14:00:42 2026"
+bool lf_isTimeText(const std::string& text)
+{
+    return text.size() == 24 && text[3] == ' ' && text[7] == ' ' && text[13] == ':' && text[16] == ':' &&
+           text[19] == ' ';
+}
+
+TEST_F(ProgramRun, ProductionModeReadsTheDataFilesAndEndsWithZero)
+{
+    const fs::path work = prepareWorkingFolder("work");
+    EXPECT_EQ(run(work, "--production"), 0);
+    const std::vector<std::string> log = lines(work / "Log.txt");
+    ASSERT_FALSE(log.empty());
+    EXPECT_NE(log.front().find(" (utc) Vora version 12.5.5 for "), std::string::npos) << log.front();
+    EXPECT_TRUE(lf_isTimeText(log.front().substr(0, 24))) << log.front();
+    EXPECT_TRUE(has(log, "production"));
+    EXPECT_TRUE(has(log, "Exiting: USER CLOSED SIM"));
+    EXPECT_FALSE(lf_anyXml(work / "input"));
+}
+
+TEST_F(ProgramRun, ASecondInstanceEndsAtOnceWith255AndWritesNoLog)
+{
+    const fs::path first = prepareWorkingFolder("first");
+    const fs::path second = prepareWorkingFolder("second");
+    const fs::path secondCode = dir() / "second.rc";
+    const int firstCode = bash("cd '" + first.string() + "'\n" + program() +
+                               " &\n"
+                               "pid=$!\n"
+                               "for _ in $(seq 600); do grep -q 'version 12.5.5' Log.txt 2>/dev/null && break; "
+                               "sleep 0.1; done\n"
+                               "(cd '" + second.string() + "' && " + program() + "); echo $? > '" +
+                               secondCode.string() +
+                               "'\n"
+                               "kill -TERM $pid\n"
+                               "wait $pid");
+    EXPECT_EQ(firstCode, 0);
+    EXPECT_EQ(lf_read(secondCode), "255\n");
+    EXPECT_FALSE(fs::exists(second / "Log.txt"));
+}
+
+TEST_F(ProgramRun, SigtermClosesTheSessionDownCleanly)
+{
+    const fs::path work = prepareWorkingFolder("work");
+    ASSERT_EQ(runUntilThenTerminate(work, "Traffic Reader connected"), 0);
+    const std::vector<std::string> log = lines(work / "Log.txt");
+    EXPECT_TRUE(has(log, "Exiting: USER CLOSED SIM"));
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                            [](const std::string& l) { return l.starts_with("Deauthenticated RT server"); }));
+    ASSERT_FALSE(log.empty());
+    EXPECT_TRUE(lf_isTimeText(log.back())) << log.back();
+    const std::string parameters = lf_read(appDataFolder() / "parameters.xml");
+    EXPECT_NE(parameters.find(R"(name="MAIN_WINDOW_X")"), std::string::npos);
+}
+
+TEST_F(ProgramRun, AnUnparsableSettingsFileIsKeptAsGenerationZeroAndRecreated)
+{
+    const fs::path work = prepareWorkingFolder("work");
+    const std::string broken = "<root><parameters><parameter name=\"RANGE\" value=\"40\"";
+    lf_write(appDataFolder() / "parameters.xml", broken);
+    EXPECT_EQ(run(work, "--production"), 0);
+    EXPECT_EQ(lf_read(appDataFolder() / "parameters0.xml"), broken);
+    const std::string recreated = lf_read(appDataFolder() / "parameters.xml");
+    EXPECT_NE(recreated.find(R"(name="SIM_CHOICE")"), std::string::npos) << recreated;
+    const std::vector<std::string> log = lines(work / "Log.txt");
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(),
+                            [](const std::string& l)
+                            { return l.find(" failed to load (") != std::string::npos &&
+                                     l.ends_with("). Saved as 0.xml and removed."); }));
+}
+
+TEST_F(ProgramRun, AWindowFarOffScreenIsPulledBackAndSaved)
+{
+    const fs::path work = prepareWorkingFolder("work");
+    lf_write(appDataFolder() / "parameters.xml", R"(<?xml version="1.0"?>
+<root><parameters>
+<parameter name="MAIN_WINDOW_X" value="20000" />
+<parameter name="MAIN_WINDOW_Y" value="15000" />
+</parameters></root>
+)");
+    EXPECT_EQ(run(work, "--production"), 0);
+    // The default monitor's work area is 1920 x 1040: 48 pixels stay inside.
+    const std::string parameters = lf_read(appDataFolder() / "parameters.xml");
+    EXPECT_NE(parameters.find(R"(name="MAIN_WINDOW_X" value="1872")"), std::string::npos) << parameters;
+    EXPECT_NE(parameters.find(R"(name="MAIN_WINDOW_Y" value="992")"), std::string::npos) << parameters;
+}
+
+TEST_F(ProgramRun, ALogThatCannotBeOpenedIsReportedOnStderr)
+{
+    const fs::path work = prepareWorkingFolder("work");
+    fs::create_directories(work / "Log.txt");
+    EXPECT_EQ(run(work, "--production"), 1);
+    EXPECT_NE(lf_read(output()).find("cannot open Log.txt"), std::string::npos) << lf_read(output());
+}
+
+} // namespace
+} // namespace ovr::test
