@@ -55,7 +55,11 @@ bool lf_readParkpos(const std::string& name, pugi::xml_node parkpos, std::uint32
         return false;
     }
     const std::uint16_t type = gf_standTypeOf(parkpos);
-    const StandKind kind = gf_standKindOf(type, parkpos);
+    StandKind kind = gf_standKindOf(type, parkpos);
+    const bool cargoChanged = parkpos.attribute("cargo_change").as_bool(false);
+    // A cargo flag changed by hand holds against the parking type.
+    if (cargoChanged)
+        kind.cargo = parkpos.attribute("cargo").as_bool(false);
 
     std::vector<StandOption> options;
     const auto opts = parkpos.children("opt");
@@ -70,10 +74,16 @@ bool lf_readParkpos(const std::string& name, pugi::xml_node parkpos, std::uint32
     }
     options.shrink_to_fit();
 
-    stands.push_back(gf_makeStand(name, std::move(options), latitude, longitude,
-                                  parkpos.attribute("heading").as_double(0.0) * kDegToRad,
-                                  parkpos.attribute("radius").as_double(0.0), type, kind.cargo, kind.ramp,
-                                  parkpos.attribute("heli").as_bool(false)));
+    Stand stand = gf_makeStand(name, std::move(options), latitude, longitude,
+                               parkpos.attribute("heading").as_double(0.0) * kDegToRad,
+                               parkpos.attribute("radius").as_double(0.0), type, kind.cargo, kind.ramp,
+                               parkpos.attribute("heli").as_bool(false));
+    // A handmade learned file carries its stands whole, with what was made
+    // or changed by hand; reading it back keeps that.
+    stand.manual = parkpos.attribute("manual").as_bool(false) ? 1 : 0;
+    stand.radiusChanged = parkpos.attribute("radius_change").as_bool(false) ? 1 : 0;
+    stand.cargoChanged = cargoChanged ? 1 : 0;
+    stands.push_back(std::move(stand));
     return true;
 }
 

@@ -21,7 +21,8 @@ void gf_readParkpositions(const pugi::xml_document& document, StandList& stands,
 // Reads one stand and appends it; false (with a warning) when it has no
 // position (latitude and longitude both exactly 0). Options without half
 // hours or with a day outside 1..7 are left out; the others are numbered
-// 1, 2, 3 ... in file order.
+// 1, 2, 3 ... in file order. The marks of a stand made or changed by hand
+// ("manual", "radius_change", "cargo_change") are kept.
 bool lf_readParkpos(const std::string& name, pugi::xml_node parkpos, std::uint32_t fromFile,
                     StandList& stands);
 

@@ -1,6 +1,7 @@
 #include "apf_test_support.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -83,6 +84,14 @@ void writeFile(const fs::path& file, std::string_view content)
 std::string fixture(std::string_view name)
 {
     return readFile(fs::path(VORA_APF_FIXTURES) / name);
+}
+
+void expectGolden(const fs::path& written, std::string_view golden)
+{
+    const fs::path goldenFile = fs::path(VORA_APF_FIXTURES) / golden;
+    if (const char* update = std::getenv("VORA_APF_UPDATE_GOLDEN"); update != nullptr && *update == '1')
+        fs::copy_file(written, goldenFile, fs::copy_options::overwrite_existing);
+    EXPECT_EQ(readFile(written), readFile(goldenFile)) << golden;
 }
 
 std::string apfText(std::string_view parameters, std::string_view parkpositions, std::string_view version)

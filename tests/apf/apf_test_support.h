@@ -37,6 +37,10 @@ void writeFile(const fs::path& file, std::string_view content);
 // The text of a fixture file of tests/apf/fixtures.
 std::string fixture(std::string_view name);
 
+// The written file equals the golden file of the fixtures.
+// VORA_APF_UPDATE_GOLDEN=1 writes the golden file instead of comparing.
+void expectGolden(const fs::path& written, std::string_view golden);
+
 // A small airport file: meta block (with the given version), parameters and
 // the parkpos elements given.
 std::string apfText(std::string_view parameters, std::string_view parkpositions,
