@@ -12,7 +12,8 @@
 namespace
 {
 
-constexpr std::string_view kUsage = "usage: vora-probe dbase DIR [--reg REG] [--type TYPE]\n";
+constexpr std::string_view kUsage = "usage: vora-probe dbase DIR [--reg REG] [--type TYPE]\n"
+                                    "       vora-probe apf DIR ICAO\n";
 
 } // namespace
 
@@ -29,6 +30,8 @@ int main(int argc, char** argv)
         ovr::gf_initLibraries();
         if (args[0] == "dbase")
             return ovr::probe::dbaseCommand(std::span(args).subspan(1));
+        if (args[0] == "apf")
+            return ovr::probe::apfCommand(std::span(args).subspan(1));
     }
     catch (const std::exception& e)
     {

@@ -11,4 +11,7 @@ namespace ovr::probe
 // dbase DIR [--reg REG] [--type TYPE]
 int dbaseCommand(std::span<const std::string_view> args);
 
+// apf DIR ICAO
+int apfCommand(std::span<const std::string_view> args);
+
 } // namespace ovr::probe
