@@ -80,6 +80,22 @@ OptionIdentity lf_readOptionIdentity(pugi::xml_node opt)
     return identity;
 }
 
+StandOption gf_optionOf(pugi::xml_node opt, HalfHourSet hours, std::uint32_t fromFile)
+{
+    OptionIdentity identity = lf_readOptionIdentity(opt);
+    StandOption option;
+    option.key = identity.key;
+    option.registration = opt.attribute("reg").value();
+    option.callsign = std::move(identity.callsign);
+    option.callsign2 = std::move(identity.callsign2);
+    option.hours = hours;
+    option.day = opt.attribute("day").as_uint(0);
+    option.fromFile = fromFile;
+    option.real = opt.attribute("soft").as_bool(false) ? 0 : 1;
+    option.cpl = opt.attribute("cpl").as_bool(false) ? 1 : 0;
+    return option;
+}
+
 std::int32_t gf_maxFitStepOf(double hours)
 {
     const double step = std::round(2.0 * hours) - 1.0;

@@ -20,6 +20,7 @@
 
 #include <pugixml.hpp>
 
+#include "airports/stand.h"
 #include "core/flight_key.h"
 
 namespace ovr
@@ -59,6 +60,11 @@ struct OptionIdentity
     FlightKey key;
 };
 OptionIdentity lf_readOptionIdentity(pugi::xml_node opt);
+
+// An opt as a stand option with its half hours (read from "hh" by the
+// caller, who decides what an empty set means) and its source; the id is
+// left to the caller.
+StandOption gf_optionOf(pugi::xml_node opt, HalfHourSet hours, std::uint32_t fromFile);
 
 // The key from "airl" and "type" (interned when new), the other fields 0.
 FlightKey gf_keyFromAirlType(pugi::xml_node opt);

@@ -381,6 +381,11 @@ void setFacilityWait(std::chrono::milliseconds wait)
     g_wait = wait;
 }
 
+std::span<const char* const> facilityDefinitionEntries()
+{
+    return kDefinitionEntries;
+}
+
 std::string repeatSuffix(std::uint32_t n)
 {
     std::string suffix;

@@ -105,24 +105,14 @@ bool lf_mergeLearnedStand(const LearnedStandContext& context, Stand& stand)
     std::uint32_t nextId = stand.options.empty() ? 1 : stand.options.back().id + 1;
     for (const pugi::xml_node opt : parkpos.children("opt"))
     {
-        OptionIdentity identity = lf_readOptionIdentity(opt);
         const HalfHourSet hours = gf_hours2bitset(opt.attribute("hh").value());
         if (hours == 0)
         {
             gf_logWarning("empty bit set");
             continue;
         }
-        StandOption candidate;
-        candidate.key = identity.key;
-        candidate.registration = opt.attribute("reg").value();
-        candidate.callsign = std::move(identity.callsign);
-        candidate.callsign2 = std::move(identity.callsign2);
-        candidate.hours = hours;
+        StandOption candidate = gf_optionOf(opt, hours, 0);
         candidate.id = nextId;
-        candidate.day = opt.attribute("day").as_uint(0);
-        candidate.fromFile = 0;
-        candidate.real = opt.attribute("soft").as_bool(false) ? 0 : 1;
-        candidate.cpl = opt.attribute("cpl").as_bool(false) ? 1 : 0;
 
         const bool known =
             std::any_of(stand.options.begin(), stand.options.end(),

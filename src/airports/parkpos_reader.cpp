@@ -28,18 +28,7 @@ std::optional<StandOption> lf_readOption(pugi::xml_node opt, std::uint32_t fromF
     const int day = opt.attribute("day").as_int(0);
     if (hours == 0 || day < 1 || day > 7)
         return std::nullopt;
-    OptionIdentity identity = lf_readOptionIdentity(opt);
-    StandOption option;
-    option.key = identity.key;
-    option.registration = opt.attribute("reg").value();
-    option.callsign = std::move(identity.callsign);
-    option.callsign2 = std::move(identity.callsign2);
-    option.hours = hours;
-    option.day = static_cast<std::uint32_t>(day);
-    option.fromFile = fromFile;
-    option.real = opt.attribute("soft").as_bool(false) ? 0 : 1;
-    option.cpl = opt.attribute("cpl").as_bool(false) ? 1 : 0;
-    return option;
+    return gf_optionOf(opt, hours, fromFile);
 }
 
 } // namespace

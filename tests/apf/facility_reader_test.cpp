@@ -239,36 +239,9 @@ TEST_F(FacilityReader, BlocksShorterThanTheirLayoutAreDropped)
     // A client whose definition lacks the parkings' last field.
     HANDLE handle = nullptr;
     ASSERT_EQ(SimConnect_Open(&handle, "PARKING_DATA_RDR", nullptr, 0, nullptr, 0), S_OK);
-    for (const char* entry : {"OPEN AIRPORT",
-                              "LATITUDE",
-                              "LONGITUDE",
-                              "ALTITUDE",
-                              "NAME",
-                              "N_HELIPADS",
-                              "N_TAXI_PARKINGS",
-                              "OPEN TAXI_PARKING",
-                              "TYPE",
-                              "TAXI_POINT_TYPE",
-                              "NAME",
-                              "SUFFIX",
-                              "NUMBER",
-                              "ORIENTATION",
-                              "HEADING",
-                              "RADIUS",
-                              "BIAS_X",
-                              "CLOSE TAXI_PARKING",
-                              "OPEN HELIPAD",
-                              "LATITUDE",
-                              "LONGITUDE",
-                              "ALTITUDE",
-                              "HEADING",
-                              "LENGTH",
-                              "WIDTH",
-                              "SURFACE",
-                              "TYPE",
-                              "CLOSE HELIPAD",
-                              "CLOSE AIRPORT"})
-        SimConnect_AddToFacilityDefinition(handle, 1001, entry);
+    for (const char* entry : detail::facilityDefinitionEntries())
+        if (std::string_view(entry) != "BIAS_Z")
+            SimConnect_AddToFacilityDefinition(handle, 1001, entry);
     g_parkingDataRdr = handle;
     g_parkingDataRdrOpen = true;
 
