@@ -101,12 +101,17 @@ void gf_saveApfParameters()
         .rtParktrafficOnly = RT_PARKTRAFFIC_ONLY.current.load(),
         .parkSoft = PARK_SOFT.current.load(),
         .week = WEEK.current.load(),
+        .kept = true,
     };
 }
 
 void gf_restoreAirportSettings()
 {
     const SavedApfParameters& saved = g_savedApfParameters;
+    // A read that failed before it kept the values must not put zeros in
+    // place of the user's settings.
+    if (!saved.kept)
+        return;
     lf_restoreInt(MAX_LIVE_SEL, saved.maxLiveSel, [] { gf_showParameterValue(MAX_LIVE_SEL); });
     lf_restoreInt(MAX_FIT, saved.maxFit, [] { gf_setMaxFit(); });
     lf_restoreInt(RANGE, saved.range, [] { gf_setRange(RANGE.current.load()); });

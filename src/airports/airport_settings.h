@@ -27,6 +27,8 @@ struct SavedApfParameters
     bool rtParktrafficOnly = false;
     bool parkSoft = false;
     bool week = false;
+    // Set once values were kept: before, there is nothing to put back.
+    bool kept = false;
 };
 
 extern SavedApfParameters g_savedApfParameters;
@@ -35,7 +37,7 @@ extern SavedApfParameters g_savedApfParameters;
 void gf_saveApfParameters();
 
 // Puts back, shows and saves each kept value that differs from the current
-// one.
+// one; nothing when no values were kept yet.
 void gf_restoreAirportSettings();
 
 // For an airport without a learned file: an airport known only from soft

@@ -147,6 +147,7 @@ std::string lf_readApf(std::string_view name, ApfHeader& header, CoveragePair& c
     const std::string qualityText = gf_coverageText(coverage);
     lf_logFigures(header, details, stands.size(), qualityText);
     gf_showParkQualityText(qualityText);
+    gf_showParkTrafficWeek(g_apfWeek);
 
     // Without stands nothing of this airport can be learned, and a learned
     // save would write an empty file over its options: the settings go back

@@ -31,10 +31,12 @@ namespace
 const VersionData kFirstMergedVersion{"11.10.0"};
 constexpr double kMinimumDegrees = 0.0001;
 
-// A learned file that could not be merged in full is kept as it was.
+// A learned file that could not be merged in full is kept as it was: the
+// next save of the park airport would write over it.
 void lf_keepUnmerged(const fs::path& path)
 {
-    gf_save1GenerationOf(path);
+    if (gf_save1GenerationOf(path))
+        gf_logWarning(fmt::format("{} was not merged completely, saved as *.0.xml", gf_pathToUtf8(path)));
 }
 
 bool lf_sameFlight(const StandOption& a, const StandOption& b)
@@ -139,7 +141,7 @@ void lf_readLearned(const fs::path& path, const ApfHeader& header, StandList& st
         const pugi::xml_parse_result loaded = document.load_file(path.c_str());
         if (!loaded)
         {
-            lf_keepUnmerged(path);
+            gf_save1GenerationOf(path);
             gf_logWarning(fmt::format("{} found, but could not be loaded, saved as *.0.xml: {}",
                                       gf_pathToUtf8(path), loaded.description()));
             return;

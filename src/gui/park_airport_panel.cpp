@@ -45,6 +45,11 @@ void gf_showParkQualityText(std::string text)
     lf_change([&](ParkAirportPanel& panel) { panel.qualityText = std::move(text); });
 }
 
+void gf_showParkTrafficWeek(std::int32_t week)
+{
+    lf_change([week](ParkAirportPanel& panel) { panel.trafficWeek = week; });
+}
+
 void gf_enableParkAirportControl()
 {
     lf_change([](ParkAirportPanel& panel) { panel.controlEnabled = true; });

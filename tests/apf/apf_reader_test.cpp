@@ -243,6 +243,7 @@ TEST_F(ReadApf, AFileRead)
     EXPECT_FALSE(panel.handmade);
     EXPECT_EQ(panel.qualityText, "63");
     EXPECT_EQ(panel.standCount, 2);
+    EXPECT_EQ(panel.trafficWeek, 33);
     EXPECT_TRUE(panel.controlEnabled);
 
     EXPECT_TRUE(logHas("learned 'airports/learned/simaddon/EDDF.xml' does not exist"));

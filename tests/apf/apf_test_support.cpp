@@ -9,6 +9,7 @@
 #include <fmt/format.h>
 
 #include "airports/airport_list_detail.h"
+#include "airports/airport_settings.h"
 #include "airports/apf_reader.h"
 #include "airports/apf_writer_detail.h"
 #include "airports/facility_reader.h"
@@ -57,6 +58,7 @@ void lf_resetAirportState()
     g_coverage = CoveragePair{};
     g_learnedApfPath.clear();
     g_learnedOverride = 0;
+    g_savedApfParameters = SavedApfParameters{};
     g_parkAirport = Airport{};
     g_dbase.clear();
     detail::resetAirportList();

@@ -174,6 +174,15 @@ TEST_F(LearnedFile, SettingsOverrideUntilTheAirportIsLeft)
     EXPECT_EQ(saved.find("parking_percentage"), std::string::npos) << "unchanged: not saved";
 }
 
+TEST_F(LearnedFile, NothingIsPutBackBeforeAReadKeptTheSettings)
+{
+    g_savedApfParameters = SavedApfParameters{};
+    RANGE.current = 12;
+    gf_restoreAirportSettings();
+    EXPECT_EQ(RANGE.current.load(), 12);
+    EXPECT_EQ(parametersFileText(), "");
+}
+
 TEST_F(LearnedFile, MissingSettingsStayButTheParkingPercentageIsSet)
 {
     MAX_FIT.current = 5;
@@ -229,6 +238,7 @@ TEST_P(UnmergedLearnedFile, IsKeptBeforeItCanBeOverwritten)
     EXPECT_EQ(g_stands.size(), c.stands);
     EXPECT_EQ(readFile(kLearnedBackup), c.content);
     EXPECT_TRUE(logMentions(c.logged)) << c.logged;
+    EXPECT_EQ(logMentions("EDDF.xml was not merged completely, saved as *.0.xml"), c.name != "NotLoadable");
 }
 
 INSTANTIATE_TEST_SUITE_P(
