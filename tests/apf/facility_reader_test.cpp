@@ -192,24 +192,30 @@ TEST_F(FacilityReader, AStopEndsTheWait)
     EXPECT_FALSE(gf_readFacility("EDDF", record, helipads));
 }
 
-TEST_F(FacilityReader, AFailingDispatchEndsTheWaitAndTheNextReadOpensAgain)
+struct FailedCallCase
+{
+    std::string name;
+    std::string call;
+};
+
+class FailedCall : public FacilityReader, public ::testing::WithParamInterface<FailedCallCase>
+{
+};
+
+TEST_P(FailedCall, EndsTheReadAndTheNextReadOpensAgain)
 {
     sim::World world(scenario(), realTime());
-    world.failNextCalls("SimConnect_CallDispatch", 1);
+    world.failNextCalls(GetParam().call, 1);
     EXPECT_FALSE(gf_readFacility("EDDF", record, helipads));
-    EXPECT_TRUE(logMentions("SimConnect_CallDispatch (PARKING_DATA_RDR) FAILED hr=0x80004005"));
+    EXPECT_TRUE(logHas(fmt::format("==> {} (PARKING_DATA_RDR) FAILED hr=0x80004005", GetParam().call)));
     EXPECT_FALSE(g_parkingDataRdrOpen);
     EXPECT_TRUE(gf_readFacility("EDDF", record, helipads));
 }
 
-TEST_F(FacilityReader, AFailedOpenIsTriedAgain)
-{
-    sim::World world(scenario(), realTime());
-    world.failNextCalls("SimConnect_Open", 1);
-    EXPECT_FALSE(gf_readFacility("EDDF", record, helipads));
-    EXPECT_TRUE(logHas("==> SimConnect_Open (PARKING_DATA_RDR) FAILED hr=0x80004005"));
-    EXPECT_TRUE(gf_readFacility("EDDF", record, helipads));
-}
+INSTANTIATE_TEST_SUITE_P(Cases, FailedCall,
+                         ::testing::Values(FailedCallCase{"Open", "SimConnect_Open"},
+                                           FailedCallCase{"Dispatch", "SimConnect_CallDispatch"}),
+                         caseName);
 
 TEST_F(FacilityReader, ASimulatorExceptionAsksForARestart)
 {
