@@ -51,16 +51,19 @@ std::string lf_body(const std::string& guid, const QueryBox& box, std::int32_t t
         gf_formValue(guid), box.top, box.bottom, box.left, box.right, toffset);
 }
 
-// The answer to request `sequence` once the reader has published it.
-std::optional<ParkedAnswer> lf_takeAnswer(TrafficReader& reader, std::uint64_t sequence)
+// The answer to request `sequence` once the reader has published it. An
+// answer to a later request means this one was taken over by it and will
+// never be answered.
+std::optional<ParkedAnswer> lf_takeAnswer(TrafficReader& reader, std::uint64_t sequence, bool& superseded)
 {
     const std::scoped_lock lock(reader.parkedMutex);
+    superseded = reader.parkedAnswer.sequence > sequence;
     if (reader.parkedAnswer.sequence != sequence)
     {
         return std::nullopt;
     }
-    ParkedAnswer answer = std::move(reader.parkedAnswer);
-    reader.parkedAnswer = ParkedAnswer{};
+    ParkedAnswer answer{sequence, reader.parkedAnswer.status, std::move(reader.parkedAnswer.records)};
+    reader.parkedAnswer.records.clear();
     return answer;
 }
 
@@ -124,16 +127,22 @@ bool gf_getParkedTraffic()
 
     std::this_thread::sleep_for(kPollInterval);
     const auto t0 = std::chrono::steady_clock::now();
-    std::optional<ParkedAnswer> answer = lf_takeAnswer(reader, sequence);
+    bool superseded = false;
+    std::optional<ParkedAnswer> answer = lf_takeAnswer(reader, sequence, superseded);
     while (!answer)
     {
+        if (superseded)
+        {
+            gf_log("ParkedTraffic request was taken over by a later one");
+            return false;
+        }
         std::this_thread::sleep_for(kPollInterval);
         if (std::chrono::steady_clock::now() - t0 > kAnswerTimeout)
         {
             gf_log("ParkedTraffic receiving timed out after 10 seconds");
             return false;
         }
-        answer = lf_takeAnswer(reader, sequence);
+        answer = lf_takeAnswer(reader, sequence, superseded);
     }
 
     if (answer->status <= kAnswered)

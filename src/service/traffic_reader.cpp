@@ -56,20 +56,6 @@ std::string lf_trafficBody(const TrafficReader& reader, bool buffered)
     return body;
 }
 
-// Decodes every value of a reply container (object members or array
-// elements) that is an aircraft array of exactly 48 elements.
-void lf_decodeArrays(TrafficReader& reader, nlohmann::json& container)
-{
-    for (nlohmann::json& value : container)
-    {
-        if (value.is_array() && value.size() == kLiveArraySize)
-        {
-            reader.jsonSlot = std::move(value);
-            reader.processLine();
-        }
-    }
-}
-
 } // namespace
 
 TrafficReader::TrafficReader()
@@ -77,6 +63,18 @@ TrafficReader::TrafficReader()
     dataReply.reserve(kDataReplyCapacity);
     liveRecords.reserve(kLiveRecordCapacity);
     gf_setDataTimeSource(&lf_receivedDataTime);
+}
+
+void TrafficReader::decodeAircraft(nlohmann::json& container)
+{
+    for (nlohmann::json& value : container)
+    {
+        if (value.is_array() && value.size() == kLiveArraySize)
+        {
+            jsonSlot = std::move(value);
+            processLine();
+        }
+    }
 }
 
 void TrafficReader::handOver(std::int32_t offset)
@@ -139,7 +137,7 @@ bool TrafficReader::buffer(std::int32_t& status)
                             const auto member = data.find(kBufferNames[k]);
                             if (member != data.end() && !member->empty())
                             {
-                                lf_decodeArrays(*this, *member);
+                                decodeAircraft(*member);
                             }
                         }
                         handOver(static_cast<std::int32_t>(k) * kBufferSeconds);
@@ -222,7 +220,7 @@ bool TrafficReader::receive(std::int32_t& status)
             nlohmann::json& data = reply["data"];
             if (!data.empty())
             {
-                lf_decodeArrays(*this, data);
+                decodeAircraft(data);
             }
             handOver(kLivePlayOffset);
             wait(rrl.load());

@@ -64,6 +64,10 @@ class TrafficReader : public RtConnection
     void deauthenticate();
     // The parked-traffic request taken from parkedRequest.
     void parkedtraffic();
+    // Decodes every value of a reply container (object members or array
+    // elements) that is an aircraft array of exactly 48 elements; any other
+    // value is skipped.
+    void decodeAircraft(nlohmann::json& container);
     // Decodes jsonSlot (one live aircraft array) into liveRecords.
     void processLine();
     // Decodes parkedSlot, the member `key` of a parked reply, into

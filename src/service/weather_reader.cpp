@@ -41,10 +41,18 @@ std::int32_t lf_roundToInt32(double value)
     return static_cast<std::int32_t>(rounded);
 }
 
-// A proxy's error page in place of a reply.
-bool lf_isGatewayTimeout(const std::string& reply)
+// A proxy's error page in place of a reply gets a line of its own; any
+// other reply that is no JSON is shown with its start.
+void lf_warnInvalidReply(const std::string& reply, std::string_view what)
 {
-    return reply.size() >= kGatewayTimeout.size() && reply.find(kGatewayTimeout) != std::string::npos;
+    if (reply.size() >= kGatewayTimeout.size() && reply.find(kGatewayTimeout) != std::string::npos)
+    {
+        gf_logWarning(fmt::format("{} {}", what, kGatewayTimeout));
+    }
+    else
+    {
+        gf_logWarning(fmt::format("{}:\n{}\n", what, gf_replyHead(reply)));
+    }
 }
 
 std::string lf_metarBody(const WeatherReader& reader, const UserAcState& user)
@@ -152,14 +160,7 @@ bool WeatherReader::nearestmetar(std::int32_t& status)
             const nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
             if (reply.is_discarded())
             {
-                if (lf_isGatewayTimeout(dataReply))
-                {
-                    gf_logWarning("nearest metar: invalid JSON 504 Gateway Timeout");
-                }
-                else
-                {
-                    gf_logWarning(fmt::format("nearest metar: invalid JSON:\n{}\n", gf_replyHead(dataReply)));
-                }
+                lf_warnInvalidReply(dataReply, "nearest metar: invalid JSON");
             }
             else
             {
@@ -244,15 +245,7 @@ bool WeatherReader::receive(std::int32_t& status)
             const nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
             if (reply.is_discarded())
             {
-                if (lf_isGatewayTimeout(dataReply))
-                {
-                    gf_logWarning("weather receive invalid JSON 504 Gateway Timeout");
-                }
-                else
-                {
-                    gf_logWarning(
-                        fmt::format("weather receive invalid JSON:\n{}\n", gf_replyHead(dataReply)));
-                }
+                lf_warnInvalidReply(dataReply, "weather receive invalid JSON");
                 wait(wrrl.load());
                 continue;
             }

@@ -1,0 +1,134 @@
+// The parts of the request frame that need no service: form values, the
+// write callback, reply fields and the interruptible wait.
+#include "service/reply_fields.h"
+#include "service/rt_connection.h"
+#include "service/web_request.h"
+#include "service/web_request_detail.h"
+#include "service_test_support.h"
+
+#include <gsl/gsl>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <stdexcept>
+#include <thread>
+
+namespace ovr::test
+{
+namespace
+{
+
+using nlohmann::json;
+
+TEST(FormValueTest, EscapesAllButUnreservedCharacters)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"RT+DEMO&PRO=0004", "RT%2BDEMO%26PRO%3D0004"},
+        {"52.44", "52.44"},
+        {"-0.12", "-0.12"},
+        {"Vora_12.5.5", "Vora_12.5.5"},
+        {"a~b", "a~b"},
+        {"5f0c-1a", "5f0c-1a"},
+        {"a b/c?", "a%20b%2Fc%3F"},
+        {"\xC3\xA9", "%C3%A9"},
+        {"", ""},
+    };
+    for (const auto& [plain, escaped] : cases)
+    {
+        EXPECT_EQ(gf_formValue(plain), escaped) << plain;
+    }
+}
+
+TEST(CallbackWriterTest, AppendsOrRefuses)
+{
+    char data[] = "abcdef";
+    EXPECT_EQ(detail::lf_callbackwriter(data, 1, 3, nullptr), 0u);
+    std::string target = "x";
+    EXPECT_EQ(detail::lf_callbackwriter(data, 2, 3, &target), 6u);
+    EXPECT_EQ(target, "xabcdef");
+}
+
+TEST(ReplyFieldsTest, NumbersAndTexts)
+{
+    const json reply = json::parse(R"({"status": 200, "rrl": 1500.9, "message": "ok", "text": "406",
+                                       "flag": true, "big": 3000000000, "nothing": null})");
+    EXPECT_EQ(gf_replyInt(reply, "status", 100), 200);
+    EXPECT_EQ(gf_replyInt(reply, "missing", 100), 100);
+    EXPECT_EQ(gf_replyInt(reply, "rrl", 2000), 1500);
+    EXPECT_THROW(gf_replyInt(reply, "text", 100), std::invalid_argument);
+    EXPECT_THROW(gf_replyInt(reply, "flag", 100), std::invalid_argument);
+    EXPECT_THROW(gf_replyInt(reply, "nothing", 100), std::invalid_argument);
+    EXPECT_THROW(gf_replyInt(reply, "big", 100), gsl::narrowing_error);
+    EXPECT_THROW(gf_replyInt(json::array({1}), "status", 100), std::invalid_argument);
+    EXPECT_EQ(gf_replyText(reply, "message"), "ok");
+    EXPECT_EQ(gf_replyText(reply, "missing"), "");
+    EXPECT_THROW(gf_replyText(reply, "status"), std::invalid_argument);
+    EXPECT_EQ(gf_replyTextIfText(reply, "status"), "");
+    EXPECT_EQ(gf_replyIntegerIfInteger(reply, "status"), 200);
+    EXPECT_EQ(gf_replyIntegerIfInteger(reply, "rrl"), std::nullopt);
+    EXPECT_EQ(gf_replyIntegerIfInteger(reply, "text"), std::nullopt);
+    EXPECT_EQ(gf_replyHead(std::string(300, 'x')).size(), 256u);
+}
+
+class WaitTest : public testing::Test
+{
+  protected:
+    LogCapture m_log;
+    RtConnection m_connection;
+};
+
+TEST_F(WaitTest, ZeroAndStoppedReturnAtOnce)
+{
+    const auto start = std::chrono::steady_clock::now();
+    m_connection.wait(0);
+    m_connection.wait(-5);
+    m_connection.stopFlag.store(true);
+    m_connection.wait(60000);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+}
+
+TEST_F(WaitTest, StopRequestEndsAWaitEarly)
+{
+    std::thread stopper(
+        [this]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            m_connection.requestStop();
+        });
+    const auto start = std::chrono::steady_clock::now();
+    m_connection.wait(60000);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    stopper.join();
+    EXPECT_LT(waited, std::chrono::seconds(10));
+    EXPECT_TRUE(m_connection.stopFlag.load());
+}
+
+TEST_F(WaitTest, ShortWaitsRunTheirTime)
+{
+    const auto start = std::chrono::steady_clock::now();
+    m_connection.wait(3);
+    m_connection.wait(41);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(44));
+}
+
+TEST_F(WaitTest, ResetStartsANewSession)
+{
+    m_connection.guid = "abc";
+    m_connection.stopFlag.store(true);
+    m_connection.ended.store(true);
+    m_connection.toffset.store(60);
+    m_connection.rrl.store(500);
+    m_connection.jsonSlot = json::array({1, 2});
+    m_connection.reset();
+    EXPECT_EQ(m_connection.guid, "");
+    EXPECT_FALSE(m_connection.stopFlag.load());
+    EXPECT_FALSE(m_connection.ended.load());
+    EXPECT_EQ(m_connection.toffset.load(), 0);
+    EXPECT_EQ(m_connection.rrl.load(), 2000);
+    EXPECT_TRUE(m_connection.jsonSlot.is_array());
+    EXPECT_TRUE(m_connection.jsonSlot.empty());
+}
+
+} // namespace
+} // namespace ovr::test
