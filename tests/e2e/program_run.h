@@ -41,6 +41,7 @@ class ProgramRun : public ::testing::Test
     static bool has(const std::vector<std::string>& lines, const std::string& line);
 
     const std::filesystem::path& dir() const { return dir_; }
+    fakert::FakeRtService& service() { return *service_; }
     std::string environment() const;
     std::string program() const;
 

@@ -90,6 +90,27 @@ TEST_F(ProgramRun, SigtermClosesTheSessionDownCleanly)
     EXPECT_NE(parameters.find(R"(name="MAIN_WINDOW_X")"), std::string::npos);
 }
 
+TEST_F(ProgramRun, ARefusedSessionRestartsInTheSameProcessAfterFifteenSeconds)
+{
+    const fs::path work = prepareWorkingFolder("work");
+    fakert::Fault refused;
+    refused.status = 401;
+    refused.message = "session refused";
+    refused.when = fakert::isLiveTrafficRequest;
+    service().addFault("/v5/traffic", refused);
+    ASSERT_EQ(runUntilThenTerminate(work, "Restart countdown finished"), 0);
+    const std::vector<std::string> log = lines(work / "Log.txt");
+    const auto at = [&](const std::string& line) { return std::find(log.begin(), log.end(), line) - log.begin(); };
+    EXPECT_LT(at("Exiting: READER ERROR"), at("Prepare for a restart ..."));
+    EXPECT_LT(at("Prepare for a restart ..."), at("Restarting after 15 seconds"));
+    EXPECT_LT(at("Restarting after 15 seconds"), at("Restart countdown finished"));
+    EXPECT_LT(at("Restart countdown finished"), static_cast<std::ptrdiff_t>(log.size()));
+    EXPECT_TRUE(has(log, "Exiting: USER CLOSED SIM"));
+    // A restart after an error does not scan again.
+    const std::string parameters = lf_read(appDataFolder() / "parameters.xml");
+    EXPECT_NE(parameters.find(R"(name="SCAN_LIVERIES" value="false")"), std::string::npos) << parameters;
+}
+
 TEST_F(ProgramRun, AnUnparsableSettingsFileIsKeptAsGenerationZeroAndRecreated)
 {
     const fs::path work = prepareWorkingFolder("work");
