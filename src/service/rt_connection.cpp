@@ -12,6 +12,7 @@ namespace
 
 constexpr std::size_t kAuthReplyCapacity = 4096;
 constexpr std::int32_t kSleepStepMs = 100;
+constexpr std::chrono::milliseconds kPollStep{kSleepStepMs};
 
 } // namespace
 
@@ -56,7 +57,12 @@ void RtConnection::wait(std::int32_t ms)
         const auto room = std::chrono::steady_clock::time_point::max() - now;
         const auto length = std::chrono::milliseconds(sliceMs);
         const auto deadline = length < room ? now + length : std::chrono::steady_clock::time_point::max();
-        cv.wait_until(lock, deadline, [this] { return stopFlag.load(); });
+        // Woken by requestStop; the 100 ms steps also catch a flag set
+        // without a notify.
+        while (!stopFlag.load() && std::chrono::steady_clock::now() < deadline)
+        {
+            cv.wait_until(lock, std::min(deadline, std::chrono::steady_clock::now() + kPollStep));
+        }
         return !stopFlag.load();
     };
     for (int i = 0; i < 4; ++i)

@@ -125,13 +125,13 @@ bool WeatherReader::authenticate(std::int32_t& status)
                                     g_rtProfessional.load() != 0 ? "professional" : "standard", days,
                                     days == 1 || days < 0 ? "" : "s");
         gf_repaintStatusPanel();
-        gf_sleepFor(std::chrono::milliseconds(wrrl.load()));
+        gf_waitUnlessStopped(std::chrono::milliseconds(wrrl.load()));
         return true;
     }
     catch (const std::exception& e)
     {
         gf_logWarning(fmt::format("{}: {}", "authenticate", e.what()));
-        gf_sleepFor(std::chrono::milliseconds(wrrl.load()));
+        gf_waitUnlessStopped(std::chrono::milliseconds(wrrl.load()));
         return false;
     }
 }
