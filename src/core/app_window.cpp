@@ -1,6 +1,7 @@
 #include "core/app_window.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<HWND> g_hMainWnd{nullptr};
 std::atomic<HWND> g_hWnd{nullptr};

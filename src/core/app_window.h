@@ -9,7 +9,8 @@
 
 #include "platform/win/user32.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Starts the start-up thread (at program start and for a restart).
 inline constexpr UINT kStartUpMessage = WM_APP + 1;

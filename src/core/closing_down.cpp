@@ -30,11 +30,13 @@
 
 namespace fs = std::filesystem;
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::uint8_t> g_closeClicked{0};
 
-namespace {
+namespace
+{
 
 using namespace std::chrono_literals;
 
@@ -151,7 +153,8 @@ bool lf_prepareRestartOrEnd()
         gf_setStatus(fmt::format("New flight detected, {} will close, please restart manually ...",
                                  g_programShortName),
                      true);
-        for (auto waited = 0ms; waited < kNewFlightNotice && g_closeClicked.load() == 0; waited += kUserClosePoll)
+        for (auto waited = 0ms; waited < kNewFlightNotice && g_closeClicked.load() == 0;
+             waited += kUserClosePoll)
         {
             gf_sleepFor(kUserClosePoll);
         }
@@ -191,7 +194,8 @@ void lf_closeSession()
 
 } // namespace
 
-namespace detail {
+namespace detail
+{
 
 void stopSessionThreads()
 {

@@ -10,7 +10,8 @@
 
 #include "core/globals.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Exit reasons. 3, 5 and 6 restart the session in the same process; the
 // others end the program.

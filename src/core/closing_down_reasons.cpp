@@ -4,7 +4,8 @@
 
 #include "core/globals.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::int32_t> g_exitReason{kExitNotYetSet};
 std::atomic<std::int32_t> g_restartDelay{0};

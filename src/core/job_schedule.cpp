@@ -1,6 +1,7 @@
 #include "core/main_loop_detail.h"
 
-namespace ovr::detail {
+namespace ovr::detail
+{
 
 unsigned jobsDueAt(std::int32_t t, bool parkingUpdateArmed)
 {

@@ -6,9 +6,11 @@
 
 #include "core/closing_down.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr auto kPollStep = std::chrono::milliseconds(100);
 

@@ -6,7 +6,8 @@
 
 #include <chrono>
 
-namespace ovr {
+namespace ovr
+{
 
 class LoopClock
 {

@@ -10,23 +10,25 @@
 #include "core/setting_controls.h"
 #include "core/time.h"
 #include "gui/option_helpers.h"
-#include "service/traffic_reader.h"
-#include "service/traffic_handover.h"
+#include "platform/kernel/timing.h"
 #include "service/rt_readers.h"
+#include "service/traffic_handover.h"
+#include "service/traffic_reader.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_link_reset.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/live_aircraft.h"
 #include "traffic/park_airports.h"
-#include "platform/kernel/timing.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::int32_t> g_tick{0};
 std::atomic<std::int32_t> g_clock{0};
 
-namespace {
+namespace
+{
 
 using namespace std::chrono_literals;
 constexpr auto kPeriod = 10ms;

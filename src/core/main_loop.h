@@ -7,7 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 // Per-second counter: 0 at loop start, +1 per per-second step, 0 again once a day.
 extern std::atomic<std::int32_t> g_tick;

@@ -4,7 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 void lf_everySecond();
 void lf_every5Seconds();
@@ -16,7 +17,8 @@ extern std::atomic<std::int64_t> g_simTimeBase;
 // The second phase of a two-step parking update is due.
 extern std::atomic<std::uint8_t> g_parkingUpdatePhase;
 
-namespace detail {
+namespace detail
+{
 
 // The jobs of one per-second step.
 enum Job : unsigned

@@ -9,7 +9,8 @@
 #include "core/parameter.h"
 #include "platform/win/gdi32.h"
 
-namespace ovr {
+namespace ovr
+{
 
 struct SeparatorLine
 {

@@ -29,7 +29,8 @@
 #include "traffic/live_aircraft.h"
 #include "traffic/park_airports.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::uint8_t> g_flightPaused{0};
 std::atomic<std::int32_t> g_staticRenewMinutes{20};
@@ -45,7 +46,8 @@ std::atomic<std::uint8_t> g_staticParkingArmed{0};
 std::atomic<std::int64_t> g_simTimeBase{0};
 std::atomic<std::uint8_t> g_parkingUpdatePhase{0};
 
-namespace {
+namespace
+{
 
 constexpr std::int64_t kSimTimeJumpSeconds = 30;
 constexpr std::int32_t kStaticRenewPeriodMinutes = 20;
@@ -56,8 +58,9 @@ std::int32_t g_pausedPasses = kPassesPerSecond;
 
 LiveAc* lf_findActive(const std::string& callsign)
 {
-    const auto it = std::ranges::find_if(g_liveAircraft, [&](const LiveAc& aircraft)
-                                         { return aircraft.simState == kSimStateActive && aircraft.callsign == callsign; });
+    const auto it = std::ranges::find_if(
+        g_liveAircraft, [&](const LiveAc& aircraft)
+        { return aircraft.simState == kSimStateActive && aircraft.callsign == callsign; });
     return it == g_liveAircraft.end() ? nullptr : &*it;
 }
 

@@ -17,13 +17,15 @@
 #include "core/status_line.h"
 #include "core/window_position.h"
 #include "core/window_procedure.h"
-#include "platform/win/windows.h"
 #include "platform/shell/command_line.h"
 #include "platform/shell/string_resources.h"
+#include "platform/win/windows.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr UINT kTitleResource = 101;
 constexpr WORD kIconResource = 100;
@@ -32,8 +34,10 @@ constexpr const wchar_t* kInstanceMutexName = L"Local\\$Vora$";
 
 bool lf_equalsNoCase(std::wstring_view a, std::wstring_view b)
 {
-    return std::ranges::equal(a, b, [](wchar_t x, wchar_t y)
-                              { return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y)); });
+    return std::ranges::equal(
+        a, b,
+        [](wchar_t x, wchar_t y)
+        { return std::towlower(static_cast<wint_t>(x)) == std::towlower(static_cast<wint_t>(y)); });
 }
 
 std::vector<std::wstring_view> lf_commandArguments(std::vector<std::wstring>& storage)
@@ -120,7 +124,8 @@ void lf_awaitStartUpThread()
 
 } // namespace
 
-namespace detail {
+namespace detail
+{
 
 std::optional<bool> productionSwitch(const std::vector<std::wstring_view>& arguments)
 {
@@ -131,7 +136,8 @@ std::optional<bool> productionSwitch(const std::vector<std::wstring_view>& argum
         {
             value = true;
         }
-        else if (lf_equalsNoCase(argument, L"--no-production") || lf_equalsNoCase(argument, L"/no-production"))
+        else if (lf_equalsNoCase(argument, L"--no-production") ||
+                 lf_equalsNoCase(argument, L"/no-production"))
         {
             value = false;
         }

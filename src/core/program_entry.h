@@ -13,13 +13,15 @@
 // lf_runApplication returns.
 int wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int showCommand);
 
-namespace ovr {
+namespace ovr
+{
 
 // The window and the message loop; the quit message's code, or 0 when the
 // window could not be set up.
 int lf_runApplication(HINSTANCE instance);
 
-namespace detail {
+namespace detail
+{
 // The production switch of the arguments after the program name: the value
 // of the last of "--production", "/production" (on), "--no-production",
 // "/no-production" (off), compared without case; none when none is there.

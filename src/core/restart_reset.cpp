@@ -1,5 +1,5 @@
-#include "core/closing_down.h"
 #include "core/app_window.h"
+#include "core/closing_down.h"
 #include "core/globals.h"
 #include "core/main_loop.h"
 #include "core/parameters.h"
@@ -14,7 +14,8 @@
 #include "simlink/user_aircraft.h"
 #include "traffic/live_aircraft.h"
 
-namespace ovr {
+namespace ovr
+{
 
 void lf_resetTimeShift()
 {

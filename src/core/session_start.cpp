@@ -22,9 +22,9 @@
 #include "gui/window_state.h"
 #include "liveries/livery_matching.h"
 #include "scanners/package_scans.h"
+#include "service/service_login.h"
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
-#include "service/service_login.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_link_reset.h"
 #include "simlink/sim_queues.h"
@@ -32,13 +32,15 @@
 #include "simlink/user_on_ground.h"
 #include "traffic/live_aircraft.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::jthread g_simClientThread;
 std::thread g_weatherReaderThread;
 std::thread g_trafficReaderThread;
 
-namespace {
+namespace
+{
 
 using namespace std::chrono_literals;
 
@@ -109,7 +111,8 @@ void lf_accountControls()
 
 } // namespace
 
-namespace detail {
+namespace detail
+{
 
 void awaitFirstTraffic()
 {
@@ -144,7 +147,8 @@ bool lf_requestUserAc()
     {
         std::lock_guard lock(g_simConnectMutex);
         if (SimConnect_RequestDataOnSimObject(g_simConnect, kUserOnGroundRequest, kUserOnGroundDefinition,
-                                              SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SECOND, 0, 0, 0, 0) < 0)
+                                              SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SECOND, 0, 0, 0,
+                                              0) < 0)
         {
             gf_logWarning("SimConnect request ac gnd/air fails");
             gf_onSimRequestError();
@@ -213,14 +217,16 @@ bool lf_startSession()
     lf_setReaderIndicatorsWaiting();
     lf_accountControls();
 
-    lf_pollUpTo(kSessionIdPolls, kSessionIdPoll, [] { return !g_weatherReader.guid.empty(); }, [] {});
+    lf_pollUpTo(
+        kSessionIdPolls, kSessionIdPoll, [] { return !g_weatherReader.guid.empty(); }, [] {});
     if (gf_stopRequested())
     {
         return false;
     }
     g_weatherReaderThread = std::thread(gf_weatherReader);
 
-    lf_pollUpTo(kSessionIdPolls, kSessionIdPoll, [] { return g_qnhShown.load() != 0; }, [] { lf_every5Seconds(); });
+    lf_pollUpTo(
+        kSessionIdPolls, kSessionIdPoll, [] { return g_qnhShown.load() != 0; }, [] { lf_every5Seconds(); });
     if (gf_stopRequested())
     {
         return false;

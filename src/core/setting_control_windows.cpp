@@ -11,9 +11,11 @@
 #include "core/parameter_controls.h"
 #include "core/text_convert.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 HMENU lf_childId(const WindowControl& control)
 {
@@ -55,18 +57,19 @@ void lf_showCheck(const BoolParameter& parameter)
 void lf_createSettingCheckbox(BoolParameter& parameter, HWND parent, const CREATESTRUCTW& creation, int x)
 {
     parameter.hwnd = CreateWindowExW(0, L"button", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_CHECKBOX, x,
-                                     parameter.row + 2, 12, 12, parent, lf_childId(parameter), creation.hInstance,
-                                     nullptr);
-    CheckDlgButton(parent, parameter.controlId, static_cast<UINT>(parameter.current.load() ? BST_CHECKED : BST_UNCHECKED));
+                                     parameter.row + 2, 12, 12, parent, lf_childId(parameter),
+                                     creation.hInstance, nullptr);
+    CheckDlgButton(parent, parameter.controlId,
+                   static_cast<UINT>(parameter.current.load() ? BST_CHECKED : BST_UNCHECKED));
     EnableWindow(parameter.hwnd, TRUE);
 }
 
-void lf_createSettingEdit(EditParameter& parameter, HWND parent, const CREATESTRUCTW& creation, int x, int width,
-                          WNDPROC procedure)
+void lf_createSettingEdit(EditParameter& parameter, HWND parent, const CREATESTRUCTW& creation, int x,
+                          int width, WNDPROC procedure)
 {
-    parameter.hwnd = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, x,
-                                     parameter.row, width, 16, parent, lf_childId(parameter), creation.hInstance,
-                                     nullptr);
+    parameter.hwnd =
+        CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP, x, parameter.row,
+                        width, 16, parent, lf_childId(parameter), creation.hInstance, nullptr);
     parameter.prevWndProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(parameter.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure)));
     EnableWindow(parameter.hwnd, FALSE);

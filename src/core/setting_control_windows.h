@@ -6,7 +6,8 @@
 
 #include "core/parameter.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // A 12 x 12 check box at (x, row + 2) showing the current value, enabled.
 // The window toggles it itself (BS_CHECKBOX), after the setting changed.
@@ -15,8 +16,8 @@ void lf_createSettingCheckbox(BoolParameter& parameter, HWND parent, const CREAT
 // An edit box at (x, row), width x 16, subclassed with `procedure` (the
 // previous procedure is kept in the parameter) and disabled until the
 // start-up enables it.
-void lf_createSettingEdit(EditParameter& parameter, HWND parent, const CREATESTRUCTW& creation, int x, int width,
-                          WNDPROC procedure);
+void lf_createSettingEdit(EditParameter& parameter, HWND parent, const CREATESTRUCTW& creation, int x,
+                          int width, WNDPROC procedure);
 
 // The current number or text as the control's text; the options area is
 // repainted. A control that is not there logs "GetDlgItem failed for ID {}".

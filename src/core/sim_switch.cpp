@@ -14,9 +14,11 @@
 #include "core/time.h"
 #include "liveries/livery_matching.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 void lf_switchOn(BoolParameter& parameter)
 {
@@ -27,7 +29,8 @@ void lf_switchOn(BoolParameter& parameter)
 
 void lf_selectSimChoice()
 {
-    if (const std::optional<std::size_t> index = gf_choiceIndex(SIM_CHOICE); index && IsWindow(SIM_CHOICE.hwnd))
+    if (const std::optional<std::size_t> index = gf_choiceIndex(SIM_CHOICE);
+        index && IsWindow(SIM_CHOICE.hwnd))
     {
         SendMessageW(SIM_CHOICE.hwnd, CB_SETCURSEL, static_cast<WPARAM>(*index), 0);
     }

@@ -15,8 +15,8 @@
 #include "core/closing_down.h"
 #include "core/files.h"
 #include "core/globals.h"
-#include "core/loop_clock.h"
 #include "core/log.h"
+#include "core/loop_clock.h"
 #include "core/main_loop.h"
 #include "core/parameter_controls.h"
 #include "core/parameters.h"
@@ -41,11 +41,13 @@
 
 namespace fs = std::filesystem;
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::uint8_t> g_firstSessionDone{0};
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kServiceIntervalSeconds = 2;
 constexpr std::int32_t kParkingPercentageAtStart = 30;
@@ -73,8 +75,8 @@ void lf_checkWorkingFolder()
 {
     if (!lf_isDirectory(g_docsPath))
     {
-        throw UserErrorException(41, fmt::format("{} must be run from the {} folder!", g_programShortName,
-                                                 g_programShortName));
+        throw UserErrorException(
+            41, fmt::format("{} must be run from the {} folder!", g_programShortName, g_programShortName));
     }
 }
 
@@ -132,7 +134,8 @@ void lf_applyDestination()
         return;
     }
     const IcaoCode code{destination};
-    const auto it = std::ranges::find_if(g_airports, [&](const Airport& a) { return a.icao.bytes() == code.bytes(); });
+    const auto it =
+        std::ranges::find_if(g_airports, [&](const Airport& a) { return a.icao.bytes() == code.bytes(); });
     if (it != g_airports.end())
     {
         gf_setDestination(destination, *it);
@@ -200,7 +203,8 @@ void lf_runStartUp()
 
 } // namespace
 
-namespace detail {
+namespace detail
+{
 
 std::string trimCommunity(const std::string& path)
 {
@@ -313,8 +317,8 @@ bool lf_readDataFiles()
     {
         if (!gf_findMsfsPackagesPath())
         {
-            throw UserErrorException(
-                150, "No install path detected. Type the full path to your Community folder above, then press Enter");
+            throw UserErrorException(150, "No install path detected. Type the full path to your Community "
+                                          "folder above, then press Enter");
         }
         lf_showPackagesPath();
     }

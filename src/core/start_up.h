@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <thread>
 
-namespace ovr {
+namespace ovr
+{
 
 void lf_startUpVora();
 

@@ -5,7 +5,8 @@
 #include <string>
 #include <thread>
 
-namespace ovr {
+namespace ovr
+{
 
 bool lf_readDataFiles();
 void lf_housekeeping();
@@ -22,7 +23,8 @@ void lf_resetTimeShift();
 extern std::thread g_weatherReaderThread;
 extern std::thread g_trafficReaderThread;
 
-namespace detail {
+namespace detail
+{
 
 // The service's minimum interval between two sessions: holds with the
 // status "Holding for {} seconds..." until 2 s have passed since

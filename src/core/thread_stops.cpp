@@ -4,7 +4,8 @@
 #include "core/globals.h"
 #include "core/status_line.h"
 
-namespace ovr {
+namespace ovr
+{
 
 void gf_threadStoppedWithError(std::string_view threadName, bool restartable)
 {

@@ -11,9 +11,11 @@
 #include "core/parameters.h"
 #include "core/parameters_file.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 // The window-state object is built at static initialisation; the window is
 // not created before it is complete.
@@ -132,8 +134,8 @@ bool initInstance(HINSTANCE instance, const std::wstring& title)
         lf_restoreFromFile(document);
     }
     HWND window = CreateWindowExW(0, title.c_str(), title.c_str(), WS_CAPTION | WS_SYSMENU,
-                                  MAIN_WINDOW_X.current.load(), MAIN_WINDOW_Y.current.load(), kMainWindowWidth,
-                                  kMainWindowHeight, nullptr, nullptr, instance, nullptr);
+                                  MAIN_WINDOW_X.current.load(), MAIN_WINDOW_Y.current.load(),
+                                  kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, instance, nullptr);
     g_hMainWnd.store(window);
     if (window == nullptr)
     {
@@ -150,8 +152,8 @@ void lf_saveWindowPosition()
     RECT rect{};
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
-    if (GetWindowPlacement(window, &placement) &&
-        (placement.showCmd == static_cast<UINT>(SW_SHOWMINIMIZED) || placement.showCmd == static_cast<UINT>(SW_SHOWMAXIMIZED)))
+    if (GetWindowPlacement(window, &placement) && (placement.showCmd == static_cast<UINT>(SW_SHOWMINIMIZED) ||
+                                                   placement.showCmd == static_cast<UINT>(SW_SHOWMAXIMIZED)))
     {
         rect = placement.rcNormalPosition;
     }

@@ -7,7 +7,8 @@
 
 #include "platform/win/user32.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Pixels of the window that stay inside a monitor's work area.
 inline constexpr int kOnScreenMargin = 48;

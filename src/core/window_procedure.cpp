@@ -15,9 +15,11 @@
 #include "gui/main_window.h"
 #include "platform/win/gdi32.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr COLORREF kEditBackground = 0xFFCC99;
 

@@ -5,7 +5,8 @@
 
 #include "platform/win/user32.h"
 
-namespace ovr {
+namespace ovr
+{
 
 LRESULT CALLBACK lf_WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

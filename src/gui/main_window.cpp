@@ -16,12 +16,14 @@
 #include "core/text_convert.h"
 #include "gui/window_state.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Until the window's own layout arrives, the controls of each option row are
 // laid out left to right, each after its label, and the panels show the
 // session's state in plain lines.
-namespace {
+namespace
+{
 
 constexpr COLORREF kLime = RGB(50, 205, 50);
 constexpr COLORREF kYellow = RGB(255, 255, 0);
@@ -70,8 +72,8 @@ LRESULT CALLBACK lf_settingEditProc(HWND window, UINT message, WPARAM wParam, LP
 
 void lf_createCombo(WindowControl& control, HWND parent, const CREATESTRUCTW& creation, int x, int width)
 {
-    control.hwnd = CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, x,
-                                   control.row - 2, width, kComboDropHeight, parent,
+    control.hwnd = CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
+                                   x, control.row - 2, width, kComboDropHeight, parent,
                                    reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(control.controlId)),
                                    creation.hInstance, nullptr);
 }
@@ -145,7 +147,8 @@ void lf_paintPanels(HDC dc)
 void lf_paintTexts(HDC dc)
 {
     SetBkMode(dc, TRANSPARENT);
-    lf_text(dc, 3, 7, fmt::format("Version {}.{}.{}", g_version.major, g_version.minor, g_version.patch), kLime);
+    lf_text(dc, 3, 7, fmt::format("Version {}.{}.{}", g_version.major, g_version.minor, g_version.patch),
+            kLime);
     lf_text(dc, 400, 7, std::string(g_programShortName), kLime);
     std::string simulator;
     std::string follow;
@@ -158,12 +161,13 @@ void lf_paintTexts(HDC dc)
     {
         simulator = g_simConnectedShown.load() != 0 ? "Simulator connected" : "Simulator not connected";
     }
-    lf_text(dc, 5, 35, fmt::format("{}{}", simulator, g_simRunningShown.load() != 0 ? ", running" : ""), kLime);
+    lf_text(dc, 5, 35, fmt::format("{}{}", simulator, g_simRunningShown.load() != 0 ? ", running" : ""),
+            kLime);
     lf_text(dc, 5, 63,
             fmt::format("RT API: {}   Traffic: {}   Weather: {}   QNH: {}",
                         g_authenticated.load() != 0 ? "logged in" : "not logged in",
-                        lf_indicatorText(g_trafficIndicator.load()), lf_indicatorText(g_weatherIndicator.load()),
-                        g_qnhShown.load()),
+                        lf_indicatorText(g_trafficIndicator.load()),
+                        lf_indicatorText(g_weatherIndicator.load()), g_qnhShown.load()),
             kLime);
     lf_text(dc, 5, 91,
             fmt::format("my_simaddon: {}   my_thirdparty: {}   {}", g_mySimaddonCount.load(),

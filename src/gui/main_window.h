@@ -5,7 +5,8 @@
 #include "platform/win/gdi32.h"
 #include "platform/win/user32.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Creates every control of the window on its grid.
 void lf_createControls(HWND parent, const CREATESTRUCTW& creation);

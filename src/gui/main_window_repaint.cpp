@@ -1,10 +1,17 @@
 #include "gui/main_window_repaint.h"
 
+#include "core/app_window.h"
+
 namespace ovr
 {
 
-// Until the main window exists there is nothing to repaint; the window layer
-// invalidates the whole client area here.
-void gf_repaintMainWindow() {}
+// Nothing to repaint before the main window exists.
+void gf_repaintMainWindow()
+{
+    if (HWND window = g_hMainWnd.load())
+    {
+        InvalidateRect(window, nullptr, TRUE);
+    }
+}
 
 } // namespace ovr

@@ -8,9 +8,11 @@
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
 
-namespace ovr {
+namespace ovr
+{
 
-namespace {
+namespace
+{
 
 constexpr std::int32_t kMaxTimeShiftMinutes = 20160;
 

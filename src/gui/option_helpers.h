@@ -7,7 +7,8 @@
 
 #include "airports/airport.h"
 
-namespace ovr {
+namespace ovr
+{
 
 void gf_applyAutoRange();
 // Recomputes RANGE while AUTO_RANGE is on.

@@ -3,7 +3,8 @@
 #include "core/download.h"
 #include "core/log.h"
 
-namespace ovr {
+namespace ovr
+{
 
 // Until the updater exists the check only finds out whether the download
 // service is there; the program goes on either way.

@@ -1,7 +1,8 @@
 // The check for a new program version and new data components.
 #pragma once
 
-namespace ovr {
+namespace ovr
+{
 
 // False after a new program version was unpacked (the exit reason is then
 // "NEW VERSION"); true otherwise, also when the service cannot be reached.

@@ -2,7 +2,8 @@
 
 #include "core/app_window.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::int32_t> g_trafficIndicator{kIndicatorStopped};
 std::atomic<std::int32_t> g_weatherIndicator{kIndicatorStopped};

@@ -8,7 +8,8 @@
 #include <mutex>
 #include <string>
 
-namespace ovr {
+namespace ovr
+{
 
 // Reader indicator states.
 inline constexpr std::int32_t kIndicatorReceiving = 1; // green

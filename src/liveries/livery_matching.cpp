@@ -2,7 +2,8 @@
 
 #include "core/log.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::uint8_t> g_scannedLiveriesProcessed{0};
 

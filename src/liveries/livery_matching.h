@@ -5,7 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 // The scanned liveries have been made into tables in this process; a switch
 // of the simulator clears it so that the next start-up builds them again.

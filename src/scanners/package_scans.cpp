@@ -2,7 +2,8 @@
 
 #include "core/log.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::int32_t> g_maxScanTasks{2};
 std::atomic<std::int32_t> g_runningScanTasks{0};

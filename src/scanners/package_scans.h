@@ -5,7 +5,8 @@
 #include <atomic>
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 // The liveries scan's limit of concurrent tasks (the hardware threads, 2 when
 // the system reports none) and the tasks running now.

@@ -7,7 +7,8 @@
 #include "core/log.h"
 #include "core/paths.h"
 
-namespace ovr {
+namespace ovr
+{
 
 const std::filesystem::path g_flightPlanFolder = g_appDataFolder / "orig_dest";
 

@@ -4,7 +4,8 @@
 
 #include <filesystem>
 
-namespace ovr {
+namespace ovr
+{
 
 extern const std::filesystem::path g_flightPlanFolder;
 

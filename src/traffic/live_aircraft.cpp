@@ -4,7 +4,8 @@
 
 #include "core/main_loop.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::vector<LiveAc> g_liveAircraft;
 std::deque<std::uint32_t> g_pendingInit;

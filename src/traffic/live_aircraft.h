@@ -10,7 +10,8 @@
 
 #include "traffic/aircraft_records.h"
 
-namespace ovr {
+namespace ovr
+{
 
 struct LiveAc : StaticAc
 {

@@ -1,6 +1,7 @@
 #include "traffic/park_airports.h"
 
-namespace ovr {
+namespace ovr
+{
 
 Airport g_parkAirport;
 std::string g_reservedStand;

@@ -10,7 +10,8 @@
 
 #include "airports/airport.h"
 
-namespace ovr {
+namespace ovr
+{
 
 struct ParkAirportEntry
 {

@@ -1,6 +1,7 @@
 #include "traffic/qnh.h"
 
-namespace ovr {
+namespace ovr
+{
 
 std::atomic<std::int32_t> g_qnhHpa{kStandardQnhHpa};
 

@@ -4,7 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
-namespace ovr {
+namespace ovr
+{
 
 inline constexpr std::int32_t kStandardQnhHpa = 1013;
 extern std::atomic<std::int32_t> g_qnhHpa;

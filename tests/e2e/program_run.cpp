@@ -11,9 +11,11 @@
 
 namespace fs = std::filesystem;
 
-namespace ovr::test {
+namespace ovr::test
+{
 
-namespace {
+namespace
+{
 
 constexpr int kRunSeconds = 120;
 
@@ -35,8 +37,8 @@ void ProgramRun::SetUp()
     fs::create_directories(dir_ / "localappdata");
     fs::create_directories(dir_ / "lock");
     fs::create_directories(appDataFolder());
-    service_ = std::make_unique<fakert::FakeRtService>(
-        fakert::loadScenario(fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / "rt-demo.json", fakert::systemClock()));
+    service_ = std::make_unique<fakert::FakeRtService>(fakert::loadScenario(
+        fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / "rt-demo.json", fakert::systemClock()));
     service_->start(0);
 }
 
@@ -62,12 +64,12 @@ fs::path ProgramRun::prepareWorkingFolder(const std::string& name)
 
 std::string ProgramRun::environment() const
 {
-    return fmt::format("env -u VORA_DOWNLOAD_BASE -u DISPLAY VORA_HEADLESS=1 VORA_APPDATA={} VORA_LOCALAPPDATA={} "
-                       "VORA_LOCK_DIR={} VORA_SIM_SCENARIO={} VORA_RT_API_BASE={} "
-                       "VORA_RT_LICENSE=RT-DEMO-STANDARD-0001",
-                       lf_quoted(dir_ / "appdata"), lf_quoted(dir_ / "localappdata"), lf_quoted(dir_ / "lock"),
-                       lf_quoted(fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / "sim-demo.json"),
-                       service_->baseUrl());
+    return fmt::format(
+        "env -u VORA_DOWNLOAD_BASE -u DISPLAY VORA_HEADLESS=1 VORA_APPDATA={} VORA_LOCALAPPDATA={} "
+        "VORA_LOCK_DIR={} VORA_SIM_SCENARIO={} VORA_RT_API_BASE={} "
+        "VORA_RT_LICENSE=RT-DEMO-STANDARD-0001",
+        lf_quoted(dir_ / "appdata"), lf_quoted(dir_ / "localappdata"), lf_quoted(dir_ / "lock"),
+        lf_quoted(fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / "sim-demo.json"), service_->baseUrl());
 }
 
 std::string ProgramRun::program() const
@@ -93,7 +95,8 @@ int ProgramRun::bash(const std::string& script)
 
 int ProgramRun::run(const fs::path& work, const std::string& arguments)
 {
-    return bash(fmt::format("cd {} && timeout -s KILL {} {} {}", lf_quoted(work), kRunSeconds, program(), arguments));
+    return bash(
+        fmt::format("cd {} && timeout -s KILL {} {} {}", lf_quoted(work), kRunSeconds, program(), arguments));
 }
 
 int ProgramRun::runUntilThenTerminate(const fs::path& work, const std::string& line)

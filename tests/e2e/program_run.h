@@ -14,7 +14,8 @@
 
 #include "fake-rt/fake_service.h"
 
-namespace ovr::test {
+namespace ovr::test
+{
 
 class ProgramRun : public ::testing::Test
 {

@@ -1,8 +1,8 @@
 // The program as a user starts it: production mode, a second instance, the
 // end on SIGTERM, an unreadable settings file and a window left off screen.
+#include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,10 @@
 
 namespace fs = std::filesystem;
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 std::string lf_read(const fs::path& file)
 {
@@ -61,16 +63,17 @@ TEST_F(ProgramRun, ASecondInstanceEndsAtOnceWith255AndWritesNoLog)
     const fs::path first = prepareWorkingFolder("first");
     const fs::path second = prepareWorkingFolder("second");
     const fs::path secondCode = dir() / "second.rc";
-    const int firstCode = bash("cd '" + first.string() + "'\n" + program() +
-                               " &\n"
-                               "pid=$!\n"
-                               "for _ in $(seq 600); do grep -q 'version 12.5.5' Log.txt 2>/dev/null && break; "
-                               "sleep 0.1; done\n"
-                               "(cd '" + second.string() + "' && " + program() + "); echo $? > '" +
-                               secondCode.string() +
-                               "'\n"
-                               "kill -TERM $pid\n"
-                               "wait $pid");
+    const int firstCode =
+        bash("cd '" + first.string() + "'\n" + program() +
+             " &\n"
+             "pid=$!\n"
+             "for _ in $(seq 600); do grep -q 'version 12.5.5' Log.txt 2>/dev/null && break; "
+             "sleep 0.1; done\n"
+             "(cd '" +
+             second.string() + "' && " + program() + "); echo $? > '" + secondCode.string() +
+             "'\n"
+             "kill -TERM $pid\n"
+             "wait $pid");
     EXPECT_EQ(firstCode, 0);
     EXPECT_EQ(lf_read(secondCode), "255\n");
     EXPECT_FALSE(fs::exists(second / "Log.txt"));
@@ -100,7 +103,8 @@ TEST_F(ProgramRun, ARefusedSessionRestartsInTheSameProcessAfterFifteenSeconds)
     service().addFault("/v5/traffic", refused);
     ASSERT_EQ(runUntilThenTerminate(work, "Restart countdown finished"), 0);
     const std::vector<std::string> log = lines(work / "Log.txt");
-    const auto at = [&](const std::string& line) { return std::find(log.begin(), log.end(), line) - log.begin(); };
+    const auto at = [&](const std::string& line)
+    { return std::find(log.begin(), log.end(), line) - log.begin(); };
     EXPECT_LT(at("Exiting: READER ERROR"), at("Prepare for a restart ..."));
     EXPECT_LT(at("Prepare for a restart ..."), at("Restarting after 15 seconds"));
     EXPECT_LT(at("Restarting after 15 seconds"), at("Restart countdown finished"));
@@ -123,8 +127,10 @@ TEST_F(ProgramRun, AnUnparsableSettingsFileIsKeptAsGenerationZeroAndRecreated)
     const std::vector<std::string> log = lines(work / "Log.txt");
     EXPECT_TRUE(std::any_of(log.begin(), log.end(),
                             [](const std::string& l)
-                            { return l.find(" failed to load (") != std::string::npos &&
-                                     l.ends_with("). Saved as 0.xml and removed."); }));
+                            {
+                                return l.find(" failed to load (") != std::string::npos &&
+                                       l.ends_with("). Saved as 0.xml and removed.");
+                            }));
 }
 
 TEST_F(ProgramRun, AWindowFarOffScreenIsPulledBackAndSaved)

@@ -19,8 +19,10 @@
 #include "simlink/sim_client.h"
 #include "simlink/user_aircraft.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 using namespace std::chrono_literals;
 

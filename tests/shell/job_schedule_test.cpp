@@ -3,8 +3,10 @@
 
 #include "core/main_loop_detail.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 using namespace ovr::detail;
 
@@ -38,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
     Seconds, JobSchedule,
     ::testing::Values(ScheduleCase{1, false, 0}, ScheduleCase{5, false, k5}, ScheduleCase{15, false, k15},
                       ScheduleCase{16, false, kJobParking16}, ScheduleCase{30, false, k15 | kJobEvery30},
-                      ScheduleCase{45, false, k15}, ScheduleCase{60, false, k60}, ScheduleCase{61, false, kJobStatics61},
+                      ScheduleCase{45, false, k15}, ScheduleCase{60, false, k60},
+                      ScheduleCase{61, false, kJobStatics61},
                       // 80 is a multiple of 16 and of 5: the 5-second jobs win.
                       ScheduleCase{80, false, k5},
                       // 305 is a multiple of 61 and of 5.

@@ -10,8 +10,10 @@
 #include "simlink/sim_client.h"
 #include "simlink/user_aircraft.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 using namespace std::chrono_literals;
 
@@ -109,7 +111,8 @@ TEST_F(MainLoopTest, AFlightThatStopsAndResumesIsLoggedOnceEachWay)
     const std::vector<std::string> lines = logLines();
     const auto count = [&](std::string_view suffix)
     {
-        return std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return l.ends_with(suffix); });
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& l) { return l.ends_with(suffix); });
     };
     EXPECT_EQ(count(" Flight not running"), 1);
     EXPECT_EQ(count(" Flight resumed"), 1);

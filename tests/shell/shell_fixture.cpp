@@ -24,9 +24,11 @@
 
 namespace fs = std::filesystem;
 
-namespace ovr::test {
+namespace ovr::test
+{
 
-namespace {
+namespace
+{
 
 std::vector<UINT> g_received; // the test thread's recorder window only
 
@@ -40,19 +42,19 @@ LRESULT CALLBACK lf_recorderProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HWND lf_createRecorderWindow()
+} // namespace
+
+HWND createTopLevelWindow(const wchar_t* className, WNDPROC procedure)
 {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = lf_recorderProc;
+    windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = L"ShellTestRecorder";
+    windowClass.lpszClassName = className;
     RegisterClassExW(&windowClass);
-    return CreateWindowExW(0, L"ShellTestRecorder", L"recorder", WS_CAPTION | WS_SYSMENU, 400, 20, 880, 516,
-                           nullptr, nullptr, windowClass.hInstance, nullptr);
+    return CreateWindowExW(0, className, className, WS_CAPTION | WS_SYSMENU, 400, 20, 880, 516, nullptr,
+                           nullptr, windowClass.hInstance, nullptr);
 }
-
-} // namespace
 
 LoopClock::TimePoint FakeClock::now()
 {
@@ -87,11 +89,11 @@ void FakeClock::advance(std::chrono::nanoseconds by)
 void resetLifecycleState()
 {
     resetParametersToDefaults();
-    for (auto* flag : {&g_stop, &g_userClosed, &g_closeClicked, &g_firstSessionDone, &g_flightPaused,
-                       &g_rereadRequested, &g_flushStaticRequested, &g_csOidRequested, &g_noMatchListRequested,
-                       &g_blockListChanged, &g_followChanged, &g_parkingOptionChanged, &g_staticParkingArmed,
-                       &g_parkingUpdatePhase, &g_simRunning, &g_simConnectError, &g_userDataArrived,
-                       &g_rtProfessional, &g_timeShiftOn})
+    for (auto* flag :
+         {&g_stop, &g_userClosed, &g_closeClicked, &g_firstSessionDone, &g_flightPaused, &g_rereadRequested,
+          &g_flushStaticRequested, &g_csOidRequested, &g_noMatchListRequested, &g_blockListChanged,
+          &g_followChanged, &g_parkingOptionChanged, &g_staticParkingArmed, &g_parkingUpdatePhase,
+          &g_simRunning, &g_simConnectError, &g_userDataArrived, &g_rtProfessional, &g_timeShiftOn})
     {
         flag->store(0);
     }
@@ -121,7 +123,7 @@ void ShellTest::SetUp()
     detail::setParametersFile(parametersFile());
     detail::openLogAt(dir_ / "Log.txt");
     gf_setLoopClock(&clock);
-    window_ = lf_createRecorderWindow();
+    window_ = createTopLevelWindow(L"ShellTestRecorder", lf_recorderProc);
     g_hMainWnd.store(window_);
 }
 
@@ -175,8 +177,10 @@ void ShellTest::prepareWorkingFolder()
     {
         fs::copy_file(fs::path(VORA_SHELL_FIXTURES) / name, dir_ / "input" / name);
     }
-    writeFile(parametersFile(), "<?xml version=\"1.0\"?>\n<root><parameters><parameter name=\"MSFS_INSTALL_PATH\" "
-                                "value=\"" + (dir_ / "packages").string() + "\" /></parameters></root>\n");
+    writeFile(parametersFile(),
+              "<?xml version=\"1.0\"?>\n<root><parameters><parameter name=\"MSFS_INSTALL_PATH\" "
+              "value=\"" +
+                  (dir_ / "packages").string() + "\" /></parameters></root>\n");
 }
 
 } // namespace ovr::test

@@ -15,7 +15,8 @@
 #include "core/loop_clock.h"
 #include "platform/win/user32.h"
 
-namespace ovr::test {
+namespace ovr::test
+{
 
 // Time passes only by sleeping (instantly) and by advance(); every sleep runs
 // the hook, which a test uses to act "while the program waits".
@@ -65,5 +66,8 @@ class ShellTest : public ::testing::Test
 
 // Every lifecycle flag, counter and setting back to the program's start.
 void resetLifecycleState();
+
+// A top-level window of the main window's size with its own class.
+HWND createTopLevelWindow(const wchar_t* className, WNDPROC procedure);
 
 } // namespace ovr::test

@@ -17,8 +17,10 @@
 #include "service/traffic_reader.h"
 #include "shell_fixture.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 using namespace std::chrono_literals;
 
@@ -46,8 +48,10 @@ TEST_P(ProductionSwitch, TheLastSwitchWinsWhateverItsCase)
 INSTANTIATE_TEST_SUITE_P(
     Arguments, ProductionSwitch,
     ::testing::Values(SwitchCase{"None", {}, std::nullopt}, SwitchCase{"Other", {L"--verbose"}, std::nullopt},
-                      SwitchCase{"Dashes", {L"--production"}, true}, SwitchCase{"Slash", {L"/production"}, true},
-                      SwitchCase{"UpperCase", {L"--PRODUCTION"}, true}, SwitchCase{"MixedCase", {L"/ProDuction"}, true},
+                      SwitchCase{"Dashes", {L"--production"}, true},
+                      SwitchCase{"Slash", {L"/production"}, true},
+                      SwitchCase{"UpperCase", {L"--PRODUCTION"}, true},
+                      SwitchCase{"MixedCase", {L"/ProDuction"}, true},
                       SwitchCase{"Off", {L"--no-production"}, false},
                       SwitchCase{"OnThenOff", {L"--production", L"x", L"/no-production"}, false},
                       SwitchCase{"OffThenOn", {L"/No-Production", L"--production"}, true},
@@ -108,9 +112,9 @@ TEST_P(ServiceInterval, HoldsUntilTwoSecondsHavePassed)
         static_cast<std::int32_t>(static_cast<std::int64_t>(std::time(nullptr)) - c.secondsSinceLastSession));
     const auto before = clock.now();
     detail::holdForService();
-    const std::string line =
-        c.hold ? "Holding for " + std::to_string(*c.hold) + " seconds... (RT API cannot be revisited within 2 seconds)"
-               : "";
+    const std::string line = c.hold ? "Holding for " + std::to_string(*c.hold) +
+                                          " seconds... (RT API cannot be revisited within 2 seconds)"
+                                    : "";
     if (c.hold)
     {
         EXPECT_TRUE(logHas(line));
@@ -125,8 +129,9 @@ TEST_P(ServiceInterval, HoldsUntilTwoSecondsHavePassed)
 
 INSTANTIATE_TEST_SUITE_P(Elapsed, ServiceInterval,
                          ::testing::Values(HoldCase{"LongAgo", 3600, std::nullopt},
-                                           HoldCase{"TwoSeconds", 2, std::nullopt}, HoldCase{"OneSecond", 1, 1},
-                                           HoldCase{"JustNow", 0, 2}, HoldCase{"InTheFuture", -30, 2}),
+                                           HoldCase{"TwoSeconds", 2, std::nullopt},
+                                           HoldCase{"OneSecond", 1, 1}, HoldCase{"JustNow", 0, 2},
+                                           HoldCase{"InTheFuture", -30, 2}),
                          caseName);
 
 TEST_F(ShellTest, NoTrafficWithinTenSecondsIsAReaderErrorWithARestartAfterFifteen)
@@ -169,8 +174,8 @@ TEST_F(ShellTest, ACloseDuringTheHoldEndsTheRunWithoutASession)
 {
     prepareWorkingFolder();
     std::string parameters = readFile(parametersFile());
-    parameters.insert(parameters.find("</parameters>"),
-                      "<parameter name=\"LAST_EPOCH_TIME:\" value=\"" + std::to_string(std::time(nullptr)) + "\" />");
+    parameters.insert(parameters.find("</parameters>"), "<parameter name=\"LAST_EPOCH_TIME:\" value=\"" +
+                                                            std::to_string(std::time(nullptr)) + "\" />");
     writeFile(parametersFile(), parameters);
     clock.onSleep = [this]
     {

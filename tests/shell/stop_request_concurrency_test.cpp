@@ -13,8 +13,10 @@
 #include "core/globals.h"
 #include "simlink/sim_client.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 using Pair = std::pair<std::int32_t, std::int32_t>;
 

@@ -14,8 +14,10 @@
 #include "platform/win/test_support.h"
 #include "shell_fixture.h"
 
-namespace ovr::test {
-namespace {
+namespace ovr::test
+{
+namespace
+{
 
 struct FitCase
 {
@@ -47,7 +49,8 @@ TEST_P(WindowFit, KeepsFortyEightPixelsInTheWorkArea)
     EXPECT_EQ(MAIN_WINDOW_X.current.load(), c.fittedX);
     EXPECT_EQ(MAIN_WINDOW_Y.current.load(), c.fittedY);
     const std::string file = readFile(parametersFile());
-    for (const auto& [key, before, after] : {std::tuple{"MAIN_WINDOW_X", c.x, c.fittedX}, {"MAIN_WINDOW_Y", c.y, c.fittedY}})
+    for (const auto& [key, before, after] :
+         {std::tuple{"MAIN_WINDOW_X", c.x, c.fittedX}, {"MAIN_WINDOW_Y", c.y, c.fittedY}})
     {
         if (before != after)
         {
@@ -59,7 +62,8 @@ TEST_P(WindowFit, KeepsFortyEightPixelsInTheWorkArea)
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, WindowFit,
-                         ::testing::Values(FitCase{"OnScreen", 400, 20, 400, 20}, FitCase{"TopLeft", 0, 0, 0, 0},
+                         ::testing::Values(FitCase{"OnScreen", 400, 20, 400, 20},
+                                           FitCase{"TopLeft", 0, 0, 0, 0},
                                            FitCase{"FarRightAndDown", 20000, 15000, 1872, 992},
                                            FitCase{"FarLeftAndUp", -5000, -2000, -832, -468},
                                            FitCase{"ClampedMinimum", -30000, 20, 400, 20},
@@ -84,14 +88,7 @@ class MainWindowTest : public ShellTest
     void SetUp() override
     {
         ShellTest::SetUp();
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof windowClass;
-        windowClass.lpfnWndProc = lf_WndProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"VoraTest";
-        RegisterClassExW(&windowClass);
-        window = CreateWindowExW(0, L"VoraTest", L"Vora", WS_CAPTION | WS_SYSMENU, 400, 20, 880, 516, nullptr,
-                                 nullptr, windowClass.hInstance, nullptr);
+        window = createTopLevelWindow(L"Vora", lf_WndProc);
         g_hMainWnd.store(window);
     }
 
