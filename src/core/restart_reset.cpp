@@ -1,3 +1,5 @@
+#include <mutex>
+
 #include "core/app_window.h"
 #include "core/closing_down.h"
 #include "core/globals.h"
@@ -41,7 +43,10 @@ void lf_resetForRestart()
     g_hWnd.store(nullptr);
     g_userDataArrived.store(0);
 
-    g_userPos = UserAcState{};
+    {
+        std::lock_guard lock(g_simConnectMutex);
+        g_userPos = UserAcState{};
+    }
     g_flightPaused.store(0);
     g_rtProfessional.store(0);
     g_staticParkingArmed.store(0);

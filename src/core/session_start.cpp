@@ -1,5 +1,4 @@
 #include <chrono>
-#include <cmath>
 #include <mutex>
 #include <thread>
 
@@ -53,11 +52,6 @@ constexpr SIMCONNECT_DATA_DEFINITION_ID kUserOnGroundDefinition = 409;
 
 // Reserved once per process.
 bool g_containersPrepared = false;
-
-bool lf_positionKnown(const UserAcState& state)
-{
-    return std::fabs(state.latitude) > 0.0001 || std::fabs(state.longitude) > 0.0001;
-}
 
 // Polls `ready` up to `polls` times, waiting `step` between; ends early on a
 // stop.
@@ -154,7 +148,7 @@ bool lf_requestUserAc()
             gf_onSimRequestError();
         }
     }
-    while (g_userOnGroundValid.load() == 0 || !lf_positionKnown(g_userPos))
+    while (g_userOnGroundValid.load() == 0 || !gf_positionKnown(g_userPos.latitude, g_userPos.longitude))
     {
         gf_requestUserAcPosition(g_userPos);
         if (!gf_waitUnlessStopped(500ms))
@@ -163,7 +157,7 @@ bool lf_requestUserAc()
         }
     }
     gf_requestUserAcTitleAndModel();
-    while (!lf_positionKnown(g_userPos))
+    while (!gf_positionKnown(g_userPos.latitude, g_userPos.longitude))
     {
         gf_requestUserAcPosition(g_userPos);
         if (!gf_waitUnlessStopped(200ms))

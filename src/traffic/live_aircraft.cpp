@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "core/main_loop.h"
+#include "simlink/user_aircraft.h"
 
 namespace ovr
 {
@@ -11,11 +12,25 @@ std::vector<LiveAc> g_liveAircraft;
 std::deque<std::uint32_t> g_pendingInit;
 std::unordered_set<std::uint32_t> g_createFailures;
 
+namespace
+{
+
+constexpr std::int32_t kPassesPerUserPosition = 100;
+std::int32_t g_passes = 0; // main loop only
+
+} // namespace
+
 // The traffic logic arrives with its own subsystem; until then no aircraft is
-// taken in and only the motion clock runs.
+// taken in: the user's position is followed once a second and the motion
+// clock runs.
 void lf_handleAddingStack()
 {
     lf_onGroundSlots();
+    if (++g_passes >= kPassesPerUserPosition)
+    {
+        g_passes = 0;
+        gf_requestUserAcPosition(g_userPos);
+    }
     g_clock.fetch_add(1);
 }
 

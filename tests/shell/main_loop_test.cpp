@@ -2,10 +2,14 @@
 // and the reduced loop while no flight runs.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <mutex>
+
 #include "core/closing_down.h"
 #include "core/main_loop.h"
 #include "core/main_loop_detail.h"
 #include "core/status_line.h"
+#include "platform/simconnect/world.h"
 #include "shell_fixture.h"
 #include "simlink/sim_client.h"
 #include "simlink/user_aircraft.h"
@@ -20,6 +24,31 @@ using namespace std::chrono_literals;
 class MainLoopTest : public ShellTest
 {
   protected:
+    // The loop asks the simulator for the user aircraft once a second: a
+    // stand-in simulator and an open connection answer it.
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        sim::WorldOptions options;
+        options.keepLogs = false;
+        world_ = std::make_unique<sim::World>(sim::Scenario{}, options);
+        HANDLE handle = nullptr;
+        ASSERT_GE(SimConnect_Open(&handle, "Vora", nullptr, 0, nullptr, 0), 0);
+        std::lock_guard lock(g_simConnectMutex);
+        g_simConnect = handle;
+    }
+
+    void TearDown() override
+    {
+        {
+            std::lock_guard lock(g_simConnectMutex);
+            SimConnect_Close(g_simConnect);
+            g_simConnect = nullptr;
+        }
+        world_.reset();
+        ShellTest::TearDown();
+    }
+
     // Runs the loop with the user aircraft's data arriving after every pass
     // (one simulated second per 10 ms pass) until `seconds` per-second steps
     // have run.
@@ -37,6 +66,9 @@ class MainLoopTest : public ShellTest
         };
         lf_mainLoop();
     }
+
+  private:
+    std::unique_ptr<sim::World> world_;
 };
 
 TEST_F(MainLoopTest, ADayOfSecondsBringsTheCounterBackToZeroAndKeepsTheRhythm)
@@ -49,7 +81,7 @@ TEST_F(MainLoopTest, ADayOfSecondsBringsTheCounterBackToZeroAndKeepsTheRhythm)
     EXPECT_EQ(g_staticRenewMinutes.load(), 20);
 }
 
-TEST_F(MainLoopTest, WithoutSimulatorDataNoPerSecondWorkRuns)
+TEST_F(MainLoopTest, WithoutTheUserAircraftsDataNoPerSecondWorkRuns)
 {
     gf_setStatus("still here", false);
     g_simRunning.store(1);
