@@ -25,6 +25,7 @@
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
 #include "simlink/sim_client.h"
+#include "simlink/sim_ids.h"
 #include "simlink/sim_link_reset.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
@@ -47,8 +48,6 @@ constexpr int kSessionIdPolls = 10;
 constexpr auto kSessionIdPoll = 300ms;
 constexpr auto kFirstTrafficTimeout = 10s;
 constexpr auto kFirstTrafficPoll = 100ms;
-constexpr SIMCONNECT_DATA_REQUEST_ID kUserOnGroundRequest = 108;
-constexpr SIMCONNECT_DATA_DEFINITION_ID kUserOnGroundDefinition = 409;
 
 // Reserved once per process.
 bool g_containersPrepared = false;
@@ -140,7 +139,7 @@ bool lf_requestUserAc()
     }
     {
         std::lock_guard lock(g_simConnectMutex);
-        if (SimConnect_RequestDataOnSimObject(g_simConnect, kUserOnGroundRequest, kUserOnGroundDefinition,
+        if (SimConnect_RequestDataOnSimObject(g_simConnect, kReqUserOnGround, kDefUserOnGround,
                                               SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SECOND, 0, 0, 0,
                                               0) < 0)
         {
