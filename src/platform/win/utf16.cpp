@@ -1,5 +1,7 @@
 #include "platform/win/utf16.h"
 
+#include "platform/text/text_conversion.h"
+
 namespace ovr::win
 {
 
@@ -10,31 +12,6 @@ constexpr char32_t replacement = 0xFFFD;
 bool isHigh(std::uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLow(std::uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
-void appendUtf8(std::string& out, char32_t c)
-{
-    if (c < 0x80)
-    {
-        out += static_cast<char>(c);
-    }
-    else if (c < 0x800)
-    {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else if (c < 0x10000)
-    {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    else
-    {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 } // namespace
 
 std::u32string decodeUtf16(std::wstring_view units)
@@ -63,57 +40,27 @@ std::u32string decodeUtf16(std::wstring_view units)
     return out;
 }
 
+// Both directions go through the Win32 converters without their strict
+// flags, so broken input turns into U+FFFD by the same rules everywhere.
 std::string utf8FromUnits(std::wstring_view units)
 {
-    std::string out;
-    for (char32_t c : decodeUtf16(units))
-    {
-        appendUtf8(out, c);
-    }
+    if (units.empty())
+        return {};
+    auto count = static_cast<int>(units.size());
+    int needed = WideCharToMultiByte(CP_UTF8, 0, units.data(), count, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, units.data(), count, out.data(), needed, nullptr, nullptr);
     return out;
 }
 
 std::wstring unitsFromUtf8(std::string_view s)
 {
-    std::wstring out;
-    std::size_t i = 0;
-    while (i < s.size())
-    {
-        auto b = static_cast<unsigned char>(s[i]);
-        int extra = b < 0x80 ? 0 : (b >> 5) == 6 ? 1 : (b >> 4) == 14 ? 2 : (b >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + static_cast<std::size_t>(extra) >= s.size())
-        {
-            out += static_cast<WCHAR>(replacement);
-            ++i;
-            continue;
-        }
-        char32_t c = extra == 0 ? b : extra == 1 ? (b & 0x1F) : extra == 2 ? (b & 0x0F) : (b & 0x07);
-        bool ok = true;
-        for (int k = 1; ok && k <= extra; ++k)
-        {
-            auto cont = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-            ok = (cont >> 6) == 2;
-            c = (c << 6) | (cont & 0x3F);
-        }
-        static constexpr char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-        if (!ok || c < minimum[extra] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        {
-            out += static_cast<WCHAR>(replacement);
-            ++i;
-            continue;
-        }
-        i += static_cast<std::size_t>(extra) + 1;
-        if (c >= 0x10000)
-        {
-            c -= 0x10000;
-            out += static_cast<WCHAR>(0xD800 + (c >> 10));
-            out += static_cast<WCHAR>(0xDC00 + (c & 0x3FF));
-        }
-        else
-        {
-            out += static_cast<WCHAR>(c);
-        }
-    }
+    if (s.empty())
+        return {};
+    auto count = static_cast<int>(s.size());
+    int needed = MultiByteToWideChar(CP_UTF8, 0, s.data(), count, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), count, out.data(), needed);
     return out;
 }
 
