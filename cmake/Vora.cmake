@@ -17,6 +17,8 @@ pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
 pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
 find_path(GSL_INCLUDE_DIR gsl/gsl REQUIRED)
 
+include(${CMAKE_CURRENT_LIST_DIR}/Floors.cmake)
+
 set(VORA_WARNINGS -Wall -Wextra -Wshadow -Wconversion)
 
 if(VORA_SANITIZE STREQUAL "address")
@@ -34,10 +36,24 @@ function(vora_target_defaults target)
   target_include_directories(${target} SYSTEM PUBLIC ${GSL_INCLUDE_DIR})
 endfunction()
 
-# vora_subsystem(NAME core DEPENDS ...): one static library from every .cpp of
-# the calling folder (recursively), named vora_<NAME>.
+# vora_subsystem(NAME airports USES liveries core platform LIBS ...): one
+# static library from every .cpp of the calling folder (recursively), named
+# vora_<NAME>. USES names the folders of src/ whose headers its code includes,
+# linked as their libraries; each must be on a floor that cmake/Floors.cmake
+# lets <NAME> use, and the layout test holds the list to the includes. LIBS
+# are the other libraries it needs.
 function(vora_subsystem)
-  cmake_parse_arguments(ARG "" "NAME" "DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "" "NAME" "USES;LIBS" ${ARGN})
+  if(NOT DEFINED VORA_MAY_USE_${ARG_NAME})
+    message(FATAL_ERROR "src/${ARG_NAME} has no floor in cmake/Floors.cmake")
+  endif()
+  set(linked)
+  foreach(folder ${ARG_USES})
+    if(NOT folder IN_LIST VORA_MAY_USE_${ARG_NAME})
+      message(FATAL_ERROR "src/${ARG_NAME} may not use src/${folder} (cmake/Floors.cmake)")
+    endif()
+    list(APPEND linked vora_${folder})
+  endforeach()
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT srcs)
     # a subsystem folder that has no code yet still yields a library
@@ -46,41 +62,46 @@ function(vora_subsystem)
   endif()
   add_library(vora_${ARG_NAME} STATIC ${srcs})
   vora_target_defaults(vora_${ARG_NAME})
-  target_link_libraries(vora_${ARG_NAME} PUBLIC ${ARG_DEPENDS})
-  set_property(GLOBAL APPEND PROPERTY VORA_SUBSYSTEMS vora_${ARG_NAME})
+  target_link_libraries(vora_${ARG_NAME} PUBLIC ${linked} ${ARG_LIBS})
+  set_property(GLOBAL APPEND PROPERTY VORA_SUBSYSTEMS ${ARG_NAME})
+  set_property(GLOBAL PROPERTY VORA_USES_${ARG_NAME} ${ARG_USES})
 endfunction()
 
 # vora_add_test(NAME test_core SOURCES a.cpp ... LIBS ... LABELS core [concurrency]
-#               [ENVIRONMENT VAR=value ...])
-# A GoogleTest binary whose cases are registered with CTest under the labels,
-# run headless and with the given environment.
+#               [ENVIRONMENT VAR=value ...] [SHARDS n])
+# A GoogleTest binary registered with CTest as one test under the labels, run
+# headless and with the given environment; SHARDS splits it into n tests that
+# each run a share of its cases (GoogleTest's sharding). A process per case
+# spent most of a test run starting sanitized processes; the cases of one
+# binary run in one process instead, and a failure reports only the failed
+# cases (--gtest_brief). One case alone:
+#   build/tests/core/test_core --gtest_filter='Suite.Case'
 # Binaries labelled concurrency are also collected in the target
 # vora_concurrency_tests, which the ThreadSanitizer build builds alone.
 function(vora_add_test)
-  cmake_parse_arguments(ARG "" "NAME;WORKING_DIRECTORY" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+  cmake_parse_arguments(ARG "" "NAME;WORKING_DIRECTORY;SHARDS" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   vora_target_defaults(${ARG_NAME})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   if(NOT ARG_WORKING_DIRECTORY)
     set(ARG_WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   endif()
-  include(GoogleTest)
-  gtest_discover_tests(${ARG_NAME}
-    WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY}
-    DISCOVERY_TIMEOUT 120
-    DISCOVERY_MODE PRE_TEST
-    TEST_LIST ${ARG_NAME}_TESTS
-    PROPERTIES TIMEOUT 300 ENVIRONMENT VORA_HEADLESS=1)
-  # gtest_discover_tests splits list-valued properties, so a test would keep
-  # only its first label; the labels are set after discovery instead.
-  set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}_labels.cmake)
-  file(WRITE ${labels_file}
-    "set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\")\n")
-  if(ARG_ENVIRONMENT)
-    file(APPEND ${labels_file}
-      "set_tests_properties(\${${ARG_NAME}_TESTS} PROPERTIES ENVIRONMENT \"VORA_HEADLESS=1;${ARG_ENVIRONMENT}\")\n")
+  if(NOT ARG_SHARDS)
+    set(ARG_SHARDS 1)
   endif()
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
+  set(environment VORA_HEADLESS=1 ${ARG_ENVIRONMENT})
+  math(EXPR last "${ARG_SHARDS} - 1")
+  foreach(shard RANGE ${last})
+    set(name ${ARG_NAME})
+    set(shard_environment ${environment})
+    if(ARG_SHARDS GREATER 1)
+      set(name ${ARG_NAME}_${shard})
+      list(APPEND shard_environment GTEST_TOTAL_SHARDS=${ARG_SHARDS} GTEST_SHARD_INDEX=${shard})
+    endif()
+    add_test(NAME ${name} COMMAND ${ARG_NAME} --gtest_brief=1 WORKING_DIRECTORY ${ARG_WORKING_DIRECTORY})
+    set_tests_properties(${name} PROPERTIES
+      LABELS "${ARG_LABELS}" TIMEOUT 300 ENVIRONMENT "${shard_environment}")
+  endforeach()
   if("concurrency" IN_LIST ARG_LABELS)
     if(NOT TARGET vora_concurrency_tests)
       add_custom_target(vora_concurrency_tests)

@@ -2,7 +2,7 @@
 // carries on Windows, then the Windows entry point through the platform
 // layer (which keeps argv as the command line and turns SIGINT and SIGTERM
 // into a close of the window).
-#include "core/program_entry.h"
+#include "app/program_entry.h"
 #include "platform/kernel/win_main.h"
 #include "platform/shell/string_resources.h"
 

@@ -9,13 +9,13 @@
 
 #include "airports/adjacent_stands.h"
 #include "airports/nearest_stand.h"
+#include "airports/parking_state.h"
 #include "airports/stand_find.h"
 #include "airports/stand_list.h"
 #include "airports/static_parking_search.h"
 #include "airports/weekday_hour.h"
 #include "core/code_pool.h"
-#include "simlink/user_on_ground.h"
-#include "traffic/parking_state.h"
+#include "core/user_on_ground.h"
 
 namespace
 {

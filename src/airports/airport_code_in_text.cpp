@@ -1,5 +1,5 @@
 #include "airports/airport_list.h"
-#include "scanners/supported_airports.h"
+#include "airports/supported_airports.h"
 
 // GCC 12 reports false "may be used uninitialized" warnings inside the
 // standard library's regex automaton when it is optimised.

@@ -3,16 +3,13 @@
 #include <fmt/format.h>
 
 #include "airports/airport_list.h"
+#include "airports/airport_settings_window.h"
+#include "airports/max_fit.h"
 #include "core/log.h"
 #include "core/parameter_controls.h"
 #include "core/parameters.h"
 #include "core/parameters_file.h"
 #include "core/range.h"
-#include "core/setting_controls.h"
-#include "gui/option_helpers.h"
-#include "gui/park_setting_controls.h"
-#include "platform/win/user32.h"
-#include "traffic/max_fit.h"
 
 namespace ovr
 {
@@ -29,8 +26,13 @@ constexpr std::int32_t kWellCoveredFrom = 46;
 
 void lf_enableControl(const WindowControl& control, bool enable)
 {
-    if (control.hwnd != nullptr)
-        EnableWindow(control.hwnd, enable ? TRUE : FALSE);
+    gf_enableParameterControl(control, enable);
+}
+
+void lf_showFitHours()
+{
+    if (auto show = gf_airportSettingsWindow().showFitHours)
+        show();
 }
 
 void lf_setCheck(BoolParameter& parameter, bool value)
@@ -131,7 +133,7 @@ void gf_applyAirportDefaults(CoveragePair coverage, const IcaoCode& icao)
         lf_setCheck(PARK_SOFT, true);
         lf_setCheck(WEEK, true);
         MAX_FIT_FL.current = kWidestFitHours;
-        gf_showFitHours();
+        lf_showFitHours();
     }
     else if (coverage.real >= kWellCoveredFrom)
     {
@@ -143,7 +145,7 @@ void gf_applyAirportDefaults(CoveragePair coverage, const IcaoCode& icao)
     const std::int32_t percentage = listed == 1 ? 100 : listed == 2 ? 50 : kDefaultParkingPercentage;
     lf_setValue(parking_percentage, percentage);
     gf_logContinuation(fmt::format("{:24}: {}%", parking_percentage.name, percentage));
-    lf_enableSettingControl(parking_percentage);
+    lf_enableControl(parking_percentage, true);
 }
 
 void gf_applyLearnedSettings(pugi::xml_node document)
@@ -156,11 +158,12 @@ void gf_applyLearnedSettings(pugi::xml_node document)
     if (const std::optional<std::int32_t> value = gf_getParameter(document, RANGE.name))
     {
         gf_setRange(*value);
-        lf_enableSettingControl(RANGE);
+        lf_enableControl(RANGE, true);
         lf_logSetting(RANGE.name, RANGE.current.load());
     }
-    if (lf_learnedBool(document, AUTO_RANGE))
-        gf_applyAutoRange();
+    const AirportSettingsWindow& window = gf_airportSettingsWindow();
+    if (lf_learnedBool(document, AUTO_RANGE) && window.applyAutoRange != nullptr)
+        window.applyAutoRange();
 
     const std::optional<std::int32_t> percentage = gf_getParameter(document, parking_percentage.name);
     // The percentage is a share: a value outside 0..100 would park more
@@ -178,11 +181,11 @@ void gf_applyLearnedSettings(pugi::xml_node document)
         gf_logContinuation(fmt::format("{:24}: {} (max number of half hours, is {:.1F} hrs decimal)",
                                        MAX_FIT.name, MAX_FIT.current.load(), MAX_FIT_FL.current.load()));
     }
-    if (lf_learnedBool(document, RT_PARKTRAFFIC_ONLY))
-        gf_enableParkPctControls();
-    if (lf_learnedBool(document, INITIAL_LOAD_ONLY))
-        gf_enableInitialLoadDependent(!INITIAL_LOAD_ONLY.current.load() &&
-                                      !RT_PARKTRAFFIC_ONLY.current.load());
+    if (lf_learnedBool(document, RT_PARKTRAFFIC_ONLY) && window.enableParkPctControls != nullptr)
+        window.enableParkPctControls();
+    if (lf_learnedBool(document, INITIAL_LOAD_ONLY) && window.enableInitialLoadDependent != nullptr)
+        window.enableInitialLoadDependent(!INITIAL_LOAD_ONLY.current.load() &&
+                                          !RT_PARKTRAFFIC_ONLY.current.load());
 }
 
 } // namespace ovr

@@ -9,6 +9,8 @@
 #include "airports/apf_locate.h"
 #include "airports/apf_locate_detail.h"
 #include "airports/learned_file.h"
+#include "airports/park_airport.h"
+#include "airports/park_airport_panel.h"
 #include "airports/parkpos_reader.h"
 #include "core/log.h"
 #include "core/meta_info.h"
@@ -16,9 +18,6 @@
 #include "core/paths.h"
 #include "core/text_convert.h"
 #include "core/user_error.h"
-#include "gui/park_airport_panel.h"
-#include "service/traffic_reader.h"
-#include "traffic/park_airports.h"
 
 namespace fs = std::filesystem;
 
@@ -29,6 +28,7 @@ bool g_handmade = false;
 std::int32_t g_apfWeek = 0;
 CoveragePair g_coverage;
 fs::path g_learnedApfPath;
+std::uint8_t g_learnedOverride = 0;
 
 namespace
 {
@@ -156,7 +156,7 @@ std::string lf_readApf(std::string_view name, ApfHeader& header, CoveragePair& c
         gf_restoreAirportSettings();
     g_learnedOverride = stands.empty() ? 0 : 1;
     gf_enableParkAirportControl();
-    g_trafficReader.parkElevation = std::optional<double>(g_parkAirport.elevation);
+    header.parkElevation = static_cast<double>(g_parkAirport.elevation);
     return stands.empty() ? "no stands found" : std::string();
 }
 

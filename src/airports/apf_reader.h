@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,6 +22,10 @@ struct ApfHeader
     std::string airportName;
     std::string publisher;
     std::int32_t altitude = 0; // feet
+    // The park airport's altitude in feet once the read went through (also
+    // when it found no stands): the caller makes it the Traffic Reader's
+    // parkElevation. None after an earlier failure.
+    std::optional<double> parkElevation;
 };
 
 // The park airport's file is handmade (its learned file says so); such an
@@ -34,6 +39,9 @@ extern CoveragePair g_coverage;
 // The learned file of the park airport's file; empty when it has none. The
 // saver of the learned file writes here.
 extern std::filesystem::path g_learnedApfPath;
+// Set at the end of every read that went through (its settings may override
+// the user's); the parking logic clears it when it leaves the park airport.
+extern std::uint8_t g_learnedOverride;
 
 // Reads the airport file `name` (an archive name or a local name) into the
 // stand list, which is expected empty. The empty text on success, else the

@@ -1,7 +1,7 @@
 #include "airports/apf_updates.h"
 
-#include "gui/airport_panel_figures.h"
-#include "gui/main_window_repaint.h"
+#include "airports/airport_panel_figures.h"
+#include "core/window_repaint.h"
 
 namespace ovr
 {

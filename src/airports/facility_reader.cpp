@@ -27,8 +27,8 @@
 #include "core/geometry.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "core/received_record.h"
 #include "core/user_error.h"
-#include "simlink/received_record.h"
 
 namespace ovr
 {

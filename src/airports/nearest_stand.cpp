@@ -1,7 +1,7 @@
 #include "airports/nearest_stand.h"
 
 #include "airports/stand_list.h"
-#include "simlink/user_on_ground.h"
+#include "core/user_on_ground.h"
 
 namespace ovr
 {

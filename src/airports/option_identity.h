@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "traffic/aircraft_records.h"
+#include "core/aircraft_records.h"
 
 namespace ovr
 {

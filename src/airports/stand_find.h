@@ -2,8 +2,8 @@
 #pragma once
 
 #include "airports/stand.h"
+#include "core/aircraft_records.h"
 #include "core/geometry.h"
-#include "traffic/aircraft_records.h"
 
 namespace ovr
 {

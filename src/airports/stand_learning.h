@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "airports/stand.h"
-#include "traffic/aircraft_records.h"
+#include "core/aircraft_records.h"
 
 namespace ovr
 {

@@ -1,9 +1,9 @@
 #include "airports/static_count.h"
 
+#include "airports/airport_panel_figures.h"
+#include "airports/parking_state.h"
 #include "airports/weekday_hour.h"
-#include "gui/airport_panel_figures.h"
-#include "gui/main_window_repaint.h"
-#include "traffic/parking_state.h"
+#include "core/window_repaint.h"
 
 #include <cmath>
 

@@ -19,13 +19,13 @@
 #include "airports/static_parking_search.h"
 
 #include "airports/stand_list.h"
+#include "airports/stand_marks.h"
 #include "airports/weekday_hour.h"
 #include "core/geometry.h"
 #include "core/parameters.h"
 #include "core/random.h"
 #include "core/text.h"
 #include "liveries/model_lookups.h"
-#include "traffic/stand_marks.h"
 
 #include <algorithm>
 #include <limits>

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "traffic/aircraft_records.h"
-#include "traffic/parking_state.h"
+#include "airports/parking_state.h"
+#include "core/aircraft_records.h"
 
 namespace ovr
 {

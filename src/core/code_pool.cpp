@@ -1,18 +1,25 @@
 #include "core/code_pool.h"
 
+#include <atomic>
 #include <mutex>
 
 #include <fmt/format.h>
 
 #include "core/code_pool_detail.h"
 #include "core/log.h"
-#include "liveries/model_fixes.h"
 
 namespace ovr
 {
 
 CodePool g_airlineCodes{"airline"};
 CodePool g_modelCodes{"model"};
+
+namespace
+{
+
+std::atomic<ModelFixLookup> g_modelFixLookup{nullptr};
+
+} // namespace
 
 CodePool::CodePool(std::string_view name) : m_name(name) {}
 
@@ -102,7 +109,12 @@ std::uint16_t gf_airlineId(std::string_view text)
 
 std::uint16_t gf_modelId(std::string_view text)
 {
-    return detail::internModel(g_modelCodes, text, &gf_fixedModelName);
+    return detail::internModel(g_modelCodes, text, g_modelFixLookup.load());
+}
+
+void gf_setModelFixLookup(ModelFixLookup lookup)
+{
+    g_modelFixLookup.store(lookup);
 }
 
 } // namespace ovr

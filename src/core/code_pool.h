@@ -79,4 +79,9 @@ std::uint16_t gf_airlineId(std::string_view text);
 // id of its correction (when that is held) and is not added.
 std::uint16_t gf_modelId(std::string_view text);
 
+// The corrections of the model database (gf_fixedModelName), which is floors
+// above: its reader hands them over when it seals the model pool.
+using ModelFixLookup = std::optional<std::string> (*)(std::string_view);
+void gf_setModelFixLookup(ModelFixLookup lookup);
+
 } // namespace ovr

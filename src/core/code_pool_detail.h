@@ -11,8 +11,6 @@
 namespace ovr::detail
 {
 
-using ModelFixLookup = std::optional<std::string> (*)(std::string_view);
-
 std::uint16_t internModel(CodePool& pool, std::string_view text, ModelFixLookup fix);
 
 } // namespace ovr::detail

@@ -4,10 +4,13 @@
 #include <atomic>
 #include <thread>
 
-#include "core/closing_down.h"
+#include "core/stop_request.h"
 
 namespace ovr
 {
+
+std::atomic<std::int32_t> g_tick{0};
+std::atomic<std::int32_t> g_clock{0};
 
 namespace
 {

@@ -1,13 +1,21 @@
 // The clock of the start-up thread: the main loop's pacing and every wait of
 // the start-up, the session start and the closing down read and sleep on it.
 // The program runs on the steady clock; tests install a clock of their own
-// so that hours of the loop pass in milliseconds.
+// so that hours of the loop pass in milliseconds. Beside it the main loop's
+// two counters, which the readers and the traffic logic read.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 
 namespace ovr
 {
+
+// Per-second counter: 0 at loop start, +1 per per-second step, 0 again once a day.
+extern std::atomic<std::int32_t> g_tick;
+// Motion clock in hundredths of a second.
+extern std::atomic<std::int32_t> g_clock;
 
 class LoopClock
 {

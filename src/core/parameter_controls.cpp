@@ -11,6 +11,8 @@ namespace
 std::atomic<void (*)(const BoolParameter&)> g_showCheck{nullptr};
 std::atomic<void (*)(const IntListParameter&)> g_showValue{nullptr};
 std::atomic<void (*)(const EditParameter&)> g_showText{nullptr};
+std::atomic<void (*)(const WindowControl&, bool)> g_enable{nullptr};
+std::atomic<void (*)(const WindowControl&, std::size_t)> g_select{nullptr};
 
 } // namespace
 
@@ -19,6 +21,8 @@ void gf_setParameterControlHooks(const ParameterControlHooks& hooks)
     g_showCheck = hooks.showCheck;
     g_showValue = hooks.showValue;
     g_showText = hooks.showText;
+    g_enable = hooks.enable;
+    g_select = hooks.select;
 }
 
 void gf_showParameterCheck(const BoolParameter& parameter)
@@ -42,6 +46,22 @@ void gf_showParameterText(const EditParameter& parameter)
     if (auto show = g_showText.load())
     {
         show(parameter);
+    }
+}
+
+void gf_enableParameterControl(const WindowControl& control, bool enable)
+{
+    if (auto apply = g_enable.load())
+    {
+        apply(control, enable);
+    }
+}
+
+void gf_selectParameterEntry(const WindowControl& control, std::size_t index)
+{
+    if (auto apply = g_select.load())
+    {
+        apply(control, index);
     }
 }
 

@@ -1,9 +1,12 @@
-// How the settings code shows values in the window's controls. The window
-// layer installs the three functions when it creates its controls; until
-// then (and in tools and tests without a window) showing does nothing.
+// How the settings code reaches the window's controls: shows values, enables
+// and selects. The window layer installs the functions when it creates its
+// controls; until then (and in tools and tests without a window) this does
+// nothing. The code below the window never talks to a control itself.
 // They are called without any settings lock held, because they wait for the
 // UI thread.
 #pragma once
+
+#include <cstddef>
 
 #include "core/parameter.h"
 
@@ -18,6 +21,10 @@ struct ParameterControlHooks
     void (*showValue)(const IntListParameter&) = nullptr;
     // Shows the current text in the control (gf_showCtrlText).
     void (*showText)(const EditParameter&) = nullptr;
+    // Enables or disables the control.
+    void (*enable)(const WindowControl&, bool) = nullptr;
+    // Selects entry `index` of the combo box (CB_SETCURSEL).
+    void (*select)(const WindowControl&, std::size_t index) = nullptr;
 };
 
 void gf_setParameterControlHooks(const ParameterControlHooks& hooks);
@@ -25,5 +32,7 @@ void gf_setParameterControlHooks(const ParameterControlHooks& hooks);
 void gf_showParameterCheck(const BoolParameter& parameter);
 void gf_showParameterValue(const IntListParameter& parameter);
 void gf_showParameterText(const EditParameter& parameter);
+void gf_enableParameterControl(const WindowControl& control, bool enable);
+void gf_selectParameterEntry(const WindowControl& control, std::size_t index);
 
 } // namespace ovr

@@ -1,7 +1,7 @@
 #include "core/range.h"
 
+#include "core/parameter_controls.h"
 #include "core/parameters.h"
-#include "platform/win/user32.h"
 
 namespace ovr
 {
@@ -12,9 +12,9 @@ std::int32_t gf_setRange(std::int32_t nm)
     // the range that the window shows would be a different setting.
     const std::int32_t range = RANGE.clamp(nm);
     RANGE.current = range;
-    if (const std::optional<std::size_t> index = RANGE.currentIndex(); index && RANGE.hwnd != nullptr)
+    if (const std::optional<std::size_t> index = RANGE.currentIndex())
     {
-        SendMessageW(RANGE.hwnd, CB_SETCURSEL, static_cast<WPARAM>(*index), 0);
+        gf_selectParameterEntry(RANGE, *index);
     }
     const std::int32_t meters = range * 1852 + 10000;
     g_rangeNm = static_cast<double>(range);

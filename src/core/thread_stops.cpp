@@ -1,8 +1,8 @@
 #include <fmt/format.h>
 
-#include "core/closing_down.h"
 #include "core/globals.h"
 #include "core/status_line.h"
+#include "core/stop_request.h"
 
 namespace ovr
 {

@@ -7,14 +7,16 @@
 
 #include <fmt/format.h>
 
-#include "core/app_window.h"
 #include "core/globals.h"
-#include "core/main_window_state.h"
 #include "core/parameters.h"
-#include "core/setting_control_windows.h"
 #include "core/status_line.h"
 #include "core/text_convert.h"
+#include "gui/app_window.h"
+#include "gui/main_window_state.h"
+#include "gui/setting_control_windows.h"
 #include "gui/window_state.h"
+#include "service/service_panel.h"
+#include "simlink/sim_panel_fields.h"
 
 namespace ovr
 {
@@ -150,13 +152,8 @@ void lf_paintTexts(HDC dc)
     lf_text(dc, 3, 7, fmt::format("Version {}.{}.{}", g_version.major, g_version.minor, g_version.patch),
             kLime);
     lf_text(dc, 400, 7, std::string(g_programShortName), kLime);
-    std::string simulator;
-    std::string follow;
-    {
-        std::lock_guard lock(g_panelMutex);
-        simulator = g_simulatorText;
-        follow = g_followText;
-    }
+    std::string simulator = gf_simPanelTexts().simulator;
+    const std::string follow = g_followText.load();
     if (simulator.empty())
     {
         simulator = g_simConnectedShown.load() != 0 ? "Simulator connected" : "Simulator not connected";

@@ -4,7 +4,7 @@
 
 #include "core/globals.h"
 #include "core/parameters.h"
-#include "core/setting_controls.h"
+#include "gui/setting_controls.h"
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
 

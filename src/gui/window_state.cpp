@@ -1,34 +1,19 @@
 #include "gui/window_state.h"
 
-#include "core/app_window.h"
+#include "service/service_panel.h"
+#include "simlink/sim_panel_fields.h"
 
 namespace ovr
 {
 
-std::atomic<std::int32_t> g_trafficIndicator{kIndicatorStopped};
-std::atomic<std::int32_t> g_weatherIndicator{kIndicatorStopped};
-std::atomic<std::int32_t> g_qnhShown{0};
-std::atomic<std::uint8_t> g_authenticated{0};
-std::atomic<std::uint8_t> g_simConnectedShown{0};
-std::atomic<std::uint8_t> g_simRunningShown{0};
-std::string g_simulatorText;
 std::atomic<std::int64_t> g_mySimaddonCount{0};
 std::atomic<std::int64_t> g_myThirdpartyCount{0};
-std::string g_followText;
-std::mutex g_panelMutex;
-
-void gf_repaintStatusPanel()
-{
-    gf_repaintRect(kTopPanelRect);
-}
+SharedValue<std::string> g_followText;
 
 void gf_resetWindowState()
 {
-    {
-        std::lock_guard lock(g_panelMutex);
-        g_simulatorText.clear();
-        g_followText.clear();
-    }
+    gf_setSimulatorText("");
+    g_followText.store("");
     g_qnhShown.store(0);
     g_authenticated.store(0);
     g_simConnectedShown.store(0);

@@ -25,6 +25,7 @@
 #include "core/xml.h"
 #include "liveries/dbase_reader_detail.h"
 #include "liveries/model_database.h"
+#include "liveries/model_fixes.h"
 #include "liveries/prefix_alternatives.h"
 
 namespace ovr
@@ -275,6 +276,7 @@ void lf_readSections(const pugi::xml_document& doc)
     gf_modelId(g_empty);
     for (const std::string& model : g_knownModels)
         gf_modelId(model);
+    gf_setModelFixLookup(&gf_fixedModelName);
     g_modelCodes.sealed.store(1);
     for (const std::string& model : cargoTypes)
         gf_modelId(model);

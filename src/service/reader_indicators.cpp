@@ -1,5 +1,6 @@
-#include "gui/window_state.h"
+#include "core/window_repaint.h"
 #include "service/rt_readers.h"
+#include "service/service_panel.h"
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
 

@@ -1,8 +1,7 @@
 #include "service/reader_snapshots.h"
 
+#include "airports/park_airport.h"
 #include "simlink/sim_client.h"
-#include "traffic/park_airport_file.h"
-#include "traffic/park_airports.h"
 
 #include <mutex>
 

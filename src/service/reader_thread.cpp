@@ -1,9 +1,10 @@
 #include "service/reader_thread.h"
 
-#include "core/closing_down.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "gui/window_state.h"
+#include "core/stop_request.h"
+#include "core/window_repaint.h"
+#include "service/service_panel.h"
 
 #include <fmt/format.h>
 

@@ -3,7 +3,7 @@
 // account's type and expiry, and the logout after both readers ended.
 #pragma once
 
-#include "service/shared_value.h"
+#include "core/shared_value.h"
 
 #include <string>
 

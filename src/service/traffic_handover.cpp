@@ -1,8 +1,7 @@
 #include "service/traffic_handover.h"
 
-#include "core/main_loop.h"
+#include "core/loop_clock.h"
 #include "service/traffic_handover_detail.h"
-#include "traffic/received_traffic.h"
 
 #include <algorithm>
 #include <atomic>
@@ -19,7 +18,7 @@ std::uint8_t g_running = 0;
 namespace
 {
 
-std::atomic<detail::ReceivedTaker> g_taker{nullptr};
+std::atomic<ReceivedTaker> g_taker{nullptr};
 
 double lf_medianDataTime(const std::vector<TrafficRecord>& batch)
 {
@@ -65,12 +64,12 @@ void stampPlayMoments(std::vector<TrafficRecord>& batch, std::int32_t offset, st
     }
 }
 
-void setReceivedTaker(ReceivedTaker taker)
+} // namespace detail
+
+void gf_setReceivedTaker(ReceivedTaker taker)
 {
     g_taker.store(taker);
 }
-
-} // namespace detail
 
 void gf_queueReceivedTraffic(std::vector<TrafficRecord>& batch, std::int32_t offset)
 {
@@ -84,16 +83,11 @@ void gf_queueReceivedTraffic(std::vector<TrafficRecord>& batch, std::int32_t off
         // Sound only because the buffered request runs before the reader
         // raises `receiving`, and the main loop starts only after that: no
         // other thread touches the traffic state yet.
-        const detail::ReceivedTaker taker = g_taker.load();
-        for (const TrafficRecord& r : batch)
+        if (const ReceivedTaker taker = g_taker.load())
         {
-            if (taker != nullptr)
+            for (const TrafficRecord& r : batch)
             {
                 taker(r);
-            }
-            else
-            {
-                gf_takeReceivedAc(r);
             }
         }
     }

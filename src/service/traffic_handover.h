@@ -2,7 +2,7 @@
 // Each record gets the moment at which the simulator is to show it: a fixed
 // offset ahead of now on g_clock, spread by its data time around the batch's
 // median. The buffered batches of the first request go straight to the
-// traffic logic before the main loop runs; every live batch waits in one
+// traffic logic (through the taker) before the main loop runs; every live batch waits in one
 // hand-over vector until the main loop has used up the previous one.
 #pragma once
 
@@ -29,7 +29,13 @@ inline constexpr std::int32_t kLivePlayOffset = 30;
 // Stamps the records of the batch and passes it on: with offset 30 (a live
 // reply) into the hand-over vector when that is empty and the session runs,
 // else dropped whole; with any other offset (a buffered snapshot) record by
-// record to gf_takeReceivedAc on this thread. The batch is empty afterwards.
+// record to the taker on this thread. The batch is empty afterwards.
 void gf_queueReceivedTraffic(std::vector<TrafficRecord>& batch, std::int32_t offset);
+
+// Who takes the records of a buffered snapshot: the traffic logic's
+// gf_takeReceivedAc, which is floors above; the program sets it at start,
+// tests set their own. Unset, those records are dropped.
+using ReceivedTaker = void (*)(const TrafficRecord&);
+void gf_setReceivedTaker(ReceivedTaker taker);
 
 } // namespace ovr

@@ -4,10 +4,11 @@
 #include "core/log.h"
 #include "core/parameters.h"
 #include "core/time.h"
-#include "gui/window_state.h"
+#include "core/window_repaint.h"
 #include "service/reader_snapshots.h"
 #include "service/reader_thread.h"
 #include "service/reply_fields.h"
+#include "service/service_panel.h"
 #include "service/traffic_handover.h"
 #include "service/weather_reader.h"
 

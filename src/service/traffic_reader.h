@@ -7,9 +7,9 @@
 #pragma once
 
 #include "core/geometry.h"
+#include "core/shared_value.h"
 #include "service/parked_traffic_record.h"
 #include "service/rt_connection.h"
-#include "service/shared_value.h"
 #include "service/traffic_record.h"
 
 #include <atomic>

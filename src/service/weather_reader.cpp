@@ -2,12 +2,13 @@
 
 #include "core/log.h"
 #include "core/time.h"
-#include "gui/window_state.h"
+#include "core/window_repaint.h"
+#include "service/qnh.h"
 #include "service/reader_snapshots.h"
 #include "service/reader_thread.h"
 #include "service/reply_fields.h"
+#include "service/service_panel.h"
 #include "service/traffic_reader.h"
-#include "traffic/qnh.h"
 
 #include <fmt/format.h>
 #include <gsl/gsl>

@@ -10,15 +10,16 @@
 #include <fmt/format.h>
 #include <gsl/gsl>
 
-#include "core/closing_down.h"
 #include "core/globals.h"
 #include "core/log.h"
 #include "core/status_line.h"
+#include "core/stop_request.h"
 #include "core/user_error.h"
-#include "gui/main_window_repaint.h"
-#include "gui/window_state.h"
+#include "core/window_repaint.h"
 #include "platform/kernel/timing.h"
 #include "simlink/sim_link_detail.h"
+#include "simlink/sim_panel_fields.h"
+#include "simlink/sim_switch.h"
 #include "simlink/user_aircraft.h"
 
 namespace ovr

@@ -8,17 +8,17 @@
 
 #include <fmt/format.h>
 
-#include "core/closing_down.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "core/received_record.h"
 #include "core/status_line.h"
+#include "core/stop_request.h"
 #include "core/user_error.h"
-#include "gui/main_window_repaint.h"
-#include "gui/window_state.h"
-#include "simlink/received_record.h"
+#include "core/window_repaint.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_link_detail.h"
+#include "simlink/sim_panel_fields.h"
 #include "simlink/user_aircraft.h"
 
 namespace ovr
@@ -99,10 +99,7 @@ void lf_onOpen(const SIMCONNECT_RECV_OPEN& open)
         fmt::format("{} ({}.{}.{}.{})", shown, open.dwApplicationVersionMajor, open.dwApplicationVersionMinor,
                     open.dwApplicationBuildMajor, open.dwApplicationBuildMinor);
     gf_log(fmt::format("{} connected", text));
-    {
-        const std::lock_guard lock(g_panelMutex);
-        g_simulatorText = std::move(text);
-    }
+    gf_setSimulatorText(std::move(text));
     gf_repaintMainWindow();
     gf_clearStatus();
 }

@@ -6,8 +6,8 @@
 #include <exception>
 #include <string_view>
 
+#include "core/received_record.h"
 #include "platform/simconnect/simconnect.h"
-#include "simlink/received_record.h"
 
 namespace ovr
 {

@@ -2,11 +2,11 @@
 
 #include <mutex>
 
+#include "core/user_on_ground.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_link_detail.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
-#include "simlink/user_on_ground.h"
 
 namespace ovr
 {

@@ -11,16 +11,16 @@
 #include <fmt/format.h>
 
 #include "airports/nearest_stand.h"
-#include "core/closing_down.h"
 #include "core/geometry.h"
 #include "core/globals.h"
 #include "core/log.h"
-#include "gui/main_window_repaint.h"
-#include "gui/sim_panel_fields.h"
+#include "core/stop_request.h"
+#include "core/user_on_ground.h"
+#include "core/window_repaint.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_link_detail.h"
-#include "simlink/user_on_ground.h"
+#include "simlink/sim_panel_fields.h"
 
 namespace ovr
 {

@@ -71,5 +71,10 @@ void gf_requestUserAcTitleAndModel();
 // the user stands still on the ground at a stand of the park airport that is
 // the first park-airport entry, that stand becomes the entry's reserved stand.
 void gf_checkUserStand();
+// What gf_checkUserStand does with the stand it found: the park-airport list
+// is the traffic logic's, so the program sets this at start; unset, the stand
+// is not recorded.
+using UserStandHandler = void (*)(const std::string& standName);
+void gf_setUserStandHandler(UserStandHandler handler);
 
 } // namespace ovr

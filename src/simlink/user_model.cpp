@@ -15,11 +15,11 @@
 #include "core/log.h"
 #include "core/status_line.h"
 #include "core/user_error.h"
-#include "gui/main_window_repaint.h"
-#include "gui/sim_panel_fields.h"
+#include "core/window_repaint.h"
 #include "liveries/model_database.h"
 #include "liveries/model_lookups.h"
 #include "simlink/sim_link_detail.h"
+#include "simlink/sim_panel_fields.h"
 #include "simlink/user_aircraft.h"
 
 namespace ovr

@@ -1,15 +1,16 @@
 // The user's reserved stand: when the user ends a flight standing at a
 // stand of the park airport, that stand is kept for the user in the list of
-// park airports, so that no parked aircraft is put there next time.
+// park airports, so that no parked aircraft is put there next time. That list
+// belongs to the traffic logic above the link: the stand found here is handed
+// to the handler that the program set at start.
+#include <atomic>
 #include <mutex>
 #include <string>
 
 #include "airports/nearest_stand.h"
+#include "core/user_on_ground.h"
 #include "simlink/sim_client.h"
 #include "simlink/user_aircraft.h"
-#include "simlink/user_on_ground.h"
-#include "traffic/park_airport_file.h"
-#include "traffic/park_airports.h"
 
 namespace ovr
 {
@@ -20,7 +21,14 @@ namespace
 // Taxiing speed and below counts as standing.
 constexpr double kStandingKt = 2.0;
 
+std::atomic<UserStandHandler> g_userStandHandler{nullptr};
+
 } // namespace
+
+void gf_setUserStandHandler(UserStandHandler handler)
+{
+    g_userStandHandler.store(handler);
+}
 
 void gf_checkUserStand()
 {
@@ -44,20 +52,10 @@ void gf_checkUserStand()
     {
         return;
     }
+    if (UserStandHandler handler = g_userStandHandler.load())
     {
-        const std::lock_guard lock(g_parkAirportsMutex);
-        if (g_parkAirports.empty())
-        {
-            return;
-        }
-        ParkAirportEntry& first = g_parkAirports.front();
-        if (first.icao != g_parkAirport.icao || first.reservedStand == name)
-        {
-            return;
-        }
-        first.reservedStand = name;
+        handler(name);
     }
-    gf_addParkAirport();
 }
 
 } // namespace ovr

@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "core/main_loop.h"
+#include "core/loop_clock.h"
 #include "simlink/user_aircraft.h"
 
 namespace ovr

@@ -8,7 +8,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "traffic/aircraft_records.h"
+#include "core/aircraft_records.h"
 
 namespace ovr
 {

@@ -13,8 +13,6 @@
 namespace ovr
 {
 
-std::mutex g_parkAirportsMutex;
-
 void gf_addParkAirport()
 {
     std::string line;
@@ -41,6 +39,24 @@ void gf_addParkAirport()
     }
     gf_log(existed ? fmt::format("{}:{} new entry", file, line)
                    : fmt::format("{} created with {}", file, line));
+}
+
+void gf_recordUserStand(const std::string& standName)
+{
+    {
+        const std::lock_guard lock(g_parkAirportsMutex);
+        if (g_parkAirports.empty())
+        {
+            return;
+        }
+        ParkAirportEntry& first = g_parkAirports.front();
+        if (first.icao != g_parkAirport.icao || first.reservedStand == standName)
+        {
+            return;
+        }
+        first.reservedStand = standName;
+    }
+    gf_addParkAirport();
 }
 
 } // namespace ovr

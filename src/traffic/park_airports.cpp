@@ -3,10 +3,7 @@
 namespace ovr
 {
 
-Airport g_parkAirport;
-std::string g_reservedStand;
 std::vector<ParkAirportEntry> g_parkAirports;
-std::uint8_t g_learnedOverride = 0;
 std::atomic<std::uint8_t> g_parkingBusy{0};
 std::atomic<std::int32_t> g_parkingCandidateCount{0};
 

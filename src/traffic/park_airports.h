@@ -1,5 +1,6 @@
-// The park airport near the user and the user's list of park airports
-// (airports/my_park_airports.txt), with the parking jobs of the main loop.
+// The user's list of park airports (airports/my_park_airports.txt) and the
+// parking jobs of the main loop; the park airport itself is in
+// airports/park_airport.h.
 #pragma once
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "airports/airport.h"
+#include "airports/park_airport.h"
 
 namespace ovr
 {
@@ -19,13 +21,7 @@ struct ParkAirportEntry
     std::string reservedStand;
 };
 
-// The current park airport; its code is empty when there is none.
-extern Airport g_parkAirport;
-// The user's reserved stand at the park airport, empty when none.
-extern std::string g_reservedStand;
 extern std::vector<ParkAirportEntry> g_parkAirports;
-// The park airport's settings come from its learned file.
-extern std::uint8_t g_learnedOverride;
 // A parking calculation runs (its controls are disabled meanwhile).
 extern std::atomic<std::uint8_t> g_parkingBusy;
 // Parking candidates counted while the calculation runs.

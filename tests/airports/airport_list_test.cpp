@@ -6,9 +6,9 @@
 
 #include "airports/airport_list.h"
 #include "airports/airport_list_detail.h"
+#include "airports/supported_airports.h"
 #include "airports_test_support.h"
 #include "core/user_error.h"
-#include "scanners/supported_airports.h"
 
 namespace fs = std::filesystem;
 

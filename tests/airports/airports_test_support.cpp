@@ -6,15 +6,15 @@
 
 #include <fmt/format.h>
 
+#include "airports/airport_panel_figures.h"
 #include "airports/apf_updates.h"
+#include "airports/parking_state.h"
 #include "airports/stand_list.h"
 #include "airports/weekday_hour.h"
 #include "core/log_detail.h"
-#include "gui/airport_panel_figures.h"
+#include "core/user_on_ground.h"
 #include "liveries/dbase_reader_detail.h"
-#include "simlink/user_on_ground.h"
 #include "stream_encrypt.h"
-#include "traffic/parking_state.h"
 
 namespace fs = std::filesystem;
 

@@ -2,13 +2,13 @@
 
 #include <vector>
 
+#include "airports/airport_panel_figures.h"
 #include "airports/apf_updates.h"
 #include "airports/stand_learning.h"
 #include "airports/stand_options.h"
 #include "airports/weekday_hour.h"
 #include "airports_test_support.h"
 #include "core/code_pool.h"
-#include "gui/airport_panel_figures.h"
 #include "liveries/registration_lookup.h"
 
 namespace ovr::test

@@ -12,9 +12,9 @@
 #include "airports/weekday_hour.h"
 #include "airports_test_support.h"
 #include "core/code_pool.h"
+#include "core/user_on_ground.h"
 #include "liveries/model_lookups.h"
 #include "liveries/registration_lookup.h"
-#include "simlink/user_on_ground.h"
 
 namespace ovr::test
 {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "airports/airport_panel_figures.h"
+#include "airports/parking_state.h"
 #include "airports/stand_list.h"
 #include "airports/static_count.h"
 #include "airports/static_parking_search.h"
@@ -11,8 +13,6 @@
 #include "airports_test_support.h"
 #include "core/code_pool.h"
 #include "core/parameters.h"
-#include "gui/airport_panel_figures.h"
-#include "traffic/parking_state.h"
 
 namespace ovr::test
 {

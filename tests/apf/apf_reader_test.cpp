@@ -8,12 +8,11 @@
 #include "airports/airport_list.h"
 #include "airports/apf_reader.h"
 #include "airports/closest_stand_at_destination.h"
+#include "airports/park_airport_panel.h"
 #include "core/code_pool.h"
 #include "core/parameters.h"
 #include "core/user_error.h"
-#include "gui/park_airport_panel.h"
 #include "liveries/model_database.h"
-#include "service/traffic_reader.h"
 #include "traffic/park_airports.h"
 
 namespace ovr::test
@@ -201,6 +200,9 @@ TEST_P(ReadMessage, ForTheCallerToShow)
         g_parkAirport = Airport{};
     EXPECT_EQ(gf_readApf(c.fileName, header, coverage, g_stands), c.message);
     EXPECT_EQ(g_learnedOverride, 0);
+    // Only a read that went through gives its caller the elevation for the
+    // Traffic Reader, also when it found no stands.
+    EXPECT_EQ(header.parkElevation.has_value(), c.message == "no stands found");
 }
 
 const std::string kNoCopyright = R"(<root><meta><info name="sim" value="1"/></meta>)"
@@ -222,7 +224,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ReadApf, AFileRead)
 {
-    g_trafficReader.parkElevation = std::nullopt;
     const std::string parameters = kHead + param("version", "1.2") + param("Facilities", "true") +
                                    param("RT_traffic_week", "33") + param("Qf_real", "63") +
                                    param("Qf_soft", "0");
@@ -235,7 +236,7 @@ TEST_F(ReadApf, AFileRead)
     EXPECT_EQ(g_apfWeek, 33);
     EXPECT_EQ((std::pair{coverage.real, coverage.soft}), (std::pair{63, 0}));
     EXPECT_EQ(g_learnedOverride, 1);
-    EXPECT_EQ(g_trafficReader.parkElevation.load(), std::optional<double>(364.0));
+    EXPECT_EQ(header.parkElevation, std::optional<double>(364.0));
     EXPECT_EQ(g_learnedApfPath, fs::path("airports/learned/simaddon/EDDF.xml"));
 
     const ParkAirportPanel panel = gf_parkAirportPanel();

@@ -3,10 +3,10 @@
 
 #include "airports/airport_settings.h"
 #include "airports/apf_reader.h"
+#include "airports/park_airport_panel.h"
 #include "core/code_pool.h"
 #include "core/parameters.h"
 #include "core/status_line.h"
-#include "gui/park_airport_panel.h"
 
 namespace ovr::test
 {

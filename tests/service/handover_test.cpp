@@ -1,5 +1,5 @@
 // The play moments of received batches and their way to the main loop.
-#include "core/main_loop.h"
+#include "core/loop_clock.h"
 #include "service/traffic_handover.h"
 #include "service/traffic_handover_detail.h"
 #include "service/traffic_reader.h"
@@ -77,12 +77,12 @@ class HandOverTest : public testing::Test
     {
         resetServiceState();
         g_taken.clear();
-        detail::setReceivedTaker([](const TrafficRecord& r) { g_taken.push_back(r); });
+        gf_setReceivedTaker([](const TrafficRecord& r) { g_taken.push_back(r); });
         g_clock.store(5000);
     }
     void TearDown() override
     {
-        detail::setReceivedTaker(nullptr);
+        gf_setReceivedTaker(nullptr);
         resetServiceState();
     }
     static void setRunning(bool running)

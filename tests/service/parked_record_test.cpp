@@ -2,10 +2,10 @@
 #include "airports/stand_list.h"
 #include "core/code_pool.h"
 #include "core/parameters.h"
+#include "core/user_on_ground.h"
 #include "liveries/model_database.h"
 #include "service/traffic_reader.h"
 #include "service_test_support.h"
-#include "simlink/user_on_ground.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

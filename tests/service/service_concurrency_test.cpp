@@ -2,7 +2,7 @@
 // overlapping parked-traffic requests against a running Traffic Reader, the
 // hand-over of live batches to a consumer standing in for the main loop, and
 // the collected identities taken while the decoder fills them.
-#include "core/main_loop.h"
+#include "core/loop_clock.h"
 #include "core/parameters.h"
 #include "liveries/model_database.h"
 #include "service/parked_traffic.h"

@@ -1,11 +1,11 @@
 #include "session_fixture.h"
 
-#include "core/main_loop.h"
+#include "core/loop_clock.h"
 #include "core/parameters.h"
-#include "gui/window_state.h"
 #include "liveries/model_database.h"
 #include "service/service_address_detail.h"
 #include "service/service_login.h"
+#include "service/service_panel.h"
 #include "service/traffic_handover.h"
 #include "service/traffic_handover_detail.h"
 #include "service/traffic_reader.h"
@@ -62,7 +62,7 @@ void SessionTest::SetUp()
         const std::scoped_lock lock(g_takenMutex);
         g_taken.clear();
     }
-    detail::setReceivedTaker(&lf_take);
+    gf_setReceivedTaker(&lf_take);
     fakert::Scenario scenario =
         fakert::loadScenario(VORA_SOURCE_DIR "/data/scenarios/rt-demo.json", fakert::systemClock());
     scenario.rrl = kRateLimitMs;
@@ -83,7 +83,7 @@ void SessionTest::TearDown()
 {
     stopReaders();
     m_service->stop();
-    detail::setReceivedTaker(nullptr);
+    gf_setReceivedTaker(nullptr);
     detail::setRtApiBase("");
     detail::setRtLicence("");
     gf_setLoopClock(nullptr);

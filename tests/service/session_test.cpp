@@ -1,20 +1,20 @@
 // Whole sessions against the fake service: login, weather, buffered and live
 // traffic, logout, and how the session ends on the service's statuses.
-#include "core/closing_down.h"
 #include "core/geometry.h"
 #include "core/globals.h"
 #include "core/parameters.h"
+#include "core/stop_request.h"
 #include "core/time.h"
-#include "gui/window_state.h"
 #include "liveries/model_database.h"
 #include "service/parked_traffic.h"
+#include "service/qnh.h"
 #include "service/service_address_detail.h"
 #include "service/service_login.h"
+#include "service/service_panel.h"
 #include "service/traffic_handover.h"
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
 #include "session_fixture.h"
-#include "traffic/qnh.h"
 
 #include <fmt/format.h>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The live query box around the user and the reader indicators.
 #include "core/parameters.h"
-#include "gui/window_state.h"
 #include "service/rt_readers.h"
+#include "service/service_panel.h"
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
 #include "service_test_support.h"

@@ -1,7 +1,6 @@
 // The altitude, callsign and aircraft-type filters of the live records.
 #include "core/parameters.h"
 #include "core/status_line.h"
-#include "gui/window_state.h"
 #include "service/traffic_filters.h"
 #include "service/traffic_filters_detail.h"
 #include "service/traffic_reader.h"

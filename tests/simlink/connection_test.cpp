@@ -8,13 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "core/closing_down.h"
 #include "core/globals.h"
 #include "core/status_line.h"
-#include "gui/window_state.h"
+#include "core/stop_request.h"
 #include "link_fixture.h"
 #include "simconnect/sim_link_definitions.h"
 #include "simlink/sim_client.h"
+#include "simlink/sim_panel_fields.h"
 
 namespace ovr::test
 {

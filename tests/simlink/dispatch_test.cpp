@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/closing_down.h"
 #include "core/globals.h"
 #include "core/status_line.h"
+#include "core/stop_request.h"
 #include "core/user_error.h"
 #include "link_fixture.h"
 #include "simlink/sim_client.h"

@@ -7,22 +7,20 @@
 #include <mutex>
 #include <random>
 
+#include "airports/park_airport.h"
 #include "airports/stand_list.h"
-#include "core/closing_down.h"
 #include "core/globals.h"
 #include "core/log_detail.h"
 #include "core/parameters_file_detail.h"
 #include "core/status_line.h"
-#include "gui/sim_panel_fields.h"
-#include "gui/window_state.h"
+#include "core/stop_request.h"
+#include "core/user_on_ground.h"
 #include "platform/win/test_support.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_link_detail.h"
 #include "simlink/sim_link_reset.h"
+#include "simlink/sim_panel_fields.h"
 #include "simlink/user_aircraft.h"
-#include "simlink/user_on_ground.h"
-#include "traffic/park_airport_file.h"
-#include "traffic/park_airports.h"
 
 namespace ovr::test
 {
@@ -56,8 +54,7 @@ sim::Scenario baseScenario()
 
 std::string simulatorText()
 {
-    const std::lock_guard lock(g_panelMutex);
-    return g_simulatorText;
+    return gf_simPanelTexts().simulator;
 }
 
 namespace
@@ -87,10 +84,7 @@ void lf_resetProcessState()
         g_objectEvents.clear();
     }
     gf_resetStatusLine();
-    {
-        const std::lock_guard lock(g_panelMutex);
-        g_simulatorText.clear();
-    }
+    gf_setSimulatorText({});
     gf_setUserAircraftText({});
     gf_setUserStandText({});
     g_simConnectedShown.store(0);
@@ -99,7 +93,6 @@ void lf_resetProcessState()
     gf_clearStands();
     {
         const std::lock_guard lock(g_parkAirportsMutex);
-        g_parkAirports.clear();
         g_parkAirport = Airport{};
     }
 }

@@ -8,9 +8,9 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
-#include "core/closing_down.h"
 #include "core/globals.h"
 #include "core/status_line.h"
+#include "core/stop_request.h"
 #include "queue_fixture.h"
 #include "simlink/user_aircraft.h"
 

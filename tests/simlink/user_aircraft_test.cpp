@@ -12,19 +12,19 @@
 
 #include "airports/stand.h"
 #include "airports/stand_list.h"
-#include "core/closing_down.h"
 #include "core/code_pool.h"
 #include "core/geometry.h"
 #include "core/globals.h"
 #include "core/status_line.h"
-#include "gui/sim_panel_fields.h"
+#include "core/stop_request.h"
+#include "core/user_on_ground.h"
 #include "link_fixture.h"
 #include "liveries/model_database.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_link_detail.h"
+#include "simlink/sim_panel_fields.h"
 #include "simlink/user_aircraft.h"
-#include "simlink/user_on_ground.h"
 #include "traffic/park_airport_file.h"
 #include "traffic/park_airports.h"
 
@@ -245,10 +245,27 @@ TEST_F(UserAircraft, ALongTitleIsCutAndARepeatedOneNotLoggedAgain)
     EXPECT_EQ(logCount("SimConnect: User aircraft title: " + std::string(48, 'T')), 1);
 }
 
+// The park-airport list of the traffic logic, connected to the link as the
+// program connects it, and empty again afterwards.
+class ParkAirportList
+{
+  public:
+    ParkAirportList() { gf_setUserStandHandler(&gf_recordUserStand); }
+    ~ParkAirportList()
+    {
+        gf_setUserStandHandler(nullptr);
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirports.clear();
+    }
+    ParkAirportList(const ParkAirportList&) = delete;
+    ParkAirportList& operator=(const ParkAirportList&) = delete;
+};
+
 // The user standing at a stand of the park airport when a new flight comes:
 // that stand becomes the reserved stand of the first park airport.
 TEST_F(UserAircraft, TheStandUnderTheUserIsReservedOnANewFlight)
 {
+    const ParkAirportList list;
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::create_directories(scratch.path() / "airports");
     std::filesystem::current_path(scratch.path());

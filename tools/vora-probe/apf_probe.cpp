@@ -13,15 +13,15 @@
 #include "airports/airport_list.h"
 #include "airports/apf_locate.h"
 #include "airports/apf_reader.h"
+#include "airports/park_airport.h"
+#include "airports/park_airport_panel.h"
 #include "airports/stand_list.h"
 #include "core/fixed_code.h"
 #include "core/log_detail.h"
 #include "core/parameters_file_detail.h"
 #include "core/paths.h"
-#include "gui/park_airport_panel.h"
 #include "liveries/model_database.h"
 #include "probe.h"
-#include "traffic/park_airports.h"
 
 namespace fs = std::filesystem;
 

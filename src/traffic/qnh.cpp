@@ -1,8 +1,0 @@
-#include "traffic/qnh.h"
-
-namespace ovr
-{
-
-std::atomic<std::int32_t> g_qnhHpa{kStandardQnhHpa};
-
-} // namespace ovr

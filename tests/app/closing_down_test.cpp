@@ -1,0 +1,252 @@
+// How a session ends: restart or end by exit reason, the countdown, the wait
+// for the user after a system error, the notice of a new flight, and the
+// state after the reset for a restart.
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "../params/parameters_fixture.h"
+#include "app/main_loop.h"
+#include "app/start_up.h"
+#include "app/start_up_detail.h"
+#include "app_fixture.h"
+#include "core/loop_clock.h"
+#include "core/parameters.h"
+#include "core/status_line.h"
+#include "core/stop_request.h"
+#include "gui/app_window.h"
+#include "gui/window_state.h"
+#include "service/service_panel.h"
+#include "service/traffic_reader.h"
+#include "simlink/sim_client.h"
+#include "simlink/user_aircraft.h"
+
+namespace ovr::test
+{
+namespace
+{
+
+using namespace std::chrono_literals;
+
+struct EndCase
+{
+    std::string name;
+    std::int32_t reason;
+    std::int32_t delay;
+    bool restarts;
+    bool scansTurnedOff;
+    std::vector<std::string> countdownLines;
+};
+
+void PrintTo(const EndCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
+class ClosingDownByReason : public AppTest, public ::testing::WithParamInterface<EndCase>
+{
+};
+
+TEST_P(ClosingDownByReason, RestartsOrEndsAsTheReasonSays)
+{
+    const EndCase& c = GetParam();
+    gf_requestStop(c.reason, c.delay);
+
+    lf_closingDown();
+
+    EXPECT_TRUE(logHas("Exiting: " + std::string(gf_exitReasonText(c.reason))));
+    EXPECT_EQ(postedMessages(), std::vector<UINT>{c.restarts ? kStartUpMessage : kSaveAndQuitMessage});
+    EXPECT_EQ(g_firstSessionDone.load(), c.restarts ? 1 : 0);
+    EXPECT_EQ(SCAN_LIVERIES.current.load(), !c.scansTurnedOff);
+    EXPECT_EQ(SCAN_AIRPORTS.current.load(), !c.scansTurnedOff);
+    EXPECT_EQ(logHas("Prepare for a restart ..."), c.restarts);
+    for (const std::string& line : c.countdownLines)
+    {
+        EXPECT_TRUE(logHas(line)) << line;
+    }
+    if (c.countdownLines.empty())
+    {
+        EXPECT_FALSE(logHas("Restart countdown finished"));
+        EXPECT_FALSE(logHas(std::string(48, '-')));
+    }
+    if (c.restarts)
+    {
+        EXPECT_EQ(g_exitReason.load(), kExitNotYetSet);
+        EXPECT_EQ(g_stop.load(), 0);
+    }
+}
+
+const std::vector<std::string> kCountdown3{"Restarting after 3 seconds", std::string(48, '-'),
+                                           "Restart countdown finished"};
+const std::vector<std::string> kCountdown9{"Restarting after 9 seconds", "Restart countdown finished"};
+const std::vector<std::string> kCountdown15{"Restarting after 15 seconds", "Restart countdown finished"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Reasons, ClosingDownByReason,
+    ::testing::Values(EndCase{"NewSettings", kExitNewSettings, 3, true, false, kCountdown3},
+                      EndCase{"SimConnectError", kExitSimConnectError, 9, true, true, kCountdown9},
+                      EndCase{"ReaderError", kExitReaderError, 15, true, true, kCountdown15},
+                      EndCase{"RestartWithoutDelay", kExitReaderError, 0, true, true, {}},
+                      EndCase{"SimWasClosed", kExitSimWasClosed, 0, false, false, {}},
+                      EndCase{"UserClosedSim", kExitUserClosedSim, 0, false, false, {}},
+                      EndCase{"NewVersion", kExitNewVersion, 0, false, false, {}}),
+    caseName);
+
+TEST_F(AppTest, ACountdownShowsEverySecondWithoutLoggingIt)
+{
+    std::vector<std::string> shown;
+    clock.onSleep = [&] { shown.push_back(gf_statusTexts().status); };
+    g_restartDelay.store(3);
+    lf_restartCountdown();
+    EXPECT_EQ(shown, (std::vector<std::string>{"Restarting after 3 seconds", "Restarting after 2 seconds",
+                                               "Restarting after 1 second"}));
+    EXPECT_FALSE(logHas("Restarting after 2 seconds"));
+}
+
+TEST_F(AppTest, ANewFlightEndsWithItsNoticeAfterTenSeconds)
+{
+    gf_requestStop(kExitNewFlight, kDelayNewFlight);
+    const auto before = clock.now();
+    lf_closingDown();
+    EXPECT_TRUE(logHas("New flight detected, Vora will close, please restart manually ..."));
+    EXPECT_GE(clock.now() - before, 10s);
+    EXPECT_FALSE(logHas("Restarting after 45 seconds"));
+    EXPECT_EQ(postedMessages(), std::vector<UINT>{kSaveAndQuitMessage});
+}
+
+// Runs the closing down on a thread of its own, as the start-up thread does.
+class WaitingClosingDown : public AppTest
+{
+  protected:
+    void start()
+    {
+        thread_ = std::thread([] { lf_closingDown(); });
+    }
+    void finish() { thread_.join(); }
+    // Gives the waiting thread real time to show that it waits.
+    static void letItWait() { std::this_thread::sleep_for(50ms); }
+
+  private:
+    std::thread thread_;
+};
+
+TEST_F(WaitingClosingDown, ASystemErrorWaitsUntilTheUserClosesTheWindow)
+{
+    gf_requestStop(kExitSystemError, 0);
+    start();
+    letItWait();
+    EXPECT_TRUE(postedMessages().empty());
+    gf_requestUserClose();
+    finish();
+    EXPECT_TRUE(logHas("User closed Vora"));
+    EXPECT_EQ(postedMessages(), std::vector<UINT>{kSaveAndQuitMessage});
+}
+
+TEST_F(WaitingClosingDown, ASystemErrorReplacedByAnotherStopFollowsTheNewReason)
+{
+    // The start-up's handler of a user error writes the reason without the
+    // stop flag, so a later failure elsewhere can still set its own.
+    g_exitReason.store(kExitSystemError);
+    start();
+    letItWait();
+    EXPECT_TRUE(gf_requestStop(kExitReaderError, 0));
+    finish();
+    EXPECT_FALSE(logHas("User closed Vora"));
+    EXPECT_EQ(postedMessages(), std::vector<UINT>{kStartUpMessage});
+}
+
+TEST_F(AppTest, TheUsersCloseDuringTheCountdownEndsTheProgram)
+{
+    gf_requestStop(kExitReaderError, kDelayReaderError);
+    clock.onSleep = [this]
+    {
+        if (clock.sleeps() == 2)
+        {
+            g_closeClicked.store(1);
+            gf_requestUserClose();
+        }
+    };
+    lf_closingDown();
+    EXPECT_EQ(postedMessages(), std::vector<UINT>{kSaveAndQuitMessage});
+    EXPECT_EQ(g_firstSessionDone.load(), 0);
+    EXPECT_FALSE(logHas("Restart countdown finished"));
+}
+
+TEST_F(AppTest, ClosingDownWithoutALoginNeitherWaitsForReadersNorLogsOut)
+{
+    gf_requestStop(kExitReaderError, 0);
+    lf_closingDown();
+    for (const std::string& line : logLines())
+    {
+        EXPECT_EQ(line.find("Deauthenticated"), std::string::npos) << line;
+    }
+    EXPECT_EQ(postedMessages(), std::vector<UINT>{kStartUpMessage});
+}
+
+TEST_F(AppTest, ClosingDownClearsTheDestinationAndTheBlockedCallsign)
+{
+    gf_setParameter(DESTINATION, "EDDF");
+    gf_setParameter(BLOCK_CALLSIGN, "DLH123");
+    gf_requestUserClose();
+    lf_closingDown();
+    EXPECT_EQ(DESTINATION.value(), "");
+    EXPECT_EQ(BLOCK_CALLSIGN.value(), "");
+    const std::string file = readFile(parametersFile());
+    EXPECT_NE(file.find(R"(name="DESTINATION" value="")"), std::string::npos) << file;
+}
+
+TEST_F(AppTest, TheResetBeforeARestartPutsTheSessionBackToItsStart)
+{
+    gf_requestStop(kExitReaderError, kDelayReaderError);
+    g_userClosed.store(1);
+    g_tick.store(1234);
+    g_flightPaused.store(1);
+    g_rtProfessional.store(1);
+    g_staticParkingArmed.store(1);
+    g_blockListChanged.store(1);
+    g_followChanged.store(1);
+    g_userDataArrived.store(1);
+    g_notYetConnected.store(0);
+    g_simRunning.store(1);
+    g_simConnectError.store(1);
+    g_userPos.latitude = 50.0;
+    g_trafficIndicator.store(kIndicatorReceiving);
+    g_qnhShown.store(1021);
+    g_trafficReader.guid = "session";
+    gf_setErrorStatus("broken");
+
+    lf_resetForRestart();
+
+    EXPECT_EQ(g_stop.load(), 0);
+    EXPECT_EQ(g_userClosed.load(), 0);
+    EXPECT_EQ(g_exitReason.load(), kExitNotYetSet);
+    EXPECT_EQ(gf_exitReasonText(g_exitReason.load()), "NOT YET SET");
+    EXPECT_EQ(g_tick.load(), 0);
+    EXPECT_EQ(g_flightPaused.load(), 0);
+    EXPECT_EQ(g_rtProfessional.load(), 0);
+    EXPECT_EQ(g_staticParkingArmed.load(), 0);
+    EXPECT_EQ(g_blockListChanged.load(), 0);
+    EXPECT_EQ(g_followChanged.load(), 0);
+    EXPECT_EQ(g_userDataArrived.load(), 0);
+    EXPECT_EQ(g_notYetConnected.load(), 1);
+    EXPECT_EQ(g_simRunning.load(), 0);
+    EXPECT_EQ(g_simConnectError.load(), 0);
+    EXPECT_EQ(g_userPos.latitude, 0.0);
+    EXPECT_EQ(g_trafficIndicator.load(), kIndicatorStopped);
+    EXPECT_EQ(g_qnhShown.load(), 0);
+    EXPECT_TRUE(g_trafficReader.guid.empty());
+    EXPECT_TRUE(gf_statusTexts().error.empty());
+}
+
+TEST_F(AppTest, TheTimeShiftIsResetUnlessItIsKept)
+{
+    TIME_SHIFT_HOURS.current.store(5);
+    SIM_TIME.current.store(true);
+    gf_requestUserClose();
+    lf_closingDown();
+    EXPECT_FALSE(SIM_TIME.current.load());
+    EXPECT_EQ(TIME_SHIFT_HOURS.current.load(), 0);
+}
+
+} // namespace
+} // namespace ovr::test
