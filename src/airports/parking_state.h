@@ -1,6 +1,7 @@
 // What the static-parking calculation keeps while it chooses aircraft for the
-// stands of the park airport, and what the stand searches read of it. Main
-// loop only.
+// stands of the park airport, and what the stand searches read of it. The
+// traffic logic fills it; it lives here, below the traffic, because the stand
+// searches read it. Main loop only.
 #pragma once
 
 #include <cstdint>

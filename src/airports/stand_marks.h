@@ -1,4 +1,5 @@
-// The marks that the parking logic puts on the park airport's stands.
+// The marks that the parking logic of the traffic puts on the park airport's
+// stands (the stand searches read them).
 #pragma once
 
 #include <cstdint>

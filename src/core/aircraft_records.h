@@ -1,8 +1,8 @@
 // The records of the aircraft that the program puts into the simulator:
 // `AiAircraftRecord` (what the aircraft is and how it moves) and `StaticAc`
 // (one that exists as a simulator object on a stand). The fields that the
-// stand searches and the stand learning read are here; the motion model adds
-// its own.
+// stand searches and the stand learning (airports) read are here; the motion
+// model of the traffic adds its own.
 #pragma once
 
 #include <cstdint>

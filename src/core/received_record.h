@@ -1,4 +1,5 @@
-// Bounded reads of the records that SimConnect hands the dispatch procedure.
+// Bounded reads of the records that SimConnect hands a dispatch procedure
+// (the simulator link's and the facility reader's).
 // A record is trusted only as far as its own size says (the smaller of
 // dwSize and the size the library passes): a record too short for its kind
 // is not read at all, strings are read only within their field or the
