@@ -6,6 +6,7 @@ namespace ovr
 {
 
 std::atomic<std::uint8_t> g_scannedLiveriesProcessed{0};
+std::atomic<std::uint64_t> g_liveriesCount{0};
 
 // The tables arrive with the livery matching; until then nothing is matched.
 void gf_processScannedLiveries()

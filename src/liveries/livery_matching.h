@@ -12,6 +12,9 @@ namespace ovr
 // of the simulator clears it so that the next start-up builds them again.
 extern std::atomic<std::uint8_t> g_scannedLiveriesProcessed;
 
+// Liveries in the tables (shown in the status panel; "..." while 0).
+extern std::atomic<std::uint64_t> g_liveriesCount;
+
 // Builds the livery tables from the scanned-liveries file, once per run.
 void gf_processScannedLiveries();
 // Empties every livery-matching table.
