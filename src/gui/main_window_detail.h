@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,5 +35,12 @@ LRESULT lf_editSubclassProc(EditParameter& parameter, HWND window, UINT message,
 COLORREF lf_textOutUtf8(HDC dc, int x, int y, std::string_view text, COLORREF colour);
 // A label: black when enabled, grey when not.
 COLORREF lf_labelText(HDC dc, int x, int y, std::string_view text, bool enabled);
+
+namespace detail
+{
+// The automatic range in NM for the user on the ground or at an altitude
+// (feet) and a distance (NM) to the first park airport.
+std::int32_t autoRangeFor(bool onGround, double altitudeFt, double distanceNm);
+} // namespace detail
 
 } // namespace ovr

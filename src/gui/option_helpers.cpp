@@ -31,6 +31,7 @@
 #include "core/user_on_ground.h"
 #include "core/window_requests.h"
 #include "gui/app_window.h"
+#include "gui/main_window_detail.h"
 #include "gui/main_window_state.h"
 #include "gui/park_setting_controls.h"
 #include "gui/setting_controls.h"
