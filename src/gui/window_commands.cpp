@@ -34,7 +34,7 @@
 #include "gui/main_window_state.h"
 #include "gui/option_helpers.h"
 #include "gui/window_state.h"
-#include "liveries/livery_matching.h"
+#include "liveries/livery_tables.h"
 #include "platform/shell/message_box.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_switch.h"

@@ -23,7 +23,7 @@
 #include "gui/main_window_detail.h"
 #include "gui/main_window_state.h"
 #include "gui/window_state.h"
-#include "liveries/livery_matching.h"
+#include "liveries/livery_data.h"
 #include "scanners/package_scans.h"
 #include "service/service_login.h"
 #include "service/service_panel.h"
@@ -106,7 +106,7 @@ void lf_paintStatusPanel(HDC dc)
     {
         lf_textOutUtf8(dc, 5, 35, "MSFS", kLime);
     }
-    const std::uint64_t liveries = g_liveriesCount.load();
+    const std::int64_t liveries = g_liveriesCount.load();
     if (liveries == 0)
     {
         lf_textOutUtf8(dc, 5, 91, "# liveries: ...", kRed);

@@ -12,7 +12,7 @@
 #include "gui/setting_control_windows.h"
 #include "gui/window_procedure.h"
 #include "gui/window_state.h"
-#include "liveries/livery_matching.h"
+#include "liveries/livery_data.h"
 #include "scanners/package_scans.h"
 #include "service/service_login.h"
 #include "service/service_panel.h"

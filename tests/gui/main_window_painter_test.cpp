@@ -14,7 +14,7 @@
 #include "core/window_requests.h"
 #include "gui/main_window_detail.h"
 #include "gui/window_state.h"
-#include "liveries/livery_matching.h"
+#include "liveries/livery_data.h"
 #include "main_window_fixture.h"
 #include "service/service_login.h"
 #include "service/service_panel.h"
