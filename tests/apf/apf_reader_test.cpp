@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include <fmt/format.h>
+
 #include "airports/airport_list.h"
 #include "airports/apf_reader.h"
 #include "airports/closest_stand_at_destination.h"
@@ -73,15 +75,18 @@ TEST_P(StandAttributes, AsStored)
 INSTANTIATE_TEST_SUITE_P(
     Cases, StandAttributes,
     ::testing::Values(StandCase{"Type6IsCargoWhateverTheAttributeSays",
-                                R"(type="6" cargo="false" ramp="true")", 6, true, false, false, 0.0, 0.0},
-                      StandCase{"Type3IsARamp", R"(type="3" cargo="true")", 3, false, true, false, 0.0, 0.0},
-                      StandCase{"Type0LeavesItToTheAttributes", R"(type="0" cargo="true" ramp="yes")", 0,
-                                true, true, false, 0.0, 0.0},
-                      StandCase{"NoTypeNoFlags", "", 0, false, false, false, 0.0, 0.0},
+                                R"(type="6" cargo="false" ramp="true" radius="18.52")", 6, true, false, false,
+                                0.01, 0.0},
+                      StandCase{"Type3IsARamp", R"(type="3" cargo="true" radius="18.52")", 3, false, true, false,
+                                0.01, 0.0},
+                      StandCase{"Type0LeavesItToTheAttributes", R"(type="0" cargo="true" ramp="yes" radius="18.52")",
+                                0, true, true, false, 0.01, 0.0},
+                      StandCase{"NoTypeNoFlags", R"(radius="18.52")", 0, false, false, false, 0.01, 0.0},
                       StandCase{"RadiusInMetres", R"(radius="18.52")", 0, false, false, false, 0.01, 0.0},
-                      StandCase{"HeadingInDegrees", R"(heading="90.0")", 0, false, false, false, 0.0,
-                                1.5707963267948966},
-                      StandCase{"Helipad", R"(heli="true" type="0")", 0, false, false, true, 0.0, 0.0}),
+                      StandCase{"HeadingInDegrees", R"(heading="90.0" radius="18.52")", 0, false, false, false,
+                                0.01, 1.5707963267948966},
+                      StandCase{"Helipad", R"(heli="true" type="0" radius="18.52")", 0, false, false, true, 0.01,
+                                0.0}),
     caseName);
 
 TEST_F(ReadApf, OptionsAsStored)
@@ -132,6 +137,26 @@ TEST_F(ReadApf, StandsAreNumberedInFileOrderAndLinkedByTheirReach)
     EXPECT_EQ(g_stands[0].adjacent, std::vector<std::int32_t>{2});
     EXPECT_EQ(g_stands[1].adjacent, std::vector<std::int32_t>{1});
     EXPECT_TRUE(g_stands[2].adjacent.empty());
+}
+
+// A stand with a radius or position that is not usable is dropped with one
+// warning naming it; the others are read and linked as usual.
+TEST_F(ReadApf, StandsWithoutAUsableRadiusOrPositionAreDropped)
+{
+    const std::string bad =
+        R"(<parkpos id="Neg" latitude="50.0" longitude="8.0" radius="-100"/>)"
+        R"(<parkpos id="NaN" latitude="50.0" longitude="8.0" radius="nan"/>)"
+        R"(<parkpos id="Inf" latitude="50.0" longitude="8.0" radius="inf"/>)"
+        R"(<parkpos id="North" latitude="95.0" longitude="8.0" radius="20"/>)"
+        R"(<parkpos id="East" latitude="50.0" longitude="200.0" radius="20"/>)";
+    ASSERT_EQ(read(kHead, parkposAt("A", 0, 0, 40) + bad + parkposAt("B", 100, 0, 75)), "");
+    ASSERT_EQ(g_stands.size(), 2u);
+    EXPECT_EQ(g_stands[0].name, "A");
+    EXPECT_EQ(g_stands[1].name, "B");
+    EXPECT_EQ(g_stands[0].adjacent, std::vector<std::int32_t>{2});
+    for (const char* name : {"Neg", "NaN", "Inf", "North", "East"})
+        EXPECT_TRUE(logHas(fmt::format("==> stand {} has an invalid position or radius, dropped", name)))
+            << name;
 }
 
 struct FailureCase
@@ -278,7 +303,7 @@ TEST_F(ReadApf, ADocumentWithoutRootStillHasStands)
 {
     writeFile(kLocalFile, R"(<meta><info name="copyright" value="c"/><info name="MSFS" value=""/></meta>)"
                           R"(<parameters><parameter name="altitude" value="3"/></parameters>)"
-                          R"(<parkpositions><parkpos id="1" latitude="50" longitude="8"/></parkpositions>)");
+                          R"(<parkpositions><parkpos id="1" latitude="50" longitude="8" radius="20"/></parkpositions>)");
     EXPECT_EQ(gf_readApf(kLocalName, header, coverage, g_stands), "");
     EXPECT_EQ(g_stands.size(), 1u);
 }
