@@ -10,6 +10,8 @@
 #include "airports/airport_list.h"
 #include "airports/apf_reader.h"
 #include "airports/closest_stand_at_destination.h"
+#include "airports/max_fit.h"
+#include "airports/airport_settings.h"
 #include "airports/park_airport_panel.h"
 #include "core/code_pool.h"
 #include "core/parameters.h"
@@ -382,6 +384,36 @@ TEST_F(ApfTest, OnlySoftCoverageSwitchesSoftAndWeekOn)
     const std::vector<std::string> keys = shown();
     EXPECT_NE(std::find(keys.begin(), keys.end(), "PARK_SOFT"), keys.end());
     EXPECT_NE(std::find(keys.begin(), keys.end(), "parking_percentage"), keys.end());
+}
+
+// Leaving a soft-only airport puts the fit window back in both units; after
+// that, and after a read that failed, nothing of an earlier airport is put
+// back.
+TEST_F(ApfTest, TheFitWindowGoesBackAndAFailedReadRestoresNothing)
+{
+    MAX_FIT.current = 5;
+    gf_setMaxFit();
+    ASSERT_EQ(MAX_FIT_FL.current.load(), 3.0f);
+    writeFile(kLocalFile,
+              apfText(kHead + param("Qf_real", "0") + param("Qf_soft", "3"), parkposAt("A", 0, 0, 20)));
+    ApfHeader header;
+    CoveragePair coverage;
+    ASSERT_EQ(gf_readApf(kLocalName, header, coverage, g_stands), "");
+    EXPECT_EQ(MAX_FIT_FL.current.load(), 24.0f);
+    gf_restoreAirportSettings();
+    EXPECT_EQ(MAX_FIT.current.load(), 5);
+    EXPECT_EQ(MAX_FIT_FL.current.load(), 3.0f);
+
+    // The next airport's read fails before it keeps anything: the values of
+    // the first airport's read are not put back over the user's.
+    WEEK.current = true;
+    ASSERT_EQ(gf_readApf(kLocalName, header, coverage, g_stands), "");
+    WEEK.current = false;
+    EXPECT_NE(gf_readApf("airports\\my_simaddon\\NONE.xml", header, coverage, g_stands), "");
+    gf_restoreAirportSettings();
+    EXPECT_FALSE(WEEK.current.load());
+    gf_restoreAirportSettings();
+    EXPECT_FALSE(WEEK.current.load());
 }
 
 TEST_F(ApfTest, ClosestStandAtADestination)
