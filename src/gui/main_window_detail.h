@@ -31,7 +31,8 @@ LRESULT lf_editSubclassProc(EditParameter& parameter, HWND window, UINT message,
                             LPARAM lParam);
 
 // Draws UTF-8 text in `colour` and restores the text colour it found, which
-// it returns. A text that does not convert is logged and not drawn.
+// it returns. A text that does not convert is logged (once in a row) and
+// drawn with replacement characters.
 COLORREF lf_textOutUtf8(HDC dc, int x, int y, std::string_view text, COLORREF colour);
 // A label: black when enabled, grey when not.
 COLORREF lf_labelText(HDC dc, int x, int y, std::string_view text, bool enabled);

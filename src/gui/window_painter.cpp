@@ -2,6 +2,7 @@
 // the screen at once. The painter only reads: every figure comes from the
 // code that owns it (the panels' published values, the settings), and that
 // code asks for a repaint of its band.
+#include <algorithm>
 #include <exception>
 #include <mutex>
 #include <string>
@@ -399,20 +400,25 @@ void lf_paintBands(HDC dc)
 
 COLORREF lf_textOutUtf8(HDC dc, int x, int y, std::string_view text, COLORREF colour)
 {
+    // Shown text can come from any file, reply or exception: what does not
+    // convert is reported once and drawn with replacement characters.
+    static std::string lastFailed; // UI thread only
     const COLORREF previous = SetTextColor(dc, colour);
     try
     {
-        const std::wstring wide = gf_utf8ToWide(text);
-        const std::size_t length = std::min<std::size_t>(wide.size(), 2147483647u);
-        TextOutW(dc, x, y, wide.c_str(), static_cast<int>(length));
+        (void)gf_utf8ToWide(text);
     }
     catch (const std::exception& e)
     {
-        if (!gf_isQuiet())
+        if (!gf_isQuiet() && text != lastFailed)
         {
+            lastFailed = text;
             gf_log(fmt::format("TextOut utf8  to wide failed for '{}': {}", text, e.what()));
         }
     }
+    const std::wstring wide = gf_utf8ToWideLenient(text);
+    const std::size_t length = std::min<std::size_t>(wide.size(), 2147483647u);
+    TextOutW(dc, x, y, wide.c_str(), static_cast<int>(length));
     SetTextColor(dc, previous);
     return previous;
 }

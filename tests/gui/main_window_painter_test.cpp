@@ -268,15 +268,17 @@ TEST_F(AirportPanelTest, TheRenewalMinutesShowWhileTheParkingRests)
     EXPECT_EQ(textAt(paint(), 5, 343)->text, "(no next ... )");
 }
 
-TEST_F(MainWindowTest, TextThatIsNoUtf8IsLoggedNotDrawn)
+TEST_F(MainWindowTest, TextThatIsNoUtf8IsLoggedOnceAndDrawnReplaced)
 {
-    pt::clearPaintCalls();
-    HDC dc = GetDC(window());
-    SetTextColor(dc, kGrey);
-    EXPECT_EQ(lf_textOutUtf8(dc, 1, 1, "\xC3\x28" "AB", kRed), kGrey);
-    EXPECT_EQ(GetTextColor(dc), kGrey);
-    ReleaseDC(window(), dc);
-    EXPECT_TRUE(logHas("TextOut utf8  to wide failed for '"));
+    gf_setErrorStatus("\xC3\x28" "AB");
+    const auto calls = paint();
+    EXPECT_EQ(textAt(calls, 3, 455)->text, "\xEF\xBF\xBD(AB");
+    paint();
+    const std::string log = logText();
+    const std::string line = "TextOut utf8  to wide failed for '";
+    const auto first = log.find(line);
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_EQ(log.find(line, first + 1), std::string::npos);
 }
 
 } // namespace
