@@ -1,0 +1,136 @@
+#include "fuzz_support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include <unistd.h>
+
+#include "airports/park_airport.h"
+#include "core/code_pool.h"
+#include "core/library_init.h"
+#include "core/log_detail.h"
+#include "core/parameters.h"
+#include "core/parameters_file_detail.h"
+#include "liveries/model_database.h"
+#include "service/traffic_reader.h"
+#include "simlink/sim_client.h"
+#include "simlink/user_aircraft.h"
+
+namespace ovr::fuzz
+{
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+// EDDF, the airport of the seeds.
+constexpr double kParkLatitude = 50.033306;
+constexpr double kParkLongitude = 8.570456;
+constexpr float kParkElevationFt = 364.0f;
+constexpr std::size_t kInputsPerLog = 20000;
+
+fs::path g_folder;
+
+void lf_removeFolder()
+{
+    detail::closeLog();
+    detail::setParametersFile({});
+    std::error_code ec;
+    fs::current_path(fs::temp_directory_path(), ec);
+    fs::remove_all(g_folder, ec);
+}
+
+fs::path lf_makeFolder()
+{
+    gf_initLibraries();
+    const fs::path folder = fs::temp_directory_path() /
+                            ("vora-fuzz-" + std::to_string(::getpid()) + "-" + std::to_string(std::random_device{}()));
+    fs::create_directories(folder);
+    fs::current_path(folder);
+    g_folder = folder;
+    detail::openLogAt(folder / "Log.txt");
+    detail::setParametersFile(folder / "parameters.xml");
+    if (const char* keep = std::getenv("VORA_FUZZ_KEEP"); keep != nullptr && *keep == '1')
+    {
+        std::fprintf(stderr, "working folder kept: %s\n", folder.c_str());
+    }
+    else
+    {
+        std::atexit(&lf_removeFolder);
+    }
+    return folder;
+}
+
+void lf_knownTypes(ModelIdSet& category, std::initializer_list<const char*> types)
+{
+    for (const char* type : types)
+    {
+        g_knownModels.insert(type);
+        category.insert(gf_modelId(type));
+    }
+}
+
+} // namespace
+
+const fs::path& workFolder()
+{
+    static const fs::path folder = lf_makeFolder();
+    return folder;
+}
+
+void setUpTrafficState()
+{
+    workFolder();
+    Airport park;
+    park.icao = IcaoCode{"EDDF"};
+    park.code3 = IataCode{"FRA"};
+    park.latitude = kParkLatitude;
+    park.longitude = kParkLongitude;
+    park.elevation = kParkElevationFt;
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        g_parkAirport = park;
+        g_reservedStand = "V100";
+    }
+    {
+        const std::scoped_lock lock(g_simConnectMutex);
+        g_userState.latitude = kParkLatitude;
+        g_userState.longitude = kParkLongitude;
+        g_userState.altitude = 1000.0;
+        g_userPos = g_userState;
+    }
+    g_trafficReader.refPos = LatLon{kParkLatitude, kParkLongitude};
+    g_trafficReader.parkElevation = std::optional<double>{kParkElevationFt};
+    g_rangeNm.store(40.0);
+    lf_knownTypes(g_largeModels, {"A320", "A321", "B738", "B744", "B752", "B763", "A388"});
+    lf_knownTypes(g_heavyModels, {"A359", "B77W"});
+    lf_knownTypes(g_buzjetModels, {"C56X"});
+    lf_knownTypes(g_rotorcraftModels, {"EC35"});
+    lf_knownTypes(g_highPerformanceModels, {"F16"});
+    g_knownModels.insert("C172");
+}
+
+void writeFile(const fs::path& file, std::string_view bytes)
+{
+    if (file.has_parent_path())
+    {
+        fs::create_directories(file.parent_path());
+    }
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void countInput()
+{
+    static std::size_t count = 0;
+    if (++count % kInputsPerLog == 0)
+    {
+        detail::openLogAt(workFolder() / "Log.txt");
+    }
+}
+
+} // namespace ovr::fuzz
