@@ -8,12 +8,16 @@
 
 #include <unistd.h>
 
+#include "airports/airport_settings.h"
+#include "airports/apf_reader.h"
 #include "airports/park_airport.h"
+#include "airports/stand_list.h"
 #include "core/code_pool.h"
 #include "core/library_init.h"
 #include "core/log_detail.h"
 #include "core/parameters.h"
 #include "core/parameters_file_detail.h"
+#include "core/user_error.h"
 #include "liveries/model_database.h"
 #include "service/traffic_reader.h"
 #include "simlink/sim_client.h"
@@ -112,6 +116,28 @@ void setUpTrafficState()
     lf_knownTypes(g_rotorcraftModels, {"EC35"});
     lf_knownTypes(g_highPerformanceModels, {"F16"});
     g_knownModels.insert("C172");
+}
+
+void readParkAirportFile(std::string_view bytes)
+{
+    workFolder();
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        g_parkAirport.icao = IcaoCode{"EDDF"};
+    }
+    writeFile(kParkAirportFile, bytes);
+    ApfHeader header;
+    CoveragePair coverage;
+    try
+    {
+        (void)gf_readApf("airports\\my_simaddon\\EDDF.xml", header, coverage, g_stands);
+    }
+    catch (const UserErrorException&)
+    {
+        // shown to the user by the caller
+    }
+    gf_clearStands();
+    gf_restoreAirportSettings();
 }
 
 void writeFile(const fs::path& file, std::string_view bytes)

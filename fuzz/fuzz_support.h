@@ -23,6 +23,16 @@ const std::filesystem::path& workFolder();
 // model database knows in each category: what the traffic decoders consult.
 void setUpTrafficState();
 
+// The park airport's file as the program reads it by its local name: the
+// input is written as airports/my_simaddon/EDDF.xml (its learned file, when
+// one is there, is airports/learned/simaddon/EDDF.xml) and read into the
+// stand list, which is emptied afterwards, and the per-airport settings are
+// put back as on leaving the airport. Refusals (a message, the user errors of
+// bad stand ids or a missing altitude) are expected outcomes.
+void readParkAirportFile(std::string_view bytes);
+inline const std::filesystem::path kParkAirportFile = "airports/my_simaddon/EDDF.xml";
+inline const std::filesystem::path kLearnedFile = "airports/learned/simaddon/EDDF.xml";
+
 // The input as text, bytes unchanged.
 inline std::string_view asText(const std::uint8_t* data, std::size_t size)
 {
