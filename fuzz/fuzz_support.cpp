@@ -19,6 +19,8 @@
 #include "core/parameters_file_detail.h"
 #include "core/user_error.h"
 #include "liveries/model_database.h"
+#include "platform/shell/known_folders.h"
+#include "platform/win/test_support.h"
 #include "service/traffic_reader.h"
 #include "simlink/sim_client.h"
 #include "simlink/user_aircraft.h"
@@ -56,6 +58,11 @@ fs::path lf_makeFolder()
     fs::create_directories(folder);
     fs::current_path(folder);
     g_folder = folder;
+    // The AppData folders lie inside it too: no target touches the user's.
+    fs::create_directories(folder / "roaming");
+    fs::create_directories(folder / "local");
+    platform_test::setKnownFolder(FOLDERID_RoamingAppData, folder / "roaming");
+    platform_test::setKnownFolder(FOLDERID_LocalAppData, folder / "local");
     detail::openLogAt(folder / "Log.txt");
     detail::setParametersFile(folder / "parameters.xml");
     if (const char* keep = std::getenv("VORA_FUZZ_KEEP"); keep != nullptr && *keep == '1')
@@ -138,6 +145,30 @@ void readParkAirportFile(std::string_view bytes)
     }
     gf_clearStands();
     gf_restoreAirportSettings();
+}
+
+void resetParameters()
+{
+    for (BoolParameter* p : g_boolParameters)
+    {
+        p->current = p->defaultValue;
+    }
+    for (IntParameter* p : g_intParameters)
+    {
+        p->current = p->defaultValue;
+    }
+    for (IntListParameter* p : g_intListParameters)
+    {
+        p->current = p->defaultValue;
+    }
+    for (StringParameter* p : g_stringParameters)
+    {
+        p->setValue(p->defaultText());
+    }
+    for (EditParameter* p : g_shownStringParameters)
+    {
+        p->setValue(p->defaultText());
+    }
 }
 
 void writeFile(const fs::path& file, std::string_view bytes)

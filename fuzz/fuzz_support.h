@@ -33,6 +33,9 @@ void readParkAirportFile(std::string_view bytes);
 inline const std::filesystem::path kParkAirportFile = "airports/my_simaddon/EDDF.xml";
 inline const std::filesystem::path kLearnedFile = "airports/learned/simaddon/EDDF.xml";
 
+// Every registered setting back at its default.
+void resetParameters();
+
 // The input as text, bytes unchanged.
 inline std::string_view asText(const std::uint8_t* data, std::size_t size)
 {
