@@ -12,8 +12,8 @@
 namespace ovr::fuzz
 {
 
-// Made and entered on first use: a fresh folder under the temporary folder
-// (removed at a normal exit unless VORA_FUZZ_KEEP=1) holding the log and parameters.xml, with the
+// Made and entered on first use: a fresh folder under the temporary folder,
+// in memory (/dev/shm) unless TMPDIR names another, (removed at a normal exit unless VORA_FUZZ_KEEP=1) holding the log and parameters.xml, with the
 // libraries initialised. The program's relative paths (airports/...) lie
 // inside it.
 const std::filesystem::path& workFolder();
