@@ -5,6 +5,8 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include <unistd.h>
 
@@ -204,3 +206,70 @@ void countInput()
 }
 
 } // namespace ovr::fuzz
+
+namespace
+{
+
+std::vector<std::string> g_arguments;
+std::vector<char*> g_argumentPointers;
+
+// A flag whose value names a file or folder.
+bool lf_isPathFlag(std::string_view argument)
+{
+    for (std::string_view flag : {"-artifact_prefix=", "-exact_artifact_path=", "-dict=", "-merge_control_file="})
+    {
+        if (argument.starts_with(flag))
+        {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+// The engine reads the corpus folders after this and writes crash files
+// relative to the current folder, which the targets change: every path of
+// the command line is made absolute first, and crash files go to the folder
+// the run began in unless the command line says otherwise.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    namespace fs = std::filesystem;
+    const fs::path start = fs::current_path();
+    bool artifactPrefix = false;
+    for (int i = 0; i < *argc; ++i)
+    {
+        std::string argument = (*argv)[i];
+        if (i > 0 && lf_isPathFlag(argument))
+        {
+            const std::size_t equals = argument.find('=');
+            std::string value = argument.substr(equals + 1);
+            const bool folder = !value.empty() && value.back() == '/';
+            value = (start / value).lexically_normal().string();
+            if (folder && value.back() != '/')
+            {
+                value += '/';
+            }
+            artifactPrefix = artifactPrefix || argument.starts_with("-artifact_prefix=");
+            argument = argument.substr(0, equals + 1) + value;
+        }
+        else if (i > 0 && !argument.starts_with("-"))
+        {
+            argument = fs::absolute(argument).string();
+        }
+        g_arguments.push_back(std::move(argument));
+    }
+    if (!artifactPrefix)
+    {
+        g_arguments.push_back("-artifact_prefix=" + (start / "").string());
+    }
+    for (std::string& argument : g_arguments)
+    {
+        g_argumentPointers.push_back(argument.data());
+    }
+    g_argumentPointers.push_back(nullptr);
+    *argc = static_cast<int>(g_arguments.size());
+    *argv = g_argumentPointers.data();
+    ovr::fuzz::workFolder();
+    return 0;
+}

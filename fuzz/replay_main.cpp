@@ -1,12 +1,12 @@
 // The stand-in for libFuzzer's engine in the g++ build, which has none: runs
 // a target over the files given (a folder: each file in it, in name order),
-// each as it is and, with --mutations N, as N variants of it made by a
+// each as it is and, with --mutations=N, as N variants of it made by a
 // seeded generator, so the same command line always tries the same inputs.
 // A crash, a sanitizer report or an escaped exception ends the run as it
 // would end a fuzzing run, and the input that caused it is written to
 // crash-<target>-<file>-<variant> in the current folder.
 //
-//   fuzz_<target> [--mutations N] PATH...
+//   fuzz_<target> [--mutations=N] PATH...
 //
 // Options of libFuzzer (-name=value) are accepted and ignored, so a crash
 // file that libFuzzer wrote replays with the line it printed.
@@ -156,9 +156,9 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
     {
         const std::string_view arg = argv[i];
-        if (arg == "--mutations" && i + 1 < argc)
+        if (arg.starts_with("--mutations="))
         {
-            mutations = std::strtol(argv[++i], nullptr, 10);
+            mutations = std::strtol(argv[i] + arg.find('=') + 1, nullptr, 10);
             continue;
         }
         if (arg.starts_with("-"))
@@ -173,7 +173,7 @@ int main(int argc, char** argv)
     }
     if (files.empty())
     {
-        std::fprintf(stderr, "usage: %s [--mutations N] FILE_OR_FOLDER...\n", argv[0]);
+        std::fprintf(stderr, "usage: %s [--mutations=N] FILE_OR_FOLDER...\n", argv[0]);
         return 2;
     }
     std::size_t runs = 0;
