@@ -25,6 +25,7 @@
 #include "platform/win/test_support.h"
 #include "service/traffic_reader.h"
 #include "simlink/sim_client.h"
+#include "stream_encrypt.h"
 #include "simlink/user_aircraft.h"
 
 namespace ovr::fuzz
@@ -184,6 +185,11 @@ void resetParameters()
     {
         p->setValue(p->defaultText());
     }
+}
+
+void writeEncrypted(const fs::path& encrypted, std::string_view plain)
+{
+    writeFile(encrypted, datatool::encryptText(plain));
 }
 
 void writeFile(const fs::path& file, std::string_view bytes)

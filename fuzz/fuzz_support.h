@@ -33,6 +33,10 @@ void readParkAirportFile(std::string_view bytes);
 inline const std::filesystem::path kParkAirportFile = "airports/my_simaddon/EDDF.xml";
 inline const std::filesystem::path kLearnedFile = "airports/learned/simaddon/EDDF.xml";
 
+// The input encrypted with the data key into `encrypted` as the build makes
+// the shipped data files: what the readers of input/*.enc decrypt.
+void writeEncrypted(const std::filesystem::path& encrypted, std::string_view plain);
+
 // Every registered setting back at its default.
 void resetParameters();
 
