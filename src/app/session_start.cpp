@@ -21,7 +21,7 @@
 #include "gui/option_helpers.h"
 #include "gui/setting_controls.h"
 #include "gui/window_state.h"
-#include "liveries/livery_matching.h"
+#include "liveries/livery_tables.h"
 #include "scanners/package_scans.h"
 #include "service/service_login.h"
 #include "service/service_panel.h"

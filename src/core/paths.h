@@ -48,6 +48,7 @@ inline const std::filesystem::path g_liveriesScannedXmlPath = g_outputPath / "Li
 inline const std::filesystem::path g_outputInfoPath = g_outputPath / "info";
 inline const std::filesystem::path g_outputErrorsPath = g_outputPath / "errors";
 inline const std::filesystem::path g_objectIdListTxtPath = g_outputInfoPath / "ObjectIdList.txt";
+inline const std::filesystem::path g_offlineRegcodesTxtPath = g_outputInfoPath / "OfflineRegcodes.txt";
 inline const std::filesystem::path g_airportsScanLogTxtPath = g_outputInfoPath / "AirportsScanLog.txt";
 inline const std::filesystem::path g_aircraftCfgWithNoFltsimSectionTxtPath =
     g_outputInfoPath / "AircraftCfgWithNoFltsimSection.txt";

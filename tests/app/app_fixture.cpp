@@ -180,6 +180,10 @@ void AppTest::prepareWorkingFolder()
     {
         fs::copy_file(fs::path(VORA_APP_FIXTURES) / name, dir_ / "input" / name);
     }
+    // The liveries scan finds nothing to scan here; the tables are built from
+    // the demo's scan result.
+    fs::create_directories(dir_ / "output");
+    fs::copy_file(fs::path(VORA_APP_FIXTURES) / "LiveriesScanned.xml", dir_ / "output" / "LiveriesScanned.xml");
     writeFile(parametersFile(),
               "<?xml version=\"1.0\"?>\n<root><parameters><parameter name=\"MSFS_INSTALL_PATH\" "
               "value=\"" +

@@ -14,6 +14,9 @@ int dbaseCommand(std::span<const std::string_view> args);
 // apf DIR ICAO
 int apfCommand(std::span<const std::string_view> args);
 
+// tables DIR
+int tablesCommand(std::span<const std::string_view> args);
+
 // bgl FILE [DIR]
 int bglCommand(std::span<const std::string_view> args);
 
