@@ -440,7 +440,6 @@ void gf_setOptionControlsStartState()
         lf_enableSettingControl(*parameter);
     }
     lf_enableSettingControl(CALLSIGN_2_OBJECTID);
-    gf_enableButton(g_tbloButton, true);
     lf_enableSettingControl(BLOCK_CALLSIGN);
     gf_showParameterText(BLOCK_CALLSIGN);
     gf_enableButton(g_unblockButton, !BLOCK_CALLSIGN.value().empty());

@@ -25,7 +25,7 @@
 #include "gui/main_window_state.h"
 #include "gui/window_state.h"
 #include "liveries/livery_data.h"
-#include "scanners/package_scans.h"
+#include "scanners/airport_file_counts.h"
 #include "service/service_login.h"
 #include "service/service_panel.h"
 #include "simlink/sim_panel_fields.h"
@@ -249,7 +249,7 @@ void lf_paintOptionLabels(HDC dc)
     lf_labelText(dc, 264, 371, "Target: ", percentages);
     lf_labelText(dc, 378, 371, "%", percentages);
     lf_labelText(dc, 506, 371, "Max fit:", percentages);
-    if (g_airportFilesCopied.load() > 0)
+    if (g_tbloCount.load() > 0)
     {
         lf_textOutUtf8(dc, 303, 175, "New airports found: please send tblo.zip in", kYellow);
     }

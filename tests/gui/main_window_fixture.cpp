@@ -13,7 +13,7 @@
 #include "gui/window_procedure.h"
 #include "gui/window_state.h"
 #include "liveries/livery_data.h"
-#include "scanners/package_scans.h"
+#include "scanners/airport_file_counts.h"
 #include "service/service_login.h"
 #include "service/service_panel.h"
 #include "simlink/sim_client.h"
@@ -54,7 +54,7 @@ void resetWindowState()
     g_parkingBusy.store(0);
     g_parkingCandidateCount.store(0);
     g_liveriesCount.store(0);
-    g_airportFilesCopied.store(0);
+    g_tbloCount.store(0);
     g_accountText.store("");
     g_notYetConnected.store(1);
     g_parkDataRead.store(0);
