@@ -15,8 +15,8 @@ namespace ovr
 extern std::atomic<std::uint8_t> g_flightPaused;
 // Minutes until the next renewal of the static parked aircraft.
 extern std::atomic<std::int32_t> g_staticRenewMinutes;
-// The object id of the followed live aircraft.
-extern std::atomic<std::uint32_t> g_followedObjectId;
+// The object id of the followed live aircraft is g_followedObjectId
+// (traffic/live_lists.h): removing an aircraft clears it.
 
 extern std::atomic<std::uint8_t> g_rereadRequested;
 extern std::atomic<std::uint8_t> g_flushStaticRequested;

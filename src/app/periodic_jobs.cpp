@@ -28,7 +28,9 @@
 #include "simlink/sim_link_reset.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_lists.h"
 #include "traffic/park_airports.h"
 
 namespace ovr
@@ -36,7 +38,6 @@ namespace ovr
 
 std::atomic<std::uint8_t> g_flightPaused{0};
 std::atomic<std::int32_t> g_staticRenewMinutes{20};
-std::atomic<std::uint32_t> g_followedObjectId{0};
 std::atomic<std::uint8_t> g_rereadRequested{0};
 std::atomic<std::uint8_t> g_flushStaticRequested{0};
 std::atomic<std::uint8_t> g_csOidRequested{0};

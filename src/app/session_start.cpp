@@ -33,7 +33,9 @@
 #include "simlink/sim_panel_fields.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_lists.h"
 
 namespace ovr
 {
