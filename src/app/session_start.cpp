@@ -229,10 +229,13 @@ bool lf_startSession()
     {
         return false;
     }
+    // The range filter of the buffered request measures from here: stored
+    // after the reader started, the first snapshots would be measured from
+    // 0,0 and dropped whole.
+    g_trafficReader.refPos.store(LatLon{g_userPos.latitude, g_userPos.longitude});
     g_trafficReaderThread = std::thread(gf_trafficReader);
     gf_waitUnlessStopped(kSessionIdPoll);
 
-    g_trafficReader.refPos.store(LatLon{g_userPos.latitude, g_userPos.longitude});
     lf_noTrafficCheck();
     gf_setWeekdayHour();
     detail::awaitFirstTraffic();

@@ -162,7 +162,7 @@ void removeAircraftFromSim(StaticAc& aircraft)
         aircraft.erase = 1;
         return;
     }
-    if (aircraft.removeWhenCreated != 0)
+    if (aircraft.removeWhenCreated != 0 || aircraft.createCancelled != 0)
     {
         return;
     }

@@ -536,7 +536,9 @@ void lf_initialAttitude(LiveAc& ac)
 
 bool gf_onLiveAcCreated(LiveAc& ac, const SimEvent& event)
 {
-    if (event.objectId < 3)
+    // Ids up to the user aircraft's are never one of ours (2 while the
+    // simulator has not named the user's); every id above it may be.
+    if (event.objectId < 3 && event.objectId <= g_userObjectId.load())
     {
         return false;
     }
