@@ -21,7 +21,7 @@
 #include "gui/option_helpers.h"
 #include "gui/setting_controls.h"
 #include "gui/window_state.h"
-#include "liveries/livery_matching.h"
+#include "liveries/livery_tables.h"
 #include "scanners/package_scans.h"
 #include "service/service_login.h"
 #include "service/service_panel.h"
@@ -33,9 +33,7 @@
 #include "simlink/sim_panel_fields.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
-#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
-#include "traffic/live_lists.h"
 
 namespace ovr
 {
@@ -229,11 +227,7 @@ bool lf_startSession()
     {
         return false;
     }
-    // The range filter of the buffered request measures from here: stored
-    // after the reader started, the first snapshots would be measured from
-    // 0,0 and dropped whole.
-    g_trafficReader.refPos.store(LatLon{g_userPos.latitude, g_userPos.longitude});
-    g_trafficReaderThread = std::thread(gf_trafficReader);
+    g_trafficReaderThread = gf_startTrafficReader(LatLon{g_userPos.latitude, g_userPos.longitude});
     gf_waitUnlessStopped(kSessionIdPoll);
 
     lf_noTrafficCheck();

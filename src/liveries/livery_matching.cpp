@@ -14,7 +14,6 @@
 namespace ovr
 {
 
-std::atomic<std::uint8_t> g_scannedLiveriesProcessed{0};
 std::unordered_set<std::string> g_noMatch;
 
 namespace
@@ -22,8 +21,8 @@ namespace
 
 constexpr std::size_t kMostFailedTitles = 20;
 
-// The stand-in titles; a deque keeps every handed-out view valid until the
-// tables are cleared.
+// The stand-in titles; a deque keeps every handed-out view valid for the
+// life of the process, as the title store does for the scanned ones.
 std::deque<std::string> g_standInTitles;
 std::unordered_map<std::string, std::string_view> g_standInIndex;
 // Own copies: a failure outlives any rebuild of the tables.
@@ -60,20 +59,6 @@ void lf_setTitle(AiAircraftRecord& record, std::string_view title)
 
 } // namespace
 
-// The tables arrive with the livery matching; until then the stand-in
-// titles above are given.
-void gf_processScannedLiveries()
-{
-    g_scannedLiveriesProcessed.store(1);
-}
-
-void gf_clearLiveryMatching()
-{
-    g_rememberedLiveries.clear();
-    g_standInIndex.clear();
-    g_standInTitles.clear();
-}
-
 void gf_showLiveryMatchingSummary() {}
 
 void gf_logNoMatches()
@@ -89,8 +74,6 @@ void lf_clearNoMatchSet()
 {
     g_noMatch.clear();
 }
-
-void gf_reserveMatchingContainers() {}
 
 void gf_matchLivery4SpawnedAc(AiAircraftRecord& record)
 {

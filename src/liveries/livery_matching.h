@@ -1,7 +1,7 @@
-// The livery matching as the lifecycle and the traffic drive it: the tables
-// built from the scanned liveries, the choice of a title for an aircraft,
-// the titles the simulator failed to create, the livery remembered per
-// aircraft, their summary and the aircraft left without a match.
+// The livery matching as the lifecycle and the traffic drive it: the choice
+// of a title for an aircraft, the titles the simulator failed to create, the
+// livery remembered per aircraft, the summary and the aircraft left without
+// a match. The tables it reads: livery_tables.h.
 //
 // Until the matching ladder over the livery tables exists, the choice is a
 // stand-in: every aircraft gets the title "<type> <airline>" (cargo flights
@@ -9,7 +9,6 @@
 // stable, recognisable title; a title that failed is never given again.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,25 +20,15 @@
 namespace ovr
 {
 
-// The scanned liveries have been made into tables in this process; a switch
-// of the simulator clears it so that the next start-up builds them again.
-extern std::atomic<std::uint8_t> g_scannedLiveriesProcessed;
-
 // Model key texts of the aircraft for which no livery was found (main loop).
 extern std::unordered_set<std::string> g_noMatch;
 
-// Builds the livery tables from the scanned-liveries file, once per run.
-void gf_processScannedLiveries();
-// Empties every livery-matching table.
-void gf_clearLiveryMatching();
 // The summary of the livery matching, to the log.
 void gf_showLiveryMatchingSummary();
 // "No match found for:" and every aircraft key without a livery match.
 void gf_logNoMatches();
 // Empties the set of aircraft keys without a match.
 void lf_clearNoMatchSet();
-// Room for the titles bound to registrations and the category fallbacks.
-void gf_reserveMatchingContainers();
 
 // A live aircraft at its spawn: on return its title is set, or empty when no
 // livery fits. Sets the reverse-thrust mark from the title.
