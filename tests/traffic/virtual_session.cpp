@@ -12,6 +12,7 @@
 #include "core/globals.h"
 #include "core/loop_clock.h"
 #include "core/parameters.h"
+#include "core/paths.h"
 #include "core/random_detail.h"
 #include "core/range.h"
 #include "core/stop_request.h"
@@ -135,7 +136,7 @@ void VirtualSession::TearDown()
 void VirtualSession::start(sim::Scenario simScenario, fakert::Scenario service, std::vector<std::string> unlogged)
 {
     prepareWorkingFolder();
-    std::filesystem::create_directories("output/info");
+    std::filesystem::create_directories(g_outputInfoPath);
     lf_readModelDatabaseOnce();
 
     sim::WorldOptions options;
