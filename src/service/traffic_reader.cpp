@@ -2,6 +2,7 @@
 
 #include "core/geometry.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "core/parameters.h"
 #include "core/time.h"
 #include "core/window_repaint.h"
@@ -104,11 +105,14 @@ bool TrafficReader::takeBufferedReply(const std::string& reply, std::int32_t& st
         status = replyStatus;
         if (replyStatus == 406)
         {
-            gf_logWarning(fmt::format(" buffer traffic msg {}", gf_replyTextIfText(parsed, "message")));
+            // Too early: the reply says how long to wait.
+            if (const auto limit = gf_replyIntegerIfInteger(parsed, "rrl"))
+                takeRateLimit(rrl, *limit, "rrl");
+            gf_logWarning(fmt::format(" buffer traffic msg {}", gf_shownText(gf_replyTextIfText(parsed, "message"))));
         }
         return false;
     }
-    rrl.exchange(gf_replyInt(parsed, "rrl", kDefaultRateLimitMs));
+    takeRateLimit(rrl, gf_replyInt(parsed, "rrl", kDefaultRateLimitMs), "rrl");
     collecting.exchange(true);
     nlohmann::json& data = parsed["data"];
     if (data.empty())
@@ -136,15 +140,18 @@ std::int32_t TrafficReader::takeLiveReply(const std::string& reply)
     const std::int32_t replyStatus = gf_replyInt(parsed, "status", 100);
     if (replyStatus == 406)
     {
+        // Too early: the reply says how long to wait.
+        if (const auto limit = gf_replyIntegerIfInteger(parsed, "rrl"))
+            takeRateLimit(rrl, *limit, "rrl");
         gf_logWarning(fmt::format("{} curl traffic msg: {}", gf_formatTime(gf_now()),
-                                  gf_replyTextIfText(parsed, "message")));
+                                  gf_shownText(gf_replyTextIfText(parsed, "message"))));
         return replyStatus;
     }
     if (replyStatus != 200)
     {
         return replyStatus;
     }
-    rrl.exchange(gf_replyInt(parsed, "rrl", kDefaultRateLimitMs));
+    takeRateLimit(rrl, gf_replyInt(parsed, "rrl", kDefaultRateLimitMs), "rrl");
     nlohmann::json& data = parsed["data"];
     if (!data.empty())
     {
@@ -167,8 +174,10 @@ bool TrafficReader::buffer(std::int32_t& status)
             trafficCurl.post("/v5/traffic", trafficRequestBody(true), dataReply, &stopFlag);
         if (code != CURLE_OK)
         {
-            gf_logWarning(
-                fmt::format("{} buffer traffic code: {}", gf_formatTime(gf_now()), curl_easy_strerror(code)));
+            // A stop is no fault: the transfer was ended on purpose.
+            if (!trafficCurl.stopped())
+                gf_logWarning(fmt::format("{} buffer traffic code: {}", gf_formatTime(gf_now()),
+                                          curl_easy_strerror(code)));
         }
         else if (dataReply.empty())
         {
@@ -181,7 +190,7 @@ bool TrafficReader::buffer(std::int32_t& status)
     }
     catch (const std::exception& e)
     {
-        gf_logWarning(fmt::format("{}: {}", "buffer", e.what()));
+        gf_logWarning(fmt::format("{}: {}", "buffer", gf_shownText(e.what())));
     }
     sleep(rrl.load());
     if (stopFlag.load())
@@ -223,8 +232,12 @@ bool TrafficReader::receive(std::int32_t& status)
                 trafficCurl.post("/v5/traffic", trafficRequestBody(false), dataReply, &stopFlag);
             if (code != CURLE_OK)
             {
-                gf_logWarning(fmt::format("curl traffic code:{} = {}", static_cast<int>(code),
-                                          curl_easy_strerror(code)));
+                if (!trafficCurl.stopped())
+                    gf_logWarning(fmt::format("curl traffic code:{} = {}", static_cast<int>(code),
+                                              curl_easy_strerror(code)));
+                // Nothing arrives: the indicator turns to waiting until a
+                // batch comes again.
+                liveCount.exchange(0);
                 wait(rrl.load());
                 continue;
             }
@@ -250,7 +263,7 @@ bool TrafficReader::receive(std::int32_t& status)
         }
         catch (const std::exception& e)
         {
-            gf_logWarning(fmt::format("{}: {}\n{}", "receive", e.what(), gf_replyHead(dataReply)));
+            gf_logWarning(fmt::format("{}: {}\n{}", "receive", gf_shownText(e.what()), gf_replyHead(dataReply)));
             wait(rrl.load());
         }
     }
