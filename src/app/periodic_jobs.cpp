@@ -105,7 +105,9 @@ void lf_initialiseOnePending()
 
 void lf_follow()
 {
-    if (g_followChanged.load() == 0)
+    // Taken in one step: a change requested while this runs stays for the
+    // next pass.
+    if (g_followChanged.exchange(0) == 0)
     {
         return;
     }
@@ -118,7 +120,6 @@ void lf_follow()
     {
         lf_setFollowText("has left");
     }
-    g_followChanged.store(0);
 }
 
 void lf_flushStatics()
@@ -242,7 +243,7 @@ void lf_everySecond()
 
 void lf_every5Seconds()
 {
-    if (g_rereadRequested.load() == 0 || g_parkingBusy.load() != 0)
+    if (g_parkingBusy.load() != 0 || g_rereadRequested.exchange(0) == 0)
     {
         return;
     }
@@ -253,7 +254,6 @@ void lf_every5Seconds()
     }
     gf_enableRereadButton(true);
     lf_enableSettingControl(DESTINATION);
-    g_rereadRequested.store(0);
 }
 
 void lf_every15Seconds()
