@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <ctime>
 #include <mutex>
+#include <optional>
 
 #include <fmt/format.h>
 
 #include "airports/apf_reader.h"
+#include "airports/parking_state.h"
 #include "airports/option_identity.h"
 #include "airports/weekday_hour.h"
 #include "app/main_loop.h"
@@ -35,17 +37,7 @@ namespace ovr
 {
 
 std::atomic<std::uint8_t> g_flightPaused{0};
-std::atomic<std::int32_t> g_staticRenewMinutes{20};
 std::atomic<std::uint32_t> g_followedObjectId{0};
-std::atomic<std::uint8_t> g_rereadRequested{0};
-std::atomic<std::uint8_t> g_flushStaticRequested{0};
-std::atomic<std::uint8_t> g_csOidRequested{0};
-std::atomic<std::uint8_t> g_noMatchListRequested{0};
-std::atomic<std::uint8_t> g_blockListChanged{0};
-std::atomic<std::uint8_t> g_followChanged{0};
-std::atomic<std::uint8_t> g_parkingOptionChanged{0};
-std::atomic<std::uint8_t> g_staticParkingArmed{0};
-std::atomic<std::int64_t> g_simTimeBase{0};
 std::atomic<std::uint8_t> g_parkingUpdatePhase{0};
 
 namespace
@@ -210,6 +202,60 @@ void lf_renewStaticsCountdown()
     }
 }
 
+// The main loop's half of the window's commands that change the traffic.
+void lf_takeWindowRequests()
+{
+    if (std::optional<DestinationRequest> destination = g_destinationRequest.load())
+    {
+        g_destinationRequest.store(std::nullopt);
+        gf_setFirstParkAirport(destination->icao, destination->latitude, destination->longitude);
+    }
+    if (g_timeShiftFlushRequested.exchange(0) != 0)
+    {
+        for (LiveAc& aircraft : g_liveAircraft)
+        {
+            if (aircraft.simState == kSimStateActive)
+            {
+                removeAircraftFromSim(aircraft);
+            }
+            else if (aircraft.simState == kSimStateAdding && aircraft.removeWhenCreated == 0)
+            {
+                if (gf_eraseQueuedCreate(g_createQueueLive, aircraft.callsign))
+                {
+                    aircraft.createCancelled = 1;
+                }
+                else
+                {
+                    aircraft.removeWhenCreated = 1;
+                }
+            }
+        }
+        std::erase_if(g_liveAircraft, [](const LiveAc& aircraft) { return aircraft.createCancelled != 0; });
+        gf_removeAllStatics();
+        gf_scheduleParkingUpdate();
+    }
+    if (g_maxLiveChanged.exchange(0) != 0)
+    {
+        const auto active = std::ranges::count_if(
+            g_liveAircraft, [](const LiveAc& aircraft) { return aircraft.simState == kSimStateActive; });
+        for (auto k = active - MAX_LIVE_SEL.current.load(); k > 0; --k)
+        {
+            gf_removeFarthestLiveAc(-1.0);
+        }
+    }
+    if (g_navLightsChanged.exchange(0) != 0)
+    {
+        const std::uint32_t on = NAV_LIGHTS_WHILE_PARKED.current.load() ? 1 : 0;
+        for (const StaticAc& aircraft : g_staticAircraft)
+        {
+            if (aircraft.simState == kSimStateActive)
+            {
+                gf_setNavLights(aircraft.objectId, on);
+            }
+        }
+    }
+}
+
 } // namespace
 
 void lf_everySecond()
@@ -227,6 +273,7 @@ void lf_everySecond()
     lf_initialiseOnePending();
     lf_follow();
     lf_flushStatics();
+    lf_takeWindowRequests();
     if (g_csOidRequested.exchange(0) != 0)
     {
         lf_setFollowText("");
@@ -308,25 +355,6 @@ void lf_flightNotRunning()
         g_pausedPasses = kPassesPerSecond;
         gf_updateTrafficCounts();
         gf_setWeekdayHour();
-    }
-}
-
-void gf_applySimTimeSetting()
-{
-    if (!SIM_TIME.current.load())
-    {
-        gf_showTimeShift(0);
-        gf_timeShift(0, true);
-        g_simTimeBase.store(g_simEpoch.load());
-    }
-    else
-    {
-        g_simTimeBase.store(0);
-    }
-    const bool enable = !SIM_TIME.current.load();
-    for (const IntListParameter* parameter : {&TIME_SHIFT_DAYS, &TIME_SHIFT_HOURS, &TIME_SHIFT_MINS})
-    {
-        EnableWindow(parameter->hwnd, enable ? TRUE : FALSE);
     }
 }
 

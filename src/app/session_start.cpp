@@ -216,6 +216,8 @@ bool lf_startSession()
     }
     gf_setSessionRunning(false);
     gf_updateTrafficBox();
+    g_serviceNotStarted.store(0);
+    gf_repaintStatusPanel();
     gf_authenticater();
     lf_setReaderIndicatorsWaiting();
     lf_accountControls();

@@ -11,6 +11,7 @@ namespace ovr
 std::vector<LiveAc> g_liveAircraft;
 std::deque<std::uint32_t> g_pendingInit;
 std::unordered_set<std::uint32_t> g_createFailures;
+std::vector<CreateRequest> g_createQueueLive;
 
 namespace
 {
@@ -35,6 +36,20 @@ void lf_handleAddingStack()
 }
 
 void lf_onGroundSlots() {}
+
+bool gf_eraseQueuedCreate(std::vector<CreateRequest>& queue, std::string_view callsign)
+{
+    if (callsign.empty())
+    {
+        return false;
+    }
+    return std::erase_if(queue, [callsign](const CreateRequest& r) { return r.callsign == callsign; }) != 0;
+}
+
+bool gf_removeFarthestLiveAc(double /*distanceNm*/)
+{
+    return true;
+}
 
 void gf_reserveTrafficContainers()
 {

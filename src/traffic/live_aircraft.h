@@ -8,7 +8,10 @@
 #include <unordered_set>
 #include <vector>
 
+#include <string_view>
+
 #include "core/aircraft_records.h"
+#include "simlink/sim_queues.h"
 
 namespace ovr
 {
@@ -23,6 +26,15 @@ extern std::vector<LiveAc> g_liveAircraft;
 extern std::deque<std::uint32_t> g_pendingInit;
 // Keys of aircraft whose creation failed.
 extern std::unordered_set<std::uint32_t> g_createFailures;
+
+// The live creation requests that wait for their 500 ms slot.
+extern std::vector<CreateRequest> g_createQueueLive;
+// Takes every request with that callsign out of the queue; true when one was.
+bool gf_eraseQueuedCreate(std::vector<CreateRequest>& queue, std::string_view callsign);
+// Removes the active live aircraft farthest from the user (beyond
+// `distanceNm` plus a margin; any with a negative distance); true when none
+// qualified.
+bool gf_removeFarthestLiveAc(double distanceNm);
 
 // One 10 ms pass of the traffic intake while a flight runs.
 void lf_handleAddingStack();
