@@ -98,7 +98,9 @@ void lf_initialiseOnePending()
 
 void lf_follow()
 {
-    if (g_followChanged.load() == 0)
+    // Taken in one step: a change requested while this runs stays for the
+    // next pass.
+    if (g_followChanged.exchange(0) == 0)
     {
         return;
     }
@@ -111,7 +113,6 @@ void lf_follow()
     {
         lf_setFollowText("has left");
     }
-    g_followChanged.store(0);
 }
 
 void lf_flushStatics()
@@ -281,7 +282,7 @@ void lf_everySecond()
 
 void lf_every5Seconds()
 {
-    if (g_rereadRequested.load() == 0 || g_parkingBusy.load() != 0)
+    if (g_parkingBusy.load() != 0 || g_rereadRequested.exchange(0) == 0)
     {
         return;
     }
@@ -292,7 +293,6 @@ void lf_every5Seconds()
     }
     gf_enableRereadButton(true);
     lf_enableSettingControl(DESTINATION);
-    g_rereadRequested.store(0);
 }
 
 void lf_every15Seconds()

@@ -40,6 +40,7 @@ namespace ovr
 {
 
 std::jthread g_simClientThread;
+std::atomic<bool> g_simClientEnded{true};
 std::thread g_weatherReaderThread;
 std::thread g_trafficReaderThread;
 
@@ -78,7 +79,13 @@ void lf_startSimClient()
         g_simClientThread.request_stop();
         g_simClientThread.join();
     }
-    g_simClientThread = std::jthread(SimClient);
+    g_simClientEnded.store(false);
+    g_simClientThread = std::jthread(
+        [](std::stop_token stop)
+        {
+            SimClient(std::move(stop));
+            g_simClientEnded.store(true);
+        });
 }
 
 void lf_setReaderIndicatorsWaiting()
