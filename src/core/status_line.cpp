@@ -86,12 +86,20 @@ void gf_ageStatus()
 {
     bool expired = false;
     {
+        // Decided and cleared under one lock: a message set in between is
+        // never taken for the expired one.
         std::lock_guard lock(g_statusLine.mutex);
         ++g_statusLine.seconds;
-        expired = g_statusLine.setAt > 0 && g_statusLine.seconds - g_statusLine.setAt > kStatusLifeSeconds;
+        expired = g_statusLine.error.empty() && g_statusLine.setAt > 0 &&
+                  g_statusLine.seconds - g_statusLine.setAt > kStatusLifeSeconds;
+        if (expired)
+        {
+            g_statusLine.status.clear();
+            g_statusLine.setAt = 0;
+        }
     }
     if (expired)
-        gf_clearStatus();
+        lf_postStatusRepaint();
 }
 
 void gf_resetStatusLine()
