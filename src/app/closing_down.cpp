@@ -25,7 +25,9 @@
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
 #include "traffic/flight_plans.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_lists.h"
 #include "traffic/park_airports.h"
 
 namespace fs = std::filesystem;

@@ -30,14 +30,15 @@
 #include "simlink/sim_link_reset.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_lists.h"
 #include "traffic/park_airports.h"
 
 namespace ovr
 {
 
 std::atomic<std::uint8_t> g_flightPaused{0};
-std::atomic<std::uint32_t> g_followedObjectId{0};
 std::atomic<std::uint8_t> g_parkingUpdatePhase{0};
 
 namespace
@@ -214,20 +215,11 @@ void lf_takeWindowRequests()
     {
         for (LiveAc& aircraft : g_liveAircraft)
         {
-            if (aircraft.simState == kSimStateActive)
+            // A queued creation is taken back; one under way goes as soon
+            // as its object exists.
+            if (aircraft.simState == kSimStateActive || aircraft.simState == kSimStateAdding)
             {
                 removeAircraftFromSim(aircraft);
-            }
-            else if (aircraft.simState == kSimStateAdding && aircraft.removeWhenCreated == 0)
-            {
-                if (gf_eraseQueuedCreate(g_createQueueLive, aircraft.callsign))
-                {
-                    aircraft.createCancelled = 1;
-                }
-                else
-                {
-                    aircraft.removeWhenCreated = 1;
-                }
             }
         }
         std::erase_if(g_liveAircraft, [](const LiveAc& aircraft) { return aircraft.createCancelled != 0; });

@@ -33,6 +33,7 @@
 #include "simlink/sim_panel_fields.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
 
 namespace ovr
