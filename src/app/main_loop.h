@@ -13,8 +13,8 @@ namespace ovr
 
 // The loop has seen that no flight runs.
 extern std::atomic<std::uint8_t> g_flightPaused;
-// The object id of the followed live aircraft.
-extern std::atomic<std::uint32_t> g_followedObjectId;
+// The object id of the followed live aircraft is g_followedObjectId
+// (traffic/live_lists.h): removing an aircraft clears it.
 
 // Runs the session on the start-up thread until a stop or the user's close.
 void lf_mainLoop();

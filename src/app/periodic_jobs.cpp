@@ -30,14 +30,15 @@
 #include "simlink/sim_link_reset.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_lists.h"
 #include "traffic/park_airports.h"
 
 namespace ovr
 {
 
 std::atomic<std::uint8_t> g_flightPaused{0};
-std::atomic<std::uint32_t> g_followedObjectId{0};
 std::atomic<std::uint8_t> g_parkingUpdatePhase{0};
 
 namespace
@@ -97,7 +98,9 @@ void lf_initialiseOnePending()
 
 void lf_follow()
 {
-    if (g_followChanged.load() == 0)
+    // Taken in one step: a change requested while this runs stays for the
+    // next pass.
+    if (g_followChanged.exchange(0) == 0)
     {
         return;
     }
@@ -110,7 +113,6 @@ void lf_follow()
     {
         lf_setFollowText("has left");
     }
-    g_followChanged.store(0);
 }
 
 void lf_flushStatics()
@@ -213,20 +215,11 @@ void lf_takeWindowRequests()
     {
         for (LiveAc& aircraft : g_liveAircraft)
         {
-            if (aircraft.simState == kSimStateActive)
+            // A queued creation is taken back; one under way goes as soon
+            // as its object exists.
+            if (aircraft.simState == kSimStateActive || aircraft.simState == kSimStateAdding)
             {
                 removeAircraftFromSim(aircraft);
-            }
-            else if (aircraft.simState == kSimStateAdding && aircraft.removeWhenCreated == 0)
-            {
-                if (gf_eraseQueuedCreate(g_createQueueLive, aircraft.callsign))
-                {
-                    aircraft.createCancelled = 1;
-                }
-                else
-                {
-                    aircraft.removeWhenCreated = 1;
-                }
             }
         }
         std::erase_if(g_liveAircraft, [](const LiveAc& aircraft) { return aircraft.createCancelled != 0; });
@@ -289,7 +282,7 @@ void lf_everySecond()
 
 void lf_every5Seconds()
 {
-    if (g_rereadRequested.load() == 0 || g_parkingBusy.load() != 0)
+    if (g_parkingBusy.load() != 0 || g_rereadRequested.exchange(0) == 0)
     {
         return;
     }
@@ -300,7 +293,6 @@ void lf_every5Seconds()
     }
     gf_enableRereadButton(true);
     lf_enableSettingControl(DESTINATION);
-    g_rereadRequested.store(0);
 }
 
 void lf_every15Seconds()
