@@ -21,7 +21,7 @@
 #include "gui/option_helpers.h"
 #include "gui/setting_controls.h"
 #include "gui/window_state.h"
-#include "liveries/livery_matching.h"
+#include "liveries/livery_tables.h"
 #include "scanners/package_scans.h"
 #include "service/service_login.h"
 #include "service/service_panel.h"
@@ -227,10 +227,9 @@ bool lf_startSession()
     {
         return false;
     }
-    g_trafficReaderThread = std::thread(gf_trafficReader);
+    g_trafficReaderThread = gf_startTrafficReader(LatLon{g_userPos.latitude, g_userPos.longitude});
     gf_waitUnlessStopped(kSessionIdPoll);
 
-    g_trafficReader.refPos.store(LatLon{g_userPos.latitude, g_userPos.longitude});
     lf_noTrafficCheck();
     gf_setWeekdayHour();
     detail::awaitFirstTraffic();

@@ -32,7 +32,7 @@
 #include "gui/setting_controls.h"
 #include "gui/updater.h"
 #include "gui/window_state.h"
-#include "liveries/livery_matching.h"
+#include "liveries/livery_tables.h"
 #include "liveries/model_database.h"
 #include "scanners/package_scans.h"
 #include "simlink/sim_detection.h"

@@ -5,16 +5,6 @@
 namespace ovr
 {
 
-std::atomic<std::uint8_t> g_scannedLiveriesProcessed{0};
-
-// The tables arrive with the livery matching; until then nothing is matched.
-void gf_processScannedLiveries()
-{
-    g_scannedLiveriesProcessed.store(1);
-}
-
-void gf_clearLiveryMatching() {}
-
 void gf_showLiveryMatchingSummary() {}
 
 void gf_logNoMatches()
@@ -23,7 +13,5 @@ void gf_logNoMatches()
 }
 
 void lf_clearNoMatchSet() {}
-
-void gf_reserveMatchingContainers() {}
 
 } // namespace ovr

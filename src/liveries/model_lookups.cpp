@@ -6,6 +6,12 @@
 namespace ovr
 {
 
+std::string_view gf_categoryName(int category)
+{
+    static constexpr std::string_view kNames[] = {"Light", "Buzjets", "Large", "Heavy", "HighPerf", "Rotorcraft"};
+    return category >= 0 && category < 6 ? kNames[category] : std::string_view{};
+}
+
 // A type in several class sets takes the first of this order: large wins over
 // heavy, heavy over business jet, and so on.
 int gf_categoryOfModel(std::uint16_t model)

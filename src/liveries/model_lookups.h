@@ -22,6 +22,10 @@ enum AircraftCategory : int
     kCategoryRotorcraft = 5,
 };
 
+// The name of a category in log lines: "Light", "Buzjets", "Large", "Heavy",
+// "HighPerf", "Rotorcraft"; the empty text outside 0..5.
+std::string_view gf_categoryName(int category);
+
 // The category 0..5 of a model id; 0 (light) for a type in no class set.
 int gf_categoryOfModel(std::uint16_t model);
 // The category of a type designator, interning the text when it is new.

@@ -14,7 +14,7 @@
 #include "core/status_line.h"
 #include "core/stop_request.h"
 #include "core/time.h"
-#include "liveries/livery_matching.h"
+#include "liveries/livery_tables.h"
 
 namespace ovr
 {
@@ -47,7 +47,9 @@ void gf_switchSimVersion()
     {
         throw std::filesystem::filesystem_error("remove", g_liveriesScannedXmlPath, ec);
     }
-    gf_clearLiveryMatching();
+    // This runs on the UI or the SimClient thread while the main loop may
+    // still read the livery tables: only the flag is reset here, and the
+    // next start-up empties and rebuilds them on its own thread.
     g_scannedLiveriesProcessed.store(0);
     lf_switchOn(SCAN_AIRPORTS);
     lf_switchOn(SCAN_LIVERIES);

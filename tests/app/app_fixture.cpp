@@ -123,6 +123,9 @@ void AppTest::SetUp()
     g_received.clear();
     resetLifecycleState();
     detail::setParametersFile(parametersFile());
+    // As after a start-up that read the settings; a test of a start that
+    // failed earlier sets it back.
+    detail::setParametersRead(true);
     detail::openLogAt(dir_ / "Log.txt");
     gf_setLoopClock(&clock);
     gf_connectSeams();
@@ -136,6 +139,7 @@ void AppTest::TearDown()
     gf_setLoopClock(nullptr);
     detail::closeLog();
     detail::setParametersFile({});
+    detail::setParametersRead(false);
     resetLifecycleState();
     platform_test::reset();
     fs::current_path(previousFolder_);
@@ -180,6 +184,10 @@ void AppTest::prepareWorkingFolder()
     {
         fs::copy_file(fs::path(VORA_APP_FIXTURES) / name, dir_ / "input" / name);
     }
+    // The liveries scan finds nothing to scan here; the tables are built from
+    // the demo's scan result.
+    fs::create_directories(dir_ / "output");
+    fs::copy_file(fs::path(VORA_APP_FIXTURES) / "LiveriesScanned.xml", dir_ / "output" / "LiveriesScanned.xml");
     writeFile(parametersFile(),
               "<?xml version=\"1.0\"?>\n<root><parameters><parameter name=\"MSFS_INSTALL_PATH\" "
               "value=\"" +

@@ -77,6 +77,10 @@ fs::path ProgramRun::prepareWorkingFolder(const std::string& name)
     {
         fs::copy_file(fs::path(VORA_E2E_FIXTURES) / file, work / "input" / file);
     }
+    // The liveries scan finds nothing to scan here; the tables are built from
+    // the demo's scan result.
+    fs::create_directories(work / "output");
+    fs::copy_file(fs::path(VORA_E2E_FIXTURES) / "LiveriesScanned.xml", work / "output" / "LiveriesScanned.xml");
     return work;
 }
 

@@ -12,11 +12,11 @@
 
 #include "core/code_pool.h"
 #include "core/flight_text.h"
-#include "core/log_detail.h"
 #include "liveries/dbase_reader_detail.h"
 #include "liveries/model_database.h"
 #include "liveries/model_lookups.h"
 #include "liveries/registration_lookup.h"
+#include "captured_log.h"
 #include "probe.h"
 
 namespace fs = std::filesystem;
@@ -25,48 +25,6 @@ namespace ovr::probe
 {
 namespace
 {
-
-constexpr std::string_view kCategoryNames[] = {"Light", "Buzjets",  "Large",
-                                               "Heavy", "HighPerf", "Rotorcraft"};
-
-// The reader writes its summary to the log; the probe gives it a log of its
-// own in the temp folder and passes the lines on to stdout.
-class CapturedLog
-{
-  public:
-    CapturedLog()
-        : m_file(fs::temp_directory_path() / fmt::format("vora-probe-{:08x}.txt", std::random_device{}()))
-    {
-        detail::openLogAt(m_file);
-    }
-    ~CapturedLog()
-    {
-        detail::closeLog();
-        std::error_code ec;
-        fs::remove(m_file, ec);
-    }
-    CapturedLog(const CapturedLog&) = delete;
-    CapturedLog& operator=(const CapturedLog&) = delete;
-
-    // The lines written since the last call (the log's header line skipped).
-    void flushTo(std::ostream& out)
-    {
-        std::ifstream in(m_file, std::ios::binary);
-        std::string line;
-        for (std::size_t n = 0; std::getline(in, line); ++n)
-        {
-            if (n > m_linesShown)
-            {
-                out << line << '\n';
-                m_linesShown = n;
-            }
-        }
-    }
-
-  private:
-    fs::path m_file;
-    std::size_t m_linesShown = 0;
-};
 
 void lf_printType(std::string_view type)
 {
@@ -78,7 +36,7 @@ void lf_printType(std::string_view type)
     double halfSpan = gf_wingspanOf(id);
     fmt::print("type {}: {}, category {} {}, half wingspan {:.6f} NM ({:.2f} m)\n", name,
                gf_isKnownModel(name) ? "known" : "not known", category,
-               kCategoryNames[static_cast<std::size_t>(category)], halfSpan, halfSpan * 2 * 1852);
+               gf_categoryName(category), halfSpan, halfSpan * 2 * 1852);
 }
 
 void lf_printRegistration(std::string_view registration)

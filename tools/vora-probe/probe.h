@@ -14,4 +14,7 @@ int dbaseCommand(std::span<const std::string_view> args);
 // apf DIR ICAO
 int apfCommand(std::span<const std::string_view> args);
 
+// tables DIR
+int tablesCommand(std::span<const std::string_view> args);
+
 } // namespace ovr::probe

@@ -1,0 +1,229 @@
+#include "liveries/regcode_lists.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include <fmt/format.h>
+#include <gsl/gsl>
+#include <pugixml.hpp>
+
+#include "core/files.h"
+#include "core/log.h"
+#include "core/meta_info.h"
+#include "core/paths.h"
+#include "core/stream_decrypt.h"
+#include "core/text.h"
+#include "core/text_lines.h"
+
+namespace ovr
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kShortestLine = 6;
+constexpr std::size_t kShortestRegcode = 3;
+constexpr std::size_t kLongestRegcode = 12;
+constexpr std::size_t kLinesPerFile = 1024;
+
+std::string_view lf_liveryWord(std::size_t count)
+{
+    return count == 1 ? "livery" : "liveries";
+}
+
+// The non-empty fields between ';', each trimmed.
+std::vector<std::string> lf_fields(std::string_view line)
+{
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    while (start <= line.size())
+    {
+        std::size_t end = line.find(';', start);
+        if (end == std::string_view::npos)
+            end = line.size();
+        std::string field = gf_trim(line.substr(start, end - start));
+        if (!field.empty())
+            fields.push_back(std::move(field));
+        start = end + 1;
+    }
+    return fields;
+}
+
+std::vector<std::string> lf_sortedRegcodes(std::string_view list)
+{
+    std::list<std::string> sorted = gf_splitTrimSorted(list);
+    return {std::make_move_iterator(sorted.begin()), std::make_move_iterator(sorted.end())};
+}
+
+bool lf_validLength(const std::string& regcode)
+{
+    return regcode.size() >= kShortestRegcode && regcode.size() <= kLongestRegcode;
+}
+
+bool lf_isTxt(const fs::path& file)
+{
+    std::string extension = file.extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return extension == ".TXT";
+}
+
+} // namespace
+
+namespace detail
+{
+
+bool parseRegcodeLine(std::string_view line, const fs::path& file, std::vector<RegcodeEntry>& out)
+{
+    if (line.size() < kShortestLine)
+        return true;
+    std::vector<std::string> fields = lf_fields(line);
+    if (fields.empty() || fields.size() > 3)
+        return true;
+    if (fields.size() == 1)
+    {
+        out.push_back({std::move(fields[0]), {}, false});
+        return true;
+    }
+
+    bool valid = true;
+    std::vector<std::string> regcodes = lf_sortedRegcodes(fields[1]);
+    if (regcodes.size() == 1)
+    {
+        if (!lf_validLength(regcodes[0]))
+        {
+            gf_logWarning(fmt::format("wrong regcode length '{}' in {}", regcodes[0], file.string()));
+            return false;
+        }
+        out.push_back({std::move(fields[0]), std::move(regcodes), true});
+        return true;
+    }
+
+    std::vector<std::string> kept;
+    for (std::string& regcode : regcodes)
+    {
+        if (lf_validLength(regcode))
+        {
+            kept.push_back(std::move(regcode));
+            continue;
+        }
+        gf_logWarning(fmt::format("wrong regcode length '{}' in {}", regcode, file.string()));
+        valid = false;
+    }
+    // A line whose registrations are all wrong names no livery to bind; as a
+    // title-only entry it would stop the scan from taking that livery at all.
+    if (kept.empty())
+        return valid;
+    const bool special = fields.size() == 3 && fields[2] == "#";
+    out.push_back({std::move(fields[0]), std::move(kept), special});
+    return valid;
+}
+
+bool readAigRegcodesFrom(const fs::path& file, std::vector<RegcodeEntry>& out)
+{
+    pugi::xml_document doc;
+    if (!doc.load_file(file.c_str()))
+    {
+        gf_logWarning(fmt::format("Failed to load {}", file.string()));
+        if (fs::exists(file))
+            fs::remove(file);
+        return false;
+    }
+    if (!gf_readMeta(doc, false))
+    {
+        gf_logWarning(fmt::format("{} refused: its meta block lacks the copyright or the simulator marker",
+                                  file.string()));
+        return false;
+    }
+    pugi::xml_node aig = doc.child("root").child("aig");
+    if (!aig)
+    {
+        gf_logWarning("No <aig> node found in XML.");
+        return false;
+    }
+
+    std::string previous;
+    for (pugi::xml_node l : aig.children("l"))
+    {
+        std::string title = l.attribute("t").value();
+        if (title.empty())
+            continue;
+        if (title == previous)
+        {
+            gf_logWarning(fmt::format("Duplicate title '{}' (same as previous)", title));
+            continue;
+        }
+        previous = title;
+        std::vector<std::string> regcodes = lf_sortedRegcodes(l.attribute("r").value());
+        // "A,,B" must not bind the empty registration to the livery.
+        std::erase_if(regcodes, [](const std::string& regcode) { return regcode.empty(); });
+        out.push_back({std::move(title), std::move(regcodes), l.attribute("s").as_bool(false)});
+    }
+    gf_log(fmt::format("{:5} {} read from {}", out.size(), lf_liveryWord(out.size()),
+                       file.filename().string()));
+    return true;
+}
+
+} // namespace detail
+
+bool lf_readRegcodeFiles(const fs::path& folder, std::vector<RegcodeEntry>& out)
+{
+    bool result = true;
+    try
+    {
+        // Sorted by name, so that a registration in two files always ends in
+        // the same livery.
+        std::vector<fs::path> files;
+        for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        {
+            if (entry.is_regular_file() && lf_isTxt(entry.path()))
+                files.push_back(entry.path());
+        }
+        std::sort(files.begin(), files.end());
+
+        for (const fs::path& path : files)
+        {
+            LineFile file{path, {}};
+            if (gf_readFileLines(file, kLinesPerFile))
+            {
+                for (const std::string& line : file.lines)
+                    result = detail::parseRegcodeLine(line, path, out) && result;
+            }
+            gf_log(fmt::format("{:5} {} read from {}", out.size(), lf_liveryWord(out.size()), path.string()));
+        }
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("Error reading regcode files in {}, what: {}", folder.string(), e.what()));
+        return false;
+    }
+    return result;
+}
+
+bool lf_withPlainAigRegcodes(const std::function<void()>& read)
+{
+    auto removePlain = gsl::finally(
+        []
+        {
+            try
+            {
+                gf_removeFileWarn(g_aigRegcodesXmlPath);
+            }
+            catch (const std::exception& e)
+            {
+                gf_logWarning(fmt::format("exception: {}", e.what()));
+            }
+        });
+    if (!gf_streamDecrypt(g_aigRegcodesEncPath, g_aigRegcodesXmlPath))
+        return false;
+    read();
+    return true;
+}
+
+bool lf_readAigRegcodes(std::vector<RegcodeEntry>& out)
+{
+    return detail::readAigRegcodesFrom(g_aigRegcodesXmlPath, out);
+}
+
+} // namespace ovr

@@ -1,0 +1,204 @@
+#include "liveries/regcode_tables.h"
+
+#include <filesystem>
+
+#include <fmt/format.h>
+
+#include "core/files.h"
+#include "core/flight_text.h"
+#include "core/log.h"
+#include "core/paths.h"
+#include "core/status_line.h"
+#include "core/text.h"
+#include "core/text_lines.h"
+#include "liveries/livery_data.h"
+#include "liveries/livery_tables.h"
+
+namespace ovr
+{
+
+std::unordered_map<std::string, std::string_view, Fnv1aHash, std::equal_to<>> g_regcodeTitles;
+std::unordered_map<std::string_view, std::string, Fnv1aHash, std::equal_to<>> g_titleRegistrations;
+std::set<std::string, std::less<>> g_specialRegcodes;
+std::set<std::string, std::less<>> g_uniqueRegcodes;
+std::vector<std::string_view> g_boundTitles;
+std::vector<std::string> g_offlineRegcodeMessages;
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+constexpr std::size_t kRegcodes = 36000;
+constexpr float kRegcodeLoad = 0.7f;
+constexpr std::size_t kBoundTitles = 4096;
+constexpr std::size_t kAigEntries = 7000;
+constexpr std::size_t kMyEntries = 1000;
+
+// A report that cannot be written is worth a warning, never a stopped
+// start-up: the tables are complete without it.
+void lf_writeReport(const std::vector<std::string>& lines, const fs::path& file)
+{
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    if (ec)
+    {
+        gf_logWarning(fmt::format("could not create {} ({}), {} not written", file.parent_path().string(),
+                                  ec.message(), file.filename().string()));
+        return;
+    }
+    if (!gf_writeLines(lines, file))
+        gf_logWarning(fmt::format("could not write {}", file.string()));
+}
+
+void lf_processAigRegcodes()
+{
+    g_offlineRegcodeMessages.push_back(fmt::format("Processing file {}", g_aigRegcodesXmlPath.string()));
+    std::vector<RegcodeEntry> entries;
+    entries.reserve(kAigEntries);
+    if (!lf_readAigRegcodes(entries))
+        g_offlineRegcodeMessages.push_back(fmt::format(
+            "There were errors processing the AIG-regcode file '{}', see Log.txt", g_aigRegcodesXmlPath.string()));
+    lf_mergeRegcodeEntries(entries);
+}
+
+void lf_processMyRegcodes()
+{
+    if (gf_countFolderEntries(g_myRegcodesPath) == 0)
+        return;
+    g_offlineRegcodeMessages.push_back(fmt::format("Processing files in {}", g_myRegcodesPath.string()));
+    std::vector<RegcodeEntry> entries;
+    entries.reserve(kMyEntries);
+    if (!lf_readRegcodeFiles(g_myRegcodesPath, entries))
+        gf_setStatus(fmt::format("There were errors processing the regcode files in folder '{}', see Log.txt",
+                                 g_myRegcodesPath.string()),
+                     true);
+    lf_mergeRegcodeEntries(entries);
+}
+
+} // namespace
+
+void lf_processInlineRegcodes()
+{
+    std::vector<std::string> clashes;
+    for (const LiveryData& livery : g_liveries)
+    {
+        if (livery.registration.empty())
+            continue;
+        const std::string& registration = livery.registration;
+        const std::string_view title = lf_findLiveryTitle(livery.title);
+        if (title.empty())
+        {
+            clashes.push_back(fmt::format("==> [{}] {} '{}' not available, system error, should not happen?",
+                                          gf_flightTypeText(livery.key), registration, livery.title));
+            continue;
+        }
+        const auto [byRegcode, newRegcode] = g_regcodeTitles.try_emplace(registration, title);
+        if (!newRegcode && byRegcode->second != title)
+            clashes.push_back(
+                fmt::format("{} '{}' => already in use by '{}'", registration, livery.title, byRegcode->second));
+        const auto [byTitle, newTitle] = g_titleRegistrations.try_emplace(title, registration);
+        if (!newTitle && byTitle->second != registration)
+            clashes.push_back(
+                fmt::format("{} '{}' => already in use by '{}'", livery.title, registration, byTitle->second));
+    }
+    if (clashes.empty())
+        return;
+    lf_writeReport(clashes, g_inlineRegcodesTxtPath);
+    gf_log(fmt::format("{:5} in-line regcode clashes, see '{}'", clashes.size(), g_inlineRegcodesTxtPath.string()));
+}
+
+void lf_processOfflineRegcodes()
+{
+    try
+    {
+        g_offlineRegcodeMessages.clear();
+        if (!lf_withPlainAigRegcodes(lf_processAigRegcodes))
+            gf_logWarning(fmt::format("{} not read; the registrations of your own lists are still used",
+                                          g_aigRegcodesEncPath.string()));
+        lf_processMyRegcodes();
+
+        gf_removeFileWarn(g_offlineRegcodesTxtPath);
+        if (!g_offlineRegcodeMessages.empty())
+        {
+            lf_writeReport(g_offlineRegcodeMessages, g_offlineRegcodesTxtPath);
+            gf_log(fmt::format("Offline regcode files processed, results can be found in '{}'",
+                               g_offlineRegcodesTxtPath.string()));
+        }
+        if (!g_boundTitles.empty())
+            gf_log(fmt::format("{:5} special liveries", g_boundTitles.size()));
+        if (!g_uniqueRegcodes.empty())
+            gf_log(fmt::format("{:5} unique liveries", g_uniqueRegcodes.size()));
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("exception: {}", e.what()));
+    }
+}
+
+void lf_mergeRegcodeEntries(const std::vector<RegcodeEntry>& entries)
+{
+    std::int64_t added = 0;
+    std::int64_t replaced = 0;
+    std::int64_t special = 0;
+    for (const RegcodeEntry& entry : entries)
+    {
+        const std::string_view title = lf_findLiveryTitle(entry.title);
+        if (title.empty())
+            continue;
+        for (const std::string& registration : entry.regcodes)
+        {
+            const auto [found, inserted] = g_regcodeTitles.try_emplace(registration, title);
+            if (inserted)
+                ++added;
+            else if (found->second != title)
+            {
+                g_offlineRegcodeMessages.push_back(
+                    fmt::format("   regcode {} for '{}', instead of the same for '{}'", registration, title,
+                                found->second));
+                found->second = title;
+                ++replaced;
+            }
+            if (entry.special)
+            {
+                g_specialRegcodes.insert(registration);
+                if (entry.regcodes.size() == 1)
+                    g_uniqueRegcodes.insert(registration);
+            }
+        }
+        if (entry.special)
+        {
+            g_boundTitles.push_back(title);
+            ++special;
+        }
+    }
+    std::string summary = fmt::format("{} new regcode{} added", added, gf_plural64(added));
+    if (replaced != 0)
+        summary += fmt::format(", {} regcode{} replaced", replaced, gf_plural64(replaced));
+    if (special != 0)
+        summary += fmt::format(", {} regcode{} defined as special", special, gf_plural64(special));
+    g_offlineRegcodeMessages.push_back(std::move(summary));
+}
+
+void lf_reserveRegcodeTitles()
+{
+    g_regcodeTitles.reserve(kRegcodes);
+    g_regcodeTitles.max_load_factor(kRegcodeLoad);
+}
+
+void lf_reserveBoundTitles()
+{
+    g_boundTitles.reserve(kBoundTitles);
+}
+
+void lf_clearRegcodeTables()
+{
+    g_specialRegcodes.clear();
+    g_uniqueRegcodes.clear();
+    g_boundTitles.clear();
+    g_regcodeTitles.clear();
+    g_titleRegistrations.clear();
+    g_offlineRegcodeMessages.clear();
+}
+
+} // namespace ovr

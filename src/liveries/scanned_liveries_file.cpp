@@ -1,0 +1,92 @@
+#include "liveries/scanned_liveries_file.h"
+
+#include <algorithm>
+
+#include <fmt/format.h>
+#include <pugixml.hpp>
+
+#include "core/code_pool.h"
+#include "core/log.h"
+#include "core/meta_info.h"
+#include "core/paths.h"
+#include "core/user_error.h"
+#include "liveries/livery_data.h"
+
+namespace ovr
+{
+namespace
+{
+
+constexpr std::int32_t kFileNotFound = 51;
+constexpr std::int32_t kNoLiveriesSection = 52;
+constexpr std::int32_t kNoLiveries = 533;
+constexpr std::int32_t kMissingAttribute = 999;
+
+// The text of a required attribute; present with an empty value is accepted.
+const char* lf_required(pugi::xml_node element, const char* name)
+{
+    pugi::xml_attribute attribute = element.attribute(name);
+    if (!attribute)
+        throw UserErrorException(kMissingAttribute,
+                                 fmt::format("Missing required attribute '{}' in <{}>", name, element.name()));
+    return attribute.value();
+}
+
+} // namespace
+
+namespace detail
+{
+
+void readScannedLiveriesFrom(const std::filesystem::path& file)
+{
+    g_liveries.clear();
+    g_liveries.shrink_to_fit();
+
+    pugi::xml_document doc;
+    if (!doc.load_file(file.c_str()))
+        throw UserErrorException(kFileNotFound, fmt::format("File {} not found", file.string()));
+
+    // The scan writes a meta block; an older file without one is still read.
+    (void)gf_readMeta(doc, true);
+
+    if (pugi::xml_node root = doc.child("root"))
+    {
+        pugi::xml_node liveries = root.child("liveries");
+        if (!liveries)
+            throw UserErrorException(kNoLiveriesSection,
+                                     fmt::format("{} does not contain a <liveries> section", file.string()));
+        for (pugi::xml_node element : liveries.children())
+        {
+            if (element.type() != pugi::node_element)
+                continue;
+            const char* airline = lf_required(element, "a");
+            const char* model = lf_required(element, "m");
+            const char* title = lf_required(element, "t");
+            LiveryData livery;
+            livery.title = title;
+            livery.registration = element.attribute("r").value();
+            livery.key.airline = gf_airlineId(airline);
+            // The empty text is id 0 in a pool that the model database
+            // filled; without one it must not become a code of its own.
+            const char* operatorCode = element.attribute("o").value();
+            livery.key.secondAirline = *operatorCode == '\0' ? 0 : gf_airlineId(operatorCode);
+            livery.key.model = gf_modelId(model);
+            livery.key.cargo = element.attribute("c").as_bool(false) ? 1 : 0;
+            g_liveries.push_back(std::move(livery));
+        }
+    }
+    if (g_liveries.empty())
+        throw UserErrorException(kNoLiveries, file.string() + " does not contain liveries");
+
+    std::stable_sort(g_liveries.begin(), g_liveries.end(), lf_liveryLess);
+    gf_log(fmt::format("{:5} liveries read from {}", g_liveries.size(), file.string()));
+}
+
+} // namespace detail
+
+void lf_readScannedLiveries()
+{
+    detail::readScannedLiveriesFrom(g_liveriesScannedXmlPath);
+}
+
+} // namespace ovr

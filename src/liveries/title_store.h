@@ -1,0 +1,22 @@
+// The one home of every livery title. The livery tables, the registration
+// tables, aircraft records, creation requests and remembered liveries hold
+// views of titles, and the tables are emptied and rebuilt while such records
+// may still be alive (a restart in the same process). So a title, once
+// stored, stays for the life of the process: a rebuild finds the same text
+// again and hands out the same view, and no view ever dangles. The store
+// grows only by titles it has not seen, so its size is bounded by the
+// distinct titles of the scans of one run.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace ovr
+{
+
+// The stored copy of the title, stored now when new. Any thread.
+std::string_view gf_storeTitle(std::string_view title);
+// The number of distinct titles stored.
+std::size_t gf_storedTitleCount();
+
+} // namespace ovr
