@@ -17,4 +17,7 @@ int apfCommand(std::span<const std::string_view> args);
 // tables DIR
 int tablesCommand(std::span<const std::string_view> args);
 
+// bgl FILE [DIR]
+int bglCommand(std::span<const std::string_view> args);
+
 } // namespace ovr::probe
