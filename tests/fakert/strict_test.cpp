@@ -11,6 +11,7 @@
 
 #include <fmt/format.h>
 
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -285,6 +286,21 @@ TEST_F(ScenarioFaults, AreScriptedFromTheStart)
     const HttpReply page = raw("/v5/weather", "GUID=" + guid);
     EXPECT_EQ(page.httpStatus, 504);
     EXPECT_NE(page.body.find("504 Gateway Timeout"), std::string::npos);
+}
+
+using TrickleFault = ServiceFixture;
+
+TEST_F(TrickleFault, SendsTheWholeBodySlowly)
+{
+    const PathFault f = faultFromSpec("auth:trickle_ms=5");
+    m_service->addFault(f.path, f.fault);
+    const auto start = std::chrono::steady_clock::now();
+    const HttpReply reply = raw("/v5/auth", fmt::format("license={}&software=Vora_12.5.5", kStandardLicence));
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(reply.code, CURLE_OK);
+    EXPECT_EQ(json::parse(reply.body).at("status"), 200);
+    // a reply of more than 100 bytes in 16-byte pieces with 5 ms before each
+    EXPECT_GE(took, std::chrono::milliseconds(5 * static_cast<int>(reply.body.size() / 16)));
 }
 
 TEST(ScenarioFile, StrictAndFaultsAreRead)
