@@ -230,26 +230,43 @@ TEST_F(AppTest, ClosingDownBeforeTheSettingsWereReadWritesNoSetting)
 
 std::atomic<bool> g_hungReaderMayEnd{false};
 
-// A reader that could not be joined still runs on the reader's state: the
-// session is not restarted on it, the program ends instead.
-TEST_F(AppTest, AReaderThatDidNotEndIsNeverReusedByARestart)
+void lf_hangUntilReleased()
 {
-    detail::setThreadEndTimeout(200ms);
-    g_hungReaderMayEnd.store(false);
-    g_trafficReader.ended.store(false);
-    g_trafficReaderThread = std::thread(
-        []
+    while (!g_hungReaderMayEnd.load())
+        std::this_thread::sleep_for(10ms);
+}
+
+// A session thread that could not be joined still runs on the session's
+// state: the session is not restarted on it, the program ends instead. The
+// wait for each is bounded.
+TEST_F(AppTest, AThreadThatDidNotEndIsNeverReusedByARestart)
+{
+    for (const bool simClient : {false, true})
+    {
+        SCOPED_TRACE(simClient ? "SimClient" : "TrafficReader");
+        resetLifecycleState();
+        detail::setThreadEndTimeout(200ms);
+        g_hungReaderMayEnd.store(false);
+        if (simClient)
         {
-            while (!g_hungReaderMayEnd.load())
-                std::this_thread::sleep_for(10ms);
-        });
-    gf_requestStop(kExitReaderError, 0);
-    lf_closingDown();
-    g_hungReaderMayEnd.store(true);
-    EXPECT_TRUE(logHas("==> TrafficReader did not end within 0 seconds"));
-    EXPECT_TRUE(logHas("A thread of the session did not end, Vora ends instead of restarting"));
-    EXPECT_EQ(postedMessages(), std::vector<UINT>{kSaveAndQuitMessage});
-    std::this_thread::sleep_for(50ms); // the thread ends before the test does
+            g_simClientEnded.store(false);
+            g_simClientThread = std::jthread(lf_hangUntilReleased);
+        }
+        else
+        {
+            g_trafficReader.ended.store(false);
+            g_trafficReaderThread = std::thread(lf_hangUntilReleased);
+        }
+        gf_requestStop(kExitReaderError, 0);
+        lf_closingDown();
+        g_hungReaderMayEnd.store(true);
+        EXPECT_TRUE(logHas(simClient ? "==> SimClient did not end within 0 seconds"
+                                     : "==> TrafficReader did not end within 0 seconds"));
+        EXPECT_TRUE(logHas("A thread of the session did not end, Vora ends instead of restarting"));
+        EXPECT_EQ(postedMessages().back(), kSaveAndQuitMessage);
+        std::this_thread::sleep_for(50ms); // the thread ends before the test does
+    }
+    g_simClientEnded.store(true);
 }
 
 TEST_F(AppTest, TheResetBeforeARestartPutsTheSessionBackToItsStart)

@@ -6,6 +6,8 @@
 #include <mutex>
 
 #include "app/main_loop.h"
+#include "platform/win/windows.h"
+#include "core/parameters.h"
 #include "core/globals.h"
 #include "core/time.h"
 #include "airports/weekday_hour.h"
@@ -190,6 +192,26 @@ TEST_F(AppTest, TheWeekdayAndTheSlotComeFromOneReadingOfTheClock)
     const std::uint64_t packed = g_weekdayHour.load();
     EXPECT_EQ(gf_weekdayOf(packed), 7u);
     EXPECT_EQ(gf_slotOf(packed), 47u);
+}
+
+LRESULT CALLBACK lf_requestRereadOnEnable(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ENABLE && wParam != FALSE)
+        g_rereadRequested.store(1);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A re-read requested while the job runs (here: as it enables the
+// destination's control) is kept for the next pass, not lost.
+TEST_F(AppTest, ARereadRequestMadeWhileTheJobRunsIsKept)
+{
+    HWND control = createTopLevelWindow(L"RereadRequestTest", lf_requestRereadOnEnable);
+    EnableWindow(control, FALSE);
+    DESTINATION.hwnd = control;
+    g_rereadRequested.store(1);
+    lf_every5Seconds();
+    DESTINATION.hwnd = nullptr;
+    EXPECT_EQ(g_rereadRequested.load(), 1);
 }
 
 } // namespace
