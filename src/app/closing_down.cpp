@@ -178,7 +178,7 @@ void lf_closeSession()
     {
         gf_leaveParkAirport();
     }
-    g_createFailures.clear();
+    gf_forgetRememberedLiveries();
     lf_removeFlightPlanFolder();
     gf_setParameter(DESTINATION, "");
     gf_setParameter(BLOCK_CALLSIGN, "");

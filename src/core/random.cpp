@@ -1,4 +1,5 @@
 #include "core/random.h"
+#include "core/random_detail.h"
 
 #include <algorithm>
 #include <chrono>
@@ -31,6 +32,11 @@ std::mt19937& lf_engine()
 }
 
 } // namespace
+
+void detail::seedRandom(std::uint32_t seed)
+{
+    lf_engine().seed(seed);
+}
 
 std::uint64_t gf_randomIndex(std::uint64_t n)
 {

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "core/loop_clock.h"
+#include "liveries/livery_matching.h"
 #include "simlink/user_aircraft.h"
 
 namespace ovr
@@ -10,7 +11,6 @@ namespace ovr
 
 std::vector<LiveAc> g_liveAircraft;
 std::deque<std::uint32_t> g_pendingInit;
-std::unordered_set<std::uint32_t> g_createFailures;
 
 namespace
 {
@@ -45,7 +45,7 @@ void gf_clearTrafficState()
 {
     g_liveAircraft.clear();
     g_pendingInit.clear();
-    g_createFailures.clear();
+    gf_forgetRememberedLiveries();
 }
 
 void removeAircraftFromSim(LiveAc& aircraft)

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <deque>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "core/aircraft_records.h"
@@ -21,8 +20,6 @@ struct LiveAc : StaticAc
 extern std::vector<LiveAc> g_liveAircraft;
 // Keys of live aircraft that wait for their first-time initialisation.
 extern std::deque<std::uint32_t> g_pendingInit;
-// Keys of aircraft whose creation failed.
-extern std::unordered_set<std::uint32_t> g_createFailures;
 
 // One 10 ms pass of the traffic intake while a flight runs.
 void lf_handleAddingStack();
