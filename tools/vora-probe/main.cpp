@@ -14,7 +14,8 @@ namespace
 
 constexpr std::string_view kUsage = "usage: vora-probe dbase DIR [--reg REG] [--type TYPE]\n"
                                     "       vora-probe apf DIR ICAO\n"
-                                    "       vora-probe tables DIR\n";
+                                    "       vora-probe tables DIR\n"
+                                    "       vora-probe match DIR aircraft.csv [--seed N] [--depth D]\n";
 
 } // namespace
 
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
             return ovr::probe::apfCommand(std::span(args).subspan(1));
         if (args[0] == "tables")
             return ovr::probe::tablesCommand(std::span(args).subspan(1));
+        if (args[0] == "match")
+            return ovr::probe::matchCommand(std::span(args).subspan(1));
     }
     catch (const std::exception& e)
     {
