@@ -6,6 +6,10 @@
 // Within the band, a difference in longitude that no great circle between the
 // two can cover with the reach (measured on the parallel nearest a pole, with
 // a wide margin for the curvature) spares the distance computation.
+// A stand whose position or radius is not a usable number (files are read
+// with validation, but the list can be changed later) links to nothing, and
+// no stand takes more than kMaxNeighbours neighbours, so that a file piling
+// thousands of stands on one point cannot make the linking quadratic.
 #include "airports/adjacent_stands.h"
 
 #include "core/geometry.h"
@@ -28,6 +32,13 @@ constexpr double kNmPerDegree = 60.0;
 constexpr double kBandSlack = 1.0 + 1e-9;
 constexpr double kLongitudeSlack = 1.01;
 constexpr double kPolarLimitDegrees = 89.0;
+constexpr std::size_t kMaxNeighbours = 64;
+
+bool lf_linkable(const Stand& stand)
+{
+    return std::isfinite(stand.latitude) && std::fabs(stand.latitude) <= 90.0 &&
+           std::isfinite(stand.longitude) && std::isfinite(stand.radius) && stand.radius > 0.0;
+}
 
 double lf_longitudeDifference(double a, double b)
 {
@@ -41,23 +52,27 @@ void gf_linkAdjacentStands(std::span<Stand> stands)
 {
     if (stands.empty())
         return;
-    const double largestRadius =
-        std::max_element(stands.begin(), stands.end(),
-                         [](const Stand& a, const Stand& b) { return a.radius < b.radius; })
-            ->radius;
-
+    double largestRadius = 0.0;
     double farthestFromEquator = 0.0;
     for (const Stand& stand : stands)
+    {
+        if (!lf_linkable(stand))
+            continue;
+        largestRadius = std::max(largestRadius, stand.radius);
         farthestFromEquator = std::max(farthestFromEquator, std::fabs(stand.latitude));
+    }
     const double parallelScale =
         std::cos(std::min(farthestFromEquator + 0.01, kPolarLimitDegrees) * kDegToRad) / kLongitudeSlack;
     const bool polar = farthestFromEquator + 0.01 >= kPolarLimitDegrees;
 
-    std::vector<std::size_t> byLatitude(stands.size());
-    std::iota(byLatitude.begin(), byLatitude.end(), std::size_t{0});
+    std::vector<std::size_t> byLatitude;
+    byLatitude.reserve(stands.size());
+    for (std::size_t i = 0; i < stands.size(); ++i)
+        if (lf_linkable(stands[i]))
+            byLatitude.push_back(i);
     std::sort(byLatitude.begin(), byLatitude.end(),
               [&](std::size_t a, std::size_t b) { return stands[a].latitude < stands[b].latitude; });
-    std::vector<double> latitudes(stands.size());
+    std::vector<double> latitudes(byLatitude.size());
     for (std::size_t i = 0; i < byLatitude.size(); ++i)
         latitudes[i] = stands[byLatitude[i]].latitude;
 
@@ -65,16 +80,22 @@ void gf_linkAdjacentStands(std::span<Stand> stands)
     for (std::size_t a = 0; a < stands.size(); ++a)
     {
         Stand& stand = stands[a];
+        if (!lf_linkable(stand))
+        {
+            stand.adjacent.shrink_to_fit();
+            continue;
+        }
         const double reachDegrees =
             (stand.radius + largestRadius) / kClearanceFactor / kNmPerDegree * kBandSlack;
         const auto first =
             std::lower_bound(latitudes.begin(), latitudes.end(), stand.latitude - reachDegrees);
-        const auto last = std::upper_bound(latitudes.begin(), latitudes.end(), stand.latitude + reachDegrees);
+        const auto last =
+            std::max(first, std::upper_bound(latitudes.begin(), latitudes.end(), stand.latitude + reachDegrees));
 
         const double reachLongitude = reachDegrees / parallelScale;
         const LatLon position{stand.latitude, stand.longitude};
         neighbours.clear();
-        for (auto it = first; it != last; ++it)
+        for (auto it = first; it != last && neighbours.size() < kMaxNeighbours; ++it)
         {
             const std::size_t b = byLatitude[static_cast<std::size_t>(it - latitudes.begin())];
             const Stand& other = stands[b];

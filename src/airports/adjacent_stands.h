@@ -11,7 +11,8 @@ namespace ovr
 
 // Appends to every stand the numeric ids of its neighbours, in list order,
 // and shrinks each list to its size. Stands with the same numeric id are
-// never neighbours of each other.
+// never neighbours of each other. A stand without a usable position or
+// radius gets no neighbours; no stand gets more than 64.
 void gf_linkAdjacentStands(std::span<Stand> stands);
 
 } // namespace ovr

@@ -96,6 +96,7 @@ void gf_saveApfParameters()
     g_savedApfParameters = SavedApfParameters{
         .maxLiveSel = MAX_LIVE_SEL.current.load(),
         .maxFit = MAX_FIT.current.load(),
+        .maxFitHours = MAX_FIT_FL.current.load(),
         .range = RANGE.current.load(),
         .parkingPercentage = parking_percentage.current.load(),
         .autoRange = AUTO_RANGE.current.load(),
@@ -124,6 +125,14 @@ void gf_restoreAirportSettings()
     lf_restoreBool(RT_PARKTRAFFIC_ONLY, saved.rtParktrafficOnly, [] {});
     lf_restoreBool(PARK_SOFT, saved.parkSoft, [] {});
     lf_restoreBool(WEEK, saved.week, [] {});
+    // The fit window in hours goes back as well: the airport defaults widen
+    // it without touching MAX_FIT, and a learned file is written from it.
+    if (MAX_FIT_FL.current.load() != saved.maxFitHours)
+    {
+        MAX_FIT_FL.current = saved.maxFitHours;
+        lf_showFitHours();
+    }
+    g_savedApfParameters.kept = false;
 }
 
 void gf_applyAirportDefaults(CoveragePair coverage, const IcaoCode& icao)

@@ -20,6 +20,7 @@ struct SavedApfParameters
 {
     std::int32_t maxLiveSel = 0;
     std::int32_t maxFit = 0;
+    float maxFitHours = 0.0f; // MAX_FIT_FL, which the airport defaults set alone
     std::int32_t range = 0;
     std::int32_t parkingPercentage = 0;
     bool autoRange = false;
@@ -37,7 +38,9 @@ extern SavedApfParameters g_savedApfParameters;
 void gf_saveApfParameters();
 
 // Puts back, shows and saves each kept value that differs from the current
-// one; nothing when no values were kept yet.
+// one (MAX_FIT_FL too, which is shown but not stored); nothing when no values
+// were kept yet. Afterwards nothing is kept: a later restore without a new
+// read puts nothing back.
 void gf_restoreAirportSettings();
 
 // For an airport without a learned file: an airport known only from soft

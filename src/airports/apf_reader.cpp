@@ -168,6 +168,9 @@ std::string gf_readApf(std::string_view name, ApfHeader& header, CoveragePair& c
     header = ApfHeader{};
     coverage = CoveragePair{};
     g_learnedApfPath.clear();
+    // Values kept for an earlier airport are not this read's: a read that
+    // fails before it keeps its own must leave nothing to put back.
+    g_savedApfParameters.kept = false;
     try
     {
         return lf_readApf(name, header, coverage, stands);

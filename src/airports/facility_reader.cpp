@@ -146,9 +146,16 @@ void lf_onHelipad(FacilityRequest& request, std::span<const std::byte> block)
     const double width = lf_read<float>(block, helipad::kWidth);
     const double radius =
         width * (lf_read<std::int32_t>(block, helipad::kType) == kSquareHelipad ? 0.7 : 0.5);
-    request.stands.push_back(gf_makeStand(
-        {}, {}, lf_read<double>(block, helipad::kLatitude), lf_read<double>(block, helipad::kLongitude),
-        lf_read<float>(block, helipad::kHeading) * kDegToRad, radius, 0, false, false, true));
+    const double latitude = lf_read<double>(block, helipad::kLatitude);
+    const double longitude = lf_read<double>(block, helipad::kLongitude);
+    if (!gf_standGeometryValid(latitude, longitude, radius))
+    {
+        gf_logWarning(fmt::format("Fac: {} helipad with an invalid position or size, dropped", request.icao));
+        return;
+    }
+    request.stands.push_back(gf_makeStand({}, {}, latitude, longitude,
+                                          lf_read<float>(block, helipad::kHeading) * kDegToRad, radius, 0,
+                                          false, false, true));
 }
 
 void lf_onParking(FacilityRequest& request, std::span<const std::byte> block)
@@ -167,10 +174,18 @@ void lf_onParking(FacilityRequest& request, std::span<const std::byte> block)
     const auto type = static_cast<std::uint16_t>(lf_read<std::uint32_t>(block, parking::kType) & 0xFFFFu);
     if (type == kParkingNone || type == kParkingVehicles)
         return;
-    Stand stand =
-        gf_makeStand({}, {}, position.lat, position.lon, lf_read<float>(block, parking::kHeading) * kDegToRad,
-                     lf_read<float>(block, parking::kRadius), type, false, false, false);
-    stand.numericId = static_cast<std::int32_t>(lf_read<std::uint32_t>(block, parking::kNumber));
+    const double radius = lf_read<float>(block, parking::kRadius);
+    const auto number = static_cast<std::int32_t>(lf_read<std::uint32_t>(block, parking::kNumber));
+    if (!gf_standGeometryValid(position.lat, position.lon, radius))
+    {
+        gf_logWarning(fmt::format("Fac: {} parking {} with an invalid position or radius, dropped", request.icao,
+                                  number));
+        return;
+    }
+    Stand stand = gf_makeStand({}, {}, position.lat, position.lon,
+                               lf_read<float>(block, parking::kHeading) * kDegToRad, radius, type, false, false,
+                               false);
+    stand.numericId = number;
     request.stands.push_back(std::move(stand));
 }
 

@@ -93,8 +93,17 @@ bool lf_mergeLearnedStand(const LearnedStandContext& context, Stand& stand)
     const pugi::xml_node parkpos = context.parkpos;
     if (parkpos.attribute("radius_change").as_bool(false))
     {
-        stand.radius = parkpos.attribute("radius").as_double(0.0) * kNmPerMetre;
-        stand.radiusChanged = 1;
+        const double radiusMetres = parkpos.attribute("radius").as_double(0.0);
+        if (gf_standGeometryValid(stand.latitude, stand.longitude, radiusMetres))
+        {
+            stand.radius = radiusMetres * kNmPerMetre;
+            stand.radiusChanged = 1;
+        }
+        else
+        {
+            gf_logWarning(
+                fmt::format("learned stand {} has an invalid radius, the airport file's is kept", stand.name));
+        }
     }
     if (parkpos.attribute("cargo_change").as_bool(false))
     {

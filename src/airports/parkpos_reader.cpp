@@ -43,6 +43,12 @@ bool lf_readParkpos(const std::string& name, pugi::xml_node parkpos, std::uint32
         gf_logWarning(fmt::format("stand {} has no valid lat/lon", name));
         return false;
     }
+    const double radiusMetres = parkpos.attribute("radius").as_double(0.0);
+    if (!gf_standGeometryValid(latitude, longitude, radiusMetres))
+    {
+        gf_logWarning(fmt::format("stand {} has an invalid position or radius, dropped", name));
+        return false;
+    }
     const std::uint16_t type = gf_standTypeOf(parkpos);
     StandKind kind = gf_standKindOf(type, parkpos);
     const bool cargoChanged = parkpos.attribute("cargo_change").as_bool(false);
@@ -65,7 +71,7 @@ bool lf_readParkpos(const std::string& name, pugi::xml_node parkpos, std::uint32
 
     Stand stand = gf_makeStand(name, std::move(options), latitude, longitude,
                                parkpos.attribute("heading").as_double(0.0) * kDegToRad,
-                               parkpos.attribute("radius").as_double(0.0), type, kind.cargo, kind.ramp,
+                               radiusMetres, type, kind.cargo, kind.ramp,
                                parkpos.attribute("heli").as_bool(false));
     // A handmade learned file carries its stands whole, with what was made
     // or changed by hand; reading it back keeps that.

@@ -1,5 +1,7 @@
 #include "airports/stand.h"
 
+#include <cmath>
+
 #include <fmt/format.h>
 
 #include <array>
@@ -59,6 +61,12 @@ Stand gf_makeStand(std::string name, std::vector<StandOption> options, double la
     stand.ramp = ramp ? 1 : 0;
     stand.heli = heli ? 1 : 0;
     return stand;
+}
+
+bool gf_standGeometryValid(double latitude, double longitude, double radiusMetres)
+{
+    return std::isfinite(latitude) && std::fabs(latitude) <= 90.0 && std::isfinite(longitude) &&
+           std::fabs(longitude) <= 180.0 && std::isfinite(radiusMetres) && radiusMetres > 0.0;
 }
 
 bool gf_standAcceptsClass(const Stand& stand, std::int32_t category)

@@ -102,6 +102,11 @@ Stand gf_makeStand(std::string name, std::vector<StandOption> options, double la
                    double headingRadians, double radiusMetres, std::uint16_t type, bool cargo, bool ramp,
                    bool heli);
 
+// Whether a stand read from a file or the simulator can be placed and linked:
+// finite coordinates within range and a finite radius above zero. A stand
+// that fails would invert the neighbour search or place aircraft nowhere.
+bool gf_standGeometryValid(double latitude, double longitude, double radiusMetres);
+
 // Whether a parking type accepts an aircraft category (0 light, 1 business
 // jet, 2 large, 3 heavy, 4 high performance, 5 rotorcraft). Type 0 accepts
 // nothing: such a stand is judged by its size instead.

@@ -133,7 +133,7 @@ bool lf_prepareRestartOrEnd()
         g_firstSessionDone.store(1);
         gf_clearErrorStatus();
         gf_setStatus("Prepare for a restart ...", true);
-        if (reason != kExitNewSettings)
+        if (reason != kExitNewSettings && gf_parametersRead())
         {
             lf_turnScansOff();
         }
@@ -180,10 +180,15 @@ void lf_closeSession()
     }
     gf_forgetRememberedLiveries();
     lf_removeFlightPlanFolder();
-    gf_setParameter(DESTINATION, "");
-    gf_setParameter(BLOCK_CALLSIGN, "");
     g_timeShiftOn.store(0);
-    lf_resetTimeShiftOnClose();
+    // A session that ended before it read the settings holds defaults, not
+    // the user's values: it writes none of them.
+    if (gf_parametersRead())
+    {
+        gf_setParameter(DESTINATION, "");
+        gf_setParameter(BLOCK_CALLSIGN, "");
+        lf_resetTimeShiftOnClose();
+    }
     gf_clearLiveCallsignList();
     g_airportFilesCopied.store(0);
     gf_showLiveryMatchingSummary();

@@ -85,6 +85,9 @@ bool lf_registerWindowClass(HINSTANCE instance, const std::wstring& title)
 
 bool lf_ensureAppDataFolder()
 {
+    // The folder was named at static initialisation, before the log was open.
+    if (g_appDataFolder.parent_path().empty())
+        gf_logWarning("Could not find the AppData path");
     try
     {
         if (!std::filesystem::exists(g_appDataFolder))

@@ -227,10 +227,9 @@ bool lf_startSession()
     {
         return false;
     }
-    g_trafficReaderThread = std::thread(gf_trafficReader);
+    g_trafficReaderThread = gf_startTrafficReader(LatLon{g_userPos.latitude, g_userPos.longitude});
     gf_waitUnlessStopped(kSessionIdPoll);
 
-    g_trafficReader.refPos.store(LatLon{g_userPos.latitude, g_userPos.longitude});
     lf_noTrafficCheck();
     gf_setWeekdayHour();
     detail::awaitFirstTraffic();

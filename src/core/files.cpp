@@ -1,12 +1,12 @@
 #include "core/files.h"
 
 #include <algorithm>
-#include <atomic>
+#include <array>
+#include <mutex>
 #include <fstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
-#include <thread>
 
 #include <fmt/format.h>
 
@@ -51,14 +51,23 @@ template <class Pred> void lf_removeFilesIn(const fs::path& folder, const char* 
     }
 }
 
-// A name for the temporary file that no other writer of the same file uses
-// at the same time.
+// One temporary name per file, so that a save cut short (the process
+// killed) leaves at most one file behind, which the next save reuses and
+// removes. Writers of one file take turns: each file maps to one of a few
+// process-wide locks.
 fs::path lf_temporaryName(const fs::path& file)
 {
-    static std::atomic<std::uint64_t> counter{0};
-    auto thread = std::hash<std::thread::id>{}(std::this_thread::get_id());
-    return file.parent_path() /
-           fmt::format("{}.{:x}.{}.tmp", file.filename().string(), thread & 0xFFFFFFu, counter.fetch_add(1));
+    return fs::path(file) += ".tmp";
+}
+
+std::mutex& lf_replaceLock(const fs::path& file)
+{
+    static std::array<std::mutex, 32> locks;
+    std::error_code ec;
+    fs::path full = fs::absolute(file, ec);
+    if (ec)
+        full = file;
+    return locks[std::hash<std::string>{}(full.lexically_normal().string()) % locks.size()];
 }
 
 } // namespace
@@ -127,14 +136,26 @@ std::vector<FixedCode<4>> gf_listIcaoXmlFiles(const fs::path& folder)
     return codes;
 }
 
+void gf_removeLeftoverTemporary(const fs::path& file)
+{
+    const std::scoped_lock lock(lf_replaceLock(file));
+    std::error_code ec;
+    fs::remove(lf_temporaryName(file), ec);
+}
+
 bool gf_replaceFile(const fs::path& file, const std::function<bool(std::ostream&)>& write)
 {
+    const std::scoped_lock lock(lf_replaceLock(file));
     fs::path temporary = lf_temporaryName(file);
     bool ok = false;
     {
         std::ofstream out(temporary, std::ios::out | std::ios::trunc | std::ios::binary);
         if (!out.is_open())
+        {
+            std::error_code ec;
+            fs::remove(temporary, ec);
             return false;
+        }
         ok = write(out);
         out.flush();
         ok = ok && out.good();

@@ -35,6 +35,10 @@ std::vector<FixedCode<4>> gf_listIcaoXmlFiles(const std::filesystem::path& folde
 // that over the file, so a reader never sees it half written and a failed
 // write leaves the old file as it was. False when the temporary file cannot
 // be made, `write` returns false, the stream fails or the rename fails.
+// The temporary file is "<file>.tmp", one per file: a save cut short leaves
+// at most that one, which the next save overwrites.
 bool gf_replaceFile(const std::filesystem::path& file, const std::function<bool(std::ostream&)>& write);
+// Removes what a save of `file` cut short left behind (at start).
+void gf_removeLeftoverTemporary(const std::filesystem::path& file);
 
 } // namespace ovr

@@ -11,7 +11,7 @@ namespace ovr
 namespace
 {
 
-std::filesystem::path lf_knownFolder(REFKNOWNFOLDERID id, std::string_view warning)
+std::filesystem::path lf_knownFolder(REFKNOWNFOLDERID id, std::string_view warning, bool logMissing = true)
 {
     if (std::optional<std::wstring> path = gf_knownFolderPath(id))
     {
@@ -24,7 +24,8 @@ std::filesystem::path lf_knownFolder(REFKNOWNFOLDERID id, std::string_view warni
             // a name that is not valid UTF-16 is no usable folder
         }
     }
-    gf_logWarning(warning);
+    if (logMissing)
+        gf_logWarning(warning);
     return {};
 }
 
@@ -43,9 +44,9 @@ std::optional<std::wstring> gf_knownFolderPath(REFKNOWNFOLDERID id)
     return text;
 }
 
-std::filesystem::path gf_appDataPath()
+std::filesystem::path gf_appDataPath(bool logMissing)
 {
-    return lf_knownFolder(FOLDERID_RoamingAppData, "Could not find the AppData path");
+    return lf_knownFolder(FOLDERID_RoamingAppData, "Could not find the AppData path", logMissing);
 }
 
 std::filesystem::path gf_localAppDataPath()

@@ -20,7 +20,14 @@ namespace
 
 namespace fs = std::filesystem;
 
-std::ofstream g_logFile;
+// Made on first use and never destroyed, so that a line written at any time
+// (from a static initialiser or destructor too) finds a stream, which writes
+// nothing while the log is not open. The mutex is constant-initialised.
+std::ofstream& lf_logFile()
+{
+    static auto* const file = new std::ofstream;
+    return *file;
+}
 std::mutex g_logMutex;
 
 constexpr std::string_view kWarningPrefix = "==> ";
@@ -29,12 +36,12 @@ constexpr std::string_view kContinuationPrefix = "          ";
 void lf_writeLine(std::string_view prefix, std::string_view text)
 {
     std::lock_guard lock(g_logMutex);
-    if (!g_logFile.is_open())
+    if (!lf_logFile().is_open())
         return;
-    g_logFile.write(prefix.data(), static_cast<std::streamsize>(prefix.size()));
-    g_logFile.write(text.data(), static_cast<std::streamsize>(text.size()));
-    g_logFile.put('\n');
-    g_logFile.flush();
+    lf_logFile().write(prefix.data(), static_cast<std::streamsize>(prefix.size()));
+    lf_logFile().write(text.data(), static_cast<std::streamsize>(text.size()));
+    lf_logFile().put('\n');
+    lf_logFile().flush();
 }
 
 // One copy step of the generation shift: a missing source is nothing to do.
@@ -79,11 +86,11 @@ void openLogAt(const fs::path& file)
     gf_saveUpto3GenerationsOf(file);
     {
         std::lock_guard lock(g_logMutex);
-        if (g_logFile.is_open())
-            g_logFile.close();
-        g_logFile.clear();
-        g_logFile.open(file, std::ios::out | std::ios::trunc | std::ios::binary);
-        if (!g_logFile.is_open())
+        if (lf_logFile().is_open())
+            lf_logFile().close();
+        lf_logFile().clear();
+        lf_logFile().open(file, std::ios::out | std::ios::trunc | std::ios::binary);
+        if (!lf_logFile().is_open())
             throw std::runtime_error("Failed to write file " + file.string());
     }
     auto now =
@@ -97,7 +104,7 @@ void openLogAt(const fs::path& file)
 void closeLog()
 {
     std::lock_guard lock(g_logMutex);
-    g_logFile.close();
+    lf_logFile().close();
 }
 
 } // namespace detail

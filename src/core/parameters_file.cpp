@@ -1,5 +1,6 @@
 #include "core/parameters_file.h"
 
+#include "core/files.h"
 #include "core/globals.h"
 #include "core/log.h"
 #include "core/parameter_controls.h"
@@ -11,6 +12,9 @@
 
 #include <fmt/format.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
 #include <mutex>
 #include <system_error>
 
@@ -26,6 +30,8 @@ namespace fs = std::filesystem;
 // two load-edit-saves interleave and one of them loses its value.
 std::mutex g_parametersFileMutex;
 fs::path g_fileOverride;
+// Set once this process has read the file into the settings.
+std::atomic<bool> g_parametersRead{false};
 
 fs::path lf_file()
 {
@@ -82,7 +88,53 @@ bool lf_appendParameter(pugi::xml_node parameters, std::string_view key, std::st
     return parameter && gf_setXmlAttr(parameter, "name", key) && gf_setXmlAttr(parameter, "value", value);
 }
 
-// A file that exists but does not parse still holds the user's settings:
+// The file as loaded. Whether it is missing is decided by the file system:
+// the loader reports any file it cannot open (no permission, an I/O error)
+// as not found, and such a file still holds the user's settings.
+struct Loaded
+{
+    bool ok = false;
+    bool missing = false;
+    std::string reason; // why an existing file could not be used
+};
+
+Loaded lf_load(pugi::xml_document& document, const fs::path& file)
+{
+    Loaded loaded;
+    const pugi::xml_parse_result result = document.load_file(file.c_str());
+    if (result)
+    {
+        loaded.ok = true;
+        return loaded;
+    }
+    std::error_code ec;
+    const fs::file_status status = fs::status(file, ec);
+    if (status.type() == fs::file_type::not_found)
+    {
+        loaded.missing = true;
+        return loaded;
+    }
+    if (result.status != pugi::status_file_not_found)
+    {
+        loaded.reason = result.description();
+        return loaded;
+    }
+    if (ec)
+    {
+        loaded.reason = ec.message();
+        return loaded;
+    }
+    // It exists but could not be opened: ask once more for the reason.
+    errno = 0;
+    std::FILE* opened = std::fopen(file.c_str(), "rb");
+    const int error = errno;
+    if (opened != nullptr)
+        std::fclose(opened);
+    loaded.reason = error != 0 ? std::generic_category().message(error) : "cannot be opened";
+    return loaded;
+}
+
+// A file that exists but cannot be loaded still holds the user's settings:
 // it is kept as parameters0.xml before anything replaces it. False when it
 // could not be kept, and then it must not be replaced.
 enum class Then
@@ -91,18 +143,35 @@ enum class Then
     replaced
 };
 
-bool lf_keepUnparsable(const fs::path& file, const pugi::xml_parse_result& result, Then then)
+bool lf_keepUnparsable(const fs::path& file, const Loaded& loaded, Then then)
 {
-    if (result || result.status == pugi::status_file_not_found)
+    if (loaded.ok || loaded.missing)
     {
         return true;
     }
     const std::string path = gf_pathToUtf8(file);
     gf_logWarning(then == Then::removed ? fmt::format("{} failed to load ({}). Saved as 0.xml and removed.",
-                                                      path, result.description())
+                                                      path, loaded.reason)
                                         : fmt::format("{} failed to load ({}). Saved as 0.xml and replaced.",
-                                                      path, result.description()));
-    return gf_save1GenerationOf(file);
+                                                      path, loaded.reason));
+    if (gf_save1GenerationOf(file))
+        return true;
+    gf_logWarning(fmt::format("{} could not be kept and is left as it is", path));
+    return false;
+}
+
+// A file of the older layout has its parameters at the top: they go under a
+// new `root` as they are, every value of the file kept.
+void lf_wrapInRoot(pugi::xml_document& document)
+{
+    if (document.child("root"))
+        return;
+    gf_log("\nPlacing a root level around a new parameters.xml to make it 100% xml compliance\n");
+    pugi::xml_document wrapped;
+    pugi::xml_node root = wrapped.append_child("root");
+    for (pugi::xml_node child : document.children())
+        root.append_copy(child);
+    document.reset(wrapped);
 }
 
 void lf_saveOrWarn(pugi::xml_document& document, const fs::path& file)
@@ -113,8 +182,10 @@ void lf_saveOrWarn(pugi::xml_document& document, const fs::path& file)
     }
 }
 
-void lf_saveParametersLocked(bool defaults)
+// True when the file was written.
+bool lf_saveParametersLocked(bool defaults)
 {
+    bool saved = false;
     const fs::path file = lf_file();
     pugi::xml_document document;
     pugi::xml_node root = document.append_child("root");
@@ -161,9 +232,10 @@ void lf_saveParametersLocked(bool defaults)
         }
 
         pugi::xml_document old;
-        if (lf_keepUnparsable(file, old.load_file(file.c_str()), Then::replaced))
+        if (lf_keepUnparsable(file, lf_load(old, file), Then::replaced))
         {
             lf_saveOrWarn(document, file);
+            saved = true;
         }
         else
         {
@@ -171,6 +243,7 @@ void lf_saveParametersLocked(bool defaults)
         }
     }
     gf_log(gf_bannerLine(70, 10, false, true, ""));
+    return saved;
 }
 
 template <class Parameter, class Read>
@@ -203,19 +276,28 @@ bool lf_readParametersLocked()
 {
     gf_log(gf_bannerLine(70, 0, true, false, "parameters"));
     const fs::path file = lf_file();
+    gf_removeLeftoverTemporary(file);
     pugi::xml_document document;
-    const pugi::xml_parse_result result = document.load_file(file.c_str());
+    const Loaded loaded = lf_load(document, file);
     pugi::xml_node parameters;
-    if (result)
+    if (loaded.ok)
     {
         gf_log(fmt::format("from '{}'", gf_pathToUtf8(file)));
         parameters = lf_parametersNode(document);
     }
+    if (!loaded.ok && !loaded.missing)
+    {
+        // An existing file that cannot be loaded is replaced by the defaults
+        // only once it is kept; else it is left alone and the session goes on
+        // with the values it has.
+        gf_log(fmt::format("{} cannot be read ({}), creating new with default values:", gf_pathToUtf8(file),
+                           loaded.reason));
+        return lf_saveParametersLocked(true);
+    }
     if (!parameters)
     {
         gf_log(fmt::format("{} not found, creating new with default values:", gf_pathToUtf8(file)));
-        lf_saveParametersLocked(true);
-        return true;
+        return lf_saveParametersLocked(true);
     }
 
     for (BoolParameter* p : g_boolParameters)
@@ -244,7 +326,7 @@ bool lf_readParametersLocked()
     {
         lf_readString(document, parameters, *p);
     }
-    gf_saveXmlDocument(document, file);
+    lf_saveOrWarn(document, file);
     gf_log(gf_bannerLine(70, 10, false, true, ""));
     return false;
 }
@@ -268,33 +350,24 @@ void lf_refreshControls()
     }
 }
 
-// A file of an older layout has no `root`: it is written anew, whole, from
-// the current values (which include the value being saved).
-void lf_wrapParametersRoot()
-{
-    gf_log("\nPlacing a root level around a new parameters.xml to make it 100% xml compliance\n");
-    lf_saveParametersLocked(false);
-}
-
 // The single-value save shared by the three kinds: `current` is read under
 // the file lock, so the last of two concurrent saves of one setting wins.
 template <class Current> void lf_saveOne(std::string_view key, Current current)
 {
-    bool wrapped = false;
     {
         const std::scoped_lock lock(g_parametersFileMutex);
         const fs::path file = lf_file();
         const auto value = current();
         const std::string text = lf_text(value);
         pugi::xml_document document;
-        const pugi::xml_parse_result result = document.load_file(file.c_str());
-        if (!result)
+        const Loaded loaded = lf_load(document, file);
+        if (!loaded.ok)
         {
             pugi::xml_document fresh;
             pugi::xml_node parameters = fresh.append_child("root").append_child("parameters");
             lf_appendParameter(parameters, key, text);
             lf_logValue(key, value);
-            if (lf_keepUnparsable(file, result, Then::replaced))
+            if (lf_keepUnparsable(file, loaded, Then::replaced))
             {
                 lf_saveOrWarn(fresh, file);
             }
@@ -331,19 +404,8 @@ template <class Current> void lf_saveOne(std::string_view key, Current current)
             lf_appendParameter(parameters, key, text);
         }
         lf_logValue(key, value);
-        if (root)
-        {
-            lf_saveOrWarn(document, file);
-        }
-        else
-        {
-            lf_wrapParametersRoot();
-            wrapped = true;
-        }
-    }
-    if (wrapped)
-    {
-        lf_refreshControls();
+        lf_wrapInRoot(document);
+        lf_saveOrWarn(document, file);
     }
 }
 
@@ -383,18 +445,23 @@ bool gf_loadParametersForStartUp(pugi::xml_document& document)
 {
     const std::scoped_lock lock(g_parametersFileMutex);
     const fs::path file = lf_file();
-    const pugi::xml_parse_result result = document.load_file(file.c_str());
-    if (result)
+    const Loaded loaded = lf_load(document, file);
+    if (loaded.ok)
     {
         return true;
     }
     document.reset();
-    if (result.status != pugi::status_file_not_found && lf_keepUnparsable(file, result, Then::removed))
+    if (!loaded.missing && lf_keepUnparsable(file, loaded, Then::removed))
     {
         std::error_code ec;
         fs::remove(file, ec);
     }
     return false;
+}
+
+bool gf_parametersRead()
+{
+    return g_parametersRead.load();
 }
 
 bool gf_readParameters()
@@ -404,6 +471,7 @@ bool gf_readParameters()
         const std::scoped_lock lock(g_parametersFileMutex);
         created = lf_readParametersLocked();
     }
+    g_parametersRead.store(true);
     lf_refreshControls();
     return created;
 }
@@ -412,7 +480,7 @@ void gf_saveParameters(bool defaults)
 {
     {
         const std::scoped_lock lock(g_parametersFileMutex);
-        lf_saveParametersLocked(defaults);
+        (void)lf_saveParametersLocked(defaults);
     }
     lf_refreshControls();
 }
@@ -446,6 +514,11 @@ void gf_setParameter(StringParameter& parameter, std::string text)
 
 namespace detail
 {
+
+void setParametersRead(bool read)
+{
+    g_parametersRead.store(read);
+}
 
 void setParametersFile(std::filesystem::path file)
 {

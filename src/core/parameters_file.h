@@ -35,6 +35,9 @@ bool gf_loadParametersForStartUp(pugi::xml_document& document);
 // their defaults and writes it back. True only when there was no usable file
 // and a new one with all defaults was written.
 bool gf_readParameters();
+// Whether this process has read the file into the settings: closing down
+// writes settings only then, never defaults over the user's values.
+bool gf_parametersRead();
 // Writes the whole file from the registries: the defaults when `defaults` is
 // set (with the running version as PROGRAM_VERSION), else the current values.
 void gf_saveParameters(bool defaults);

@@ -10,5 +10,7 @@ namespace ovr::detail
 // An empty path goes back to g_parametersFile.
 void setParametersFile(std::filesystem::path file);
 std::filesystem::path parametersFile();
+// Sets what gf_parametersRead answers.
+void setParametersRead(bool read);
 
 } // namespace ovr::detail

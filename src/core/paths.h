@@ -73,8 +73,9 @@ inline const std::filesystem::path g_myThirdpartyPath = g_airportsPath / "my_thi
 inline const std::filesystem::path g_myParkAirportsTxtPath = g_airportsPath / "my_park_airports.txt";
 
 // The program's folder under the roaming AppData folder ("Vora" under the
-// working folder when the system has no AppData folder), and the settings.
-inline const std::filesystem::path g_appDataFolder = gf_appDataPath() / "Vora";
+// working folder when the system has no AppData folder, which the start-up
+// logs once the log is open), and the settings.
+inline const std::filesystem::path g_appDataFolder = gf_appDataPath(false) / "Vora";
 inline const std::filesystem::path g_parametersFile = g_appDataFolder / "parameters.xml";
 
 // The three-letter code of an airport that has none (airport list).

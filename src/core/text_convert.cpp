@@ -46,6 +46,13 @@ std::wstring gf_utf8ToWide(std::string_view text)
     return wide;
 }
 
+std::wstring gf_utf8ToWideLenient(std::string_view text)
+{
+    bool ok = false;
+    std::wstring wide = lf_toWide(CP_UTF8, 0, text, ok);
+    return ok ? wide : std::wstring{};
+}
+
 std::string gf_wideToUtf8(std::wstring_view text)
 {
     if (text.empty())

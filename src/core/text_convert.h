@@ -12,6 +12,9 @@ namespace ovr
 
 // Throws std::runtime_error "utf8_to_wide: invalid UTF-8".
 std::wstring gf_utf8ToWide(std::string_view text);
+// Never throws: invalid bytes become U+FFFD. For text that is shown, whatever
+// its origin (a file, the service, an exception's message).
+std::wstring gf_utf8ToWideLenient(std::string_view text);
 // Throws std::runtime_error "wide_to_utf8: invalid UTF-16" (a lone surrogate).
 std::string gf_wideToUtf8(std::wstring_view text);
 // The path's name as UTF-8 text.

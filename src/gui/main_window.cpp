@@ -99,7 +99,8 @@ class RowCursor
 
 void lf_text(HDC dc, int x, int y, const std::string& text, COLORREF colour)
 {
-    const std::wstring wide = gf_utf8ToWide(text);
+    // Shown text can come from any file or reply: never strict here.
+    const std::wstring wide = gf_utf8ToWideLenient(text);
     SetTextColor(dc, colour);
     TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <ctime>
+#include <exception>
 
 #include <fmt/format.h>
 
@@ -51,7 +52,16 @@ LRESULT lf_paint(HWND window)
 {
     PAINTSTRUCT ps{};
     HDC dc = BeginPaint(window, &ps);
-    lf_paintMainWindow(dc);
+    // An exception must not leave a window procedure: it would end the
+    // program from inside the message loop.
+    try
+    {
+        lf_paintMainWindow(dc);
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("Painting the window failed: {}", e.what()));
+    }
     EndPaint(window, &ps);
     return 0;
 }

@@ -248,6 +248,12 @@ void gf_trafficReader()
         [](std::int32_t& status) { return g_trafficReader.receive(status); }});
 }
 
+std::thread gf_startTrafficReader(LatLon reference)
+{
+    g_trafficReader.refPos.store(reference);
+    return std::thread(gf_trafficReader);
+}
+
 void gf_updateTrafficBox()
 {
     const UserAcState user = gf_userPositionSnapshot();

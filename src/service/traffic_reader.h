@@ -6,6 +6,8 @@
 // of other threads.
 #pragma once
 
+#include <thread>
+
 #include "core/geometry.h"
 #include "core/shared_value.h"
 #include "service/parked_traffic_record.h"
@@ -133,6 +135,10 @@ extern TrafficReader g_trafficReader;
 
 // Thread body; the session start runs it on a detached thread.
 void gf_trafficReader();
+// Sets the reference position, then starts gf_trafficReader on a new thread:
+// the first reply (the buffered records) can come at once, and every record
+// is checked against the reference.
+std::thread gf_startTrafficReader(LatLon reference);
 
 // Recomputes liveBox when the user has moved or the range changed.
 void gf_updateTrafficBox();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "airports/adjacent_stands.h"
@@ -103,6 +104,57 @@ TEST_P(AdjacentApronTest, MatchesThePairwiseRule)
 INSTANTIATE_TEST_SUITE_P(Places, AdjacentApronTest,
                          ::testing::Values(ApronCase{0.0, 10.0}, ApronCase{64.0, -22.6},
                                            ApronCase{88.9, 40.0}, ApronCase{-17.7, 179.995}));
+
+struct BadStandCase
+{
+    const char* name;
+    double radiusMetres;
+    double latitude;
+};
+
+class AdjacentBadStandTest : public ::testing::TestWithParam<BadStandCase>
+{
+};
+
+// A stand whose radius or position is not a usable number links to nothing,
+// and its neighbours do not link to it; the search band must not invert.
+TEST_P(AdjacentBadStandTest, LinksToNothing)
+{
+    std::vector<Stand> stands{makeTestStand("1", 1, 0.0, 0.0, 40.0), makeTestStand("2", 2, 0.0, 10.0, 40.0),
+                              makeTestStand("bad", 3, 0.0, 5.0, 40.0), makeTestStand("4", 4, 30.0, 0.0, 40.0)};
+    stands[2].radius = GetParam().radiusMetres / 1852.0;
+    if (!std::isnan(GetParam().latitude))
+        stands[2].latitude = GetParam().latitude;
+    else
+        stands[2].longitude = GetParam().latitude;
+    gf_linkAdjacentStands(stands);
+    EXPECT_TRUE(stands[2].adjacent.empty());
+    EXPECT_EQ(stands[0].adjacent, (std::vector<std::int32_t>{2, 4}));
+    EXPECT_EQ(stands[1].adjacent, (std::vector<std::int32_t>{1, 4}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AdjacentBadStandTest,
+    ::testing::Values(BadStandCase{"NegativeRadius", -100.0, 0.0}, BadStandCase{"ZeroRadius", 0.0, 0.0},
+                      BadStandCase{"NanRadius", std::nan(""), 0.0},
+                      BadStandCase{"InfiniteRadius", HUGE_VAL, 0.0},
+                      BadStandCase{"NanLongitude", 40.0, std::nan("")}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+// Thousands of stands on one point: each takes a bounded number of
+// neighbours instead of every other stand.
+TEST(AdjacentStandsTest, StandsPiledOnOnePointTakeABoundedNumberOfNeighbours)
+{
+    std::vector<Stand> stands;
+    for (std::int32_t id = 1; id <= 3000; ++id)
+        stands.push_back(makeTestStand(std::to_string(id), id, 0.0, 0.0, 40.0));
+    gf_linkAdjacentStands(stands);
+    for (const Stand& stand : stands)
+    {
+        ASSERT_FALSE(stand.adjacent.empty());
+        ASSERT_LE(stand.adjacent.size(), 64u);
+    }
+}
 
 } // namespace
 } // namespace ovr::test

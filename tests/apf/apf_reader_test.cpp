@@ -5,9 +5,13 @@
 
 #include <cmath>
 
+#include <fmt/format.h>
+
 #include "airports/airport_list.h"
 #include "airports/apf_reader.h"
 #include "airports/closest_stand_at_destination.h"
+#include "airports/max_fit.h"
+#include "airports/airport_settings.h"
 #include "airports/park_airport_panel.h"
 #include "core/code_pool.h"
 #include "core/parameters.h"
@@ -73,15 +77,18 @@ TEST_P(StandAttributes, AsStored)
 INSTANTIATE_TEST_SUITE_P(
     Cases, StandAttributes,
     ::testing::Values(StandCase{"Type6IsCargoWhateverTheAttributeSays",
-                                R"(type="6" cargo="false" ramp="true")", 6, true, false, false, 0.0, 0.0},
-                      StandCase{"Type3IsARamp", R"(type="3" cargo="true")", 3, false, true, false, 0.0, 0.0},
-                      StandCase{"Type0LeavesItToTheAttributes", R"(type="0" cargo="true" ramp="yes")", 0,
-                                true, true, false, 0.0, 0.0},
-                      StandCase{"NoTypeNoFlags", "", 0, false, false, false, 0.0, 0.0},
+                                R"(type="6" cargo="false" ramp="true" radius="18.52")", 6, true, false, false,
+                                0.01, 0.0},
+                      StandCase{"Type3IsARamp", R"(type="3" cargo="true" radius="18.52")", 3, false, true, false,
+                                0.01, 0.0},
+                      StandCase{"Type0LeavesItToTheAttributes", R"(type="0" cargo="true" ramp="yes" radius="18.52")",
+                                0, true, true, false, 0.01, 0.0},
+                      StandCase{"NoTypeNoFlags", R"(radius="18.52")", 0, false, false, false, 0.01, 0.0},
                       StandCase{"RadiusInMetres", R"(radius="18.52")", 0, false, false, false, 0.01, 0.0},
-                      StandCase{"HeadingInDegrees", R"(heading="90.0")", 0, false, false, false, 0.0,
-                                1.5707963267948966},
-                      StandCase{"Helipad", R"(heli="true" type="0")", 0, false, false, true, 0.0, 0.0}),
+                      StandCase{"HeadingInDegrees", R"(heading="90.0" radius="18.52")", 0, false, false, false,
+                                0.01, 1.5707963267948966},
+                      StandCase{"Helipad", R"(heli="true" type="0" radius="18.52")", 0, false, false, true, 0.01,
+                                0.0}),
     caseName);
 
 TEST_F(ReadApf, OptionsAsStored)
@@ -132,6 +139,26 @@ TEST_F(ReadApf, StandsAreNumberedInFileOrderAndLinkedByTheirReach)
     EXPECT_EQ(g_stands[0].adjacent, std::vector<std::int32_t>{2});
     EXPECT_EQ(g_stands[1].adjacent, std::vector<std::int32_t>{1});
     EXPECT_TRUE(g_stands[2].adjacent.empty());
+}
+
+// A stand with a radius or position that is not usable is dropped with one
+// warning naming it; the others are read and linked as usual.
+TEST_F(ReadApf, StandsWithoutAUsableRadiusOrPositionAreDropped)
+{
+    const std::string bad =
+        R"(<parkpos id="Neg" latitude="50.0" longitude="8.0" radius="-100"/>)"
+        R"(<parkpos id="NaN" latitude="50.0" longitude="8.0" radius="nan"/>)"
+        R"(<parkpos id="Inf" latitude="50.0" longitude="8.0" radius="inf"/>)"
+        R"(<parkpos id="North" latitude="95.0" longitude="8.0" radius="20"/>)"
+        R"(<parkpos id="East" latitude="50.0" longitude="200.0" radius="20"/>)";
+    ASSERT_EQ(read(kHead, parkposAt("A", 0, 0, 40) + bad + parkposAt("B", 100, 0, 75)), "");
+    ASSERT_EQ(g_stands.size(), 2u);
+    EXPECT_EQ(g_stands[0].name, "A");
+    EXPECT_EQ(g_stands[1].name, "B");
+    EXPECT_EQ(g_stands[0].adjacent, std::vector<std::int32_t>{2});
+    for (const char* name : {"Neg", "NaN", "Inf", "North", "East"})
+        EXPECT_TRUE(logHas(fmt::format("==> stand {} has an invalid position or radius, dropped", name)))
+            << name;
 }
 
 struct FailureCase
@@ -278,7 +305,7 @@ TEST_F(ReadApf, ADocumentWithoutRootStillHasStands)
 {
     writeFile(kLocalFile, R"(<meta><info name="copyright" value="c"/><info name="MSFS" value=""/></meta>)"
                           R"(<parameters><parameter name="altitude" value="3"/></parameters>)"
-                          R"(<parkpositions><parkpos id="1" latitude="50" longitude="8"/></parkpositions>)");
+                          R"(<parkpositions><parkpos id="1" latitude="50" longitude="8" radius="20"/></parkpositions>)");
     EXPECT_EQ(gf_readApf(kLocalName, header, coverage, g_stands), "");
     EXPECT_EQ(g_stands.size(), 1u);
 }
@@ -357,6 +384,36 @@ TEST_F(ApfTest, OnlySoftCoverageSwitchesSoftAndWeekOn)
     const std::vector<std::string> keys = shown();
     EXPECT_NE(std::find(keys.begin(), keys.end(), "PARK_SOFT"), keys.end());
     EXPECT_NE(std::find(keys.begin(), keys.end(), "parking_percentage"), keys.end());
+}
+
+// Leaving a soft-only airport puts the fit window back in both units; after
+// that, and after a read that failed, nothing of an earlier airport is put
+// back.
+TEST_F(ApfTest, TheFitWindowGoesBackAndAFailedReadRestoresNothing)
+{
+    MAX_FIT.current = 5;
+    gf_setMaxFit();
+    ASSERT_EQ(MAX_FIT_FL.current.load(), 3.0f);
+    writeFile(kLocalFile,
+              apfText(kHead + param("Qf_real", "0") + param("Qf_soft", "3"), parkposAt("A", 0, 0, 20)));
+    ApfHeader header;
+    CoveragePair coverage;
+    ASSERT_EQ(gf_readApf(kLocalName, header, coverage, g_stands), "");
+    EXPECT_EQ(MAX_FIT_FL.current.load(), 24.0f);
+    gf_restoreAirportSettings();
+    EXPECT_EQ(MAX_FIT.current.load(), 5);
+    EXPECT_EQ(MAX_FIT_FL.current.load(), 3.0f);
+
+    // The next airport's read fails before it keeps anything: the values of
+    // the first airport's read are not put back over the user's.
+    WEEK.current = true;
+    ASSERT_EQ(gf_readApf(kLocalName, header, coverage, g_stands), "");
+    WEEK.current = false;
+    EXPECT_NE(gf_readApf("airports\\my_simaddon\\NONE.xml", header, coverage, g_stands), "");
+    gf_restoreAirportSettings();
+    EXPECT_FALSE(WEEK.current.load());
+    gf_restoreAirportSettings();
+    EXPECT_FALSE(WEEK.current.load());
 }
 
 TEST_F(ApfTest, ClosestStandAtADestination)

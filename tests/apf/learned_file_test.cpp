@@ -139,6 +139,24 @@ TEST_F(LearnedFile, StandsMadeByHand)
     EXPECT_TRUE(logHas("learned stand Gone in airports/learned/simaddon/EDDF.xml not found?"));
 }
 
+// A learned radius that is not usable keeps the airport file's; a stand made
+// by hand with one is not added.
+TEST_F(LearnedFile, AnUnusableLearnedRadiusIsRefused)
+{
+    const std::string stands =
+        R"(<parkpos id="A" radius_change="true" radius="-100"/>)"
+        R"(<parkpos id="B" radius_change="true" radius="nan"/>)" +
+        parkposAt("Mneg", 0, 50, -100, R"(manual="true")");
+    ASSERT_EQ(readWithLearned(apfText(kHead, stands)), "");
+    ASSERT_EQ(g_stands.size(), 2u);
+    EXPECT_NEAR(stand("A").radius, 20.0 * kNmPerMetre, 1e-9);
+    EXPECT_NEAR(stand("B").radius, 20.0 * kNmPerMetre, 1e-9);
+    EXPECT_EQ(stand("A").radiusChanged, 0);
+    EXPECT_TRUE(logHas("==> learned stand A has an invalid radius, the airport file's is kept"));
+    EXPECT_TRUE(logHas("==> learned stand B has an invalid radius, the airport file's is kept"));
+    EXPECT_TRUE(logHas("==> stand Mneg has an invalid position or radius, dropped"));
+}
+
 TEST_F(LearnedFile, SettingsOverrideUntilTheAirportIsLeft)
 {
     const std::string settings = param("RANGE", "10") + param("AUTO_RANGE", "false") + param("WEEK", "true") +

@@ -123,6 +123,9 @@ void AppTest::SetUp()
     g_received.clear();
     resetLifecycleState();
     detail::setParametersFile(parametersFile());
+    // As after a start-up that read the settings; a test of a start that
+    // failed earlier sets it back.
+    detail::setParametersRead(true);
     detail::openLogAt(dir_ / "Log.txt");
     gf_setLoopClock(&clock);
     gf_connectSeams();
@@ -136,6 +139,7 @@ void AppTest::TearDown()
     gf_setLoopClock(nullptr);
     detail::closeLog();
     detail::setParametersFile({});
+    detail::setParametersRead(false);
     resetLifecycleState();
     platform_test::reset();
     fs::current_path(previousFolder_);

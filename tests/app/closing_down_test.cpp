@@ -1,6 +1,7 @@
 // How a session ends: restart or end by exit reason, the countdown, the wait
 // for the user after a system error, the notice of a new flight, and the
 // state after the reset for a restart.
+#include <fstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include "app_fixture.h"
 #include "core/loop_clock.h"
 #include "core/parameters.h"
+#include "core/parameters_file_detail.h"
 #include "core/status_line.h"
 #include "core/stop_request.h"
 #include "gui/app_window.h"
@@ -205,6 +207,33 @@ TEST_F(AppTest, ClosingDownClearsTheDestinationAndTheBlockedCallsign)
     EXPECT_EQ(BLOCK_CALLSIGN.value(), "");
     const std::string file = readFile(parametersFile());
     EXPECT_NE(file.find(R"(name="DESTINATION" value="")"), std::string::npos) << file;
+}
+
+// A start that failed before the settings were read holds defaults: closing
+// down must not write them over the user's file.
+TEST_F(AppTest, ClosingDownBeforeTheSettingsWereReadWritesNoSetting)
+{
+    detail::setParametersRead(false);
+    const std::string file = R"(<?xml version="1.0"?><root><parameters>)"
+                             R"(<parameter name="SIM_TIME" value="true"/>)"
+                             R"(<parameter name="TIME_SHIFT_HOURS" value="3"/>)"
+                             R"(<parameter name="DESTINATION" value="EDDF"/>)"
+                             R"(<parameter name="SCAN_LIVERIES" value="true"/>)"
+                             R"(</parameters></root>)";
+    {
+        std::ofstream out(parametersFile(), std::ios::binary);
+        out << file;
+    }
+    for (bool userClose : {true, false})
+    {
+        resetLifecycleState();
+        if (userClose)
+            gf_requestUserClose();
+        else
+            gf_requestStop(kExitReaderError, 0);
+        lf_closingDown();
+        EXPECT_EQ(readFile(parametersFile()), file) << userClose;
+    }
 }
 
 TEST_F(AppTest, TheResetBeforeARestartPutsTheSessionBackToItsStart)

@@ -123,5 +123,33 @@ TEST(Files, ReplacingAFileIsAllOrNothing)
     EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"data.txt"});
 }
 
+// A save cut short (the process killed while it wrote) leaves one temporary
+// file, always of the same name, which the next save reuses: leftovers never
+// pile up, and the start removes the one there is.
+TEST(Files, ASaveCutShortLeavesOneTemporaryFileThatTheNextSaveReuses)
+{
+    test::TempDir dir;
+    const fs::path file = dir / "data.txt";
+    for (int save = 0; save < 3; ++save)
+    {
+        std::set<std::string> during;
+        EXPECT_TRUE(gf_replaceFile(file,
+                                   [&](std::ostream& out)
+                                   {
+                                       out << "v" << save;
+                                       out.flush();
+                                       during = namesIn(dir.path());
+                                       return true;
+                                   }));
+        EXPECT_TRUE(during.count("data.txt.tmp") == 1) << save;
+        // What a kill during the write would have left.
+        test::writeBytes(dir / "data.txt.tmp", "half");
+    }
+    EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"data.txt", "data.txt.tmp"}));
+    EXPECT_EQ(test::readBytes(file), "v2");
+    gf_removeLeftoverTemporary(file);
+    EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"data.txt"});
+}
+
 } // namespace
 } // namespace ovr

@@ -16,6 +16,23 @@ using test::readBytes;
 using test::TempDir;
 using test::writeBytes;
 
+// Lines written while this file's statics are built, before main and before
+// the log's own file is initialised in link order: they must be harmless.
+bool lf_loggedAtStaticInitialisation()
+{
+    gf_log("static initialisation");
+    gf_logWarning("static initialisation");
+    return true;
+}
+const bool g_loggedAtStaticInitialisation = lf_loggedAtStaticInitialisation();
+
+TEST(Log, WritingBeforeTheLogIsOpenIsSafeEvenDuringStaticInitialisation)
+{
+    EXPECT_TRUE(g_loggedAtStaticInitialisation);
+    LogCapture log;
+    EXPECT_EQ(log.text().find("static initialisation"), std::string::npos);
+}
+
 TEST(Log, HeaderNamesTimeProgramVersionAndSimulators)
 {
     LogCapture log;

@@ -238,10 +238,52 @@ TEST_F(ParametersFile, FileWithoutRootIsReadAndThenWrappedBySingleSave)
     gf_saveBoolSetting(AIRBORNE_ONLY);
     EXPECT_TRUE(
         logHas("\n\nPlacing a root level around a new parameters.xml to make it 100% xml compliance\n\n"));
-    EXPECT_EQ(fileKeys(file()), registryKeys());
+    // The file's own elements, in its order (the read appended the missing
+    // keys), now under a root.
+    std::vector<std::string> keys = fileKeys(file());
+    EXPECT_EQ(keys.front(), "RANGE");
+    std::vector<std::string> expected = registryKeys();
+    std::sort(keys.begin(), keys.end());
+    std::sort(expected.begin(), expected.end());
+    expected.erase(std::unique(expected.begin(), expected.end()), expected.end());
+    EXPECT_EQ(keys, expected);
     EXPECT_EQ(fileValue("RANGE"), "8");
     EXPECT_EQ(fileValue("AIRBORNE_ONLY"), "true");
     EXPECT_EQ(fileValue("PROGRAM_VERSION"), ""); // written without the version stamp
+}
+
+// A value saved before the file was read (the window position at start)
+// wraps the file's own parameters in a root, keeping every value of the
+// file; nothing is written from values that were not read from it.
+TEST_F(ParametersFile, FileWithoutRootKeepsItsValuesWhenAValueIsSavedBeforeTheRead)
+{
+    writeFile(file(), R"(<?xml version="1.0"?><parameters><parameter name="RANGE" value="8"/>)"
+                      R"(<parameter name="HELICOPTERS" value="false"/></parameters>)");
+    AIRBORNE_ONLY.current = true;
+    gf_saveBoolSetting(AIRBORNE_ONLY);
+    EXPECT_EQ(fileKeys(file()), (std::vector<std::string>{"RANGE", "HELICOPTERS", "AIRBORNE_ONLY"}));
+    EXPECT_EQ(fileValue("RANGE"), "8");
+    EXPECT_EQ(fileValue("HELICOPTERS"), "false");
+    EXPECT_EQ(fileValue("AIRBORNE_ONLY"), "true");
+    EXPECT_FALSE(gf_readParameters());
+    EXPECT_EQ(RANGE.current.load(), 8);
+    EXPECT_FALSE(HELICOPTERS.current.load());
+}
+
+// An existing file that cannot be opened is not "missing": it is not
+// replaced by defaults unless it could be kept, and the log says why. A
+// symbolic link to itself cannot be opened, even by an administrator.
+TEST_F(ParametersFile, AnExistingFileThatCannotBeOpenedIsNotReplaced)
+{
+    std::filesystem::create_symlink(file().filename(), file());
+    RANGE.current = 9;
+    EXPECT_FALSE(gf_readParameters());
+    EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::symlink_status(file())));
+    EXPECT_FALSE(logHas(" not found, creating new"));
+    EXPECT_TRUE(logHas(file().string() + " cannot be read (Too many levels of symbolic links)")) << logText();
+    EXPECT_TRUE(logHas("could not be kept and is left as it is")) << logText();
+    gf_saveBoolSetting(WEEK);
+    EXPECT_TRUE(std::filesystem::is_symlink(std::filesystem::symlink_status(file())));
 }
 
 TEST_F(ParametersFile, WholeSaveWritesCurrentValuesOrDefaults)

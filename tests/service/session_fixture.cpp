@@ -101,6 +101,11 @@ void SessionTest::startTrafficReader()
     m_trafficThread = std::thread(gf_trafficReader);
 }
 
+void SessionTest::startTrafficReaderAt(LatLon reference)
+{
+    m_trafficThread = gf_startTrafficReader(reference);
+}
+
 void SessionTest::stopReaders()
 {
     g_weatherReader.requestStop();

@@ -3,6 +3,7 @@
 // stopped by the test.
 #pragma once
 
+#include "core/geometry.h"
 #include "core/loop_clock.h"
 #include "fake-rt/fake_service.h"
 #include "service/traffic_record.h"
@@ -55,6 +56,8 @@ class SessionTest : public testing::Test
 
     void startWeatherReader();
     void startTrafficReader();
+    // Through the program's own start, which sets the reference first.
+    void startTrafficReaderAt(LatLon reference);
     // Asks both readers to stop and joins their threads.
     void stopReaders();
     // Logs in, then starts the Weather Reader and waits for its first QNH.

@@ -328,6 +328,18 @@ const GoOnCase kGoOnCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Faults, SessionGoesOnTest, testing::ValuesIn(kGoOnCases), caseName<GoOnCase>);
 
+// The buffered reply can come at once: the reference position is set before
+// the reader starts, so none of its records is checked against (0,0).
+TEST_F(SessionTest, TheBufferedBatchIsHandedOverWhenTheReplyComesAtOnce)
+{
+    logInAndWaitForWeather();
+    setRunning(true);
+    g_trafficReader.refPos = LatLon{0.0, 0.0};
+    startTrafficReaderAt(LatLon{kUserLat, kUserLon});
+    ASSERT_TRUE(waitFor([] { return g_trafficReader.receiving.load(); })) << m_log.text();
+    EXPECT_GT(taken().size(), 25u);
+}
+
 TEST_F(SessionTest, StalledReplyDoesNotHoldTheClosingDown)
 {
     logInAndWaitForWeather();
