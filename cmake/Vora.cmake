@@ -29,6 +29,14 @@ elseif(VORA_SANITIZE STREQUAL "thread")
   add_link_options(-fsanitize=thread)
 endif()
 
+# libFuzzer steers by the coverage of every library it reaches.
+if(VORA_FUZZ_ENGINE STREQUAL "libfuzzer")
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "VORA_FUZZ_ENGINE=libfuzzer needs clang (scripts/fuzz sets it up)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Every library, program and test of the project is compiled with this.
 function(vora_target_defaults target)
   target_compile_options(${target} PRIVATE ${VORA_WARNINGS})

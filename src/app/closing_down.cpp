@@ -21,7 +21,7 @@
 #include "core/text.h"
 #include "gui/app_window.h"
 #include "liveries/livery_matching.h"
-#include "scanners/package_scans.h"
+#include "scanners/airport_file_counts.h"
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
 #include "traffic/flight_plans.h"
@@ -190,7 +190,7 @@ void lf_closeSession()
         lf_resetTimeShiftOnClose();
     }
     gf_clearLiveCallsignList();
-    g_airportFilesCopied.store(0);
+    g_tbloCount.store(0);
     gf_showLiveryMatchingSummary();
     gf_logNoMatches();
 }

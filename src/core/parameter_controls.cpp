@@ -13,6 +13,7 @@ std::atomic<void (*)(const IntListParameter&)> g_showValue{nullptr};
 std::atomic<void (*)(const EditParameter&)> g_showText{nullptr};
 std::atomic<void (*)(const WindowControl&, bool)> g_enable{nullptr};
 std::atomic<void (*)(const WindowControl&, std::size_t)> g_select{nullptr};
+std::atomic<ControlEnableHook> g_enableById{nullptr};
 
 } // namespace
 
@@ -62,6 +63,19 @@ void gf_selectParameterEntry(const WindowControl& control, std::size_t index)
     if (auto apply = g_select.load())
     {
         apply(control, index);
+    }
+}
+
+void gf_setControlEnableHook(ControlEnableHook hook)
+{
+    g_enableById = hook;
+}
+
+void gf_enableControl(std::uint16_t controlId, bool enable)
+{
+    if (auto apply = g_enableById.load())
+    {
+        apply(controlId, enable);
     }
 }
 

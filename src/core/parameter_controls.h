@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "core/parameter.h"
 
@@ -34,5 +35,13 @@ void gf_showParameterValue(const IntListParameter& parameter);
 void gf_showParameterText(const EditParameter& parameter);
 void gf_enableParameterControl(const WindowControl& control, bool enable);
 void gf_selectParameterEntry(const WindowControl& control, std::size_t index);
+
+// Controls that are no setting (buttons) are named by their child-window id.
+// The window layer installs the function that enables one; a control that
+// does not exist is left alone.
+inline constexpr std::uint16_t kTbloZipControlId = 32804;
+using ControlEnableHook = void (*)(std::uint16_t controlId, bool enable);
+void gf_setControlEnableHook(ControlEnableHook hook);
+void gf_enableControl(std::uint16_t controlId, bool enable);
 
 } // namespace ovr

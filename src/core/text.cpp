@@ -32,6 +32,31 @@ template <class F> void lf_forEachCommaPiece(std::string_view text, F&& f)
 
 } // namespace
 
+std::string gf_shownText(std::string_view text, std::size_t limit)
+{
+    const std::string_view kept = text.substr(0, limit);
+    std::string shown;
+    shown.reserve(kept.size() + 3);
+    for (const char c : kept)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+        {
+            constexpr std::string_view kHex = "0123456789abcdef";
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 0xF];
+        }
+        else
+        {
+            shown += c;
+        }
+    }
+    if (text.size() > limit)
+        shown += "...";
+    return shown;
+}
+
 std::string gf_trim(std::string_view text)
 {
     std::size_t first = text.find_first_not_of(kTrimSet);

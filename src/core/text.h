@@ -16,6 +16,12 @@ inline constexpr std::string_view kTrimSet = " \t\n\r";
 
 std::string gf_trim(std::string_view text);
 
+// Text from outside (a reply, a file, an exception's message) as it may go
+// into the log or a panel: its first `limit` bytes, control characters
+// written as \xNN, and "..." when it was cut.
+inline constexpr std::size_t kShownTextLimit = 200;
+std::string gf_shownText(std::string_view text, std::size_t limit = kShownTextLimit);
+
 // Every piece between commas, trimmed; empty pieces kept ("a, b," gives a, b
 // and an empty item); the empty text gives no item.
 std::vector<std::string> lf_splitComma(std::string_view text);

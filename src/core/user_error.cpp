@@ -18,7 +18,7 @@ std::string lf_userErrorMessage(std::int32_t code, const std::string& text)
 } // namespace
 
 UserErrorException::UserErrorException(std::int32_t code, const std::string& text)
-    : std::runtime_error(lf_userErrorMessage(code, text))
+    : std::runtime_error(lf_userErrorMessage(code, text)), m_code(code)
 {
 }
 

@@ -16,6 +16,11 @@ class UserErrorException : public std::runtime_error
     // Code 99 marks a text that is complete in itself; every other code is
     // shown in front of the text.
     UserErrorException(std::int32_t code, const std::string& text);
+
+    std::int32_t code() const { return m_code; }
+
+  private:
+    std::int32_t m_code;
 };
 
 } // namespace ovr

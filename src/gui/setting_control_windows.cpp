@@ -61,6 +61,16 @@ void lf_enableControl(const WindowControl& control, bool enable)
     }
 }
 
+// Buttons made by the window itself; one that was never made is skipped.
+void lf_enableControlById(std::uint16_t controlId, bool enable)
+{
+    HWND control = GetDlgItem(g_hMainWnd.load(), controlId);
+    if (control != nullptr)
+    {
+        EnableWindow(control, enable ? TRUE : FALSE);
+    }
+}
+
 void lf_selectEntry(const WindowControl& control, std::size_t index)
 {
     if (IsWindow(control.hwnd))
@@ -106,6 +116,7 @@ void gf_installSettingControlHooks()
 {
     gf_setParameterControlHooks(
         {lf_showCheck, gf_showCtrlValue, gf_showCtrlText, lf_enableControl, lf_selectEntry});
+    gf_setControlEnableHook(lf_enableControlById);
 }
 
 } // namespace ovr

@@ -6,8 +6,6 @@
 namespace ovr
 {
 
-std::atomic<std::int64_t> g_mySimaddonCount{0};
-std::atomic<std::int64_t> g_myThirdpartyCount{0};
 SharedValue<std::string> g_followText;
 
 void gf_resetWindowState()

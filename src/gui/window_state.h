@@ -11,13 +11,13 @@
 #include <string>
 
 #include "core/shared_value.h"
+#include "scanners/airport_file_counts.h"
 
 namespace ovr
 {
 
-// Entries of airports/my_simaddon and airports/my_thirdparty.
-extern std::atomic<std::int64_t> g_mySimaddonCount;
-extern std::atomic<std::int64_t> g_myThirdpartyCount;
+// The counts of the user's airport folders live with the airport scan
+// (scanners/airport_file_counts.h).
 // The follow field: "= <object id>" or "has left".
 extern SharedValue<std::string> g_followText;
 

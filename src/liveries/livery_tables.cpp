@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <set>
 #include <string>
-#include <unordered_set>
 
 #include <fmt/format.h>
 
@@ -42,6 +41,7 @@ std::vector<std::uint16_t> g_categoryModels0;
 std::vector<std::uint16_t> g_categoryModels1;
 std::vector<std::uint16_t> g_categoryModels2;
 std::atomic<std::uint8_t> g_scannedLiveriesProcessed{0};
+std::vector<std::string_view> g_liveryTitleViews;
 
 namespace
 {
@@ -56,17 +56,21 @@ constexpr std::size_t kCategoryModels1 = 128;
 constexpr std::size_t kCategoryModels2 = 32;
 constexpr std::size_t kCodesPerLine = 20;
 
-// Every title of g_airlineModels, so that a title is found in one step.
-std::unordered_set<std::string_view, Fnv1aHash, std::equal_to<>> g_liveryTitles;
+// The number of the current build of the tables; their titles carry it in
+// the title store, which so finds a title of the tables in one step. Build 0
+// holds no title: the first build is 1.
+std::uint32_t g_tablesBuild = 0;
 
-void lf_addLivery(std::uint16_t airline, const LiveryData& livery)
+void lf_addLivery(std::uint16_t airline, std::size_t index)
 {
+    const LiveryData& livery = g_liveries[index];
     auto [models, inserted] = g_airlineModels.try_emplace(airline);
     if (inserted)
         models->second.reserve(kModelsPerAirline);
-    const std::string_view title = gf_storeTitle(livery.title);
-    models->second[livery.key.model].push_back({title, livery.key.cargo != 0 ? std::uint8_t{1} : std::uint8_t{0}});
-    g_liveryTitles.insert(title);
+    const std::string_view title = gf_storeTitle(livery.title, g_tablesBuild);
+    models->second[livery.key.model].push_back(
+        {title, livery.key.cargo != 0 ? std::uint8_t{1} : std::uint8_t{0}});
+    g_liveryTitleViews[index] = title;
 }
 
 // First the liveries that an airline flies itself, then those it has flown by
@@ -74,18 +78,19 @@ void lf_addLivery(std::uint16_t airline, const LiveryData& livery)
 void lf_buildAirlineModelTable()
 {
     g_airlineModels.reserve(kAirlines);
-    g_liveryTitles.reserve(g_liveries.size());
-    for (const LiveryData& livery : g_liveries)
+    g_liveryTitleViews.assign(g_liveries.size(), {});
+    for (std::size_t i = 0; i < g_liveries.size(); ++i)
     {
-        if (livery.key.secondAirline == 0)
-            lf_addLivery(livery.key.airline, livery);
+        if (g_liveries[i].key.secondAirline == 0)
+            lf_addLivery(g_liveries[i].key.airline, i);
     }
 
     std::uint16_t lastAirline = 0;
     std::uint16_t lastOperator = 0;
     std::uint16_t combined = 0;
-    for (const LiveryData& livery : g_liveries)
+    for (std::size_t i = 0; i < g_liveries.size(); ++i)
     {
+        const LiveryData& livery = g_liveries[i];
         if (livery.key.secondAirline == 0)
             continue;
         if (combined == 0 || livery.key.airline != lastAirline || livery.key.secondAirline != lastOperator)
@@ -94,7 +99,7 @@ void lf_buildAirlineModelTable()
             lastOperator = livery.key.secondAirline;
             combined = gf_airlineId(g_airlineCodes.text(lastAirline) + g_airlineCodes.text(lastOperator));
         }
-        lf_addLivery(combined, livery);
+        lf_addLivery(combined, i);
     }
 }
 
@@ -126,40 +131,24 @@ void lf_buildAirlineModelTitles()
     }
 }
 
-// The titles of every airline per type, sorted by title within a type so
-// that a rebuild gives the lists a fresh process gives.
+// The titles of every airline per type, airline by airline in the order of
+// their ids, so that a rebuild gives the lists a fresh process gives; within
+// an airline they keep their title order.
 void lf_buildModelTitles()
 {
-    struct Item
-    {
-        std::string_view title;
-        std::uint16_t model;
-        std::uint8_t cargo;
-    };
-    std::vector<Item> items;
+    std::vector<std::uint16_t> airlines;
+    airlines.reserve(g_airlineModels.size());
     for (const auto& [airline, models] : g_airlineModels)
+        airlines.push_back(airline);
+    std::sort(airlines.begin(), airlines.end());
+
+    for (std::uint16_t airline : airlines)
     {
-        for (const auto& [model, titles] : models)
+        for (const auto& [model, titles] : g_airlineModels.at(airline))
         {
             for (const LiveryTitle& title : titles)
-                items.push_back({title.title, model, title.cargo});
+                g_modelTitles[title.cargo != 0 ? kCargo : kPassenger][model].push_back(title.title);
         }
-    }
-    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b)
-              { return a.model != b.model ? a.model < b.model : a.title < b.title; });
-
-    for (auto first = items.begin(); first != items.end();)
-    {
-        auto last = std::find_if(first, items.end(), [&](const Item& item) { return item.model != first->model; });
-        std::array<TitleViews, 2> views;
-        for (auto it = first; it != last; ++it)
-            views[it->cargo != 0 ? kCargo : kPassenger].push_back(it->title);
-        for (std::size_t kind : {kPassenger, kCargo})
-        {
-            if (!views[kind].empty())
-                g_modelTitles[kind].emplace(first->model, std::move(views[kind]));
-        }
-        first = last;
     }
 }
 
@@ -274,8 +263,8 @@ void lf_logGenericLiveries()
     std::vector<std::uint16_t> models;
     for (const auto& [model, titles] : found->second)
         models.push_back(model);
-    std::sort(models.begin(), models.end(), [](std::uint16_t a, std::uint16_t b)
-              { return g_modelCodes.text(a) < g_modelCodes.text(b); });
+    std::sort(models.begin(), models.end(),
+              [](std::uint16_t a, std::uint16_t b) { return g_modelCodes.text(a) < g_modelCodes.text(b); });
     const auto count = static_cast<std::int64_t>(models.size());
     gf_log(fmt::format("{} model{} have a generic livery", count, gf_plural64(count)));
     lf_logModelList(models, nullptr);
@@ -316,8 +305,9 @@ void gf_processScannedLiveries()
     gf_log(fmt::format("{:5} registration codes", g_regcodeTitles.size()));
 
     lf_buildModelTitles();
-    gf_log(fmt::format("{:5} airlines, {} pax aircraft models and {} cargo aircraft models", g_airlineModels.size(),
-                       g_modelTitles[kPassenger].size(), g_modelTitles[kCargo].size()));
+    gf_log(fmt::format("{:5} airlines, {} pax aircraft models and {} cargo aircraft models",
+                       g_airlineModels.size(), g_modelTitles[kPassenger].size(),
+                       g_modelTitles[kCargo].size()));
 
     gf_buildSimilarModels();
     gf_log(" ");
@@ -329,6 +319,7 @@ void gf_processScannedLiveries()
     g_scannedLiveriesProcessed.store(1);
     gf_repaintMainWindow();
     std::vector<LiveryData>().swap(g_liveries);
+    std::vector<std::string_view>().swap(g_liveryTitleViews);
 }
 
 void gf_clearLiveryMatching()
@@ -344,7 +335,8 @@ void gf_clearLiveryMatching()
         g_airlineModelTitles[kind].clear();
     }
     g_airlineModels.clear();
-    g_liveryTitles.clear();
+    // The titles of the old tables are no longer theirs.
+    ++g_tablesBuild;
 }
 
 void gf_reserveMatchingContainers()
@@ -357,8 +349,7 @@ void gf_reserveMatchingContainers()
 
 std::string_view lf_findLiveryTitle(std::string_view title)
 {
-    const auto found = g_liveryTitles.find(title);
-    return found == g_liveryTitles.end() ? std::string_view{} : *found;
+    return gf_findStoredTitle(title, g_tablesBuild);
 }
 
 bool lf_airlineHasModel(std::uint16_t airline, std::uint16_t model)

@@ -49,6 +49,10 @@ extern std::vector<std::uint16_t> g_categoryModels0;
 extern std::vector<std::uint16_t> g_categoryModels1;
 extern std::vector<std::uint16_t> g_categoryModels2;
 
+// While the tables are built: the stored title of each livery of g_liveries,
+// by its index, so that its registration needs no title search.
+extern std::vector<std::string_view> g_liveryTitleViews;
+
 // Set when the tables have been built in this process; whoever wants them
 // rebuilt resets it and asks for a restart.
 extern std::atomic<std::uint8_t> g_scannedLiveriesProcessed;

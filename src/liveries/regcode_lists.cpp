@@ -160,8 +160,8 @@ bool readAigRegcodesFrom(const fs::path& file, std::vector<RegcodeEntry>& out)
         std::erase_if(regcodes, [](const std::string& regcode) { return regcode.empty(); });
         out.push_back({std::move(title), std::move(regcodes), l.attribute("s").as_bool(false)});
     }
-    gf_log(fmt::format("{:5} {} read from {}", out.size(), lf_liveryWord(out.size()),
-                       file.filename().string()));
+    gf_log(
+        fmt::format("{:5} {} read from {}", out.size(), lf_liveryWord(out.size()), file.filename().string()));
     return true;
 }
 

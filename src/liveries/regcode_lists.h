@@ -48,7 +48,8 @@ namespace detail
 bool readAigRegcodesFrom(const std::filesystem::path& file, std::vector<RegcodeEntry>& out);
 // The entry of one line of a user's regcode file, if it makes one; each
 // registration of a wrong length is logged naming `file`.
-bool parseRegcodeLine(std::string_view line, const std::filesystem::path& file, std::vector<RegcodeEntry>& out);
+bool parseRegcodeLine(std::string_view line, const std::filesystem::path& file,
+                      std::vector<RegcodeEntry>& out);
 } // namespace detail
 
 } // namespace ovr

@@ -58,8 +58,9 @@ void lf_processAigRegcodes()
     std::vector<RegcodeEntry> entries;
     entries.reserve(kAigEntries);
     if (!lf_readAigRegcodes(entries))
-        g_offlineRegcodeMessages.push_back(fmt::format(
-            "There were errors processing the AIG-regcode file '{}', see Log.txt", g_aigRegcodesXmlPath.string()));
+        g_offlineRegcodeMessages.push_back(
+            fmt::format("There were errors processing the AIG-regcode file '{}', see Log.txt",
+                        g_aigRegcodesXmlPath.string()));
     lf_mergeRegcodeEntries(entries);
 }
 
@@ -82,12 +83,14 @@ void lf_processMyRegcodes()
 void lf_processInlineRegcodes()
 {
     std::vector<std::string> clashes;
-    for (const LiveryData& livery : g_liveries)
+    for (std::size_t i = 0; i < g_liveries.size(); ++i)
     {
+        const LiveryData& livery = g_liveries[i];
         if (livery.registration.empty())
             continue;
         const std::string& registration = livery.registration;
-        const std::string_view title = lf_findLiveryTitle(livery.title);
+        const std::string_view title =
+            i < g_liveryTitleViews.size() ? g_liveryTitleViews[i] : lf_findLiveryTitle(livery.title);
         if (title.empty())
         {
             clashes.push_back(fmt::format("==> [{}] {} '{}' not available, system error, should not happen?",
@@ -96,17 +99,18 @@ void lf_processInlineRegcodes()
         }
         const auto [byRegcode, newRegcode] = g_regcodeTitles.try_emplace(registration, title);
         if (!newRegcode && byRegcode->second != title)
-            clashes.push_back(
-                fmt::format("{} '{}' => already in use by '{}'", registration, livery.title, byRegcode->second));
+            clashes.push_back(fmt::format("{} '{}' => already in use by '{}'", registration, livery.title,
+                                          byRegcode->second));
         const auto [byTitle, newTitle] = g_titleRegistrations.try_emplace(title, registration);
         if (!newTitle && byTitle->second != registration)
-            clashes.push_back(
-                fmt::format("{} '{}' => already in use by '{}'", livery.title, registration, byTitle->second));
+            clashes.push_back(fmt::format("{} '{}' => already in use by '{}'", livery.title, registration,
+                                          byTitle->second));
     }
     if (clashes.empty())
         return;
     lf_writeReport(clashes, g_inlineRegcodesTxtPath);
-    gf_log(fmt::format("{:5} in-line regcode clashes, see '{}'", clashes.size(), g_inlineRegcodesTxtPath.string()));
+    gf_log(fmt::format("{:5} in-line regcode clashes, see '{}'", clashes.size(),
+                       g_inlineRegcodesTxtPath.string()));
 }
 
 void lf_processOfflineRegcodes()
@@ -116,7 +120,7 @@ void lf_processOfflineRegcodes()
         g_offlineRegcodeMessages.clear();
         if (!lf_withPlainAigRegcodes(lf_processAigRegcodes))
             gf_logWarning(fmt::format("{} not read; the registrations of your own lists are still used",
-                                          g_aigRegcodesEncPath.string()));
+                                      g_aigRegcodesEncPath.string()));
         lf_processMyRegcodes();
 
         gf_removeFileWarn(g_offlineRegcodesTxtPath);

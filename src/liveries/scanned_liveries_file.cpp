@@ -27,8 +27,8 @@ const char* lf_required(pugi::xml_node element, const char* name)
 {
     pugi::xml_attribute attribute = element.attribute(name);
     if (!attribute)
-        throw UserErrorException(kMissingAttribute,
-                                 fmt::format("Missing required attribute '{}' in <{}>", name, element.name()));
+        throw UserErrorException(
+            kMissingAttribute, fmt::format("Missing required attribute '{}' in <{}>", name, element.name()));
     return attribute.value();
 }
 

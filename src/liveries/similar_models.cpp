@@ -15,7 +15,8 @@ namespace ovr
 {
 
 std::unordered_map<std::uint16_t, ModelIds, IdHash> g_similarModels;
-std::unordered_map<std::uint16_t, std::unordered_map<std::uint16_t, ModelIds, IdHash>, IdHash> g_airlineSubstitutes;
+std::unordered_map<std::uint16_t, std::unordered_map<std::uint16_t, ModelIds, IdHash>, IdHash>
+    g_airlineSubstitutes;
 
 namespace
 {

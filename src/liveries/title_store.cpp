@@ -2,7 +2,7 @@
 
 #include <mutex>
 #include <string>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "core/fnv1a.h"
 
@@ -11,12 +11,12 @@ namespace ovr
 namespace
 {
 
-// The elements of a node-based set never move, rehashing included, so the
-// text of a stored string (short ones inside the node too) keeps its address.
+// The elements of a node-based map never move, rehashing included, so the
+// text of a stored key (short ones inside the node too) keeps its address.
 struct TitleStore
 {
     std::mutex mutex;
-    std::unordered_set<std::string, Fnv1aHash, std::equal_to<>> titles;
+    std::unordered_map<std::string, std::uint32_t, Fnv1aHash, std::equal_to<>> titles;
 };
 
 TitleStore& lf_store()
@@ -29,14 +29,25 @@ TitleStore& lf_store()
 
 } // namespace
 
-std::string_view gf_storeTitle(std::string_view title)
+std::string_view gf_storeTitle(std::string_view title, std::uint32_t build)
 {
     TitleStore& store = lf_store();
     std::lock_guard lock(store.mutex);
     auto found = store.titles.find(title);
     if (found == store.titles.end())
-        found = store.titles.emplace(title).first;
-    return *found;
+        found = store.titles.emplace(title, build).first;
+    else
+        found->second = build;
+    return found->first;
+}
+
+std::string_view gf_findStoredTitle(std::string_view title, std::uint32_t build)
+{
+    TitleStore& store = lf_store();
+    std::lock_guard lock(store.mutex);
+    const auto found = store.titles.find(title);
+    return found != store.titles.end() && found->second == build ? std::string_view(found->first)
+                                                                 : std::string_view{};
 }
 
 std::size_t gf_storedTitleCount()

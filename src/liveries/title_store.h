@@ -6,16 +6,25 @@
 // again and hands out the same view, and no view ever dangles. The store
 // grows only by titles it has not seen, so its size is bounded by the
 // distinct titles of the scans of one run.
+//
+// Each title also carries the number of the last build of the tables that
+// stored it, so that the store is the tables' title index as well: a title
+// belongs to the current tables when its number is the current build's.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace ovr
 {
 
-// The stored copy of the title, stored now when new. Any thread.
-std::string_view gf_storeTitle(std::string_view title);
+// The stored copy of the title, stored now when new, marked as a title of
+// `build`. Any thread.
+std::string_view gf_storeTitle(std::string_view title, std::uint32_t build);
+// The stored copy of the title when it is marked as a title of `build`; an
+// empty view otherwise. Any thread.
+std::string_view gf_findStoredTitle(std::string_view title, std::uint32_t build);
 // The number of distinct titles stored.
 std::size_t gf_storedTitleCount();
 

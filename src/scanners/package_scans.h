@@ -12,12 +12,14 @@ namespace ovr
 // the system reports none) and the tasks running now.
 extern std::atomic<std::int32_t> g_maxScanTasks;
 extern std::atomic<std::int32_t> g_runningScanTasks;
-// Airport files copied by the last airport scan (shown in the top panel).
-extern std::atomic<std::int32_t> g_airportFilesCopied;
 
 // Writes output/LiveriesScanned.xml from the AI packages' aircraft.cfg files.
 void gf_scanLiveries();
-// Writes the airport files of the installed scenery.
+// Scans the installed scenery for airports (scanners/airport_scan.cpp):
+// links or generates their airport files in airports/my_simaddon and
+// airports/my_thirdparty, writes output/info/AirportsScanLog.txt and zips the
+// airports new to the archive into tblo/tblo.zip. Throws UserErrorException
+// 522 when input/ICAO_airports.txt is missing.
 void gf_scanAirports();
 
 } // namespace ovr

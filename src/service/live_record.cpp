@@ -5,6 +5,7 @@
 #include "core/code_pool.h"
 #include "core/geometry.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "core/parameters.h"
 #include "service/array_positions.h"
 #include "service/reader_snapshots.h"
@@ -35,6 +36,7 @@ constexpr std::size_t kRegistration = 9;
 constexpr std::size_t kDataTime = 10;
 constexpr std::size_t kOrigin = 11;
 constexpr std::size_t kDestination = 12;
+constexpr std::size_t kCallsignText = 13;
 constexpr std::size_t kVerticalRate = 15;
 constexpr std::size_t kSource = 17;
 constexpr std::size_t kTrueAirspeed = 20;
@@ -43,6 +45,9 @@ constexpr std::size_t kTrueHeading = 25;
 constexpr std::size_t kEmitterCategory = 28;
 
 constexpr std::size_t kMaxRegistrationLength = 12;
+// No text that a live record is read for comes near this length: a longer
+// one marks a broken or hostile record, which is refused whole.
+constexpr std::size_t kMaxFieldLength = 64;
 constexpr std::uint32_t kLowestLiveHexId = 10000; // and below: not a live aircraft
 constexpr double kNoPositionDegrees = 0.0001;
 constexpr double kGroundRadiusNm = 5.0;
@@ -91,6 +96,15 @@ double lf_tableAirspeed(double altitude)
 // std::runtime_error (silent), bad codes other exceptions (logged).
 bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
 {
+    for (const std::size_t position :
+         {kHexId, kType, kRegistration, kOrigin, kDestination, kCallsignText, kSource, kEmitterCategory})
+    {
+        if (position < a.size() && a[position].is_string() &&
+            a[position].get_ref<const std::string&>().size() > kMaxFieldLength)
+        {
+            lf_drop();
+        }
+    }
     r.dataTime = gf_numberAt(a, kDataTime);
     reader.dataTime.store(r.dataTime);
 
@@ -225,7 +239,7 @@ void TrafficReader::processLine()
     }
     catch (const std::exception& e)
     {
-        gf_log(fmt::format("{}: {}", "processLine", e.what()));
+        gf_log(fmt::format("{}: {}", "processLine", gf_shownText(e.what())));
     }
 }
 

@@ -3,6 +3,7 @@
 #include "core/geometry.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "core/parameters.h"
 #include "core/time.h"
 #include "service/parked_traffic_detail.h"
@@ -190,8 +191,10 @@ void TrafficReader::parkedtraffic()
                 parkedCurl.post("/v5/traffic", lf_body(guid, box, toffset.load()), dataReply, &stopFlag);
             if (result != CURLE_OK)
             {
-                gf_logWarning(fmt::format("{} curl parkedtraffic code: {}", gf_formatTime(gf_now()),
-                                          curl_easy_strerror(result)));
+                // A stop is no fault: the transfer was ended on purpose.
+                if (!parkedCurl.stopped())
+                    gf_logWarning(fmt::format("{} curl parkedtraffic code: {}", gf_formatTime(gf_now()),
+                                              curl_easy_strerror(result)));
             }
             else if (dataReply.empty())
             {
@@ -209,7 +212,7 @@ void TrafficReader::parkedtraffic()
                     const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
                     if (replyStatus == 406)
                     {
-                        gf_logWarning(fmt::format("parkedtraffic msg: {}", gf_replyText(reply, "message")));
+                        gf_logWarning(fmt::format("parkedtraffic msg: {}", gf_shownText(gf_replyText(reply, "message"))));
                         status = kAnswered;
                     }
                     else if (replyStatus != 200)
@@ -218,7 +221,7 @@ void TrafficReader::parkedtraffic()
                     }
                     else
                     {
-                        rrl.exchange(gf_replyInt(reply, "rrl", kDefaultRateLimitMs));
+                        takeRateLimit(rrl, gf_replyInt(reply, "rrl", kDefaultRateLimitMs), "rrl");
                         nlohmann::json& data = reply["data"];
                         if (!data.empty())
                         {
@@ -241,7 +244,7 @@ void TrafficReader::parkedtraffic()
         }
         catch (const std::exception& e)
         {
-            gf_logWarning(fmt::format("{}: {}", "parkedtraffic", e.what()));
+            gf_logWarning(fmt::format("{}: {}", "parkedtraffic", gf_shownText(e.what())));
             status = kFailed;
         }
     }

@@ -1,5 +1,7 @@
 #include "service/reply_fields.h"
 
+#include "core/text.h"
+
 #include <fmt/format.h>
 #include <gsl/gsl>
 
@@ -93,9 +95,9 @@ std::optional<std::int64_t> gf_replyIntegerIfInteger(const nlohmann::json& reply
     return it->get<std::int64_t>();
 }
 
-std::string_view gf_replyHead(std::string_view reply)
+std::string gf_replyHead(std::string_view reply)
 {
-    return reply.substr(0, kReplyHeadBytes);
+    return gf_shownText(reply, kReplyHeadBytes);
 }
 
 } // namespace ovr

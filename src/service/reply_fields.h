@@ -29,7 +29,8 @@ std::string gf_replyTextIfText(const nlohmann::json& reply, std::string_view key
 // never throws.
 std::optional<std::int64_t> gf_replyIntegerIfInteger(const nlohmann::json& reply, std::string_view key);
 
-// The first 256 bytes of a reply, for log lines.
-std::string_view gf_replyHead(std::string_view reply);
+// The first 256 bytes of a reply for log lines, control characters escaped
+// and "..." when it was cut.
+std::string gf_replyHead(std::string_view reply);
 
 } // namespace ovr

@@ -1,6 +1,11 @@
 #include "service/rt_connection.h"
 
 #include <algorithm>
+#include <cstdint>
+
+#include <fmt/format.h>
+
+#include "core/log.h"
 #include <chrono>
 #include <thread>
 
@@ -13,6 +18,7 @@ namespace
 constexpr std::size_t kAuthReplyCapacity = 4096;
 constexpr std::int32_t kSleepStepMs = 100;
 constexpr std::chrono::milliseconds kPollStep{kSleepStepMs};
+std::atomic<std::int32_t> g_lowestRateLimitMs{kLowestRateLimitMs};
 
 } // namespace
 
@@ -32,6 +38,7 @@ void RtConnection::reset()
     toffset.exchange(0);
     rrl.exchange(kDefaultRateLimitMs);
     wrrl.exchange(kDefaultRateLimitMs);
+    rateLimitRaisedLogged.exchange(false);
     // An emptied value keeps its kind (an array stays an array).
     if (jsonSlot.is_structured())
     {
@@ -88,6 +95,27 @@ void RtConnection::sleep(std::int32_t ms) const
         left -= step;
     }
 }
+
+void RtConnection::takeRateLimit(std::atomic<std::int32_t>& limit, std::int64_t ms, std::string_view name)
+{
+    const std::int32_t lowest = g_lowestRateLimitMs.load();
+    const auto taken = static_cast<std::int32_t>(std::clamp<std::int64_t>(ms, lowest, INT32_MAX));
+    if (ms < lowest && !rateLimitRaisedLogged.exchange(true))
+    {
+        gf_logWarning(fmt::format("rate limit {} of {} ms from the service raised to {} ms", name, ms, lowest));
+    }
+    limit.exchange(taken);
+}
+
+namespace detail
+{
+
+void setLowestRateLimitMs(std::int32_t ms)
+{
+    g_lowestRateLimitMs.store(ms);
+}
+
+} // namespace detail
 
 void RtConnection::requestStop()
 {

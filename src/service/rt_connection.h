@@ -13,11 +13,20 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 namespace ovr
 {
 
 inline constexpr std::int32_t kDefaultRateLimitMs = 2000;
+// The shortest pause between two requests of one kind, whatever a reply says.
+inline constexpr std::int32_t kLowestRateLimitMs = 1000;
+
+namespace detail
+{
+// Tests that run a session against a fast fake service lower the floor.
+void setLowestRateLimitMs(std::int32_t ms);
+} // namespace detail
 // The status a reader reports when its loop ended on a stop request.
 inline constexpr std::int32_t kStatusStopped = 9999;
 
@@ -40,6 +49,10 @@ class RtConnection
     void sleep(std::int32_t ms) const;
     // Asks the object's loop to end and wakes its wait.
     void requestStop();
+    // Takes a rate limit that a reply carries into `limit` (rrl or wrrl):
+    // never below kLowestRateLimitMs, for a limit of 0 or less would make
+    // the reader send without a pause; the first limit raised is logged.
+    void takeRateLimit(std::atomic<std::int32_t>& limit, std::int64_t ms, std::string_view name);
 
     // The service session id; empty = not logged in. Written only by the
     // start-up thread (login, logout, reset) while the readers do not run.
@@ -56,6 +69,8 @@ class RtConnection
     std::atomic<std::int32_t> rrl{kDefaultRateLimitMs};
     std::atomic<std::int32_t> wrrl{kDefaultRateLimitMs};
     std::atomic<bool> stopFlag{false};
+    // A raised rate limit was logged in this session.
+    std::atomic<bool> rateLimitRaisedLogged{false};
     // Used only by `wait`.
     std::mutex mutex;
     std::condition_variable cv;

@@ -2,6 +2,7 @@
 
 #include "core/globals.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "core/loop_clock.h"
 #include "core/parameters.h"
 #include "core/parameters_file.h"
@@ -34,6 +35,8 @@ namespace
 using namespace std::chrono_literals;
 
 constexpr auto kRefusalPause = 10s;
+constexpr std::chrono::milliseconds kLogoutDeadline{1500};
+constexpr std::int32_t kErrorNoLicence = 400;
 constexpr std::int64_t kTicksPerSecond = 10'000'000; // 100 ns ticks
 constexpr std::int64_t kTicksPerDay = 864'000'000'000;
 // Keeps expiry x 10^7 inside 64 bits for any expiry a reply may carry.
@@ -89,8 +92,9 @@ bool WeatherReader::authenticate(std::int32_t& status)
         const CURLcode code = authCurl.post("/v5/auth", lf_loginBody(), authReply, &stopFlag);
         if (code != CURLE_OK)
         {
-            gf_log(fmt::format("{} Authentication failed: {}", gf_formatTime(gf_now()),
-                               curl_easy_strerror(code)));
+            if (!authCurl.stopped())
+                gf_log(fmt::format("{} Authentication failed: {}", gf_formatTime(gf_now()),
+                                   curl_easy_strerror(code)));
             return false;
         }
         if (authReply.empty())
@@ -110,11 +114,10 @@ bool WeatherReader::authenticate(std::int32_t& status)
             return false;
         }
         const std::optional<std::int64_t> limit = gf_replyIntegerIfInteger(reply, "wrrl");
-        wrrl.exchange(limit && *limit >= 0 && *limit <= INT32_MAX ? static_cast<std::int32_t>(*limit)
-                                                                  : kDefaultRateLimitMs);
+        takeRateLimit(wrrl, limit.value_or(kDefaultRateLimitMs), "wrrl");
         const auto server = reply.find("server");
         gf_log(fmt::format("\nAuthenticated at RT server '{}'",
-                           server != reply.end() && server->is_string() ? server->get<std::string>() : "?"));
+                           server != reply.end() && server->is_string() ? gf_shownText(server->get<std::string>()) : "?"));
         g_rtProfessional.exchange(gf_replyIntegerIfInteger(reply, "type").value_or(1) == 2 ? 1 : 0);
         const auto id = reply.find("GUID");
         guid = id != reply.end() && id->is_string() ? id->get<std::string>() : std::string("empty GUID?");
@@ -131,7 +134,7 @@ bool WeatherReader::authenticate(std::int32_t& status)
     }
     catch (const std::exception& e)
     {
-        gf_logWarning(fmt::format("{}: {}", "authenticate", e.what()));
+        gf_logWarning(fmt::format("{}: {}", "authenticate", gf_shownText(e.what())));
         gf_waitUnlessStopped(std::chrono::milliseconds(wrrl.load()));
         return false;
     }
@@ -141,8 +144,10 @@ void TrafficReader::deauthenticate()
 {
     try
     {
-        const CURLcode code =
-            authCurl.post("/v5/deauth", fmt::format("GUID={}", gf_formValue(guid)), authReply, nullptr);
+        // Runs while the program stops, so no stop can end it: a short
+        // deadline keeps a stalled service from holding the close.
+        const CURLcode code = authCurl.post("/v5/deauth", fmt::format("GUID={}", gf_formValue(guid)), authReply,
+                                            nullptr, kLogoutDeadline);
         if (code != CURLE_OK)
         {
             gf_log(fmt::format("{} Deauthentication failed: {}", gf_formatTime(gf_now()),
@@ -164,8 +169,8 @@ void TrafficReader::deauthenticate()
                 g_authenticated.exchange(0);
                 gf_repaintStatusPanel();
                 guid.clear();
-                gf_log(fmt::format("{} RT server '{}'", gf_replyText(reply, "message"),
-                                   gf_replyText(reply, "server")));
+                gf_log(fmt::format("{} RT server '{}'", gf_shownText(gf_replyText(reply, "message")),
+                                   gf_shownText(gf_replyText(reply, "server"))));
             }
             else
             {
@@ -175,7 +180,7 @@ void TrafficReader::deauthenticate()
     }
     catch (const std::exception& e)
     {
-        gf_logWarning(fmt::format("{}: {}", "deauthenticate", e.what()));
+        gf_logWarning(fmt::format("{}: {}", "deauthenticate", gf_shownText(e.what())));
     }
     lf_noteSessionEnd();
 }
@@ -185,6 +190,12 @@ void gf_authenticater()
     const std::string waiting = "Waiting for authentication at RT server ...";
     gf_setStatus(waiting, true);
     gf_log(" ");
+    // Without a licence every login is refused: a restart cannot help, the
+    // user must set one.
+    if (gf_rtLicence().empty())
+    {
+        lf_refuse(kErrorNoLicence, "No RealTraffic licence is set: set VORA_RT_LICENSE and start Vora again");
+    }
     std::int32_t status = 0;
     if (g_weatherReader.authenticate(status))
     {
@@ -193,6 +204,12 @@ void gf_authenticater()
         return;
     }
     lf_noteSessionEnd();
+    // A login ended by the program's stop is no error of the service.
+    if (gf_stopRequested())
+    {
+        gf_clearStatus();
+        return;
+    }
     switch (status)
     {
     case 402:

@@ -2,6 +2,7 @@
 
 #include "core/geometry.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "core/parameters.h"
 #include "core/time.h"
 #include "core/window_repaint.h"
@@ -103,8 +104,10 @@ bool TrafficReader::buffer(std::int32_t& status)
             trafficCurl.post("/v5/traffic", lf_trafficBody(*this, true), dataReply, &stopFlag);
         if (code != CURLE_OK)
         {
-            gf_logWarning(
-                fmt::format("{} buffer traffic code: {}", gf_formatTime(gf_now()), curl_easy_strerror(code)));
+            // A stop is no fault: the transfer was ended on purpose.
+            if (!trafficCurl.stopped())
+                gf_logWarning(fmt::format("{} buffer traffic code: {}", gf_formatTime(gf_now()),
+                                          curl_easy_strerror(code)));
         }
         else if (dataReply.empty())
         {
@@ -119,13 +122,16 @@ bool TrafficReader::buffer(std::int32_t& status)
                 status = replyStatus;
                 if (replyStatus == 406)
                 {
+                    // Too early: the reply says how long to wait.
+                    if (const auto limit = gf_replyIntegerIfInteger(reply, "rrl"))
+                        takeRateLimit(rrl, *limit, "rrl");
                     gf_logWarning(
-                        fmt::format(" buffer traffic msg {}", gf_replyTextIfText(reply, "message")));
+                        fmt::format(" buffer traffic msg {}", gf_shownText(gf_replyTextIfText(reply, "message"))));
                 }
             }
             else
             {
-                rrl.exchange(gf_replyInt(reply, "rrl", kDefaultRateLimitMs));
+                takeRateLimit(rrl, gf_replyInt(reply, "rrl", kDefaultRateLimitMs), "rrl");
                 collecting.exchange(true);
                 nlohmann::json& data = reply["data"];
                 if (!data.empty())
@@ -149,7 +155,7 @@ bool TrafficReader::buffer(std::int32_t& status)
     }
     catch (const std::exception& e)
     {
-        gf_logWarning(fmt::format("{}: {}", "buffer", e.what()));
+        gf_logWarning(fmt::format("{}: {}", "buffer", gf_shownText(e.what())));
     }
     sleep(rrl.load());
     if (stopFlag.load())
@@ -191,8 +197,12 @@ bool TrafficReader::receive(std::int32_t& status)
                 trafficCurl.post("/v5/traffic", lf_trafficBody(*this, false), dataReply, &stopFlag);
             if (code != CURLE_OK)
             {
-                gf_logWarning(fmt::format("curl traffic code:{} = {}", static_cast<int>(code),
-                                          curl_easy_strerror(code)));
+                if (!trafficCurl.stopped())
+                    gf_logWarning(fmt::format("curl traffic code:{} = {}", static_cast<int>(code),
+                                              curl_easy_strerror(code)));
+                // Nothing arrives: the indicator turns to waiting until a
+                // batch comes again.
+                liveCount.exchange(0);
                 wait(rrl.load());
                 continue;
             }
@@ -206,8 +216,11 @@ bool TrafficReader::receive(std::int32_t& status)
             const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
             if (replyStatus == 406)
             {
+                // Too early: the reply says how long to wait.
+                if (const auto limit = gf_replyIntegerIfInteger(reply, "rrl"))
+                    takeRateLimit(rrl, *limit, "rrl");
                 gf_logWarning(fmt::format("{} curl traffic msg: {}", gf_formatTime(gf_now()),
-                                          gf_replyTextIfText(reply, "message")));
+                                          gf_shownText(gf_replyTextIfText(reply, "message"))));
                 wait(rrl.load());
                 continue;
             }
@@ -217,7 +230,7 @@ bool TrafficReader::receive(std::int32_t& status)
                 result = false;
                 break;
             }
-            rrl.exchange(gf_replyInt(reply, "rrl", kDefaultRateLimitMs));
+            takeRateLimit(rrl, gf_replyInt(reply, "rrl", kDefaultRateLimitMs), "rrl");
             nlohmann::json& data = reply["data"];
             if (!data.empty())
             {
@@ -228,7 +241,7 @@ bool TrafficReader::receive(std::int32_t& status)
         }
         catch (const std::exception& e)
         {
-            gf_logWarning(fmt::format("{}: {}\n{}", "receive", e.what(), gf_replyHead(dataReply)));
+            gf_logWarning(fmt::format("{}: {}\n{}", "receive", gf_shownText(e.what()), gf_replyHead(dataReply)));
             wait(rrl.load());
         }
     }

@@ -1,6 +1,7 @@
 #include "service/weather_reader.h"
 
 #include "core/log.h"
+#include "core/text.h"
 #include "core/time.h"
 #include "core/window_repaint.h"
 #include "service/qnh.h"
@@ -149,8 +150,10 @@ bool WeatherReader::nearestmetar(std::int32_t& status)
             metarCurl.post("/v5/nearestmetar", lf_metarBody(*this, user), dataReply, &stopFlag);
         if (code != CURLE_OK)
         {
-            gf_logWarning(
-                fmt::format("{} nearestmetar code: {}", gf_formatTime(gf_now()), curl_easy_strerror(code)));
+            // A stop is no fault: the transfer was ended on purpose.
+            if (!metarCurl.stopped())
+                gf_logWarning(fmt::format("{} nearestmetar code: {}", gf_formatTime(gf_now()),
+                                          curl_easy_strerror(code)));
         }
         else if (dataReply.empty())
         {
@@ -192,7 +195,7 @@ bool WeatherReader::nearestmetar(std::int32_t& status)
                     if (replyStatus == 406 || replyStatus == 500)
                     {
                         gf_logWarning(fmt::format("{} json nearestmetar {}", replyStatus,
-                                                  gf_replyText(reply, "message")));
+                                                  gf_shownText(gf_replyText(reply, "message"))));
                     }
                 }
             }
@@ -200,7 +203,7 @@ bool WeatherReader::nearestmetar(std::int32_t& status)
     }
     catch (const std::exception& e)
     {
-        gf_logWarning(fmt::format("{}: {}", "nearestmetar", e.what()));
+        gf_logWarning(fmt::format("{}: {}", "nearestmetar", gf_shownText(e.what())));
     }
     wait(wrrl.load());
     return found;
@@ -232,8 +235,9 @@ bool WeatherReader::receive(std::int32_t& status)
                 weatherCurl.post("/v5/weather", lf_weatherBody(*this, user), dataReply, &stopFlag);
             if (code != CURLE_OK)
             {
-                gf_logWarning(
-                    fmt::format("{} weather code: {}", gf_formatTime(gf_now()), curl_easy_strerror(code)));
+                if (!weatherCurl.stopped())
+                    gf_logWarning(fmt::format("{} weather code: {}", gf_formatTime(gf_now()),
+                                              curl_easy_strerror(code)));
                 wait(wrrl.load());
                 continue;
             }
@@ -254,7 +258,9 @@ bool WeatherReader::receive(std::int32_t& status)
             if (replyStatus == 406 || replyStatus == 500)
             {
                 status = replyStatus;
-                gf_logWarning(fmt::format("{} json weather {}", replyStatus, gf_replyText(reply, "message")));
+                if (const auto limit = gf_replyIntegerIfInteger(reply, "wrrl"); limit && replyStatus == 406)
+                    takeRateLimit(wrrl, *limit, "wrrl");
+                gf_logWarning(fmt::format("{} json weather {}", replyStatus, gf_shownText(gf_replyText(reply, "message"))));
                 weatherOk.exchange(false);
                 wait(wrrl.load());
                 continue;
@@ -265,7 +271,7 @@ bool WeatherReader::receive(std::int32_t& status)
                 result = false;
                 break;
             }
-            wrrl.exchange(gf_replyInt(reply, "wrrl", kDefaultRateLimitMs));
+            takeRateLimit(wrrl, gf_replyInt(reply, "wrrl", kDefaultRateLimitMs), "wrrl");
             const auto data = reply.find("data");
             const std::int32_t qnh = std::clamp(extractQNH(data != reply.end() ? *data : nlohmann::json{}),
                                                 kLowestQnh, kHighestQnh);
@@ -275,7 +281,7 @@ bool WeatherReader::receive(std::int32_t& status)
         }
         catch (const std::exception& e)
         {
-            gf_logWarning(fmt::format("{}: {}\n{}", "receive", e.what(), gf_replyHead(dataReply)));
+            gf_logWarning(fmt::format("{}: {}\n{}", "receive", gf_shownText(e.what()), gf_replyHead(dataReply)));
             wait(wrrl.load());
         }
     }

@@ -1,12 +1,16 @@
 #include "service/web_request.h"
 
 #include "core/log.h"
+#include "core/stop_request.h"
+#include "core/text.h"
 #include "service/service_address.h"
 #include "service/web_request_detail.h"
 
 #include <fmt/format.h>
 #include <gsl/gsl>
 
+#include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 
 namespace ovr
@@ -18,18 +22,13 @@ namespace
 constexpr long kConnectTimeoutSeconds = 15;
 constexpr long kLowSpeedBytesPerSecond = 1;
 constexpr long kLowSpeedSeconds = 30;
+std::atomic<std::int64_t> g_defaultDeadlineMs{0}; // 0: kRequestDeadline
 
 std::size_t lf_writeCallback(char* data, std::size_t size, std::size_t count, void* target)
 {
     return detail::lf_callbackwriter(data, size, count, static_cast<std::string*>(target));
 }
 
-// libcurl calls this about once a second even while nothing arrives, so a
-// stop request also ends a transfer that hangs.
-int lf_abortOnStop(void* stop, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    return stop != nullptr && static_cast<const std::atomic<bool>*>(stop)->load() ? 1 : 0;
-}
 
 CURL* lf_newHandle(const std::string& prefix)
 {
@@ -49,7 +48,41 @@ void lf_check(CURLcode result, std::string_view format, const std::string& prefi
     }
 }
 
+// A reply that is no JSON (a proxy's error page, a server fault) is named
+// with its HTTP status and first line; the caller's parse error alone would
+// hide both.
+void lf_logNonJsonReply(const std::string& prefix, std::string_view path, long status, const std::string& reply)
+{
+    const std::size_t start = reply.find_first_not_of(" \t\r\n");
+    // An empty reply is the caller's to report.
+    if (start == std::string::npos || reply[start] == '{' || reply[start] == '[')
+    {
+        return;
+    }
+    const std::string_view body(reply);
+    const std::size_t end = body.find_first_of("\r\n", start);
+    const std::string_view firstLine = body.substr(start, end == std::string_view::npos ? end : end - start);
+    gf_logWarning(fmt::format("{}{} HTTP status {}, not JSON: {}", prefix, path, status, gf_shownText(firstLine)));
+}
+
 } // namespace
+
+// libcurl calls this about once a second even while nothing arrives, so a
+// stop request also ends a transfer that hangs.
+int lf_abortOnStop(void* data, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto* request = static_cast<WebRequest*>(data);
+    if (request == nullptr || request->m_stop == nullptr)
+    {
+        return 0;
+    }
+    if (request->m_stop->load() || gf_stopRequested())
+    {
+        request->m_stopped.store(true);
+        return 1;
+    }
+    return 0;
+}
 
 WebRequest::WebRequest(std::string prefix) : m_prefix(std::move(prefix))
 {
@@ -69,9 +102,12 @@ void WebRequest::renew()
 }
 
 CURLcode WebRequest::post(std::string_view path, std::string body, std::string& reply,
-                          const std::atomic<bool>* stop)
+                          const std::atomic<bool>* stop, std::chrono::milliseconds deadline)
 {
     reply.clear();
+    m_stop = stop;
+    m_stopped.store(false);
+    m_httpStatus = 0;
     if (m_handle == nullptr)
     {
         throw std::runtime_error(fmt::format("{} curl_easy_init() failed", m_prefix));
@@ -101,12 +137,21 @@ CURLcode WebRequest::post(std::string_view path, std::string body, std::string& 
     curl_easy_setopt(m_handle, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
     curl_easy_setopt(m_handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(m_handle, CURLOPT_XFERINFOFUNCTION, &lf_abortOnStop);
-    curl_easy_setopt(m_handle, CURLOPT_XFERINFODATA, const_cast<std::atomic<bool>*>(stop));
+    curl_easy_setopt(m_handle, CURLOPT_XFERINFODATA, this);
+    std::int64_t deadlineMs = deadline.count();
+    if (deadline == kRequestDeadline && g_defaultDeadlineMs.load() > 0)
+        deadlineMs = g_defaultDeadlineMs.load();
+    curl_easy_setopt(m_handle, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<std::int64_t>(deadlineMs, 1)));
 
     const CURLcode result = curl_easy_perform(m_handle);
     // The reply text may move or die after this call; the handle must not
     // keep pointing at it.
     curl_easy_setopt(m_handle, CURLOPT_WRITEDATA, nullptr);
+    if (result == CURLE_OK)
+    {
+        curl_easy_getinfo(m_handle, CURLINFO_RESPONSE_CODE, &m_httpStatus);
+        lf_logNonJsonReply(m_prefix, path, m_httpStatus, reply);
+    }
     return result;
 }
 
@@ -130,6 +175,11 @@ std::string gf_formValue(std::string_view value)
 
 namespace detail
 {
+
+void setRequestDeadline(std::chrono::milliseconds deadline)
+{
+    g_defaultDeadlineMs.store(deadline.count());
+}
 
 std::size_t lf_callbackwriter(char* data, std::size_t size, std::size_t count, std::string* target)
 {

@@ -134,7 +134,11 @@ void SimClient(std::stop_token stop)
             }
             else
             {
+                // The user must act (another simulator, a SimConnect of the
+                // wrong version): the session stops with the error shown
+                // instead of restarting against a closed connection.
                 gf_setErrorStatus(text);
+                gf_requestStop(kExitSystemError, 0);
             }
         }
         catch (const std::exception& e)

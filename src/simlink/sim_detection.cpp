@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include <fmt/format.h>
 
@@ -115,7 +116,15 @@ fs::path lf_installedPackagesPath()
     }
     const fs::path value = fs::path(lf_quotedValue(*found));
     gf_log(fmt::format("UserCfg.opt: InstalledPackagesPath={}", gf_pathToUtf8(value)));
-    return !value.empty() && fs::exists(value) ? value : fs::path();
+    // The folder comes from a file: one the system cannot even look for (a
+    // name too long, say) is not there, and the user is asked for it.
+    std::error_code error;
+    const bool exists = !value.empty() && fs::exists(value, error);
+    if (error)
+    {
+        gf_log(fmt::format("UserCfg.opt: InstalledPackagesPath cannot be checked: {}", error.message()));
+    }
+    return exists ? value : fs::path();
 }
 
 bool lf_isPackagesPath(const fs::path& path)

@@ -12,7 +12,9 @@ namespace ovr
 // Finds the packages folder of the configured simulator and stores it in
 // MSFS_INSTALL_PATH (MSFS 2020) or MSFS_2024_INSTALL_PATH (MSFS 2024) and in
 // the packages-folder edit box. False, with nothing changed, when none was
-// found. A file-system error other than "not found" is thrown.
+// found. A file-system error other than "not found" is thrown, except for
+// the folder that UserCfg.opt names: one that cannot be looked for counts as
+// not there.
 bool gf_findMsfsPackagesPath();
 
 // "Microsoft.FlightSimulator_8wekyb3d8bbwe" or "Microsoft.Limitless_8wekyb3d8bbwe".

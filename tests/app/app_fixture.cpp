@@ -180,7 +180,7 @@ void AppTest::prepareWorkingFolder()
     fs::create_directories(dir_ / "docs");
     fs::create_directories(dir_ / "input");
     fs::create_directories(dir_ / "packages" / "Community");
-    for (const char* name : {"airports.enc", "dbase.enc"})
+    for (const char* name : {"airports.enc", "dbase.enc", "ICAO_airports.txt"})
     {
         fs::copy_file(fs::path(VORA_APP_FIXTURES) / name, dir_ / "input" / name);
     }

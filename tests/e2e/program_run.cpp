@@ -55,7 +55,7 @@ fs::path ProgramRun::prepareWorkingFolder(const std::string& name)
     const fs::path work = dir_ / name;
     fs::create_directories(work / "docs");
     fs::create_directories(work / "input");
-    for (const char* file : {"airports.enc", "dbase.enc"})
+    for (const char* file : {"airports.enc", "dbase.enc", "ICAO_airports.txt"})
     {
         fs::copy_file(fs::path(VORA_E2E_FIXTURES) / file, work / "input" / file);
     }

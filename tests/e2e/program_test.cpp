@@ -157,5 +157,59 @@ TEST_F(ProgramRun, ALogThatCannotBeOpenedIsReportedOnStderr)
     EXPECT_NE(lf_read(output()).find("cannot open Log.txt"), std::string::npos) << lf_read(output());
 }
 
+struct StallCase
+{
+    const char* name;
+    const char* path;
+    fakert::Fault fault;
+    const char* line; // the log line after which SIGTERM is sent
+};
+
+class StalledServiceRun : public ProgramRun, public ::testing::WithParamInterface<StallCase>
+{
+};
+
+// Whatever the service does, SIGTERM ends the program within 3 seconds.
+TEST_P(StalledServiceRun, SigtermEndsTheProgramWithinThreeSeconds)
+{
+    const StallCase& c = GetParam();
+    const fs::path work = prepareWorkingFolder("work");
+    service().addFault(c.path, c.fault);
+    const fs::path elapsed = dir() / "elapsed";
+    const int code = bash("cd '" + work.string() + "'\n" + program() +
+                          " &\n"
+                          "pid=$!\n"
+                          "for _ in $(seq 1200); do grep -qF -- '" +
+                          c.line +
+                          "' Log.txt 2>/dev/null && break; sleep 0.1; done\n"
+                          "sleep 1\n"
+                          "start=$(date +%s%N)\n"
+                          "kill -TERM $pid\n"
+                          "wait $pid\n"
+                          "rc=$?\n"
+                          "end=$(date +%s%N)\n"
+                          "echo $(( (end - start) / 1000000 )) > '" +
+                          elapsed.string() +
+                          "'\n"
+                          "exit $rc");
+    EXPECT_EQ(code, 0) << lf_read(output());
+    const int ms = std::stoi(lf_read(elapsed));
+    EXPECT_LT(ms, 3000) << lf_read(work / "Log.txt");
+    EXPECT_TRUE(has(lines(work / "Log.txt"), "Exiting: USER CLOSED SIM"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stalls, StalledServiceRun,
+    ::testing::Values(
+        StallCase{"Login", "/v5/auth", fakert::Fault{.delay = std::chrono::seconds(60), .times = 0},
+                  "Waiting for authentication at RT server ..."},
+        StallCase{"Traffic", "/v5/traffic",
+                  fakert::Fault{.delay = std::chrono::seconds(60), .times = 0,
+                                .when = fakert::isLiveTrafficRequest},
+                  "Traffic Reader connected"},
+        StallCase{"Logout", "/v5/deauth", fakert::Fault{.delay = std::chrono::seconds(60), .times = 0},
+                  "Traffic Reader connected"}),
+    [](const auto& test) { return std::string(test.param.name); });
+
 } // namespace
 } // namespace ovr::test

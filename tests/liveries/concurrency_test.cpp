@@ -3,6 +3,7 @@
 // runs inside that interning.
 
 #include <algorithm>
+#include <atomic>
 #include <random>
 #include <thread>
 
@@ -11,9 +12,12 @@
 
 #include "core/code_pool.h"
 #include "dbase_fixture.h"
+#include "liveries/livery_tables.h"
 #include "liveries/model_lookups.h"
 #include "liveries/publishers.h"
 #include "liveries/registration_lookup.h"
+#include "liveries/title_store.h"
+#include "tables_fixture.h"
 
 namespace ovr::test
 {
@@ -77,6 +81,61 @@ TEST_F(DbaseTest, InterningFromEightThreadsDuringLookups)
     std::sort(ids.begin(), ids.end());
     EXPECT_EQ(std::adjacent_find(ids.begin(), ids.end()), ids.end()) << "two codes share an id";
     EXPECT_FALSE(g_modelCodes.find("CFX1"));
+}
+
+} // namespace
+} // namespace ovr::test
+
+namespace ovr::test
+{
+namespace
+{
+
+// Aircraft records and creation requests on other threads keep title views of
+// the tables while the start-up rebuilds them: the views must keep reading
+// their titles, and other threads may store titles meanwhile.
+TEST_F(TablesTest, TitleViewsStayReadableWhileTheTablesAreRebuilt)
+{
+    std::vector<std::string> liveries;
+    for (int i = 0; i < 200; ++i)
+        liveries.push_back(
+            livery("DLH", "A320", fmt::format("A320 Lufthansa {:03}", i), fmt::format("D-A{:03}", i)));
+    writeScanned(liveries);
+    gf_processScannedLiveries();
+    std::vector<std::string_view> held;
+    for (int i = 0; i < 200; ++i)
+        held.push_back(lf_findLiveryTitle(fmt::format("A320 Lufthansa {:03}", i)));
+
+    std::atomic<bool> done{false};
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> readers;
+    for (int t = 0; t < 4; ++t)
+    {
+        readers.emplace_back(
+            [&, t]
+            {
+                for (int round = 0; !done.load(); ++round)
+                {
+                    for (int i = 0; i < 200; ++i)
+                    {
+                        if (held[static_cast<std::size_t>(i)] != fmt::format("A320 Lufthansa {:03}", i))
+                            wrong.fetch_add(1);
+                    }
+                    // Other titles arrive from other threads now and then.
+                    gf_storeTitle(fmt::format("thread {} round {}", t, round), 0);
+                }
+            });
+    }
+    for (int rebuild = 0; rebuild < 20; ++rebuild)
+    {
+        g_scannedLiveriesProcessed.store(0);
+        gf_processScannedLiveries();
+    }
+    done.store(true);
+    for (std::thread& reader : readers)
+        reader.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(lf_findLiveryTitle("A320 Lufthansa 007").data(), held[7].data());
 }
 
 } // namespace

@@ -23,7 +23,8 @@ TEST_F(TablesTest, DontUseTitlesAreTheEntriesWithoutRegistrations)
     // A line whose registrations are all wrong is no don't-use title.
     EXPECT_EQ(g_dontUseTitles, (Titles{"Aig two", "Aig three", "My one"}));
     EXPECT_EQ(logLinesWith("don't use"),
-              (Titles{"    2 don't use titles read", "    1 don't use title read from files in input/my_regcodes"}));
+              (Titles{"    2 don't use titles read",
+                      "    1 don't use title read from files in input/my_regcodes"}));
     EXPECT_FALSE(fs::exists("input/AIG-regcodes.xml"));
 }
 

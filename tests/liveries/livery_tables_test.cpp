@@ -52,8 +52,8 @@ std::vector<std::string> lf_dump()
     for (const auto& [airline, models] : g_airlineModels)
         for (const auto& [model, titles] : models)
             for (const LiveryTitle& title : titles)
-                lines.push_back(fmt::format("am {} {} {} {}", g_airlineCodes.text(airline), g_modelCodes.text(model),
-                                            title.title, title.cargo));
+                lines.push_back(fmt::format("am {} {} {} {}", g_airlineCodes.text(airline),
+                                            g_modelCodes.text(model), title.title, title.cargo));
     for (std::size_t kind : {kPassenger, kCargo})
     {
         for (const auto& [airline, models] : g_airlineModelTitles[kind])
@@ -61,7 +61,8 @@ std::vector<std::string> lf_dump()
                 lines.push_back(fmt::format("amt{} {} {} {}", kind, g_airlineCodes.text(airline),
                                             g_modelCodes.text(model), fmt::join(titles, "|")));
         for (const auto& [model, titles] : g_modelTitles[kind])
-            lines.push_back(fmt::format("mt{} {} {}", kind, g_modelCodes.text(model), fmt::join(titles, "|")));
+            lines.push_back(
+                fmt::format("mt{} {} {}", kind, g_modelCodes.text(model), fmt::join(titles, "|")));
     }
     for (const auto* list : {&g_categoryModels0, &g_categoryModels1, &g_categoryModels2})
         lines.push_back(fmt::format("cat {}", fmt::join(*list, ",")));
@@ -75,8 +76,8 @@ std::vector<std::string> lf_dump()
         lines.push_back(fmt::format("sim {} {}", g_modelCodes.text(model), fmt::join(similar, ",")));
     for (const auto& [airline, substitutes] : g_airlineSubstitutes)
         for (const auto& [model, similar] : substitutes)
-            lines.push_back(fmt::format("sub {} {} {}", g_airlineCodes.text(airline), g_modelCodes.text(model),
-                                        fmt::join(similar, ",")));
+            lines.push_back(fmt::format("sub {} {} {}", g_airlineCodes.text(airline),
+                                        g_modelCodes.text(model), fmt::join(similar, ",")));
     std::sort(lines.begin(), lines.end());
     return lines;
 }
@@ -112,8 +113,9 @@ TEST_F(TablesTest, BuildsThePerAirlinePerTypeAndPerKindTables)
     EXPECT_EQ(lf_texts(g_airlineModelTitles[kCargo].at(lf_airline("BOX")).at(lf_model("B77L"))),
               std::vector<std::string>{"B77L AeroLogic"});
     EXPECT_FALSE(g_airlineModelTitles[kPassenger].contains(lf_airline("BOX")));
+    // Airline by airline in the order of their ids (DLH came before KLM).
     EXPECT_EQ(lf_texts(g_modelTitles[kPassenger].at(lf_model("A321"))),
-              (std::vector<std::string>{"A321 KLM", "A321 Lufthansa"}));
+              (std::vector<std::string>{"A321 Lufthansa", "A321 KLM"}));
     EXPECT_EQ(lf_texts(g_modelTitles[kCargo].at(lf_model("C25C"))), std::vector<std::string>{"C25C Generic"});
     EXPECT_TRUE(lf_airlineHasModel(lf_airline("KLM"), lf_model("A321")));
     EXPECT_FALSE(lf_airlineHasModel(lf_airline("KLM"), lf_model("A320")));
@@ -121,7 +123,7 @@ TEST_F(TablesTest, BuildsThePerAirlinePerTypeAndPerKindTables)
     // Titles come back as the stored views; unknown titles as empty views.
     const std::string_view title = lf_findLiveryTitle(std::string("A321 KLM"));
     EXPECT_EQ(title, "A321 KLM");
-    EXPECT_EQ(title.data(), g_modelTitles[kPassenger].at(lf_model("A321"))[0].data());
+    EXPECT_EQ(title.data(), g_modelTitles[kPassenger].at(lf_model("A321"))[1].data());
     EXPECT_TRUE(lf_findLiveryTitle("A321 Unknown").empty());
 
     EXPECT_EQ(logLinesWith("registration codes"), std::vector<std::string>{"    4 registration codes"});
@@ -149,8 +151,8 @@ const SummaryCase kSummaryCases[] = {
     {"cargo_buzjets_and_one_pax",
      {livery("ZZZ", "C25C", "c1", "", true), livery("DLH", "C25C", "c2", "", true),
       livery("KLM", "C56X", "c3", "", true), livery("DLH", "A320", "a1")},
-     {"Category Light: No livery found", "Category Buzjets: 0 pax liveries and 3 cargo liveries", "  C25C,C56X",
-      "Category Large: 1 pax liverie", "  A320", "Category Heavy: No livery found",
+     {"Category Light: No livery found", "Category Buzjets: 0 pax liveries and 3 cargo liveries",
+      "  C25C,C56X", "Category Large: 1 pax liverie", "  A320", "Category Heavy: No livery found",
       "Category HighPerf: No livery found", "Category Rotorcraft: No livery found"}},
     {"one_cargo_and_two_pax",
      {livery("DLH", "B744", "b1"), livery("KLM", "B744", "b2"), livery("BOX", "B77L", "b3", "", true),
@@ -169,7 +171,8 @@ TEST_P(CategorySummaryTest, LogsEachCategoryWithItsModels)
     writeScanned(GetParam().liveries);
     gf_processScannedLiveries();
     const std::vector<std::string> log = logLines();
-    auto first = std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.starts_with("Category Light"); });
+    auto first = std::find_if(log.begin(), log.end(),
+                              [](const std::string& l) { return l.starts_with("Category Light"); });
     ASSERT_NE(first, log.end());
     std::vector<std::string> lines;
     for (auto it = first; it != log.end() && it->find("generic") == std::string::npos; ++it)
@@ -249,15 +252,16 @@ class CategoryOptionTest : public TablesTest
         for (BoolParameter* option : kOptions)
         {
             option->current.store(true);
-            option->hwnd = CreateWindowExW(0, L"button", L"", BS_CHECKBOX, 0, 0, 12, 12, nullptr, nullptr, nullptr,
-                                           nullptr);
+            option->hwnd = CreateWindowExW(0, L"button", L"", BS_CHECKBOX, 0, 0, 12, 12, nullptr, nullptr,
+                                           nullptr, nullptr);
             ASSERT_NE(option->hwnd, nullptr);
             SendMessageW(option->hwnd, BM_SETCHECK, BST_CHECKED, 0);
         }
         ParameterControlHooks hooks;
         hooks.showCheck = [](const BoolParameter& p)
         { SendMessageW(p.hwnd, BM_SETCHECK, p.current.load() ? BST_CHECKED : 0, 0); };
-        hooks.enable = [](const WindowControl& c, bool enable) { EnableWindow(c.hwnd, enable ? TRUE : FALSE); };
+        hooks.enable = [](const WindowControl& c, bool enable)
+        { EnableWindow(c.hwnd, enable ? TRUE : FALSE); };
         gf_setParameterControlHooks(hooks);
     }
     void TearDown() override
@@ -269,7 +273,10 @@ class CategoryOptionTest : public TablesTest
         TablesTest::TearDown();
     }
 
-    static bool checked(const BoolParameter& p) { return SendMessageW(p.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+    static bool checked(const BoolParameter& p)
+    {
+        return SendMessageW(p.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }
     std::string savedValue(std::string_view key) const
     {
         pugi::xml_document doc;
@@ -336,8 +343,9 @@ TEST_F(TablesTest, ASecondStartUpSkipsTheBuildAndKeepsTheTables)
     gf_processScannedLiveries();
     EXPECT_EQ(lf_dump(), before);
     EXPECT_TRUE(g_liveries.empty());
-    EXPECT_EQ(logLinesWith("skipped"),
-              std::vector<std::string>{"Processing scanned liveries skipped; already done in previous start-up"});
+    EXPECT_EQ(
+        logLinesWith("skipped"),
+        std::vector<std::string>{"Processing scanned liveries skipped; already done in previous start-up"});
 }
 
 TEST_F(TablesTest, ARebuildAfterAResetGivesTheTablesOfTheFirstBuildWithTheSameTitleViews)

@@ -25,8 +25,8 @@ struct LineCase
     const char* title;
     Regcodes regcodes;
     bool special;
-    bool valid;     // the reader's result
-    int warnings;   // "wrong regcode length" lines
+    bool valid;   // the reader's result
+    int warnings; // "wrong regcode length" lines
 };
 
 const LineCase kLineCases[] = {
@@ -40,8 +40,21 @@ const LineCase kLineCases[] = {
     {"twelve_bytes_valid", "Title A;ABCDEFGHIJKL", true, "Title A", {"ABCDEFGHIJKL"}, true, true, 0},
     {"two_not_special", "Title A;D-AIBB,D-AIBA", true, "Title A", {"D-AIBA", "D-AIBB"}, false, true, 0},
     {"two_special", "Title A;D-AIBB,D-AIBA;#", true, "Title A", {"D-AIBA", "D-AIBB"}, true, true, 0},
-    {"third_field_not_hash", "Title A;D-AIBB,D-AIBA;##", true, "Title A", {"D-AIBA", "D-AIBB"}, false, true, 0},
-    {"sorted_unique_trimmed", "Title A; D-AIBB ,D-AIBA,\tD-AIBB", true, "Title A", {"D-AIBA", "D-AIBB"}, false, true,
+    {"third_field_not_hash",
+     "Title A;D-AIBB,D-AIBA;##",
+     true,
+     "Title A",
+     {"D-AIBA", "D-AIBB"},
+     false,
+     true,
+     0},
+    {"sorted_unique_trimmed",
+     "Title A; D-AIBB ,D-AIBA,\tD-AIBB",
+     true,
+     "Title A",
+     {"D-AIBA", "D-AIBB"},
+     false,
+     true,
      0},
     {"one_short_left_out", "Title A;D-AIBA,AB;#", true, "Title A", {"D-AIBA"}, true, false, 1},
     {"all_invalid_drops_line", "Title A;ABCDEFGHIJKLM,NOPQRSTUVWXYZ;#", false, "", {}, false, false, 2},
@@ -122,12 +135,15 @@ const AigCase kAigCases[] = {
     {"unparsable", "<root><aig>", false, 0, "==> Failed to load "},
     {"no_meta", "<root><aig><l t=\"A\"/></aig></root>", false, 0, "==> "},
     {"meta_without_sim_marker",
-     "<root><meta><info name=\"copyright\" value=\"c\"/></meta><aig><l t=\"A\"/></aig></root>", false, 0, "==> "},
-    {"no_aig", "<root><meta><info name=\"copyright\" value=\"c\"/><info name=\"sim\" value=\"1\"/></meta></root>",
+     "<root><meta><info name=\"copyright\" value=\"c\"/></meta><aig><l t=\"A\"/></aig></root>", false, 0,
+     "==> "},
+    {"no_aig",
+     "<root><meta><info name=\"copyright\" value=\"c\"/><info name=\"sim\" value=\"1\"/></meta></root>",
      false, 0, "==> No <aig> node found in XML."},
     {"entries",
      "<root><meta><info name=\"copyright\" value=\"c\"/><info name=\"MSFS\" value=\"1\"/></meta><aig>"
-     "<l t=\"A\" r=\"X2,X1, X2\" s=\"true\"/><l t=\"\" r=\"X3\"/><l r=\"X3\"/><l t=\"B\"/><l t=\"B\" r=\"X4\"/>"
+     "<l t=\"A\" r=\"X2,X1, X2\" s=\"true\"/><l t=\"\" r=\"X3\"/><l r=\"X3\"/><l t=\"B\"/><l t=\"B\" "
+     "r=\"X4\"/>"
      "<l t=\"C\" r=\"\"/><l t=\"B\" r=\"X5\"/></aig></root>",
      true, 4, "==> Duplicate title 'B' (same as previous)"},
 };
@@ -173,7 +189,8 @@ TEST_F(AigRegcodesTest, EntriesKeepTheirRegcodesSpecialFlagAndRepeatedTitles)
     // The same title after a different one is taken again.
     EXPECT_EQ(out[3].title, "B");
     EXPECT_EQ(out[3].regcodes, Regcodes{"X5"});
-    EXPECT_EQ(logLinesWith("read from"), std::vector<std::string>{"    4 liveries read from AIG-regcodes.xml"});
+    EXPECT_EQ(logLinesWith("read from"),
+              std::vector<std::string>{"    4 liveries read from AIG-regcodes.xml"});
 }
 
 TEST_F(AigRegcodesTest, UnparsableListIsRemoved)

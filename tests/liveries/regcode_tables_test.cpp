@@ -97,8 +97,9 @@ TEST_F(RegcodeTablesTest, OfflineListsReplaceInlineRegistrationsAndTheUsersLists
                      "1 new regcode added, 1 regcode replaced, 2 regcodes defined as special"}));
     EXPECT_EQ(logLinesWith("special liveries"), Lines{"    3 special liveries"});
     EXPECT_EQ(logLinesWith("unique liveries"), Lines{"    2 unique liveries"});
-    EXPECT_EQ(logLinesWith("Offline regcode files processed"),
-              Lines{"Offline regcode files processed, results can be found in 'output/info/OfflineRegcodes.txt'"});
+    EXPECT_EQ(
+        logLinesWith("Offline regcode files processed"),
+        Lines{"Offline regcode files processed, results can be found in 'output/info/OfflineRegcodes.txt'"});
     EXPECT_FALSE(fs::exists("input/AIG-regcodes.xml"));
 }
 
@@ -120,7 +121,8 @@ TEST_F(RegcodeTablesTest, AMissingAigListIsLoggedAndTheUsersListsAreStillRead)
     EXPECT_EQ(titleOf("D-AIZB"), "A320 one");
     EXPECT_EQ(logLinesWith("==> input/AIG-regcodes.enc not read").size(), 1u);
     EXPECT_EQ(lines("output/info/OfflineRegcodes.txt"),
-              (Lines{"Processing files in input/my_regcodes", "1 new regcode added, 1 regcode defined as special"}));
+              (Lines{"Processing files in input/my_regcodes",
+                     "1 new regcode added, 1 regcode defined as special"}));
 }
 
 TEST_F(RegcodeTablesTest, ABrokenAigListLeavesNoPlainCopyAndReportsItsErrors)
@@ -130,10 +132,11 @@ TEST_F(RegcodeTablesTest, ABrokenAigListLeavesNoPlainCopyAndReportsItsErrors)
     gf_processScannedLiveries();
     EXPECT_EQ(titleOf("D-AIZB"), "<none>");
     EXPECT_FALSE(fs::exists("input/AIG-regcodes.xml"));
-    EXPECT_EQ(lines("output/info/OfflineRegcodes.txt"),
-              (Lines{"Processing file input/AIG-regcodes.xml",
-                     "There were errors processing the AIG-regcode file 'input/AIG-regcodes.xml', see Log.txt",
-                     "0 new regcodes added"}));
+    EXPECT_EQ(
+        lines("output/info/OfflineRegcodes.txt"),
+        (Lines{"Processing file input/AIG-regcodes.xml",
+               "There were errors processing the AIG-regcode file 'input/AIG-regcodes.xml', see Log.txt",
+               "0 new regcodes added"}));
 }
 
 TEST_F(RegcodeTablesTest, ALeftoverReportIsRemovedWhenThereIsNothingToReport)

@@ -42,10 +42,12 @@ struct ErrorCase
 const ErrorCase kErrorCases[] = {
     {"missing_file", nullptr, "51: File output/LiveriesScanned.xml not found"},
     {"malformed", "<root><liveries><l a=\"DLH\"", "51: File output/LiveriesScanned.xml not found"},
-    {"no_liveries_section", "<root><meta/></root>", "52: output/LiveriesScanned.xml does not contain a <liveries> section"},
+    {"no_liveries_section", "<root><meta/></root>",
+     "52: output/LiveriesScanned.xml does not contain a <liveries> section"},
     {"other_document_element", "<data><liveries><l a=\"DLH\" m=\"A320\" t=\"x\"/></liveries></data>",
      "533: output/LiveriesScanned.xml does not contain liveries"},
-    {"empty_liveries", "<root><liveries/></root>", "533: output/LiveriesScanned.xml does not contain liveries"},
+    {"empty_liveries", "<root><liveries/></root>",
+     "533: output/LiveriesScanned.xml does not contain liveries"},
     {"missing_model", "<root><liveries><l a=\"DLH\" t=\"x\"/></liveries></root>",
      "999: Missing required attribute 'm' in <l>"},
     {"missing_all", "<root><liveries><l/></liveries></root>", "999: Missing required attribute 'a' in <l>"},
@@ -97,7 +99,8 @@ TEST_F(ScannedLiveriesTest, OptionalAttributesDefaultAndAnyElementNameIsALivery)
         EXPECT_EQ(livery.key.mark, 0);
         EXPECT_EQ(livery.folder, 0);
     }
-    EXPECT_EQ(logLinesWith("liveries read from"), std::vector<std::string>{"    4 liveries read from output/LiveriesScanned.xml"});
+    EXPECT_EQ(logLinesWith("liveries read from"),
+              std::vector<std::string>{"    4 liveries read from output/LiveriesScanned.xml"});
 }
 
 TEST_F(ScannedLiveriesTest, CargoValuesReadAsPugixmlBooleans)

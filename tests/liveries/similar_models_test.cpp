@@ -25,7 +25,8 @@ using Codes = std::vector<std::string>;
 // The database groups A319, A320, A321 and E190, E195.
 TEST_F(TablesTest, OnlyTypesWithLiveriesAreSimilarAndAnAirlineTakesWhatItFlies)
 {
-    writeScanned({livery("DLH", "A320", "a320"), livery("DLH", "A321", "a321"), livery("KLM", "A321", "k321")});
+    writeScanned(
+        {livery("DLH", "A320", "a320"), livery("DLH", "A321", "a321"), livery("KLM", "A321", "k321")});
     gf_processScannedLiveries();
 
     EXPECT_EQ(g_similarModels.size(), 3u);
@@ -42,7 +43,8 @@ TEST_F(TablesTest, OnlyTypesWithLiveriesAreSimilarAndAnAirlineTakesWhatItFlies)
     EXPECT_EQ(klm.size(), 2u);
     EXPECT_EQ(lf_codes(klm.at(gf_modelId("A319"))), Codes{"A321"});
     EXPECT_EQ(lf_codes(klm.at(gf_modelId("A320"))), Codes{"A321"});
-    EXPECT_EQ(logLinesWith("similar model definitions"), std::vector<std::string>{"    3 similar model definitions"});
+    EXPECT_EQ(logLinesWith("similar model definitions"),
+              std::vector<std::string>{"    3 similar model definitions"});
 }
 
 TEST_F(TablesTest, ATypeWhoseGroupHasLiveriesOfItAloneHasNoSimilarTypes)

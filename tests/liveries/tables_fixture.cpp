@@ -33,7 +33,8 @@ std::string livery(std::string_view airline, std::string_view model, std::string
 DbaseText TablesTest::database()
 {
     DbaseText text;
-    text.aircrafts = R"(<aircraft types="A319, A320, A321, A20N, B744, B748, B77L, C152, C172, C25C, C56X, CRJ9, E190, E195, EC35, F16"/>)";
+    text.aircrafts =
+        R"(<aircraft types="A319, A320, A321, A20N, B744, B748, B77L, C152, C172, C25C, C56X, CRJ9, E190, E195, EC35, F16"/>)";
     text.cargoTypes = R"(<cargo_type types="B77L"/>)";
     text.heavy = R"(<hvy types="B744, B748, B77L"/>)";
     text.large = R"(<lar types="A319, A320, A321, A20N, CRJ9, E190, E195"/>)";

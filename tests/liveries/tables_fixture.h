@@ -20,7 +20,8 @@ inline constexpr std::string_view kMeta =
 
 // One <l> element of LiveriesScanned.xml.
 std::string livery(std::string_view airline, std::string_view model, std::string_view title,
-                   std::string_view registration = {}, bool cargo = false, std::string_view operatorCode = {});
+                   std::string_view registration = {}, bool cargo = false,
+                   std::string_view operatorCode = {});
 
 class TablesTest : public DbaseTest
 {

@@ -67,14 +67,6 @@ const LoginCase kLoginCases[] = {
      nullptr,
      nullptr,
      "RealTraffic does not know this licence"},
-    {"missing_licence_400",
-     "",
-     {},
-     Outcome::ReaderError,
-     0,
-     nullptr,
-     nullptr,
-     "The Authenticater has stopped with an error"},
     {"database_down_500", kStandardLicence, Fault{.status = 500}, Outcome::NoDatabase},
     {"status_401_taken_as_logged_in", kStandardLicence, Fault{.status = 401}, Outcome::LoggedIn, 0,
      "empty GUID?"},
@@ -175,6 +167,27 @@ TEST_P(LoginTest, AnswersTheReply)
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, LoginTest, testing::ValuesIn(kLoginCases), caseName<LoginCase>);
+
+// Without a licence no login can succeed: no request is sent, the user is
+// told, and the session does not restart.
+TEST_F(SessionTest, NoLicenceIsAUserErrorWithoutARequest)
+{
+    detail::setRtLicence("");
+    try
+    {
+        gf_authenticater();
+        ADD_FAILURE() << "no user error";
+    }
+    catch (const UserErrorException& e)
+    {
+        EXPECT_STREQ(e.what(), "400: No RealTraffic licence is set: set VORA_RT_LICENSE and start Vora again");
+    }
+    EXPECT_EQ(g_stop.load(), 0);
+    EXPECT_EQ(g_exitReason.load(), kExitNotYetSet);
+    EXPECT_EQ(gf_statusTexts().status, "No RealTraffic licence is set: set VORA_RT_LICENSE and start Vora again");
+    EXPECT_TRUE(m_service->log("/v5/auth").empty());
+    EXPECT_FALSE(m_log.contains("The Authenticater has stopped with an error")) << m_log.text();
+}
 
 TEST_F(SessionTest, SecondSessionOfOneLicenceIsRefused)
 {

@@ -57,6 +57,8 @@ void InstantClock::sleepUntil(TimePoint deadline)
 void SessionTest::SetUp()
 {
     resetServiceState();
+    // The fake service answers at a fast pace; the floor goes down with it.
+    detail::setLowestRateLimitMs(kRateLimitMs);
     gf_setLoopClock(&m_clock);
     {
         const std::scoped_lock lock(g_takenMutex);
@@ -89,6 +91,7 @@ void SessionTest::TearDown()
     gf_setLoopClock(nullptr);
     setUserPosition(0.0, 0.0, 0.0);
     resetServiceState();
+    detail::setLowestRateLimitMs(kLowestRateLimitMs);
 }
 
 void SessionTest::startWeatherReader()

@@ -242,7 +242,11 @@ TEST_P(ApplicationName, IsRecognisedAfterTheFilter)
     case NameCase::kUnknown:
         ASSERT_TRUE(waitUntil([&] { return client.ended(); }));
         EXPECT_EQ(gf_statusTexts().error, c.text);
-        EXPECT_EQ(g_stop.load(), 0) << "an unknown simulator ends the thread only";
+        // The user must act: the session stops with the error shown, and
+        // does not restart.
+        EXPECT_EQ(g_stop.load(), 1);
+        EXPECT_EQ(g_exitReason.load(), kExitSystemError);
+        EXPECT_EQ(gf_statusTexts().error, c.text);
         break;
     case NameCase::kOtherSimulator:
         ASSERT_TRUE(waitUntil([&] { return client.ended(); }));

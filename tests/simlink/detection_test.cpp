@@ -173,6 +173,15 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const Tree& at) { at.userCfg(at.userCfg2020(), "InstalledPackagesPath \"\n"); },
                    "",
                    {"UserCfg.opt: InstalledPackagesPath="}},
+        DetectCase{"FolderThatCannotBeLookedFor",
+                   true,
+                   [](const Tree& at)
+                   {
+                       at.userCfg(at.userCfg2020(),
+                                  "InstalledPackagesPath \"" + (at.root / std::string(300, 'a')).string() + "\"\n");
+                   },
+                   "",
+                   {"UserCfg.opt: InstalledPackagesPath cannot be checked: File name too long"}},
         DetectCase{"NoKey",
                    true,
                    [](const Tree& at) { at.userCfg(at.userCfg2020(), "Graphics {\nVersion 1\n}\n"); },

@@ -136,7 +136,8 @@ TEST_F(Dispatch, TheThreadShowsAVersionMismatchAndEnds)
     world().raiseException(SIMCONNECT_EXCEPTION_VERSION_MISMATCH, 0, 7, "Vora");
     ASSERT_TRUE(waitUntil([&] { return client.ended(); }));
     EXPECT_EQ(gf_statusTexts().error, "95: SimConnect Version Mismatch, dwIndex: 7");
-    EXPECT_EQ(g_stop.load(), 0);
+    EXPECT_EQ(g_stop.load(), 1);
+    EXPECT_EQ(g_exitReason.load(), kExitSystemError);
     EXPECT_EQ(logCount("SimConnect closed ok"), 1);
 }
 

@@ -20,7 +20,8 @@ class CapturedLog
 {
   public:
     CapturedLog()
-        : m_file(std::filesystem::temp_directory_path() / fmt::format("vora-probe-{:08x}.txt", std::random_device{}()))
+        : m_file(std::filesystem::temp_directory_path() /
+                 fmt::format("vora-probe-{:08x}.txt", std::random_device{}()))
     {
         detail::openLogAt(m_file);
     }

@@ -10,13 +10,13 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
+#include "captured_log.h"
 #include "core/code_pool.h"
 #include "core/flight_text.h"
 #include "liveries/dbase_reader_detail.h"
 #include "liveries/model_database.h"
 #include "liveries/model_lookups.h"
 #include "liveries/registration_lookup.h"
-#include "captured_log.h"
 #include "probe.h"
 
 namespace fs = std::filesystem;
@@ -35,8 +35,8 @@ void lf_printType(std::string_view type)
     int category = gf_categoryOfModel(id);
     double halfSpan = gf_wingspanOf(id);
     fmt::print("type {}: {}, category {} {}, half wingspan {:.6f} NM ({:.2f} m)\n", name,
-               gf_isKnownModel(name) ? "known" : "not known", category,
-               gf_categoryName(category), halfSpan, halfSpan * 2 * 1852);
+               gf_isKnownModel(name) ? "known" : "not known", category, gf_categoryName(category), halfSpan,
+               halfSpan * 2 * 1852);
 }
 
 void lf_printRegistration(std::string_view registration)

@@ -18,6 +18,9 @@ int apfCommand(std::span<const std::string_view> args);
 // tables DIR
 int tablesCommand(std::span<const std::string_view> args);
 
+// bgl FILE [DIR]
+int bglCommand(std::span<const std::string_view> args);
+
 // match DIR aircraft.csv [--seed N] [--depth D]
 int matchCommand(std::span<const std::string_view> args);
 

@@ -73,8 +73,8 @@ void lf_printTables()
     }
     std::map<std::string, std::string_view> registrations(g_regcodeTitles.begin(), g_regcodeTitles.end());
     for (const auto& [registration, title] : registrations)
-        fmt::print("registration {}{}: {}\n", registration, g_specialRegcodes.contains(registration) ? " (special)" : "",
-                   title);
+        fmt::print("registration {}{}: {}\n", registration,
+                   g_specialRegcodes.contains(registration) ? " (special)" : "", title);
     for (const auto& [model, similar] : lf_byCode(g_similarModels, lf_modelCode))
         fmt::print("similar {}: {}\n", model, fmt::join(lf_codes(*similar), ","));
     for (const auto& [airline, substitutes] : lf_byCode(g_airlineSubstitutes, lf_airlineCode))
@@ -82,8 +82,9 @@ void lf_printTables()
         for (const auto& [model, similar] : lf_byCode(*substitutes, lf_modelCode))
             fmt::print("substitute {} {}: {}\n", airline, model, fmt::join(lf_codes(*similar), ","));
     }
-    fmt::print("category lists: light {}, business jets {}, rotorcraft {}\n", fmt::join(lf_codes(g_categoryModels0), ","),
-               fmt::join(lf_codes(g_categoryModels1), ","), fmt::join(lf_codes(g_categoryModels2), ","));
+    fmt::print("category lists: light {}, business jets {}, rotorcraft {}\n",
+               fmt::join(lf_codes(g_categoryModels0), ","), fmt::join(lf_codes(g_categoryModels1), ","),
+               fmt::join(lf_codes(g_categoryModels2), ","));
 }
 
 } // namespace

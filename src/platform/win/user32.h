@@ -266,7 +266,7 @@ using LPMONITORINFO = MONITORINFO*;
 // Resource ids and the system cursor ids travel in string pointers.
 inline LPWSTR MAKEINTRESOURCEW(WORD id) { return reinterpret_cast<LPWSTR>(static_cast<std::uintptr_t>(id)); }
 inline LPWSTR MAKEINTRESOURCE(WORD id) { return MAKEINTRESOURCEW(id); }
-constexpr bool IS_INTRESOURCE(const void* p) { return (reinterpret_cast<std::uintptr_t>(p) >> 16) == 0; }
+inline bool IS_INTRESOURCE(const void* p) { return (reinterpret_cast<std::uintptr_t>(p) >> 16) == 0; }
 inline LPCWSTR const IDC_ARROW = reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(32512));
 inline LPCWSTR const IDI_APPLICATION = reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(32512));
 

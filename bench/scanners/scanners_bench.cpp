@@ -1,0 +1,141 @@
+// The airport scan's costs per scenery file over 300 generated files in a
+// packages tree: the header probe (bytes read, time), the decode against a
+// plain sequential read of the same bytes (the goal: at least half its
+// speed), and the manifest search (folders looked into per file; the folder
+// is never listed, one status query per folder).
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <fmt/format.h>
+
+#include "airports/airport_list.h"
+#include "bgl_variants.h"
+#include "scanners/bgl_reader.h"
+#include "scanners/package_manifest.h"
+#include "scanners/scan_report.h"
+
+namespace
+{
+
+using namespace ovr;
+namespace fs = std::filesystem;
+
+constexpr int kFiles = 300;
+constexpr int kParkings = 400;
+constexpr int kOtherRecords = 1500;
+
+struct Tree
+{
+    fs::path root;
+    std::vector<fs::path> files;
+    std::uint64_t bytes = 0;
+    std::uint64_t tableBytes = 0; // what one header probe reads: the count and the section table
+
+    Tree()
+    {
+        root = fs::temp_directory_path() / fmt::format("vora-bench-scan-{:08x}", std::random_device{}());
+        genbgl::AirportRecord airport = genbgl::sampleAirport("EDDF");
+        genbgl::TaxiwayParkings parkings;
+        for (int i = 0; i < kParkings; ++i)
+            parkings.parkings.push_back(
+                genbgl::Parking{10, static_cast<std::uint32_t>(i), 8, 20.0F, 90.0F, 50.0 + i * 1e-4, 8.5, 2});
+        airport.subrecords.insert(airport.subrecords.begin(), parkings);
+        std::vector<genbgl::Bytes> others(kOtherRecords, genbgl::plainRecord(0x22, 64));
+        const genbgl::Bytes file = genbgl::bglFile(
+            {genbgl::Section{0x65, 0, others}, genbgl::Section{3, 0, {genbgl::airportRecord(airport)}}});
+        tableBytes = 4 + 2 * genbgl::kSectionEntryBytes;
+        for (int i = 0; i < kFiles; ++i)
+        {
+            const fs::path package = root / "Community" / fmt::format("maker-pkg-{:03}", i);
+            fs::create_directories(package / "scenery" / "global");
+            std::ofstream(package / "manifest.json") << R"({"title": "t", "manufacturer": "Maker", "creator": "Me"})";
+            const fs::path bgl = package / "scenery" / "global" / fmt::format("airport{:03}.bgl", i);
+            genbgl::writeFile(bgl, file);
+            files.push_back(bgl);
+            bytes += file.size();
+        }
+        Airport eddf;
+        eddf.icao = IcaoCode("EDDF");
+        g_airports = {eddf};
+        g_knownAirports = {eddf.icao};
+    }
+    ~Tree()
+    {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+};
+
+Tree& lf_tree()
+{
+    static Tree tree;
+    return tree;
+}
+
+void BM_SequentialRead(benchmark::State& state)
+{
+    Tree& tree = lf_tree();
+    std::vector<char> buffer;
+    for (auto _ : state)
+    {
+        for (const fs::path& file : tree.files)
+        {
+            std::ifstream in(file, std::ios::binary | std::ios::ate);
+            buffer.resize(static_cast<std::size_t>(in.tellg()));
+            in.seekg(0);
+            in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            benchmark::DoNotOptimize(buffer.data());
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * tree.bytes));
+}
+BENCHMARK(BM_SequentialRead)->Unit(benchmark::kMillisecond);
+
+void BM_Decode(benchmark::State& state)
+{
+    Tree& tree = lf_tree();
+    BglAirportSink sink;
+    std::size_t stands = 0;
+    sink.write = [&](ScannedAirport& airport, std::uint32_t) { stands += airport.record.stands.size(); };
+    for (auto _ : state)
+    {
+        for (const fs::path& file : tree.files)
+            lf_processBGLfile(file, sink);
+        g_scanMessages.clear();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * tree.bytes));
+    state.counters["stands_per_file"] =
+        static_cast<double>(stands) / static_cast<double>(state.iterations() * tree.files.size());
+}
+BENCHMARK(BM_Decode)->Unit(benchmark::kMillisecond);
+
+void BM_HeaderProbe(benchmark::State& state)
+{
+    Tree& tree = lf_tree();
+    for (auto _ : state)
+        for (const fs::path& file : tree.files)
+            benchmark::DoNotOptimize(lf_bglHasAirportSection(file));
+    state.counters["bytes_read_per_probe"] = static_cast<double>(tree.tableBytes);
+    state.counters["file_bytes"] = static_cast<double>(tree.bytes / tree.files.size());
+}
+BENCHMARK(BM_HeaderProbe)->Unit(benchmark::kMillisecond);
+
+void BM_ManifestSearch(benchmark::State& state)
+{
+    Tree& tree = lf_tree();
+    const std::size_t before = detail::manifestFolderProbes();
+    for (auto _ : state)
+        for (const fs::path& file : tree.files)
+            benchmark::DoNotOptimize(gf_searchManifest(file));
+    const auto searches = static_cast<double>(state.iterations() * tree.files.size());
+    state.counters["folders_per_file"] = static_cast<double>(detail::manifestFolderProbes() - before) / searches;
+    state.counters["listings_per_file"] = 0.0;
+}
+BENCHMARK(BM_ManifestSearch)->Unit(benchmark::kMillisecond);
+
+} // namespace

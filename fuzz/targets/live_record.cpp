@@ -1,0 +1,30 @@
+// One live aircraft array of a traffic reply (JSON) through the record
+// decoder and its filters. The reader hands the decoder only arrays of 48
+// elements, so an array is padded with nulls or cut to that size.
+#include <cstddef>
+#include <cstdint>
+
+#include <nlohmann/json.hpp>
+
+#include "fuzz_support.h"
+#include "service/traffic_reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace ovr;
+    static const bool ready = (fuzz::setUpTrafficState(), true);
+    (void)ready;
+    fuzz::countInput();
+    nlohmann::json value = nlohmann::json::parse(fuzz::asText(data, size), nullptr, false);
+    if (value.is_array())
+    {
+        value.get_ref<nlohmann::json::array_t&>().resize(48);
+    }
+    TrafficReader& reader = g_trafficReader;
+    reader.collecting.store(true);
+    reader.jsonSlot = std::move(value);
+    reader.processLine();
+    reader.liveRecords.clear();
+    reader.takeCollected();
+    return 0;
+}

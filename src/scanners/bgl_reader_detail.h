@@ -1,0 +1,71 @@
+// The steps of the scenery-file reader, for its tests and tools.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <istream>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/fixed_code.h"
+#include "scanners/bgl_reader.h"
+
+namespace ovr
+{
+
+inline constexpr std::uint16_t kBglAirportRecord = 0x56;
+inline constexpr std::uint16_t kBglHelipadRecord = 0x26;
+inline constexpr std::uint16_t kBglTaxiwayParkingRecord = 0xE7;
+inline constexpr std::uint32_t kBglAirportSection = 3;
+inline constexpr std::uint32_t kBglHeaderSize = 0x38;
+
+// The file as 32-bit little-endian words, a final partial word zero-padded.
+std::vector<std::uint32_t> lf_readBglWords(std::istream& in);
+
+enum class SupportedCode
+{
+    supported,
+    notKnown,     // four characters, but no airport of the airport list
+    notFourChars, // three characters or another length
+};
+
+// Upper-cases a 3- or 4-character code and tells whether it is a supported
+// airport; an unknown 4-character code is reported.
+std::pair<std::string, SupportedCode> lf_checkSupportedCode(std::string text);
+
+// The text of a packed ident, and whether it names a supported airport.
+std::pair<std::string, bool> lf_decodeBglIdent(std::uint32_t ident);
+
+// The airport's elevation in feet from its record at word `p`; no value when
+// it is outside -20..10000 ft.
+std::optional<std::int32_t> lf_bglAirportElevation(std::size_t p, const std::vector<std::uint32_t>& words);
+
+// Decodes the airport record at word `p` of `sizeWords` words and hands it
+// to the sink.
+void lf_decodeAirport(std::size_t p, const std::vector<std::uint32_t>& words, std::size_t sizeWords,
+                      const IcaoCode& icao, const std::filesystem::path& path, const BglAirportSink& sink);
+
+struct HelipadPositions
+{
+    std::vector<std::pair<double, double>> taken;
+    std::uint32_t counter = 1;
+};
+
+void lf_decodeHelipad(std::size_t q, const std::vector<std::uint32_t>& words, ScannedAirport& airport,
+                      HelipadPositions& helipads);
+
+void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& words, ScannedAirport& airport,
+                              std::set<std::string>& usedIds, const std::filesystem::path& path);
+
+// The id made unique within the airport by a letter a..j; false (reported)
+// when all ten are taken.
+std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::set<std::string>& usedIds,
+                                              const std::filesystem::path& path);
+
+// The text of a parking's name code (0..63).
+std::string_view lf_parkingNameText(std::uint32_t code);
+
+} // namespace ovr

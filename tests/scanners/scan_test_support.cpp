@@ -1,0 +1,185 @@
+#include "scan_test_support.h"
+
+#include <algorithm>
+#include <fstream>
+#include <random>
+
+#include <fmt/format.h>
+
+#include "airports/airport_list.h"
+#include "airports/airport_list_detail.h"
+#include "airports/apf_writer_detail.h"
+#include "airports/facility_reader.h"
+#include "airports/supported_airports.h"
+#include "core/globals.h"
+#include "core/library_init.h"
+#include "core/log_detail.h"
+#include "core/parameter_controls.h"
+#include "core/parameters_file_detail.h"
+#include "liveries/dbase_reader_detail.h"
+#include "liveries/model_database.h"
+#include "scanners/airport_file_counts.h"
+#include "scanners/scan_report.h"
+
+namespace ovr::test
+{
+
+namespace
+{
+
+struct ListedAirport
+{
+    const char* icao;
+    float elevation;
+    bool supported;
+};
+
+// The airports the tests name; EGKK is known but not supported, ZZZZ and
+// QQQQ are supported but unknown.
+constexpr ListedAirport kAirports[] = {{"EDDF", 364.0F, true}, {"EDDL", 147.0F, true},  {"EHRD", -15.0F, true},
+                                       {"KMCI", 1026.0F, true}, {"LFPG", 392.0F, true}, {"EGLL", 83.0F, true},
+                                       {"KJFK", 13.0F, true},   {"LOWI", 1907.0F, true}, {"EGKK", 202.0F, false}};
+constexpr const char* kSupportedOnly[] = {"ZZZZ", "QQQQ"};
+
+void lf_setAirportList()
+{
+    detail::resetAirportList();
+    for (const ListedAirport& listed : kAirports)
+    {
+        Airport airport;
+        airport.icao = IcaoCode(listed.icao);
+        airport.elevation = listed.elevation;
+        g_airports.push_back(airport);
+        g_knownAirports.insert(airport.icao);
+        if (listed.supported)
+            g_supportedAirports.insert(airport.icao);
+    }
+    for (const char* code : kSupportedOnly)
+        g_supportedAirports.insert(IcaoCode(code));
+    std::sort(g_airports.begin(), g_airports.end(),
+              [](const Airport& a, const Airport& b) { return a.icao < b.icao; });
+}
+
+void lf_setModelDatabase()
+{
+    detail::clearDbase();
+    g_simaddons20 = {"LFPG", "EDDL"};
+    g_simaddons24 = {"EGLL"};
+    g_publisherGroups = {{"Some Developer", "somedev"}, {"TropicalSim"}, {"FlyLand"}};
+    g_thirdPartyIndex20["Some Developer"] = {"EHRD", "EDDL201"};
+    g_thirdPartyIndex24["Some Developer"] = {"EHRD"};
+    g_thirdPartyIndex20["FlyLand"] = {"LOWI"};
+}
+
+} // namespace
+
+std::string readFile(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& file, std::string_view content)
+{
+    if (file.has_parent_path())
+        fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+void writeBgl(const fs::path& file, const genbgl::Bytes& bytes)
+{
+    genbgl::writeFile(file, bytes);
+}
+
+void ScanTest::SetUpTestSuite()
+{
+    gf_initLibraries();
+}
+
+void ScanTest::SetUp()
+{
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name =
+        fmt::format("vora-scan-{:08x}-{}-{}", std::random_device{}(), info->test_suite_name(), info->name());
+    std::replace(name.begin(), name.end(), '/', '_');
+    m_folder = fs::temp_directory_path() / name;
+    fs::remove_all(m_folder);
+    fs::create_directories(m_folder);
+    m_previousFolder = fs::current_path();
+    fs::current_path(m_folder);
+    detail::openLogAt(m_folder / "Log.txt");
+    detail::setParametersFile(m_folder / "parameters.xml");
+    detail::setApfWriterDate(std::string(kFixedDate));
+    g_simIs2020.store(1);
+    g_simNumber.store(1);
+    g_stop.store(0);
+    g_userClosed.store(0);
+    g_scanMessages.clear();
+    g_supportedAirports.clear();
+    lf_setAirportList();
+    lf_setModelDatabase();
+}
+
+void ScanTest::TearDown()
+{
+    gf_closeFacilityReader();
+    gf_setControlEnableHook(nullptr);
+    g_scanMessages.clear();
+    g_supportedAirports.clear();
+    detail::resetAirportList();
+    detail::clearDbase();
+    g_stop.store(0);
+    g_userClosed.store(0);
+    g_mySimaddonCount.store(0);
+    g_myThirdpartyCount.store(0);
+    g_tbloCount.store(0);
+    detail::setApfWriterDate(std::nullopt);
+    detail::setParametersFile({});
+    detail::closeLog();
+    fs::current_path(m_previousFolder);
+    std::error_code ec;
+    fs::remove_all(m_folder, ec);
+}
+
+std::vector<std::string> ScanTest::logLines() const
+{
+    std::ifstream in(m_folder / "Log.txt", std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    for (bool header = true; std::getline(in, line); header = false)
+        if (!header)
+            lines.push_back(line);
+    return lines;
+}
+
+bool ScanTest::logHas(std::string_view line) const
+{
+    const std::vector<std::string> lines = logLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool ScanTest::logMentions(std::string_view text) const
+{
+    const std::vector<std::string> lines = logLines();
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& l) { return l.find(text) != std::string::npos; });
+}
+
+const std::vector<std::string>& ScanTest::report() const
+{
+    return g_scanMessages;
+}
+
+bool ScanTest::reported(std::string_view line) const
+{
+    return std::find(g_scanMessages.begin(), g_scanMessages.end(), line) != g_scanMessages.end();
+}
+
+bool ScanTest::reportMentions(std::string_view text) const
+{
+    return std::any_of(g_scanMessages.begin(), g_scanMessages.end(),
+                       [&](const std::string& l) { return l.find(text) != std::string::npos; });
+}
+
+} // namespace ovr::test

@@ -1,0 +1,52 @@
+// Shared fixture of the scanner tests: a working folder of its own (the
+// program's paths are relative to it) with the log and the parameters file
+// inside it, a small airport list, the supported set, a model database with
+// two simaddon lists, three publishers and their airports, MSFS 2020 as the
+// simulator and a fixed date in written meta blocks.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "bgl_writer.h"
+
+namespace ovr::test
+{
+
+namespace fs = std::filesystem;
+
+inline constexpr std::string_view kFixedDate = "Jan 01, 2026";
+
+// Names a parameterised case after its `name`.
+inline constexpr auto caseName = [](const auto& test) { return test.param.name; };
+
+std::string readFile(const fs::path& file);
+void writeFile(const fs::path& file, std::string_view content);
+void writeBgl(const fs::path& file, const genbgl::Bytes& bytes);
+
+class ScanTest : public ::testing::Test
+{
+  protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    const fs::path& folder() const { return m_folder; }
+    std::vector<std::string> logLines() const;
+    bool logHas(std::string_view line) const;
+    bool logMentions(std::string_view text) const;
+    // The scan report so far.
+    const std::vector<std::string>& report() const;
+    bool reported(std::string_view line) const;
+    bool reportMentions(std::string_view text) const;
+
+  private:
+    fs::path m_folder;
+    fs::path m_previousFolder;
+};
+
+} // namespace ovr::test
