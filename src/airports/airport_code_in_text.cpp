@@ -1,39 +1,41 @@
 #include "airports/airport_list.h"
 #include "airports/supported_airports.h"
 
-// GCC 12 reports false "may be used uninitialized" warnings inside the
-// standard library's regex automaton when it is optimised.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#include <regex>
-#pragma GCC diagnostic pop
-
 #include <string>
 
 namespace ovr
 {
 
+// The candidates are the runs of exactly four letters or digits (case-blind),
+// read once from left to right.
 std::optional<IcaoCode> gf_findAirportCodeInText(std::string_view text)
 {
-    static const std::regex kToken("(?:^|[^A-Z0-9])([A-Z0-9]{4})(?=$|[^A-Z0-9])");
-
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-
+    const auto alnum = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); };
     std::optional<IcaoCode> lastSupported;
-    std::smatch match;
-    while (std::regex_search(upper, match, kToken))
+    std::size_t i = 0;
+    while (i < text.size())
     {
-        const IcaoCode token(match.str(1));
+        if (!alnum(text[i]))
+        {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < text.size() && alnum(text[i]))
+            ++i;
+        if (i - start != 4)
+            continue;
+        std::string code(text.substr(start, 4));
+        for (char& c : code)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        const IcaoCode token(code);
         if (g_supportedAirports.contains(token))
         {
             lastSupported = token;
             if (gf_isKnownAirport(token))
                 return token;
         }
-        upper.erase(static_cast<std::size_t>(match.position(1)), 4);
     }
     return lastSupported;
 }

@@ -1,8 +1,14 @@
 #include "airports/apf_locate.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
 #include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <fmt/format.h>
@@ -32,6 +38,68 @@ bool lf_equalsNoCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                               [](char x, char y) { return lf_lower(x) == lf_lower(y); });
+}
+
+// The names of a folder by their lower-case form, the first of equal forms
+// in name order kept (listings come in no fixed order). A miss looks here
+// instead of listing the folder again, as long as the folder has not changed
+// since; a folder changed within the last two seconds is listed each time,
+// for its time stamp may not yet show a change made in the same tick.
+struct FolderIndex
+{
+    fs::file_time_type stamp;
+    std::unordered_map<std::string, std::string> byLower;
+};
+
+std::mutex g_folderIndexMutex;
+std::unordered_map<std::string, FolderIndex> g_folderIndexes;
+std::atomic<std::uint64_t> g_caseBlindListings{0};
+constexpr auto kSettledFolder = std::chrono::seconds(2);
+
+std::string lf_lowerText(std::string_view text)
+{
+    std::string lower(text);
+    for (char& c : lower)
+        c = lf_lower(c);
+    return lower;
+}
+
+FolderIndex lf_listFolder(const fs::path& folder, fs::file_time_type stamp)
+{
+    g_caseBlindListings.fetch_add(1);
+    FolderIndex index{stamp, {}};
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    {
+        std::string name = it->path().filename().string();
+        auto [at, added] = index.byLower.try_emplace(lf_lowerText(name), name);
+        if (!added && name < at->second)
+            at->second = std::move(name);
+    }
+    return index;
+}
+
+std::optional<std::string> lf_caseBlindName(const fs::path& folder, std::string_view name)
+{
+    std::error_code ec;
+    const fs::file_time_type stamp = fs::last_write_time(folder, ec);
+    const bool settled = !ec && fs::file_time_type::clock::now() - stamp > kSettledFolder;
+    const std::string key = fs::absolute(folder, ec).lexically_normal().string();
+    const std::scoped_lock lock(g_folderIndexMutex);
+    auto found = g_folderIndexes.find(key);
+    if (!settled || found == g_folderIndexes.end() || found->second.stamp != stamp)
+    {
+        FolderIndex index = lf_listFolder(folder, stamp);
+        if (!settled)
+        {
+            g_folderIndexes.erase(key);
+            const auto it = index.byLower.find(lf_lowerText(name));
+            return it == index.byLower.end() ? std::nullopt : std::optional<std::string>(it->second);
+        }
+        found = g_folderIndexes.insert_or_assign(key, std::move(index)).first;
+    }
+    const auto it = found->second.byLower.find(lf_lowerText(name));
+    return it == found->second.byLower.end() ? std::nullopt : std::optional<std::string>(it->second);
 }
 
 // A path of our own folders as Windows writes it.
@@ -99,18 +167,21 @@ fs::path gf_existingCaseBlind(const fs::path& path)
     std::error_code ec;
     if (!fs::is_directory(folder, ec))
         return {};
-    std::vector<fs::path> matches;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    {
-        if (lf_equalsNoCase(it->path().filename().string(), path.filename().string()))
-            matches.push_back(it->path());
-    }
-    if (matches.empty())
+    const std::optional<std::string> name = lf_caseBlindName(folder, path.filename().string());
+    if (!name)
         return {};
-    // Listings come in no fixed order; the first name wins.
-    std::sort(matches.begin(), matches.end());
-    return path.parent_path() / matches.front().filename();
+    return path.parent_path() / *name;
 }
+
+namespace detail
+{
+
+std::uint64_t caseBlindListings()
+{
+    return g_caseBlindListings.load();
+}
+
+} // namespace detail
 
 bool lf_readLinkFile(const fs::path& path, std::string& name)
 {

@@ -1,6 +1,7 @@
 // Parts of locating airport files that the tests reach directly.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,6 +18,12 @@ bool lf_readLinkFile(const std::filesystem::path& path, std::string& name);
 // characters; a stem shorter than five stays. Works on the name's text with
 // "\" or "/" as separators.
 std::string lf_apfBaseName(std::string_view name);
+
+// How often a case-blind look-up has listed a folder.
+namespace detail
+{
+std::uint64_t caseBlindListings();
+} // namespace detail
 
 // Without leading and trailing blanks.
 std::string lf_trimBlanks(std::string_view text);

@@ -1,5 +1,6 @@
 #include "airports/apf_reader.h"
 
+#include <algorithm>
 #include <exception>
 
 #include <fmt/format.h>
@@ -12,6 +13,7 @@
 #include "airports/park_airport.h"
 #include "airports/park_airport_panel.h"
 #include "airports/parkpos_reader.h"
+#include "core/code_pool.h"
 #include "core/log.h"
 #include "core/meta_info.h"
 #include "core/parameters_file.h"
@@ -115,8 +117,9 @@ std::string lf_readApf(std::string_view name, ApfHeader& header, CoveragePair& c
     gf_readParkpositions(document, stands, 1);
     const std::optional<std::int32_t> real = gf_getParameter(document, "Qf_real");
     const std::optional<std::int32_t> soft = gf_getParameter(document, "Qf_soft");
+    // Figures are percentages; a file's figure outside them is held to them.
     if (real && soft)
-        coverage = CoveragePair{*real, *soft};
+        coverage = CoveragePair{std::clamp(*real, 0, 100), std::clamp(*soft, 0, 100)};
     gf_saveApfParameters();
 
     g_learnedApfPath = gf_learnedPathFor(lf_apfBaseName(name), header.publisher);
@@ -171,6 +174,7 @@ std::string gf_readApf(std::string_view name, ApfHeader& header, CoveragePair& c
     // Values kept for an earlier airport are not this read's: a read that
     // fails before it keeps its own must leave nothing to put back.
     g_savedApfParameters.kept = false;
+    const CodeBudget codeBudget{std::string(name)};
     try
     {
         return lf_readApf(name, header, coverage, stands);

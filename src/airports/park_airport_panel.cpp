@@ -50,6 +50,11 @@ void gf_showParkTrafficWeek(std::int32_t week)
     lf_change([week](ParkAirportPanel& panel) { panel.trafficWeek = week; });
 }
 
+void gf_showParkDescription(std::string text)
+{
+    lf_change([&](ParkAirportPanel& panel) { panel.description = std::move(text); });
+}
+
 void gf_enableParkAirportControl()
 {
     lf_change([](ParkAirportPanel& panel) { panel.controlEnabled = true; });

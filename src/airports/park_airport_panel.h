@@ -19,12 +19,15 @@ struct ParkAirportPanel
     std::int32_t standCount = 0;
     std::int32_t trafficWeek = 0;
     bool controlEnabled = false;
+    // The park airport's description from the parking calculation.
+    std::string description;
 };
 
 void gf_showParkStandCount(std::int32_t count);
 void gf_showParkFileText(std::string text, bool handmade);
 void gf_showParkQualityText(std::string text);
 void gf_showParkTrafficWeek(std::int32_t week);
+void gf_showParkDescription(std::string text);
 // The park-airport control ("Flush static") once an airport file is read.
 void gf_enableParkAirportControl();
 

@@ -9,8 +9,9 @@
 // 3. Failing both, and only while nothing within the distance was taken, a
 //    suitable stand within 85 m where this aircraft (by callsign, or by
 //    airline and type) has been seen parked before.
-// A helipad is then refused to a fixed-wing aircraft, and any other stand to
-// a rotorcraft.
+// Throughout, a helipad is no stand for a fixed-wing aircraft and any other
+// stand none for a rotorcraft: such stands are passed over, so a helipad
+// next to the aircraft never hides a fitting stand a little farther off.
 #include "airports/stand_find.h"
 
 #include "airports/apf_updates.h"
@@ -58,10 +59,11 @@ Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, doubl
     Stand* fallback = nullptr;
     Stand* tight = nullptr;
     bool fallbackAllowed = learnedFallback;
+    const bool rotorcraft = aircraft.category == kCategoryRotorcraft;
 
     for (Stand& stand : g_stands)
     {
-        if (stand.reserved != 0)
+        if (stand.reserved != 0 || (stand.heli != 0) != rotorcraft)
             continue;
         const double d = gf_distanceNm(position, LatLon{stand.latitude, stand.longitude});
         if (d <= maxNm && d < best)
@@ -90,10 +92,6 @@ Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, doubl
     if (!result)
         result = fallback;
     if (!result)
-        return nullptr;
-
-    const bool rotorcraft = aircraft.category == kCategoryRotorcraft;
-    if ((result->heli != 0) != rotorcraft)
         return nullptr;
 
     if (result == tight)

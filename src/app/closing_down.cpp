@@ -25,7 +25,9 @@
 #include "service/traffic_reader.h"
 #include "service/weather_reader.h"
 #include "traffic/flight_plans.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_lists.h"
 #include "traffic/park_airports.h"
 
 namespace fs = std::filesystem;
@@ -38,31 +40,40 @@ namespace
 
 using namespace std::chrono_literals;
 
-// A reader whose request hangs in a transfer is given this long to end.
-constexpr auto kReaderEndTimeout = 30s;
-constexpr auto kReaderEndPoll = 100ms;
+// A thread whose work hangs (a reader in a transfer, the simulator link in a
+// call) is given this long to end.
+constexpr auto kThreadEndTimeout = 30s;
+constexpr auto kThreadEndPoll = 100ms;
 constexpr auto kUserClosePoll = 500ms;
 constexpr auto kNewFlightNotice = 10s;
 
-// Waits for a started reader's end mark, then joins its thread; a reader
-// that does not end in time is left to the process with a warning.
-void lf_awaitReader(std::thread& thread, RtConnection& reader, std::string_view name)
+std::atomic<std::int64_t> g_threadEndTimeoutMs{0}; // 0: kThreadEndTimeout
+std::atomic<bool> g_threadLeftRunning{false};
+
+// Waits for a started thread's end mark, then joins it; a thread that does
+// not end in time is left to the process with a warning.
+template <class Thread> void lf_awaitThread(Thread& thread, const std::atomic<bool>& ended, std::string_view name)
 {
     if (!thread.joinable())
     {
         return;
     }
+    const std::int64_t configured = g_threadEndTimeoutMs.load();
+    const auto timeout =
+        configured > 0 ? std::chrono::milliseconds(configured) : std::chrono::milliseconds(kThreadEndTimeout);
     // Real time, not the loop's clock: this bounds a wait for a real thread.
     const auto start = std::chrono::steady_clock::now();
-    while (!reader.ended.load())
+    while (!ended.load())
     {
-        if (std::chrono::steady_clock::now() - start > kReaderEndTimeout)
+        if (std::chrono::steady_clock::now() - start > timeout)
         {
-            gf_logWarning(fmt::format("{} did not end within {} seconds", name, kReaderEndTimeout.count()));
+            gf_logWarning(fmt::format("{} did not end within {} seconds", name,
+                                      std::chrono::duration_cast<std::chrono::seconds>(timeout).count()));
             thread.detach();
+            g_threadLeftRunning.store(true);
             return;
         }
-        std::this_thread::sleep_for(kReaderEndPoll);
+        std::this_thread::sleep_for(kThreadEndPoll);
     }
     thread.join();
 }
@@ -128,7 +139,12 @@ void lf_turnScansOff()
 bool lf_prepareRestartOrEnd()
 {
     const std::int32_t reason = g_exitReason.load();
-    if (gf_isRestartReason(reason) && g_closeClicked.load() == 0)
+    if (gf_isRestartReason(reason) && g_closeClicked.load() == 0 && g_threadLeftRunning.load())
+    {
+        gf_log(fmt::format("A thread of the session did not end, {} ends instead of restarting",
+                           g_programShortName));
+    }
+    else if (gf_isRestartReason(reason) && g_closeClicked.load() == 0)
     {
         g_firstSessionDone.store(1);
         gf_clearErrorStatus();
@@ -205,12 +221,27 @@ void stopSessionThreads()
     if (g_simClientThread.joinable())
     {
         g_simClientThread.request_stop();
-        g_simClientThread.join();
+        lf_awaitThread(g_simClientThread, g_simClientEnded, "SimClient");
     }
     g_weatherReader.requestStop();
     g_trafficReader.requestStop();
-    lf_awaitReader(g_weatherReaderThread, g_weatherReader, "WeatherReader");
-    lf_awaitReader(g_trafficReaderThread, g_trafficReader, "TrafficReader");
+    lf_awaitThread(g_weatherReaderThread, g_weatherReader.ended, "WeatherReader");
+    lf_awaitThread(g_trafficReaderThread, g_trafficReader.ended, "TrafficReader");
+}
+
+bool sessionThreadLeftRunning()
+{
+    return g_threadLeftRunning.load();
+}
+
+void forgetThreadLeftRunning()
+{
+    g_threadLeftRunning.store(false);
+}
+
+void setThreadEndTimeout(std::chrono::milliseconds timeout)
+{
+    g_threadEndTimeoutMs.store(timeout.count());
 }
 
 } // namespace detail

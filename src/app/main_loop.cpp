@@ -8,6 +8,7 @@
 #include "core/loop_clock.h"
 #include "core/stop_request.h"
 #include "core/time.h"
+#include "core/time_detail.h"
 #include "gui/option_helpers.h"
 #include "gui/setting_controls.h"
 #include "platform/kernel/timing.h"
@@ -18,7 +19,9 @@
 #include "simlink/sim_link_reset.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_lists.h"
 #include "traffic/park_airports.h"
 
 namespace ovr
@@ -79,9 +82,12 @@ void gf_setSessionRunning(bool running)
 
 void gf_setWeekdayHour()
 {
-    const std::optional<UtcTime> now = gf_utcTime(gf_now());
+    // One reading of the clock for both: two could fall on either side of
+    // midnight and pair one day with the other's first slot.
+    const std::int64_t t = gf_now();
+    const std::optional<UtcTime> now = gf_utcTime(t);
     const std::uint32_t weekday = now ? static_cast<std::uint32_t>(now->weekday) : 0xFFFFFFFFu;
-    const std::int32_t slot = gf_halfHourSlot();
+    const std::int32_t slot = detail::halfHourSlotAt(t);
     g_weekdayHour.store(gf_packWeekdayHour(weekday, static_cast<std::uint32_t>(slot)));
 }
 

@@ -1,37 +1,23 @@
-// The main loop of a session and the state it shares with the window's
-// commands: the request flags that the commands raise and the loop consumes
-// (each by exchange with 0, so a request made while its job runs stays for
-// the next time). Its two counters, g_tick and g_clock, are in
-// core/loop_clock.h.
+// The main loop of a session. The request flags that the window's commands
+// raise and the loop consumes are in core/window_requests.h; its two
+// counters, g_tick and g_clock, are in core/loop_clock.h.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+
+#include "core/window_requests.h"
 
 namespace ovr
 {
 
 // The loop has seen that no flight runs.
 extern std::atomic<std::uint8_t> g_flightPaused;
-// Minutes until the next renewal of the static parked aircraft.
-extern std::atomic<std::int32_t> g_staticRenewMinutes;
-// The object id of the followed live aircraft.
-extern std::atomic<std::uint32_t> g_followedObjectId;
-
-extern std::atomic<std::uint8_t> g_rereadRequested;
-extern std::atomic<std::uint8_t> g_flushStaticRequested;
-extern std::atomic<std::uint8_t> g_csOidRequested;
-extern std::atomic<std::uint8_t> g_noMatchListRequested;
-extern std::atomic<std::uint8_t> g_blockListChanged;
-extern std::atomic<std::uint8_t> g_followChanged;
-extern std::atomic<std::uint8_t> g_parkingOptionChanged;
-extern std::atomic<std::uint8_t> g_staticParkingArmed;
+// The object id of the followed live aircraft is g_followedObjectId
+// (traffic/live_lists.h): removing an aircraft clears it.
 
 // Runs the session on the start-up thread until a stop or the user's close.
 void lf_mainLoop();
-
-// Applies SIM_TIME to the time shift and its controls.
-void gf_applySimTimeSetting();
 
 // Whether the session accepts received traffic (g_running, under the
 // traffic mutex).

@@ -12,8 +12,6 @@ void lf_every5Seconds();
 void lf_every15Seconds();
 void lf_flightNotRunning();
 
-// The simulator time seen at the last per-second step (0 = derive anew).
-extern std::atomic<std::int64_t> g_simTimeBase;
 // The second phase of a two-step parking update is due.
 extern std::atomic<std::uint8_t> g_parkingUpdatePhase;
 

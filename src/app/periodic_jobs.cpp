@@ -1,10 +1,12 @@
 #include <algorithm>
 #include <ctime>
 #include <mutex>
+#include <optional>
 
 #include <fmt/format.h>
 
 #include "airports/apf_reader.h"
+#include "airports/parking_state.h"
 #include "airports/option_identity.h"
 #include "airports/weekday_hour.h"
 #include "app/main_loop.h"
@@ -28,24 +30,15 @@
 #include "simlink/sim_link_reset.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_lists.h"
 #include "traffic/park_airports.h"
 
 namespace ovr
 {
 
 std::atomic<std::uint8_t> g_flightPaused{0};
-std::atomic<std::int32_t> g_staticRenewMinutes{20};
-std::atomic<std::uint32_t> g_followedObjectId{0};
-std::atomic<std::uint8_t> g_rereadRequested{0};
-std::atomic<std::uint8_t> g_flushStaticRequested{0};
-std::atomic<std::uint8_t> g_csOidRequested{0};
-std::atomic<std::uint8_t> g_noMatchListRequested{0};
-std::atomic<std::uint8_t> g_blockListChanged{0};
-std::atomic<std::uint8_t> g_followChanged{0};
-std::atomic<std::uint8_t> g_parkingOptionChanged{0};
-std::atomic<std::uint8_t> g_staticParkingArmed{0};
-std::atomic<std::int64_t> g_simTimeBase{0};
 std::atomic<std::uint8_t> g_parkingUpdatePhase{0};
 
 namespace
@@ -105,7 +98,9 @@ void lf_initialiseOnePending()
 
 void lf_follow()
 {
-    if (g_followChanged.load() == 0)
+    // Taken in one step: a change requested while this runs stays for the
+    // next pass.
+    if (g_followChanged.exchange(0) == 0)
     {
         return;
     }
@@ -118,7 +113,6 @@ void lf_follow()
     {
         lf_setFollowText("has left");
     }
-    g_followChanged.store(0);
 }
 
 void lf_flushStatics()
@@ -209,6 +203,51 @@ void lf_renewStaticsCountdown()
     }
 }
 
+// The main loop's half of the window's commands that change the traffic.
+void lf_takeWindowRequests()
+{
+    if (std::optional<DestinationRequest> destination = g_destinationRequest.load())
+    {
+        g_destinationRequest.store(std::nullopt);
+        gf_setFirstParkAirport(destination->icao, destination->latitude, destination->longitude);
+    }
+    if (g_timeShiftFlushRequested.exchange(0) != 0)
+    {
+        for (LiveAc& aircraft : g_liveAircraft)
+        {
+            // A queued creation is taken back; one under way goes as soon
+            // as its object exists.
+            if (aircraft.simState == kSimStateActive || aircraft.simState == kSimStateAdding)
+            {
+                removeAircraftFromSim(aircraft);
+            }
+        }
+        std::erase_if(g_liveAircraft, [](const LiveAc& aircraft) { return aircraft.createCancelled != 0; });
+        gf_removeAllStatics();
+        gf_scheduleParkingUpdate();
+    }
+    if (g_maxLiveChanged.exchange(0) != 0)
+    {
+        const auto active = std::ranges::count_if(
+            g_liveAircraft, [](const LiveAc& aircraft) { return aircraft.simState == kSimStateActive; });
+        for (auto k = active - MAX_LIVE_SEL.current.load(); k > 0; --k)
+        {
+            gf_removeFarthestLiveAc(-1.0);
+        }
+    }
+    if (g_navLightsChanged.exchange(0) != 0)
+    {
+        const std::uint32_t on = NAV_LIGHTS_WHILE_PARKED.current.load() ? 1 : 0;
+        for (const StaticAc& aircraft : g_staticAircraft)
+        {
+            if (aircraft.simState == kSimStateActive)
+            {
+                gf_setNavLights(aircraft.objectId, on);
+            }
+        }
+    }
+}
+
 } // namespace
 
 void lf_everySecond()
@@ -226,6 +265,7 @@ void lf_everySecond()
     lf_initialiseOnePending();
     lf_follow();
     lf_flushStatics();
+    lf_takeWindowRequests();
     if (g_csOidRequested.exchange(0) != 0)
     {
         lf_setFollowText("");
@@ -242,7 +282,7 @@ void lf_everySecond()
 
 void lf_every5Seconds()
 {
-    if (g_rereadRequested.load() == 0 || g_parkingBusy.load() != 0)
+    if (g_parkingBusy.load() != 0 || g_rereadRequested.exchange(0) == 0)
     {
         return;
     }
@@ -253,7 +293,6 @@ void lf_every5Seconds()
     }
     gf_enableRereadButton(true);
     lf_enableSettingControl(DESTINATION);
-    g_rereadRequested.store(0);
 }
 
 void lf_every15Seconds()
@@ -308,25 +347,6 @@ void lf_flightNotRunning()
         g_pausedPasses = kPassesPerSecond;
         gf_updateTrafficCounts();
         gf_setWeekdayHour();
-    }
-}
-
-void gf_applySimTimeSetting()
-{
-    if (!SIM_TIME.current.load())
-    {
-        gf_showTimeShift(0);
-        gf_timeShift(0, true);
-        g_simTimeBase.store(g_simEpoch.load());
-    }
-    else
-    {
-        g_simTimeBase.store(0);
-    }
-    const bool enable = !SIM_TIME.current.load();
-    for (const IntListParameter* parameter : {&TIME_SHIFT_DAYS, &TIME_SHIFT_HOURS, &TIME_SHIFT_MINS})
-    {
-        EnableWindow(parameter->hwnd, enable ? TRUE : FALSE);
     }
 }
 

@@ -196,7 +196,15 @@ int lf_runApplication(HINSTANCE instance)
 
 int wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int /*showCommand*/)
 {
-    CreateMutexW(nullptr, FALSE, ovr::kInstanceMutexName);
+    HANDLE instanceMutex = CreateMutexW(nullptr, FALSE, ovr::kInstanceMutexName);
+    if (instanceMutex == nullptr)
+    {
+        // Without the lock a second instance could not be told apart: this
+        // is an error, not a start.
+        std::fprintf(stderr, "Vora: cannot create the single-instance lock (error %lu)\n",
+                     static_cast<unsigned long>(GetLastError()));
+        return 1;
+    }
     if (GetLastError() == ERROR_ALREADY_EXISTS)
     {
         return -1;

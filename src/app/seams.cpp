@@ -5,9 +5,11 @@
 #include "gui/option_helpers.h"
 #include "gui/park_setting_controls.h"
 #include "gui/window_procedure.h"
+#include "scanners/scan_window.h"
 #include "service/traffic_handover.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/park_airport_file.h"
+#include "traffic/parking_window.h"
 #include "traffic/received_traffic.h"
 
 namespace ovr
@@ -23,6 +25,15 @@ void gf_connectSeams()
         .enableParkPctControls = &gf_enableParkPctControls,
         .showFitHours = &gf_showFitHours,
         .enableInitialLoadDependent = &gf_enableInitialLoadDependent,
+    });
+    gf_setParkingWindow({
+        .parkingBusy = &gf_parkingBusy,
+        .parkingDone = &gf_parkingDone,
+        .scheduleParkingUpdate = &gf_scheduleParkingUpdate,
+    });
+    gf_setScanWindow({
+        .openParametersFolder = &lf_openParametersFolder,
+        .openManual = &lf_openManual,
     });
 }
 

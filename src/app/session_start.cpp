@@ -33,12 +33,14 @@
 #include "simlink/sim_panel_fields.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
 
 namespace ovr
 {
 
 std::jthread g_simClientThread;
+std::atomic<bool> g_simClientEnded{true};
 std::thread g_weatherReaderThread;
 std::thread g_trafficReaderThread;
 
@@ -77,7 +79,13 @@ void lf_startSimClient()
         g_simClientThread.request_stop();
         g_simClientThread.join();
     }
-    g_simClientThread = std::jthread(SimClient);
+    g_simClientEnded.store(false);
+    g_simClientThread = std::jthread(
+        [](std::stop_token stop)
+        {
+            SimClient(std::move(stop));
+            g_simClientEnded.store(true);
+        });
 }
 
 void lf_setReaderIndicatorsWaiting()
@@ -209,6 +217,8 @@ bool lf_startSession()
     }
     gf_setSessionRunning(false);
     gf_updateTrafficBox();
+    g_serviceNotStarted.store(0);
+    gf_repaintStatusPanel();
     gf_authenticater();
     lf_setReaderIndicatorsWaiting();
     lf_accountControls();

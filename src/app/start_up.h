@@ -20,6 +20,8 @@ extern std::atomic<std::uint8_t> g_firstSessionDone;
 
 // The simulator link of the session; closing down stops and joins it.
 extern std::jthread g_simClientThread;
+// Set as the simulator link's thread ends; closing down waits for it, bounded.
+extern std::atomic<bool> g_simClientEnded;
 
 // Production mode: read the parameters and data files, then end.
 extern std::atomic<bool> g_production;

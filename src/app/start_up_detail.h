@@ -2,6 +2,7 @@
 // for tests.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -40,8 +41,15 @@ void awaitFirstTraffic();
 std::string trimCommunity(const std::string& path);
 
 // Asks the session's threads to stop and waits for them: the simulator link,
-// then the readers that were started (bounded, with a warning).
+// then the readers that were started (bounded, with a warning). A thread
+// that did not end in time is left to the process, and the session is then
+// never restarted in it: the next one would share that thread's state.
 void stopSessionThreads();
+// Whether a thread of a session was left running; tests forget it.
+bool sessionThreadLeftRunning();
+void forgetThreadLeftRunning();
+// The bound of each wait for a thread's end (0: the program's own).
+void setThreadEndTimeout(std::chrono::milliseconds timeout);
 
 } // namespace detail
 } // namespace ovr

@@ -7,6 +7,7 @@
 
 #include "core/code_pool_detail.h"
 #include "core/log.h"
+#include "core/text.h"
 
 namespace ovr
 {
@@ -38,6 +39,46 @@ std::optional<std::uint16_t> CodePool::find(std::string_view text) const
     return it->second;
 }
 
+namespace
+{
+
+thread_local CodeBudget* t_budget = nullptr;
+
+CodeBudget* lf_currentBudget()
+{
+    return t_budget;
+}
+
+} // namespace
+
+CodeBudget::CodeBudget(std::string file, std::size_t cap)
+    : m_file(std::move(file)), m_left(cap), m_previous(t_budget)
+{
+    t_budget = this;
+}
+
+CodeBudget::~CodeBudget()
+{
+    t_budget = m_previous;
+}
+
+bool CodeBudget::take(std::string_view text)
+{
+    if (m_left == 0)
+    {
+        if (!m_warned)
+        {
+            m_warned = true;
+            gf_logWarning(fmt::format("{} holds more new codes than any real file, '{}' and later new codes "
+                                      "read as no code",
+                                      gf_shownText(m_file), gf_shownText(text)));
+        }
+        return false;
+    }
+    --m_left;
+    return true;
+}
+
 std::uint16_t CodePool::intern(std::string_view text)
 {
     if (auto id = find(text))
@@ -46,6 +87,9 @@ std::uint16_t CodePool::intern(std::string_view text)
     std::unique_lock lock(m_mutex);
     if (auto it = m_index.find(text); it != m_index.end())
         return it->second;
+
+    if (CodeBudget* budget = lf_currentBudget(); budget != nullptr && !budget->take(text))
+        return 0;
 
     std::size_t id = m_count.load(std::memory_order_relaxed);
     if (id >= kMaxCodes)
@@ -56,7 +100,7 @@ std::uint16_t CodePool::intern(std::string_view text)
         if (first)
             gf_logWarning(
                 fmt::format("{} code pool is full ({} codes), '{}' and later new codes read as no code",
-                            m_name, kMaxCodes, text));
+                            m_name, kMaxCodes, gf_shownText(text)));
         return 0;
     }
 

@@ -69,6 +69,30 @@ class CodePool
     bool m_fullReported = false;
 };
 
+// Limits the new codes that reading one file may add to the pools, on the
+// calling thread and while it lives: a file read from outside (an airport
+// file) cannot fill a pool for every later reader. Past the cap, a new text
+// gets 0 (no code), with one warning naming the file. Budgets do not nest.
+class CodeBudget
+{
+  public:
+    static constexpr std::size_t kCodesPerFile = 2048;
+
+    explicit CodeBudget(std::string file, std::size_t cap = kCodesPerFile);
+    ~CodeBudget();
+    CodeBudget(const CodeBudget&) = delete;
+    CodeBudget& operator=(const CodeBudget&) = delete;
+
+    // False once the cap is reached (warns the first time); counts a code.
+    bool take(std::string_view text);
+
+  private:
+    std::string m_file;
+    std::size_t m_left;
+    bool m_warned = false;
+    CodeBudget* m_previous;
+};
+
 extern CodePool g_airlineCodes;
 extern CodePool g_modelCodes;
 

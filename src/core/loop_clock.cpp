@@ -10,7 +10,7 @@ namespace ovr
 {
 
 std::atomic<std::int32_t> g_tick{0};
-std::atomic<std::int32_t> g_clock{0};
+std::atomic<std::int64_t> g_clock{0};
 
 namespace
 {

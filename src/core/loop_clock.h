@@ -14,8 +14,9 @@ namespace ovr
 
 // Per-second counter: 0 at loop start, +1 per per-second step, 0 again once a day.
 extern std::atomic<std::int32_t> g_tick;
-// Motion clock in hundredths of a second.
-extern std::atomic<std::int32_t> g_clock;
+// Motion clock in hundredths of a second; 64 bits, so that a session never
+// runs out of it.
+extern std::atomic<std::int64_t> g_clock;
 
 class LoopClock
 {

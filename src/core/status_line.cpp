@@ -29,6 +29,20 @@ struct StatusLine
 StatusLine g_statusLine;
 std::atomic<StatusPostHook> g_statusPostHook{nullptr};
 
+// The line shows one line of text: a longer text (a file's or a reply's
+// content in a message) is cut at a character boundary.
+constexpr std::size_t kLongestShownText = 300;
+
+std::string lf_shownLine(std::string_view text)
+{
+    if (text.size() <= kLongestShownText)
+        return std::string(text);
+    std::size_t end = kLongestShownText;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return std::string(text.substr(0, end)) + "...";
+}
+
 void lf_postStatusRepaint()
 {
     if (StatusPostHook hook = g_statusPostHook.load())
@@ -42,8 +56,9 @@ void gf_setStatusPostHook(StatusPostHook hook)
     g_statusPostHook.store(hook);
 }
 
-void gf_setStatus(std::string_view text, bool log)
+void gf_setStatus(std::string_view whole, bool log)
 {
+    const std::string text = lf_shownLine(whole);
     {
         std::lock_guard lock(g_statusLine.mutex);
         if (!g_statusLine.error.empty())
@@ -56,8 +71,9 @@ void gf_setStatus(std::string_view text, bool log)
     lf_postStatusRepaint();
 }
 
-void gf_setErrorStatus(std::string_view text)
+void gf_setErrorStatus(std::string_view whole)
 {
+    const std::string text = lf_shownLine(whole);
     {
         std::lock_guard lock(g_statusLine.mutex);
         g_statusLine.status.clear();
@@ -86,12 +102,20 @@ void gf_ageStatus()
 {
     bool expired = false;
     {
+        // Decided and cleared under one lock: a message set in between is
+        // never taken for the expired one.
         std::lock_guard lock(g_statusLine.mutex);
         ++g_statusLine.seconds;
-        expired = g_statusLine.setAt > 0 && g_statusLine.seconds - g_statusLine.setAt > kStatusLifeSeconds;
+        expired = g_statusLine.error.empty() && g_statusLine.setAt > 0 &&
+                  g_statusLine.seconds - g_statusLine.setAt > kStatusLifeSeconds;
+        if (expired)
+        {
+            g_statusLine.status.clear();
+            g_statusLine.setAt = 0;
+        }
     }
     if (expired)
-        gf_clearStatus();
+        lf_postStatusRepaint();
 }
 
 void gf_resetStatusLine()

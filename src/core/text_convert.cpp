@@ -1,5 +1,6 @@
 #include "core/text_convert.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <gsl/gsl>
@@ -94,6 +95,20 @@ std::string gf_acpToUtf8(std::string_view text)
     {
         return {};
     }
+}
+
+std::string gf_utf8ToAcp(std::string_view text)
+{
+    const std::wstring wide = gf_utf8ToWide(text);
+    if (wide.empty())
+        return {};
+    const int length = static_cast<int>(wide.size());
+    const int needed = WideCharToMultiByte(CP_ACP, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(std::max(needed, 0)), '\0');
+    if (needed <= 0 ||
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), length, narrow.data(), needed, nullptr, nullptr) != needed)
+        return {};
+    return narrow;
 }
 
 } // namespace ovr

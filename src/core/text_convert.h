@@ -22,5 +22,8 @@ std::string gf_pathToUtf8(const std::filesystem::path& path);
 // ANSI code page text as UTF-8: strictly first, then with invalid characters
 // replaced; the empty text when both fail.
 std::string gf_acpToUtf8(std::string_view text);
+// UTF-8 text in the ANSI code page, for calls that take narrow paths;
+// characters the code page lacks become its default character.
+std::string gf_utf8ToAcp(std::string_view text);
 
 } // namespace ovr

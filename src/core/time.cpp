@@ -37,8 +37,14 @@ std::string_view lf_dayName(int weekday)
     return weekday >= 1 && weekday <= 7 ? names[static_cast<std::size_t>(weekday - 1)] : "???";
 }
 
+std::atomic<detail::UtcSource> g_utcSource{nullptr};
+
 std::int64_t lf_systemSeconds()
 {
+    if (const detail::UtcSource source = g_utcSource.load())
+    {
+        return source();
+    }
     return chr::duration_cast<chr::seconds>(chr::system_clock::now().time_since_epoch()).count();
 }
 
@@ -86,6 +92,11 @@ std::optional<UtcTime> gf_utcTime(std::int64_t t)
     u.minute = static_cast<int>(hms.minutes().count());
     u.second = static_cast<int>(hms.seconds().count());
     return u;
+}
+
+void detail::setUtcSource(UtcSource source)
+{
+    g_utcSource.store(source);
 }
 
 void gf_setDataTimeSource(DataTimeSource source)

@@ -1,244 +1,108 @@
 #include "gui/main_window.h"
 
 #include <cstdint>
-#include <map>
-#include <string>
-#include <vector>
 
-#include <fmt/format.h>
-
-#include "core/globals.h"
 #include "core/parameters.h"
-#include "core/status_line.h"
-#include "core/text_convert.h"
 #include "gui/app_window.h"
+#include "gui/main_window_detail.h"
 #include "gui/main_window_state.h"
 #include "gui/setting_control_windows.h"
-#include "gui/window_state.h"
-#include "service/service_panel.h"
-#include "simlink/sim_panel_fields.h"
+#include "gui/setting_controls.h"
 
 namespace ovr
 {
 
-// Until the window's own layout arrives, the controls of each option row are
-// laid out left to right, each after its label, and the panels show the
-// session's state in plain lines.
 namespace
 {
 
-constexpr COLORREF kLime = RGB(50, 205, 50);
-constexpr COLORREF kYellow = RGB(255, 255, 0);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr int kCharWidth = 7;
-constexpr int kGap = 10;
-constexpr int kComboWidth = 64;
-constexpr int kComboDropHeight = 200;
+constexpr DWORD kComboStyle = WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
 
-struct Label
+// A drop-down list 5 pixels above its row, so that its text lines up with
+// the labels painted on the row.
+void lf_createCombo(WindowControl& control, HWND parent, const CREATESTRUCTW& creation, int x, int width,
+                    int dropHeight)
 {
-    int x = 0;
-    int y = 0;
-    std::string text;
-};
-
-std::vector<Label> g_labels; // UI thread only
-
-std::string lf_labelOf(const std::string& key)
-{
-    std::string text;
-    for (char c : key)
-    {
-        text += c == '_' ? ' ' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
-int lf_labelWidth(const std::string& text)
-{
-    return static_cast<int>(text.size()) * kCharWidth;
-}
-
-LRESULT CALLBACK lf_settingEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    for (EditParameter* parameter : {&ALL_INSTALL_PATH, &BLOCK_CALLSIGN, &DESTINATION})
-    {
-        if (parameter->hwnd == window && parameter->prevWndProc != nullptr)
-        {
-            return CallWindowProcW(parameter->prevWndProc, window, message, wParam, lParam);
-        }
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
-void lf_createCombo(WindowControl& control, HWND parent, const CREATESTRUCTW& creation, int x, int width)
-{
-    control.hwnd = CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST,
-                                   x, control.row - 2, width, kComboDropHeight, parent,
-                                   reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(control.controlId)),
+    control.hwnd = CreateWindowExW(0, L"ComboBox", L"", kComboStyle, x, control.row - 5, width, dropHeight,
+                                   parent, reinterpret_cast<HMENU>(static_cast<std::uintptr_t>(control.controlId)),
                                    creation.hInstance, nullptr);
 }
 
-// The x at which the next control of each row goes.
-class RowCursor
+void lf_createButton(Button& button, HWND parent, const CREATESTRUCTW& creation)
 {
-  public:
-    int take(int row, int width)
-    {
-        int& x = next_.try_emplace(row, kGap / 2).first->second;
-        const int at = x;
-        x += width + kGap;
-        return at;
-    }
-    void startAfter(int row, int x) { next_[row] = x + kGap; }
-
-  private:
-    std::map<int, int> next_;
-};
-
-void lf_text(HDC dc, int x, int y, const std::string& text, COLORREF colour)
-{
-    // Shown text can come from any file or reply: never strict here.
-    const std::wstring wide = gf_utf8ToWideLenient(text);
-    SetTextColor(dc, colour);
-    TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
+    lf_createDisabledButton(button, parent, creation, button.x, button.width);
 }
 
-const char* lf_indicatorText(std::int32_t state)
+LRESULT CALLBACK lf_blockCallsignEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (state)
-    {
-    case kIndicatorReceiving:
-        return "receiving";
-    case kIndicatorWaiting:
-        return "waiting";
-    default:
-        return "stopped";
-    }
+    return lf_editSubclassProc(BLOCK_CALLSIGN, window, message, wParam, lParam);
 }
 
-void lf_paintPanels(HDC dc)
+LRESULT CALLBACK lf_installPathEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const MainWindow& w = g_mainWindow;
-    const RECT title{0, 0, kMainWindowWidth, 28};
-    const RECT top = kTopPanelRect;
-    const RECT options = kOptionsAreaRect;
-    const RECT airport = kCandidatesStripRect;
-    const RECT status = kStatusStripRect;
-    const RECT bottom{0, 476, kMainWindowWidth, kMainWindowHeight};
-    FillRect(dc, &title, w.blackBrush);
-    FillRect(dc, &top, w.blackBrush);
-    FillRect(dc, &options, w.lightBlueBrush);
-    FillRect(dc, &airport, w.blackBrush);
-    FillRect(dc, &status, w.blackBrush);
-    FillRect(dc, &bottom, w.blackBrush);
-    SelectObject(dc, w.blackPen);
-    for (const SeparatorLine& line : w.separators)
-    {
-        MoveToEx(dc, line.from.x, line.from.y, nullptr);
-        LineTo(dc, line.to.x, line.to.y);
-    }
-    SelectObject(dc, w.whitePen);
-    for (int y : {28, 112, 392, 448})
-    {
-        MoveToEx(dc, 0, y, nullptr);
-        LineTo(dc, kMainWindowWidth, y);
-    }
+    return lf_editSubclassProc(ALL_INSTALL_PATH, window, message, wParam, lParam);
 }
 
-void lf_paintTexts(HDC dc)
+LRESULT CALLBACK lf_destinationEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    SetBkMode(dc, TRANSPARENT);
-    lf_text(dc, 3, 7, fmt::format("Version {}.{}.{}", g_version.major, g_version.minor, g_version.patch),
-            kLime);
-    lf_text(dc, 400, 7, std::string(g_programShortName), kLime);
-    std::string simulator = gf_simPanelTexts().simulator;
-    const std::string follow = g_followText.load();
-    if (simulator.empty())
-    {
-        simulator = g_simConnectedShown.load() != 0 ? "Simulator connected" : "Simulator not connected";
-    }
-    lf_text(dc, 5, 35, fmt::format("{}{}", simulator, g_simRunningShown.load() != 0 ? ", running" : ""),
-            kLime);
-    lf_text(dc, 5, 63,
-            fmt::format("RT API: {}   Traffic: {}   Weather: {}   QNH: {}",
-                        g_authenticated.load() != 0 ? "logged in" : "not logged in",
-                        lf_indicatorText(g_trafficIndicator.load()),
-                        lf_indicatorText(g_weatherIndicator.load()), g_qnhShown.load()),
-            kLime);
-    lf_text(dc, 5, 91,
-            fmt::format("my_simaddon: {}   my_thirdparty: {}   {}", g_mySimaddonCount.load(),
-                        g_myThirdpartyCount.load(), follow),
-            kLime);
-    for (const Label& label : g_labels)
-    {
-        lf_text(dc, label.x, label.y, label.text, kBlack);
-    }
-    const StatusTexts texts = gf_statusTexts();
-    if (!texts.error.empty())
-    {
-        lf_text(dc, 3, 455, texts.error, kRed);
-    }
-    else
-    {
-        lf_text(dc, 3, 455, texts.status, kYellow);
-    }
+    return lf_editSubclassProc(DESTINATION, window, message, wParam, lParam);
 }
 
 } // namespace
 
+// The controls in their order of creation, which is also the tab order.
 void lf_createControls(HWND parent, const CREATESTRUCTW& creation)
 {
-    g_labels.clear();
-    RowCursor cursor;
-    auto addLabel = [&](int row, const std::string& key)
-    {
-        const std::string text = lf_labelOf(key);
-        g_labels.push_back({cursor.take(row, lf_labelWidth(text)), row, text});
-    };
-    lf_createCombo(SIM_CHOICE, parent, creation, cursor.take(SIM_CHOICE.row, 100), 100);
-    lf_createSettingEdit(ALL_INSTALL_PATH, parent, creation, 111, 1200, lf_settingEditProc);
-    lf_createSettingEdit(BLOCK_CALLSIGN, parent, creation, 107, 100, lf_settingEditProc);
-    cursor.startAfter(BLOCK_CALLSIGN.row, 107 + 100);
-    lf_createSettingEdit(DESTINATION, parent, creation, 217, 50, lf_settingEditProc);
-    cursor.startAfter(DESTINATION.row, 217 + 50);
-    for (BoolParameter* parameter : g_boolParameters)
-    {
-        lf_createSettingCheckbox(*parameter, parent, creation, cursor.take(parameter->row, 12));
-        addLabel(parameter->row, parameter->name);
-    }
-    auto addCombo = [&](auto& parameter)
-    {
-        addLabel(parameter.row, parameter.name);
-        lf_createCombo(parameter, parent, creation, cursor.take(parameter.row, kComboWidth), kComboWidth);
-    };
-    for (IntListParameter* parameter : g_intListParameters)
-    {
-        addCombo(*parameter);
-    }
-    addCombo(parking_percentage);
-    addCombo(MAX_FIT_FL);
-    addCombo(AI_PACKAGE_SELECTOR);
-    addCombo(CALLSIGN_2_OBJECTID);
-}
-
-bool lf_HandleWMCOMMAND(HWND /*window*/, WPARAM /*wParam*/)
-{
-    return false;
-}
-
-void lf_paintMainWindow(HDC target)
-{
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, kMainWindowWidth, kMainWindowHeight);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    lf_paintPanels(dc);
-    lf_paintTexts(dc);
-    BitBlt(target, 0, 0, kMainWindowWidth, kMainWindowHeight, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    const HWND p = parent;
+    const CREATESTRUCTW& c = creation;
+    lf_createCombo(SIM_CHOICE, p, c, 5, 105, 80);
+    lf_createSettingEdit(ALL_INSTALL_PATH, p, c, 111, 1200, lf_installPathEditProc);
+    lf_createSettingCheckbox(SCAN_LIVERIES, p, c, 5);
+    lf_createSettingCheckbox(LIG_AUTOMATIC, p, c, 217);
+    lf_createCombo(AI_PACKAGE_SELECTOR, p, c, 323, 175, 300);
+    lf_createSettingCheckbox(LIG_PRIORITIZE, p, c, 536);
+    lf_createSettingCheckbox(ALWAYS_ON_TOP, p, c, 748);
+    lf_createSettingCheckbox(SCAN_AIRPORTS, p, c, 5);
+    lf_createButton(g_tbloButton, p, c);
+    lf_createSettingCheckbox(OBJECTID_LIST, p, c, 652);
+    lf_createSettingCheckbox(NAV_LIGHTS_WHILE_PARKED, p, c, 748);
+    lf_createCombo(MATCHING_DEPTH, p, c, 217, 40, 120);
+    lf_createSettingCheckbox(LIGHT_AIRCRAFT, p, c, 323);
+    lf_createSettingCheckbox(HELICOPTERS, p, c, 430);
+    lf_createSettingCheckbox(HIGH_PERF_AIRCRAFT, p, c, 536);
+    lf_createSettingCheckbox(GUID_CHANGES, p, c, 748);
+    lf_createCombo(RANGE, p, c, 217, 50, 200);
+    lf_createSettingCheckbox(AUTO_RANGE, p, c, 323);
+    lf_createCombo(AR_ABOVE_HEIGHT, p, c, 455, 70, 230);
+    lf_createSettingCheckbox(AIRBORNE_ONLY, p, c, 572);
+    lf_createCombo(TIME_SHIFT_DAYS, p, c, 748, 45, 200);
+    lf_createSettingCheckbox(COLLISION_USER_GND, p, c, 217);
+    lf_createSettingCheckbox(COLLISION_USER_AIR, p, c, 323);
+    lf_createSettingCheckbox(COLLISION_LIVE_PARKED_GND, p, c, 430);
+    lf_createSettingCheckbox(SIM_TIME, p, c, 652);
+    lf_createCombo(TIME_SHIFT_HOURS, p, c, 748, 45, 200);
+    lf_createSettingEdit(BLOCK_CALLSIGN, p, c, 107, 100, lf_blockCallsignEditProc);
+    lf_createButton(g_unblockButton, p, c);
+    lf_createButton(g_csOidButton, p, c);
+    lf_createCombo(CALLSIGN_2_OBJECTID, p, c, 375, 100, 300);
+    lf_createButton(g_blockButton, p, c);
+    lf_createSettingCheckbox(KEEP_SIM_TIME_PAR, p, c, 652);
+    lf_createCombo(TIME_SHIFT_MINS, p, c, 748, 45, 300);
+    lf_createButton(g_nowButton, p, c);
+    lf_createCombo(MAX_PARK_SEL, p, c, 323, 55, 144);
+    lf_createCombo(MAX_LIVE_SEL, p, c, 536, 55, 144);
+    lf_createSettingEdit(DESTINATION, p, c, 217, 50, lf_destinationEditProc);
+    lf_createCombo(AIRP_RANGE, p, c, 353, 45, 144);
+    lf_createCombo(AIRP_HEIGHT, p, c, 566, 70, 230);
+    lf_createSettingCheckbox(STRAIGHT_PBS_ONLY, p, c, 652);
+    lf_createSettingCheckbox(INITIAL_LOAD_ONLY, p, c, 5);
+    lf_createSettingCheckbox(WEEK, p, c, 71);
+    lf_createSettingCheckbox(PARK_SOFT, p, c, 151);
+    lf_createCombo(parking_percentage, p, c, 323, 50, 200);
+    lf_createCombo(MAX_FIT_FL, p, c, 566, 60, 300);
+    lf_createSettingCheckbox(RT_PARKTRAFFIC_ONLY, p, c, 667);
+    lf_createButton(g_rereadButton, p, c);
+    lf_createButton(g_flushStaticButton, p, c);
+    InvalidateRect(parent, &kOptionsAreaRect, TRUE);
 }
 
 } // namespace ovr

@@ -23,6 +23,27 @@ MainWindow::MainWindow()
     g_windowReady.store(true);
 }
 
+Button g_flushStaticButton{"Flush static", 32857, 369, 758, 90};
+Button g_tbloButton{"tblo.zip", 32804, 175, 217, 80};
+Button g_unblockButton{"Unblock", 32829, 257, 223, 60};
+Button g_csOidButton{"cs->oid:", 32830, 257, 305, 60};
+Button g_blockButton{"Block", 32832, 257, 576, 60};
+Button g_nowButton{"Now", 32847, 313, 111, 45};
+Button g_rereadButton{"Re-read", 32838, 341, 758, 90};
+
+void gf_enableButton(const Button& button, bool enable)
+{
+    if (button.hwnd != nullptr)
+    {
+        EnableWindow(button.hwnd, enable ? TRUE : FALSE);
+    }
+}
+
+bool gf_buttonEnabled(const Button& button)
+{
+    return button.hwnd != nullptr && IsWindowEnabled(button.hwnd) != FALSE;
+}
+
 MainWindow g_mainWindow;
 
 } // namespace ovr

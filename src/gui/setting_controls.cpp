@@ -2,6 +2,7 @@
 
 #include "core/log.h"
 #include "core/parameters.h"
+#include "core/text.h"
 #include "core/text_convert.h"
 
 #include <fmt/format.h>
@@ -79,6 +80,19 @@ void lf_fillListCombo(const IntListParameter& parameter)
     if (const std::optional<std::size_t> index = parameter.currentIndex())
     {
         SendMessageW(parameter.hwnd, CB_SETCURSEL, static_cast<WPARAM>(*index), 0);
+    }
+}
+
+void lf_fillFloatCombo(const FloatListParameter& parameter)
+{
+    if (!IsWindow(parameter.hwnd))
+    {
+        return;
+    }
+    SendMessageW(parameter.hwnd, CB_RESETCONTENT, 0, 0);
+    for (const float value : parameter.values)
+    {
+        lf_addEntry(parameter.hwnd, gf_formatOneDecimal(value));
     }
 }
 

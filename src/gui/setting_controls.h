@@ -23,6 +23,8 @@ void lf_enableSettingControl(const WindowControl& control);
 // A control that does not exist yet is left alone.
 void lf_fillListCombo(const IntListParameter& parameter);
 void lf_fillChoiceCombo(const ChoiceParameter& parameter);
+// MAX_FIT_FL's hours, "0.5" to "24".
+void lf_fillFloatCombo(const FloatListParameter& parameter);
 // CALLSIGN_2_OBJECTID from the current list of live callsigns.
 void lf_fillGlobalChoiceCombo();
 

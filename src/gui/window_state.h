@@ -21,6 +21,22 @@ namespace ovr
 // The follow field: "= <object id>" or "has left".
 extern SharedValue<std::string> g_followText;
 
+// The traffic counts that gf_updateTrafficCounts refreshes once a second:
+// moving live aircraft (status panel), parked live and static parked
+// aircraft (airport panel); the parked live aircraft's mean parked time is
+// g_parkedMeanHoursShown of airports/airport_panel_figures.h.
+extern std::atomic<std::int64_t> g_movingCount;
+extern std::atomic<std::int64_t> g_parkedLiveCount;
+extern std::atomic<std::int64_t> g_staticCount;
+
+// The service session has not started yet: its indicator is drawn black.
+extern std::atomic<std::uint8_t> g_serviceNotStarted;
+// The time-shift controls are enabled (their labels black, else grey).
+extern std::atomic<std::uint8_t> g_timeControlsEnabled;
+// The "Now" button may be enabled (with INITIAL_LOAD_ONLY off): set by the
+// parking operations and when the park airport is left.
+extern std::atomic<std::uint8_t> g_nowPermitted;
+
 // Panel texts, flags, counters and indicators back to their start values.
 void gf_resetWindowState();
 

@@ -175,7 +175,15 @@ void lf_readWingspans(pugi::xml_node section)
             gf_logWarning(fmt::format("wingspan model {} is not valid, skipped", type));
             continue;
         }
-        double half = lf_attrAsDouble(node, "meters") * 0.5 / kMetresPerNm;
+        // A span outside this range is no aircraft's: it would make every
+        // stand too small or any stand fit.
+        const double metres = lf_attrAsDouble(node, "meters");
+        if (!(metres > 0.0 && metres <= 100.0))
+        {
+            gf_logWarning(fmt::format("wingspan of model {} ({} m) is not valid, skipped", type, metres));
+            continue;
+        }
+        double half = metres * 0.5 / kMetresPerNm;
         g_halfSpans.try_emplace(std::move(type), half);
         g_maxWingSpan = std::max(g_maxWingSpan, half);
     }

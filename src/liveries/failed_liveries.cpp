@@ -22,9 +22,9 @@
 namespace ovr
 {
 
-TextSet g_noMatch;
-TextSet g_failedTitles;
-TextSet g_failedKeys;
+HashedTexts g_noMatch;
+HashedTexts g_failedTitles;
+HashedTexts g_failedKeys;
 std::unordered_map<std::uint32_t, std::string_view, AcKeyHash> g_rememberedLiveries;
 
 namespace

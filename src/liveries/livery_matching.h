@@ -19,11 +19,11 @@
 namespace ovr
 {
 
-using TextSet = std::unordered_set<std::string, Fnv1aHash, std::equal_to<>>;
+using HashedTexts = std::unordered_set<std::string, Fnv1aHash, std::equal_to<>>;
 
 // Model key texts (gf_modelKeyText) of the aircraft for which no livery was
 // found; the traffic adds to it, the window's rematch request empties it.
-extern TextSet g_noMatch;
+extern HashedTexts g_noMatch;
 // A live aircraft's key -> the title chosen for it, kept across its
 // respawns. The titles are views of the title store, which outlives every
 // rebuild of the tables.

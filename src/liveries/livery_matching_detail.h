@@ -18,8 +18,8 @@ namespace ovr
 extern std::array<std::uint32_t, 7> g_matchSteps;
 // Titles the simulator failed to create (own copies: they outlive any
 // rebuild of the tables), and "<type> <airline>" of their aircraft.
-extern TextSet g_failedTitles;
-extern TextSet g_failedKeys;
+extern HashedTexts g_failedTitles;
+extern HashedTexts g_failedKeys;
 
 // From the 20th distinct failed title on, every failure is error 81.
 inline constexpr std::size_t kMostFailedTitles = 20;

@@ -8,7 +8,8 @@ namespace ovr
 
 std::string_view gf_categoryName(int category)
 {
-    static constexpr std::string_view kNames[] = {"Light", "Buzjets", "Large", "Heavy", "HighPerf", "Rotorcraft"};
+    static constexpr std::string_view kNames[] = {"Light", "Buzjets",  "Large",
+                                                  "Heavy", "HighPerf", "Rotorcraft"};
     return category >= 0 && category < 6 ? kNames[category] : std::string_view{};
 }
 

@@ -82,6 +82,11 @@ void lf_processMyRegcodes()
 
 void lf_processInlineRegcodes()
 {
+    // Room for every livery's registration at once, so that a large scan
+    // does not grow the tables step by step.
+    g_titleRegistrations.reserve(g_liveries.size());
+    if (g_liveries.size() > kRegcodes)
+        g_regcodeTitles.reserve(g_liveries.size());
     std::vector<std::string> clashes;
     for (std::size_t i = 0; i < g_liveries.size(); ++i)
     {

@@ -33,11 +33,12 @@ double lf_medianDataTime(const std::vector<TrafficRecord>& batch)
     return times.size() % 2 == 1 ? times[mid] : (times[mid - 1] + times[mid]) / 2.0;
 }
 
-std::int32_t lf_clampToInt32(long double value)
+std::int64_t lf_clampToInt64(long double value)
 {
-    constexpr auto lo = static_cast<long double>(std::numeric_limits<std::int32_t>::min());
-    constexpr auto hi = static_cast<long double>(std::numeric_limits<std::int32_t>::max());
-    return static_cast<std::int32_t>(std::clamp(value, lo, hi));
+    // Two bounds that a long double holds exactly and an i64 takes.
+    constexpr long double lo = -9.0e18L;
+    constexpr long double hi = 9.0e18L;
+    return static_cast<std::int64_t>(std::clamp(value, lo, hi));
 }
 
 } // namespace
@@ -45,22 +46,22 @@ std::int32_t lf_clampToInt32(long double value)
 namespace detail
 {
 
-void stampPlayMoments(std::vector<TrafficRecord>& batch, std::int32_t offset, std::int32_t clock)
+void stampPlayMoments(std::vector<TrafficRecord>& batch, std::int32_t offset, std::int64_t clock)
 {
     if (batch.empty())
     {
         return;
     }
     const double median = lf_medianDataTime(batch);
-    const long double base = static_cast<long double>(offset) * 100.0L + clock;
+    const long double base = static_cast<long double>(offset) * 100.0L + static_cast<long double>(clock);
     // Beyond this a data time is nonsense anyway; the bound keeps llround
-    // defined (the moment is clamped to 32 bits below).
+    // defined (the moment is clamped to 64 bits below).
     constexpr double kMaxTenths = 1.0e15;
     for (TrafficRecord& r : batch)
     {
         const double tenths = std::clamp((r.dataTime - median) * 10.0, -kMaxTenths, kMaxTenths);
         const long long rounded = std::isnan(tenths) ? 0 : std::llround(tenths);
-        r.sample.playMoment = lf_clampToInt32(base + static_cast<long double>(rounded) * 10.0L);
+        r.sample.playMoment = lf_clampToInt64(base + static_cast<long double>(rounded) * 10.0L);
     }
 }
 

@@ -11,6 +11,6 @@ namespace ovr::detail
 
 // Sets every record's play moment from offset (seconds) and the clock value
 // (hundredths of a second).
-void stampPlayMoments(std::vector<TrafficRecord>& batch, std::int32_t offset, std::int32_t clock);
+void stampPlayMoments(std::vector<TrafficRecord>& batch, std::int32_t offset, std::int64_t clock);
 
 } // namespace ovr::detail

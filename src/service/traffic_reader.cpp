@@ -91,6 +91,76 @@ void TrafficReader::handOver(std::int32_t offset)
     liveRecords.reserve(kLiveRecordCapacity);
 }
 
+std::string TrafficReader::trafficRequestBody(bool buffered) const
+{
+    return lf_trafficBody(*this, buffered);
+}
+
+bool TrafficReader::takeBufferedReply(const std::string& reply, std::int32_t& status)
+{
+    nlohmann::json parsed = nlohmann::json::parse(reply);
+    const std::int32_t replyStatus = gf_replyInt(parsed, "status", 100);
+    if (replyStatus != 200)
+    {
+        status = replyStatus;
+        if (replyStatus == 406)
+        {
+            // Too early: the reply says how long to wait.
+            if (const auto limit = gf_replyIntegerIfInteger(parsed, "rrl"))
+                takeRateLimit(rrl, *limit, "rrl");
+            gf_logWarning(fmt::format(" buffer traffic msg {}", gf_shownText(gf_replyTextIfText(parsed, "message"))));
+        }
+        return false;
+    }
+    takeRateLimit(rrl, gf_replyInt(parsed, "rrl", kDefaultRateLimitMs), "rrl");
+    collecting.exchange(true);
+    nlohmann::json& data = parsed["data"];
+    if (data.empty())
+    {
+        return false;
+    }
+    for (std::size_t k = 0; k < kBufferNames.size(); ++k)
+    {
+        if (data.is_object())
+        {
+            const auto member = data.find(kBufferNames[k]);
+            if (member != data.end() && !member->empty())
+            {
+                decodeAircraft(*member);
+            }
+        }
+        handOver(static_cast<std::int32_t>(k) * kBufferSeconds);
+    }
+    return true;
+}
+
+std::int32_t TrafficReader::takeLiveReply(const std::string& reply)
+{
+    nlohmann::json parsed = nlohmann::json::parse(reply);
+    const std::int32_t replyStatus = gf_replyInt(parsed, "status", 100);
+    if (replyStatus == 406)
+    {
+        // Too early: the reply says how long to wait.
+        if (const auto limit = gf_replyIntegerIfInteger(parsed, "rrl"))
+            takeRateLimit(rrl, *limit, "rrl");
+        gf_logWarning(fmt::format("{} curl traffic msg: {}", gf_formatTime(gf_now()),
+                                  gf_shownText(gf_replyTextIfText(parsed, "message"))));
+        return replyStatus;
+    }
+    if (replyStatus != 200)
+    {
+        return replyStatus;
+    }
+    takeRateLimit(rrl, gf_replyInt(parsed, "rrl", kDefaultRateLimitMs), "rrl");
+    nlohmann::json& data = parsed["data"];
+    if (!data.empty())
+    {
+        decodeAircraft(data);
+    }
+    handOver(kLivePlayOffset);
+    return replyStatus;
+}
+
 bool TrafficReader::buffer(std::int32_t& status)
 {
     if (guid.empty())
@@ -101,7 +171,7 @@ bool TrafficReader::buffer(std::int32_t& status)
     try
     {
         const CURLcode code =
-            trafficCurl.post("/v5/traffic", lf_trafficBody(*this, true), dataReply, &stopFlag);
+            trafficCurl.post("/v5/traffic", trafficRequestBody(true), dataReply, &stopFlag);
         if (code != CURLE_OK)
         {
             // A stop is no fault: the transfer was ended on purpose.
@@ -115,42 +185,7 @@ bool TrafficReader::buffer(std::int32_t& status)
         }
         else
         {
-            nlohmann::json reply = nlohmann::json::parse(dataReply);
-            const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
-            if (replyStatus != 200)
-            {
-                status = replyStatus;
-                if (replyStatus == 406)
-                {
-                    // Too early: the reply says how long to wait.
-                    if (const auto limit = gf_replyIntegerIfInteger(reply, "rrl"))
-                        takeRateLimit(rrl, *limit, "rrl");
-                    gf_logWarning(
-                        fmt::format(" buffer traffic msg {}", gf_shownText(gf_replyTextIfText(reply, "message"))));
-                }
-            }
-            else
-            {
-                takeRateLimit(rrl, gf_replyInt(reply, "rrl", kDefaultRateLimitMs), "rrl");
-                collecting.exchange(true);
-                nlohmann::json& data = reply["data"];
-                if (!data.empty())
-                {
-                    result = true;
-                    for (std::size_t k = 0; k < kBufferNames.size(); ++k)
-                    {
-                        if (data.is_object())
-                        {
-                            const auto member = data.find(kBufferNames[k]);
-                            if (member != data.end() && !member->empty())
-                            {
-                                decodeAircraft(*member);
-                            }
-                        }
-                        handOver(static_cast<std::int32_t>(k) * kBufferSeconds);
-                    }
-                }
-            }
+            result = takeBufferedReply(dataReply, status);
         }
     }
     catch (const std::exception& e)
@@ -194,7 +229,7 @@ bool TrafficReader::receive(std::int32_t& status)
         try
         {
             const CURLcode code =
-                trafficCurl.post("/v5/traffic", lf_trafficBody(*this, false), dataReply, &stopFlag);
+                trafficCurl.post("/v5/traffic", trafficRequestBody(false), dataReply, &stopFlag);
             if (code != CURLE_OK)
             {
                 if (!trafficCurl.stopped())
@@ -212,15 +247,9 @@ bool TrafficReader::receive(std::int32_t& status)
                 wait(rrl.load());
                 continue;
             }
-            nlohmann::json reply = nlohmann::json::parse(dataReply);
-            const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
+            const std::int32_t replyStatus = takeLiveReply(dataReply);
             if (replyStatus == 406)
             {
-                // Too early: the reply says how long to wait.
-                if (const auto limit = gf_replyIntegerIfInteger(reply, "rrl"))
-                    takeRateLimit(rrl, *limit, "rrl");
-                gf_logWarning(fmt::format("{} curl traffic msg: {}", gf_formatTime(gf_now()),
-                                          gf_shownText(gf_replyTextIfText(reply, "message"))));
                 wait(rrl.load());
                 continue;
             }
@@ -230,13 +259,6 @@ bool TrafficReader::receive(std::int32_t& status)
                 result = false;
                 break;
             }
-            takeRateLimit(rrl, gf_replyInt(reply, "rrl", kDefaultRateLimitMs), "rrl");
-            nlohmann::json& data = reply["data"];
-            if (!data.empty())
-            {
-                decodeAircraft(data);
-            }
-            handOver(kLivePlayOffset);
             wait(rrl.load());
         }
         catch (const std::exception& e)

@@ -62,6 +62,15 @@ class TrafficReader : public RtConnection
     bool receive(std::int32_t& status);
     // The buffered request; true when its reply held a non-empty "data".
     bool buffer(std::int32_t& status);
+    // The form body of a traffic request around liveBox.
+    std::string trafficRequestBody(bool buffered) const;
+    // The work of one reply, apart from its request: the buffered reply's
+    // snapshots decoded and handed over oldest first (true when its "data"
+    // was not empty; a refusal sets status); a live reply decoded and handed
+    // over, returning the reply's status (200 when it was taken). A reply
+    // that is no JSON throws.
+    bool takeBufferedReply(const std::string& reply, std::int32_t& status);
+    std::int32_t takeLiveReply(const std::string& reply);
     // The logout, on the start-up thread after both loops ended.
     void deauthenticate();
     // The parked-traffic request taken from parkedRequest.

@@ -23,10 +23,15 @@ struct PositionSample
     double trueAirspeed = 0.0; // knots
     // When the simulator is to show this position: hundredths of a second on
     // g_clock (set by the hand-over, 0 from the decoder).
-    std::int32_t playMoment = 0;
-    std::uint8_t airborne = 0;     // 1 when the altitude is above 0
-    std::uint8_t onGround = 0;     // 0 from the decoder; the traffic logic sets it
+    std::int64_t playMoment = 0;
+    std::uint8_t airborne = 0; // 1 when the altitude is above 0
+    // Standing still on the ground: 0 from the decoder; the traffic logic
+    // sets it. A ground sample that is neither airborne nor stationary rolls.
+    std::uint8_t onGround = 0;
     std::uint8_t headingKnown = 0; // 1 when a true heading was decoded
+    std::uint8_t rollKnown = 0;    // 1 when roll holds the service's roll
+    double roll = 0.0;             // radians, copied from the record's bank
+    double trueHeading = 0.0;      // radians, copied from the record's heading
 };
 
 struct TrafficRecord : FlightBase

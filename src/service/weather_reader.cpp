@@ -26,6 +26,8 @@ WeatherReader g_weatherReader;
 namespace
 {
 
+constexpr std::size_t kLongestStationCode = 8;
+
 constexpr std::size_t kDataReplyCapacity = 16384;
 constexpr std::int32_t kLowestQnh = 900;
 constexpr std::int32_t kHighestQnh = 1100;
@@ -181,6 +183,12 @@ bool WeatherReader::nearestmetar(std::int32_t& status)
                                 fmt::format("\"data\" must be an array, but is {}", data->type_name()));
                         }
                         station = gf_replyText(data->at(0), "ICAO");
+                        // A station code is a few letters; anything longer
+                        // would go back to the service with every request.
+                        if (station.size() > kLongestStationCode)
+                        {
+                            station.clear();
+                        }
                     }
                     airports = station;
                     if (!station.empty())

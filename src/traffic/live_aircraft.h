@@ -1,49 +1,133 @@
-// The live aircraft in the simulator as the main loop's per-second step sees
-// them, and the jobs on them that the main loop runs. Main loop only.
+// The live aircraft in the simulator: the record of one aircraft that follows
+// received positions, the lists the traffic logic keeps of them, and the
+// small operations on one aircraft's simulator object. Main-loop thread only;
+// the SimClient thread sees nothing of this but the queued requests.
 #pragma once
 
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "airports/parking_state.h"
 #include "core/aircraft_records.h"
+#include "service/traffic_record.h"
 
 namespace ovr
 {
 
-struct LiveAc : StaticAc
+// Flight situations of a live aircraft; their texts appear in log lines.
+inline constexpr std::uint32_t kSituationPushingBack = 0;
+inline constexpr std::uint32_t kSituationPushedBack = 1;
+inline constexpr std::uint32_t kSituationTaxi = 2;
+inline constexpr std::uint32_t kSituationTakeOff = 3;
+inline constexpr std::uint32_t kSituationFlying = 4;
+inline constexpr std::uint32_t kSituationParking = 5;
+inline constexpr std::uint32_t kSituationParked = 6;
+inline constexpr std::uint32_t kSituationBirth = 7;
+
+std::string_view gf_simStateText(std::uint32_t state);
+std::string_view gf_situationText(std::uint32_t situation);
+
+// The eight values of data definition 402, in its order: what goes to the
+// simulator for the aircraft on every pass.
+struct AcPosition
 {
-    std::uint8_t initialised = 0; // first-time initialisation done
+    double latitude = 0.0;  // degrees
+    double longitude = 0.0; // degrees
+    double pitch = 0.0;     // radians, negative is nose up
+    double bank = 0.0;      // radians
+    double heading = 0.0;   // true, radians
+    double altitude = 0.0;  // feet
+    double verticalSpeed = 0.0; // feet per second
+    double trueAirspeed = 0.0;  // knots
 };
 
+struct LiveAc : StaticAc
+{
+    AcPosition cur;
+    // Oldest first; the front is the sample being flown towards.
+    std::deque<PositionSample> samples;
+    double lastDataTime = 0.0; // seconds, of the newest received record
+    // When it was put on a stand: loop-clock nanoseconds.
+    std::int64_t parkedTime = 0;
+    // 0 following received samples, above 0 on made-up ones, -1 ended.
+    std::int32_t extrapolationCount = 0;
+    std::int64_t extrapolationStart = 0;
+    std::uint8_t extrapolated = 0;
+    std::uint32_t situation = kSituationBirth;
+    std::uint32_t previousSituation = kSituationBirth;
+    std::uint8_t groundMode = 0;
+    std::uint8_t holdNearUser = 0;
+    double pitchStep = 0.0;    // radians per tick
+    double bankStep = 0.0;     // radians per tick
+    double verticalStep = 0.0; // feet per tick
+    double headingStep = 0.0;  // radians per tick
+    double latitudeStep = 0.0; // degrees per tick
+    double longitudeStep = 0.0;
+    double course = 0.0;               // radians, of the running segment
+    double segmentVerticalSpeed = 0.0; // feet per minute
+    double segmentAirspeed = 0.0;      // knots
+    std::int32_t slackEarly = 1000;    // ticks
+    std::int32_t slackLate = 1000;
+    std::int32_t attitudeTicks = 1;
+    double aboveGround = 2500.0; // feet
+    double touchdownHeading = 0.0;
+    // Phase marks of the landing, take-off and towing sequences.
+    std::uint8_t landingMark = 0;
+    std::uint8_t touchdownMark = 0;
+    std::uint8_t takeOffMark = 0;
+    std::uint8_t towingMark = 0;
+    std::uint8_t towedMark = 0;
+    std::uint8_t parkedDurationMark = 0;
+    std::uint8_t reportedAtStand = 0;
+    std::uint8_t pullOutMark = 0;
+    std::uint8_t respawnMark = 0;
+    double respawnHeading = 0.0;
+    std::uint8_t airConfigDone = 0;
+    // A flight-plan file exists for its object.
+    std::uint8_t flightPlanSet = 0;
+    // Where the last parking attempt looked.
+    double lastParkLatitude = 0.0;
+    double lastParkLongitude = 0.0;
+};
+
+// The sample part of a received record, its roll and heading included.
+PositionSample gf_sampleOf(const TrafficRecord& record);
+
+// An aircraft record of a received flight: per-category values, the radius
+// of its model, the given key.
+AiAircraftRecord gf_makeAiRecord(const FlightBase& flight, std::uint32_t key);
+// A live aircraft in state buffer and situation birth with one sample.
+LiveAc gf_makeLiveAc(const PositionSample& sample, const AiAircraftRecord& record, double dataTime);
+// A static aircraft in state buffer on a stand.
+StaticAc gf_makeStaticAc(const AiAircraftRecord& record, std::uint32_t standId, double latitude,
+                         double longitude, double heading, std::uint8_t standFlag);
+void lf_copySimAc(AiAircraftRecord& target, const AiAircraftRecord& source);
+
 extern std::vector<LiveAc> g_liveAircraft;
-// Keys of live aircraft that wait for their first-time initialisation.
+// Keys of live aircraft that wait for their first-time initialisation (the
+// per-second step takes one a second).
 extern std::deque<std::uint32_t> g_pendingInit;
 
-// One 10 ms pass of the traffic intake while a flight runs.
-void lf_handleAddingStack();
-// The simulator's events for the traffic logic.
-void lf_onGroundSlots();
-// Room in the traffic containers at session start.
-void gf_reserveTrafficContainers();
-// The traffic state back to its start before a restart.
-void gf_clearTrafficState();
-// Removes one aircraft from the simulator.
-void removeAircraftFromSim(LiveAc& aircraft);
+// The live aircraft with that key, or none.
+LiveAc* gf_findLiveAc(std::uint32_t key);
+
+// Ends an aircraft's presence in the simulator by its state: a buffered one
+// is only marked, a queued creation taken back, a created object queued for
+// removal (once).
+void removeAircraftFromSim(StaticAc& aircraft);
+// Client events of one aircraft; each takes g_simConnectMutex for its push.
+void gf_setSpoilers(StaticAc& aircraft, bool on);
+void gf_setFlaps(StaticAc& aircraft, std::uint32_t index);
+void gf_setGear(StaticAc& aircraft, bool down);
+void gf_setThrottle(StaticAc& aircraft, std::uint32_t index);
+void gf_setParkedConfig(StaticAc& aircraft);
+// The live-on-it flag of a stand; ids below 1 and unknown ids do nothing.
+void gf_setStandOccupied(std::uint32_t standId, bool occupied);
+
 // The static parked aircraft that conflict with a live aircraft go.
 void lf_removeStaticsFor(const LiveAc& aircraft);
-// output/info/ObjectIdList.txt, one line per live aircraft.
-void lf_writeLiveAcFile();
-// The choice list of CALLSIGN_2_OBJECTID from the live callsigns.
-void gf_updateLiveCallsignList();
-// Empties the list of live callsigns (closing down).
-void gf_clearLiveCallsignList();
-// The blocked-callsign state and its combo box.
-void gf_updateBlockedList();
-// Collision avoidance around the user aircraft.
-void gf_avoidCollisionUserAir();
-void gf_avoidCollisionUserGnd();
-void gf_clearStaticsOnTaxiPaths();
 
 } // namespace ovr

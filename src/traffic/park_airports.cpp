@@ -1,5 +1,10 @@
 #include "traffic/park_airports.h"
 
+#include <algorithm>
+#include <mutex>
+
+#include "traffic/park_airport_file.h"
+
 namespace ovr
 {
 
@@ -18,6 +23,33 @@ bool gf_recheckParkAirports(bool /*initial*/, std::string& message)
 {
     message.clear();
     return false;
+}
+
+void gf_setFirstParkAirport(const IcaoCode& code, double /*latitude*/, double /*longitude*/)
+{
+    bool added = false;
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        const auto it = std::ranges::find_if(g_parkAirports, [&](const ParkAirportEntry& e) { return e.icao == code; });
+        if (it != g_parkAirports.end())
+        {
+            std::rotate(g_parkAirports.begin(), it, std::next(it));
+        }
+        else
+        {
+            g_parkAirports.insert(g_parkAirports.begin(), ParkAirportEntry{code, {}});
+            added = true;
+        }
+    }
+    if (added)
+    {
+        gf_addParkAirport();
+    }
+}
+
+std::size_t gf_countParkedLiveAc(bool /*withMean*/)
+{
+    return 0;
 }
 
 void gf_leaveParkAirport()

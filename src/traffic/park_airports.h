@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -31,6 +32,12 @@ extern std::atomic<std::int32_t> g_parkingCandidateCount;
 bool gf_readParkAirports();
 // Re-reads them; true when something changed, with the message in `message`.
 bool gf_recheckParkAirports(bool initial, std::string& message);
+// Makes the airport the first park airport: its entry moves to the front,
+// or a new one is put there and written into the file.
+void gf_setFirstParkAirport(const IcaoCode& code, double latitude, double longitude);
+// The active parked live aircraft; with the mean, their mean parked time in
+// hours is stored for the window.
+std::size_t gf_countParkedLiveAc(bool withMean);
 // Leaves the park airport: its static aircraft go, its learned file is saved.
 void gf_leaveParkAirport();
 // The parking driver: initial at the start of the main loop, else every 16 s.

@@ -1,4 +1,7 @@
-// The intake of received live traffic into the traffic logic.
+// The intake of received live traffic into the traffic logic: a record of an
+// unknown transponder id becomes a new live aircraft in state buffer, a
+// record of a known one a further position sample once it passed the
+// filters against duplicates, speed jumps and too-close updates.
 #pragma once
 
 #include "service/traffic_record.h"
@@ -6,9 +9,9 @@
 namespace ovr
 {
 
-// Takes one received record: a new live aircraft, or a new position sample
-// of a known one. Main-loop thread, and the Traffic Reader thread for the
-// buffered batches before the main loop runs.
+// Takes one received record. Main-loop thread, and the Traffic Reader thread
+// for the buffered batches before the main loop runs. A record that throws
+// is logged and dropped; user errors pass on.
 void gf_takeReceivedAc(const TrafficRecord& record);
 
 } // namespace ovr

@@ -255,5 +255,16 @@ INSTANTIATE_TEST_SUITE_P(Texts, AirportCodeInTextTest,
                                            TextCase{"EDDF/EHAM scenery", "EDDF"}, TextCase{"", ""},
                                            TextCase{"ABCD KSFO WXYZ", "KSFO"}));
 
+// A long text of candidates is read once, not once per candidate.
+TEST_F(AirportCodeInTextTest, ALongTextOfCandidatesIsReadOnce)
+{
+    std::string text;
+    for (int i = 0; i < 50000; ++i)
+        text += "ABCD ";
+    text += "EHAM";
+    const auto code = gf_findAirportCodeInText(text);
+    EXPECT_EQ(code ? code->text() : "", "EHAM");
+}
+
 } // namespace
 } // namespace ovr::test

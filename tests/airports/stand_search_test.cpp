@@ -179,8 +179,20 @@ TEST_F(FindStandNearTest, HelipadsAreForRotorcraftOnly)
     g_stands.push_back(pad);
     g_stands.push_back(makeTestStand("R1", 1, 0.0, 100.0, 15.0, 11));
     EXPECT_EQ(find(aircraftOf("EC35"), 0.0, 5.0, 200.0), "helipad1");
-    EXPECT_EQ(find(aircraftOf("EC35"), 0.0, 95.0, 200.0), "none");
-    EXPECT_EQ(find(aircraftOf("C172"), 0.0, 5.0, 200.0), "none");
+    EXPECT_EQ(find(aircraftOf("C172"), 0.0, 5.0, 60.0), "none");
+}
+
+// The rule is part of what suits: a helipad beside the aircraft does not hide
+// a fitting stand a little farther off, nor a stand beside a helicopter the
+// helipad.
+TEST_F(FindStandNearTest, TheNearestStandOfTheRightKindIsTaken)
+{
+    Stand pad = makeTestStand("helipad1", 0, 0.0, 0.0, 15.0, 0);
+    pad.heli = 1;
+    g_stands.push_back(pad);
+    g_stands.push_back(makeTestStand("GA1", 1, 0.0, 40.0, 15.0, 2));
+    EXPECT_EQ(find(aircraftOf("C172"), 0.0, 5.0, 100.0), "GA1");
+    EXPECT_EQ(find(aircraftOf("EC35"), 0.0, 38.0, 100.0), "helipad1");
 }
 
 TEST_F(FindStandNearTest, TheReservedStandIsNeverGiven)

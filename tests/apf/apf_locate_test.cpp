@@ -146,6 +146,24 @@ struct BaseNameCase
     std::string expected;
 };
 
+// A miss in a folder that has not changed does not list it again; a name
+// added later is found.
+TEST_F(ApfTest, ACaseBlindLookUpListsAnUnchangedFolderOnce)
+{
+    const fs::path folder = "airports/my_simaddon";
+    writeFile(folder / "Eddf.XML", "x");
+    fs::last_write_time(folder, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    EXPECT_EQ(gf_existingCaseBlind(folder / "EDDF.xml"), folder / "Eddf.XML");
+    const std::uint64_t listings = detail::caseBlindListings();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(gf_existingCaseBlind(folder / "EHAM.xml"), fs::path());
+    EXPECT_EQ(gf_existingCaseBlind(folder / "eddf.xml"), folder / "Eddf.XML");
+    EXPECT_EQ(detail::caseBlindListings(), listings);
+
+    writeFile(folder / "eham.XML", "x");
+    EXPECT_EQ(gf_existingCaseBlind(folder / "EHAM.xml"), folder / "eham.XML");
+}
+
 TEST(ApfBaseName, TheStemIsCutToTheCode)
 {
     for (const BaseNameCase& c :

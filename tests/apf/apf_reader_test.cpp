@@ -416,6 +416,37 @@ TEST_F(ApfTest, TheFitWindowGoesBackAndAFailedReadRestoresNothing)
     EXPECT_FALSE(WEEK.current.load());
 }
 
+// Coverage figures are percentages whatever a file says.
+TEST_F(ApfTest, CoverageFiguresAreHeldToPercentages)
+{
+    writeFile(kLocalFile,
+              apfText(kHead + param("Qf_real", "250") + param("Qf_soft", "-7"), parkposAt("A", 0, 0, 20)));
+    ApfHeader header;
+    CoveragePair coverage;
+    ASSERT_EQ(gf_readApf(kLocalName, header, coverage, g_stands), "");
+    EXPECT_EQ(coverage.real, 100);
+    EXPECT_EQ(coverage.soft, 0);
+}
+
+// One file cannot fill the code pools for every later reader.
+TEST_F(ApfTest, OneFileAddsABoundedNumberOfNewCodes)
+{
+    std::string options;
+    for (int i = 0; i < 2300; ++i)
+    {
+        const std::string airline{static_cast<char>('A' + i / 676 % 26), static_cast<char>('A' + i / 26 % 26),
+                                  static_cast<char>('A' + i % 26)};
+        options += fmt::format(R"(<opt reg="D-A{}" airl="{}" day="1" hh="1"/>)", i, airline);
+    }
+    writeFile(kLocalFile, apfText(kHead, parkposAt("A", 0, 0, 20, "", options)));
+    const std::size_t before = g_airlineCodes.size();
+    ApfHeader header;
+    CoveragePair coverage;
+    ASSERT_EQ(gf_readApf(kLocalName, header, coverage, g_stands), "");
+    EXPECT_LE(g_airlineCodes.size() - before, CodeBudget::kCodesPerFile);
+    EXPECT_TRUE(logMentions("holds more new codes than any real file"));
+}
+
 TEST_F(ApfTest, ClosestStandAtADestination)
 {
     std::string stand = "left over";

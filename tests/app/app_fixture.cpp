@@ -10,6 +10,7 @@
 #include "app/main_loop_detail.h"
 #include "app/seams.h"
 #include "app/start_up.h"
+#include "app/start_up_detail.h"
 #include "core/globals.h"
 #include "core/log_detail.h"
 #include "core/loop_clock.h"
@@ -107,6 +108,8 @@ void resetLifecycleState()
     g_clock.store(0);
     g_staticRenewMinutes.store(20);
     g_userPos = UserAcState{};
+    detail::forgetThreadLeftRunning();
+    detail::setThreadEndTimeout(std::chrono::milliseconds(0));
     gf_resetRtReaders();
     gf_resetStatusLine();
     gf_resetWindowState();

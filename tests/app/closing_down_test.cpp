@@ -188,12 +188,16 @@ TEST_F(AppTest, TheUsersCloseDuringTheCountdownEndsTheProgram)
 
 TEST_F(AppTest, ClosingDownWithoutALoginNeitherWaitsForReadersNorLogsOut)
 {
+    LAST_EPOCH_TIME.current.store(0);
     gf_requestStop(kExitReaderError, 0);
     lf_closingDown();
+    // A logout, whatever its outcome, logs a line about it and notes the
+    // session's end.
     for (const std::string& line : logLines())
     {
-        EXPECT_EQ(line.find("Deauthenticated"), std::string::npos) << line;
+        EXPECT_EQ(line.find("eauthenticat"), std::string::npos) << line;
     }
+    EXPECT_EQ(LAST_EPOCH_TIME.current.load(), 0);
     EXPECT_EQ(postedMessages(), std::vector<UINT>{kStartUpMessage});
 }
 
@@ -234,6 +238,47 @@ TEST_F(AppTest, ClosingDownBeforeTheSettingsWereReadWritesNoSetting)
         lf_closingDown();
         EXPECT_EQ(readFile(parametersFile()), file) << userClose;
     }
+}
+
+std::atomic<bool> g_hungReaderMayEnd{false};
+
+void lf_hangUntilReleased()
+{
+    while (!g_hungReaderMayEnd.load())
+        std::this_thread::sleep_for(10ms);
+}
+
+// A session thread that could not be joined still runs on the session's
+// state: the session is not restarted on it, the program ends instead. The
+// wait for each is bounded.
+TEST_F(AppTest, AThreadThatDidNotEndIsNeverReusedByARestart)
+{
+    for (const bool simClient : {false, true})
+    {
+        SCOPED_TRACE(simClient ? "SimClient" : "TrafficReader");
+        resetLifecycleState();
+        detail::setThreadEndTimeout(200ms);
+        g_hungReaderMayEnd.store(false);
+        if (simClient)
+        {
+            g_simClientEnded.store(false);
+            g_simClientThread = std::jthread(lf_hangUntilReleased);
+        }
+        else
+        {
+            g_trafficReader.ended.store(false);
+            g_trafficReaderThread = std::thread(lf_hangUntilReleased);
+        }
+        gf_requestStop(kExitReaderError, 0);
+        lf_closingDown();
+        g_hungReaderMayEnd.store(true);
+        EXPECT_TRUE(logHas(simClient ? "==> SimClient did not end within 0 seconds"
+                                     : "==> TrafficReader did not end within 0 seconds"));
+        EXPECT_TRUE(logHas("A thread of the session did not end, Vora ends instead of restarting"));
+        EXPECT_EQ(postedMessages().back(), kSaveAndQuitMessage);
+        std::this_thread::sleep_for(50ms); // the thread ends before the test does
+    }
+    g_simClientEnded.store(true);
 }
 
 TEST_F(AppTest, TheResetBeforeARestartPutsTheSessionBackToItsStart)
@@ -281,12 +326,29 @@ TEST_F(AppTest, TheResetBeforeARestartPutsTheSessionBackToItsStart)
 
 TEST_F(AppTest, TheTimeShiftIsResetUnlessItIsKept)
 {
-    TIME_SHIFT_HOURS.current.store(5);
-    SIM_TIME.current.store(true);
-    gf_requestUserClose();
-    lf_closingDown();
-    EXPECT_FALSE(SIM_TIME.current.load());
-    EXPECT_EQ(TIME_SHIFT_HOURS.current.load(), 0);
+    const struct
+    {
+        bool keep;
+        bool simTime;
+        bool simTimeAfter;
+        std::int32_t hoursAfter;
+    } cases[] = {
+        {false, true, false, 0}, // not kept: the simulator time and the shift go
+        {true, true, true, 0},   // kept: the simulator time stays, the shift goes
+        {true, false, false, 5}, // kept without simulator time: nothing changes
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(::testing::Message() << c.keep << c.simTime);
+        resetLifecycleState();
+        KEEP_SIM_TIME_PAR.current.store(c.keep);
+        TIME_SHIFT_HOURS.current.store(5);
+        SIM_TIME.current.store(c.simTime);
+        gf_requestUserClose();
+        lf_closingDown();
+        EXPECT_EQ(SIM_TIME.current.load(), c.simTimeAfter);
+        EXPECT_EQ(TIME_SHIFT_HOURS.current.load(), c.hoursAfter);
+    }
 }
 
 } // namespace

@@ -6,6 +6,11 @@
 #include <mutex>
 
 #include "app/main_loop.h"
+#include "platform/win/windows.h"
+#include "core/parameters.h"
+#include "core/globals.h"
+#include "core/time.h"
+#include "airports/weekday_hour.h"
 #include "app/main_loop_detail.h"
 #include "app_fixture.h"
 #include "core/loop_clock.h"
@@ -171,6 +176,48 @@ TEST_F(MainLoopTest, AStopEndsTheLoopEvenWhileNoDataArrives)
     };
     lf_mainLoop();
     EXPECT_EQ(clock.sleeps(), 50);
+}
+
+// Sunday 2026-12-13 23:59:59 UTC, then one second later on each reading.
+std::atomic<std::int64_t> g_readings{0};
+double lf_tickingDataTime()
+{
+    return 1797206399.0 + static_cast<double>(g_readings.fetch_add(1));
+}
+
+// The weekday and the half-hour slot come from one reading of the clock, so
+// midnight never pairs one day with the other day's slot.
+TEST_F(AppTest, TheWeekdayAndTheSlotComeFromOneReadingOfTheClock)
+{
+    g_rtProfessional.store(1);
+    g_timeShiftOn.store(1);
+    g_readings.store(0);
+    gf_setDataTimeSource(&lf_tickingDataTime);
+    gf_setWeekdayHour();
+    gf_setDataTimeSource(nullptr);
+    const std::uint64_t packed = g_weekdayHour.load();
+    EXPECT_EQ(gf_weekdayOf(packed), 7u);
+    EXPECT_EQ(gf_slotOf(packed), 47u);
+}
+
+LRESULT CALLBACK lf_requestRereadOnEnable(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ENABLE && wParam != FALSE)
+        g_rereadRequested.store(1);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A re-read requested while the job runs (here: as it enables the
+// destination's control) is kept for the next pass, not lost.
+TEST_F(AppTest, ARereadRequestMadeWhileTheJobRunsIsKept)
+{
+    HWND control = createTopLevelWindow(L"RereadRequestTest", lf_requestRereadOnEnable);
+    EnableWindow(control, FALSE);
+    DESTINATION.hwnd = control;
+    g_rereadRequested.store(1);
+    lf_every5Seconds();
+    DESTINATION.hwnd = nullptr;
+    EXPECT_EQ(g_rereadRequested.load(), 1);
 }
 
 } // namespace

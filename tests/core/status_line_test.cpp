@@ -50,6 +50,19 @@ TEST_F(StatusLineTest, StatusIsShownPostedAndOptionallyLogged)
     EXPECT_EQ(g_posts, 3);
 }
 
+// A message carrying a file's or a reply's text stays one sane line, cut at
+// a character boundary.
+TEST_F(StatusLineTest, LongMessagesAreCut)
+{
+    const std::string huge = std::string(299, 'x') + "\xC3\xA9" + std::string(1 << 20, 'y');
+    gf_setStatus(huge, true);
+    EXPECT_EQ(gf_statusTexts().status, std::string(299, 'x') + "...");
+    gf_setErrorStatus(huge);
+    EXPECT_EQ(gf_statusTexts().error, std::string(299, 'x') + "...");
+    for (const std::string& line : log.lines())
+        EXPECT_LT(line.size(), 400u);
+}
+
 TEST_F(StatusLineTest, AnErrorTakesPrecedenceUntilCleared)
 {
     gf_setStatus("before", false);

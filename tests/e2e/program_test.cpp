@@ -149,6 +149,17 @@ TEST_F(ProgramRun, AWindowFarOffScreenIsPulledBackAndSaved)
     EXPECT_NE(parameters.find(R"(name="MAIN_WINDOW_Y" value="992")"), std::string::npos) << parameters;
 }
 
+TEST_F(ProgramRun, ASingleInstanceLockThatCannotBeMadeIsAnError)
+{
+    const fs::path work = prepareWorkingFolder("work");
+    fs::remove_all(dir() / "lock");
+    lf_write(dir() / "lock", "not a folder");
+    EXPECT_EQ(run(work, "--production"), 1);
+    EXPECT_NE(lf_read(output()).find("cannot create the single-instance lock"), std::string::npos)
+        << lf_read(output());
+    EXPECT_FALSE(fs::exists(work / "Log.txt"));
+}
+
 TEST_F(ProgramRun, ALogThatCannotBeOpenedIsReportedOnStderr)
 {
     const fs::path work = prepareWorkingFolder("work");

@@ -499,7 +499,7 @@ TEST_F(MatchingTest, TheTwentiethDistinctFailedTitleIsUserError81)
         ASSERT_NO_THROW(gf_liveryNotCreated(record)); // the same title counts once
     }
     EXPECT_EQ(gf_statusTexts().status, "TST123 'title 18' could not be created by your Sim!");
-    EXPECT_EQ(g_failedKeys, (TextSet{"A320 DLH"}));
+    EXPECT_EQ(g_failedKeys, (HashedTexts{"A320 DLH"}));
     const std::string last = "title 19";
     record.liveryTitle = last;
     try

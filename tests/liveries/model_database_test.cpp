@@ -191,6 +191,24 @@ TEST_F(DbaseTest, WingspansAreHalfSpansInNauticalMiles)
                                                      "==> wingspan model  is not valid, skipped"}));
 }
 
+// A span no aircraft has is refused: it would make every stand too small, or
+// any stand fit.
+TEST_F(DbaseTest, WingspansOutsideWhatAircraftHaveAreRefused)
+{
+    DbaseText text;
+    text.wingspans = R"(<wingspan type="A320" meters="-5"/><wingspan type="B744" meters="250"/>)"
+                     R"(<wingspan type="C172" meters="nan"/><wingspan type="EC35" meters="100"/>)";
+    ASSERT_TRUE(read(text));
+    EXPECT_EQ(gf_wingspanOf(gf_modelId("A320")), 0.0);
+    EXPECT_EQ(gf_wingspanOf(gf_modelId("B744")), 0.0);
+    EXPECT_EQ(gf_wingspanOf(gf_modelId("C172")), 0.0);
+    EXPECT_DOUBLE_EQ(gf_wingspanOf(gf_modelId("EC35")), 50.0 / 1852);
+    EXPECT_DOUBLE_EQ(g_maxWingSpan, 50.0 / 1852);
+    EXPECT_THAT(logLines(), ::testing::IsSupersetOf({"==> wingspan of model A320 (-5 m) is not valid, skipped",
+                                                     "==> wingspan of model B744 (250 m) is not valid, skipped",
+                                                     "==> wingspan of model C172 (nan m) is not valid, skipped"}));
+}
+
 TEST_F(DbaseTest, PrefixGroupsGiveTheOtherMembersOfTheGroup)
 {
     DbaseText text;

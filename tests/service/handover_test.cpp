@@ -28,9 +28,9 @@ std::vector<TrafficRecord> batchAt(std::initializer_list<double> dataTimes)
     return batch;
 }
 
-std::vector<std::int32_t> momentsOf(const std::vector<TrafficRecord>& batch)
+std::vector<std::int64_t> momentsOf(const std::vector<TrafficRecord>& batch)
 {
-    std::vector<std::int32_t> moments;
+    std::vector<std::int64_t> moments;
     for (const TrafficRecord& r : batch)
     {
         moments.push_back(r.sample.playMoment);
@@ -43,8 +43,8 @@ struct MomentCase
     const char* name;
     std::vector<TrafficRecord> batch;
     std::int32_t offset;
-    std::int32_t clock;
-    std::vector<std::int32_t> moments;
+    std::int64_t clock;
+    std::vector<std::int64_t> moments;
 };
 
 TEST(PlayMomentTest, SpreadAroundTheMedian)
@@ -59,7 +59,9 @@ TEST(PlayMomentTest, SpreadAroundTheMedian)
         {"order_is_kept", batchAt({104, 100, 103, 101}), 30, 5000, {8200, 7800, 8100, 7900}},
         {"quarter_seconds_round_away_from_zero", batchAt({99.75, 100, 100.25}), 0, 0, {-30, 0, 30}},
         {"below_a_quarter_rounds_down", batchAt({99.76, 100, 100.24}), 6, 10, {590, 610, 630}},
-        {"clamped_to_32_bits", batchAt({0, 1.0e12, 2.0e12}), 24, 0, {INT32_MIN, 2400, INT32_MAX}},
+        {"far_times_fit_in_64_bits", batchAt({0, 1.0e12, 2.0e12}), 24, 0, {2400 - 100'000'000'000'000LL, 2400, 2400 + 100'000'000'000'000LL}},
+        {"nonsense_times_are_bounded", batchAt({0, 1.0e16, 2.0e16}), 24, 0, {2400 - 10'000'000'000'000'000LL, 2400, 2400 + 10'000'000'000'000'000LL}},
+        {"a_clock_beyond_32_bits", batchAt({100}), 30, 5'000'000'000LL, {5'000'003'000LL}},
     };
     for (MomentCase c : cases)
     {
@@ -104,7 +106,7 @@ TEST_F(HandOverTest, LiveBatchMovesInWhenTheVectorIsEmptyAndTheSessionRuns)
     std::vector<TrafficRecord> batch = batchAt({100, 101, 103, 104});
     gf_queueReceivedTraffic(batch, kLivePlayOffset);
     EXPECT_TRUE(batch.empty());
-    EXPECT_EQ(momentsOf(waiting()), (std::vector<std::int32_t>{7800, 7900, 8100, 8200}));
+    EXPECT_EQ(momentsOf(waiting()), (std::vector<std::int64_t>{7800, 7900, 8100, 8200}));
     EXPECT_TRUE(g_taken.empty());
 }
 
@@ -136,7 +138,7 @@ TEST_F(HandOverTest, BufferedBatchesGoStraightToTheTrafficLogicInOrder)
     EXPECT_TRUE(batch.empty());
     EXPECT_TRUE(waiting().empty());
     ASSERT_EQ(g_taken.size(), 3u);
-    EXPECT_EQ(momentsOf(g_taken), (std::vector<std::int32_t>{6100, 6300, 6200}));
+    EXPECT_EQ(momentsOf(g_taken), (std::vector<std::int64_t>{6100, 6300, 6200}));
 }
 
 TEST_F(HandOverTest, ReplyWithoutAircraftClearsTheDataTimeOnly)

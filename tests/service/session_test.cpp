@@ -39,7 +39,7 @@ std::string field(const fakert::LogEntry& e, std::string_view name)
 
 // Each record plays at base plus its data time's distance from the batch's
 // median, in tenths of a second.
-void expectPlayMoments(const std::vector<TrafficRecord>& batch, std::int32_t base)
+void expectPlayMoments(const std::vector<TrafficRecord>& batch, std::int64_t base)
 {
     std::vector<double> times;
     for (const TrafficRecord& r : batch)

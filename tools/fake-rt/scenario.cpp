@@ -379,6 +379,37 @@ Scenario parseScenario(const json& j, double now)
     {
         s.fleet.push_back(readOperator(op));
     }
+    s.tracksEpoch = number(j, "tracks_epoch", "tracks_epoch", 0.0);
+    for (const json& tj : list(j, "tracks"))
+    {
+        Track tr;
+        tr.hex = text(tj, "tracks", "hex");
+        const std::string where = "track " + tr.hex;
+        tr.callsign = text(tj, where, "callsign", "");
+        tr.type = text(tj, where, "type");
+        tr.registration = text(tj, where, "registration", "");
+        tr.origin = text(tj, where, "origin", "");
+        tr.destination = text(tj, where, "destination", "");
+        tr.category = text(tj, where, "category", tr.category);
+        for (const json& pj : list(tj, "points"))
+        {
+            TrackPoint point;
+            point.t = number(pj, where, "t");
+            point.pos = position(pj, where);
+            point.altitudeFt = number(pj, where, "alt_ft", 0.0);
+            point.groundSpeedKt = number(pj, where, "gs_kt", 0.0);
+            if (!tr.points.empty() && point.t <= tr.points.back().t)
+            {
+                fail(where, "points must follow each other in time");
+            }
+            tr.points.push_back(point);
+        }
+        if (tr.points.size() < 2)
+        {
+            fail(where, "a track needs two points");
+        }
+        s.tracks.push_back(std::move(tr));
+    }
     if (s.traffic.aircraft > 0 || s.traffic.parkedGenerated > 0)
     {
         if (s.fleet.empty())

@@ -17,6 +17,13 @@
 //   traffic          {seed, aircraft, parked_generated, bad_entries, airborne_only}
 //   fleet            [{icao, iata, weight, flight_numbers [first, last], routes[],
 //                      aircraft [{type, registration, category, weight}]}]
+//   tracks           [{hex, callsign, type, registration, origin, destination,
+//                      category, points [{t, lat, lon, alt_ft, gs_kt}]}]
+//   tracks_epoch     epoch s at which the tracks' t is 0 (default 0)
+//
+// A track is one scripted aircraft flown straight from point to point (t in
+// seconds); it is in the feed from its first point's time to its last's,
+// beside the generator's slots.
 //
 // A registration in the fleet is a pattern: '?' stands for a letter, '#' for
 // a digit. Patterns of different operators must not overlap, so that two
@@ -103,6 +110,26 @@ struct Operator
     std::vector<FleetType> aircraft;
 };
 
+struct TrackPoint
+{
+    double t = 0.0; // seconds after the tracks' epoch
+    LatLon pos;
+    double altitudeFt = 0.0; // true altitude; 0 on the ground
+    double groundSpeedKt = 0.0;
+};
+
+struct Track
+{
+    std::string hex;
+    std::string callsign;
+    std::string type;
+    std::string registration;
+    std::string origin;
+    std::string destination;
+    std::string category = "A3";
+    std::vector<TrackPoint> points; // in time order
+};
+
 struct TrafficSettings
 {
     std::uint64_t seed = 1;
@@ -137,6 +164,8 @@ struct Scenario
     std::vector<ParkedAircraft> parked;
     TrafficSettings traffic;
     std::vector<Operator> fleet;
+    std::vector<Track> tracks;
+    double tracksEpoch = 0.0;
 
     const Runway* runway(std::string_view name) const;
     const Stand* stand(std::string_view name) const;

@@ -621,6 +621,59 @@ std::optional<TrafficGenerator::Sighting> TrafficGenerator::sighting(int slot, d
     return Sighting{slot, cycle, std::move(f), state, dataTime, noise};
 }
 
+namespace
+{
+
+// Scripted aircraft report one second before the moment asked for.
+constexpr double kTrackAge = 1.0;
+
+std::optional<LiveAircraft> trackSighting(const Scenario& sc, double qnh, const Track& tr, double t)
+{
+    const double dataTime = round(t - kTrackAge, 2);
+    const double tau = dataTime - sc.tracksEpoch;
+    if (tr.points.size() < 2 || tau < tr.points.front().t || tau > tr.points.back().t)
+    {
+        return std::nullopt;
+    }
+    std::size_t i = 0;
+    while (i + 2 < tr.points.size() && tau > tr.points[i + 1].t)
+    {
+        ++i;
+    }
+    const TrackPoint& a = tr.points[i];
+    const TrackPoint& b = tr.points[i + 1];
+    const double f = (tau - a.t) / (b.t - a.t);
+    PathState state;
+    state.altitudeFt = a.altitudeFt + (b.altitudeFt - a.altitudeFt) * f;
+    state.groundSpeedKt = a.groundSpeedKt + (b.groundSpeedKt - a.groundSpeedKt) * f;
+    state.trackDeg = bearingDeg(a.pos, b.pos);
+    state.verticalRateFpm = (b.altitudeFt - a.altitudeFt) / (b.t - a.t) * 60.0;
+    state.onGround = state.altitudeFt <= 0.0;
+    Identity id;
+    id.hex = tr.hex;
+    id.registration = tr.registration;
+    id.type = tr.type;
+    id.category = tr.category;
+    id.callsign = tr.callsign;
+    id.origin = tr.origin;
+    id.destination = tr.destination;
+    id.squawk = "1000";
+    id.source = "adsb_icao";
+    id.targetAltitude = b.altitudeFt;
+    LiveAircraft out;
+    out.key = tr.hex;
+    out.role = FlightRole::Overflight;
+    out.pos = LatLon{a.pos.lat + (b.pos.lat - a.pos.lat) * f, a.pos.lon + (b.pos.lon - a.pos.lon) * f};
+    out.altitudeFt = state.altitudeFt;
+    out.dataTime = dataTime;
+    out.onGround = state.onGround;
+    SeededRandom noise(sc.traffic.seed, kAgeStream, textHash(tr.hex), static_cast<std::uint64_t>(std::floor(t)));
+    out.array = liveArray(sc, qnh, id, state, out.pos, dataTime, t - dataTime, noise);
+    return out;
+}
+
+} // namespace
+
 std::vector<LiveAircraft> TrafficGenerator::liveTraffic(double t) const
 {
     std::vector<Sighting> seen;
@@ -666,6 +719,13 @@ std::vector<LiveAircraft> TrafficGenerator::liveTraffic(double t) const
         a.array =
             liveArray(m_scenario, m_qnh, s.flight.id, s.state, a.pos, s.dataTime, t - s.dataTime, s.noise);
         out.push_back(std::move(a));
+    }
+    for (const Track& tr : m_scenario.tracks)
+    {
+        if (std::optional<LiveAircraft> a = trackSighting(m_scenario, m_qnh, tr, t))
+        {
+            out.push_back(std::move(*a));
+        }
     }
     return out;
 }

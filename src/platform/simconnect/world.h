@@ -41,6 +41,9 @@ struct WorldOptions
 {
     bool realTime = false; // a thread ticks the world at the frame rate
     bool keepLogs = true;  // calls and records kept for calls() and messages()
+    // Functions whose calls calls() does not keep (long runs that would
+    // collect a position write per object and frame); the trace has them.
+    std::vector<std::string> unloggedCalls;
     std::optional<std::filesystem::path> tracePath;
 };
 

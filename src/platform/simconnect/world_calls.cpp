@@ -70,7 +70,8 @@ HRESULT WorldCore::finish(Call& call, HRESULT result)
                            {"result", record.result},
                            {"packet", record.packetId}});
         }
-        if (options_.keepLogs)
+        if (options_.keepLogs && std::find(options_.unloggedCalls.begin(), options_.unloggedCalls.end(),
+                                           record.fn) == options_.unloggedCalls.end())
         {
             calls_.push_back(std::move(record));
         }

@@ -1,0 +1,725 @@
+#include "traffic/live_life.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+#include <fmt/format.h>
+
+#include "airports/park_airport.h"
+#include "airports/weekday_hour.h"
+#include "core/code_pool.h"
+#include "core/flight_text.h"
+#include "core/geometry.h"
+#include "core/globals.h"
+#include "core/log.h"
+#include "core/loop_clock.h"
+#include "core/parameters.h"
+#include "core/text.h"
+#include "core/text_convert.h"
+#include "core/user_error.h"
+#include "core/user_on_ground.h"
+#include "liveries/livery_matching.h"
+#include "liveries/registration_lookup.h"
+#include "simlink/sim_client.h"
+#include "simlink/sim_ids.h"
+#include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
+#include "traffic/flight_plans.h"
+#include "traffic/live_lists.h"
+#include "traffic/live_parking.h"
+#include "traffic/respawns.h"
+#include "traffic/straight_motion.h"
+
+namespace ovr
+{
+
+namespace
+{
+
+constexpr std::size_t kMostSamples = 200;
+constexpr std::size_t kMostQueuedCreates = 11;
+constexpr double kUserGroundHoldKt = 8.0;
+constexpr double kUserGroundClearNm = 500.0 / 1852.0;
+constexpr double kGroundHoldNm = 0.0809935; // 150 m
+constexpr double kSamePositionDeg = 1e-8;
+constexpr double kNearPositionDeg = 0.00015;
+constexpr double kRestartPitchDeg = 0.6;
+constexpr double kTwoPi = 2.0 * kPi;
+constexpr std::uint32_t kRotorcraft = 5;
+
+// Active and adding2sim live aircraft, counted at the start of each pass and
+// kept up to date by the spawns and removals of the pass.
+std::int64_t g_liveSlots = 0;
+
+double lf_normalisedHeading(double heading)
+{
+    double h = std::fmod(heading, kTwoPi);
+    if (h < 0.0)
+    {
+        h += kTwoPi;
+    }
+    if (std::fabs(h - kTwoPi) < 1e-12)
+    {
+        h = 0.0;
+    }
+    return h;
+}
+
+LatLon lf_at(const PositionSample& s)
+{
+    return LatLon{s.latitude, s.longitude};
+}
+
+LatLon lf_userAt()
+{
+    return LatLon{g_userPos.latitude, g_userPos.longitude};
+}
+
+bool lf_samePosition(const PositionSample& a, const PositionSample& b, double tolerance)
+{
+    return std::fabs(a.latitude - b.latitude) < tolerance && std::fabs(a.longitude - b.longitude) < tolerance;
+}
+
+void lf_removeCounted(LiveAc& ac)
+{
+    const bool held = ac.simState == kSimStateActive || ac.simState == kSimStateAdding;
+    removeAircraftFromSim(ac);
+    if (held && ac.simState != kSimStateActive && ac.simState != kSimStateAdding)
+    {
+        --g_liveSlots;
+    }
+}
+
+bool lf_mixedStream(const LiveAc& ac)
+{
+    bool air = false;
+    bool ground = false;
+    for (const PositionSample& s : ac.samples)
+    {
+        (s.airborne != 0 ? air : ground) = true;
+    }
+    return air && ground;
+}
+
+void lf_takeIdentity(LiveAc& ac)
+{
+    if (ac.key.mark == 0)
+    {
+        if (const std::optional<FlightKey> registered = gf_findRegistrationKey(ac.registration))
+        {
+            ac.key = *registered;
+        }
+    }
+    if (ac.key.airline == 0)
+    {
+        const std::optional<std::string> airline = gf_airlineFromCallsign(ac.callsign);
+        ac.key.airline = gf_airlineId(airline ? *airline : std::string("PVT"));
+    }
+}
+
+void lf_setFlightPlan(LiveAc& ac)
+{
+    // StaticAc's own `origin` (the candidate's source) hides the route's.
+    const FlightBase& flight = ac;
+    if (flight.origin.empty() || flight.destination.empty())
+    {
+        return;
+    }
+    const std::filesystem::path path = lf_flightPlanPath(ac.objectId);
+    bool set = lf_writeFlightPlan(path, ac);
+    if (set && g_simIs2020.load() != 0)
+    {
+        const std::string narrow = gf_utf8ToAcp(gf_pathToUtf8(path));
+        const std::lock_guard lock(g_simConnectMutex);
+        set = SimConnect_AISetAircraftFlightPlan(g_simConnect, ac.objectId, narrow.c_str(), kReqFlightPlan) == 0;
+    }
+    ac.flightPlanSet = set ? 1 : 0;
+    if (!set)
+    {
+        gf_log(fmt::format("{} creating a flight plan failed", gf_flightText(ac)));
+    }
+}
+
+void lf_placeOnGround(LiveAc& ac)
+{
+    ac.groundMode = 1;
+    gf_setGear(ac, true);
+    ac.verticalStep = 0.0;
+    if (ac.situation == kSituationParked)
+    {
+        ac.parkedSince = g_weekdayHour.load();
+        gf_log(fmt::format("{:8}: {:8} parks", gf_standName(ac.standId), ac.callsign));
+        std::erase_if(g_parkCandidates, [&](const ParkCandidate& c)
+                      { return c.standId == static_cast<std::int32_t>(ac.standId); });
+        for (StaticAc& st : g_staticAircraft)
+        {
+            if (st.standId == ac.standId && st.simState == kSimStateActive)
+            {
+                gf_log(fmt::format("{:8}: {:8} parks over static {} ", gf_standName(ac.standId), ac.callsign,
+                                   st.callsign));
+                removeAircraftFromSim(st);
+                break;
+            }
+        }
+    }
+    ac.attitudeTicks = 1;
+}
+
+void lf_updateActive(LiveAc& ac)
+{
+    if (ac.samples.empty())
+    {
+        gf_log(fmt::format("{} stream empty ? {}, hexid:{}, objectid:{}, alt:{:.0f} ft, lalo:{}, TAS:{:.0f}",
+                           "updateLiveAc", gf_flightText(ac), ac.aiKey, gf_idToText(ac.objectId), ac.cur.altitude,
+                           fmt::format("{:.6f},{:.6f}", ac.cur.latitude, ac.cur.longitude), ac.cur.trueAirspeed));
+        lf_removeCounted(ac);
+        return;
+    }
+    if (g_clock.load() >= ac.samples.front().playMoment)
+    {
+        nextPosMain(ac);
+        ac.cur.verticalSpeed = ac.segmentVerticalSpeed / 60.0;
+        ac.cur.trueAirspeed =
+            !ac.samples.empty() && ac.samples.front().onGround != 0 ? 0.0 : ac.segmentAirspeed;
+    }
+    if (ac.simState != kSimStateActive)
+    {
+        return;
+    }
+    if (!ac.samples.empty() && ac.samples.front().onGround == 0)
+    {
+        lf_curveStep(ac);
+    }
+    if (ac.objectId != 0)
+    {
+        g_posUpdates[0]->push_back(PosUpdate{ac.cur.latitude, ac.cur.longitude, ac.cur.pitch, ac.cur.bank,
+                                             ac.cur.heading, ac.cur.altitude, ac.cur.verticalSpeed,
+                                             ac.cur.trueAirspeed, ac.objectId});
+        return;
+    }
+    gf_log(fmt::format("{} objectid=0? hexid: {},cs:{}, reg:{}, aimo:{} sz:{}", "updateLiveAc", ac.aiKey,
+                       ac.callsign, ac.registration, gf_modelKeyText(ac), ac.samples.size()));
+    lf_removeCounted(ac);
+}
+
+bool lf_acceptBySituation(LiveAc& ac, PositionSample& sample)
+{
+    switch (ac.situation)
+    {
+    case kSituationPushingBack:
+        return false;
+    case kSituationTaxi:
+    case kSituationTakeOff:
+    case kSituationFlying:
+    {
+        if (!lf_checkGroundSample(ac, sample))
+        {
+            return false;
+        }
+        if (ac.extrapolationCount > 0)
+        {
+            if (ac.groundMode == 0 && !ac.samples.empty())
+            {
+                const double bearing = gf_bearing(lf_at(ac.samples.back()), lf_at(sample));
+                double turn = std::fabs(lf_normalisedHeading(bearing) - ac.cur.heading);
+                turn = std::min(turn, kTwoPi - turn);
+                if (turn >= 100.0 * kDegToRad)
+                {
+                    return false;
+                }
+            }
+            lf_endExtrapolation(ac);
+        }
+        return true;
+    }
+    default:
+        // Pushed back, parking and parked come with the parking of live
+        // aircraft; until then they take samples as a taxiing aircraft does.
+        return lf_checkGroundSample(ac, sample);
+    }
+}
+
+} // namespace
+
+void gf_countLiveSlots()
+{
+    g_liveSlots = std::ranges::count_if(g_liveAircraft, [](const LiveAc& a)
+                                        { return a.simState == kSimStateActive || a.simState == kSimStateAdding; });
+}
+
+bool lf_aheadOfUser(LiveAc& ac, int mode)
+{
+    const double d = gf_distanceNm(lf_userAt(), LatLon{ac.cur.latitude, ac.cur.longitude});
+    const double maxDistance = mode == 0 ? 4.0 : 6.0;
+    const double maxAltitude = mode == 0 ? 1000.0 : 3000.0;
+    const double maxSide = mode == 0 ? 700.0 : 4000.0;
+    if (d > maxDistance || std::fabs(ac.cur.altitude - g_userPos.altitude) >= maxAltitude)
+    {
+        return false;
+    }
+    double x = ac.cur.heading - gf_bearing(lf_userAt(), LatLon{ac.cur.latitude, ac.cur.longitude});
+    x = std::remainder(x, kTwoPi);
+    const double feet = d * kFeetPerNm;
+    if (std::cos(x) * feet <= 0.0 || std::fabs(std::sin(x)) * feet > maxSide)
+    {
+        return false;
+    }
+    lf_removeCounted(ac);
+    return true;
+}
+
+bool lf_holdNearUser(LiveAc& ac)
+{
+    const PositionSample& front = ac.samples.front();
+    if (g_userOnGround.load() != 0)
+    {
+        if (ac.holdNearUser != 0)
+        {
+            const double fromUser = gf_distanceNm(lf_userAt(), lf_at(front));
+            if (g_userPos.groundSpeed > kUserGroundHoldKt ||
+                (front.airborne == 0 && !(front.groundSpeed <= kUserGroundHoldKt && fromUser >= kUserGroundClearNm)))
+            {
+                ac.samples.pop_front();
+                return true;
+            }
+        }
+        if (COLLISION_USER_GND.current.load() && front.airborne == 0 &&
+            gf_distanceNm(lf_userAt(), lf_at(front)) <= kGroundHoldNm)
+        {
+            ac.samples.pop_front();
+            return true;
+        }
+        return false;
+    }
+    if (!COLLISION_USER_AIR.current.load())
+    {
+        return false;
+    }
+    ac.cur.latitude = front.latitude;
+    ac.cur.longitude = front.longitude;
+    ac.cur.altitude = front.altitude;
+    ac.cur.heading = lf_normalisedHeading(front.track * kDegToRad);
+    if (lf_aheadOfUser(ac, 1))
+    {
+        ac.holdNearUser = 1;
+        ac.samples.pop_front();
+        return true;
+    }
+    if (ac.holdNearUser != 0)
+    {
+        ac.samples.pop_front();
+        return true;
+    }
+    return false;
+}
+
+void lf_spawnDecision(LiveAc& ac)
+{
+    if (ac.samples.empty())
+    {
+        ac.erase = 1;
+        return;
+    }
+    if (g_clock.load() < ac.samples.front().playMoment)
+    {
+        return;
+    }
+    if (ac.samples.size() == 1)
+    {
+        ac.samples.pop_front();
+        ac.erase = 1;
+        return;
+    }
+    if (!ac.callsign.empty() && ac.callsign.back() == '_' &&
+        std::ranges::find(g_liveCallsigns, ac.callsign) != g_liveCallsigns.end())
+    {
+        ac.erase = 1;
+        return;
+    }
+    if (lf_mixedStream(ac))
+    {
+        ac.samples.pop_front();
+        return;
+    }
+    if (lf_holdNearUser(ac))
+    {
+        return;
+    }
+    if (g_createQueueLive.size() >= kMostQueuedCreates && ac.situation == kSituationBirth)
+    {
+        ac.samples.pop_front();
+        return;
+    }
+    const std::int32_t maxLive = MAX_LIVE_SEL.current.load();
+    if (maxLive <= 0)
+    {
+        ac.erase = 1;
+        return;
+    }
+    if (g_liveSlots >= maxLive)
+    {
+        const double d = gf_distanceNm(lf_userAt(), lf_at(ac.samples.front()));
+        if (gf_removeFarthestLiveAc(d))
+        {
+            ac.erase = 1;
+            return;
+        }
+        --g_liveSlots;
+    }
+    const std::string blocked = BLOCK_CALLSIGN.value();
+    if (!blocked.empty() && blocked == ac.callsign)
+    {
+        ac.erase = 1;
+        return;
+    }
+    lf_takeIdentity(ac);
+    if (!gf_isRealRegistration(ac.callsign))
+    {
+        ac.callsign = ac.registration;
+        if (!gf_isRealRegistration(ac.callsign))
+        {
+            ac.erase = 1;
+            return;
+        }
+    }
+    if (g_noMatch.contains(gf_modelKeyText(ac)))
+    {
+        ac.erase = 1;
+        return;
+    }
+    if (!ac.callsign.empty() && ac.callsign.back() == '_' && lf_realFlightExists(ac.callsign))
+    {
+        ac.erase = 1;
+        return;
+    }
+    spawnLiveAc(ac);
+}
+
+void spawnLiveAc(LiveAc& ac)
+{
+    if (ac.samples.size() < 2)
+    {
+        gf_log(fmt::format("{} sz:{}", "spawnLiveAc", ac.samples.size()));
+        return;
+    }
+    if (ac.samples[1].onGround != 0)
+    {
+        ac.samples[0].onGround = 1;
+        ac.samples[0].groundSpeed = 0.0;
+        ac.samples[1].groundSpeed = 0.0;
+        if (ac.samples.size() > 2 && ac.samples[2].onGround != 0)
+        {
+            ac.samples[2].groundSpeed = 0.0;
+        }
+    }
+    else
+    {
+        ac.samples[0].onGround = 0;
+    }
+    if (ac.situation == kSituationBirth)
+    {
+        if (ac.liveryTitle.empty())
+        {
+            if (const std::optional<std::string_view> remembered = gf_isFailedLivery(ac.aiKey))
+            {
+                ac.liveryTitle = *remembered;
+            }
+            else
+            {
+                gf_matchLivery4SpawnedAc(ac);
+                if (!ac.liveryTitle.empty())
+                {
+                    gf_rememberLivery(ac.aiKey, ac.liveryTitle);
+                }
+            }
+        }
+        if (ac.liveryTitle.empty())
+        {
+            if (!ac.registration.empty())
+            {
+                g_noMatch.insert(gf_modelKeyText(ac));
+            }
+            ac.erase = 1;
+            return;
+        }
+        if (ac.samples.front().airborne != 0)
+        {
+            ac.previousSituation = ac.situation;
+            ac.situation = kSituationFlying;
+        }
+        else if (const std::optional<Stand> stand = lf_standForNewAc(ac))
+        {
+            ac.latitude = stand->latitude;
+            ac.longitude = stand->longitude;
+            ac.heading = stand->heading;
+            ac.standId = static_cast<std::uint32_t>(stand->numericId);
+            ac.previousSituation = ac.situation;
+            ac.situation = kSituationParked;
+            ac.parkedSince = g_weekdayHour.load();
+            ac.parkedTime = gf_loopClock().now().time_since_epoch().count();
+            ac.samples.resize(1);
+            ac.samples.front().latitude = stand->latitude;
+            ac.samples.front().longitude = stand->longitude;
+            ac.samples.front().track = stand->heading * kRadToDeg;
+            gf_checkMaxPark(1);
+        }
+        else if (ac.samples[1].onGround != 0)
+        {
+            ac.samples.pop_front();
+            return;
+        }
+        else
+        {
+            ac.previousSituation = ac.situation;
+            ac.situation = kSituationTaxi;
+        }
+    }
+    if (ac.erase != 0)
+    {
+        return;
+    }
+    lf_initialAttitude(ac);
+    ac.simState = kSimStateAdding;
+    ++g_liveSlots;
+    g_addingStack.push_back(ac.aiKey);
+    if (!ac.callsign.empty() && ac.callsign.back() != '_')
+    {
+        lf_ghostReplaced(ac.callsign);
+    }
+}
+
+void lf_initialAttitude(LiveAc& ac)
+{
+    gf_queuePendingInit(ac.aiKey);
+    const PositionSample& front = ac.samples.front();
+    ac.cur.latitude = front.latitude;
+    ac.cur.longitude = front.longitude;
+    ac.cur.altitude = front.altitude;
+    ac.cur.trueAirspeed = front.trueAirspeed;
+    ac.cur.verticalSpeed = front.verticalRate / 60.0;
+    ac.segmentVerticalSpeed = front.verticalRate;
+    ac.segmentAirspeed = front.trueAirspeed;
+    if (front.airborne != 0)
+    {
+        const double v = front.verticalRate >= 0.0 ? std::min(front.verticalRate, 2400.0)
+                                                   : std::max(front.verticalRate, -3000.0) / 2.0;
+        ac.cur.pitch = (-3.0 - v / 600.0 * 2.2) * kDegToRad;
+    }
+    else
+    {
+        ac.cur.pitch = kRestartPitchDeg * kDegToRad;
+    }
+    ac.cur.bank = front.rollKnown != 0 ? front.roll : 0.0;
+    double heading = 0.0;
+    if (ac.respawnMark != 0)
+    {
+        heading = ac.respawnHeading;
+    }
+    else if (ac.situation == kSituationParked)
+    {
+        heading = ac.heading;
+    }
+    else if (ac.samples[1].onGround != 0)
+    {
+        heading = front.track * kDegToRad;
+    }
+    else
+    {
+        heading = gf_bearing(lf_at(front), lf_at(ac.samples[1]));
+    }
+    ac.cur.heading = lf_normalisedHeading(heading);
+    ac.course = ac.cur.heading;
+    ac.headingStep = 0.0;
+    ac.holdNearUser = 0;
+}
+
+bool gf_onLiveAcCreated(LiveAc& ac, const SimEvent& event)
+{
+    // Ids up to the user aircraft's are never one of ours (2 while the
+    // simulator has not named the user's); every id above it may be.
+    if (event.objectId < 3 && event.objectId <= g_userObjectId.load())
+    {
+        return false;
+    }
+    ac.objectId = event.objectId;
+    ac.aboveGround = event.b;
+    if (!ac.samples.empty() && ac.samples.front().airborne == 0)
+    {
+        lf_placeOnGround(ac);
+    }
+    lf_setFlightPlan(ac);
+    bool failed = false;
+    {
+        const std::lock_guard lock(g_simConnectMutex);
+        failed = SimConnect_RequestDataOnSimObject(g_simConnect, kReqStaticValues, kDefStaticValues, ac.objectId,
+                                                   SIMCONNECT_PERIOD_ONCE, 0, 0, 0, 0) < 0;
+    }
+    if (failed)
+    {
+        gf_log("SimConnect request StaticCG fails");
+        gf_onSimRequestError();
+    }
+    return true;
+}
+
+bool updateLiveAc(LiveAc& ac)
+{
+    try
+    {
+        switch (ac.simState)
+        {
+        case kSimStateBuffer:
+            lf_spawnDecision(ac);
+            break;
+        case kSimStateActive:
+            lf_updateActive(ac);
+            break;
+        default:
+            break;
+        }
+    }
+    catch (const UserErrorException&)
+    {
+        throw;
+    }
+    catch (const std::exception& e)
+    {
+        gf_log(fmt::format("{}: {} {}, sz:{}, fs:{}, st:{}", "updateLiveAc", e.what(), gf_flightText(ac),
+                           ac.samples.size(), gf_situationText(ac.situation), gf_simStateText(ac.simState)));
+    }
+    return ac.erase != 0 || ac.createCancelled != 0;
+}
+
+bool lf_checkGroundSample(LiveAc& ac, PositionSample& sample)
+{
+    if (ac.samples.empty())
+    {
+        return true;
+    }
+    const PositionSample& newest = ac.samples.back();
+    const bool repeated = lf_samePosition(sample, newest, kSamePositionDeg);
+    if (repeated)
+    {
+        sample.onGround = 1;
+    }
+    if (ac.category == kRotorcraft)
+    {
+        return true;
+    }
+    const bool activeInAir = ac.simState == kSimStateActive && ac.groundMode == 0;
+    if (repeated)
+    {
+        if (sample.airborne != 0 || activeInAir)
+        {
+            return false;
+        }
+        if (ac.takeOffMark != 0 && sample.groundSpeed > 0.0 && newest.groundSpeed >= 30.0)
+        {
+            return false;
+        }
+        sample.groundSpeed = 0.0;
+        return true;
+    }
+    if (lf_samePosition(sample, newest, kNearPositionDeg))
+    {
+        if (sample.airborne != 0 || activeInAir)
+        {
+            return false;
+        }
+        if (ac.takeOffMark != 0 && sample.groundSpeed > 0.0 && newest.groundSpeed >= 50.0)
+        {
+            return false;
+        }
+        const std::int64_t play = sample.playMoment;
+        sample = newest;
+        sample.playMoment = play;
+        sample.groundSpeed = 0.0;
+        sample.onGround = 1;
+        return true;
+    }
+    if (sample.groundSpeed != 0.0 || (ac.takeOffMark == 0 && sample.airborne == 0))
+    {
+        return true;
+    }
+    return newest.groundSpeed < 50.0;
+}
+
+void decodeExisting(LiveAc& ac, PositionSample sample)
+{
+    try
+    {
+        if (ac.samples.size() > kMostSamples)
+        {
+            removeAircraftFromSim(ac);
+            return;
+        }
+        if (ac.extrapolated != 0 && !ac.samples.empty() &&
+            gf_distanceNm(lf_at(ac.samples.front()), lf_at(sample)) * 1852.0 >
+                static_cast<double>(HOLDING_THRESHOLD_METERS.current.load()))
+        {
+            ac.extrapolated = 0;
+            ac.extrapolationStart = 0;
+            removeAircraftFromSim(ac);
+            return;
+        }
+        if (ac.situation == kSituationBirth)
+        {
+            if (!ac.samples.empty() && !lf_checkGroundSample(ac, sample))
+            {
+                return;
+            }
+        }
+        else
+        {
+            if (!lf_acceptBySituation(ac, sample))
+            {
+                return;
+            }
+            if (sample.airborne == 0 && !ac.samples.empty() && ac.samples.back().onGround != 0)
+            {
+                if (sample.onGround != 0 && std::ranges::all_of(ac.samples, [](const PositionSample& s)
+                                                                { return s.onGround != 0; }))
+                {
+                    ac.samples.resize(1);
+                }
+                else if (sample.onGround == 0 && ac.samples.size() >= 3)
+                {
+                    const std::size_t newest = ac.samples.size() - 1;
+                    const std::size_t last = newest >= 8 ? newest - 8 : 0;
+                    for (std::size_t i = newest - 1; i + 1 > last + 1 && i > 0; --i)
+                    {
+                        const PositionSample& s = ac.samples[i];
+                        if (s.onGround == 0)
+                        {
+                            if (ac.samples[newest].playMoment - s.playMoment < 1500 ||
+                                gf_distanceNm(lf_at(s), lf_at(sample)) <= 0.011879)
+                            {
+                                ac.samples.resize(i + 1);
+                            }
+                            break;
+                        }
+                    }
+                }
+            }
+        }
+        if (!ac.samples.empty() && sample.playMoment <= ac.samples.back().playMoment)
+        {
+            sample.playMoment = ac.samples.back().playMoment + 1;
+        }
+        ac.samples.push_back(sample);
+        if (ac.situation != kSituationBirth && ac.samples.size() == 2 && ac.samples[0].onGround != 0 &&
+            ac.samples[1].onGround != 0)
+        {
+            ac.samples[0].playMoment = g_clock.load() + 1;
+            ac.samples[0].groundSpeed = ac.samples[1].groundSpeed;
+        }
+    }
+    catch (const std::exception& e)
+    {
+        gf_log(fmt::format("{} exception {}", "decodeExisting", e.what()));
+        throw;
+    }
+}
+
+} // namespace ovr

@@ -1,0 +1,177 @@
+// The controls that WM_CREATE makes: kind, style, id, place and first state
+// of each, in the order of creation.
+#include <gtest/gtest.h>
+
+#include "core/parameters.h"
+#include "core/text_convert.h"
+#include "main_window_fixture.h"
+
+namespace ovr::test
+{
+namespace
+{
+
+enum class Kind
+{
+    combo,
+    edit,
+    check,
+    button
+};
+
+struct ControlRow
+{
+    const char* name;
+    Kind kind;
+    int id;
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+constexpr DWORD kComboStyle = 0x50210003;
+constexpr DWORD kCheckStyle = 0x50010002;
+constexpr DWORD kButtonStyle = 0x50010001;
+constexpr DWORD kEditStyle = 0x50810000;
+
+constexpr ControlRow kControls[] = {
+    {"SIM_CHOICE", Kind::combo, 32789, 5, 114, 105, 80},
+    {"ALL_INSTALL_PATH", Kind::edit, 32788, 111, 119, 1200, 16},
+    {"SCAN_LIVERIES", Kind::check, 32798, 5, 149, 12, 12},
+    {"LIG_AUTOMATIC", Kind::check, 32799, 217, 149, 12, 12},
+    {"AI_PACKAGE_SELECTOR", Kind::combo, 32790, 323, 142, 175, 300},
+    {"LIG_PRIORITIZE", Kind::check, 32800, 536, 149, 12, 12},
+    {"ALWAYS_ON_TOP", Kind::check, 32771, 748, 149, 12, 12},
+    {"SCAN_AIRPORTS", Kind::check, 32802, 5, 177, 12, 12},
+    {"tblo.zip", Kind::button, 32804, 217, 175, 80, 20},
+    {"OBJECTID_LIST", Kind::check, 32775, 652, 177, 12, 12},
+    {"NAV_LIGHTS_WHILE_PARKED", Kind::check, 32774, 748, 177, 12, 12},
+    {"MATCHING_DEPTH", Kind::combo, 32808, 217, 198, 40, 120},
+    {"LIGHT_AIRCRAFT", Kind::check, 32809, 323, 205, 12, 12},
+    {"HELICOPTERS", Kind::check, 32810, 430, 205, 12, 12},
+    {"HIGH_PERF_AIRCRAFT", Kind::check, 32811, 536, 205, 12, 12},
+    {"GUID_CHANGES", Kind::check, 32773, 748, 205, 12, 12},
+    {"RANGE", Kind::combo, 32818, 217, 226, 50, 200},
+    {"AUTO_RANGE", Kind::check, 32819, 323, 233, 12, 12},
+    {"AR_ABOVE_HEIGHT", Kind::combo, 32820, 455, 226, 70, 230},
+    {"AIRBORNE_ONLY", Kind::check, 32821, 572, 233, 12, 12},
+    {"TIME_SHIFT_DAYS", Kind::combo, 32858, 748, 226, 45, 200},
+    {"COLLISION_USER_GND", Kind::check, 32834, 217, 289, 12, 12},
+    {"COLLISION_USER_AIR", Kind::check, 32833, 323, 289, 12, 12},
+    {"COLLISION_LIVE_PARKED_GND", Kind::check, 32835, 430, 289, 12, 12},
+    {"SIM_TIME", Kind::check, 32861, 652, 261, 12, 12},
+    {"TIME_SHIFT_HOURS", Kind::combo, 32859, 748, 254, 45, 200},
+    {"BLOCK_CALLSIGN", Kind::edit, 32828, 107, 259, 100, 16},
+    {"Unblock", Kind::button, 32829, 223, 257, 60, 20},
+    {"cs->oid:", Kind::button, 32830, 305, 257, 60, 20},
+    {"CALLSIGN_2_OBJECTID", Kind::combo, 32831, 375, 254, 100, 300},
+    {"Block", Kind::button, 32832, 576, 257, 60, 20},
+    {"KEEP_SIM_TIME_PAR", Kind::check, 32862, 652, 289, 12, 12},
+    {"TIME_SHIFT_MINS", Kind::combo, 32860, 748, 282, 45, 300},
+    {"Now", Kind::button, 32847, 111, 313, 45, 20},
+    {"MAX_PARK_SEL", Kind::combo, 32848, 323, 310, 55, 144},
+    {"MAX_LIVE_SEL", Kind::combo, 32849, 536, 310, 55, 144},
+    {"DESTINATION", Kind::edit, 32839, 217, 343, 50, 16},
+    {"AIRP_RANGE", Kind::combo, 32840, 353, 338, 45, 144},
+    {"AIRP_HEIGHT", Kind::combo, 32841, 566, 338, 70, 230},
+    {"STRAIGHT_PBS_ONLY", Kind::check, 32855, 652, 317, 12, 12},
+    {"INITIAL_LOAD_ONLY", Kind::check, 32851, 5, 373, 12, 12},
+    {"WEEK", Kind::check, 32853, 71, 373, 12, 12},
+    {"PARK_SOFT", Kind::check, 32852, 151, 373, 12, 12},
+    {"parking_percentage", Kind::combo, 32850, 323, 366, 50, 200},
+    {"MAX_FIT_FL", Kind::combo, 32854, 566, 366, 60, 300},
+    {"RT_PARKTRAFFIC_ONLY", Kind::check, 32856, 667, 373, 12, 12},
+    {"Re-read", Kind::button, 32838, 758, 341, 90, 20},
+    {"Flush static", Kind::button, 32857, 758, 369, 90, 20},
+};
+
+RECT clientRect(HWND parent, HWND child)
+{
+    RECT r{};
+    GetWindowRect(child, &r);
+    POINT topLeft{r.left, r.top};
+    POINT bottomRight{r.right, r.bottom};
+    ScreenToClient(parent, &topLeft);
+    ScreenToClient(parent, &bottomRight);
+    return {topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+}
+
+TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt)
+{
+    ASSERT_EQ(std::size(kControls), 48u);
+    // Creation order is the order of the children (and of the tab stops).
+    std::vector<int> ids;
+    for (const ControlRow& row : kControls)
+    {
+        SCOPED_TRACE(row.name);
+        HWND control = GetDlgItem(window(), row.id);
+        ASSERT_NE(control, nullptr);
+        const RECT r = clientRect(window(), control);
+        EXPECT_EQ(r.left, row.x);
+        EXPECT_EQ(r.top, row.y);
+        EXPECT_EQ(r.right - r.left, row.width);
+        // A closed combo box is as high as its text; its list height is the
+        // drop-down's.
+        if (row.kind != Kind::combo)
+        {
+            EXPECT_EQ(r.bottom - r.top, row.height);
+        }
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE)) & ~WS_DISABLED;
+        switch (row.kind)
+        {
+        case Kind::combo:
+            EXPECT_EQ(style, kComboStyle);
+            EXPECT_TRUE(IsWindowEnabled(control));
+            break;
+        case Kind::check:
+            EXPECT_EQ(style, kCheckStyle);
+            EXPECT_TRUE(IsWindowEnabled(control));
+            break;
+        case Kind::button:
+        {
+            EXPECT_EQ(style, kButtonStyle);
+            EXPECT_FALSE(IsWindowEnabled(control));
+            std::wstring caption(32, L'\0');
+            caption.resize(static_cast<std::size_t>(GetWindowTextW(control, caption.data(), 32)));
+            EXPECT_EQ(gf_wideToUtf8(caption), row.name);
+            break;
+        }
+        case Kind::edit:
+            EXPECT_EQ(style, kEditStyle);
+            EXPECT_FALSE(IsWindowEnabled(control));
+            break;
+        }
+    }
+}
+
+TEST_F(MainWindowTest, CheckBoxesShowTheirSettingAndEditsAreSubclassed)
+{
+    for (const BoolParameter* box : g_boolParameters)
+    {
+        SCOPED_TRACE(box->name);
+        EXPECT_EQ(IsDlgButtonChecked(window(), box->controlId) == BST_CHECKED, box->current.load());
+    }
+    for (const EditParameter* edit : {&ALL_INSTALL_PATH, &BLOCK_CALLSIGN, &DESTINATION})
+    {
+        SCOPED_TRACE(edit->name);
+        EXPECT_NE(edit->prevWndProc, nullptr);
+        EXPECT_NE(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit->hwnd, GWLP_WNDPROC)), edit->prevWndProc);
+    }
+}
+
+TEST_F(MainWindowTest, AButtonThatIsNotThereIgnoresEnabling)
+{
+    forgetControls();
+    gf_enableButton(g_rereadButton, true);
+    EXPECT_FALSE(gf_buttonEnabled(g_rereadButton));
+}
+
+TEST_F(MainWindowTest, AnUnknownCommandGoesToTheDefaultProcedure)
+{
+    EXPECT_EQ(command(40000), 0);
+    EXPECT_TRUE(status().empty());
+}
+
+} // namespace
+} // namespace ovr::test

@@ -1,0 +1,292 @@
+// Whole sessions in virtual time: scripted aircraft of the fake service
+// reach the stand-in simulator, fly and go. The assertions read the
+// stand-in's calls and objects, the log and the files the session writes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "core/geometry.h"
+#include "core/parameters.h"
+#include "core/paths.h"
+#include "simlink/sim_ids.h"
+#include "traffic/flight_plans.h"
+#include "traffic/live_aircraft.h"
+#include "virtual_session.h"
+
+namespace ovr::test
+{
+namespace
+{
+
+using namespace std::chrono_literals;
+
+std::string readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Where a track's aircraft was `t` seconds after the session's start.
+LatLon trackAt(const fakert::Track& track, double t)
+{
+    const fakert::TrackPoint& a = track.points.front();
+    const fakert::TrackPoint& b = track.points.back();
+    const double f = std::clamp((t - a.t) / (b.t - a.t), 0.0, 1.0);
+    return LatLon{a.pos.lat + (b.pos.lat - a.pos.lat) * f, a.pos.lon + (b.pos.lon - a.pos.lon) * f};
+}
+
+std::uint64_t argNumber(const sim::CallRecord& r, const char* key)
+{
+    return r.args.is_object() && r.args.contains(key) && r.args.at(key).is_number() ? r.args.at(key).get<std::uint64_t>()
+                                                                                      : 0;
+}
+
+std::string argText(const sim::CallRecord& r, const char* key)
+{
+    return r.args.is_object() && r.args.contains(key) && r.args.at(key).is_string() ? r.args.at(key).get<std::string>()
+                                                                                      : std::string();
+}
+
+// The create call of the aircraft with that tail number, and its object.
+struct Created
+{
+    sim::CallRecord create;
+    DWORD objectId = 0;
+    std::int64_t matchedMs = 0; // the link let go of the object: the created event
+};
+
+class ScenarioTest : public VirtualSession
+{
+  protected:
+    Created created(const std::string& tail) const
+    {
+        Created c;
+        for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
+        {
+            if (argText(r, "tail") == tail)
+            {
+                c.create = r;
+            }
+        }
+        for (const sim::ObjectState& o : objectsSeen)
+        {
+            if (o.atcId == tail)
+            {
+                c.objectId = o.id;
+            }
+        }
+        for (const sim::CallRecord& r : calls("SimConnect_AIReleaseControl"))
+        {
+            if (argNumber(r, "object_id") == c.objectId && c.matchedMs == 0)
+            {
+                c.matchedMs = r.atMs;
+            }
+        }
+        return c;
+    }
+
+    // Remembers every object the simulator had, once a pass.
+    void noteObjects()
+    {
+        for (const sim::ObjectState& o : world().objects())
+        {
+            if (!o.user && std::none_of(objectsSeen.begin(), objectsSeen.end(),
+                                        [&](const sim::ObjectState& s) { return s.id == o.id; }))
+            {
+                objectsSeen.push_back(o);
+            }
+        }
+    }
+
+    std::vector<sim::ObjectState> objectsSeen;
+};
+
+// Two airliners crossing near the user aircraft, 180 s of track each.
+std::vector<fakert::Track> crossingTracks()
+{
+    fakert::Track klm = straightTrack("484161", "KLM1234", "B738", "PH-BXA", {52.5, 2.75}, {52.5, 3.25}, 30000.0,
+                                      450.0, -60.0, 180.0);
+    klm.origin = "AMS";
+    klm.destination = "LHR";
+    fakert::Track dlh = straightTrack("3c6444", "DLH56", "A320", "D-AIZA", {52.35, 3.0}, {52.65, 3.0}, 31000.0,
+                                      450.0, -60.0, 180.0);
+    dlh.origin = "FRA";
+    dlh.destination = "AMS";
+    return {klm, dlh};
+}
+
+TEST_F(ScenarioTest, CruiseTwoAirlinersAppearFlyAndGo)
+{
+    OBJECTID_LIST.current.store(true);
+    const std::vector<fakert::Track> tracks = crossingTracks();
+    start(airborneUser(), trackScenario(tracks));
+    std::map<DWORD, double> worstOffTrackNm;
+    std::string infoFileMidway;
+    std::map<DWORD, bool> planExistedAfterRemoval;
+    runFor(260s,
+           [&](std::int64_t ms)
+           {
+               noteObjects();
+               for (const sim::ObjectState& o : world().objects())
+               {
+                   if (o.user || ms < 60000 || ms > 110000)
+                   {
+                       continue;
+                   }
+                   const fakert::Track& t = o.atcId == "KLM1234" ? tracks[0] : tracks[1];
+                   const double off = gf_distanceNm(LatLon{o.latDeg, o.lonDeg},
+                                                    trackAt(t, static_cast<double>(ms) / 1000.0 - 31.0));
+                   worstOffTrackNm[o.id] = std::max(worstOffTrackNm[o.id], off);
+               }
+               if (ms == 150000)
+               {
+                   infoFileMidway = readFile(g_objectIdListTxtPath);
+               }
+           });
+
+    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
+    {
+        for (const std::string& line : logLines())
+        {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+        std::fprintf(stderr, "calls %zu at %lld\n", calls().size(), static_cast<long long>(nowMs()));
+        std::map<std::string, int> byFn;
+        for (const sim::CallRecord& r : calls())
+        {
+            ++byFn[r.fn];
+            if (r.fn != "SimConnect_SetDataOnSimObject" && r.fn != "SimConnect_RequestDataOnSimObjectType" && r.fn != "SimConnect_RequestDataOnSimObject")
+            {
+                std::fprintf(stderr, "%lld %s %s\n", static_cast<long long>(r.atMs), r.fn.c_str(), r.args.dump().c_str());
+            }
+        }
+        for (const auto& [fn, n] : byFn)
+        {
+            std::fprintf(stderr, "%s %d\n", fn.c_str(), n);
+        }
+    }
+    const Created klm = created("KLM1234");
+    const Created dlh = created("DLH56");
+    ASSERT_NE(klm.objectId, 0u);
+    ASSERT_NE(dlh.objectId, 0u);
+    EXPECT_EQ(calls("SimConnect_AICreateNonATCAircraft").size(), 2u);
+    EXPECT_EQ(argText(klm.create, "title"), "Boeing 737-800 KLM");
+    EXPECT_EQ(argText(dlh.create, "title"), "Airbus A320 Lufthansa D-AIZB");
+
+    for (const Created& c : {klm, dlh})
+    {
+        SCOPED_TRACE(c.objectId);
+        // The static values asked once.
+        const auto requests = calls("SimConnect_RequestDataOnSimObject");
+        const auto staticRequests = std::count_if(requests.begin(), requests.end(),
+                                                  [&](const sim::CallRecord& r)
+                                                  {
+                                                      return argNumber(r, "request_id") == kReqStaticValues &&
+                                                             argNumber(r, "object_id") == c.objectId;
+                                                  });
+        EXPECT_EQ(staticRequests, 1);
+        // The lights toggled at +0.5 and +1.0 s, then the activation at +2 s.
+        std::vector<std::int64_t> toggles;
+        for (const sim::CallRecord& r : events(kAllLightsToggle))
+        {
+            if (argNumber(r, "object_id") == c.objectId)
+            {
+                toggles.push_back(r.atMs - c.matchedMs);
+            }
+        }
+        ASSERT_EQ(toggles.size(), 2u);
+        EXPECT_NEAR(static_cast<double>(toggles[0]), 520.0, 40.0);
+        EXPECT_NEAR(static_cast<double>(toggles[1]), 1020.0, 40.0);
+        std::vector<std::uint32_t> activation;
+        std::int64_t activatedMs = 0;
+        for (const sim::CallRecord& r : calls("SimConnect_TransmitClientEvent"))
+        {
+            const std::uint32_t id = argNumber(r, "event_id");
+            const bool freeze = id >= kFreezeLatLonSet && id <= kFreezeAttitudeSet;
+            if (argNumber(r, "object_id") == c.objectId && id != kAllLightsToggle && !freeze)
+            {
+                if (activation.empty())
+                {
+                    activatedMs = r.atMs - c.matchedMs;
+                }
+                activation.push_back(id);
+            }
+        }
+        ASSERT_GE(activation.size(), 9u);
+        EXPECT_EQ(std::vector<std::uint32_t>(activation.begin(), activation.begin() + 9),
+                  (std::vector<std::uint32_t>{kEngineAutoStart, kSpoilersSet, kNavLightsSet, kBeaconLightsSet,
+                                              kLandingLightsSet, kTaxiLightsSet, kStrobesSet, kLogoLightsSet,
+                                              kCabinLightsSet}));
+        EXPECT_NEAR(static_cast<double>(activatedMs), 2020.0, 40.0);
+        // Moved on every frame from the activation to the removal.
+        std::vector<std::int64_t> writes;
+        for (const sim::CallRecord& r : calls("SimConnect_SetDataOnSimObject"))
+        {
+            if (argNumber(r, "object_id") == c.objectId && argNumber(r, "define_id") == kDefPosition)
+            {
+                writes.push_back(r.atMs);
+            }
+        }
+        ASSERT_GT(writes.size(), 30u * 60u);
+        std::int64_t widest = 0;
+        for (std::size_t i = 1; i < writes.size(); ++i)
+        {
+            widest = std::max(widest, writes[i] - writes[i - 1]);
+        }
+        EXPECT_LE(widest, 40);
+        EXPECT_LT(worstOffTrackNm[c.objectId], 0.5);
+        // Removed after its stream ended, and its plan with it.
+        const auto removals = calls("SimConnect_AIRemoveObject");
+        EXPECT_EQ(std::count_if(removals.begin(), removals.end(),
+                                [&](const sim::CallRecord& r) { return argNumber(r, "object_id") == c.objectId; }),
+                  1);
+        EXPECT_FALSE(world().object(c.objectId).has_value());
+        EXPECT_FALSE(std::filesystem::exists(lf_flightPlanPath(c.objectId)));
+    }
+
+    // Both flight plans were handed to the simulator, and equal the golden file.
+    const auto plans = calls("SimConnect_AISetAircraftFlightPlan");
+    ASSERT_EQ(plans.size(), 2u);
+    EXPECT_EQ(argText(plans[0], "path"), lf_flightPlanPath(argNumber(plans[0], "object_id")).string());
+
+    std::istringstream lines(infoFileMidway);
+    std::vector<std::string> listed;
+    for (std::string line; std::getline(lines, line);)
+    {
+        listed.push_back(line);
+    }
+    std::sort(listed.begin(), listed.end());
+    std::vector<std::string> expected{fmt::format("{};DLH56;D-AIZA;DLH;A320;AIR;", dlh.objectId),
+                                      fmt::format("{};KLM1234;PH-BXA;KLM;B738;AIR;", klm.objectId)};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+    EXPECT_TRUE(world().objects().size() == 1u); // only the user aircraft is left
+}
+
+TEST_F(ScenarioTest, AFlightPlanIsTheGoldenFile)
+{
+    AiAircraftRecord ac;
+    static_cast<FlightBase&>(ac).origin = FixedCode<3>("AMS");
+    ac.destination = FixedCode<3>("LHR");
+    ac.category = 2;
+    std::filesystem::create_directories(g_flightPlanFolder);
+    ASSERT_TRUE(lf_writeFlightPlan(lf_flightPlanPath(4242), ac));
+    EXPECT_EQ(readFile(lf_flightPlanPath(4242)), readFile(std::filesystem::path(VORA_TRAFFIC_GOLDEN) / "ifr.pln"));
+    ac.category = 5;
+    ASSERT_TRUE(lf_writeFlightPlan(lf_flightPlanPath(4243), ac));
+    EXPECT_NE(readFile(lf_flightPlanPath(4243)).find("<FPType>VFR</FPType>"), std::string::npos);
+    std::filesystem::remove(lf_flightPlanPath(4242));
+    std::filesystem::remove(lf_flightPlanPath(4243));
+}
+
+} // namespace
+} // namespace ovr::test

@@ -1,0 +1,269 @@
+#include "virtual_session.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+
+#include "app/main_loop.h"
+#include "core/geometry.h"
+#include "core/globals.h"
+#include "core/loop_clock.h"
+#include "core/parameters.h"
+#include "core/paths.h"
+#include "core/random_detail.h"
+#include "core/range.h"
+#include "core/stop_request.h"
+#include "core/time_detail.h"
+#include "core/user_on_ground.h"
+#include "fake-rt/form_body.h"
+#include "liveries/livery_matching.h"
+#include "liveries/livery_tables.h"
+#include "liveries/model_database.h"
+#include "service/traffic_handover.h"
+#include "service/traffic_reader.h"
+#include "simlink/object_events.h"
+#include "simlink/sim_client.h"
+#include "simlink/sim_ids.h"
+#include "simlink/sim_link_detail.h"
+#include "simlink/sim_link_reset.h"
+#include "simlink/sim_queues.h"
+#include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
+#include "traffic/live_aircraft.h"
+
+namespace ovr::test
+{
+
+namespace
+{
+
+constexpr const char* kLicence = "virtual-session-licence";
+constexpr std::int64_t kPassMs = 10;
+
+std::atomic<std::int64_t> g_virtualMs{0};
+
+std::int64_t lf_virtualUtc()
+{
+    return kSessionEpoch + g_virtualMs.load() / 1000;
+}
+
+double lf_virtualSeconds()
+{
+    return static_cast<double>(kSessionEpoch) + static_cast<double>(g_virtualMs.load()) / 1000.0;
+}
+
+void lf_readModelDatabaseOnce()
+{
+    static bool read = false;
+    if (!read)
+    {
+        read = gf_readDbase();
+    }
+}
+
+} // namespace
+
+sim::Scenario airborneUser(double latitude, double longitude, double altitudeFt)
+{
+    sim::Scenario s;
+    s.user.objectId = 1;
+    s.user.pose.latDeg = latitude;
+    s.user.pose.lonDeg = longitude;
+    s.user.pose.altFt = altitudeFt;
+    s.user.pose.onGround = false;
+    s.user.pose.headingDeg = 90.0;
+    s.user.pose.groundSpeedKt = 0.0;
+    s.terrain.elevationFt = 0.0;
+    return s;
+}
+
+fakert::Scenario trackScenario(std::vector<fakert::Track> tracks)
+{
+    fakert::Scenario s;
+    s.name = "virtual";
+    s.traffic.aircraft = 0;
+    s.traffic.parkedGenerated = 0;
+    s.accounts.push_back(fakert::Account{kLicence, 1, static_cast<double>(kSessionEpoch) + 86400.0 * 30, "rt-fake-1"});
+    s.tracks = std::move(tracks);
+    s.tracksEpoch = static_cast<double>(kSessionEpoch);
+    return s;
+}
+
+fakert::Track straightTrack(std::string hex, std::string callsign, std::string type, std::string registration,
+                            std::pair<double, double> from, std::pair<double, double> to, double altitudeFt,
+                            double speedKt, double startS, double seconds)
+{
+    fakert::Track t;
+    t.hex = std::move(hex);
+    t.callsign = std::move(callsign);
+    t.type = std::move(type);
+    t.registration = std::move(registration);
+    t.points.push_back(fakert::TrackPoint{startS, {from.first, from.second}, altitudeFt, speedKt});
+    t.points.push_back(fakert::TrackPoint{startS + seconds, {to.first, to.second}, altitudeFt, speedKt});
+    return t;
+}
+
+void VirtualSession::SetUp()
+{
+    AppTest::SetUp();
+    g_virtualMs.store(0);
+    detail::setUtcSource(&lf_virtualUtc);
+    detail::seedRandom(1);
+    gf_clearTrafficState();
+    gf_resetSimLinkForRestart();
+    gf_resetSimQueues();
+    gf_forgetRememberedLiveries();
+    g_simIs2020.store(1);
+}
+
+void VirtualSession::TearDown()
+{
+    gf_clearTrafficState();
+    {
+        const std::lock_guard lock(g_simConnectMutex);
+        g_simConnect = nullptr;
+    }
+    lf_closeSimConnect(h_);
+    world_.reset();
+    gf_resetSimLinkForRestart();
+    gf_setReceivedTaker(nullptr);
+    detail::setUtcSource(nullptr);
+    AppTest::TearDown();
+}
+
+void VirtualSession::start(sim::Scenario simScenario, fakert::Scenario service, std::vector<std::string> unlogged)
+{
+    prepareWorkingFolder();
+    std::filesystem::create_directories(g_outputInfoPath);
+    lf_readModelDatabaseOnce();
+    // The livery tables of the demo fleet (output/LiveriesScanned.xml), built
+    // once per process as the start-up does.
+    gf_processScannedLiveries();
+
+    sim::WorldOptions options;
+    options.unloggedCalls = std::move(unlogged);
+    world_ = std::make_unique<sim::World>(std::move(simScenario), options);
+    service_ = std::make_unique<fakert::ServiceCore>(std::move(service));
+
+    ASSERT_GE(SimConnect_Open(&h_, "Vora", nullptr, 0, nullptr, 0), 0);
+    {
+        const std::lock_guard lock(g_simConnectMutex);
+        g_simConnect = h_;
+    }
+    lf_setupSimConnect();
+    {
+        const std::lock_guard lock(g_simConnectMutex);
+        SimConnect_RequestDataOnSimObject(g_simConnect, kReqUserOnGround, kDefUserOnGround,
+                                          SIMCONNECT_OBJECT_ID_USER, SIMCONNECT_PERIOD_SECOND, 0, 0, 0, 0);
+    }
+    // The user aircraft's data, as the session start waits for them.
+    for (int i = 0; i < 40 && !gf_positionKnown(g_userPos.latitude, g_userPos.longitude); ++i)
+    {
+        gf_requestUserAcPosition(g_userPos);
+        world_->advance(50);
+        g_virtualMs.store(world_->nowMs());
+        lf_dispatchPending(h_);
+    }
+    ASSERT_TRUE(gf_positionKnown(g_userPos.latitude, g_userPos.longitude));
+    gf_setRange(RANGE.current.load());
+
+    // The login and the buffered request, as the Traffic Reader makes them.
+    const fakert::ServiceReply auth = service_->handle(
+        fakert::kAuthPath, fakert::parseFormBody(fmt::format("license={}&software=Vora", kLicence)),
+        lf_virtualSeconds());
+    ASSERT_EQ(auth.body.value("status", 0), 200) << auth.body.dump();
+    g_trafficReader.guid = auth.body.at("GUID").get<std::string>();
+    g_trafficReader.refPos.store(LatLon{g_userPos.latitude, g_userPos.longitude});
+    gf_updateTrafficBox();
+    const fakert::ServiceReply buffered = service_->handle(
+        fakert::kTrafficPath, fakert::parseFormBody(g_trafficReader.trafficRequestBody(true)), lf_virtualSeconds());
+    std::int32_t status = 0;
+    g_trafficReader.takeBufferedReply(buffered.body.dump(), status);
+    nextLiveMs_ = world_->nowMs() + g_trafficReader.rrl.load();
+}
+
+void VirtualSession::feed()
+{
+    if (world_->nowMs() < nextLiveMs_)
+    {
+        return;
+    }
+    nextLiveMs_ += std::max(g_trafficReader.rrl.load(), 1);
+    const fakert::ServiceReply reply = service_->handle(
+        fakert::kTrafficPath, fakert::parseFormBody(g_trafficReader.trafficRequestBody(false)), lf_virtualSeconds());
+    g_trafficReader.takeLiveReply(reply.body.dump());
+    ++liveReplies_;
+}
+
+void VirtualSession::runFor(std::chrono::milliseconds duration, const std::function<void(std::int64_t)>& perPass)
+{
+    const std::int64_t end = world_->nowMs() + duration.count();
+    g_stop.store(0);
+    clock.onSleep = [this, end, &perPass]
+    {
+        world_->advance(kPassMs);
+        g_virtualMs.store(world_->nowMs());
+        lf_dispatchPending(h_);
+        feed();
+        if (perPass)
+        {
+            perPass(world_->nowMs());
+        }
+        if (world_->nowMs() >= end)
+        {
+            g_stop.store(1);
+        }
+    };
+    lf_mainLoop();
+    clock.onSleep = nullptr;
+    g_stop.store(0);
+}
+
+std::int64_t VirtualSession::nowMs() const
+{
+    return world_->nowMs();
+}
+
+std::vector<sim::CallRecord> VirtualSession::calls(std::string_view fn) const
+{
+    std::vector<sim::CallRecord> out;
+    for (sim::CallRecord& c : world_->calls())
+    {
+        if (c.client == "Vora" && (fn.empty() || c.fn == fn))
+        {
+            out.push_back(std::move(c));
+        }
+    }
+    return out;
+}
+
+std::vector<sim::CallRecord> VirtualSession::events(std::uint32_t eventId) const
+{
+    std::vector<sim::CallRecord> out;
+    for (sim::CallRecord& c : calls("SimConnect_TransmitClientEvent"))
+    {
+        if (c.args.is_object() && c.args.value("event_id", 0u) == eventId)
+        {
+            out.push_back(std::move(c));
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> VirtualSession::logWith(std::string_view text) const
+{
+    std::vector<std::string> out;
+    for (const std::string& line : logLines())
+    {
+        if (line.find(text) != std::string::npos)
+        {
+            out.push_back(line);
+        }
+    }
+    return out;
+}
+
+} // namespace ovr::test

@@ -1,0 +1,82 @@
+// A whole traffic session in virtual time, on the test's thread: the main
+// loop runs on the lifecycle tests' clock, and every pass (10 ms) advances
+// the stand-in simulator by the same 10 ms, dispatches what it sent and lets
+// the fake service answer the Traffic Reader's requests at that virtual
+// moment. No SimClient or reader thread runs; the replies go through the
+// reader's own decoding and hand-over. Minutes of traffic take about a
+// second, and every run of a test is the same run: the UTC clock and the
+// random draws follow the virtual time and a fixed seed.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../app/app_fixture.h"
+#include "fake-rt/scenario.h"
+#include "fake-rt/service_core.h"
+#include "platform/simconnect/world.h"
+
+namespace ovr::test
+{
+
+// The virtual session's UTC at its start: Monday 1 June 2026, 10:00:00.
+inline constexpr std::int64_t kSessionEpoch = 1780308000;
+
+// The user aircraft high over the North Sea, far from any airport's ground
+// traffic; the scenarios fly around it.
+sim::Scenario airborneUser(double latitude = 52.5, double longitude = 3.0, double altitudeFt = 20000.0);
+
+// A fake-service scenario with the given tracks and no generated traffic.
+fakert::Scenario trackScenario(std::vector<fakert::Track> tracks);
+
+// A straight track through `from` and `to` at a constant altitude and speed,
+// starting `startS` after the session's start and lasting `seconds`.
+fakert::Track straightTrack(std::string hex, std::string callsign, std::string type, std::string registration,
+                            std::pair<double, double> from, std::pair<double, double> to, double altitudeFt,
+                            double speedKt, double startS, double seconds);
+
+class VirtualSession : public AppTest
+{
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the simulator and the service, opens the link as the SimClient
+    // thread would, logs in and takes the buffered reply. `unlogged` names
+    // calls that calls() need not keep.
+    void start(sim::Scenario simScenario, fakert::Scenario service, std::vector<std::string> unlogged = {});
+    // Runs the main loop for the virtual duration; `perPass` runs after each
+    // pass with the virtual milliseconds since the start.
+    void runFor(std::chrono::milliseconds duration, const std::function<void(std::int64_t)>& perPass = {});
+
+    sim::World& world() { return *world_; }
+    fakert::ServiceCore& service() { return *service_; }
+    std::int64_t nowMs() const;
+
+    // Calls of the "Vora" client, optionally of one function only.
+    std::vector<sim::CallRecord> calls(std::string_view fn = {}) const;
+    // The client events transmitted with this event id.
+    std::vector<sim::CallRecord> events(std::uint32_t eventId) const;
+    // The lines of the log that contain the text.
+    std::vector<std::string> logWith(std::string_view text) const;
+
+    // The number of traffic replies taken so far.
+    int liveReplies() const { return liveReplies_; }
+
+  private:
+    void feed();
+
+    std::unique_ptr<sim::World> world_;
+    std::unique_ptr<fakert::ServiceCore> service_;
+    HANDLE h_ = nullptr;
+    std::int64_t nextLiveMs_ = 0;
+    int liveReplies_ = 0;
+};
+
+} // namespace ovr::test
