@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/text.h"
 #include "fuzz_support.h"
 #include "service/parked_traffic_detail.h"
 #include "service/reply_fields.h"
@@ -29,14 +30,14 @@ void lf_readReply(ovr::TrafficReader& reader, std::string_view text)
     const std::int32_t status = gf_replyInt(reply, "status", 100);
     if (status == 406)
     {
-        (void)gf_replyText(reply, "message");
+        (void)gf_shownText(gf_replyText(reply, "message"));
         return;
     }
     if (status != 200)
     {
         return;
     }
-    reader.rrl.exchange(gf_replyInt(reply, "rrl", kDefaultRateLimitMs));
+    reader.takeRateLimit(reader.rrl, gf_replyInt(reply, "rrl", kDefaultRateLimitMs), "rrl");
     nlohmann::json& data = reply["data"];
     if (data.empty())
     {

@@ -11,6 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "core/text.h"
 #include "fuzz_support.h"
 #include "service/reply_fields.h"
 #include "service/rt_connection.h"
@@ -28,14 +29,18 @@ void lf_readReply(ovr::TrafficReader& reader, std::string_view text)
     const std::int32_t status = gf_replyInt(reply, "status", 100);
     if (status == 406)
     {
-        (void)gf_replyTextIfText(reply, "message");
+        if (const auto limit = gf_replyIntegerIfInteger(reply, "rrl"))
+        {
+            reader.takeRateLimit(reader.rrl, *limit, "rrl");
+        }
+        (void)gf_shownText(gf_replyTextIfText(reply, "message"));
         return;
     }
     if (status != 200)
     {
         return;
     }
-    reader.rrl.exchange(gf_replyInt(reply, "rrl", kDefaultRateLimitMs));
+    reader.takeRateLimit(reader.rrl, gf_replyInt(reply, "rrl", kDefaultRateLimitMs), "rrl");
     nlohmann::json& data = reply["data"];
     if (data.empty())
     {

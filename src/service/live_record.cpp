@@ -17,7 +17,9 @@
 
 #include <array>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 
 namespace ovr
 {
@@ -92,6 +94,15 @@ double lf_tableAirspeed(double altitude)
     return kHighAirspeedKt;
 }
 
+// The service names the source with a provider prefix ("X_adsb_icao",
+// "T_ID_adsb_icao"); an older feed sends the bare kind.
+bool lf_isAdsbIcao(const std::string& source)
+{
+    constexpr std::string_view kKind = "adsb_icao";
+    return source == kKind || (source.size() > kKind.size() && source.ends_with(kKind) &&
+                               source[source.size() - kKind.size() - 1] == '_');
+}
+
 // Decodes the array; false when a rule drops it. Range errors throw
 // std::runtime_error (silent), bad codes other exceptions (logged).
 bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
@@ -105,7 +116,13 @@ bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
             lf_drop();
         }
     }
-    r.dataTime = gf_numberAt(a, kDataTime);
+    // A position without its time cannot be played; null is no time at all.
+    const std::optional<double> dataTime = gf_optionalNumberAt(a, kDataTime);
+    if (!dataTime)
+    {
+        lf_drop();
+    }
+    r.dataTime = *dataTime;
     reader.dataTime.store(r.dataTime);
 
     const std::string registration = gf_textAt(a, kRegistration);
@@ -123,8 +140,15 @@ bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
     }
     r.key.model = gf_modelId(type);
 
-    r.sample.latitude = gf_numberAt(a, kLatitude);
-    r.sample.longitude = gf_numberAt(a, kLongitude);
+    const std::optional<double> latitude = gf_optionalNumberAt(a, kLatitude);
+    const std::optional<double> longitude = gf_optionalNumberAt(a, kLongitude);
+    if (!latitude || !longitude)
+    {
+        // a missing half of the position is not the equator or the meridian
+        lf_drop();
+    }
+    r.sample.latitude = *latitude;
+    r.sample.longitude = *longitude;
     if (lf_outOfRange(r.sample.latitude, r.sample.longitude))
     {
         lf_drop();
@@ -137,9 +161,11 @@ bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
 
     r.trueHeading.reset();
     r.sample.headingKnown = 0;
-    if (gf_textAt(a, kSource) == "adsb_icao")
+    const std::optional<double> heading = gf_optionalNumberAt(a, kTrueHeading);
+    if (lf_isAdsbIcao(gf_textAt(a, kSource)) && heading)
     {
-        const double h = gf_numberAt(a, kTrueHeading);
+        // null is no heading, not north
+        const double h = *heading;
         if (h > 360.0)
         {
             lf_drop();

@@ -16,9 +16,12 @@
 #include <fmt/format.h>
 #include <gsl/gsl>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 namespace ovr
@@ -31,6 +34,25 @@ namespace
 constexpr std::size_t kLatitude = 0;
 constexpr std::size_t kLongitude = 1;
 constexpr std::size_t kStand = 2;
+
+// The service writes a stand as the airport's code, an underscore and the
+// stand's name ("YSSY_D112A"); the airport files name the stand alone. Both
+// forms name the same stand.
+bool lf_sameStand(std::string_view reported, std::string_view ours)
+{
+    if (reported == ours)
+    {
+        return true;
+    }
+    constexpr std::size_t kCodeLength = 4;
+    if (reported.size() != ours.size() + kCodeLength + 1 || reported[kCodeLength] != '_' ||
+        !reported.ends_with(ours))
+    {
+        return false;
+    }
+    return std::all_of(reported.begin(), reported.begin() + kCodeLength,
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
 constexpr std::size_t kType = 3;
 constexpr std::size_t kRegistration = 4;
 constexpr std::size_t kSeenAt = 5;
@@ -203,12 +225,12 @@ bool lf_decode(const std::string& key, const nlohmann::json& a, ParkedTrafficRec
     }
     r.standName = stand.get<std::string>();
 
-    if (r.standName == gf_parkSiteSnapshot().reservedStand)
+    if (lf_sameStand(r.standName, gf_parkSiteSnapshot().reservedStand))
     {
         return false;
     }
     const UserAcState user = gf_userStateSnapshot();
-    return r.standName != gf_nearestStandName(user.latitude, user.longitude);
+    return !lf_sameStand(r.standName, gf_nearestStandName(user.latitude, user.longitude));
 }
 
 } // namespace

@@ -23,7 +23,8 @@ const nlohmann::json* lf_field(const nlohmann::json& reply, std::string_view key
         throw std::invalid_argument(fmt::format("reply is {}, not an object", reply.type_name()));
     }
     const auto it = reply.find(key);
-    return it == reply.end() ? nullptr : &*it;
+    // The service sends null for a value it does not have.
+    return it == reply.end() || it->is_null() ? nullptr : &*it;
 }
 
 } // namespace

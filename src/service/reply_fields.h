@@ -1,6 +1,7 @@
 // Reading the fields of a service reply. A number field accepts a JSON
 // number only (a text or a true/false is an error, not a value), and a text
-// field a JSON string only; an absent field takes the default.
+// field a JSON string only; an absent field, or one that is null, takes the
+// default.
 #pragma once
 
 #include <nlohmann/json.hpp>

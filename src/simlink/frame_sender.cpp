@@ -35,10 +35,9 @@ void lf_clearQueues()
 void lf_sendPositions(HANDLE h)
 {
     std::vector<PosUpdate>& updates = *g_posUpdates[1];
-    const std::uint32_t user = g_userObjectId.load();
     for (PosUpdate& update : updates)
     {
-        if (update.objectId > user)
+        if (gf_isAiObjectId(update.objectId))
         {
             SimConnect_SetDataOnSimObject(h, kDefPosition, update.objectId, 0, 0, kPositionBytes, &update);
         }
@@ -92,7 +91,7 @@ void lf_sendCreateAc(HANDLE h, const CreateRequest& request)
 
 void lf_sendRemoveAc(HANDLE h, std::uint32_t object)
 {
-    if (object <= g_userObjectId.load())
+    if (!gf_isAiObjectId(object))
     {
         gf_logWarning(fmt::format("SimConnect call to remove ac with objectid {}", gf_idToText(object)));
         return;

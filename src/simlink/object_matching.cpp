@@ -33,6 +33,9 @@ namespace
 // logic.
 constexpr double kGroundDataCeilingFt = 2500.0;
 
+// The characters of an ATC ID that the simulator keeps.
+constexpr std::size_t kSimAtcIdChars = 12;
+
 // Offsets in the block of definition 404.
 constexpr std::size_t kNearbyAboveGround = 0;
 constexpr std::size_t kNearbyGroundAltitude = 8;
@@ -52,10 +55,24 @@ template <class T> void lf_swapErase(std::vector<T>& v, typename std::vector<T>:
     v.pop_back();
 }
 
+// The simulator keeps only the first kSimAtcIdChars characters of a tail
+// number, so a longer callsign comes back cut; an exact match still wins.
+std::vector<PendingCreate>::iterator lf_findPending(const std::string& atcId)
+{
+    const auto exact = std::find_if(g_pendingCreates.begin(), g_pendingCreates.end(),
+                                    [&](const PendingCreate& p) { return p.callsign == atcId; });
+    if (exact != g_pendingCreates.end() || atcId.size() != kSimAtcIdChars)
+    {
+        return exact;
+    }
+    return std::find_if(g_pendingCreates.begin(), g_pendingCreates.end(),
+                        [&](const PendingCreate& p)
+                        { return p.callsign.size() > kSimAtcIdChars && p.callsign.starts_with(atcId); });
+}
+
 std::uint32_t lf_takePendingByCallsign(const std::string& callsign)
 {
-    const auto it = std::find_if(g_pendingCreates.begin(), g_pendingCreates.end(),
-                                 [&](const PendingCreate& p) { return p.callsign == callsign; });
+    const auto it = lf_findPending(callsign);
     if (it == g_pendingCreates.end())
     {
         return 0;
@@ -112,7 +129,7 @@ void lf_onObjectAddRemove(const SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE& event)
     const DWORD object = event.dwData;
     if (event.uEventID == kEventObjectAdded)
     {
-        if (object > g_userObjectId.load())
+        if (gf_isAiObjectId(object))
         {
             g_newObjectIds.push_back(object);
         }
@@ -138,7 +155,7 @@ void lf_onSimObjectDataByType(const ObjectData& data)
         return;
     }
     const DWORD object = data.objectId;
-    if (object <= g_userObjectId.load())
+    if (!gf_isAiObjectId(object))
     {
         return;
     }

@@ -36,6 +36,9 @@ namespace
 
 constexpr auto kOpenRetry = std::chrono::milliseconds(100);
 constexpr auto kDispatchPeriod = std::chrono::milliseconds(1);
+// A single failed dispatch is transient (the simulator is busy); this many
+// in a row, about a tenth of a second, mean the connection is gone.
+constexpr int kLostAfterFailures = 100;
 
 // Whether this run of SimClient has handed the loss of the connection to
 // the closing down already.
@@ -89,11 +92,18 @@ void lf_dispatchLoop(const std::stop_token& stop, HANDLE h)
                 timeEndPeriod(1);
             }
         });
+    int failures = 0;
     while (!stop.stop_requested())
     {
-        if (lf_dispatchPending(h) < 0)
+        // A lost connection is not pumped any more: what might still come
+        // through it must not undo the disconnect (a running flag set again).
+        if (failures < kLostAfterFailures)
         {
-            lf_simDisconnect(false);
+            failures = lf_dispatchPending(h) < 0 ? failures + 1 : 0;
+            if (failures == kLostAfterFailures)
+            {
+                lf_simDisconnect(false);
+            }
         }
         std::this_thread::sleep_for(kDispatchPeriod);
     }

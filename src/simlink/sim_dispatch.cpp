@@ -140,14 +140,27 @@ void lf_onException(const SIMCONNECT_RECV_EXCEPTION& e)
     }
 }
 
+void lf_setSimRunning(DWORD state)
+{
+    const std::uint8_t running = state == 1 ? 1 : 0;
+    g_simRunning.exchange(running);
+    g_simRunningShown.exchange(running);
+    gf_repaintMainWindow();
+}
+
+void lf_onSystemState(const SIMCONNECT_RECV_SYSTEM_STATE& s)
+{
+    if (s.dwRequestID == kReqSimState)
+    {
+        lf_setSimRunning(s.dwInteger);
+    }
+}
+
 void lf_onEvent(const SIMCONNECT_RECV_EVENT& e)
 {
     if (e.uEventID == kEventSim)
     {
-        const std::uint8_t running = e.dwData == 1 ? 1 : 0;
-        g_simRunning.exchange(running);
-        g_simRunningShown.exchange(running);
-        gf_repaintMainWindow();
+        lf_setSimRunning(e.dwData);
     }
     else if (e.uEventID == kEventFlightLoaded)
     {
@@ -229,6 +242,9 @@ void lf_dispatch(const SIMCONNECT_RECV& record, DWORD size)
         break;
     case SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE:
         lf_handleData(record, size, lf_onSimObjectDataByType);
+        break;
+    case SIMCONNECT_RECV_ID_SYSTEM_STATE:
+        lf_handle<SIMCONNECT_RECV_SYSTEM_STATE>(record, size, lf_onSystemState);
         break;
     case SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID:
     case SIMCONNECT_RECV_ID_CLIENT_DATA:

@@ -43,6 +43,9 @@ inline constexpr std::uint32_t kReqUserModel = 107;
 inline constexpr std::uint32_t kReqUserOnGround = 108;
 inline constexpr std::uint32_t kReqUserState = 109;
 inline constexpr std::uint32_t kReqFlightPlan = 110;
+// The simulation's running state, asked once after subscribing: the
+// simulator sends "Sim" only when it changes.
+inline constexpr std::uint32_t kReqSimState = 111;
 
 // Client events.
 inline constexpr std::uint32_t kBeaconLightsSet = 206;

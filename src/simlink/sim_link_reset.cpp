@@ -36,7 +36,7 @@ void gf_resetSimLinkForRestart()
         g_clientEvents.clear();
         g_userState = UserAcState{};
     }
-    g_userObjectId.store(2);
+    g_userObjectId.store(kInitialUserObjectId);
     g_userTitle.clear();
     g_userStandText.clear();
     lf_resetAsGenNote();

@@ -124,6 +124,9 @@ void lf_setupSimConnect()
     {
         SimConnect_SubscribeToSystemEvent(h, e.id, e.name);
     }
+    // "Sim" comes only with a change; a simulation that runs already when
+    // we connect would otherwise never be seen running.
+    SimConnect_RequestSystemState(h, kReqSimState, "Sim");
     for (const DataField& f : kDataFields)
     {
         SimConnect_AddToDataDefinition(h, f.definition, f.variable, f.units, f.type, 0.0F, SIMCONNECT_UNUSED);

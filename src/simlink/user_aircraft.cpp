@@ -132,6 +132,17 @@ void lf_onUserState(const ObjectData& data)
 
 } // namespace
 
+bool gf_isAiObjectId(std::uint32_t objectId)
+{
+    const std::uint32_t user = g_userObjectId.load();
+    if (user == kInitialUserObjectId)
+    {
+        // not known yet: the lowest ids may still be the user's
+        return objectId > kInitialUserObjectId;
+    }
+    return objectId != SIMCONNECT_OBJECT_ID_USER && objectId != user;
+}
+
 bool gf_positionKnown(double latitude, double longitude)
 {
     return std::fabs(latitude) > kKnownPositionDeg || std::fabs(longitude) > kKnownPositionDeg;

@@ -36,9 +36,15 @@ extern UserAcState g_userState;
 // The main thread's copy: written by gf_requestUserAcPosition under
 // g_simConnectMutex, read by other threads under it.
 extern UserAcState g_userPos;
-// The user aircraft's object id; 2 until the simulator reports it. Nothing
-// at or below it is ever updated, removed or matched as a new AI object.
+// The user aircraft's object id; 2 until the simulator reports it.
 extern std::atomic<std::uint32_t> g_userObjectId;
+inline constexpr std::uint32_t kInitialUserObjectId = 2;
+// Whether an object id may be an AI object: updated, removed or matched as
+// a new object. Not the user's own id (nor 0, which names the user
+// aircraft too); while the user's id is not known yet, none of the ids up
+// to 2. AI ids are not always above the user's: the newer simulator hands
+// out ids on both sides of it.
+bool gf_isAiObjectId(std::uint32_t objectId);
 // Set on every reply to request 108 (once a second); the main loop
 // exchanges it with 0.
 extern std::atomic<std::uint8_t> g_userDataArrived;

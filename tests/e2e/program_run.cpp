@@ -37,9 +37,27 @@ void ProgramRun::SetUp()
     fs::create_directories(dir_ / "localappdata");
     fs::create_directories(dir_ / "lock");
     fs::create_directories(appDataFolder());
+    simScenario_ = fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / "sim-demo.json";
     service_ = std::make_unique<fakert::FakeRtService>(fakert::loadScenario(
         fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / "rt-demo.json", fakert::systemClock()));
     service_->start(0);
+}
+
+fs::path ProgramRun::scenarioFile(const std::string& name)
+{
+    return fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / name;
+}
+
+void ProgramRun::useStrictStandIns(const fs::path& simScenario)
+{
+    service_->stop();
+    fakert::Scenario scenario = fakert::loadScenario(
+        fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / "rt-demo.json", fakert::systemClock());
+    scenario.strict = true;
+    scenario.sessionTimeoutS = fakert::kStrictSessionTimeoutS;
+    service_ = std::make_unique<fakert::FakeRtService>(std::move(scenario));
+    service_->start(0);
+    simScenario_ = simScenario;
 }
 
 void ProgramRun::TearDown()
@@ -73,7 +91,7 @@ std::string ProgramRun::environment() const
         "VORA_LOCK_DIR={} VORA_SIM_SCENARIO={} VORA_RT_API_BASE={} "
         "VORA_RT_LICENSE=RT-DEMO-STANDARD-0001",
         lf_quoted(dir_ / "appdata"), lf_quoted(dir_ / "localappdata"), lf_quoted(dir_ / "lock"),
-        lf_quoted(fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / "sim-demo.json"), service_->baseUrl());
+        lf_quoted(simScenario_), service_->baseUrl());
 }
 
 std::string ProgramRun::program() const

@@ -41,6 +41,13 @@ class ProgramRun : public ::testing::Test
     static std::vector<std::string> lines(const std::filesystem::path& file);
     static bool has(const std::vector<std::string>& lines, const std::string& line);
 
+    // Both stand-ins in their strict mode: the fake service as its public
+    // documentation describes it, the simulator from the given scenario file
+    // (one with "strict": true).
+    void useStrictStandIns(const std::filesystem::path& simScenario);
+    // A scenario file of data/scenarios.
+    static std::filesystem::path scenarioFile(const std::string& name);
+
     const std::filesystem::path& dir() const { return dir_; }
     fakert::FakeRtService& service() { return *service_; }
     std::string environment() const;
@@ -48,6 +55,7 @@ class ProgramRun : public ::testing::Test
 
   private:
     std::filesystem::path dir_;
+    std::filesystem::path simScenario_;
     std::unique_ptr<fakert::FakeRtService> service_;
 };
 

@@ -179,6 +179,55 @@ const LiveCase kLiveCases[] = {
     {"pseudo_type_drops", [](json& a) { a[8] = "GRND"; }, false},
     {"glider_category_drops", [](json& a) { a[28] = "B1"; }, false},
     {"test_callsign_drops", [](json& a) { a[13] = "TEST"; }, false},
+    // The documented feed: a provider prefix on the source, a letter for
+    // the provider, a text squawk and null for what it does not have.
+    {"prefixed_source_makes_the_heading_valid",
+     [](json& a)
+     {
+         a[17] = "X_adsb_icao";
+         a[7] = "X";
+         a[6] = "1000";
+     },
+     true,
+     [](const TrafficRecord& r)
+     {
+         ASSERT_TRUE(r.trueHeading);
+         EXPECT_DOUBLE_EQ(*r.trueHeading, 252.0 * 0.017453292519943295);
+     }},
+    {"source_with_id_prefix_makes_the_heading_valid", [](json& a) { a[17] = "T_ID_adsb_icao"; }, true,
+     [](const TrafficRecord& r) { EXPECT_TRUE(r.trueHeading); }},
+    {"other_prefixed_source_ignores_the_heading", [](json& a) { a[17] = "X_adsb_other"; }, true,
+     [](const TrafficRecord& r) { EXPECT_FALSE(r.trueHeading); }},
+    {"a_source_merely_ending_in_the_kind_ignores_it", [](json& a) { a[17] = "Xadsb_icao"; }, true,
+     [](const TrafficRecord& r) { EXPECT_FALSE(r.trueHeading); }},
+    {"null_heading_is_none_not_north",
+     [](json& a)
+     {
+         a[17] = "X_adsb_icao";
+         a[25] = nullptr;
+     },
+     true,
+     [](const TrafficRecord& r)
+     {
+         EXPECT_FALSE(r.trueHeading);
+         EXPECT_EQ(r.sample.headingKnown, 0);
+         EXPECT_DOUBLE_EQ(r.sample.track, 250.0);
+     }},
+    {"null_airspeed_and_roll_are_missing",
+     [](json& a)
+     {
+         a[20] = nullptr;
+         a[23] = nullptr;
+     },
+     true,
+     [](const TrafficRecord& r)
+     {
+         EXPECT_DOUBLE_EQ(r.sample.trueAirspeed, 220.0);
+         EXPECT_FALSE(r.bank);
+     }},
+    {"null_latitude_drops", [](json& a) { a[1] = nullptr; }, false, {}, false, LatLon{0.0, 8.57}},
+    {"null_longitude_drops", [](json& a) { a[2] = nullptr; }, false, {}, false, LatLon{50.1, 0.0}},
+    {"null_data_time_drops", [](json& a) { a[10] = nullptr; }, false},
     {"number_as_text_reads_zero", [](json& a) { a[5] = "180", a[1] = kRefLat + 3.0 / 60.0; }, true,
      [](const TrafficRecord& r)
      {

@@ -123,6 +123,31 @@ const ParkedCase kParkedCases[] = {
      [] { LIGHT_AIRCRAFT.current.store(false); }},
     {"stand_not_a_text_drops", [](json& a) { a[2] = 11; }, false},
     {"reserved_stand_drops", [](json&) {}, false, {}, "3c6444", [] { setParkAirport(frankfurt(), "A11"); }},
+    // The service prefixes the stand with the airport's code.
+    {"reserved_stand_with_the_airport_prefix_drops", [](json& a) { a[2] = "EDDF_A11"; }, false, {}, "3c6444",
+     [] { setParkAirport(frankfurt(), "A11"); }},
+    {"prefixed_stand_keeps_its_name", [](json& a) { a[2] = "EDDF_A12"; }, true,
+     [](const ParkedTrafficRecord& r) { EXPECT_EQ(r.standName, "EDDF_A12"); }, "3c6444",
+     [] { setParkAirport(frankfurt(), "A11"); }},
+    {"a_longer_prefix_is_another_stand", [](json& a) { a[2] = "XEDDF_A11"; }, true, {}, "3c6444",
+     [] { setParkAirport(frankfurt(), "A11"); }},
+    {"a_float_epoch_passes", [](json& a) { a[5] = 1750000000.75; }, true},
+    {"prefixed_stand_the_user_stands_on_drops",
+     [](json& a) { a[2] = "EDDF_A11"; },
+     false,
+     {},
+     "3c6444",
+     []
+     {
+         Stand a11;
+         a11.name = "A11";
+         a11.latitude = 50.048473;
+         a11.longitude = 8.565095;
+         a11.numericId = 1;
+         g_stands.push_back(a11);
+         setUserPosition(a11.latitude, a11.longitude, 364.0);
+         g_userOnGround.store(1);
+     }},
     {"empty_stand_while_the_user_is_at_none_drops", [](json& a) { a[2] = ""; }, false},
     {"stand_the_user_stands_on_drops",
      [](json&) {},

@@ -58,7 +58,9 @@ TEST(ReplyFieldsTest, NumbersAndTexts)
     EXPECT_EQ(gf_replyInt(reply, "rrl", 2000), 1500);
     EXPECT_THROW(gf_replyInt(reply, "text", 100), std::invalid_argument);
     EXPECT_THROW(gf_replyInt(reply, "flag", 100), std::invalid_argument);
-    EXPECT_THROW(gf_replyInt(reply, "nothing", 100), std::invalid_argument);
+    // The service sends null for a value it does not have: absent, not an error.
+    EXPECT_EQ(gf_replyInt(reply, "nothing", 100), 100);
+    EXPECT_EQ(gf_replyText(reply, "nothing"), "");
     EXPECT_THROW(gf_replyInt(reply, "big", 100), gsl::narrowing_error);
     EXPECT_THROW(gf_replyInt(json::array({1}), "status", 100), std::invalid_argument);
     EXPECT_EQ(gf_replyText(reply, "message"), "ok");

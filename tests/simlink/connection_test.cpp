@@ -113,7 +113,8 @@ TEST_F(Registration, RegistersEveryIdentifierInOrder)
         }
     }
     EXPECT_EQ(blocks,
-              (std::vector<std::string>{"SimConnect_SubscribeToSystemEvent", "SimConnect_AddToDataDefinition",
+              (std::vector<std::string>{"SimConnect_SubscribeToSystemEvent", "SimConnect_RequestSystemState",
+                                        "SimConnect_AddToDataDefinition",
                                         "SimConnect_MapClientEventToSimEvent",
                                         "SimConnect_AddClientEventToNotificationGroup",
                                         "SimConnect_SetNotificationGroupPriority"}));
@@ -278,8 +279,9 @@ class ConnectionEnd : public LinkTest, public ::testing::WithParamInterface<bool
 {
 };
 
-// The simulator quitting, or the connection failing, ends the session with
-// "SIM WAS CLOSED"; the thread itself runs on until it is asked to stop.
+// The simulator quitting, or the connection failing for a tenth of a second
+// on end, ends the session with "SIM WAS CLOSED"; the thread itself runs on
+// until it is asked to stop.
 TEST_P(ConnectionEnd, EndsTheSessionWithSimWasClosed)
 {
     startWorld();
@@ -292,7 +294,7 @@ TEST_P(ConnectionEnd, EndsTheSessionWithSimWasClosed)
     }
     else
     {
-        world().failNextCalls("SimConnect_CallDispatch", 1);
+        world().failNextCalls("SimConnect_CallDispatch", 100);
     }
     ASSERT_TRUE(waitUntil([] { return g_stop.load() != 0; }));
     EXPECT_EQ(gf_exitReasonText(g_exitReason.load()), "SIM WAS CLOSED");

@@ -1,6 +1,7 @@
 // The queues to the simulator and the events back: creation and matching,
 // failed creations, removals, client events, position updates, request
 // errors, and the objects that are never touched.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -384,9 +385,10 @@ class UserObject : public QueueTest
 {
 };
 
-// Nothing at or below the user aircraft's id is moved, removed or taken for
-// a new AI object, whatever the queues hold.
-TEST_F(UserObject, IdsAtOrBelowItAreNeverTouched)
+// The user aircraft's own id, and 0 that names it too, are never moved,
+// removed or taken for a new AI object, whatever the queues hold. AI objects with ids below the user's are handled as any
+// other: the newer simulator hands out ids on both sides of the user's.
+TEST_F(UserObject, OnlyItsOwnIdIsNeverTouched)
 {
     sim::Scenario s = baseScenario();
     s.user.objectId = 5;
@@ -402,30 +404,38 @@ TEST_F(UserObject, IdsAtOrBelowItAreNeverTouched)
     ASSERT_EQ(g_userObjectId.load(), 5U);
 
     queuePositions(
-        {PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 0}, PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 3},
-         PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 5}, PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 9}});
+        {PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 0}, PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 3}, PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 5},
+         PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 9}});
     queueRemove(5);
-    queueRemove(3);
+    queueRemove(0);
     sim::ForeignAircraft below;
     below.objectId = 4;
     below.pose = standingNearby();
     world().addForeign(below);
     step();
 
-    const std::vector<sim::CallRecord> moved = calls("SimConnect_SetDataOnSimObject");
-    ASSERT_EQ(moved.size(), 1U);
-    EXPECT_EQ(moved[0].args.at("object_id"), 9);
+    std::vector<DWORD> moved;
+    for (const sim::CallRecord& c : calls("SimConnect_SetDataOnSimObject"))
+    {
+        moved.push_back(c.args.at("object_id").get<DWORD>());
+    }
+    EXPECT_EQ(moved, (std::vector<DWORD>{3, 9}));
     EXPECT_TRUE(calls("SimConnect_AIRemoveObject").empty());
     EXPECT_EQ(logCount("SimConnect call to remove ac with objectid 5"), 1);
-    EXPECT_EQ(logCount("SimConnect call to remove ac with objectid 3"), 1);
-    EXPECT_TRUE(g_newObjectIds.empty());
+    EXPECT_EQ(logCount("SimConnect call to remove ac with objectid 0"), 1);
+    EXPECT_EQ(g_newObjectIds, (std::vector<std::uint32_t>{4}));
 
     requestNearby();
     step();
+    std::vector<DWORD> reported;
     for (const SimEvent& e : takeEvents())
     {
-        EXPECT_GT(e.objectId, 5U) << "event type " << e.type;
+        EXPECT_NE(e.objectId, 5U) << "event type " << e.type;
+        reported.push_back(e.objectId);
     }
+    std::sort(reported.begin(), reported.end());
+    EXPECT_EQ(reported, (std::vector<DWORD>{3, 9}));
+    EXPECT_EQ(logCount("just spawned, but not by Vora, oid: 4"), 1);
 }
 
 } // namespace

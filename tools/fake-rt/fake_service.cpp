@@ -25,6 +25,8 @@ constexpr std::array<std::string_view, 5> kPaths = {kAuthPath, kDeauthPath, kTra
 constexpr std::size_t kServerThreads = 8;
 constexpr auto kStartTimeout = std::chrono::seconds(5);
 constexpr std::size_t kMaxRequestBody = 1 << 20;
+// What a trickling body sends per pause.
+constexpr std::size_t kTrickleBytes = 16;
 
 // What a scripted fault turns the endpoint's reply into.
 struct Outgoing
@@ -147,8 +149,11 @@ void FakeRtService::Impl::serve(const httplib::Request& req, httplib::Response& 
     std::optional<Fault> fault;
     Outgoing out;
     std::function<void(const LogEntry&)> notify;
+    bool compress = false;
     {
         std::lock_guard lock(mutex);
+        // The documented service compresses whenever the client accepts it.
+        compress = core.scenario().strict && entry.acceptEncoding.find("gzip") != std::string::npos;
         entry.time = clock();
         fault = takeFault(entry.path, entry.fields);
         entry.faulted = fault.has_value();
@@ -185,7 +190,7 @@ void FakeRtService::Impl::serve(const httplib::Request& req, httplib::Response& 
         waitOrStop(fault->delay);
     }
     res.status = out.httpStatus;
-    if (fault && fault->gzip)
+    if ((fault && fault->gzip) || (compress && !out.body.empty()))
     {
         out.body = gzipCompress(out.body);
         res.set_header("Content-Encoding", "gzip");
@@ -207,6 +212,19 @@ void FakeRtService::Impl::serve(const httplib::Request& req, httplib::Response& 
     // compressed by the server whenever the client accepts gzip, and the
     // fault script decides about that.
     auto payload = std::make_shared<std::string>(std::move(out.body));
+    if (fault && fault->trickle.count() > 0)
+    {
+        // a few bytes per pause; a stopping service cuts the pauses short
+        const std::chrono::milliseconds pause = fault->trickle;
+        res.set_content_provider(
+            payload->size(), out.contentType,
+            [this, payload, pause](std::size_t offset, std::size_t length, httplib::DataSink& sink)
+            {
+                waitOrStop(pause);
+                return sink.write(payload->data() + offset, std::min(length, kTrickleBytes));
+            });
+        return;
+    }
     res.set_content_provider(payload->size(), out.contentType,
                              [payload](std::size_t offset, std::size_t length, httplib::DataSink& sink)
                              { return sink.write(payload->data() + offset, length); });
@@ -215,6 +233,10 @@ void FakeRtService::Impl::serve(const httplib::Request& req, httplib::Response& 
 FakeRtService::FakeRtService(Scenario scenario, Clock clock)
     : m_impl(std::make_unique<Impl>(std::move(scenario), clock ? std::move(clock) : Clock(systemClock)))
 {
+    for (const PathFault& f : m_impl->core.scenario().faults)
+    {
+        m_impl->faults[f.path].push_back(f.fault);
+    }
 }
 
 FakeRtService::~FakeRtService()

@@ -1,8 +1,8 @@
 // A scripted misbehaviour of the fake service for one endpoint: a refusal
 // with a chosen status, a reply with fields left out or of the wrong type,
 // a body that is not JSON at all (a proxy's HTML error page, nothing, half a
-// document), a slow reply, a connection dropped before the body, or a
-// gzip-compressed body.
+// document), a slow reply, a body that trickles in, a connection dropped
+// before the body, or a gzip-compressed body.
 //
 // Faults of one path wait in a queue; a request takes the first one whose
 // condition it meets, and the fault is used up after `times` requests.
@@ -44,6 +44,8 @@ struct Fault
     std::chrono::milliseconds delay{0};
     // The headers go out, then the connection closes without the body.
     bool dropConnection = false;
+    // The body goes out a few bytes at a time with this pause between.
+    std::chrono::milliseconds trickle{0};
     // The body is gzip-compressed with Content-Encoding: gzip, whatever the
     // request accepts.
     bool gzip = false;
@@ -52,6 +54,14 @@ struct Fault
     int times = 1;
     // Only requests whose fields it accepts; all when empty.
     std::function<bool(const FormFields&)> when{};
+};
+
+// A fault with the endpoint it is for, as a scenario file or the command
+// line gives it.
+struct PathFault
+{
+    std::string path;
+    Fault fault;
 };
 
 // Conditions for faults on /v5/traffic, which carries three kinds of request.

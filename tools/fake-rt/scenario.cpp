@@ -1,5 +1,6 @@
 #include "fake-rt/scenario.h"
 
+#include "fake-rt/fault_spec.h"
 #include "fake-rt/registration_pattern.h"
 
 #include <fmt/format.h>
@@ -230,6 +231,29 @@ Scenario parseScenario(const json& j, double now)
     }
     Scenario s;
     s.name = text(j, "scenario", "name", "");
+    if (j.contains("strict"))
+    {
+        if (!j.at("strict").is_boolean())
+        {
+            fail("scenario", "\"strict\" must be true or false");
+        }
+        s.strict = j.at("strict").get<bool>();
+    }
+    if (s.strict)
+    {
+        s.sessionTimeoutS = kStrictSessionTimeoutS;
+    }
+    for (const json& f : list(j, "faults"))
+    {
+        try
+        {
+            s.faults.push_back(faultFromJson(f));
+        }
+        catch (const std::exception& e)
+        {
+            fail("faults", e.what());
+        }
+    }
     s.airport = readAirport(member(j, "scenario", "airport"));
 
     for (const json& r : list(j, "runways"))

@@ -3,6 +3,9 @@
 // aircraft parked at the stands and the operators whose aircraft the traffic
 // generator flies. Read from a scenario JSON file:
 //
+//   strict           true: the service as its public v5 documentation
+//                    describes it (see docs/scenarios.md)
+//   faults           [{path, ...}]  scripted faults, see fault_spec.h
 //   airport          {icao, iata, lat, lon, elevation_ft}
 //   runways          [{name, lat, lon, heading (true), length_m, elevation_ft, no_types[]}]
 //   runways_in_use   {arrivals[], departures[]}           runway names
@@ -30,6 +33,7 @@
 // aircraft in the air never share a registration.
 #pragma once
 
+#include "fake-rt/fault.h"
 #include "fake-rt/geo.h"
 
 #include <nlohmann/json.hpp>
@@ -142,6 +146,13 @@ struct TrafficSettings
 struct Scenario
 {
     std::string name;
+    // The documented service's rules and reply forms instead of the kind
+    // ones: sessions per licence kind and a 120 s lapse, 407 for history
+    // too far back, buffers of at most 10 x 10 s (even), the reply fields
+    // and array forms of the documentation, parked aircraft seen 10 minutes
+    // to 24 hours ago, a rate-limited nearest METAR, gzip when accepted.
+    bool strict = false;
+    std::vector<PathFault> faults;
     Airport airport;
     std::vector<Runway> runways;
     std::vector<std::string> arrivalRunways;
@@ -170,6 +181,9 @@ struct Scenario
     const Runway* runway(std::string_view name) const;
     const Stand* stand(std::string_view name) const;
 };
+
+// The session lapse of the documented service.
+inline constexpr double kStrictSessionTimeoutS = 120.0;
 
 // Relative expiries are counted from now (epoch s). Throws std::runtime_error
 // naming the first thing that is wrong.

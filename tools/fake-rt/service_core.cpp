@@ -1,6 +1,7 @@
 #include "fake-rt/service_core.h"
 
 #include "fake-rt/seeded_random.h"
+#include "fake-rt/strict_feed.h"
 
 #include <fmt/format.h>
 
@@ -21,6 +22,20 @@ constexpr std::uint64_t kGuidStream = 0x6071D;
 constexpr std::size_t kMaxStations = 5;
 constexpr long long kMaxBufferCount = 10;
 constexpr long long kMaxBufferTime = 60;
+// The documented limits: at most 10 buffers of at most 10 s, an even number.
+constexpr long long kStrictMaxBufferTime = 10;
+// Concurrent sessions per licence kind in the documented service.
+constexpr int kStandardSessions = 1;
+constexpr int kProfessionalSessions = 2;
+
+bool bufferTimeAllowed(long long seconds, bool strict)
+{
+    if (strict)
+    {
+        return seconds >= 2 && seconds <= kStrictMaxBufferTime && seconds % 2 == 0;
+    }
+    return seconds >= 1 && seconds <= kMaxBufferTime;
+}
 
 ServiceReply refusal(int status)
 {
@@ -91,6 +106,14 @@ std::optional<long long> timeOffset(const FormFields& fields)
     return minutes;
 }
 
+// The documented service tells a request too far back apart from a
+// malformed one.
+bool tooFarBack(const FormFields& fields, bool strict)
+{
+    const std::optional<long long> minutes = integer(fields, "toffset");
+    return strict && minutes && *minutes > kMaxTimeOffsetMinutes;
+}
+
 // Every request that reaches the check counts as the previous one, refused
 // or not; a refusal names the limit in the field the client reads it from.
 std::optional<ServiceReply> rateLimit(std::optional<double>& last, double now, int limitMs, const char* field,
@@ -106,6 +129,25 @@ std::optional<ServiceReply> rateLimit(std::optional<double>& last, double now, i
     r.body["message"] = fmt::format("Too many requests, keep {} ms between {} requests", limitMs, kind);
     r.body[field] = limitMs;
     return r;
+}
+
+void documented(std::vector<LiveAircraft>& aircraft)
+{
+    for (LiveAircraft& a : aircraft)
+    {
+        if (a.array.is_array() && a.array.size() == kLiveArraySize)
+        {
+            toDocumentedLive(a.array, a.key);
+        }
+    }
+}
+
+// The members the documented traffic replies carry besides "data".
+void addDocumentedFields(json& body, std::size_t fullCount, double t, const char* epochKey)
+{
+    body["full_count"] = fullCount;
+    body["source"] = "MemoryDB";
+    body[epochKey] = std::llround(t);
 }
 
 std::vector<SentAircraft> describe(const std::vector<LiveAircraft>& aircraft, int buffer)
@@ -141,6 +183,8 @@ std::string statusMessage(int status)
         return "This license already has an active session";
     case 406:
         return "Too many requests";
+    case 407:
+        return "History too far back";
     case 500:
         return "Database connection error";
     default:
@@ -175,7 +219,7 @@ ServiceReply ServiceCore::handle(std::string_view path, const FormFields& fields
     }
     if (path == kDeauthPath)
     {
-        return deauth(fields);
+        return deauth(fields, now);
     }
     if (path == kTrafficPath)
     {
@@ -245,18 +289,23 @@ ServiceReply ServiceCore::auth(const FormFields& fields, double now)
     {
         return refusal(402);
     }
+    int open = 0;
     for (const auto& [guid, s] : m_sessions)
     {
-        if (s.license == *license)
-        {
-            return refusal(405);
-        }
+        open += s.license == *license ? 1 : 0;
+    }
+    const int allowed =
+        m_scenario.strict && account->type == 2 ? kProfessionalSessions : kStandardSessions;
+    if (open >= allowed)
+    {
+        return refusal(405);
     }
     Session s;
     s.guid = newGuid();
     s.license = *license;
     s.type = account->type;
     s.lastUse = now;
+    s.began = now;
     m_sessions[s.guid] = s;
     return {json{{"status", 200},
                  {"GUID", s.guid},
@@ -268,14 +317,22 @@ ServiceReply ServiceCore::auth(const FormFields& fields, double now)
             {}};
 }
 
-ServiceReply ServiceCore::deauth(const FormFields& fields)
+ServiceReply ServiceCore::deauth(const FormFields& fields, double now)
 {
     const std::optional<std::string> guid = formValue(fields, "GUID");
-    if (!guid || m_sessions.erase(*guid) == 0)
+    const auto it = guid ? m_sessions.find(*guid) : m_sessions.end();
+    if (it == m_sessions.end())
     {
         return unknownSession();
     }
-    return {json{{"status", 200}, {"message", "Deauthenticated"}, {"server", m_scenario.server}}, {}};
+    const double began = it->second.began;
+    m_sessions.erase(it);
+    json reply{{"status", 200}, {"message", "Deauthenticated"}, {"server", m_scenario.server}};
+    if (m_scenario.strict)
+    {
+        reply["session_length"] = std::llround(now - began);
+    }
+    return {std::move(reply), {}};
 }
 
 ServiceReply ServiceCore::traffic(const FormFields& fields, double now)
@@ -291,6 +348,10 @@ ServiceReply ServiceCore::traffic(const FormFields& fields, double now)
     const std::optional<double> left = decimal(fields, "left");
     const std::optional<double> right = decimal(fields, "right");
     const std::optional<long long> minutes = timeOffset(fields);
+    if (tooFarBack(fields, m_scenario.strict))
+    {
+        return refusal(407);
+    }
     if (!query || (*query != "locationtraffic" && *query != "parkedtraffic") || !top || !bottom || !left ||
         !right || !minutes || !isLatitude(*top) || !isLatitude(*bottom) || *top < *bottom ||
         !isLongitude(*left) || !isLongitude(*right))
@@ -304,7 +365,7 @@ ServiceReply ServiceCore::traffic(const FormFields& fields, double now)
     const std::optional<long long> bufferTime = integer(fields, "buffertime");
     const bool buffered = countText.has_value() || timeText.has_value();
     if (buffered && (parked || !bufferCount || !bufferTime || *bufferCount < 1 ||
-                     *bufferCount > kMaxBufferCount || *bufferTime < 1 || *bufferTime > kMaxBufferTime))
+                     *bufferCount > kMaxBufferCount || !bufferTimeAllowed(*bufferTime, m_scenario.strict)))
     {
         return parameterFault();
     }
@@ -322,37 +383,73 @@ ServiceReply ServiceCore::traffic(const FormFields& fields, double now)
     const double t = now - static_cast<double>(*minutes) * 60.0;
     ServiceReply reply;
     reply.body = json{{"status", 200}, {"rrl", m_scenario.rrl}};
+    const bool strict = m_scenario.strict;
     if (parked)
     {
-        reply.body["data"] = TrafficGenerator::toData(m_generator.parkedTraffic(t, box));
+        std::vector<ParkedEntry> entries = m_generator.parkedTraffic(t, box);
+        if (strict)
+        {
+            std::erase_if(entries, [&](const ParkedEntry& e)
+                          { return !e.array[5].is_number() || !parkedInWindow(e.array[5].get<double>(), t); });
+            for (ParkedEntry& e : entries)
+            {
+                toDocumentedParked(e.array, e.key, m_scenario.airport.icao);
+            }
+        }
+        reply.body["data"] = TrafficGenerator::toData(entries);
+        if (strict)
+        {
+            addDocumentedFields(reply.body, entries.size(), t, "dataepoch");
+        }
         return reply;
     }
     const int bad = m_scenario.traffic.badEntries;
     if (!buffered)
     {
-        const std::vector<LiveAircraft> aircraft = m_generator.liveTraffic(t, box, bad);
+        std::vector<LiveAircraft> aircraft = m_generator.liveTraffic(t, box, bad);
+        if (strict)
+        {
+            documented(aircraft);
+        }
         reply.body["data"] = TrafficGenerator::toData(aircraft);
         reply.aircraft = describe(aircraft, -1);
+        if (strict)
+        {
+            addDocumentedFields(reply.body, m_generator.liveTraffic(t).size(), t, "dataepoch");
+        }
         return reply;
     }
     json data = json::object();
     for (long long k = 0; k < *bufferCount; ++k)
     {
-        const std::vector<LiveAircraft> aircraft =
+        std::vector<LiveAircraft> aircraft =
             m_generator.liveTraffic(t - static_cast<double>(k * *bufferTime), box, bad);
+        if (strict)
+        {
+            documented(aircraft);
+        }
         data[fmt::format("buffer_{}", k)] = TrafficGenerator::toData(aircraft);
         std::vector<SentAircraft> sent = describe(aircraft, static_cast<int>(k));
         reply.aircraft.insert(reply.aircraft.end(), sent.begin(), sent.end());
     }
     reply.body["data"] = std::move(data);
+    if (strict)
+    {
+        addDocumentedFields(reply.body, m_generator.liveTraffic(t).size(), t, "endepoch");
+    }
     return reply;
 }
 
 ServiceReply ServiceCore::nearestMetar(const FormFields& fields, double now)
 {
-    if (session(fields, now) == nullptr)
+    Session* s = session(fields, now);
+    if (s == nullptr)
     {
         return unknownSession();
+    }
+    if (tooFarBack(fields, m_scenario.strict))
+    {
+        return refusal(407);
     }
     const std::optional<double> lat = decimal(fields, "lat");
     const std::optional<double> lon = decimal(fields, "lon");
@@ -382,7 +479,16 @@ ServiceReply ServiceCore::nearestMetar(const FormFields& fields, double now)
                             {"BrgTo", std::round(bearingDeg(here, st.pos))},
                             {"METAR", metar(st.icao, t)}});
     }
-    return {json{{"status", 200}, {"data", std::move(data)}}, {}};
+    if (!m_scenario.strict)
+    {
+        return {json{{"status", 200}, {"data", std::move(data)}}, {}};
+    }
+    // Documented: rate-limited together with the weather, and a message.
+    if (std::optional<ServiceReply> refused = rateLimit(s->lastWeather, now, m_scenario.wrrl, "wrrl", "weather"))
+    {
+        return *refused;
+    }
+    return {json{{"status", 200}, {"message", "OK"}, {"wrrl", m_scenario.wrrl}, {"data", std::move(data)}}, {}};
 }
 
 ServiceReply ServiceCore::weather(const FormFields& fields, double now)
@@ -397,6 +503,10 @@ ServiceReply ServiceCore::weather(const FormFields& fields, double now)
     const std::optional<long long> alt = integer(fields, "alt");
     const std::optional<long long> minutes = timeOffset(fields);
     const std::optional<std::string> airports = formValue(fields, "airports");
+    if (tooFarBack(fields, m_scenario.strict))
+    {
+        return refusal(407);
+    }
     if (formValue(fields, "querytype") != "locwx" || !lat || !lon || !alt || *alt < 0 || !minutes ||
         !airports || !isLatitude(*lat) || !isLongitude(*lon))
     {

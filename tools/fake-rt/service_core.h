@@ -3,8 +3,9 @@
 // endpoints. Not thread-safe; the server calls it under its lock.
 //
 // Checks run in this order: session (401), parameters (400 "parameter
-// fault"), account kind (403, history for professional licences only), rate
-// limit (406; every request that gets this far counts as the previous one).
+// fault"; in the strict mode 407 first for history too far back), account
+// kind (403, history for professional licences only), rate limit (406;
+// every request that gets this far counts as the previous one).
 #pragma once
 
 #include "fake-rt/form_body.h"
@@ -48,6 +49,7 @@ struct Session
     std::string license;
     int type = 1;
     double lastUse = 0.0;
+    double began = 0.0;
     std::optional<double> lastTraffic;
     std::optional<double> lastWeather;
 };
@@ -68,7 +70,7 @@ class ServiceCore
 
   private:
     ServiceReply auth(const FormFields& fields, double now);
-    ServiceReply deauth(const FormFields& fields);
+    ServiceReply deauth(const FormFields& fields, double now);
     ServiceReply traffic(const FormFields& fields, double now);
     ServiceReply nearestMetar(const FormFields& fields, double now);
     ServiceReply weather(const FormFields& fields, double now);

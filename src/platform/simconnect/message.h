@@ -44,6 +44,8 @@ constexpr const char* recvName(DWORD id)
         return "SIMOBJECT_DATA_BYTYPE";
     case SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID:
         return "ASSIGNED_OBJECT_ID";
+    case SIMCONNECT_RECV_ID_SYSTEM_STATE:
+        return "SYSTEM_STATE";
     case SIMCONNECT_RECV_ID_FACILITY_DATA:
         return "FACILITY_DATA";
     case SIMCONNECT_RECV_ID_FACILITY_DATA_END:

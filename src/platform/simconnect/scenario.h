@@ -179,11 +179,17 @@ struct RaiseException
     DWORD index = 0;
     std::string client;
 };
+// The simulator is busy for a while: no frames, no data, no answers, no
+// objects created or removed; what was asked is answered afterwards.
+struct Stall
+{
+    std::int64_t durationMs = 0;
+};
 } // namespace script
 
 using ScriptedAction = std::variant<script::Quit, script::Available, script::FlightLoaded, script::Running,
                                     script::Teleport, script::Move, script::AddForeign, script::RemoveForeign,
-                                    script::FailCalls, script::RaiseException>;
+                                    script::FailCalls, script::RaiseException, script::Stall>;
 
 struct ScriptedEvent
 {
@@ -191,8 +197,54 @@ struct ScriptedEvent
     ScriptedAction action;
 };
 
+// Where the stand-in is kinder than the real simulator by default, and how
+// it behaves when it is not. The default is the kind stand-in; strict() is
+// the real simulator's behaviour as its SDK documents it.
+struct Strictness
+{
+    // "Sim" is sent on subscribing. The real simulator sends it only when
+    // the state changes; the current state comes from
+    // SimConnect_RequestSystemState("Sim").
+    bool simOnSubscribe = true;
+    // ATC IDs (tail numbers) are cut to this many characters.
+    std::size_t atcIdChars = 31;
+    // New objects get ids from here up, skipping taken ones (the user's
+    // included), so that they may lie below the user's id; none: above it.
+    std::optional<DWORD> firstAiObjectId;
+    // Every n-th SimConnect_CallDispatch of a client fails once and delivers
+    // nothing (0: never).
+    int dispatchFailEvery = 0;
+    // Position writes and client events on an AI object take effect only
+    // once it was released from AI control, position writes only while it
+    // is frozen in position, altitude and attitude as well.
+    bool aiControl = false;
+    // Frame events come at a varying rate (some frames send none).
+    bool variableFrameRate = false;
+    // How long the simulator stalls when a flight loads or the simulation
+    // starts running again (0: never).
+    std::int64_t loadStallMs = 0;
+
+    static Strictness strict()
+    {
+        Strictness s;
+        s.simOnSubscribe = false;
+        s.atcIdChars = 12;
+        s.firstAiObjectId = 3;
+        s.dispatchFailEvery = 997;
+        s.aiControl = true;
+        s.variableFrameRate = true;
+        s.loadStallMs = 3000;
+        return s;
+    }
+};
+
+// The user's object id that the strict scenario files get when they give
+// none: high enough that AI ids lie on both sides of it.
+constexpr DWORD kStrictUserObjectId = 1000;
+
 struct Scenario
 {
+    Strictness strictness;
     bool available = true;
     std::string applicationName = "KittyHawk";
     std::array<DWORD, 4> version{1, 37, 19, 0};

@@ -177,6 +177,7 @@ constexpr std::string_view kCalls[] = {
     "SimConnect_Close",
     "SimConnect_CallDispatch",
     "SimConnect_GetLastSentPacketID",
+    "SimConnect_RequestSystemState",
     "SimConnect_SubscribeToSystemEvent",
     "SimConnect_MapClientEventToSimEvent",
     "SimConnect_AddClientEventToNotificationGroup",
@@ -373,6 +374,10 @@ ScriptedAction readAction(Obj& o)
         }
         return script::FailCalls{call, static_cast<int>(o.integer("count", 1, 0, kInt32Max))};
     }
+    if (kind == "stall")
+    {
+        return script::Stall{toMs(o.number("duration_s", 0.0))};
+    }
     if (kind == "exception")
     {
         return script::RaiseException{static_cast<DWORD>(o.integer("exception", 0, 0, kDwordMax)),
@@ -409,6 +414,38 @@ Scenario scenarioFromJson(const json& j)
             }
         });
     s.running = root.boolean("running", s.running);
+    // "strict": true is the real simulator's behaviour; an object starts
+    // from it and changes single items.
+    bool strict = false;
+    if (const json* v = root.take("strict"))
+    {
+        if (v->is_boolean())
+        {
+            strict = v->get<bool>();
+            if (strict)
+            {
+                s.strictness = Strictness::strict();
+            }
+        }
+        else
+        {
+            strict = true;
+            s.strictness = Strictness::strict();
+            Obj st(*v, "strict");
+            Strictness& t = s.strictness;
+            t.simOnSubscribe = st.boolean("sim_on_subscribe", t.simOnSubscribe);
+            t.atcIdChars = static_cast<std::size_t>(
+                st.integer("atc_id_chars", static_cast<std::int64_t>(t.atcIdChars), 1, 31));
+            const std::int64_t first = st.integer("first_ai_object_id", t.firstAiObjectId.value_or(0), 0, kDwordMax);
+            t.firstAiObjectId = first > 0 ? std::optional<DWORD>(static_cast<DWORD>(first)) : std::nullopt;
+            t.dispatchFailEvery =
+                static_cast<int>(st.integer("dispatch_fail_every", t.dispatchFailEvery, 0, kInt32Max));
+            t.aiControl = st.boolean("ai_control", t.aiControl);
+            t.variableFrameRate = st.boolean("variable_frame_rate", t.variableFrameRate);
+            t.loadStallMs = toMs(st.number("load_stall_s", static_cast<double>(t.loadStallMs) / 1000.0));
+            st.finish();
+        }
+    }
     if (const std::string as = root.text("flight_loaded_as", "filename"); as == "event" || as == "filename")
     {
         s.flightLoadedAsEvent = as == "event";
@@ -419,9 +456,11 @@ Scenario scenarioFromJson(const json& j)
     }
     s.flightFile = root.text("flight_file", s.flightFile);
 
+    bool userIdGiven = false;
     root.nested("user",
                 [&](Obj& u)
                 {
+                    userIdGiven = u.has("object_id");
                     s.user.objectId =
                         static_cast<DWORD>(u.integer("object_id", s.user.objectId, 1, kDwordMax));
                     s.user.title = u.text("title", s.user.title);
@@ -437,6 +476,10 @@ Scenario scenarioFromJson(const json& j)
                            });
                     s.user.pose = readPose(u);
                 });
+    if (strict && s.strictness.firstAiObjectId && !userIdGiven)
+    {
+        s.user.objectId = kStrictUserObjectId;
+    }
     for (std::size_t i = 1; i < s.user.path.size(); ++i)
     {
         if (s.user.path[i].atMs <= s.user.path[i - 1].atMs)

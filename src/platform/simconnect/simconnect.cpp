@@ -25,6 +25,12 @@ HRESULT SimConnect_GetLastSentPacketID(HANDLE hSimConnect, DWORD* pdwSendID)
     return currentCore().lastSentPacketId(hSimConnect, pdwSendID);
 }
 
+HRESULT SimConnect_RequestSystemState(HANDLE hSimConnect, SIMCONNECT_DATA_REQUEST_ID RequestID,
+                                      const char* szState)
+{
+    return currentCore().requestSystemState(hSimConnect, RequestID, szState);
+}
+
 HRESULT SimConnect_SubscribeToSystemEvent(HANDLE hSimConnect, SIMCONNECT_CLIENT_EVENT_ID EventID,
                                           const char* SystemEventName)
 {

@@ -38,6 +38,7 @@ enum SIMCONNECT_RECV_ID : DWORD
     SIMCONNECT_RECV_ID_SIMOBJECT_DATA = 8,
     SIMCONNECT_RECV_ID_SIMOBJECT_DATA_BYTYPE = 9,
     SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID = 12,
+    SIMCONNECT_RECV_ID_SYSTEM_STATE = 15,
     SIMCONNECT_RECV_ID_CLIENT_DATA = 16,
     SIMCONNECT_RECV_ID_EVENT_EX1 = 27,
     SIMCONNECT_RECV_ID_FACILITY_DATA = 28,
@@ -162,6 +163,15 @@ struct SIMCONNECT_RECV_ASSIGNED_OBJECT_ID : SIMCONNECT_RECV
     DWORD dwObjectID;
 };
 
+// The answer to SimConnect_RequestSystemState.
+struct SIMCONNECT_RECV_SYSTEM_STATE : SIMCONNECT_RECV
+{
+    DWORD dwRequestID;
+    DWORD dwInteger;
+    float fFloat;
+    char szString[260];
+};
+
 struct SIMCONNECT_RECV_FACILITY_DATA : SIMCONNECT_RECV
 {
     DWORD UserRequestId;
@@ -202,6 +212,7 @@ static_assert(sizeof(SIMCONNECT_RECV_EVENT_FILENAME) == 288);
 static_assert(sizeof(SIMCONNECT_RECV_EVENT_FRAME) == 32);
 static_assert(sizeof(SIMCONNECT_RECV_SIMOBJECT_DATA) == 44);
 static_assert(sizeof(SIMCONNECT_RECV_ASSIGNED_OBJECT_ID) == 20);
+static_assert(sizeof(SIMCONNECT_RECV_SYSTEM_STATE) == 284);
 static_assert(sizeof(SIMCONNECT_RECV_FACILITY_DATA) == 44);
 static_assert(sizeof(SIMCONNECT_RECV_FACILITY_DATA_END) == 16);
 static_assert(sizeof(SIMCONNECT_DATA_INITPOSITION) == 56);
@@ -214,6 +225,11 @@ HRESULT SimConnect_Close(HANDLE hSimConnect);
 HRESULT SimConnect_CallDispatch(HANDLE hSimConnect, DispatchProc pfcnDispatch, void* pContext);
 HRESULT SimConnect_GetLastSentPacketID(HANDLE hSimConnect, DWORD* pdwSendID);
 
+// States: "Sim" (dwInteger 1 while the simulation runs), "FlightLoaded"
+// (szString the flight file), "AircraftLoaded" (szString the aircraft's
+// file), "DialogMode" (dwInteger 1 while a dialog is open).
+HRESULT SimConnect_RequestSystemState(HANDLE hSimConnect, SIMCONNECT_DATA_REQUEST_ID RequestID,
+                                      const char* szState);
 HRESULT SimConnect_SubscribeToSystemEvent(HANDLE hSimConnect, SIMCONNECT_CLIENT_EVENT_ID EventID,
                                           const char* SystemEventName);
 HRESULT SimConnect_MapClientEventToSimEvent(HANDLE hSimConnect, SIMCONNECT_CLIENT_EVENT_ID EventID,

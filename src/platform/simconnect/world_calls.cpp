@@ -189,6 +189,13 @@ HRESULT WorldCore::callDispatch(HANDLE h, DispatchProc proc, void* context)
             Call call{"SimConnect_CallDispatch", client};
             return finish(call, E_FAIL);
         }
+        const int failEvery = scenario_.strictness.dispatchFailEvery;
+        if (failEvery > 0 && ++client->dispatchCalls % static_cast<std::uint64_t>(failEvery) == 0)
+        {
+            // a transient failure: the records wait for the next call
+            Call call{"SimConnect_CallDispatch", client};
+            return finish(call, E_FAIL);
+        }
         budget = client->queue.size();
         if (budget == 0)
         {
@@ -230,6 +237,29 @@ HRESULT WorldCore::lastSentPacketId(HANDLE h, DWORD* out)
     return finish(*call, S_OK);
 }
 
+// Answered on the next frame, like every request.
+HRESULT WorldCore::requestSystemState(HANDLE h, DWORD requestId, const char* state)
+{
+    std::lock_guard lock(mutex_);
+    auto call = sendCall(h, "SimConnect_RequestSystemState", {state},
+                         [&] {
+                             return nlohmann::json{{"request_id", requestId}, {"state", textArg(state)}};
+                         });
+    if (!call)
+    {
+        return E_FAIL;
+    }
+    const std::string lower = lowerCase(state);
+    constexpr std::array<std::string_view, 4> kStates{"sim", "flightloaded", "aircraftloaded", "dialogmode"};
+    if (std::find(kStates.begin(), kStates.end(), lower) == kStates.end())
+    {
+        except(*call, kExceptionNameUnrecognized, 2);
+        return finish(*call, S_OK);
+    }
+    call->client->pending.emplace_back(StateRequest{requestId, lower, call->packet});
+    return finish(*call, S_OK);
+}
+
 HRESULT WorldCore::subscribeToSystemEvent(HANDLE h, DWORD eventId, const char* name)
 {
     std::lock_guard lock(mutex_);
@@ -249,9 +279,9 @@ HRESULT WorldCore::subscribeToSystemEvent(HANDLE h, DWORD eventId, const char* n
         return finish(*call, S_OK);
     }
     client.systemEvents[eventId] = lower;
-    // The running state is reported on subscribing too, so that a client
-    // that connects to a running simulation learns that it runs.
-    if (lower == "sim")
+    // The kind stand-in reports the running state on subscribing too; the
+    // real simulator reports only changes.
+    if (lower == "sim" && scenario_.strictness.simOnSubscribe)
     {
         sendEvent(client, SIMCONNECT_UNUSED, eventId, running_ ? 1 : 0);
     }
@@ -360,7 +390,10 @@ HRESULT WorldCore::transmitClientEvent(HANDLE h, DWORD objectId, DWORD eventId, 
         return finish(*call, S_OK);
     }
     const SimEvent* event = mapped->second;
-    event->apply(*object, data);
+    if (acceptsEvents(*object))
+    {
+        event->apply(*object, data);
+    }
     for (auto& [key, client] : clients_)
     {
         if (client->dead)
@@ -539,7 +572,7 @@ HRESULT WorldCore::setData(HANDLE h, DWORD defineId, DWORD objectId, DWORD flags
     {
         except(*call, SIMCONNECT_EXCEPTION_INVALID_DATA_SIZE, 6);
     }
-    else
+    else if (acceptsPosition(*object))
     {
         applyBlock(def->second, *object, static_cast<const std::byte*>(data));
         if (!object->user)

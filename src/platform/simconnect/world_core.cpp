@@ -27,7 +27,8 @@ int daysInYear(int year)
 
 WorldCore::WorldCore(Scenario scenario, WorldOptions options)
     : scenario_(std::move(scenario)), options_(std::move(options)), available_(scenario_.available),
-      running_(scenario_.running), userId_(std::max<DWORD>(1, scenario_.user.objectId)), nextId_(userId_ + 1)
+      running_(scenario_.running), userId_(std::max<DWORD>(1, scenario_.user.objectId)),
+      nextId_(scenario_.strictness.firstAiObjectId.value_or(userId_ + 1))
 {
     if (options_.tracePath)
     {
@@ -159,7 +160,8 @@ void WorldCore::settle(ObjectState& object) const
 
 DWORD WorldCore::nextObjectId()
 {
-    while (objects_.count(nextId_) != 0)
+    // The user aircraft keeps its id, also when AI ids start below it.
+    while (objects_.count(nextId_) != 0 || nextId_ == userId_)
     {
         ++nextId_;
     }
@@ -171,13 +173,16 @@ DWORD WorldCore::addForeignLocked(const ForeignAircraft& aircraft)
     const bool idFree = aircraft.objectId && *aircraft.objectId != SIMCONNECT_OBJECT_ID_USER &&
                         objects_.count(*aircraft.objectId) == 0;
     const DWORD id = idFree ? *aircraft.objectId : nextObjectId();
-    nextId_ = std::max(nextId_, id + 1);
+    if (!scenario_.strictness.firstAiObjectId)
+    {
+        nextId_ = std::max(nextId_, id + 1);
+    }
 
     ObjectState o;
     o.id = id;
     o.title = aircraft.title;
     o.atcModel = aircraft.atcModel;
-    o.atcId = aircraft.atcId.substr(0, kAtcIdChars);
+    o.atcId = aircraft.atcId.substr(0, std::min(kAtcIdChars, scenario_.strictness.atcIdChars));
     const InstalledTitle* installed = installedTitle(aircraft.title);
     o.staticCgFt = installed ? installed->cgHeightFt : scenario_.installed.defaultCgHeightFt;
     o.staticPitchDeg = installed ? installed->pitchDeg : scenario_.installed.defaultPitchDeg;

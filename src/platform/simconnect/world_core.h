@@ -66,6 +66,7 @@ class WorldCore
     HRESULT close(HANDLE h);
     HRESULT callDispatch(HANDLE h, DispatchProc proc, void* context);
     HRESULT lastSentPacketId(HANDLE h, DWORD* out);
+    HRESULT requestSystemState(HANDLE h, DWORD requestId, const char* state);
     HRESULT subscribeToSystemEvent(HANDLE h, DWORD eventId, const char* name);
     HRESULT mapClientEvent(HANDLE h, DWORD eventId, const char* name);
     HRESULT addClientEventToGroup(HANDLE h, DWORD groupId, DWORD eventId, BOOL maskable);
@@ -119,6 +120,12 @@ class WorldCore
         DWORD radiusM;
         SIMCONNECT_SIMOBJECT_TYPE type;
     };
+    struct StateRequest
+    {
+        DWORD requestId;
+        std::string state; // lower case
+        DWORD packetId;
+    };
     struct FacilityRequest
     {
         DWORD defineId;
@@ -126,7 +133,7 @@ class WorldCore
         std::string icao;
         DWORD packetId;
     };
-    using PendingRequest = std::variant<DataRequest, TypeRequest, FacilityRequest>;
+    using PendingRequest = std::variant<DataRequest, TypeRequest, FacilityRequest, StateRequest>;
 
     struct PeriodicRequest
     {
@@ -149,6 +156,7 @@ class WorldCore
         std::map<DWORD, FacilityDefinition> facilityDefinitions;
         std::vector<PendingRequest> pending; // answered on the next frame
         std::vector<PeriodicRequest> periodic;
+        std::uint64_t dispatchCalls = 0;
     };
 
     struct PendingCreate
@@ -230,6 +238,16 @@ class WorldCore
     void sendObjectData(Client& client, const DataRequest& request, SIMCONNECT_RECV_ID id,
                         const ObjectState& object, DWORD entry, DWORD outOf);
     void sendFacilityData(Client& client, const FacilityRequest& request);
+    void sendSystemState(Client& client, const StateRequest& request);
+    // The simulator is busy loading: frames, answers and creations wait.
+    bool stalled() const { return clockUs_ < stallUntilUs_; }
+    void stall(std::int64_t ms);
+    // Whether this frame sends a Frame event.
+    bool frameSent() const;
+    // What an AI object lets a client change (strict mode: little until it
+    // is released, and frozen).
+    bool acceptsEvents(const ObjectState& object) const;
+    bool acceptsPosition(const ObjectState& object) const;
     void sendPeriodic(Client& client);
     void snapshot();
     void applyLocked(const ScriptedAction& action);
@@ -246,6 +264,7 @@ class WorldCore
     bool running_;
     std::int64_t clockUs_ = 0;
     std::int64_t frame_ = 0;
+    std::int64_t stallUntilUs_ = 0;
     std::size_t nextScript_ = 0;
 
     DWORD userId_;

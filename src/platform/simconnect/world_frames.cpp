@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <utility>
 
 namespace ovr::sim::detail
@@ -93,6 +94,14 @@ void WorldCore::runFrame()
 {
     fireScript();
     followUserPath();
+    if (stalled())
+    {
+        if (trace_ && frame_ % kFrameRate == 0)
+        {
+            snapshot();
+        }
+        return;
+    }
     finishCreates();
     finishRemoves();
     for (auto& [key, client] : clients_)
@@ -108,7 +117,7 @@ void WorldCore::runFrame()
         }
         sendPeriodic(*client);
     }
-    if (running_)
+    if (running_ && frameSent())
     {
         forSubscribers("frame",
                        [&](Client& client, DWORD eventId)
@@ -211,7 +220,7 @@ void WorldCore::finishCreates()
         o.owner = client.name;
         o.title = c.title;
         o.atcModel = installed ? installed->atcModel : std::string();
-        o.atcId = c.tail.substr(0, kAtcIdChars);
+        o.atcId = c.tail.substr(0, std::min(kAtcIdChars, scenario_.strictness.atcIdChars));
         o.staticCgFt = installed ? installed->cgHeightFt : scenario_.installed.defaultCgHeightFt;
         o.staticPitchDeg = installed ? installed->pitchDeg : scenario_.installed.defaultPitchDeg;
         Pose pose;
@@ -291,6 +300,7 @@ void WorldCore::answer(Client& client, const PendingRequest& request)
                 }
             },
             [&](const FacilityRequest& r) { sendFacilityData(client, r); },
+            [&](const StateRequest& r) { sendSystemState(client, r); },
         },
         request);
 }
@@ -392,6 +402,67 @@ void WorldCore::sendFacilityData(Client& client, const FacilityRequest& request)
     Message m = Message::make(SIMCONNECT_RECV_ID_FACILITY_DATA_END, end);
     end->RequestId = request.requestId;
     queue(client, std::move(m), [&] { return nlohmann::json{{"request_id", request.requestId}}; });
+}
+
+void WorldCore::sendSystemState(Client& client, const StateRequest& request)
+{
+    SIMCONNECT_RECV_SYSTEM_STATE* rec = nullptr;
+    Message m = Message::make(SIMCONNECT_RECV_ID_SYSTEM_STATE, rec);
+    rec->dwRequestID = request.requestId;
+    std::string text;
+    if (request.state == "sim")
+    {
+        rec->dwInteger = running_ ? 1 : 0;
+    }
+    else if (request.state == "flightloaded")
+    {
+        text = scenario_.flightFile;
+    }
+    else if (request.state == "aircraftloaded")
+    {
+        text = "SimObjects\\Airplanes\\" + user().title + "\\aircraft.cfg";
+    }
+    std::strncpy(rec->szString, text.c_str(), sizeof(rec->szString) - 1);
+    queue(client, std::move(m),
+          [&]
+          {
+              return nlohmann::json{{"request_id", request.requestId},
+                                    {"state", request.state},
+                                    {"integer", rec->dwInteger},
+                                    {"string", text}};
+          });
+}
+
+void WorldCore::stall(std::int64_t ms)
+{
+    if (ms > 0)
+    {
+        stallUntilUs_ = std::max(stallUntilUs_, clockUs_ + ms * 1000);
+    }
+}
+
+// A fixed pattern that looks irregular: about one frame in four sends no
+// Frame event, so the gaps between events are one, two or three frames.
+bool WorldCore::frameSent() const
+{
+    if (!scenario_.strictness.variableFrameRate)
+    {
+        return true;
+    }
+    auto x = static_cast<std::uint64_t>(frame_) * 0x9E3779B97F4A7C15ULL;
+    x ^= x >> 29;
+    return (x & 3U) != 0;
+}
+
+bool WorldCore::acceptsEvents(const ObjectState& object) const
+{
+    return !scenario_.strictness.aiControl || object.user || object.aiReleased;
+}
+
+bool WorldCore::acceptsPosition(const ObjectState& object) const
+{
+    return !scenario_.strictness.aiControl || object.user ||
+           (object.aiReleased && object.frozenLatLon && object.frozenAltitude && object.frozenAttitude);
 }
 
 // Periodic data flows while the simulation runs.

@@ -63,6 +63,7 @@ void WorldCore::applyLocked(const ScriptedAction& action)
             },
             [&](const script::FlightLoaded&)
             {
+                stall(scenario_.strictness.loadStallMs);
                 forSubscribers(
                     "flightloaded",
                     [&](Client& client, DWORD eventId)
@@ -92,6 +93,10 @@ void WorldCore::applyLocked(const ScriptedAction& action)
                     return;
                 }
                 running_ = r.value;
+                if (running_)
+                {
+                    stall(scenario_.strictness.loadStallMs);
+                }
                 forSubscribers("sim", [&](Client& client, DWORD eventId)
                                { sendEvent(client, SIMCONNECT_UNUSED, eventId, running_ ? 1 : 0); });
             },
@@ -120,6 +125,7 @@ void WorldCore::applyLocked(const ScriptedAction& action)
                 }
             },
             [&](const script::FailCalls& f) { failures_[f.call] += f.count; },
+            [&](const script::Stall& st) { stall(st.durationMs); },
             [&](const script::RaiseException& e)
             {
                 for (auto& [key, client] : clients_)
