@@ -32,6 +32,7 @@
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/adding_stack.h"
+#include "traffic/flight_plans.h"
 #include "traffic/live_aircraft.h"
 
 namespace ovr::test
@@ -138,6 +139,7 @@ void VirtualSession::start(sim::Scenario simScenario, fakert::Scenario service, 
 {
     prepareWorkingFolder();
     std::filesystem::create_directories(g_outputInfoPath);
+    gf_createFlightPlanFolder();
     lf_readModelDatabaseOnce();
     // The livery tables of the demo fleet (output/LiveriesScanned.xml), built
     // once per process as the start-up does.
