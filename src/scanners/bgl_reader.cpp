@@ -11,6 +11,7 @@
 // a walk run on forever.
 #include "scanners/bgl_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -48,6 +49,7 @@ constexpr double kSamePosition = 1e-8;
 constexpr std::size_t kParkingWords = 14; // 56 bytes before the airline codes
 constexpr std::size_t kMaxDuplicates = 10;
 constexpr std::size_t kMaxPathCharacters = 250;
+constexpr std::size_t kKeptBufferWords = (1u << 20) / 4; // 1 MB
 
 constexpr std::array<std::string_view, 13> kSkippedFolders = {
     "fs-base",   "tutorials",     "aircraft",   "bushtrip",          "discovery", "point-of-interest",
@@ -157,18 +159,35 @@ void lf_walkSections(const Words& words, const std::filesystem::path& path, cons
 // The file's little-endian words are taken as they lie in memory.
 static_assert(std::endian::native == std::endian::little);
 
-std::vector<std::uint32_t> lf_readBglWords(std::istream& in)
+void lf_readBglWords(std::istream& in, std::vector<std::uint32_t>& words)
 {
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     in.seekg(0, std::ios::beg);
-    Words words;
     if (size <= 0)
-        return words;
-    words.assign((static_cast<std::size_t>(size) + 3) / 4, 0);
+    {
+        words.clear();
+        return;
+    }
+    // Only words beyond the buffer's earlier size are zeroed; the read
+    // overwrites the rest.
+    const std::size_t count = (static_cast<std::size_t>(size) + 3) / 4;
+    words.resize(count);
+    words.back() = 0; // the pad of a final partial word
     in.read(reinterpret_cast<char*>(words.data()), size);
-    const std::size_t got = static_cast<std::size_t>(in.gcount());
-    words.resize((got + 3) / 4);
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got != static_cast<std::size_t>(size))
+    {
+        words.resize((got + 3) / 4);
+        if (got % 4 != 0)
+            std::memset(reinterpret_cast<char*>(words.data()) + got, 0, 4 - got % 4);
+    }
+}
+
+std::vector<std::uint32_t> lf_readBglWords(std::istream& in)
+{
+    Words words;
+    lf_readBglWords(in, words);
     return words;
 }
 
@@ -241,7 +260,7 @@ std::optional<std::int32_t> lf_bglAirportElevation(std::size_t p, const std::vec
     return static_cast<std::int32_t>(feet);
 }
 
-std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::set<std::string>& usedIds,
+std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::unordered_set<std::string>& usedIds,
                                               const std::filesystem::path& path)
 {
     if (usedIds.insert(id).second)
@@ -282,9 +301,14 @@ void lf_decodeHelipad(std::size_t q, const std::vector<std::uint32_t>& words, Sc
 }
 
 void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& words, ScannedAirport& airport,
-                              std::set<std::string>& usedIds, const std::filesystem::path& path)
+                              std::unordered_set<std::string>& usedIds, const std::filesystem::path& path)
 {
     const std::uint32_t count = lf_word(words, q + 1) >> 16;
+    // The count comes from the file: room for no more parkings than the
+    // data can hold.
+    const std::size_t room = std::min<std::size_t>(count, words.size() / kParkingWords);
+    usedIds.reserve(usedIds.size() + room);
+    airport.record.stands.reserve(airport.record.stands.size() + room);
     std::size_t parking = q + 2;
     for (std::uint32_t i = 0; i < count; ++i)
     {
@@ -294,7 +318,8 @@ void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& w
         const std::uint32_t number = (head >> 12) & 0xFFFu;
         const std::uint32_t airlineCodes = head >> 24;
         const std::size_t next = parking + kParkingWords + airlineCodes;
-        const std::string id = fmt::format("{}{}", lf_parkingNameText(nameCode), number);
+        std::string id(lf_parkingNameText(nameCode));
+        id += std::to_string(number);
         if (type == 0 || type == 13)
         {
             parking = next;
@@ -342,7 +367,7 @@ void lf_decodeAirport(std::size_t p, const std::vector<std::uint32_t>& words, st
     else
         airport.record.elevation = 0;
 
-    std::set<std::string> usedIds;
+    std::unordered_set<std::string> usedIds;
     HelipadPositions helipads;
     std::size_t q = p + 17;
     const std::size_t end = p + sizeWords;
@@ -395,7 +420,20 @@ void lf_processBGLfile(const std::filesystem::path& path, const BglAirportSink& 
         std::ifstream in(path, std::ios::binary);
         if (!in.is_open())
             return;
-        const Words words = lf_readBglWords(in);
+        // One buffer for the files of a scan, so that a walk over hundreds of
+        // files does not map and fault in fresh pages for each; a large one
+        // is not kept.
+        thread_local Words t_words;
+        lf_readBglWords(in, t_words);
+        const Words& words = t_words;
+        struct Release
+        {
+            ~Release()
+            {
+                if (t_words.capacity() > kKeptBufferWords)
+                    Words().swap(t_words);
+            }
+        } release;
         lf_walkSections(words, path, sink);
     }
     catch (const std::exception& e)

@@ -331,6 +331,7 @@ TEST_F(AirportScan, Msfs2024WalksItsStreamedFolder)
     fs::create_directories(streamed / "asobo-airport-zzzz-x");
     fs::create_directories(streamed / "fs24-eddf-jetways");
     fs::create_directories(streamed / "maker-eddf-frankfurt");
+    fs::create_directories(streamed / "maker-kjfk-newyork"); // the stand-in refuses KJFK
     fs::create_directories(streamed / "somedev-ehrd-rotterdam");
     writeFile(streamed / "note-eddl.txt", "");
     fs::create_directories(folder() / "packages2024" / "Community");
@@ -350,6 +351,21 @@ TEST_F(AirportScan, Msfs2024WalksItsStreamedFolder)
         EXPECT_EQ(std::count_if(g_simaddonAtRepaint.begin(), tenth, [](std::int64_t n) { return n >= 9; }), 0)
             << "the count is shown only after every tenth official airport";
     }
+}
+
+TEST_F(AirportScan, AnErrorThatEndsTheScanStillClosesTheFacilityClient)
+{
+    g_simIs2020.store(0);
+    const fs::path streamed = folder() / "packages2024" / "StreamedPackages";
+    fs::create_directories(streamed / "maker-eddf-frankfurt");
+    fs::create_directory_symlink(streamed / "zz-loop", streamed / "zz-loop");
+    sim::World world(scenario(), realTime());
+    EXPECT_THROW(gf_scanAirports(), fs::filesystem_error);
+    EXPECT_TRUE(fs::exists(g_myThirdpartyPath / "EDDF.xml")) << "the facility client was used";
+    EXPECT_FALSE(g_parkingDataRdrOpen);
+    EXPECT_TRUE(logHas("SimConnect (PARKING_DATA_RDR) closed"));
+    EXPECT_TRUE(g_supportedAirports.empty());
+    EXPECT_TRUE(SCAN_AIRPORTS.current.load());
 }
 
 } // namespace

@@ -5,8 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
+#include <unordered_set>
 #include <optional>
+#include <sstream>
 
 #include "bgl_variants.h"
 #include "core/geometry.h"
@@ -251,6 +252,16 @@ INSTANTIATE_TEST_SUITE_P(
         VariantCase{"duplicate_ids", 1, 11, "", "===> Warning: more than 10 duplicate IDs g12 in {path}"}),
     caseName);
 
+TEST(BglWords, AFinalPartialWordIsZeroPaddedAlsoInAReusedBuffer)
+{
+    std::vector<std::uint32_t> words(5, 0xFFFFFFFFu);
+    std::istringstream in(std::string("\x01\x02\x03\x04\x05\x06", 6));
+    lf_readBglWords(in, words);
+    EXPECT_EQ(words, (std::vector<std::uint32_t>{0x04030201u, 0x00000605u}));
+    std::istringstream empty;
+    EXPECT_TRUE(lf_readBglWords(empty).empty());
+}
+
 TEST_F(BglReader, MoreOffendingPositionsAreReportedAndDropped)
 {
     decode(variantFile("bad_positions"));
@@ -319,7 +330,7 @@ TEST_F(BglReader, ElevationsRoundHalfAwayFromZero)
 
 TEST_F(BglReader, UniqueIdsTakeALetterUpToTen)
 {
-    std::set<std::string> used;
+    std::unordered_set<std::string> used;
     std::vector<std::string> given;
     for (int i = 0; i < 12; ++i)
     {
