@@ -50,7 +50,8 @@ struct Tree
             parkings.parkings.push_back(
                 genbgl::Parking{10, static_cast<std::uint32_t>(i), 8, 20.0F, 90.0F, 50.0 + i * 1e-4, 8.5, 2});
         airport.subrecords.insert(airport.subrecords.begin(), parkings);
-        airport.subrecords.insert(airport.subrecords.begin(), kAirportRecords, genbgl::OtherRecord{0x04, 128});
+        airport.subrecords.insert(airport.subrecords.begin(), kAirportRecords,
+                                  genbgl::OtherRecord{0x04, 128});
         std::vector<genbgl::Bytes> others(kOtherRecords, genbgl::plainRecord(0x22, kOtherRecordBytes));
         const genbgl::Bytes file = genbgl::bglFile(
             {genbgl::Section{0x65, 0, others}, genbgl::Section{3, 0, {genbgl::airportRecord(airport)}}});
@@ -59,7 +60,8 @@ struct Tree
         {
             const fs::path package = root / "Community" / fmt::format("maker-pkg-{:03}", i);
             fs::create_directories(package / "scenery" / "global");
-            std::ofstream(package / "manifest.json") << R"({"title": "t", "manufacturer": "Maker", "creator": "Me"})";
+            std::ofstream(package / "manifest.json")
+                << R"({"title": "t", "manufacturer": "Maker", "creator": "Me"})";
             const fs::path bgl = package / "scenery" / "global" / fmt::format("airport{:03}.bgl", i);
             genbgl::writeFile(bgl, file);
             files.push_back(bgl);
@@ -139,7 +141,8 @@ void BM_ManifestSearch(benchmark::State& state)
         for (const fs::path& file : tree.files)
             benchmark::DoNotOptimize(gf_searchManifest(file));
     const auto searches = static_cast<double>(state.iterations() * tree.files.size());
-    state.counters["folders_per_file"] = static_cast<double>(detail::manifestFolderProbes() - before) / searches;
+    state.counters["folders_per_file"] =
+        static_cast<double>(detail::manifestFolderProbes() - before) / searches;
     state.counters["listings_per_file"] = 0.0;
 }
 BENCHMARK(BM_ManifestSearch)->Unit(benchmark::kMillisecond);

@@ -41,8 +41,8 @@ constexpr std::size_t kHeaderWords = 14; // 56 bytes
 constexpr std::size_t kSectionWords = 5; // 20 bytes per section entry
 constexpr std::uint32_t kSubsectionFlag = 0x10000;
 constexpr int kMaxRecords = 9000;
-constexpr double kLatPerRaw = 180.0 / 536870912.0;  // 180 / 2^29
-constexpr double kLonPerRaw = 360.0 / 805306368.0;  // 360 / (3 * 2^28)
+constexpr double kLatPerRaw = 180.0 / 536870912.0; // 180 / 2^29
+constexpr double kLonPerRaw = 360.0 / 805306368.0; // 360 / (3 * 2^28)
 constexpr double kFeetPerMillimetre = 3.2808399 / 1000.0;
 constexpr double kFullTurn = 6.283185307179586;
 constexpr double kSamePosition = 1e-8;
@@ -52,8 +52,9 @@ constexpr std::size_t kMaxPathCharacters = 250;
 constexpr std::size_t kKeptBufferWords = (1u << 20) / 4; // 1 MB
 
 constexpr std::array<std::string_view, 13> kSkippedFolders = {
-    "fs-base",   "tutorials",     "aircraft",   "bushtrip",          "discovery", "point-of-interest",
-    "simobjects", "vcockpits",    "aig-aitraffic", "justflight-aircraft", "fsltl",   "gsx-pro",
+    "fs-base",       "tutorials",           "aircraft",   "bushtrip",
+    "discovery",     "point-of-interest",   "simobjects", "vcockpits",
+    "aig-aitraffic", "justflight-aircraft", "fsltl",      "gsx-pro",
     "gsx-world"};
 constexpr std::string_view kLandingChallenge = "landingchallenge";
 
@@ -105,9 +106,10 @@ void lf_walkSection(const Words& words, std::size_t p, const std::filesystem::pa
     {
         if (count == kMaxRecords)
         {
-            gf_logWarning(fmt::format("Error: maximum loop iterations {} reached (2) \u2014 possible corrupt BGL "
-                                      "or malformed input in:\n'{}'",
-                                      kMaxRecords, gf_pathToUtf8(path)));
+            gf_logWarning(
+                fmt::format("Error: maximum loop iterations {} reached (2) \u2014 possible corrupt BGL "
+                            "or malformed input in:\n'{}'",
+                            kMaxRecords, gf_pathToUtf8(path)));
             return;
         }
         const std::uint16_t id = lf_recordId(words, p);
@@ -193,8 +195,8 @@ std::vector<std::uint32_t> lf_readBglWords(std::istream& in)
 
 std::string_view lf_parkingNameText(std::uint32_t code)
 {
-    static constexpr std::array<std::string_view, 12> kNames = {"",    "r",  "p",   "np", "ep",  "sep",
-                                                                "sp",  "swp", "wp", "nwp", "g", ""};
+    static constexpr std::array<std::string_view, 12> kNames = {"",   "r",   "p",  "np",  "ep", "sep",
+                                                                "sp", "swp", "wp", "nwp", "g",  ""};
     static constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     if (code < kNames.size())
         return kNames[code];
@@ -271,7 +273,8 @@ std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::unorde
         if (usedIds.insert(candidate).second)
             return {std::move(candidate), true};
     }
-    gf_reportScan(fmt::format("{}Warning: more than 10 duplicate IDs {} in {}", "===> ", id, gf_pathToUtf8(path)));
+    gf_reportScan(
+        fmt::format("{}Warning: more than 10 duplicate IDs {} in {}", "===> ", id, gf_pathToUtf8(path)));
     return {id, false};
 }
 
@@ -290,13 +293,15 @@ void lf_decodeHelipad(std::size_t q, const std::vector<std::uint32_t>& words, Sc
     {
         if (std::fabs(takenLat - lat) <= kSamePosition && std::fabs(takenLon - lon) <= kSamePosition)
         {
-            gf_reportScan(fmt::format("double helipad {} (skipped) {:.6f},{:.6f}", airport.record.name, lat, lon));
+            gf_reportScan(
+                fmt::format("double helipad {} (skipped) {:.6f},{:.6f}", airport.record.name, lat, lon));
             return;
         }
     }
     helipads.taken.emplace_back(lat, lon);
-    airport.record.stands.push_back(gf_makeStand(fmt::format("helipad{}", helipads.counter), {}, lat, lon, 0.0,
-                                                 static_cast<double>(length) / 2.0, 0, false, false, true));
+    airport.record.stands.push_back(gf_makeStand(fmt::format("helipad{}", helipads.counter), {}, lat, lon,
+                                                 0.0, static_cast<double>(length) / 2.0, 0, false, false,
+                                                 true));
     ++helipads.counter;
 }
 
@@ -340,7 +345,8 @@ void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& w
         {
             const double radians = heading == 0.0F ? kFullTurn : static_cast<double>(heading) * kDegToRad;
             airport.record.stands.push_back(gf_makeStand(std::move(unique), {}, lat, lon, radians,
-                                                         static_cast<double>(radius), type, false, false, false));
+                                                         static_cast<double>(radius), type, false, false,
+                                                         false));
         }
         parking = next;
     }
@@ -375,7 +381,8 @@ void lf_decodeAirport(std::size_t p, const std::vector<std::uint32_t>& words, st
     {
         if (count == kMaxRecords)
         {
-            gf_logWarning("Error: Maximum loop iterations reached (1) \u2014 possible corrupt SIA or malformed input");
+            gf_logWarning(
+                "Error: Maximum loop iterations reached (1) \u2014 possible corrupt SIA or malformed input");
             break;
         }
         if (q >= words.size())
@@ -462,9 +469,9 @@ bool lf_bglHasAirportSection(const std::filesystem::path& path)
     in.seekg(20);
     if (!in.read(reinterpret_cast<char*>(bytes.data()), 4))
         return false;
-    const std::uint32_t sections = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                                   (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                                   (static_cast<std::uint32_t>(bytes[3]) << 24);
+    const std::uint32_t sections =
+        static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+        (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
     if (sections == 0 || sections > static_cast<std::uint64_t>(size - 56) / 20)
         return false;
     // The whole table in one read: it fits the file, as tested above.
@@ -475,9 +482,9 @@ bool lf_bglHasAirportSection(const std::filesystem::path& path)
     for (std::size_t i = 0; i < sections; ++i)
     {
         const unsigned char* entry = table.data() + 20 * i;
-        const std::uint32_t type = static_cast<std::uint32_t>(entry[0]) | (static_cast<std::uint32_t>(entry[1]) << 8) |
-                                   (static_cast<std::uint32_t>(entry[2]) << 16) |
-                                   (static_cast<std::uint32_t>(entry[3]) << 24);
+        const std::uint32_t type =
+            static_cast<std::uint32_t>(entry[0]) | (static_cast<std::uint32_t>(entry[1]) << 8) |
+            (static_cast<std::uint32_t>(entry[2]) << 16) | (static_cast<std::uint32_t>(entry[3]) << 24);
         if (type == kBglAirportSection)
             return true;
     }

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <istream>
 #include <optional>
-#include <unordered_set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 

@@ -31,6 +31,7 @@
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/adding_stack.h"
+#include "traffic/flight_plans.h"
 #include "traffic/live_aircraft.h"
 
 namespace ovr::test
@@ -137,6 +138,7 @@ void VirtualSession::start(sim::Scenario simScenario, fakert::Scenario service, 
 {
     prepareWorkingFolder();
     std::filesystem::create_directories(g_outputInfoPath);
+    gf_createFlightPlanFolder();
     lf_readModelDatabaseOnce();
 
     sim::WorldOptions options;
