@@ -328,7 +328,7 @@ void lf_every15Seconds()
     {
         g_tick.store(0);
         gf_showLiveryMatchingSummary();
-        g_createFailures.clear();
+        gf_forgetRememberedLiveries();
     }
 }
 

@@ -181,8 +181,8 @@ TEST_F(ScenarioTest, CruiseTwoAirlinersAppearFlyAndGo)
     ASSERT_NE(klm.objectId, 0u);
     ASSERT_NE(dlh.objectId, 0u);
     EXPECT_EQ(calls("SimConnect_AICreateNonATCAircraft").size(), 2u);
-    EXPECT_EQ(argText(klm.create, "title"), "B738 KLM");
-    EXPECT_EQ(argText(dlh.create, "title"), "A320 DLH");
+    EXPECT_EQ(argText(klm.create, "title"), "Boeing 737-800 KLM");
+    EXPECT_EQ(argText(dlh.create, "title"), "Airbus A320 Lufthansa D-AIZB");
 
     for (const Created& c : {klm, dlh})
     {
@@ -375,7 +375,7 @@ TEST_F(ScenarioTest, ARefusedTitleIsReportedAndNeverTriedAgain)
 {
     sim::Scenario simulator = airborneUser();
     simulator.installed.acceptAll = false;
-    simulator.installed.titles.push_back(sim::InstalledTitle{"B738 KLM", "B738"});
+    simulator.installed.titles.push_back(sim::InstalledTitle{"Boeing 737-800 KLM", "B738"});
     // A failed title stays failed for the life of the process: this test
     // has its own.
     std::vector<fakert::Track> tracks = crossingTracks();
@@ -394,10 +394,10 @@ TEST_F(ScenarioTest, ARefusedTitleIsReportedAndNeverTriedAgain)
     std::size_t refused = 0;
     for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
     {
-        refused += argText(r, "title") == "A321 DLH" ? 1 : 0;
+        refused += argText(r, "title") == "Airbus A321 Lufthansa D-AIDA" ? 1 : 0;
     }
     EXPECT_EQ(refused, 1u);
-    EXPECT_EQ(logWith("DLH56 'A321 DLH' could not be created by your Sim!").size(), 1u);
+    EXPECT_EQ(logWith("DLH56 'Airbus A321 Lufthansa D-AIDA' could not be created by your Sim!").size(), 1u);
     EXPECT_EQ(world().objects().size(), 2u); // the user and the KLM
 }
 

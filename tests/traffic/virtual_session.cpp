@@ -20,6 +20,7 @@
 #include "core/user_on_ground.h"
 #include "fake-rt/form_body.h"
 #include "liveries/livery_matching.h"
+#include "liveries/livery_tables.h"
 #include "liveries/model_database.h"
 #include "service/traffic_handover.h"
 #include "service/traffic_reader.h"
@@ -140,6 +141,9 @@ void VirtualSession::start(sim::Scenario simScenario, fakert::Scenario service, 
     std::filesystem::create_directories(g_outputInfoPath);
     gf_createFlightPlanFolder();
     lf_readModelDatabaseOnce();
+    // The livery tables of the demo fleet (output/LiveriesScanned.xml), built
+    // once per process as the start-up does.
+    gf_processScannedLiveries();
 
     sim::WorldOptions options;
     options.unloggedCalls = std::move(unlogged);
