@@ -187,10 +187,10 @@ void AppTest::prepareWorkingFolder()
     {
         fs::copy_file(fs::path(VORA_APP_FIXTURES) / name, dir_ / "input" / name);
     }
-    // The liveries scan finds nothing to scan here; the tables are built from
-    // the demo's scan result.
-    fs::create_directories(dir_ / "output");
-    fs::copy_file(fs::path(VORA_APP_FIXTURES) / "LiveriesScanned.xml", dir_ / "output" / "LiveriesScanned.xml");
+    // The demo's AI package, which the liveries scan of the first start finds.
+    fs::create_directories(dir_ / "output" / "info");
+    fs::copy(fs::path(VORA_APP_FIXTURES) / "Community", dir_ / "packages" / "Community",
+             fs::copy_options::recursive);
     writeFile(parametersFile(),
               "<?xml version=\"1.0\"?>\n<root><parameters><parameter name=\"MSFS_INSTALL_PATH\" "
               "value=\"" +

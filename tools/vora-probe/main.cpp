@@ -15,7 +15,8 @@ namespace
 constexpr std::string_view kUsage = "usage: vora-probe dbase DIR [--reg REG] [--type TYPE]\n"
                                     "       vora-probe apf DIR ICAO\n"
                                     "       vora-probe tables DIR\n"
-                                    "       vora-probe bgl FILE [DIR]\n";
+                                    "       vora-probe bgl FILE [DIR]\n"
+                                    "       vora-probe liveries DIR PACKAGES [--threads N]\n";
 
 } // namespace
 
@@ -38,6 +39,8 @@ int main(int argc, char** argv)
             return ovr::probe::tablesCommand(std::span(args).subspan(1));
         if (args[0] == "bgl")
             return ovr::probe::bglCommand(std::span(args).subspan(1));
+        if (args[0] == "liveries")
+            return ovr::probe::liveriesCommand(std::span(args).subspan(1));
     }
     catch (const std::exception& e)
     {

@@ -19,5 +19,7 @@ int tablesCommand(std::span<const std::string_view> args);
 
 // bgl FILE [DIR]
 int bglCommand(std::span<const std::string_view> args);
+// liveries DIR PACKAGES [--threads N]
+int liveriesCommand(std::span<const std::string_view> args);
 
 } // namespace ovr::probe
