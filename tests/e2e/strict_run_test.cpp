@@ -41,8 +41,7 @@ long lf_count(const std::vector<std::string>& log, const std::string& fragment)
 
 TEST_F(ProgramRun, AMinuteAgainstTheStrictStandInsWithAServiceFaultAndTheSimulatorQuitting)
 {
-    nlohmann::json sim =
-        nlohmann::json::parse(std::ifstream(scenarioFile("sim-strict.json")));
+    nlohmann::json sim = nlohmann::json::parse(std::ifstream(scenarioFile("sim-strict.json")));
     sim["events"] = nlohmann::json::array({{{"at_s", kQuitAtS}, {"kind", "quit"}}});
     const fs::path simFile = dir() / "sim-strict-quit.json";
     std::ofstream(simFile) << sim.dump(2);

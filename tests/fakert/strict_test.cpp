@@ -11,6 +11,7 @@
 
 #include <fmt/format.h>
 
+#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <functional>
@@ -81,16 +82,15 @@ TEST_P(StrictStatuses, OfTrafficRequests)
     EXPECT_EQ(traffic(guid, "locationtraffic", c.toffset, c.extra).at("status"), c.status);
 }
 
-INSTANTIATE_TEST_SUITE_P(FakeService, StrictStatuses,
-                         testing::Values(StrictStatus{"history_too_far_back", "", 20161, 407},
-                                         StrictStatus{"ten_buffers_of_ten_seconds", "&buffercount=10&buffertime=10",
-                                                      0, 200},
-                                         StrictStatus{"eleven_buffers", "&buffercount=11&buffertime=6", 0, 400},
-                                         StrictStatus{"odd_buffer_time", "&buffercount=5&buffertime=5", 0, 400},
-                                         StrictStatus{"buffer_time_12", "&buffercount=5&buffertime=12", 0, 400},
-                                         StrictStatus{"what_the_program_asks", "&buffercount=5&buffertime=6", 0,
-                                                      200}),
-                         [](const testing::TestParamInfo<StrictStatus>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    FakeService, StrictStatuses,
+    testing::Values(StrictStatus{"history_too_far_back", "", 20161, 407},
+                    StrictStatus{"ten_buffers_of_ten_seconds", "&buffercount=10&buffertime=10", 0, 200},
+                    StrictStatus{"eleven_buffers", "&buffercount=11&buffertime=6", 0, 400},
+                    StrictStatus{"odd_buffer_time", "&buffercount=5&buffertime=5", 0, 400},
+                    StrictStatus{"buffer_time_12", "&buffercount=5&buffertime=12", 0, 400},
+                    StrictStatus{"what_the_program_asks", "&buffercount=5&buffertime=6", 0, 200}),
+    [](const testing::TestParamInfo<StrictStatus>& p) { return std::string(p.param.name); });
 
 TEST_F(Strict, TrafficRepliesCarryTheDocumentedMembersAndForms)
 {
@@ -155,8 +155,8 @@ TEST_F(Strict, NearestMetarHasMessageAndWrrlAndIsRateLimitedWithTheWeather)
     EXPECT_TRUE(first.at("message").is_string());
     EXPECT_EQ(first.at("wrrl"), 1000);
     EXPECT_TRUE(first.at("data").is_array());
-    const json weather = post("/v5/weather", fmt::format("GUID={}&querytype=locwx&{}&alt=1200&airports=EDDF",
-                                                         guid, where));
+    const json weather =
+        post("/v5/weather", fmt::format("GUID={}&querytype=locwx&{}&alt=1200&airports=EDDF", guid, where));
     EXPECT_EQ(weather.at("status"), 406);
     advance(1.0);
     EXPECT_EQ(post("/v5/nearestmetar", fmt::format("GUID={}&{}", guid, where)).at("status"), 200);
@@ -218,48 +218,50 @@ TEST_P(FaultSpecs, ReadFromTheCommandLineForm)
 
 INSTANTIATE_TEST_SUITE_P(
     FakeService, FaultSpecs,
-    testing::Values(
-        SpecCase{"status", "traffic:when=live,status=500,times=3", "/v5/traffic",
-                 [](const Fault& f)
-                 {
-                     EXPECT_EQ(f.status, 500);
-                     EXPECT_EQ(f.times, 3);
-                     ASSERT_TRUE(f.when);
-                     EXPECT_TRUE(f.when(parseFormBody("querytype=locationtraffic")));
-                     EXPECT_FALSE(f.when(parseFormBody("querytype=parkedtraffic")));
-                 }},
-        SpecCase{"missing_status", "traffic:omit=status+rrl", "/v5/traffic",
-                 [](const Fault& f) { EXPECT_EQ(f.omit, (std::vector<std::string>{"status", "rrl"})); }},
-        SpecCase{"html_page", "weather:html", "/v5/weather",
-                 [](const Fault& f)
-                 {
-                     EXPECT_EQ(f.rawBody, gatewayTimeoutPage());
-                     EXPECT_EQ(f.httpStatus, 504);
-                 }},
-        SpecCase{"stall", "/v5/auth:delay_ms=8000", "/v5/auth",
-                 [](const Fault& f) { EXPECT_EQ(f.delay, std::chrono::milliseconds(8000)); }},
-        SpecCase{"trickle", "traffic:trickle_ms=200,times=0", "/v5/traffic",
-                 [](const Fault& f)
-                 {
-                     EXPECT_EQ(f.trickle, std::chrono::milliseconds(200));
-                     EXPECT_EQ(f.times, 0);
-                 }},
-        SpecCase{"drop_garbage_gzip", "nearestmetar:drop,garbage,gzip", "/v5/nearestmetar",
-                 [](const Fault& f) { EXPECT_TRUE(f.dropConnection && f.invalidJson && f.gzip); }},
-        SpecCase{"raw_text", "deauth:raw=oops,http=502", "/v5/deauth",
-                 [](const Fault& f)
-                 {
-                     EXPECT_EQ(f.rawBody, "oops");
-                     EXPECT_EQ(f.httpStatus, 502);
-                 }},
-        SpecCase{"message_stays_text", "auth:status=405,message=123", "/v5/auth",
-                 [](const Fault& f) { EXPECT_EQ(f.message, "123"); }}),
+    testing::Values(SpecCase{"status", "traffic:when=live,status=500,times=3", "/v5/traffic",
+                             [](const Fault& f)
+                             {
+                                 EXPECT_EQ(f.status, 500);
+                                 EXPECT_EQ(f.times, 3);
+                                 ASSERT_TRUE(f.when);
+                                 EXPECT_TRUE(f.when(parseFormBody("querytype=locationtraffic")));
+                                 EXPECT_FALSE(f.when(parseFormBody("querytype=parkedtraffic")));
+                             }},
+                    SpecCase{"missing_status", "traffic:omit=status+rrl", "/v5/traffic",
+                             [](const Fault& f) {
+                                 EXPECT_EQ(f.omit, (std::vector<std::string>{"status", "rrl"}));
+                             }},
+                    SpecCase{"html_page", "weather:html", "/v5/weather",
+                             [](const Fault& f)
+                             {
+                                 EXPECT_EQ(f.rawBody, gatewayTimeoutPage());
+                                 EXPECT_EQ(f.httpStatus, 504);
+                             }},
+                    SpecCase{"stall", "/v5/auth:delay_ms=8000", "/v5/auth",
+                             [](const Fault& f) { EXPECT_EQ(f.delay, std::chrono::milliseconds(8000)); }},
+                    SpecCase{"trickle", "traffic:trickle_ms=200,times=0", "/v5/traffic",
+                             [](const Fault& f)
+                             {
+                                 EXPECT_EQ(f.trickle, std::chrono::milliseconds(200));
+                                 EXPECT_EQ(f.times, 0);
+                             }},
+                    SpecCase{"drop_garbage_gzip", "nearestmetar:drop,garbage,gzip", "/v5/nearestmetar",
+                             [](const Fault& f)
+                             { EXPECT_TRUE(f.dropConnection && f.invalidJson && f.gzip); }},
+                    SpecCase{"raw_text", "deauth:raw=oops,http=502", "/v5/deauth",
+                             [](const Fault& f)
+                             {
+                                 EXPECT_EQ(f.rawBody, "oops");
+                                 EXPECT_EQ(f.httpStatus, 502);
+                             }},
+                    SpecCase{"message_stays_text", "auth:status=405,message=123", "/v5/auth",
+                             [](const Fault& f) { EXPECT_EQ(f.message, "123"); }}),
     [](const testing::TestParamInfo<SpecCase>& p) { return std::string(p.param.name); });
 
 TEST(FaultSpecs, WrongOnesAreRefusedWithAReason)
 {
-    for (const char* spec : {"nowhere:status=500", "traffic:status=abc", "traffic:when=soon", "traffic:http=700",
-                             "traffic:colour=red", "traffic:delay_ms=-5"})
+    for (const char* spec : {"nowhere:status=500", "traffic:status=abc", "traffic:when=soon",
+                             "traffic:http=700", "traffic:colour=red", "traffic:delay_ms=-5"})
     {
         SCOPED_TRACE(spec);
         EXPECT_THROW(faultFromSpec(spec), std::runtime_error);
@@ -285,6 +287,21 @@ TEST_F(ScenarioFaults, AreScriptedFromTheStart)
     const HttpReply page = raw("/v5/weather", "GUID=" + guid);
     EXPECT_EQ(page.httpStatus, 504);
     EXPECT_NE(page.body.find("504 Gateway Timeout"), std::string::npos);
+}
+
+using TrickleFault = ServiceFixture;
+
+TEST_F(TrickleFault, SendsTheWholeBodySlowly)
+{
+    const PathFault f = faultFromSpec("auth:trickle_ms=5");
+    m_service->addFault(f.path, f.fault);
+    const auto start = std::chrono::steady_clock::now();
+    const HttpReply reply = raw("/v5/auth", fmt::format("license={}&software=Vora_12.5.5", kStandardLicence));
+    const auto took = std::chrono::steady_clock::now() - start;
+    ASSERT_EQ(reply.code, CURLE_OK);
+    EXPECT_EQ(json::parse(reply.body).at("status"), 200);
+    // a reply of more than 100 bytes in 16-byte pieces with 5 ms before each
+    EXPECT_GE(took, std::chrono::milliseconds(5 * static_cast<int>(reply.body.size() / 16)));
 }
 
 TEST(ScenarioFile, StrictAndFaultsAreRead)

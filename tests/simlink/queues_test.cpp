@@ -386,8 +386,8 @@ class UserObject : public QueueTest
 };
 
 // The user aircraft's own id, and 0 that names it too, are never moved,
-// removed or taken for a new AI object, whatever the queues hold. AI objects with ids below the user's are handled as any
-// other: the newer simulator hands out ids on both sides of the user's.
+// removed or taken for a new AI object, whatever the queues hold. AI objects with ids below the user's are
+// handled as any other: the newer simulator hands out ids on both sides of the user's.
 TEST_F(UserObject, OnlyItsOwnIdIsNeverTouched)
 {
     sim::Scenario s = baseScenario();
@@ -404,8 +404,8 @@ TEST_F(UserObject, OnlyItsOwnIdIsNeverTouched)
     ASSERT_EQ(g_userObjectId.load(), 5U);
 
     queuePositions(
-        {PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 0}, PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 3}, PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 5},
-         PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 9}});
+        {PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 0}, PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 3},
+         PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 5}, PosUpdate{50.1, 8.6, 0, 0, 0, 1000, 0, 0, 9}});
     queueRemove(5);
     queueRemove(0);
     sim::ForeignAircraft below;

@@ -113,12 +113,12 @@ TEST_P(TailCut, IsMatchedToItsCreate)
     EXPECT_EQ(logCount("just spawned, but not by"), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Strict, TailCut,
-    ::testing::Values(CutCase{"Long", {"ABCDEFGHIJKLMNO"}, 20001},
-                      CutCase{"TwelveExactly", {"ABCDEFGHIJKL"}, 20001},
-                      CutCase{"ExactBeforeCut", {"ABCDEFGHIJKLX", "ABCDEFGHIJKL"}, 20002}),
-    caseLabel<CutCase>);
+INSTANTIATE_TEST_SUITE_P(Strict, TailCut,
+                         ::testing::Values(CutCase{"Long", {"ABCDEFGHIJKLMNO"}, 20001},
+                                           CutCase{"TwelveExactly", {"ABCDEFGHIJKL"}, 20001},
+                                           CutCase{
+                                               "ExactBeforeCut", {"ABCDEFGHIJKLX", "ABCDEFGHIJKL"}, 20002}),
+                         caseLabel<CutCase>);
 
 // With the user at 1000 and AI ids from 3, own aircraft are created,
 // matched, moved and removed all the same.
@@ -154,7 +154,8 @@ TEST_F(StrictLink, EventsOnAnOwnObjectTakeEffect)
     const DWORD object = createOwn("DLH5CD", 20001);
     ASSERT_NE(object, 0U);
     const sim::ObjectState matched = *world().object(object);
-    EXPECT_TRUE(matched.aiReleased && matched.frozenLatLon && matched.frozenAltitude && matched.frozenAttitude);
+    EXPECT_TRUE(matched.aiReleased && matched.frozenLatLon && matched.frozenAltitude &&
+                matched.frozenAttitude);
 
     queueEvent({object, kFlapsSet, 16383});
     gf_setNavLights(object, 1);

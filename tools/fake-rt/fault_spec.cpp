@@ -88,10 +88,9 @@ PathFault faultFromJson(const json& j)
     {
         fail("must be an object");
     }
-    static const std::set<std::string> kKeys{"path",   "when", "status", "message", "http",
-                                             "delay_ms", "trickle_ms", "drop", "garbage", "html",
-                                             "raw",    "gzip", "omit",   "set",     "status_as_text",
-                                             "times"};
+    static const std::set<std::string> kKeys{
+        "path",    "when", "status", "message", "http", "delay_ms", "trickle_ms",     "drop",
+        "garbage", "html", "raw",    "gzip",    "omit", "set",      "status_as_text", "times"};
     for (const auto& [key, value] : j.items())
     {
         if (!kKeys.contains(key))

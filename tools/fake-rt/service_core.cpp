@@ -294,8 +294,7 @@ ServiceReply ServiceCore::auth(const FormFields& fields, double now)
     {
         open += s.license == *license ? 1 : 0;
     }
-    const int allowed =
-        m_scenario.strict && account->type == 2 ? kProfessionalSessions : kStandardSessions;
+    const int allowed = m_scenario.strict && account->type == 2 ? kProfessionalSessions : kStandardSessions;
     if (open >= allowed)
     {
         return refusal(405);
@@ -389,8 +388,10 @@ ServiceReply ServiceCore::traffic(const FormFields& fields, double now)
         std::vector<ParkedEntry> entries = m_generator.parkedTraffic(t, box);
         if (strict)
         {
-            std::erase_if(entries, [&](const ParkedEntry& e)
-                          { return !e.array[5].is_number() || !parkedInWindow(e.array[5].get<double>(), t); });
+            std::erase_if(entries,
+                          [&](const ParkedEntry& e) {
+                              return !e.array[5].is_number() || !parkedInWindow(e.array[5].get<double>(), t);
+                          });
             for (ParkedEntry& e : entries)
             {
                 toDocumentedParked(e.array, e.key, m_scenario.airport.icao);
@@ -484,11 +485,13 @@ ServiceReply ServiceCore::nearestMetar(const FormFields& fields, double now)
         return {json{{"status", 200}, {"data", std::move(data)}}, {}};
     }
     // Documented: rate-limited together with the weather, and a message.
-    if (std::optional<ServiceReply> refused = rateLimit(s->lastWeather, now, m_scenario.wrrl, "wrrl", "weather"))
+    if (std::optional<ServiceReply> refused =
+            rateLimit(s->lastWeather, now, m_scenario.wrrl, "wrrl", "weather"))
     {
         return *refused;
     }
-    return {json{{"status", 200}, {"message", "OK"}, {"wrrl", m_scenario.wrrl}, {"data", std::move(data)}}, {}};
+    return {json{{"status", 200}, {"message", "OK"}, {"wrrl", m_scenario.wrrl}, {"data", std::move(data)}},
+            {}};
 }
 
 ServiceReply ServiceCore::weather(const FormFields& fields, double now)

@@ -436,7 +436,8 @@ Scenario scenarioFromJson(const json& j)
             t.simOnSubscribe = st.boolean("sim_on_subscribe", t.simOnSubscribe);
             t.atcIdChars = static_cast<std::size_t>(
                 st.integer("atc_id_chars", static_cast<std::int64_t>(t.atcIdChars), 1, 31));
-            const std::int64_t first = st.integer("first_ai_object_id", t.firstAiObjectId.value_or(0), 0, kDwordMax);
+            const std::int64_t first =
+                st.integer("first_ai_object_id", t.firstAiObjectId.value_or(0), 0, kDwordMax);
             t.firstAiObjectId = first > 0 ? std::optional<DWORD>(static_cast<DWORD>(first)) : std::nullopt;
             t.dispatchFailEvery =
                 static_cast<int>(st.integer("dispatch_fail_every", t.dispatchFailEvery, 0, kInt32Max));
