@@ -15,12 +15,9 @@ namespace
 constexpr std::string_view kUsage = "usage: vora-probe dbase DIR [--reg REG] [--type TYPE]\n"
                                     "       vora-probe apf DIR ICAO\n"
                                     "       vora-probe tables DIR\n"
-                                    "       vora-probe match DIR aircraft.csv [--seed N] [--depth D]
-"
-                                    "       vora-probe bgl FILE [DIR]
-"
-                                    "       vora-probe liveries DIR PACKAGES [--threads N]
-";
+                                    "       vora-probe match DIR aircraft.csv [--seed N] [--depth D]\n"
+                                    "       vora-probe bgl FILE [DIR]\n"
+                                    "       vora-probe liveries DIR PACKAGES [--threads N]\n";
 
 } // namespace
 
