@@ -435,6 +435,21 @@ TEST_F(NewProgramVersion, TakesTheInstallerOutOfAFolderAndLeavesOtherEntries)
     EXPECT_FALSE(fs::exists(g_newVersionPath / "readme.md"));
 }
 
+TEST_F(NewProgramVersion, ReadmeAsksForAdministratorUnderAProtectedFolder)
+{
+    // The working folder is the program folder: under Program Files, not
+    // writable for the write test, the process not elevated.
+    pt::setKnownFolder(FOLDERID_ProgramFiles, dir());
+    pt::setUnwritableFolders({dir()});
+    pt::setElevation(pt::Elevation::NotElevated);
+    serveZip(zipOf(dir(), {{"install_new_version.exe", kInstaller}}));
+
+    EXPECT_FALSE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile(g_newVersionPath / "README.txt"), kAdminNotice);
+    EXPECT_TRUE(logHas(kAdminNotice));
+}
+
 TEST_F(NewProgramVersion, ShellFailureIsShownAndTheProgramStillStops)
 {
     pt::setShellExecuteResult(2);                        // SE_ERR_FNF
