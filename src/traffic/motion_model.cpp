@@ -417,6 +417,23 @@ void lf_cabin(LiveAc& ac, bool on)
     }
 }
 
+// Flaps out step by step on the way down below 2400 ft.
+void lf_approachFlaps(LiveAc& ac, double rate)
+{
+    if (ac.aboveGround >= 2400.0 || rate > 100.0)
+    {
+        return;
+    }
+    if (ac.lastFlapsIndex == 0)
+    {
+        gf_setFlaps(ac, 1);
+    }
+    else if (ac.lastFlapsIndex == 1 && ac.aboveGround < 2000.0)
+    {
+        gf_setFlaps(ac, 2);
+    }
+}
+
 void lf_landingBegins(LiveAc& ac)
 {
     gf_setThrottle(ac, ac.category == kRotorcraft ? 4 : 1);
@@ -623,16 +640,9 @@ void lf_airConfig(LiveAc& ac)
         gf_setGear(ac, false);
         gf_setFlaps(ac, 0);
     }
-    else if (rate <= 100.0)
+    else
     {
-        if (ac.lastFlapsIndex == 0)
-        {
-            gf_setFlaps(ac, 1);
-        }
-        else if (ac.lastFlapsIndex == 1 && ac.aboveGround < 2000.0)
-        {
-            gf_setFlaps(ac, 2);
-        }
+        lf_approachFlaps(ac, rate);
     }
 }
 
@@ -645,6 +655,12 @@ void lf_lowAirConfig(LiveAc& ac)
     {
         lf_landingBegins(ac);
         return;
+    }
+    // The upper band of categories 1 to 3 ends at 2050 ft: their second flap
+    // step below 2000 ft is taken here.
+    if (ac.landingMark == 0 && ac.takeOffMark == 0)
+    {
+        lf_approachFlaps(ac, rate);
     }
     // A go-around or a climb away; the take-off sets its own configuration.
     if (ac.situation != kSituationTakeOff && ac.motion.climbConfigDone == 0 &&
