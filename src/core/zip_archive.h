@@ -30,9 +30,11 @@ class ZipArchive
     // A new, empty archive at the path (an existing file is replaced when the
     // archive is closed), without password or encryption. No value when
     // libzip refuses; `error` then holds its message.
-    static std::optional<ZipArchive> createNew(const std::filesystem::path& path, std::string* error = nullptr);
+    static std::optional<ZipArchive> createNew(const std::filesystem::path& path,
+                                               std::string* error = nullptr);
     // An existing archive, read only.
-    static std::optional<ZipArchive> openReadOnly(const std::filesystem::path& path, std::string* error = nullptr);
+    static std::optional<ZipArchive> openReadOnly(const std::filesystem::path& path,
+                                                  std::string* error = nullptr);
 
     bool isOpen() const { return m_zip != nullptr; }
 

@@ -41,7 +41,8 @@ const fs::path& lf_folderOf(const ScannedAirport& airport)
 
 bool lf_thinManifest(const ScannedAirport& airport)
 {
-    return airport.manifest && airport.manifest->manufacturer.size() < 4 && airport.manifest->creator.size() < 4;
+    return airport.manifest && airport.manifest->manufacturer.size() < 4 &&
+           airport.manifest->creator.size() < 4;
 }
 
 } // namespace
@@ -143,7 +144,8 @@ void lf_writeAirportFile(ScannedAirport& airport, std::uint32_t helipads)
     const fs::path& folder = lf_folderOf(airport);
     const std::size_t count = record.stands.size();
     const std::string ofHelipads =
-        helipads >= 1 ? fmt::format(" of which {} helipad{}", helipads, helipads == 1 ? "" : "s") : std::string();
+        helipads >= 1 ? fmt::format(" of which {} helipad{}", helipads, helipads == 1 ? "" : "s")
+                      : std::string();
     gf_reportScan(fmt::format("Generated {}: {} position{}{}", gf_icaoXmlName(record.icao), count,
                               count == 1 ? "" : "s", ofHelipads));
     std::sort(record.stands.begin(), record.stands.end(),

@@ -104,7 +104,8 @@ void lf_readIcaoAirports()
     LineFile file{g_icaoAirportsTxtPath, {}};
     const LinesResult lines = gf_readFileLines(file, 0);
     if (!lines)
-        throw UserErrorException(522, fmt::format("File '{}' is missing?", gf_pathToUtf8(g_icaoAirportsTxtPath)));
+        throw UserErrorException(522,
+                                 fmt::format("File '{}' is missing?", gf_pathToUtf8(g_icaoAirportsTxtPath)));
     for (const std::string& line : lines.lines)
     {
         std::string_view rest = line;

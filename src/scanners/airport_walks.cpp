@@ -32,20 +32,49 @@ namespace
 {
 
 constexpr std::array<std::string_view, 7> kSceneryFilters = {
-    "statics", "afcad updates", "_heliports", "duijffmedia-eham-remove", "immersivelights", "immersive-lights",
-    "bksq-scenery-"};
+    "statics",         "afcad updates",    "_heliports",   "duijffmedia-eham-remove",
+    "immersivelights", "immersive-lights", "bksq-scenery-"};
 
-constexpr std::array<std::string_view, 40> kStreamedSkips = {
-    "fs20-",          "-landingchallenge-", "-cabin-services",   "-credits-override",
-    "-devmode-streamed", "-livingworld",    "-fa18e-character",  "-jetways",
-    "-material-lib",  "-palettelib",        "-procedural-hangar-", "-eventtriggers",
-    "-event-rescuechallenge", "-discovery-", "-challenges-",     "-aircraft-",
-    "-ships-",        "-certification-",    "-training-",        "-activities-",
-    "-passiveaircraft-", "-trainings-",     "-fs-base-",         "-runway-lights",
-    "-travelbook-",   "-simobjects-",       "-airrace-",         "-procedural-",
-    "-palette-",      "-spotlight-",        "-modellib-",        "-texturelib",
-    "-textlib",       "-scenery-",          "-surface-",         "-vfx-",
-    "-coverage-",     "-point-of-interest", "-proceduralgeneration", "-simattachmentlib-"};
+constexpr std::array<std::string_view, 40> kStreamedSkips = {"fs20-",
+                                                             "-landingchallenge-",
+                                                             "-cabin-services",
+                                                             "-credits-override",
+                                                             "-devmode-streamed",
+                                                             "-livingworld",
+                                                             "-fa18e-character",
+                                                             "-jetways",
+                                                             "-material-lib",
+                                                             "-palettelib",
+                                                             "-procedural-hangar-",
+                                                             "-eventtriggers",
+                                                             "-event-rescuechallenge",
+                                                             "-discovery-",
+                                                             "-challenges-",
+                                                             "-aircraft-",
+                                                             "-ships-",
+                                                             "-certification-",
+                                                             "-training-",
+                                                             "-activities-",
+                                                             "-passiveaircraft-",
+                                                             "-trainings-",
+                                                             "-fs-base-",
+                                                             "-runway-lights",
+                                                             "-travelbook-",
+                                                             "-simobjects-",
+                                                             "-airrace-",
+                                                             "-procedural-",
+                                                             "-palette-",
+                                                             "-spotlight-",
+                                                             "-modellib-",
+                                                             "-texturelib",
+                                                             "-textlib",
+                                                             "-scenery-",
+                                                             "-surface-",
+                                                             "-vfx-",
+                                                             "-coverage-",
+                                                             "-point-of-interest",
+                                                             "-proceduralgeneration",
+                                                             "-simattachmentlib-"};
 
 constexpr std::array<std::string_view, 3> kOfficialMarkers = {"asobo-airport", "microsoft-airport",
                                                               "microsoft-eddk"};
@@ -153,7 +182,8 @@ bool lf_isSkippedStreamedPackage(const std::string& pathText)
 void lf_scanBglFolder(const fs::path& folder)
 {
     const std::string folderText = gf_pathToUtf8(folder);
-    const std::string message = fmt::format("\n***** Scanning for {} airports in:\n{}\n", "addon", folderText);
+    const std::string message =
+        fmt::format("\n***** Scanning for {} airports in:\n{}\n", "addon", folderText);
     gf_setStatus(message, true);
     gf_reportScan(message);
     try
@@ -162,14 +192,16 @@ void lf_scanBglFolder(const fs::path& folder)
     }
     catch (const std::exception& e)
     {
-        gf_reportScan(fmt::format("{} airports search in folder {} aborted, cause: {}", "===> ", folderText, e.what()));
+        gf_reportScan(
+            fmt::format("{} airports search in folder {} aborted, cause: {}", "===> ", folderText, e.what()));
     }
 }
 
 void lf_scanStreamedAirports(const fs::path& folder)
 {
     gf_setStatus("Scanning for streamed airports ...", false);
-    const std::string message = fmt::format("\n***** Scanning for streamed airports in:\n{}\n", gf_pathToUtf8(folder));
+    const std::string message =
+        fmt::format("\n***** Scanning for streamed airports in:\n{}\n", gf_pathToUtf8(folder));
     gf_log(message);
     gf_reportScan(message);
 

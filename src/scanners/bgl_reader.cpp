@@ -11,6 +11,7 @@
 // a walk run on forever.
 #include "scanners/bgl_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -40,18 +41,20 @@ constexpr std::size_t kHeaderWords = 14; // 56 bytes
 constexpr std::size_t kSectionWords = 5; // 20 bytes per section entry
 constexpr std::uint32_t kSubsectionFlag = 0x10000;
 constexpr int kMaxRecords = 9000;
-constexpr double kLatPerRaw = 180.0 / 536870912.0;  // 180 / 2^29
-constexpr double kLonPerRaw = 360.0 / 805306368.0;  // 360 / (3 * 2^28)
+constexpr double kLatPerRaw = 180.0 / 536870912.0; // 180 / 2^29
+constexpr double kLonPerRaw = 360.0 / 805306368.0; // 360 / (3 * 2^28)
 constexpr double kFeetPerMillimetre = 3.2808399 / 1000.0;
 constexpr double kFullTurn = 6.283185307179586;
 constexpr double kSamePosition = 1e-8;
 constexpr std::size_t kParkingWords = 14; // 56 bytes before the airline codes
 constexpr std::size_t kMaxDuplicates = 10;
 constexpr std::size_t kMaxPathCharacters = 250;
+constexpr std::size_t kKeptBufferWords = (1u << 20) / 4; // 1 MB
 
 constexpr std::array<std::string_view, 13> kSkippedFolders = {
-    "fs-base",   "tutorials",     "aircraft",   "bushtrip",          "discovery", "point-of-interest",
-    "simobjects", "vcockpits",    "aig-aitraffic", "justflight-aircraft", "fsltl",   "gsx-pro",
+    "fs-base",       "tutorials",           "aircraft",   "bushtrip",
+    "discovery",     "point-of-interest",   "simobjects", "vcockpits",
+    "aig-aitraffic", "justflight-aircraft", "fsltl",      "gsx-pro",
     "gsx-world"};
 constexpr std::string_view kLandingChallenge = "landingchallenge";
 
@@ -103,9 +106,10 @@ void lf_walkSection(const Words& words, std::size_t p, const std::filesystem::pa
     {
         if (count == kMaxRecords)
         {
-            gf_logWarning(fmt::format("Error: maximum loop iterations {} reached (2) \u2014 possible corrupt BGL "
-                                      "or malformed input in:\n'{}'",
-                                      kMaxRecords, gf_pathToUtf8(path)));
+            gf_logWarning(
+                fmt::format("Error: maximum loop iterations {} reached (2) \u2014 possible corrupt BGL "
+                            "or malformed input in:\n'{}'",
+                            kMaxRecords, gf_pathToUtf8(path)));
             return;
         }
         const std::uint16_t id = lf_recordId(words, p);
@@ -157,25 +161,42 @@ void lf_walkSections(const Words& words, const std::filesystem::path& path, cons
 // The file's little-endian words are taken as they lie in memory.
 static_assert(std::endian::native == std::endian::little);
 
-std::vector<std::uint32_t> lf_readBglWords(std::istream& in)
+void lf_readBglWords(std::istream& in, std::vector<std::uint32_t>& words)
 {
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     in.seekg(0, std::ios::beg);
-    Words words;
     if (size <= 0)
-        return words;
-    words.assign((static_cast<std::size_t>(size) + 3) / 4, 0);
+    {
+        words.clear();
+        return;
+    }
+    // Only words beyond the buffer's earlier size are zeroed; the read
+    // overwrites the rest.
+    const std::size_t count = (static_cast<std::size_t>(size) + 3) / 4;
+    words.resize(count);
+    words.back() = 0; // the pad of a final partial word
     in.read(reinterpret_cast<char*>(words.data()), size);
-    const std::size_t got = static_cast<std::size_t>(in.gcount());
-    words.resize((got + 3) / 4);
+    const auto got = static_cast<std::size_t>(in.gcount());
+    if (got != static_cast<std::size_t>(size))
+    {
+        words.resize((got + 3) / 4);
+        if (got % 4 != 0)
+            std::memset(reinterpret_cast<char*>(words.data()) + got, 0, 4 - got % 4);
+    }
+}
+
+std::vector<std::uint32_t> lf_readBglWords(std::istream& in)
+{
+    Words words;
+    lf_readBglWords(in, words);
     return words;
 }
 
 std::string_view lf_parkingNameText(std::uint32_t code)
 {
-    static constexpr std::array<std::string_view, 12> kNames = {"",    "r",  "p",   "np", "ep",  "sep",
-                                                                "sp",  "swp", "wp", "nwp", "g", ""};
+    static constexpr std::array<std::string_view, 12> kNames = {"",   "r",   "p",  "np",  "ep", "sep",
+                                                                "sp", "swp", "wp", "nwp", "g",  ""};
     static constexpr std::string_view kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     if (code < kNames.size())
         return kNames[code];
@@ -241,7 +262,7 @@ std::optional<std::int32_t> lf_bglAirportElevation(std::size_t p, const std::vec
     return static_cast<std::int32_t>(feet);
 }
 
-std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::set<std::string>& usedIds,
+std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::unordered_set<std::string>& usedIds,
                                               const std::filesystem::path& path)
 {
     if (usedIds.insert(id).second)
@@ -252,7 +273,8 @@ std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::set<st
         if (usedIds.insert(candidate).second)
             return {std::move(candidate), true};
     }
-    gf_reportScan(fmt::format("{}Warning: more than 10 duplicate IDs {} in {}", "===> ", id, gf_pathToUtf8(path)));
+    gf_reportScan(
+        fmt::format("{}Warning: more than 10 duplicate IDs {} in {}", "===> ", id, gf_pathToUtf8(path)));
     return {id, false};
 }
 
@@ -271,20 +293,27 @@ void lf_decodeHelipad(std::size_t q, const std::vector<std::uint32_t>& words, Sc
     {
         if (std::fabs(takenLat - lat) <= kSamePosition && std::fabs(takenLon - lon) <= kSamePosition)
         {
-            gf_reportScan(fmt::format("double helipad {} (skipped) {:.6f},{:.6f}", airport.record.name, lat, lon));
+            gf_reportScan(
+                fmt::format("double helipad {} (skipped) {:.6f},{:.6f}", airport.record.name, lat, lon));
             return;
         }
     }
     helipads.taken.emplace_back(lat, lon);
-    airport.record.stands.push_back(gf_makeStand(fmt::format("helipad{}", helipads.counter), {}, lat, lon, 0.0,
-                                                 static_cast<double>(length) / 2.0, 0, false, false, true));
+    airport.record.stands.push_back(gf_makeStand(fmt::format("helipad{}", helipads.counter), {}, lat, lon,
+                                                 0.0, static_cast<double>(length) / 2.0, 0, false, false,
+                                                 true));
     ++helipads.counter;
 }
 
 void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& words, ScannedAirport& airport,
-                              std::set<std::string>& usedIds, const std::filesystem::path& path)
+                              std::unordered_set<std::string>& usedIds, const std::filesystem::path& path)
 {
     const std::uint32_t count = lf_word(words, q + 1) >> 16;
+    // The count comes from the file: room for no more parkings than the
+    // data can hold.
+    const std::size_t room = std::min<std::size_t>(count, words.size() / kParkingWords);
+    usedIds.reserve(usedIds.size() + room);
+    airport.record.stands.reserve(airport.record.stands.size() + room);
     std::size_t parking = q + 2;
     for (std::uint32_t i = 0; i < count; ++i)
     {
@@ -294,7 +323,8 @@ void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& w
         const std::uint32_t number = (head >> 12) & 0xFFFu;
         const std::uint32_t airlineCodes = head >> 24;
         const std::size_t next = parking + kParkingWords + airlineCodes;
-        const std::string id = fmt::format("{}{}", lf_parkingNameText(nameCode), number);
+        std::string id(lf_parkingNameText(nameCode));
+        id += std::to_string(number);
         if (type == 0 || type == 13)
         {
             parking = next;
@@ -315,7 +345,8 @@ void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& w
         {
             const double radians = heading == 0.0F ? kFullTurn : static_cast<double>(heading) * kDegToRad;
             airport.record.stands.push_back(gf_makeStand(std::move(unique), {}, lat, lon, radians,
-                                                         static_cast<double>(radius), type, false, false, false));
+                                                         static_cast<double>(radius), type, false, false,
+                                                         false));
         }
         parking = next;
     }
@@ -342,7 +373,7 @@ void lf_decodeAirport(std::size_t p, const std::vector<std::uint32_t>& words, st
     else
         airport.record.elevation = 0;
 
-    std::set<std::string> usedIds;
+    std::unordered_set<std::string> usedIds;
     HelipadPositions helipads;
     std::size_t q = p + 17;
     const std::size_t end = p + sizeWords;
@@ -350,7 +381,8 @@ void lf_decodeAirport(std::size_t p, const std::vector<std::uint32_t>& words, st
     {
         if (count == kMaxRecords)
         {
-            gf_logWarning("Error: Maximum loop iterations reached (1) \u2014 possible corrupt SIA or malformed input");
+            gf_logWarning(
+                "Error: Maximum loop iterations reached (1) \u2014 possible corrupt SIA or malformed input");
             break;
         }
         if (q >= words.size())
@@ -395,7 +427,20 @@ void lf_processBGLfile(const std::filesystem::path& path, const BglAirportSink& 
         std::ifstream in(path, std::ios::binary);
         if (!in.is_open())
             return;
-        const Words words = lf_readBglWords(in);
+        // One buffer for the files of a scan, so that a walk over hundreds of
+        // files does not map and fault in fresh pages for each; a large one
+        // is not kept.
+        thread_local Words t_words;
+        lf_readBglWords(in, t_words);
+        const Words& words = t_words;
+        struct Release
+        {
+            ~Release()
+            {
+                if (t_words.capacity() > kKeptBufferWords)
+                    Words().swap(t_words);
+            }
+        } release;
         lf_walkSections(words, path, sink);
     }
     catch (const std::exception& e)
@@ -424,9 +469,9 @@ bool lf_bglHasAirportSection(const std::filesystem::path& path)
     in.seekg(20);
     if (!in.read(reinterpret_cast<char*>(bytes.data()), 4))
         return false;
-    const std::uint32_t sections = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                                   (static_cast<std::uint32_t>(bytes[2]) << 16) |
-                                   (static_cast<std::uint32_t>(bytes[3]) << 24);
+    const std::uint32_t sections =
+        static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
+        (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
     if (sections == 0 || sections > static_cast<std::uint64_t>(size - 56) / 20)
         return false;
     // The whole table in one read: it fits the file, as tested above.
@@ -437,9 +482,9 @@ bool lf_bglHasAirportSection(const std::filesystem::path& path)
     for (std::size_t i = 0; i < sections; ++i)
     {
         const unsigned char* entry = table.data() + 20 * i;
-        const std::uint32_t type = static_cast<std::uint32_t>(entry[0]) | (static_cast<std::uint32_t>(entry[1]) << 8) |
-                                   (static_cast<std::uint32_t>(entry[2]) << 16) |
-                                   (static_cast<std::uint32_t>(entry[3]) << 24);
+        const std::uint32_t type =
+            static_cast<std::uint32_t>(entry[0]) | (static_cast<std::uint32_t>(entry[1]) << 8) |
+            (static_cast<std::uint32_t>(entry[2]) << 16) | (static_cast<std::uint32_t>(entry[3]) << 24);
         if (type == kBglAirportSection)
             return true;
     }

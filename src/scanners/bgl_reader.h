@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <functional>
 #include <istream>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <utility>

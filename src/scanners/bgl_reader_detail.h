@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <istream>
 #include <optional>
-#include <set>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -24,6 +24,8 @@ inline constexpr std::uint32_t kBglHeaderSize = 0x38;
 
 // The file as 32-bit little-endian words, a final partial word zero-padded.
 std::vector<std::uint32_t> lf_readBglWords(std::istream& in);
+// The same into a buffer that keeps its capacity.
+void lf_readBglWords(std::istream& in, std::vector<std::uint32_t>& words);
 
 enum class SupportedCode
 {
@@ -58,11 +60,11 @@ void lf_decodeHelipad(std::size_t q, const std::vector<std::uint32_t>& words, Sc
                       HelipadPositions& helipads);
 
 void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& words, ScannedAirport& airport,
-                              std::set<std::string>& usedIds, const std::filesystem::path& path);
+                              std::unordered_set<std::string>& usedIds, const std::filesystem::path& path);
 
 // The id made unique within the airport by a letter a..j; false (reported)
 // when all ten are taken.
-std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::set<std::string>& usedIds,
+std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::unordered_set<std::string>& usedIds,
                                               const std::filesystem::path& path);
 
 // The text of a parking's name code (0..63).

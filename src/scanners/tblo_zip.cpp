@@ -43,8 +43,8 @@ bool lf_copyToTblo(const fs::path& folder, const IcaoCode& icao)
     fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec);
     if (ec)
     {
-        gf_logWarning(fmt::format("'{}' failed to copy '{}': {}", gf_pathToUtf8(source), gf_pathToUtf8(target),
-                                  ec.message()));
+        gf_logWarning(fmt::format("'{}' failed to copy '{}': {}", gf_pathToUtf8(source),
+                                  gf_pathToUtf8(target), ec.message()));
         return false;
     }
     const fs::path link = folder / gf_icaoTxtPath(icao);
@@ -82,8 +82,8 @@ bool lf_closeZip(ZipArchive& archive, const fs::path& target, std::int64_t added
         if (ec)
             size = std::numeric_limits<std::uintmax_t>::max();
     }
-    gf_log(fmt::format("[zip] Added {} files, ok_close={}, exists={}, size={} bytes", added, status == 0, exists,
-                       size));
+    gf_log(fmt::format("[zip] Added {} files, ok_close={}, exists={}, size={} bytes", added, status == 0,
+                       exists, size));
     return added > 0 && exists && size != 0;
 }
 
@@ -183,7 +183,8 @@ bool lf_zipFolder(const fs::path& source, const fs::path& target)
             continue;
         }
         const std::string name = gf_pathToUtf8(file.filename());
-        gf_log(fmt::format("[zip] Adding (data) {} -> {} ({} bytes)", gf_pathToUtf8(file), name, bytes->size()));
+        gf_log(
+            fmt::format("[zip] Adding (data) {} -> {} ({} bytes)", gf_pathToUtf8(file), name, bytes->size()));
         contents.push_back(std::move(*bytes));
         if (!archive->addData(name, contents.back()))
         {

@@ -92,9 +92,10 @@ TEST_F(Generation, ALinkFileNamesTheArchivedFile)
     ScannedAirport simaddon = airportAt("LFPG", "simaddon");
     ASSERT_TRUE(lf_linkAirport(simaddon));
     EXPECT_EQ(readFile(g_mySimaddonPath / "LFPG.txt"), "archive/simaddon/LFPG.xml\n");
-    EXPECT_EQ(report(), (std::vector<std::string>{
-                            "thirdparty airport EHRD linked to archive/thirdparty/Some%20Developer/EHRD.xml\n",
-                            "simaddon airport LFPG linked to archive/simaddon/LFPG.xml\n"}));
+    EXPECT_EQ(report(),
+              (std::vector<std::string>{
+                  "thirdparty airport EHRD linked to archive/thirdparty/Some%20Developer/EHRD.xml\n",
+                  "simaddon airport LFPG linked to archive/simaddon/LFPG.xml\n"}));
 }
 
 TEST_F(Generation, APublisherThatStaysEmptyIsNeverLinked)
@@ -110,7 +111,8 @@ TEST_F(Generation, ALinkFileThatCannotBeWrittenIsReportedAndNotCounted)
     writeFile(g_myThirdpartyPath, "a file where the folder should be");
     ScannedAirport airport = airportAt("EHRD", "Some Developer");
     EXPECT_FALSE(lf_linkAirport(airport));
-    EXPECT_EQ(report(), std::vector<std::string>{"===> Writing airports/my_thirdparty/EHRD.txt did not succeed"});
+    EXPECT_EQ(report(),
+              std::vector<std::string>{"===> Writing airports/my_thirdparty/EHRD.txt did not succeed"});
 }
 
 TEST_F(Generation, AGeneratedFileHasItsStandsSortedByName)
@@ -118,7 +120,8 @@ TEST_F(Generation, AGeneratedFileHasItsStandsSortedByName)
     ScannedAirport airport = airportAt("EHRD", "");
     airport.manifest = PackageManifest{"Rotterdam", "1.0", "Maker", "Me"};
     for (const char* name : {"g2", "helipad1", "g10", "A1"})
-        airport.record.stands.push_back(gf_makeStand(name, {}, 51.95, 4.44, 1.0, 20.0, 8, false, false, false));
+        airport.record.stands.push_back(
+            gf_makeStand(name, {}, 51.95, 4.44, 1.0, 20.0, 8, false, false, false));
     lf_writeAirportFile(airport, 1);
     EXPECT_EQ(report(), std::vector<std::string>{"Generated EHRD.xml: 4 positions of which 1 helipad"});
     const std::string written = readFile(g_myThirdpartyPath / "EHRD.xml");
@@ -143,8 +146,8 @@ TEST_F(Generation, ReportsCountPositionsAndHelipads)
         g_scanMessages.clear();
         ScannedAirport airport = airportAt("LFPG", "simaddon");
         for (std::size_t i = 0; i < stands; ++i)
-            airport.record.stands.push_back(gf_makeStand(fmt::format("s{}", i), {}, 49.0, 2.5, 1.0, 20.0, 8, false,
-                                                         false, false));
+            airport.record.stands.push_back(
+                gf_makeStand(fmt::format("s{}", i), {}, 49.0, 2.5, 1.0, 20.0, 8, false, false, false));
         lf_writeAirportFile(airport, helipads);
         EXPECT_EQ(report(), std::vector<std::string>{line});
         EXPECT_TRUE(fs::exists(g_mySimaddonPath / "LFPG.xml"));
@@ -232,8 +235,8 @@ TEST_P(FacilityFailure, IsReportedSavedAndLeavesTheFileToTheReader)
         world.failNextCalls("SimConnect_Open", 1);
     const std::string package = fmt::format("maker-{}", GetParam().icao);
     EXPECT_FALSE(lf_airportFromFacilities(sceneryFile(package)));
-    const std::string line = fmt::format("Reading Facilites data for {} via SimConnect failed, is MSFS connected?",
-                                         GetParam().icao);
+    const std::string line = fmt::format(
+        "Reading Facilites data for {} via SimConnect failed, is MSFS connected?", GetParam().icao);
     EXPECT_TRUE(reported(line));
     EXPECT_TRUE(logHas(line));
     EXPECT_NE(readFile(g_airportsScanLogTxtPath).find(line), std::string::npos);
@@ -256,7 +259,8 @@ TEST_F(Facilities, APackageWithoutMakerAsksNoFacilityData)
 {
     const fs::path file = folder() / "Community" / "pkg-eddf" / "a.bgl";
     writeFile(file, "");
-    writeFile(folder() / "Community" / "pkg-eddf" / "manifest.json", R"({"manufacturer": "ab", "creator": ""})");
+    writeFile(folder() / "Community" / "pkg-eddf" / "manifest.json",
+              R"({"manufacturer": "ab", "creator": ""})");
     EXPECT_FALSE(lf_airportFromFacilities(file));
     EXPECT_FALSE(reportMentions("Reading Facilites data"));
 }

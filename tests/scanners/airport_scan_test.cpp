@@ -147,29 +147,35 @@ class AirportScan : public ScanTest
     // The packages tree of the whole-scan test, MSFS 2020.
     void makePackages2020()
     {
-        const std::string maker = R"({"title": "t", "package_version": "1.0", "manufacturer": "Maker", "creator": "Me"})";
+        const std::string maker =
+            R"({"title": "t", "package_version": "1.0", "manufacturer": "Maker", "creator": "Me"})";
         // A simaddon of the model database's list: linked.
         package(official() / "asobo-airport-lfpg-paris", "");
-        writeBgl(official() / "asobo-airport-lfpg-paris" / "scenery" / "lfpg.bgl", genbgl::variant("airport"));
+        writeBgl(official() / "asobo-airport-lfpg-paris" / "scenery" / "lfpg.bgl",
+                 genbgl::variant("airport"));
         // The base package is never entered.
         writeBgl(official() / "fs-base" / "scenery" / "eddf.bgl", genbgl::variant("airport"));
         // A thirdparty airport of a listed publisher: linked.
-        package(community() / "somedev-ehrd-rotterdam", R"({"title": "Rotterdam", "manufacturer": "somedev"})");
+        package(community() / "somedev-ehrd-rotterdam",
+                R"({"title": "Rotterdam", "manufacturer": "somedev"})");
         writeBgl(community() / "somedev-ehrd-rotterdam" / "scenery" / "global" / "ehrd.bgl",
                  genbgl::variant("airport"));
         // Facility data answers: generated from it.
         package(community() / "maker-eddf-frankfurt", maker);
-        writeBgl(community() / "maker-eddf-frankfurt" / "scenery" / "airport.bgl", genbgl::variant("airport"));
+        writeBgl(community() / "maker-eddf-frankfurt" / "scenery" / "airport.bgl",
+                 genbgl::variant("airport"));
         // Facility data refused: the scenery file is read.
         package(community() / "maker-egll-london", maker);
-        writeBgl(community() / "maker-egll-london" / "scenery" / "AIRPORT.BGL",
-                 genbgl::bglFile({genbgl::Section{3, 0, {genbgl::airportRecord(genbgl::sampleAirport("EGLL"))}}}));
+        writeBgl(
+            community() / "maker-egll-london" / "scenery" / "AIRPORT.BGL",
+            genbgl::bglFile({genbgl::Section{3, 0, {genbgl::airportRecord(genbgl::sampleAirport("EGLL"))}}}));
         // A broken scenery file is skipped; the folder's walk goes on.
         package(community() / "maker-kjfk-newyork", maker);
         genbgl::Bytes broken = genbgl::variant("parkings-beyond-data");
         genbgl::putU32(broken, genbgl::firstRecordOffset(1) + 40, genbgl::packIdent("KJFK"));
         writeBgl(community() / "maker-kjfk-newyork" / "scenery" / "a.bgl", broken);
-        writeBgl(community() / "maker-kjfk-newyork" / "scenery" / "b.bgl", genbgl::variant("no-airport-section"));
+        writeBgl(community() / "maker-kjfk-newyork" / "scenery" / "b.bgl",
+                 genbgl::variant("no-airport-section"));
         // Never looked at: aircraft, statics, other extensions, unsupported.
         writeBgl(community() / "some-aircraft-eddl" / "scenery" / "x.bgl", genbgl::variant("airport"));
         writeBgl(community() / "maker-eddl" / "statics" / "x.bgl", genbgl::variant("airport"));
@@ -188,7 +194,8 @@ TEST_F(AirportScan, AWholeScanLinksGeneratesReportsAndZips)
     EXPECT_EQ(namesIn(g_mySimaddonPath), std::vector<std::string>{"LFPG.txt"});
     EXPECT_EQ(namesIn(g_myThirdpartyPath), (std::vector<std::string>{"EDDF.xml", "EGLL.xml", "EHRD.txt"}));
     for (const char* name : {"EDDF.xml", "EGLL.xml"})
-        lf_expectGolden(lf_filtered(readFile(g_myThirdpartyPath / name), folder()), fmt::format("airports/{}", name));
+        lf_expectGolden(lf_filtered(readFile(g_myThirdpartyPath / name), folder()),
+                        fmt::format("airports/{}", name));
     EXPECT_EQ(readFile(g_mySimaddonPath / "LFPG.txt"), "archive/simaddon/LFPG.xml\n");
     EXPECT_EQ(readFile(g_myThirdpartyPath / "EHRD.txt"), "archive/thirdparty/Some%20Developer/EHRD.xml\n");
     lf_expectGolden(lf_filtered(readFile(g_airportsScanLogTxtPath), folder()), "AirportsScanLog.txt");
@@ -204,9 +211,11 @@ TEST_F(AirportScan, AWholeScanLinksGeneratesReportsAndZips)
         const std::scoped_lock lock(g_seenMutex);
         EXPECT_EQ(g_enabled, std::vector<std::uint16_t>{kTbloZipControlId});
     }
-    EXPECT_TRUE(logHas("==> Exception in lf_processBGLfile (std::ex): BGL word 56 beyond the data (56 words) \u2014 " +
-                       (community() / "maker-kjfk-newyork" / "scenery" / "a.bgl").string()));
-    EXPECT_TRUE(logHas(fmt::format("! Mail {} to airportfiles@voraflow.example", (g_tbloPath / "tblo.zip").string())));
+    EXPECT_TRUE(logHas(
+        "==> Exception in lf_processBGLfile (std::ex): BGL word 56 beyond the data (56 words) \u2014 " +
+        (community() / "maker-kjfk-newyork" / "scenery" / "a.bgl").string()));
+    EXPECT_TRUE(logHas(
+        fmt::format("! Mail {} to airportfiles@voraflow.example", (g_tbloPath / "tblo.zip").string())));
     EXPECT_TRUE(logHas("SimConnect closed ok"));
     EXPECT_TRUE(logHas("SimConnect (PARKING_DATA_RDR) closed"));
     EXPECT_FALSE(g_parkingDataRdrOpen);
@@ -214,7 +223,8 @@ TEST_F(AirportScan, AWholeScanLinksGeneratesReportsAndZips)
     EXPECT_TRUE(g_supportedAirports.empty());
     EXPECT_TRUE(g_scanMessages.empty());
     EXPECT_FALSE(SCAN_AIRPORTS.current.load());
-    EXPECT_NE(readFile(folder() / "parameters.xml").find(R"(name="SCAN_AIRPORTS" value="false")"), std::string::npos);
+    EXPECT_NE(readFile(folder() / "parameters.xml").find(R"(name="SCAN_AIRPORTS" value="false")"),
+              std::string::npos);
 }
 
 TEST_F(AirportScan, AScanThatFindsNothingSaysSoAndRemovesTblo)
@@ -226,7 +236,8 @@ TEST_F(AirportScan, AScanThatFindsNothingSaysSoAndRemovesTblo)
     gf_scanAirports();
     EXPECT_FALSE(fs::exists(g_tbloPath));
     EXPECT_TRUE(namesIn(g_mySimaddonPath).empty());
-    EXPECT_TRUE(logHas("All your simaddon and third party airports are recognised, no off line learning needed."));
+    EXPECT_TRUE(
+        logHas("All your simaddon and third party airports are recognised, no off line learning needed."));
     EXPECT_EQ(gf_statusTexts().status, "Warning: Scan has not found any add-on airports");
     EXPECT_TRUE(logHas(fmt::format("{} does not exist, skipped!", official().parent_path().string())));
     EXPECT_TRUE(logHas("The scan will search 2 folders"));
@@ -303,12 +314,12 @@ TEST_P(IcaoList, FillsTheSupportedSet)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, IcaoList,
-    ::testing::Values(ListCase{"TwoOnALineAndAnEmptyLine", "EDDF,EHRD\n\nkjfk\n", {"EDDF", "EHRD", "KJFK"}, ""},
-                      ListCase{"TrailingCommaAndBlanks", " EDDF , EHRD ,\r\nLFPG,\t\n", {"EDDF", "EHRD", "LFPG"}, ""},
-                      ListCase{"Repeated", "EDDF,EDDF", {"EDDF"}, ""},
-                      ListCase{"Empty", "", {}, ""},
-                      ListCase{"InvalidCode", "EDDF,ED,EHRD", {}, "'ED' FixedCode: invalid string (length/charset)"},
-                      ListCase{"InvalidCharacter", "ED-F", {}, "'ED-F' FixedCode: invalid string (length/charset)"}),
+    ::testing::Values(
+        ListCase{"TwoOnALineAndAnEmptyLine", "EDDF,EHRD\n\nkjfk\n", {"EDDF", "EHRD", "KJFK"}, ""},
+        ListCase{"TrailingCommaAndBlanks", " EDDF , EHRD ,\r\nLFPG,\t\n", {"EDDF", "EHRD", "LFPG"}, ""},
+        ListCase{"Repeated", "EDDF,EDDF", {"EDDF"}, ""}, ListCase{"Empty", "", {}, ""},
+        ListCase{"InvalidCode", "EDDF,ED,EHRD", {}, "'ED' FixedCode: invalid string (length/charset)"},
+        ListCase{"InvalidCharacter", "ED-F", {}, "'ED-F' FixedCode: invalid string (length/charset)"}),
     caseName);
 
 TEST_F(AirportScan, AFolderThatIsAFileIsPassedOver)
@@ -331,6 +342,7 @@ TEST_F(AirportScan, Msfs2024WalksItsStreamedFolder)
     fs::create_directories(streamed / "asobo-airport-zzzz-x");
     fs::create_directories(streamed / "fs24-eddf-jetways");
     fs::create_directories(streamed / "maker-eddf-frankfurt");
+    fs::create_directories(streamed / "maker-kjfk-newyork"); // the stand-in refuses KJFK
     fs::create_directories(streamed / "somedev-ehrd-rotterdam");
     writeFile(streamed / "note-eddl.txt", "");
     fs::create_directories(folder() / "packages2024" / "Community");
@@ -350,6 +362,21 @@ TEST_F(AirportScan, Msfs2024WalksItsStreamedFolder)
         EXPECT_EQ(std::count_if(g_simaddonAtRepaint.begin(), tenth, [](std::int64_t n) { return n >= 9; }), 0)
             << "the count is shown only after every tenth official airport";
     }
+}
+
+TEST_F(AirportScan, AnErrorThatEndsTheScanStillClosesTheFacilityClient)
+{
+    g_simIs2020.store(0);
+    const fs::path streamed = folder() / "packages2024" / "StreamedPackages";
+    fs::create_directories(streamed / "maker-eddf-frankfurt");
+    fs::create_directory_symlink(streamed / "zz-loop", streamed / "zz-loop");
+    sim::World world(scenario(), realTime());
+    EXPECT_THROW(gf_scanAirports(), fs::filesystem_error);
+    EXPECT_TRUE(fs::exists(g_myThirdpartyPath / "EDDF.xml")) << "the facility client was used";
+    EXPECT_FALSE(g_parkingDataRdrOpen);
+    EXPECT_TRUE(logHas("SimConnect (PARKING_DATA_RDR) closed"));
+    EXPECT_TRUE(g_supportedAirports.empty());
+    EXPECT_TRUE(SCAN_AIRPORTS.current.load());
 }
 
 } // namespace

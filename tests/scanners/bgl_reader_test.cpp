@@ -5,8 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
 #include <optional>
+#include <sstream>
+#include <unordered_set>
 
 #include "bgl_variants.h"
 #include "core/geometry.h"
@@ -152,8 +153,9 @@ class ThinManifest : public BglReader, public ::testing::WithParamInterface<Mani
 TEST_P(ThinManifest, AnAirportOfAPackageWithoutMakerIsSkipped)
 {
     const fs::path package = folder() / "Community" / "pkg";
-    writeFile(package / "manifest.json", fmt::format(R"({{"title": "t", "manufacturer": "{}", "creator": "{}"}})",
-                                                     GetParam().manufacturer, GetParam().creator));
+    writeFile(package / "manifest.json",
+              fmt::format(R"({{"title": "t", "manufacturer": "{}", "creator": "{}"}})",
+                          GetParam().manufacturer, GetParam().creator));
     const fs::path file = package / "scenery" / "global" / "x.bgl";
     writeBgl(file, genbgl::variant("airport"));
     const Decoded decoded = decode(file);
@@ -235,21 +237,34 @@ INSTANTIATE_TEST_SUITE_P(
         VariantCase{"elevation_negative", 1, 8, "", "", false, -11},
         VariantCase{"elevation_high", 1, 8, "", "", false, 364},
         VariantCase{"airport_size_0", 0, 0, "==>    Warning: decodeSizeAtBoundary returned 0 at o2 = 23", ""},
-        VariantCase{"airport_beyond_data", 1, 1, "   Error: o3=49 exceeded data buffer size (49), aborting.", ""},
+        VariantCase{"airport_beyond_data", 1, 1, "   Error: o3=49 exceeded data buffer size (49), aborting.",
+                    ""},
         VariantCase{"subrecord_size_0", 1, 0, "   Warning: decodeSizeAtBoundary returned 0 at o3 = 40", ""},
         VariantCase{"helipad_size_0", 1, 1, "==>    Warning: decodeSizeAtBoundary returned 0 at o3 = 40", ""},
-        VariantCase{"parkings_beyond_data", 0, 0, "==> Exception in lf_processBGLfile (std::ex): BGL word", "",
-                    true},
-        VariantCase{"record_loop", 0, 0,
-                    "==> Error: maximum loop iterations 9000 reached (2) \u2014 possible corrupt BGL or malformed "
-                    "input in:",
-                    ""},
-        VariantCase{"subrecord_loop", 1, 0,
-                    "==> Error: Maximum loop iterations reached (1) \u2014 possible corrupt SIA or malformed input",
-                    ""},
+        VariantCase{"parkings_beyond_data", 0, 0, "==> Exception in lf_processBGLfile (std::ex): BGL word",
+                    "", true},
+        VariantCase{
+            "record_loop", 0, 0,
+            "==> Error: maximum loop iterations 9000 reached (2) \u2014 possible corrupt BGL or malformed "
+            "input in:",
+            ""},
+        VariantCase{
+            "subrecord_loop", 1, 0,
+            "==> Error: Maximum loop iterations reached (1) \u2014 possible corrupt SIA or malformed input",
+            ""},
         VariantCase{"bad_positions", 1, 2, "", "double helipad  (skipped) 50.033300,8.570500"},
         VariantCase{"duplicate_ids", 1, 11, "", "===> Warning: more than 10 duplicate IDs g12 in {path}"}),
     caseName);
+
+TEST(BglWords, AFinalPartialWordIsZeroPaddedAlsoInAReusedBuffer)
+{
+    std::vector<std::uint32_t> words(5, 0xFFFFFFFFu);
+    std::istringstream in(std::string("\x01\x02\x03\x04\x05\x06", 6));
+    lf_readBglWords(in, words);
+    EXPECT_EQ(words, (std::vector<std::uint32_t>{0x04030201u, 0x00000605u}));
+    std::istringstream empty;
+    EXPECT_TRUE(lf_readBglWords(empty).empty());
+}
 
 TEST_F(BglReader, MoreOffendingPositionsAreReportedAndDropped)
 {
@@ -291,24 +306,32 @@ INSTANTIATE_TEST_SUITE_P(
                       IdentCase{"ThreeCharacters", genbgl::packIdent("EDD"), "EDD", false, ""},
                       IdentCase{"FiveCharacters", genbgl::packIdent("EDDFX"), "EDDFX", false, ""},
                       IdentCase{"DigitZero", (38u * 38u * 38u * 14u) << 5, "C   ", false, ""},
-                      IdentCase{"DigitOne", ((38u * 14u + 1u) * 38u * 38u + 14u * 38u + 14u) << 5, "C?CC", false, ""},
+                      IdentCase{"DigitOne", ((38u * 14u + 1u) * 38u * 38u + 14u * 38u + 14u) << 5, "C?CC",
+                                false, ""},
                       IdentCase{"Nothing", 0x1Fu, "", false, ""}),
     caseName);
 
 TEST(BglNames, NameCodesGiveTheirTexts)
 {
     const std::vector<std::pair<std::uint32_t, std::string>> cases = {
-        {0, ""},   {1, "r"},  {2, "p"},  {3, "np"}, {4, "ep"}, {5, "sep"}, {6, "sp"}, {7, "swp"},
-        {8, "wp"}, {9, "nwp"}, {10, "g"}, {11, ""},  {12, "A"}, {14, "C"},   {37, "Z"}, {38, ""},  {63, ""}};
+        {0, ""},    {1, "r"},  {2, "p"}, {3, "np"}, {4, "ep"}, {5, "sep"}, {6, "sp"}, {7, "swp"}, {8, "wp"},
+        {9, "nwp"}, {10, "g"}, {11, ""}, {12, "A"}, {14, "C"}, {37, "Z"},  {38, ""},  {63, ""}};
     for (const auto& [code, text] : cases)
         EXPECT_EQ(lf_parkingNameText(code), text) << code;
 }
 
 TEST_F(BglReader, ElevationsRoundHalfAwayFromZero)
 {
-    const std::vector<std::pair<std::int32_t, std::optional<std::int32_t>>> cases = {
-        {-3400, -11}, {111000, 364}, {3100000, std::nullopt}, {-6200, -20}, {-6400, std::nullopt},
-        {3048000, 10000}, {3048200, std::nullopt}, {152, 0}, {-152, 0}, {-153, -1}};
+    const std::vector<std::pair<std::int32_t, std::optional<std::int32_t>>> cases = {{-3400, -11},
+                                                                                     {111000, 364},
+                                                                                     {3100000, std::nullopt},
+                                                                                     {-6200, -20},
+                                                                                     {-6400, std::nullopt},
+                                                                                     {3048000, 10000},
+                                                                                     {3048200, std::nullopt},
+                                                                                     {152, 0},
+                                                                                     {-152, 0},
+                                                                                     {-153, -1}};
     for (const auto& [millimetres, feet] : cases)
     {
         std::vector<std::uint32_t> words(8, 0);
@@ -319,7 +342,7 @@ TEST_F(BglReader, ElevationsRoundHalfAwayFromZero)
 
 TEST_F(BglReader, UniqueIdsTakeALetterUpToTen)
 {
-    std::set<std::string> used;
+    std::unordered_set<std::string> used;
     std::vector<std::string> given;
     for (int i = 0; i < 12; ++i)
     {

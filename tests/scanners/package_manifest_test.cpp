@@ -19,8 +19,9 @@ class Manifest : public ScanTest
 
 TEST_F(Manifest, ThePackagesManifestIsFoundTwoFoldersUp)
 {
-    writeFile(package() / "manifest.json",
-              R"({"title": "My Airport", "package_version": "1.2.3", "manufacturer": "Maker", "creator": "Me"})");
+    writeFile(
+        package() / "manifest.json",
+        R"({"title": "My Airport", "package_version": "1.2.3", "manufacturer": "Maker", "creator": "Me"})");
     writeFile(sceneryFile(), "");
     EXPECT_EQ(gf_searchManifest(sceneryFile()), (PackageManifest{"My Airport", "1.2.3", "Maker", "Me"}));
     EXPECT_TRUE(report().empty());
@@ -31,7 +32,8 @@ TEST_F(Manifest, AManifestSevenFoldersAboveTheFilesFolderIsNotFound)
     const fs::path deep = folder() / "top" / "a" / "b" / "c" / "d" / "e" / "f" / "g";
     writeFile(folder() / "top" / "manifest.json", R"({"title": "far"})");
     EXPECT_FALSE(gf_searchManifest(deep / "x.bgl").has_value()) << "g and six above it: f..a";
-    EXPECT_TRUE(gf_searchManifest(deep.parent_path() / "x.bgl").has_value()) << "f and six above it reach top";
+    EXPECT_TRUE(gf_searchManifest(deep.parent_path() / "x.bgl").has_value())
+        << "f and six above it reach top";
 }
 
 TEST_F(Manifest, ManifestFileNamesCompareExactly)
@@ -65,9 +67,11 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         KeysCase{"VersionFallback", R"({"package_version": "", "version": "1.2.3"})", {"", "1.2.3", "", ""}},
         KeysCase{"NoVersion", R"({"title": "t"})", {"t", "", "", ""}},
-        KeysCase{"NullEmptyObjectEmptyArray", R"({"creator": null, "manufacturer": {}, "title": []})",
+        KeysCase{"NullEmptyObjectEmptyArray",
+                 R"({"creator": null, "manufacturer": {}, "title": []})",
                  {"", "", "", ""}},
-        KeysCase{"PackageVersionWins", R"({"package_version": "2.0", "version": "1.0"})", {"", "2.0", "", ""}},
+        KeysCase{
+            "PackageVersionWins", R"({"package_version": "2.0", "version": "1.0"})", {"", "2.0", "", ""}},
         KeysCase{"SplitOverLines", "{\n\"title\": \"a\",\n\"creator\": \"b\"\n}\n", {"a", "", "", "b"}},
         KeysCase{"Utf8", "{\"title\": \"Z\xC3\xBCrich\"}", {"Z\xC3\xBCrich", "", "", ""}}),
     caseName);
@@ -157,12 +161,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PublisherCase{"AsoboPath", "asobo-airport-lfpg", "", "simaddon", "publisher: simaddon"},
         PublisherCase{"NameInPath", "somedev-eddl", "", "Some Developer", "publisher: Some Developer"},
-        PublisherCase{"Manufacturer", "pkg-eddl", R"({"manufacturer": "FlyLand Studios", "creator": "TropicalSim"})",
-                      "FlyLand", "publisher 'FlyLand'"},
+        PublisherCase{"Manufacturer", "pkg-eddl",
+                      R"({"manufacturer": "FlyLand Studios", "creator": "TropicalSim"})", "FlyLand",
+                      "publisher 'FlyLand'"},
         PublisherCase{"Creator", "pkg-eddl", R"({"manufacturer": "Unknown", "creator": "by TropicalSim"})",
                       "TropicalSim", "publisher 'TropicalSim'"},
         PublisherCase{"NoManifest", "pkg-eddl", "", "", ""},
-        PublisherCase{"NobodyKnown", "pkg-eddl", R"({"manufacturer": "Unknown", "creator": "Nobody"})", "", ""}),
+        PublisherCase{"NobodyKnown", "pkg-eddl", R"({"manufacturer": "Unknown", "creator": "Nobody"})", "",
+                      ""}),
     caseName);
 
 struct CodeCase
@@ -200,7 +206,12 @@ TEST_P(AirportCode, ComesFromPathStemOrTitle)
 INSTANTIATE_TEST_SUITE_P(
     Cases, AirportCode,
     ::testing::Values(
-        CodeCase{"KnownInPath", "x-eddf-scenery/s/a.bgl", "", "EDDF", false, {"airport has code 'EDDF' in BGL path"}},
+        CodeCase{"KnownInPath",
+                 "x-eddf-scenery/s/a.bgl",
+                 "",
+                 "EDDF",
+                 false,
+                 {"airport has code 'EDDF' in BGL path"}},
         CodeCase{"SupportedUnknownInPath",
                  "x-zzzz-scenery/s/a.bgl",
                  "",
@@ -209,7 +220,11 @@ INSTANTIATE_TEST_SUITE_P(
                  {"airport has code 'ZZZZ' in BGL path", "no supported airport 'ZZZZ' in BGL path"}},
         // A stem that names an airport is itself a token of the path: the
         // path rule finds it first.
-        CodeCase{"KmciStemIsInThePath", "tropical-scenery/s/kmci.bgl", "", "KMCI", false,
+        CodeCase{"KmciStemIsInThePath",
+                 "tropical-scenery/s/kmci.bgl",
+                 "",
+                 "KMCI",
+                 false,
                  {"airport has code 'KMCI' in BGL path"}},
         CodeCase{"KnownStemNotSupported",
                  "tropical-scenery/s/egkk.bgl",
@@ -228,7 +243,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "",
                  std::nullopt,
                  false,
-                 {"no airport code found in BGL path", "Exception 'a_b1' FixedCode: invalid string (length/charset)"}},
+                 {"no airport code found in BGL path",
+                  "Exception 'a_b1' FixedCode: invalid string (length/charset)"}},
         CodeCase{"FromTitle",
                  "tropical-scenery/s/apron.bgl",
                  R"({"title": "Dusseldorf EDDL"})",
@@ -242,9 +258,17 @@ INSTANTIATE_TEST_SUITE_P(
                  true,
                  {"no airport code found in BGL path", "airport has code 'QQQQ' in title of manifest",
                   "no supported airport 'QQQQ' in title of manifest"}},
-        CodeCase{"NoneAnywhere", "tropical-scenery/s/apron.bgl", R"({"title": "Field"})", std::nullopt, false,
+        CodeCase{"NoneAnywhere",
+                 "tropical-scenery/s/apron.bgl",
+                 R"({"title": "Field"})",
+                 std::nullopt,
+                 false,
                  {"no airport code found in BGL path"}},
-        CodeCase{"NoManifest", "tropical-scenery/s/apron.bgl", "", std::nullopt, false,
+        CodeCase{"NoManifest",
+                 "tropical-scenery/s/apron.bgl",
+                 "",
+                 std::nullopt,
+                 false,
                  {"no airport code found in BGL path"}}),
     caseName);
 

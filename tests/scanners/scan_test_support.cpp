@@ -36,9 +36,10 @@ struct ListedAirport
 
 // The airports the tests name; EGKK is known but not supported, ZZZZ and
 // QQQQ are supported but unknown.
-constexpr ListedAirport kAirports[] = {{"EDDF", 364.0F, true}, {"EDDL", 147.0F, true},  {"EHRD", -15.0F, true},
-                                       {"KMCI", 1026.0F, true}, {"LFPG", 392.0F, true}, {"EGLL", 83.0F, true},
-                                       {"KJFK", 13.0F, true},   {"LOWI", 1907.0F, true}, {"EGKK", 202.0F, false}};
+constexpr ListedAirport kAirports[] = {
+    {"EDDF", 364.0F, true},  {"EDDL", 147.0F, true},  {"EHRD", -15.0F, true},
+    {"KMCI", 1026.0F, true}, {"LFPG", 392.0F, true},  {"EGLL", 83.0F, true},
+    {"KJFK", 13.0F, true},   {"LOWI", 1907.0F, true}, {"EGKK", 202.0F, false}};
 constexpr const char* kSupportedOnly[] = {"ZZZZ", "QQQQ"};
 
 void lf_setAirportList()

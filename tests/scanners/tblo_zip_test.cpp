@@ -13,9 +13,10 @@ namespace
 
 std::string apf(std::string_view publisher)
 {
-    return fmt::format("<?xml version=\"1.0\"?>\n<root><parameters><parameter name=\"publisher\" value=\"{}\" />"
-                       "</parameters></root>\n",
-                       publisher);
+    return fmt::format(
+        "<?xml version=\"1.0\"?>\n<root><parameters><parameter name=\"publisher\" value=\"{}\" />"
+        "</parameters></root>\n",
+        publisher);
 }
 
 class Tblo : public ScanTest
@@ -116,8 +117,8 @@ TEST_F(Tblo, ThreeCopiesMakeAZipOfThreeEntries)
     EXPECT_TRUE(logHas("[zip] Removing old zip " + absoluteZip));
     EXPECT_TRUE(logHas(fmt::format("[zip] Adding (data) {} -> EDDF.xml ({} bytes)",
                                    (fs::absolute(g_tbloPath) / "EDDF.xml").string(), apf("EDDF").size())));
-    EXPECT_TRUE(logHas(fmt::format("[zip] Added 3 files, ok_close=true, exists=true, size={} bytes",
-                                   fs::file_size(zip))));
+    EXPECT_TRUE(logHas(
+        fmt::format("[zip] Added 3 files, ok_close=true, exists=true, size={} bytes", fs::file_size(zip))));
 }
 
 TEST_F(Tblo, AnEmptyFolderGivesNoZip)

@@ -24,8 +24,9 @@ Bytes lf_twoAirports()
 {
     AirportRecord second = sampleAirport("EDDL");
     second.elevationMillimetres = 37000;
-    return bglFile({Section{4, 0, {plainRecord(0x04, 40)}},
-                    Section{3, 0, {airportRecord(sampleAirport()), plainRecord(0x22, 24), airportRecord(second)}}});
+    return bglFile(
+        {Section{4, 0, {plainRecord(0x04, 40)}},
+         Section{3, 0, {airportRecord(sampleAirport()), plainRecord(0x22, 24), airportRecord(second)}}});
 }
 
 Bytes lf_patchedAirport(std::size_t offset, std::uint32_t value)
@@ -61,7 +62,8 @@ Bytes lf_manySubrecords()
 Bytes lf_badPositions()
 {
     AirportRecord airport;
-    airport.subrecords = {Helipad{0.00005, 0.00005, 20.0F}, Helipad{kLat, kLon, 30.0F}, Helipad{kLat, kLon, 30.0F},
+    airport.subrecords = {Helipad{0.00005, 0.00005, 20.0F}, Helipad{kLat, kLon, 30.0F},
+                          Helipad{kLat, kLon, 30.0F},
                           TaxiwayParkings{{Parking{10, 1, 8, 20.0F, 90.0F, kLat, kLon},
                                            Parking{10, 2, 8, 20.0F, 90.0F, -95.0, kLon},
                                            Parking{10, 3, 8, 20.0F, 90.0F, kLat, 200.0}}}};
@@ -112,17 +114,47 @@ const std::map<std::string, std::function<Bytes()>, std::less<>>& lf_variants()
         {"airport", [] { return lf_file(sampleAirport()); }},
         {"two-airports", lf_twoAirports},
         {"short", [] { return Bytes(40, 0); }},
-        {"bad-header", [] { Bytes b = lf_file(sampleAirport()); putU32(b, 4, 0x40); return b; }},
-        {"no-sections", [] { Bytes b = lf_file(sampleAirport()); putU32(b, 20, 0); return b; }},
-        {"table-overflow", [] { Bytes b = lf_file(sampleAirport()); putU32(b, 20, 100000); return b; }},
-        {"flag-bit16", [] { return bglFile({Section{3, 0x10000, {airportRecord(sampleAirport())}}}); }},
-        {"no-airport-section", [] { return bglFile({Section{4, 0, {plainRecord(0x04, 40)}}}); }},
+        {"bad-header",
+         []
+         {
+             Bytes b = lf_file(sampleAirport());
+             putU32(b, 4, 0x40);
+             return b;
+         }},
+        {"no-sections",
+         []
+         {
+             Bytes b = lf_file(sampleAirport());
+             putU32(b, 20, 0);
+             return b;
+         }},
+        {"table-overflow",
+         []
+         {
+             Bytes b = lf_file(sampleAirport());
+             putU32(b, 20, 100000);
+             return b;
+         }},
+        {"flag-bit16",
+         [] {
+             return bglFile({Section{3, 0x10000, {airportRecord(sampleAirport())}}});
+         }},
+        {"no-airport-section",
+         [] {
+             return bglFile({Section{4, 0, {plainRecord(0x04, 40)}}});
+         }},
         {"ident-invalid", [] { return lf_patchedAirport(40, (38u * 38u * 38u * 14u + 1u) << 5); }},
         {"ident-3char", [] { return lf_file(sampleAirport("EDD")); }},
         {"ident-unknown", [] { return lf_file(sampleAirport("ZZZZ")); }},
         {"elevation-negative", [] { return lf_patchedAirport(20, static_cast<std::uint32_t>(-3400)); }},
         {"elevation-high", [] { return lf_patchedAirport(20, 3100000u); }},
-        {"subsection-beyond", [] { Bytes b = lf_file(sampleAirport()); putU32(b, 56 + 12, 0x7FFFFFF0u); return b; }},
+        {"subsection-beyond",
+         []
+         {
+             Bytes b = lf_file(sampleAirport());
+             putU32(b, 56 + 12, 0x7FFFFFF0u);
+             return b;
+         }},
         {"airport-size-0", [] { return lf_airportSized(sampleAirport(), 0); }},
         {"airport-beyond-data",
          []
@@ -151,17 +183,19 @@ AirportRecord sampleAirport(std::string ident)
     airport.elevationMillimetres = 111000;
     TaxiwayParkings parkings;
     parkings.parkings = {
-        Parking{10, 12, 8, 24.0F, 90.0F, kLat + 0.001, kLon + 0.001},      // g12
-        Parking{14, 5, 9, 30.0F, 180.0F, kLat + 0.002, kLon + 0.001, 2},   // C5 with two airline codes
-        Parking{0, 7, 1, 10.0F, 0.0F, kLat + 0.003, kLon + 0.001},         // 7, heading 0
-        Parking{10, 12, 5, 18.0F, 270.0F, kLat + 0.004, kLon + 0.001},     // g12 again: g12a
-        Parking{10, 40, 13, 5.0F, 0.0F, kLat + 0.005, kLon + 0.001},       // vehicles: no stand
-        Parking{2, 10, 3, 15.0F, 45.0F, kLat + 0.006, kLon + 0.001},       // p10
+        Parking{10, 12, 8, 24.0F, 90.0F, kLat + 0.001, kLon + 0.001},    // g12
+        Parking{14, 5, 9, 30.0F, 180.0F, kLat + 0.002, kLon + 0.001, 2}, // C5 with two airline codes
+        Parking{0, 7, 1, 10.0F, 0.0F, kLat + 0.003, kLon + 0.001},       // 7, heading 0
+        Parking{10, 12, 5, 18.0F, 270.0F, kLat + 0.004, kLon + 0.001},   // g12 again: g12a
+        Parking{10, 40, 13, 5.0F, 0.0F, kLat + 0.005, kLon + 0.001},     // vehicles: no stand
+        Parking{2, 10, 3, 15.0F, 45.0F, kLat + 0.006, kLon + 0.001},     // p10
     };
     TaxiwayParkings late;
     late.parkings = {Parking{10, 99, 8, 20.0F, 90.0F, kLat + 0.01, kLon}};
-    airport.subrecords = {Helipad{kLat - 0.001, kLon, 20.0F}, OtherRecord{kRunwayId, 52},
-                          Helipad{kLat - 0.002, kLon, 30.0F}, Helipad{kLat - 0.003, kLon, 16.0F},
+    airport.subrecords = {Helipad{kLat - 0.001, kLon, 20.0F},
+                          OtherRecord{kRunwayId, 52},
+                          Helipad{kLat - 0.002, kLon, 30.0F},
+                          Helipad{kLat - 0.003, kLon, 16.0F},
                           parkings,
                           Helipad{kLat - 0.004, kLon, 20.0F},
                           late};

@@ -30,12 +30,13 @@ constexpr double kMetresPerNm = 1852.0;
 void lf_printAirport(const ScannedAirport& airport, std::uint32_t helipads)
 {
     const AirportStands& record = airport.record;
-    fmt::print("airport {}: elevation {} ft, {} stand{}, {} helipad{}\n", record.icao.text(), record.elevation,
-               record.stands.size(), record.stands.size() == 1 ? "" : "s", helipads, helipads == 1 ? "" : "s");
+    fmt::print("airport {}: elevation {} ft, {} stand{}, {} helipad{}\n", record.icao.text(),
+               record.elevation, record.stands.size(), record.stands.size() == 1 ? "" : "s", helipads,
+               helipads == 1 ? "" : "s");
     for (const Stand& stand : record.stands)
-        fmt::print("  {:<10} {:.6f} {:.6f} heading {:.1f} radius {:.1f} type {}{}\n", stand.name, stand.latitude,
-                   stand.longitude, stand.heading * kRadToDeg, stand.radius * kMetresPerNm, stand.type,
-                   stand.heli != 0 ? " helipad" : "");
+        fmt::print("  {:<10} {:.6f} {:.6f} heading {:.1f} radius {:.1f} type {}{}\n", stand.name,
+                   stand.latitude, stand.longitude, stand.heading * kRadToDeg, stand.radius * kMetresPerNm,
+                   stand.type, stand.heli != 0 ? " helipad" : "");
 }
 
 } // namespace
@@ -48,7 +49,8 @@ int bglCommand(std::span<const std::string_view> args)
     if (args.size() == 2)
         fs::current_path(fs::path(args[1]));
 
-    const fs::path log = fs::temp_directory_path() / fmt::format("vora-probe-bgl-{:08x}-log.txt", std::random_device{}());
+    const fs::path log =
+        fs::temp_directory_path() / fmt::format("vora-probe-bgl-{:08x}-log.txt", std::random_device{}());
     detail::openLogAt(log);
     if (fs::exists(g_airportsEncPath))
         gf_readAirports();
