@@ -322,6 +322,7 @@ void lf_takeOffTick(LiveAc& ac)
     {
         m.gearUpDone = 1;
         gf_setGear(ac, false);
+        m.gearDown = 0;
     }
     if (ac.pitchStep == 0.0 && ac.aboveGround >= 800.0)
     {
@@ -417,6 +418,12 @@ void lf_cabin(LiveAc& ac, bool on)
     }
 }
 
+void lf_gear(LiveAc& ac, bool down)
+{
+    gf_setGear(ac, down);
+    ac.motion.gearDown = down ? 1 : 0;
+}
+
 // Flaps out step by step on the way down below 2400 ft.
 void lf_approachFlaps(LiveAc& ac, double rate)
 {
@@ -438,7 +445,7 @@ void lf_landingBegins(LiveAc& ac)
 {
     gf_setThrottle(ac, ac.category == kRotorcraft ? 4 : 1);
     gf_setFlaps(ac, 3);
-    gf_setGear(ac, true);
+    lf_gear(ac, true);
     gf_queuePendingInit(ac.aiKey);
     ac.landingMark = 1;
     ac.motion.landingStage = 0;
@@ -637,8 +644,15 @@ void lf_airConfig(LiveAc& ac)
     }
     if (ac.aboveGround >= 2400.0)
     {
-        gf_setGear(ac, false);
-        gf_setFlaps(ac, 0);
+        // Only what is out goes in: a cruise segment queues no events.
+        if (ac.motion.gearDown != 0)
+        {
+            lf_gear(ac, false);
+        }
+        if (ac.lastFlapsIndex >= 1 && ac.lastFlapsIndex <= 3)
+        {
+            gf_setFlaps(ac, 0);
+        }
     }
     else
     {
@@ -668,7 +682,7 @@ void lf_lowAirConfig(LiveAc& ac)
     {
         ac.motion.climbConfigDone = 1;
         gf_setThrottle(ac, 4);
-        gf_setGear(ac, false);
+        lf_gear(ac, false);
         gf_setFlaps(ac, 0);
         lf_clearLandingMarks(ac);
         lf_decaySlack(ac);

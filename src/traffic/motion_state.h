@@ -37,8 +37,10 @@ struct MotionState
     // The altitude the running air segment aims at, and the bank it flies.
     double targetAltitude = 0.0;
     double bankTarget = 0.0;
-    // The cabin lights as last sent: 0 off, 1 on, 2 not sent yet.
-    std::uint8_t cabin = 2;
+    // The cabin lights as last sent (the activation turns them on).
+    std::uint8_t cabin = 1;
+    // The gear as this model last set it; aircraft appear in the air with it up.
+    std::uint8_t gearDown = 0;
     double lastPushedBackDistance = 0.0;
 };
 

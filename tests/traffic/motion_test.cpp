@@ -152,6 +152,7 @@ TEST_P(AirConfigTest, AnAirlinerConfiguresByHeight)
     LiveAc ac = airliner();
     ac.aboveGround = c.aboveGround;
     ac.lastFlapsIndex = c.flapsBefore;
+    ac.motion.gearDown = 1;
     ac.lastThrottleIndex = 3;
     ac.samples = {sampleAt(52.0, 4.0, c.aboveGround, 250.0, g_clock.load(), c.verticalRate)};
     lf_airConfig(ac);
