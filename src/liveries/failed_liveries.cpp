@@ -72,8 +72,9 @@ void gf_forgetRememberedLiveries()
 void gf_liveryNotCreated(const AiAircraftRecord& record)
 {
     if (!gf_isQuiet())
-        gf_setStatus(fmt::format("{} '{}' could not be created by your Sim!", record.callsign, record.liveryTitle),
-                     true);
+        gf_setStatus(
+            fmt::format("{} '{}' could not be created by your Sim!", record.callsign, record.liveryTitle),
+            true);
     // An empty title was never given by the matching; there is nothing to
     // keep from being given again.
     if (!record.liveryTitle.empty())

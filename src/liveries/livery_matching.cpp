@@ -28,7 +28,9 @@
 // livery never defeats a step that has others.
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
+#include <unordered_map>
 
 #include <fmt/format.h>
 
@@ -64,15 +66,15 @@ struct OperatorWord
 
 // Sorted by code, for a binary search.
 constexpr std::array<OperatorWord, 35> kOperatorWords{{
-    {"AAL", "American"},  {"ACA", "Canada"},     {"AFR", "France"},       {"ASA", "Alaska"},
-    {"ASH", "Mesa"},      {"AVA", "Avianca"},    {"BAW", "British"},      {"BOX", "Aerologic"},
-    {"CAI", "Corendon"},  {"CFE", "Cityflyer"},  {"DAE", "DHL Aero"},     {"DAL", "Delta"},
-    {"DHK", "DHL Air"},   {"EDV", "Endeavor"},   {"EZY", "easyjet"},      {"FDX", "FedEx"},
-    {"FJO", "Flexjet"},   {"GJS", "GoJet"},      {"IBE", "Iberia"},       {"JIA", "PSA Airlines"},
-    {"JZA", "Jazz"},      {"KLC", "Cityhopper"}, {"LRC", "Avianca"},      {"PDT", "Piedmont"},
-    {"PRM", "Prime"},     {"QLK", "Quantaslink"}, {"QXE", "Horizon"},     {"RPA", "Republic"},
-    {"RYR", "Ryanair"},   {"SKW", "SkyWest"},    {"SWA", "Southwest"},    {"UAL", "United"},
-    {"UPS", "UPS"},       {"VJT", "VistaJet"},   {"WJA", "WestJet"},
+    {"AAL", "American"}, {"ACA", "Canada"},      {"AFR", "France"},    {"ASA", "Alaska"},
+    {"ASH", "Mesa"},     {"AVA", "Avianca"},     {"BAW", "British"},   {"BOX", "Aerologic"},
+    {"CAI", "Corendon"}, {"CFE", "Cityflyer"},   {"DAE", "DHL Aero"},  {"DAL", "Delta"},
+    {"DHK", "DHL Air"},  {"EDV", "Endeavor"},    {"EZY", "easyjet"},   {"FDX", "FedEx"},
+    {"FJO", "Flexjet"},  {"GJS", "GoJet"},       {"IBE", "Iberia"},    {"JIA", "PSA Airlines"},
+    {"JZA", "Jazz"},     {"KLC", "Cityhopper"},  {"LRC", "Avianca"},   {"PDT", "Piedmont"},
+    {"PRM", "Prime"},    {"QLK", "Quantaslink"}, {"QXE", "Horizon"},   {"RPA", "Republic"},
+    {"RYR", "Ryanair"},  {"SKW", "SkyWest"},     {"SWA", "Southwest"}, {"UAL", "United"},
+    {"UPS", "UPS"},      {"VJT", "VistaJet"},    {"WJA", "WestJet"},
 }};
 
 static_assert(std::is_sorted(kOperatorWords.begin(), kOperatorWords.end(),
@@ -81,9 +83,31 @@ static_assert(std::is_sorted(kOperatorWords.begin(), kOperatorWords.end(),
 // Working lists of the pickers, kept between calls so that a match does not
 // allocate once they have grown. Main loop only; each use has its own list,
 // because a filtered list is handed on to the random pick.
-TitleViews g_prefixCandidates;
 TitleViews g_usableCandidates;
 TitleViews g_unboundCandidates;
+
+// The candidates of a list whose livery registration begins with a prefix,
+// by the list's address and the prefix: a list is filtered once, not at every
+// match (the lists of a type run into thousands). Emptied with the tables.
+std::unordered_map<std::string, TitleViews, Fnv1aHash, std::equal_to<>> g_prefixLists;
+
+const TitleViews& lf_prefixList(const TitleViews& candidates, std::string_view prefix)
+{
+    std::string key(prefix);
+    const auto address = reinterpret_cast<std::uintptr_t>(candidates.data());
+    key.append(reinterpret_cast<const char*>(&address), sizeof(address));
+    const auto found = g_prefixLists.find(key);
+    if (found != g_prefixLists.end())
+        return found->second;
+    TitleViews filtered;
+    for (std::string_view title : candidates)
+    {
+        const auto registration = g_titleRegistrations.find(title);
+        if (registration != g_titleRegistrations.end() && registration->second.starts_with(prefix))
+            filtered.push_back(title);
+    }
+    return g_prefixLists.emplace(std::move(key), std::move(filtered)).first->second;
+}
 
 bool lf_isBound(std::string_view title)
 {
@@ -94,8 +118,8 @@ bool lf_isBound(std::string_view title)
 // has, which keeps every draw as it would be without failures.
 const TitleViews& lf_withoutFailed(const TitleViews& candidates)
 {
-    if (g_failedTitles.empty() ||
-        std::none_of(candidates.begin(), candidates.end(), [](std::string_view t) { return gf_isFailedTitle(t); }))
+    if (g_failedTitles.empty() || std::none_of(candidates.begin(), candidates.end(),
+                                               [](std::string_view t) { return gf_isFailedTitle(t); }))
         return candidates;
     g_usableCandidates.clear();
     for (std::string_view title : candidates)
@@ -134,8 +158,8 @@ bool lf_pickByAirlineModel(AiAircraftRecord& record, bool cargo, std::uint16_t a
 
 // The first candidate in list order whose title holds the word of the code:
 // the operator's livery painted for that airline.
-bool lf_pickByAirlineModelWord(AiAircraftRecord& record, bool cargo, std::uint16_t airline, std::uint16_t model,
-                               std::string_view code)
+bool lf_pickByAirlineModelWord(AiAircraftRecord& record, bool cargo, std::uint16_t airline,
+                               std::uint16_t model, std::string_view code)
 {
     const TitleViews* candidates = lf_airlineModelTitles(cargo, airline, model);
     if (candidates == nullptr)
@@ -159,15 +183,11 @@ bool lf_pickByPrefixes(AiAircraftRecord& record, const TitleViews& candidates)
     const std::string_view prefix = lf_registrationPrefix(record.registration);
     if (prefix.empty())
         return false;
-    g_prefixCandidates.clear();
-    lf_filterByRegPrefix(candidates, prefix, g_prefixCandidates);
-    if (lf_pickRandomTitle(record, g_prefixCandidates))
+    if (lf_pickRandomTitle(record, lf_prefixList(candidates, prefix)))
         return true;
     for (const std::string& alternative : gf_prefixAlternatives(prefix))
     {
-        g_prefixCandidates.clear();
-        lf_filterByRegPrefix(candidates, alternative, g_prefixCandidates);
-        if (lf_pickRandomTitle(record, g_prefixCandidates))
+        if (lf_pickRandomTitle(record, lf_prefixList(candidates, alternative)))
             return true;
     }
     return false;
@@ -190,7 +210,8 @@ bool lf_matchAirlineModelCandidates(AiAircraftRecord& record, const FlightKey& k
     const std::uint16_t model = key.model;
     if (operating == 0)
     {
-        if (lf_airlineCode(airline) == kPrivateAirline && lf_matchPrivateByPrefix(record, cargo, airline, model))
+        if (lf_airlineCode(airline) == kPrivateAirline &&
+            lf_matchPrivateByPrefix(record, cargo, airline, model))
             return true;
         return lf_pickByAirlineModel(record, cargo, airline, model);
     }
@@ -261,7 +282,8 @@ void lf_spawnLadder(AiAircraftRecord& record)
     if (lf_airlineCode(record.key.airline) == kPrivateAirline)
     {
         const std::optional<std::uint16_t> generic = lf_genericAirline();
-        if (generic && lf_matchAirlineModel(record, lf_genericKey(record.key, *generic)) && lf_acceptMatch(record, 4))
+        if (generic && lf_matchAirlineModel(record, lf_genericKey(record.key, *generic)) &&
+            lf_acceptMatch(record, 4))
             return;
     }
     if (lf_matchAirlineModel(record, record.key) && lf_acceptMatch(record, 2))
@@ -336,10 +358,16 @@ bool lf_standLadder(AiAircraftRecord& record, std::string_view standName, bool c
 
 } // namespace
 
+void lf_clearMatchingCaches()
+{
+    g_prefixLists.clear();
+}
+
 std::string_view lf_operatorWord(std::string_view code)
 {
-    const auto found = std::lower_bound(kOperatorWords.begin(), kOperatorWords.end(), code,
-                                        [](const OperatorWord& entry, std::string_view c) { return entry.code < c; });
+    const auto found =
+        std::lower_bound(kOperatorWords.begin(), kOperatorWords.end(), code,
+                         [](const OperatorWord& entry, std::string_view c) { return entry.code < c; });
     return found != kOperatorWords.end() && found->code == code ? found->word : std::string_view{"not found"};
 }
 

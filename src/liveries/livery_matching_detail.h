@@ -25,6 +25,9 @@ extern HashedTexts g_failedKeys;
 inline constexpr std::size_t kMostFailedTitles = 20;
 
 bool gf_isFailedTitle(std::string_view title);
+// Forgets what the matching derived from the tables; called when they are
+// emptied.
+void lf_clearMatchingCaches();
 
 // The word of an operating airline's code looked for in titles, "not found"
 // for a code without one.

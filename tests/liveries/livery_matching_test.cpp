@@ -90,7 +90,8 @@ class MatchingTest : public TablesTest
     Lines newLines() const
     {
         Lines lines = logLines();
-        lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(std::min(m_mark, lines.size())));
+        lines.erase(lines.begin(),
+                    lines.begin() + static_cast<std::ptrdiff_t>(std::min(m_mark, lines.size())));
         return lines;
     }
 
@@ -111,10 +112,7 @@ class MatchingTest : public TablesTest
         return counts;
     }
 
-    static void fail(std::string_view title)
-    {
-        g_failedTitles.emplace(title);
-    }
+    static void fail(std::string_view title) { g_failedTitles.emplace(title); }
 
     // The step-coded lines since the last mark.
     Lines matchLines() const
@@ -150,9 +148,10 @@ TEST_F(MatchingTest, EachDepthAddsItsStepsAndNoMore)
     const Ac similarType{"DLH", "A319", "D-AIXX"};
     const Ac generic{"KLM", "C172", "PH-ABC"};
     const DepthCase cases[] = {
-        {registered, 1, "A320 Lufthansa", "1"}, {sameAirline, 1, "", ""},     {sameAirline, 2, "A320 Lufthansa", "2"},
-        {similarType, 2, "", ""},               {similarType, 3, "A320 Lufthansa", "3"},
-        {generic, 3, "", ""},                   {generic, 4, "C172 Generic", "4"},
+        {registered, 1, "A320 Lufthansa", "1"},  {sameAirline, 1, "", ""},
+        {sameAirline, 2, "A320 Lufthansa", "2"}, {similarType, 2, "", ""},
+        {similarType, 3, "A320 Lufthansa", "3"}, {generic, 3, "", ""},
+        {generic, 4, "C172 Generic", "4"},
     };
     for (const DepthCase& c : cases)
     {
@@ -172,7 +171,8 @@ TEST_F(MatchingTest, EachDepthAddsItsStepsAndNoMore)
 
 TEST_F(MatchingTest, AUniqueRegistrationIsStepZeroAndAFsltlTitleMarksReverseThrust)
 {
-    writeAig(R"(<l t="A320 Lufthansa FSLTL_x" r="D-AIPD" s="true"/><l t="A320 Lufthansa" r="D-AIPE, D-AIPF" s="true"/>)");
+    writeAig(
+        R"(<l t="A320 Lufthansa FSLTL_x" r="D-AIPD" s="true"/><l t="A320 Lufthansa" r="D-AIPE, D-AIPF" s="true"/>)");
     build({livery("DLH", "A320", "A320 Lufthansa FSLTL_x"), livery("DLH", "A320", "A320 Lufthansa")});
 
     AiAircraftRecord unique = lf_record({"DLH", "A320", "D-AIPD"});
@@ -192,7 +192,8 @@ TEST_F(MatchingTest, AUniqueRegistrationIsStepZeroAndAFsltlTitleMarksReverseThru
 
 TEST_F(MatchingTest, ACargoFlightTakesCargoLiveriesFirstThenPassengerOnes)
 {
-    build({livery("BOX", "B77L", "B77L AeroLogic Pax"), livery("BOX", "B77L", "B77L AeroLogic Freighter", {}, true)});
+    build({livery("BOX", "B77L", "B77L AeroLogic Pax"),
+           livery("BOX", "B77L", "B77L AeroLogic Freighter", {}, true)});
     EXPECT_EQ(spawn({"BOX", "B77L", "D-AALX", true}), "B77L AeroLogic Freighter");
     EXPECT_EQ(spawn({"BOX", "B77L", "D-AALX", false}), "B77L AeroLogic Pax");
     EXPECT_THAT(matchLines(), ElementsAre(testing::EndsWith("=2= B77L AeroLogic Freighter"),
@@ -200,7 +201,8 @@ TEST_F(MatchingTest, ACargoFlightTakesCargoLiveriesFirstThenPassengerOnes)
 
     build({livery("BOX", "B77L", "B77L AeroLogic Pax")});
     EXPECT_EQ(spawn({"BOX", "B77L", "D-AALX", true}), "B77L AeroLogic Pax");
-    EXPECT_THAT(matchLines(), ElementsAre(testing::EndsWith("(C) TST123   D-AALX                =2= B77L AeroLogic Pax")));
+    EXPECT_THAT(matchLines(),
+                ElementsAre(testing::EndsWith("(C) TST123   D-AALX                =2= B77L AeroLogic Pax")));
 }
 
 struct OperatorCase
@@ -257,6 +259,21 @@ TEST_F(MatchingTest, RegistrationPrefixes)
     EXPECT_EQ(lf_registrationPrefix("N123AB"), "N");
     EXPECT_EQ(lf_registrationPrefix("-ABC"), "-");
     EXPECT_EQ(lf_registrationPrefix(""), "");
+}
+
+TEST_F(MatchingTest, ThePrefixFilterKeepsListOrderAndLeavesFailedTitlesOut)
+{
+    build({livery("PVT", "C172", "C172 a", "D-EAAA"), livery("PVT", "C172", "C172 b", "HB-CAA"),
+           livery("PVT", "C172", "C172 c", "D-EAAB"), livery("PVT", "C172", "C172 d", "D"),
+           livery("PVT", "C172", "C172 e")});
+    const TitleViews& all = g_airlineModelTitles[kPassenger].at(gf_airlineId("PVT")).at(gf_modelId("C172"));
+    TitleViews out;
+    lf_filterByRegPrefix(all, "D-", out);
+    EXPECT_EQ(out, (TitleViews{"C172 a", "C172 c"}));
+    fail("C172 a");
+    out.clear();
+    lf_filterByRegPrefix(all, "D-", out);
+    EXPECT_EQ(out, TitleViews{"C172 c"});
 }
 
 struct PrivateCase
@@ -317,13 +334,26 @@ struct CategoryCase
 TEST_F(MatchingTest, TheCategoryStepGivesOtherTypesOnlyToLightBusinessAndRotorcraft)
 {
     const CategoryCase cases[] = {
-        {"generic of the type", {livery("ZZZ", "A320", "A320 Generic")}, {"KLM", "A320"}, "A320 Generic", "4"},
-        {"generic cargo for cargo", {livery("ZZZ", "B77L", "B77L Generic Freight", {}, true)}, {"KLM", "B77L", "", true},
-         "B77L Generic Freight", "4"},
-        {"light: the type of any airline", {livery("DLH", "C172", "C172 Aeroclub", "D-EFGH")}, {"KLM", "C172", "PH-ABC"},
-         "C172 Aeroclub", "5"},
-        {"light: a type of the category", {livery("DLH", "C152", "C152 Club")}, {"KLM", "C172", "PH-ABC"},
-         "C152 Club", "6"},
+        {"generic of the type",
+         {livery("ZZZ", "A320", "A320 Generic")},
+         {"KLM", "A320"},
+         "A320 Generic",
+         "4"},
+        {"generic cargo for cargo",
+         {livery("ZZZ", "B77L", "B77L Generic Freight", {}, true)},
+         {"KLM", "B77L", "", true},
+         "B77L Generic Freight",
+         "4"},
+        {"light: the type of any airline",
+         {livery("DLH", "C172", "C172 Aeroclub", "D-EFGH")},
+         {"KLM", "C172", "PH-ABC"},
+         "C172 Aeroclub",
+         "5"},
+        {"light: a type of the category",
+         {livery("DLH", "C152", "C152 Club")},
+         {"KLM", "C172", "PH-ABC"},
+         "C152 Club",
+         "6"},
         {"business jet", {livery("DLH", "C56X", "C56X Exec")}, {"KLM", "C25C", "PH-ABC"}, "C56X Exec", "6"},
         {"rotorcraft", {livery("DLH", "EC35", "EC35 Police")}, {"KLM", "EC35"}, "EC35 Police", "5"},
         {"large: never another airline", {livery("DLH", "A320", "A320 Lufthansa")}, {"KLM", "A320"}, "", ""},
@@ -370,7 +400,8 @@ TEST_F(MatchingTest, RandomPicksAreUniformOverTheCandidates)
            livery("DLH", "A320", "A320 d")});
     constexpr int kDraws = 40000;
     AiAircraftRecord record = lf_record({"DLH", "A320"});
-    const TitleViews& candidates = g_airlineModelTitles[kPassenger].at(record.key.airline).at(record.key.model);
+    const TitleViews& candidates =
+        g_airlineModelTitles[kPassenger].at(record.key.airline).at(record.key.model);
     std::map<std::string, int> counts;
     for (int i = 0; i < kDraws; ++i)
     {
@@ -390,7 +421,8 @@ TEST_F(MatchingTest, BoundTitlesAreAvoidedWhileAnotherCandidateExists)
     writeAig(R"(<l t="A320 Special 1" r="D-AIPD" s="true"/><l t="A320 Special 2" r="D-AIPE" s="true"/>)");
     build({livery("DLH", "A320", "A320 Lufthansa"), livery("DLH", "A320", "A320 Special 1"),
            livery("DLH", "A320", "A320 Special 2")});
-    EXPECT_EQ(spawnMany({"DLH", "A320", "D-AXXX"}, 200), (std::map<std::string, int>{{"A320 Lufthansa", 200}}));
+    EXPECT_EQ(spawnMany({"DLH", "A320", "D-AXXX"}, 200),
+              (std::map<std::string, int>{{"A320 Lufthansa", 200}}));
 
     // Every candidate bound: one of them is still given.
     AiAircraftRecord record = lf_record({"DLH", "A320"});
@@ -417,7 +449,8 @@ TEST_F(MatchingTest, FailedTitlesAreSkippedInsideEveryPicker)
     fail("C172 German");
     fail("C172 German 2");
     // The random pick.
-    EXPECT_EQ(spawnMany({"DLH", "A320", "D-AXXX"}, 100), (std::map<std::string, int>{{"A320 Lufthansa Old", 100}}));
+    EXPECT_EQ(spawnMany({"DLH", "A320", "D-AXXX"}, 100),
+              (std::map<std::string, int>{{"A320 Lufthansa Old", 100}}));
     // The word pick takes the next title with the word.
     EXPECT_EQ(spawn({"DAL", "CRJ9", "N999XX", false, "SKW"}), "CRJ9 SkyWest Delta 2");
     // The prefix filter goes on to the group's prefixes.
@@ -468,10 +501,10 @@ TEST_F(MatchingTest, OnAStandATitleAlreadySetIsKeptAndTheStepsAreLoggedWithoutCo
     EXPECT_FALSE(gf_matchLivery(none, "D7", false));
 
     const std::string flight = gf_flightText(kept);
-    EXPECT_THAT(matchLines(),
-                ElementsAre("          " + flight + " =s= given before", "          " + flight + " =1= A320 Lufthansa",
-                            "          " + flight + " =2= A320 Lufthansa Old",
-                            testing::EndsWith("=4= C172 Generic Cargo")));
+    EXPECT_THAT(matchLines(), ElementsAre("          " + flight + " =s= given before",
+                                          "          " + flight + " =1= A320 Lufthansa",
+                                          "          " + flight + " =2= A320 Lufthansa Old",
+                                          testing::EndsWith("=4= C172 Generic Cargo")));
     EXPECT_EQ(logLines().back(), fmt::format("D7      : {} no livery match ...", gf_flightText3(none)));
     EXPECT_EQ(g_matchSteps, (std::array<std::uint32_t, 7>{}));
 }
@@ -512,7 +545,8 @@ TEST_F(MatchingTest, TheTwentiethDistinctFailedTitleIsUserError81)
         EXPECT_STREQ(e.what(), "81: There are too many liveries that could not be created!, see Log.txt");
     }
     EXPECT_TRUE(g_failedTitles.contains("title 19"));
-    EXPECT_THAT(logLines(), testing::Contains("===> Error 81, There are too many liveries that could not be created!"));
+    EXPECT_THAT(logLines(),
+                testing::Contains("===> Error 81, There are too many liveries that could not be created!"));
 }
 
 TEST_F(MatchingTest, AFailureWhileStoppingIsRecordedWithoutAStatusLine)
@@ -589,8 +623,8 @@ TEST_F(MatchingTest, TheNoMatchListIsLoggedWhenItHasEntriesAndKeptUntilCleared)
     g_noMatch.insert("KLM     B744     PH-BFA");
     gf_logNoMatches();
     gf_logNoMatches();
-    EXPECT_EQ(newLines(), (Lines{"", "No match found for:", "KLM     B744     PH-BFA", "", "", "No match found for:",
-                                 "KLM     B744     PH-BFA", ""}));
+    EXPECT_EQ(newLines(), (Lines{"", "No match found for:", "KLM     B744     PH-BFA", "", "",
+                                 "No match found for:", "KLM     B744     PH-BFA", ""}));
     lf_clearNoMatchSet();
     EXPECT_TRUE(g_noMatch.empty());
 }

@@ -78,8 +78,8 @@ std::vector<std::vector<std::string>> lf_readAircraft(const fs::path& file)
             continue;
         std::vector<std::string> fields = lf_splitComma(text);
         if (fields.size() != kAircraftFields && fields.size() != kFailureFields)
-            throw std::runtime_error(
-                fmt::format("match: {} line {}: {} fields, 6 or 7 expected", file.string(), lineNumber, fields.size()));
+            throw std::runtime_error(fmt::format("match: {} line {}: {} fields, 6 or 7 expected",
+                                                 file.string(), lineNumber, fields.size()));
         rows.push_back(std::move(fields));
     }
     return rows;
