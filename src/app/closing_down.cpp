@@ -194,7 +194,7 @@ void lf_closeSession()
     {
         gf_leaveParkAirport();
     }
-    g_createFailures.clear();
+    gf_forgetRememberedLiveries();
     lf_removeFlightPlanFolder();
     g_timeShiftOn.store(0);
     // A session that ended before it read the settings holds defaults, not

@@ -91,7 +91,13 @@ void lf_initialiseOnePending()
     const auto it = std::ranges::find_if(g_liveAircraft, [key](const LiveAc& a) { return a.aiKey == key; });
     if (it != g_liveAircraft.end())
     {
-        gf_takeIdentityFromOption(g_weekdayHour.load(), *it);
+        // The names of a learned option are taken once: a key comes here
+        // again at every landing and arrival at a stand.
+        if (it->identityTaken == 0)
+        {
+            gf_takeIdentityFromOption(g_weekdayHour.load(), *it);
+            it->identityTaken = 1;
+        }
         lf_removeStaticsFor(*it);
     }
 }
@@ -322,7 +328,7 @@ void lf_every15Seconds()
     {
         g_tick.store(0);
         gf_showLiveryMatchingSummary();
-        g_createFailures.clear();
+        gf_forgetRememberedLiveries();
     }
 }
 

@@ -430,9 +430,14 @@ COLORREF lf_labelText(HDC dc, int x, int y, std::string_view text, bool enabled)
 
 void lf_paintMainWindow(HDC target)
 {
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, kMainWindowWidth, kMainWindowHeight);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
+    // The off-screen bitmap is made once and kept: a new 880 x 516 bitmap
+    // for every paint costs more than the painting itself. UI thread only.
+    static HDC dc = nullptr;
+    if (dc == nullptr)
+    {
+        dc = CreateCompatibleDC(target);
+        SelectObject(dc, CreateCompatibleBitmap(target, kMainWindowWidth, kMainWindowHeight));
+    }
     const int saved = SaveDC(dc);
     lf_paintBands(dc);
     lf_paintStatusPanel(dc);
@@ -442,9 +447,6 @@ void lf_paintMainWindow(HDC target)
     lf_paintStatusBar(dc);
     RestoreDC(dc, saved);
     BitBlt(target, 0, 0, kMainWindowWidth, kMainWindowHeight, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 } // namespace ovr

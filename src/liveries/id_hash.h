@@ -1,5 +1,6 @@
-// The hash of the tables keyed by a 16-bit code-pool id: FNV-1a 64 over the
-// id's two bytes, low byte first, as the text-keyed tables hash their bytes.
+// The hash of the tables keyed by a 16-bit code-pool id or a 32-bit aircraft
+// key: FNV-1a 64 over the value's bytes, low byte first, as the text-keyed
+// tables hash their bytes.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +17,16 @@ struct IdHash
     {
         const char bytes[2] = {static_cast<char>(id & 0xFF), static_cast<char>(id >> 8)};
         return static_cast<std::size_t>(gf_fnv1a64(std::string_view(bytes, 2)));
+    }
+};
+
+struct AcKeyHash
+{
+    std::size_t operator()(std::uint32_t key) const noexcept
+    {
+        const char bytes[4] = {static_cast<char>(key & 0xFF), static_cast<char>((key >> 8) & 0xFF),
+                               static_cast<char>((key >> 16) & 0xFF), static_cast<char>(key >> 24)};
+        return static_cast<std::size_t>(gf_fnv1a64(std::string_view(bytes, 4)));
     }
 };
 

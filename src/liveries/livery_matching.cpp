@@ -1,136 +1,548 @@
-#include "liveries/livery_matching.h"
+// Livery matching: the title of an installed livery for an aircraft, chosen
+// in steps from exact to loose, as far as MATCHING_DEPTH allows:
+//
+//   0, 1  the registration has a livery of its own (0: a special livery
+//         listed for that one registration);              depth 1 and up
+//   4     a private operator ("PVT") flies a generic "ZZZ" livery of its type;
+//   2     a livery of the airline and the type: the pair of airline and
+//         operator first, then the operator's liveries that name the airline
+//         and the airline's that name the operator, then either's liveries;
+//         a cargo flight takes passenger liveries when it has no cargo ones;
+//         private aircraft prefer liveries of their registration prefix;
+//                                                         depth 2 and up
+//   3     the airline's livery of a similar type;         depth 3 and up
+//   4-6   a generic livery of the type, then for light aircraft, business
+//         jets and rotorcraft any livery of the type (its registration
+//         prefix first), then of a similar type;          depth 4
+//
+// The order follows what the user sees: a wrong registration or airline is
+// noticed at once, a slightly different type much less, so the airline is
+// kept as long as possible and the type is given up last, and only for the
+// small aircraft whose types look alike; an airliner is never shown as
+// another type of its category.
+//
+// Random choices among equal candidates avoid the titles bound to other
+// registrations (special liveries), so that a unique livery does not appear
+// twice; when every candidate is bound, one is still given. Titles the
+// simulator failed to create are left out by every picker, so one broken
+// livery never defeats a step that has others.
 
-#include <deque>
+#include <algorithm>
+#include <cstdint>
+#include <exception>
 #include <unordered_map>
 
 #include <fmt/format.h>
 
 #include "core/code_pool.h"
-#include "core/globals.h"
+#include "core/flight_text.h"
 #include "core/log.h"
-#include "core/status_line.h"
-#include "core/user_error.h"
+#include "core/parameters.h"
+#include "core/random.h"
+#include "liveries/livery_matching_detail.h"
+#include "liveries/model_lookups.h"
+#include "liveries/prefix_alternatives.h"
+#include "liveries/regcode_tables.h"
+#include "liveries/similar_models.h"
 
 namespace ovr
 {
 
-std::unordered_set<std::string> g_noMatch;
+std::array<std::uint32_t, 7> g_matchSteps{};
 
 namespace
 {
 
-constexpr std::size_t kMostFailedTitles = 20;
+constexpr std::string_view kPrivateAirline = "PVT";
+constexpr std::string_view kReverseThrustMark = "FSLTL_";
+constexpr int kBoundPicks = 5;
+constexpr int kFullDepth = 4;
 
-// The stand-in titles; a deque keeps every handed-out view valid for the
-// life of the process, as the title store does for the scanned ones.
-std::deque<std::string> g_standInTitles;
-std::unordered_map<std::string, std::string_view> g_standInIndex;
-// Own copies: a failure outlives any rebuild of the tables.
-std::unordered_set<std::string> g_failedTitles;
-std::unordered_set<std::string> g_failedKeys;
-std::unordered_map<std::uint32_t, std::string_view> g_rememberedLiveries;
-
-std::string_view lf_standInTitle(const AiAircraftRecord& record)
+struct OperatorWord
 {
-    std::string title = fmt::format("{} {}", g_modelCodes.text(record.key.model), g_airlineCodes.text(record.key.airline));
-    if (record.key.cargo != 0)
+    std::string_view code;
+    std::string_view word;
+};
+
+// Sorted by code, for a binary search.
+constexpr std::array<OperatorWord, 35> kOperatorWords{{
+    {"AAL", "American"}, {"ACA", "Canada"},      {"AFR", "France"},    {"ASA", "Alaska"},
+    {"ASH", "Mesa"},     {"AVA", "Avianca"},     {"BAW", "British"},   {"BOX", "Aerologic"},
+    {"CAI", "Corendon"}, {"CFE", "Cityflyer"},   {"DAE", "DHL Aero"},  {"DAL", "Delta"},
+    {"DHK", "DHL Air"},  {"EDV", "Endeavor"},    {"EZY", "easyjet"},   {"FDX", "FedEx"},
+    {"FJO", "Flexjet"},  {"GJS", "GoJet"},       {"IBE", "Iberia"},    {"JIA", "PSA Airlines"},
+    {"JZA", "Jazz"},     {"KLC", "Cityhopper"},  {"LRC", "Avianca"},   {"PDT", "Piedmont"},
+    {"PRM", "Prime"},    {"QLK", "Quantaslink"}, {"QXE", "Horizon"},   {"RPA", "Republic"},
+    {"RYR", "Ryanair"},  {"SKW", "SkyWest"},     {"SWA", "Southwest"}, {"UAL", "United"},
+    {"UPS", "UPS"},      {"VJT", "VistaJet"},    {"WJA", "WestJet"},
+}};
+
+static_assert(std::is_sorted(kOperatorWords.begin(), kOperatorWords.end(),
+                             [](const OperatorWord& a, const OperatorWord& b) { return a.code < b.code; }));
+
+// Working lists of the pickers, kept between calls so that a match does not
+// allocate once they have grown. Main loop only; each use has its own list,
+// because a filtered list is handed on to the random pick.
+TitleViews g_usableCandidates;
+TitleViews g_unboundCandidates;
+
+// The candidates of a list whose livery registration begins with a prefix,
+// by the list's address and the prefix: a list is filtered once, not at every
+// match (the lists of a type run into thousands). Emptied with the tables.
+std::unordered_map<std::string, TitleViews, Fnv1aHash, std::equal_to<>> g_prefixLists;
+
+const TitleViews& lf_prefixList(const TitleViews& candidates, std::string_view prefix)
+{
+    std::string key(prefix);
+    const auto address = reinterpret_cast<std::uintptr_t>(candidates.data());
+    key.append(reinterpret_cast<const char*>(&address), sizeof(address));
+    const auto found = g_prefixLists.find(key);
+    if (found != g_prefixLists.end())
+        return found->second;
+    TitleViews filtered;
+    for (std::string_view title : candidates)
     {
-        title += " cargo";
+        const auto registration = g_titleRegistrations.find(title);
+        if (registration != g_titleRegistrations.end() && registration->second.starts_with(prefix))
+            filtered.push_back(title);
     }
-    if (g_failedTitles.contains(title))
-    {
-        return {};
-    }
-    const auto it = g_standInIndex.find(title);
-    if (it != g_standInIndex.end())
-    {
-        return it->second;
-    }
-    const std::string& stored = g_standInTitles.emplace_back(std::move(title));
-    g_standInIndex.emplace(stored, stored);
-    return stored;
+    return g_prefixLists.emplace(std::move(key), std::move(filtered)).first->second;
 }
 
-void lf_setTitle(AiAircraftRecord& record, std::string_view title)
+bool lf_isBound(std::string_view title)
 {
-    record.liveryTitle = title;
-    record.reverseThrust = title.find("FSLTL_") != std::string_view::npos ? 1 : 0;
+    return !g_boundTitleSet.empty() && g_boundTitleSet.contains(title);
+}
+
+// The candidates that have not failed: the list itself while none of them
+// has, which keeps every draw as it would be without failures.
+const TitleViews& lf_withoutFailed(const TitleViews& candidates)
+{
+    if (g_failedTitles.empty() || std::none_of(candidates.begin(), candidates.end(),
+                                               [](std::string_view t) { return gf_isFailedTitle(t); }))
+        return candidates;
+    g_usableCandidates.clear();
+    for (std::string_view title : candidates)
+    {
+        if (!gf_isFailedTitle(title))
+            g_usableCandidates.push_back(title);
+    }
+    return g_usableCandidates;
+}
+
+const std::string& lf_airlineCode(std::uint16_t id)
+{
+    return g_airlineCodes.text(id);
+}
+
+std::optional<std::uint16_t> lf_genericAirline()
+{
+    return g_airlineCodes.find(g_unknownAirline);
+}
+
+const TitleViews* lf_airlineModelTitles(bool cargo, std::uint16_t airline, std::uint16_t model)
+{
+    const auto& byAirline = g_airlineModelTitles[cargo ? kCargo : kPassenger];
+    const auto models = byAirline.find(airline);
+    if (models == byAirline.end())
+        return nullptr;
+    const auto titles = models->second.find(model);
+    return titles == models->second.end() ? nullptr : &titles->second;
+}
+
+bool lf_pickByAirlineModel(AiAircraftRecord& record, bool cargo, std::uint16_t airline, std::uint16_t model)
+{
+    const TitleViews* candidates = lf_airlineModelTitles(cargo, airline, model);
+    return candidates != nullptr && lf_pickRandomTitle(record, *candidates);
+}
+
+// The first candidate in list order whose title holds the word of the code:
+// the operator's livery painted for that airline.
+bool lf_pickByAirlineModelWord(AiAircraftRecord& record, bool cargo, std::uint16_t airline,
+                               std::uint16_t model, std::string_view code)
+{
+    const TitleViews* candidates = lf_airlineModelTitles(cargo, airline, model);
+    if (candidates == nullptr)
+        return false;
+    const std::string_view word = lf_operatorWord(code);
+    for (std::string_view title : *candidates)
+    {
+        if (title.find(word) != std::string_view::npos && !gf_isFailedTitle(title))
+        {
+            record.liveryTitle = title;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The candidates of the registration's own prefix, then those of the other
+// prefixes of its group (D- for HB- and OE-, say) in a fresh random order.
+bool lf_pickByPrefixes(AiAircraftRecord& record, const TitleViews& candidates)
+{
+    const std::string_view prefix = lf_registrationPrefix(record.registration);
+    if (prefix.empty())
+        return false;
+    if (lf_pickRandomTitle(record, lf_prefixList(candidates, prefix)))
+        return true;
+    for (const std::string& alternative : gf_prefixAlternatives(prefix))
+    {
+        if (lf_pickRandomTitle(record, lf_prefixList(candidates, alternative)))
+            return true;
+    }
+    return false;
+}
+
+bool lf_matchPrivateByPrefix(AiAircraftRecord& record, bool cargo, std::uint16_t airline, std::uint16_t model)
+{
+    if (record.registration.empty())
+        return false;
+    const TitleViews* candidates = lf_airlineModelTitles(cargo, airline, model);
+    return candidates != nullptr && lf_pickByPrefixes(record, *candidates);
+}
+
+// An airline flown by another: the liveries of the pair come first, then
+// those that name the other side, then either side's own.
+bool lf_matchAirlineModelCandidates(AiAircraftRecord& record, const FlightKey& key, bool cargo)
+{
+    const std::uint16_t airline = key.airline;
+    const std::uint16_t operating = key.secondAirline;
+    const std::uint16_t model = key.model;
+    if (operating == 0)
+    {
+        if (lf_airlineCode(airline) == kPrivateAirline &&
+            lf_matchPrivateByPrefix(record, cargo, airline, model))
+            return true;
+        return lf_pickByAirlineModel(record, cargo, airline, model);
+    }
+    // The tables hold every pair that has liveries; a pair the pool does not
+    // know has none.
+    const std::string pairCode = lf_airlineCode(airline) + lf_airlineCode(operating);
+    const std::optional<std::uint16_t> pair = g_airlineCodes.find(pairCode);
+    return (pair && lf_pickByAirlineModel(record, cargo, *pair, model)) ||
+           lf_pickByAirlineModelWord(record, cargo, operating, model, lf_airlineCode(airline)) ||
+           lf_pickByAirlineModelWord(record, cargo, airline, model, lf_airlineCode(operating)) ||
+           lf_pickByAirlineModel(record, cargo, operating, model) ||
+           lf_pickByAirlineModel(record, cargo, airline, model);
+}
+
+// A title chosen by a step that the simulator has failed to create since is
+// taken back.
+bool lf_keepUnlessFailed(AiAircraftRecord& record)
+{
+    if (gf_isFailedTitle(record.liveryTitle))
+    {
+        record.liveryTitle = {};
+        return false;
+    }
+    return true;
+}
+
+bool lf_acceptMatch(AiAircraftRecord& record, int step)
+{
+    if (!lf_keepUnlessFailed(record))
+        return false;
+    ++g_matchSteps[static_cast<std::size_t>(step)];
+    gf_log(fmt::format("          {} ={}= {}", gf_flightText(record), step, record.liveryTitle));
+    record.reverseThrust = record.liveryTitle.find(kReverseThrustMark) != std::string_view::npos ? 1 : 0;
+    return true;
+}
+
+int lf_registrationStep(const AiAircraftRecord& record)
+{
+    return g_uniqueRegcodes.contains(record.registration) ? 0 : 1;
+}
+
+// The record's key flown as a generic livery.
+FlightKey lf_genericKey(const FlightKey& key, std::uint16_t generic)
+{
+    FlightKey genericKey = key;
+    genericKey.airline = generic;
+    return genericKey;
+}
+
+void lf_logMatch(const AiAircraftRecord& record, std::string_view step)
+{
+    gf_log(fmt::format("          {} ={}= {}", gf_flightText(record), step, record.liveryTitle));
+}
+
+void lf_logNoMatch(const AiAircraftRecord& record, std::string_view standName)
+{
+    gf_log(fmt::format("{:8}: {} no livery match ...", standName, gf_flightText3(record)));
+}
+
+void lf_spawnLadder(AiAircraftRecord& record)
+{
+    const std::int32_t depth = MATCHING_DEPTH.current.load();
+    if (lf_matchByRegistration(record) && lf_acceptMatch(record, lf_registrationStep(record)))
+        return;
+    record.liveryTitle = {};
+    if (depth < 2)
+        return;
+    if (lf_airlineCode(record.key.airline) == kPrivateAirline)
+    {
+        const std::optional<std::uint16_t> generic = lf_genericAirline();
+        if (generic && lf_matchAirlineModel(record, lf_genericKey(record.key, *generic)) &&
+            lf_acceptMatch(record, 4))
+            return;
+    }
+    if (lf_matchAirlineModel(record, record.key) && lf_acceptMatch(record, 2))
+        return;
+    if (depth < 3)
+        return;
+    if (lf_matchBySubstituteModel(record, record.key) && lf_acceptMatch(record, 3))
+        return;
+    if (depth != kFullDepth)
+        return;
+    int step = 0;
+    lf_matchByCategory(record, false, step);
+    if (!record.liveryTitle.empty())
+        lf_acceptMatch(record, step);
+}
+
+bool lf_standLadder(AiAircraftRecord& record, std::string_view standName, bool cargoStand)
+{
+    if (!record.liveryTitle.empty())
+    {
+        lf_logMatch(record, "s");
+        return true;
+    }
+    if (lf_matchByRegistration(record) && lf_keepUnlessFailed(record))
+    {
+        lf_logMatch(record, lf_registrationStep(record) == 0 ? "0" : "1");
+        return true;
+    }
+    record.liveryTitle = {};
+    const std::int32_t depth = MATCHING_DEPTH.current.load();
+    if (depth < 2)
+    {
+        lf_logNoMatch(record, standName);
+        return false;
+    }
+    if (lf_airlineCode(record.key.airline) == kPrivateAirline)
+    {
+        if (const std::optional<std::uint16_t> generic = lf_genericAirline())
+        {
+            FlightKey key = lf_genericKey(record.key, *generic);
+            key.cargo = cargoStand ? 1 : 0;
+            if (lf_matchAirlineModel(record, key) && lf_keepUnlessFailed(record))
+            {
+                lf_logMatch(record, "4");
+                return true;
+            }
+        }
+    }
+    if (lf_matchAirlineModel(record, record.key) && lf_keepUnlessFailed(record))
+    {
+        lf_logMatch(record, "2");
+        return true;
+    }
+    if (depth >= 3 && lf_matchBySubstituteModel(record, record.key) && lf_keepUnlessFailed(record))
+    {
+        lf_logMatch(record, "3");
+        return true;
+    }
+    if (depth == kFullDepth)
+    {
+        int step = 0;
+        lf_matchByCategory(record, cargoStand, step);
+        if (!record.liveryTitle.empty() && lf_keepUnlessFailed(record))
+        {
+            lf_logMatch(record, fmt::format("{}", step));
+            return true;
+        }
+    }
+    lf_logNoMatch(record, standName);
+    return false;
 }
 
 } // namespace
 
-void gf_showLiveryMatchingSummary() {}
-
-void gf_logNoMatches()
+void lf_clearMatchingCaches()
 {
-    gf_log("No match found for:");
-    for (const std::string& key : g_noMatch)
+    g_prefixLists.clear();
+}
+
+std::string_view lf_operatorWord(std::string_view code)
+{
+    const auto found =
+        std::lower_bound(kOperatorWords.begin(), kOperatorWords.end(), code,
+                         [](const OperatorWord& entry, std::string_view c) { return entry.code < c; });
+    return found != kOperatorWords.end() && found->code == code ? found->word : std::string_view{"not found"};
+}
+
+std::string_view lf_registrationPrefix(std::string_view registration)
+{
+    if (registration.empty())
+        return {};
+    const std::size_t dash = registration.find('-');
+    if (dash == std::string_view::npos || dash == 0)
+        return registration.substr(0, 1);
+    return registration.substr(0, dash + 1);
+}
+
+void lf_filterByRegPrefix(const TitleViews& candidates, std::string_view prefix, TitleViews& out)
+{
+    for (std::string_view title : candidates)
     {
-        gf_log(key);
+        const auto registration = g_titleRegistrations.find(title);
+        if (registration != g_titleRegistrations.end() && registration->second.starts_with(prefix) &&
+            !gf_isFailedTitle(title))
+            out.push_back(title);
     }
 }
 
-void lf_clearNoMatchSet()
+bool lf_pickRandomTitle(AiAircraftRecord& record, const TitleViews& candidates)
 {
-    g_noMatch.clear();
+    const TitleViews& usable = lf_withoutFailed(candidates);
+    if (usable.empty())
+        return false;
+    for (int pick = 0; pick < kBoundPicks; ++pick)
+    {
+        record.liveryTitle = usable[gf_randomIndex(usable.size())];
+        if (!lf_isBound(record.liveryTitle))
+            return true;
+    }
+    g_unboundCandidates.clear();
+    for (std::string_view title : usable)
+    {
+        if (!lf_isBound(title))
+            g_unboundCandidates.push_back(title);
+    }
+    if (!g_unboundCandidates.empty())
+        record.liveryTitle = g_unboundCandidates[gf_randomIndex(g_unboundCandidates.size())];
+    return true;
+}
+
+bool lf_matchByRegistration(AiAircraftRecord& record)
+{
+    if (record.registration.empty())
+        return false;
+    const auto found = g_regcodeTitles.find(record.registration);
+    record.liveryTitle = found == g_regcodeTitles.end() ? std::string_view{} : found->second;
+    return !record.liveryTitle.empty();
+}
+
+bool lf_matchAirlineModel(AiAircraftRecord& record, const FlightKey& key)
+{
+    return lf_matchAirlineModelCandidates(record, key, key.cargo != 0) ||
+           (key.cargo != 0 && lf_matchAirlineModelCandidates(record, key, false));
+}
+
+bool lf_matchBySubstituteModel(AiAircraftRecord& record, const FlightKey& key)
+{
+    const auto airline = g_airlineSubstitutes.find(key.secondAirline != 0 ? key.secondAirline : key.airline);
+    if (airline == g_airlineSubstitutes.end())
+        return false;
+    const auto substitutes = airline->second.find(key.model);
+    if (substitutes == airline->second.end())
+        return false;
+    ModelIds& models = substitutes->second;
+    gf_shuffleU16(models);
+    for (std::uint16_t model : models)
+    {
+        if (gf_categoryOfModel(model) != static_cast<std::int32_t>(record.category))
+            continue;
+        FlightKey substitute = key;
+        substitute.model = model;
+        if (lf_matchAirlineModelCandidates(record, substitute, key.cargo != 0) ||
+            (key.cargo != 0 && lf_matchAirlineModelCandidates(record, substitute, false)))
+            return true;
+    }
+    return false;
+}
+
+bool lf_matchByModel(AiAircraftRecord& record, std::uint16_t model)
+{
+    const ModelTitleViews& byModel = g_modelTitles[record.key.cargo != 0 ? kCargo : kPassenger];
+    const auto candidates = byModel.find(model);
+    if (candidates == byModel.end())
+        return false;
+    return lf_pickByPrefixes(record, candidates->second) || lf_pickRandomTitle(record, candidates->second);
+}
+
+void lf_matchByCategory(AiAircraftRecord& record, bool cargo, int& step)
+{
+    if (!record.liveryTitle.empty())
+        return;
+    if (const std::optional<std::uint16_t> generic = lf_genericAirline())
+    {
+        FlightKey key = lf_genericKey(record.key, *generic);
+        key.cargo = (key.cargo != 0 || cargo) ? 1 : 0;
+        if (lf_matchAirlineModel(record, key))
+        {
+            step = 4;
+            return;
+        }
+    }
+
+    std::uint16_t (*drawFromCategory)() = nullptr;
+    switch (record.category)
+    {
+    case kCategoryLight:
+        drawFromCategory = lf_randomCategoryModel0;
+        break;
+    case kCategoryBuzjet:
+        drawFromCategory = lf_randomCategoryModel1;
+        break;
+    case kCategoryRotorcraft:
+        drawFromCategory = lf_randomCategoryModel2;
+        break;
+    default:
+        return;
+    }
+    if (lf_matchByModel(record, record.key.model))
+    {
+        step = 5;
+        return;
+    }
+
+    const auto similar = g_similarModels.find(record.key.model);
+    if (similar != g_similarModels.end())
+    {
+        gf_shuffleU16(similar->second);
+        for (std::uint16_t model : similar->second)
+        {
+            if (lf_matchByModel(record, model))
+            {
+                step = 6;
+                return;
+            }
+        }
+        return;
+    }
+    const std::uint16_t model = drawFromCategory();
+    if (model != 0 && lf_matchByModel(record, model))
+        step = 6;
 }
 
 void gf_matchLivery4SpawnedAc(AiAircraftRecord& record)
 {
-    lf_setTitle(record, lf_standInTitle(record));
-}
-
-bool gf_matchLivery(AiAircraftRecord& record, std::string_view /*standName*/, bool /*cargoStand*/)
-{
-    lf_setTitle(record, lf_standInTitle(record));
-    return !record.liveryTitle.empty();
-}
-
-std::optional<std::string_view> gf_isFailedLivery(std::uint32_t key)
-{
-    const auto it = g_rememberedLiveries.find(key);
-    if (it == g_rememberedLiveries.end())
+    record.liveryTitle = {};
+    try
     {
-        return std::nullopt;
+        lf_spawnLadder(record);
     }
-    if (g_failedTitles.contains(std::string(it->second)))
+    catch (const std::exception& e)
     {
-        g_rememberedLiveries.erase(it);
-        return std::nullopt;
+        // A match that cannot finish leaves the aircraft without a livery;
+        // it never takes the traffic down with it.
+        record.liveryTitle = {};
+        gf_logWarning(fmt::format("livery matching of {} failed: {}", gf_flightText(record), e.what()));
     }
-    return it->second;
 }
 
-void gf_rememberLivery(std::uint32_t key, std::string_view title)
+bool gf_matchLivery(AiAircraftRecord& record, std::string_view standName, bool cargoStand)
 {
-    g_rememberedLiveries[key] = title;
-}
-
-void gf_forgetLivery(std::uint32_t key)
-{
-    g_rememberedLiveries.erase(key);
-}
-
-void gf_forgetRememberedLiveries()
-{
-    g_rememberedLiveries.clear();
-}
-
-void gf_liveryNotCreated(const AiAircraftRecord& record)
-{
-    if (!gf_isQuiet())
+    try
     {
-        gf_setStatus(fmt::format("{} '{}' could not be created by your Sim!", record.callsign, record.liveryTitle),
-                     true);
+        return lf_standLadder(record, standName, cargoStand);
     }
-    g_failedTitles.emplace(record.liveryTitle);
-    g_failedKeys.insert(
-        fmt::format("{} {}", g_modelCodes.text(record.key.model), g_airlineCodes.text(record.key.airline)));
-    if (g_failedTitles.size() >= kMostFailedTitles)
+    catch (const std::exception& e)
     {
-        const std::string message = "There are too many liveries that could not be created!";
-        gf_log(fmt::format("\n{}Error 81, {}\n", "===> ", message));
-        throw UserErrorException(81, fmt::format("{}, see Log.txt", message));
+        record.liveryTitle = {};
+        gf_logWarning(fmt::format("livery matching of {} failed: {}", gf_flightText(record), e.what()));
+        return false;
     }
 }
 

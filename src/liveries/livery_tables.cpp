@@ -25,6 +25,7 @@
 #include "core/text.h"
 #include "core/window_repaint.h"
 #include "liveries/livery_data.h"
+#include "liveries/livery_matching_detail.h"
 #include "liveries/model_lookups.h"
 #include "liveries/regcode_tables.h"
 #include "liveries/scanned_liveries_file.h"
@@ -335,6 +336,7 @@ void gf_clearLiveryMatching()
         g_airlineModelTitles[kind].clear();
     }
     g_airlineModels.clear();
+    lf_clearMatchingCaches();
     // The titles of the old tables are no longer theirs.
     ++g_tablesBuild;
 }

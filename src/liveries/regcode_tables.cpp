@@ -22,6 +22,7 @@ std::unordered_map<std::string_view, std::string, Fnv1aHash, std::equal_to<>> g_
 std::set<std::string, std::less<>> g_specialRegcodes;
 std::set<std::string, std::less<>> g_uniqueRegcodes;
 std::vector<std::string_view> g_boundTitles;
+std::unordered_set<std::string_view, Fnv1aHash, std::equal_to<>> g_boundTitleSet;
 std::vector<std::string> g_offlineRegcodeMessages;
 
 namespace
@@ -178,6 +179,7 @@ void lf_mergeRegcodeEntries(const std::vector<RegcodeEntry>& entries)
         if (entry.special)
         {
             g_boundTitles.push_back(title);
+            g_boundTitleSet.insert(title);
             ++special;
         }
     }
@@ -198,6 +200,7 @@ void lf_reserveRegcodeTitles()
 void lf_reserveBoundTitles()
 {
     g_boundTitles.reserve(kBoundTitles);
+    g_boundTitleSet.reserve(kBoundTitles);
 }
 
 void lf_clearRegcodeTables()
@@ -205,6 +208,7 @@ void lf_clearRegcodeTables()
     g_specialRegcodes.clear();
     g_uniqueRegcodes.clear();
     g_boundTitles.clear();
+    g_boundTitleSet.clear();
     g_regcodeTitles.clear();
     g_titleRegistrations.clear();
     g_offlineRegcodeMessages.clear();

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "core/fnv1a.h"
@@ -29,6 +30,9 @@ extern std::set<std::string, std::less<>> g_specialRegcodes;
 extern std::set<std::string, std::less<>> g_uniqueRegcodes;
 // The titles of special entries, one per entry: random choice avoids them.
 extern std::vector<std::string_view> g_boundTitles;
+// The same titles as a set: whether a title is bound is asked for every
+// random pick, so it is one hash lookup.
+extern std::unordered_set<std::string_view, Fnv1aHash, std::equal_to<>> g_boundTitleSet;
 // The lines of output/info/OfflineRegcodes.txt.
 extern std::vector<std::string> g_offlineRegcodeMessages;
 

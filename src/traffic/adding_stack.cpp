@@ -130,7 +130,6 @@ void lf_onCreateFailed(std::uint32_t key, ObjectIndex& index)
         const auto it = std::ranges::find_if(g_liveAircraft, [key](const LiveAc& a) { return a.aiKey == key; });
         if (it != g_liveAircraft.end())
         {
-            g_createFailures.insert(key);
             gf_liveryNotCreated(*it);
             lf_swapErase(g_liveAircraft, static_cast<std::size_t>(it - g_liveAircraft.begin()));
             index.invalidate();
@@ -140,7 +139,6 @@ void lf_onCreateFailed(std::uint32_t key, ObjectIndex& index)
     const auto it = std::ranges::find_if(g_staticAircraft, [key](const StaticAc& a) { return a.aiKey == key; });
     if (it != g_staticAircraft.end())
     {
-        g_createFailures.insert(key);
         gf_liveryNotCreated(*it);
         lf_swapErase(g_staticAircraft, static_cast<std::size_t>(it - g_staticAircraft.begin()));
     }
@@ -405,7 +403,6 @@ void gf_clearTrafficState()
     g_createdEvents.clear();
     g_liveCallsigns.clear();
     g_parkCandidates.clear();
-    g_createFailures.clear();
     g_addingStack.clear();
     g_removalQueue = {};
     g_createQueueLive = {};

@@ -28,7 +28,6 @@ namespace ovr
 
 std::vector<LiveAc> g_liveAircraft;
 std::deque<std::uint32_t> g_pendingInit;
-std::unordered_set<std::uint32_t> g_createFailures;
 
 namespace
 {

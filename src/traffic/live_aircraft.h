@@ -8,7 +8,6 @@
 #include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "airports/parking_state.h"
@@ -111,8 +110,6 @@ extern std::vector<LiveAc> g_liveAircraft;
 // Keys of live aircraft that wait for their first-time initialisation (the
 // per-second step takes one a second).
 extern std::deque<std::uint32_t> g_pendingInit;
-// Keys of aircraft whose creation failed.
-extern std::unordered_set<std::uint32_t> g_createFailures;
 
 // The live aircraft with that key, or none.
 LiveAc* gf_findLiveAc(std::uint32_t key);

@@ -18,6 +18,7 @@
 #include "core/stop_request.h"
 #include "gui/app_window.h"
 #include "gui/window_state.h"
+#include "liveries/livery_matching.h"
 #include "service/service_panel.h"
 #include "service/traffic_reader.h"
 #include "simlink/sim_client.h"
@@ -103,6 +104,17 @@ TEST_F(AppTest, ACountdownShowsEverySecondWithoutLoggingIt)
     EXPECT_EQ(shown, (std::vector<std::string>{"Restarting after 3 seconds", "Restarting after 2 seconds",
                                                "Restarting after 1 second"}));
     EXPECT_FALSE(logHas("Restarting after 2 seconds"));
+}
+
+TEST_F(AppTest, ClosingDownForgetsTheRememberedLiveriesAndLogsTheUnmatched)
+{
+    gf_rememberLivery(4711, "B744 KLM");
+    g_noMatch.insert("KLM     B744     PH-BFA");
+    gf_requestStop(kExitSimWasClosed, 0);
+    lf_closingDown();
+    lf_clearNoMatchSet();
+    EXPECT_TRUE(g_rememberedLiveries.empty());
+    EXPECT_TRUE(logHas("No match found for:"));
 }
 
 TEST_F(AppTest, ANewFlightEndsWithItsNoticeAfterTenSeconds)

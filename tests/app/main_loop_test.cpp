@@ -15,6 +15,7 @@
 #include "app_fixture.h"
 #include "core/loop_clock.h"
 #include "core/status_line.h"
+#include "liveries/livery_matching.h"
 #include "core/stop_request.h"
 #include "platform/simconnect/world.h"
 #include "simlink/sim_client.h"
@@ -79,10 +80,15 @@ class MainLoopTest : public AppTest
 
 TEST_F(MainLoopTest, ADayOfSecondsBringsTheCounterBackToZeroAndKeepsTheRhythm)
 {
+    g_noMatch.insert("KLM     B744     PH-BFA");
+    gf_rememberLivery(4711, "B744 KLM");
     runSeconds(86400 + 15);
+    lf_clearNoMatchSet();
     EXPECT_EQ(g_tick.load(), 15);
     // The 20-minute job, 72 times a day.
     EXPECT_EQ(logCount("No match found for:"), 72u);
+    // The daily job forgets the livery chosen per aircraft.
+    EXPECT_TRUE(g_rememberedLiveries.empty());
     // 1440 minutes counted down in steps of 20.
     EXPECT_EQ(g_staticRenewMinutes.load(), 20);
 }

@@ -93,6 +93,7 @@ void MainWindowTest::SetUp()
     window_ = CreateWindowExW(0, L"VoraMainWindowTest", L"Vora", WS_OVERLAPPEDWINDOW, 0, 0, 880, 516, nullptr,
                               nullptr, wc.hInstance, nullptr);
     g_hMainWnd.store(window_);
+    pt::allowDisplay(onDisplay());
     ShowWindow(window_, SW_SHOW);
     pt::pumpUntilIdle();
 }

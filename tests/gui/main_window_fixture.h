@@ -21,6 +21,8 @@ class MainWindowTest : public ParametersFileTest
 {
   protected:
     void SetUp() override;
+    // A test that clicks through the X server shows the window on it.
+    virtual bool onDisplay() const { return false; }
     void TearDown() override;
 
     HWND window() const { return window_; }

@@ -42,6 +42,7 @@ DbaseText TablesTest::database()
     text.highPerformance = R"(<hpf types="F16"/>)";
     text.rotorcraft = R"(<rot types="EC35"/>)";
     text.similarTypes = R"(<similar types="A319, A320, A321"/><similar types="E190, E195"/>)";
+    text.prefixes = R"(<similar types="D-, HB-, OE-"/>)";
     text.icaoAirlines = R"(<ICAO codes="DLH, KLM, DAL, SKW, ZZZ, BOX"/>)";
     return text;
 }

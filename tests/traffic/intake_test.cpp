@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <thread>
+
+#include "core/geometry.h"
 
 #include "core/code_pool.h"
 #include "core/globals.h"
@@ -309,5 +312,108 @@ TEST_F(IntakeTest, TheInfoFileListsActiveAircraftOnly)
     EXPECT_EQ(*g_callsignChoices, (std::vector<std::string>{"KLM1"})); // a parked one is not offered
 }
 
+
+// A live aircraft with two samples near the user, in the given state.
+LiveAc liveAt(std::uint32_t key, std::uint32_t state, std::uint32_t objectId)
+{
+    LiveAc ac;
+    ac.aiKey = key;
+    ac.callsign = fmt::format("TST{}", key % 100);
+    ac.simState = state;
+    ac.objectId = objectId;
+    ac.category = 2;
+    ac.airConfigDone = 1; // its lights are set: a segment start queues no events
+    PositionSample s;
+    s.latitude = 52.6;
+    s.longitude = 3.1;
+    s.altitude = 30000.0;
+    s.airborne = 1;
+    ac.samples = {s, s};
+    ac.samples[1].longitude += 0.01;
+    ac.samples[1].playMoment = 100000;
+    return ac;
+}
+
+void pushEvent(const SimEvent& e)
+{
+    gf_pushSimEvent(e);
+}
+
+TEST_F(IntakeTest, ReportsOfTheSimulatorActOnTheirAircraft)
+{
+    g_liveAircraft = {liveAt(50001, kSimStateActive, 301), liveAt(50002, kSimStateAdding, 0),
+                      liveAt(50003, kSimStateActive, 303)};
+    CreateRequest queued;
+    queued.key = 50002;
+    queued.callsign = g_liveAircraft[1].callsign;
+    g_createQueueLive.push_back(queued);
+    pushEvent({301, 0, 0, kSimEventStaticValues, 4.5, 3.0 * kDegToRad});   // pitch beyond 2.5 degrees
+    pushEvent({303, 0, 0, kSimEventStaticValues, 40.0, -0.5 * kDegToRad}); // CG beyond 35 ft: kept
+    pushEvent({0, 50002, 0, kSimEventBlockedCallsign, 0.0, 0.0});         // blocked while being created
+    pushEvent({999, 59999, 0, kSimEventLiveCreated, 0.0, 2000.0});        // a request no longer known
+    lf_onGroundSlots();
+    EXPECT_DOUBLE_EQ(g_liveAircraft[0].staticCgHeight, 4.5);
+    EXPECT_NEAR(g_liveAircraft[0].staticPitch, 0.7 * kDegToRad, 1e-12);
+    EXPECT_DOUBLE_EQ(g_liveAircraft[2].staticCgHeight, 0.0);
+    EXPECT_NEAR(g_liveAircraft[2].staticPitch, -0.5 * kDegToRad, 1e-12);
+    EXPECT_EQ(g_liveAircraft[1].createCancelled, 1);
+    EXPECT_TRUE(g_createQueueLive.empty());
+    EXPECT_EQ(g_removalQueue, (std::deque<std::uint32_t>{999}));
+}
+
+TEST_F(IntakeTest, AnObjectRemovedDuringALiveryRespawnIsCreatedAgain)
+{
+    g_liveAircraft = {liveAt(50011, kSimStateLiveryRespawn, 311), liveAt(50012, kSimStateRemoving, 312)};
+    pushEvent({311, 0, 0, kSimEventRemoved, 0.0, 0.0});
+    pushEvent({312, 0, 0, kSimEventRemoved, 0.0, 0.0});
+    lf_onGroundSlots();
+    ASSERT_EQ(g_liveAircraft.size(), 1u);
+    EXPECT_EQ(g_liveAircraft[0].simState, kSimStateBuffer);
+    EXPECT_EQ(g_liveAircraft[0].objectId, 0u);
+    EXPECT_EQ(g_liveAircraft[0].lastThrottleIndex, 5u);
+}
+
+TEST_F(IntakeTest, AnAircraftWithoutCallsignLeavesTheAddingStackErased)
+{
+    LiveAc nameless = liveAt(50021, kSimStateAdding, 0);
+    nameless.callsign.clear();
+    g_liveAircraft = {nameless};
+    g_addingStack = {50021};
+    lf_handleAddingStack();
+    EXPECT_TRUE(g_createQueueLive.empty());
+    EXPECT_EQ(logWith("lf_handleAddingStack").size(), 1u);
+    lf_handleAddingStack(); // the next pass drops it
+    EXPECT_TRUE(g_liveAircraft.empty());
+}
+
+TEST_F(IntakeTest, APassWhileTheLinkHoldsItsMutexSendsNoPositions)
+{
+    g_liveAircraft = {liveAt(50031, kSimStateActive, 331), liveAt(50032, kSimStateActive, 332)};
+    // A pass between the paced steps: the only use of the mutex is the
+    // buffer swap's try-lock, so the pass never waits for it.
+    g_clock.store(1);
+    {
+        const std::lock_guard lock(g_simConnectMutex);
+        g_posUpdates[1]->clear();
+        std::thread pass([] { lf_handleAddingStack(); });
+        pass.join();
+        EXPECT_TRUE(g_posUpdates[1]->empty());
+        EXPECT_TRUE(g_posUpdates[0]->empty());
+    }
+    lf_handleAddingStack();
+    const std::lock_guard lock(g_simConnectMutex);
+    EXPECT_EQ(g_posUpdates[1]->size(), 2u);
+}
+
+TEST_F(IntakeTest, AnAircraftWithOneSampleAtItsMomentGoesWithoutASimulatorCall)
+{
+    gf_takeReceivedAc(record(0x400400, 1000.0));
+    ASSERT_EQ(g_liveAircraft.size(), 1u);
+    g_liveAircraft[0].samples.front().playMoment = g_clock.load();
+    lf_handleAddingStack();
+    lf_handleAddingStack();
+    EXPECT_TRUE(g_liveAircraft.empty());
+    EXPECT_TRUE(g_addingStack.empty());
+}
 } // namespace
 } // namespace ovr::test

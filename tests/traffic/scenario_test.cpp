@@ -14,6 +14,8 @@
 
 #include "core/geometry.h"
 #include "core/parameters.h"
+#include "core/stop_request.h"
+#include "core/window_requests.h"
 #include "core/paths.h"
 #include "simlink/sim_ids.h"
 #include "traffic/flight_plans.h"
@@ -179,8 +181,8 @@ TEST_F(ScenarioTest, CruiseTwoAirlinersAppearFlyAndGo)
     ASSERT_NE(klm.objectId, 0u);
     ASSERT_NE(dlh.objectId, 0u);
     EXPECT_EQ(calls("SimConnect_AICreateNonATCAircraft").size(), 2u);
-    EXPECT_EQ(argText(klm.create, "title"), "B738 KLM");
-    EXPECT_EQ(argText(dlh.create, "title"), "A320 DLH");
+    EXPECT_EQ(argText(klm.create, "title"), "Boeing 737-800 KLM");
+    EXPECT_EQ(argText(dlh.create, "title"), "Airbus A320 Lufthansa D-AIZB");
 
     for (const Created& c : {klm, dlh})
     {
@@ -288,5 +290,210 @@ TEST_F(ScenarioTest, AFlightPlanIsTheGoldenFile)
     std::filesystem::remove(lf_flightPlanPath(4243));
 }
 
+
+// Forty airliners flying east side by side, 1 to 40 NM north of the user,
+// the farthest first in the feed (its members come in the order of their
+// transponder ids).
+std::vector<fakert::Track> burstTracks()
+{
+    std::vector<fakert::Track> tracks;
+    for (int i = 1; i <= 40; ++i)
+    {
+        const double north = 52.5 + static_cast<double>(i) / 60.0;
+        tracks.push_back(straightTrack(fmt::format("4b{:04x}", 41 - i), fmt::format("BRS{}", 100 + i), "A320",
+                                       fmt::format("D-AB{:02}", i), {north, 2.6}, {north, 3.4}, 25000.0, 300.0,
+                                       -60.0, 400.0));
+    }
+    return tracks;
+}
+
+TEST_F(ScenarioTest, PacingBurstKeepsTheLimitAndTheNearest)
+{
+    constexpr std::int32_t kMost = 10;
+    MAX_LIVE_SEL.current.store(kMost);
+    const std::vector<fakert::Track> tracks = burstTracks();
+    start(airborneUser(), trackScenario(tracks), {"SimConnect_SetDataOnSimObject"});
+    std::int64_t mostActive = 0;
+    std::int64_t mostObjectsOverHeld = 0;
+    runFor(150s,
+           [&](std::int64_t)
+           {
+               noteObjects();
+               std::int64_t active = 0;
+               std::int64_t held = 0;
+               for (const LiveAc& a : g_liveAircraft)
+               {
+                   active += a.simState == kSimStateActive ? 1 : 0;
+                   held += a.simState != kSimStateBuffer ? 1 : 0;
+               }
+               mostActive = std::max(mostActive, active);
+               const auto objects = static_cast<std::int64_t>(world().objects().size()) - 1;
+               mostObjectsOverHeld = std::max(mostObjectsOverHeld, objects - held);
+           });
+    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
+    {
+        for (const std::string& line : logLines())
+        {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+        for (const LiveAc& a : g_liveAircraft)
+        {
+            std::fprintf(stderr, "%s st %u sz %zu\n", a.callsign.c_str(), a.simState, a.samples.size());
+        }
+    }
+    EXPECT_LE(mostActive, kMost);
+    // Every object in the simulator is one the traffic logic holds.
+    EXPECT_LE(mostObjectsOverHeld, 0);
+    const auto creates = calls("SimConnect_AICreateNonATCAircraft");
+    ASSERT_GT(creates.size(), static_cast<std::size_t>(kMost));
+    for (std::size_t i = 1; i < creates.size(); ++i)
+    {
+        // 500 ms apart, give or take the 30 Hz frame that sends them.
+        EXPECT_GE(creates[i].atMs - creates[i - 1].atMs, 500 - 34) << i;
+    }
+    // The farther ones made way: at the end the nearest fly.
+    std::vector<std::string> flying;
+    for (const LiveAc& a : g_liveAircraft)
+    {
+        if (a.simState == kSimStateActive)
+        {
+            flying.push_back(a.callsign);
+        }
+    }
+    std::sort(flying.begin(), flying.end());
+    std::vector<std::string> nearest;
+    for (int i = 1; i <= kMost; ++i)
+    {
+        nearest.push_back(fmt::format("BRS{}", 100 + i));
+    }
+    std::sort(nearest.begin(), nearest.end());
+    EXPECT_EQ(flying, nearest);
+    EXPECT_GT(calls("SimConnect_AIRemoveObject").size(), 0u);
+}
+
+TEST_F(ScenarioTest, ARefusedTitleIsReportedAndNeverTriedAgain)
+{
+    sim::Scenario simulator = airborneUser();
+    simulator.installed.acceptAll = false;
+    simulator.installed.titles.push_back(sim::InstalledTitle{"Boeing 737-800 KLM", "B738"});
+    // A failed title stays failed for the life of the process: this test
+    // has its own.
+    std::vector<fakert::Track> tracks = crossingTracks();
+    tracks[1].type = "A321";
+    tracks[1].registration = "D-AISX";
+    start(simulator, trackScenario(tracks));
+    runFor(90s);
+    EXPECT_GE(nowMs(), 90000);
+    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
+    {
+        for (const std::string& line : logLines())
+        {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+    }
+    std::size_t refused = 0;
+    for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
+    {
+        refused += argText(r, "title") == "Airbus A321 Lufthansa D-AIDA" ? 1 : 0;
+    }
+    EXPECT_EQ(refused, 1u);
+    EXPECT_EQ(logWith("DLH56 'Airbus A321 Lufthansa D-AIDA' could not be created by your Sim!").size(), 1u);
+    EXPECT_EQ(world().objects().size(), 2u); // the user and the KLM
+}
+
+TEST_F(ScenarioTest, ABlockedCallsignIsNeverCreatedOrGoesAtOnce)
+{
+    BLOCK_CALLSIGN.setValue("DLH56");
+    start(airborneUser(), trackScenario(crossingTracks()));
+    std::int64_t blockedAt = 0;
+    std::int64_t goneAt = 0;
+    Created klm;
+    runFor(60s,
+           [&](std::int64_t ms)
+           {
+               noteObjects();
+               if (klm.objectId == 0 && ms % 1000 == 0)
+               {
+                   klm = created("KLM1234");
+               }
+               const bool klmActive = std::any_of(g_liveAircraft.begin(), g_liveAircraft.end(),
+                                                  [](const LiveAc& a)
+                                                  { return a.callsign == "KLM1234" && a.simState == kSimStateActive; });
+               if (blockedAt == 0 && klmActive && ms > 20000)
+               {
+                   BLOCK_CALLSIGN.setValue("KLM1234");
+                   g_blockListChanged.store(1);
+                   blockedAt = ms;
+               }
+               if (blockedAt != 0 && goneAt == 0 && !world().object(klm.objectId).has_value())
+               {
+                   goneAt = ms;
+               }
+           });
+    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
+    {
+        for (const std::string& line : logLines())
+        {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+        for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
+        {
+            std::fprintf(stderr, "%lld %s\n", static_cast<long long>(r.atMs), r.args.dump().c_str());
+        }
+    }
+    std::size_t dlh = 0;
+    for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
+    {
+        // Blocking another callsign unblocks this one.
+        dlh += argText(r, "tail") == "DLH56" && r.atMs < blockedAt ? 1 : 0;
+    }
+    EXPECT_EQ(dlh, 0u);
+    ASSERT_NE(blockedAt, 0);
+    ASSERT_NE(goneAt, 0);
+    EXPECT_LE(goneAt - blockedAt, 1500); // the next per-second step, the removal and its report
+}
+
+TEST_F(ScenarioTest, AFailingRangeRequestRestartsTheSession)
+{
+    start(airborneUser(), trackScenario(crossingTracks()));
+    runFor(5s, [&](std::int64_t ms)
+           {
+               if (ms == 3000)
+               {
+                   world().failNextCalls("SimConnect_RequestDataOnSimObjectType", 1);
+               }
+           });
+    EXPECT_EQ(logWith("SimConnect request ac within range fails").size(), 1u);
+    EXPECT_EQ(logWith("SimConnect request error").size(), 1u);
+    EXPECT_EQ(g_exitReason.load(), kExitSimConnectError);
+}
+
+TEST_F(ScenarioTest, MalformedArraysAreDroppedAndTheOthersFly)
+{
+    fakert::Scenario service = trackScenario(crossingTracks());
+    service.traffic.badEntries = 12;
+    // The defective entries borrow their identities from a fleet.
+    service.fleet.push_back(fakert::Operator{"KLM", "KL", 1.0, 1, 999, {"AMS", "LHR"}, {{"B738", "PH-B??", "A3", 1.0}}});
+    start(airborneUser(), service);
+    runFor(30s, [&](std::int64_t) { noteObjects(); });
+    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
+    {
+        for (const std::string& line : logLines())
+        {
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+        for (const LiveAc& a : g_liveAircraft)
+        {
+            std::fprintf(stderr, "%s st %u sz %zu\n", a.callsign.c_str(), a.simState, a.samples.size());
+        }
+        for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
+        {
+            std::fprintf(stderr, "%lld %s\n", static_cast<long long>(r.atMs), r.args.dump().c_str());
+        }
+    }
+    EXPECT_NE(created("KLM1234").objectId, 0u);
+    EXPECT_NE(created("DLH56").objectId, 0u);
+    EXPECT_EQ(g_exitReason.load(), kExitNotYetSet);
+}
 } // namespace
 } // namespace ovr::test

@@ -20,6 +20,7 @@
 #include "core/user_on_ground.h"
 #include "fake-rt/form_body.h"
 #include "liveries/livery_matching.h"
+#include "liveries/livery_tables.h"
 #include "liveries/model_database.h"
 #include "service/traffic_handover.h"
 #include "service/traffic_reader.h"
@@ -31,6 +32,7 @@
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/adding_stack.h"
+#include "traffic/flight_plans.h"
 #include "traffic/live_aircraft.h"
 
 namespace ovr::test
@@ -137,7 +139,11 @@ void VirtualSession::start(sim::Scenario simScenario, fakert::Scenario service, 
 {
     prepareWorkingFolder();
     std::filesystem::create_directories(g_outputInfoPath);
+    gf_createFlightPlanFolder();
     lf_readModelDatabaseOnce();
+    // The livery tables of the demo fleet (output/LiveriesScanned.xml), built
+    // once per process as the start-up does.
+    gf_processScannedLiveries();
 
     sim::WorldOptions options;
     options.unloggedCalls = std::move(unlogged);

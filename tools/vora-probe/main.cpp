@@ -15,6 +15,7 @@ namespace
 constexpr std::string_view kUsage = "usage: vora-probe dbase DIR [--reg REG] [--type TYPE]\n"
                                     "       vora-probe apf DIR ICAO\n"
                                     "       vora-probe tables DIR\n"
+                                    "       vora-probe match DIR aircraft.csv [--seed N] [--depth D]\n"
                                     "       vora-probe bgl FILE [DIR]\n";
 
 } // namespace
@@ -36,6 +37,8 @@ int main(int argc, char** argv)
             return ovr::probe::apfCommand(std::span(args).subspan(1));
         if (args[0] == "tables")
             return ovr::probe::tablesCommand(std::span(args).subspan(1));
+        if (args[0] == "match")
+            return ovr::probe::matchCommand(std::span(args).subspan(1));
         if (args[0] == "bgl")
             return ovr::probe::bglCommand(std::span(args).subspan(1));
     }

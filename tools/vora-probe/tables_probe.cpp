@@ -13,7 +13,6 @@
 
 #include <fmt/format.h>
 #include <fmt/ranges.h>
-#include <gsl/gsl>
 
 #include "captured_log.h"
 #include "core/code_pool.h"
@@ -90,32 +89,31 @@ void lf_printTables()
 
 } // namespace
 
-int tablesCommand(std::span<const std::string_view> args)
+TablesBuild::TablesBuild(std::string_view folder)
+    : m_settings(fs::temp_directory_path() / fmt::format("vora-probe-{:08x}-parameters.xml", std::random_device{}()))
 {
-    if (args.size() != 1)
-        throw std::invalid_argument("tables: the working folder is missing");
-    fs::current_path(fs::path(args[0]));
-
+    fs::current_path(fs::path(folder));
     // A category without liveries switches its option off and saves it; the
     // probe keeps that out of the user's own settings.
-    const fs::path settings =
-        fs::temp_directory_path() / fmt::format("vora-probe-{:08x}-parameters.xml", std::random_device{}());
-    detail::setParametersFile(settings);
-    auto removeSettings = gsl::finally(
-        [&settings]
-        {
-            std::error_code ec;
-            fs::remove(settings, ec);
-        });
+    detail::setParametersFile(m_settings);
+}
 
-    CapturedLog log;
+TablesBuild::~TablesBuild()
+{
+    detail::setParametersFile({});
+    std::error_code ec;
+    fs::remove(m_settings, ec);
+}
+
+bool TablesBuild::build(CapturedLog& log)
+{
     try
     {
         if (!detail::readDbaseFrom("input/dbase.enc", "input/dbase.xml"))
         {
             log.flushTo(std::cout);
             std::cerr << "reading data files failed!\n";
-            return 1;
+            return false;
         }
         gf_processScannedLiveries();
     }
@@ -124,6 +122,17 @@ int tablesCommand(std::span<const std::string_view> args)
         log.flushTo(std::cout);
         throw;
     }
+    return true;
+}
+
+int tablesCommand(std::span<const std::string_view> args)
+{
+    if (args.size() != 1)
+        throw std::invalid_argument("tables: the working folder is missing");
+    TablesBuild tables(args[0]);
+    CapturedLog log;
+    if (!tables.build(log))
+        return 1;
     log.flushTo(std::cout);
     lf_printTables();
     return 0;
