@@ -174,6 +174,12 @@ void lf_runStartUp()
     {
         gf_scanLiveries();
     }
+    // A stop set during the scan (a settings change) means a restart: the
+    // tables are built from the next scan, not from what this one left.
+    if (lf_stopSeen())
+    {
+        return;
+    }
     gf_processScannedLiveries();
     if (lf_stopSeen())
     {

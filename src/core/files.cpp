@@ -171,4 +171,22 @@ bool gf_replaceFile(const fs::path& file, const std::function<bool(std::ostream&
     return ok;
 }
 
+std::vector<fs::directory_entry> gf_sortedFolderEntries(const fs::path& folder, std::error_code& ec)
+{
+    std::vector<fs::directory_entry> entries;
+    ec.clear();
+    fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::directory_iterator(); it.increment(ec))
+        entries.push_back(*it);
+    auto folded = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c; };
+    std::stable_sort(entries.begin(), entries.end(), [&](const fs::directory_entry& a, const fs::directory_entry& b) {
+        const std::string x = a.path().filename().string();
+        const std::string y = b.path().filename().string();
+        return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [&](char l, char r) {
+            return folded(static_cast<unsigned char>(l)) < folded(static_cast<unsigned char>(r));
+        });
+    });
+    return entries;
+}
+
 } // namespace ovr

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <ostream>
+#include <system_error>
 #include <vector>
 
 #include "core/fixed_code.h"
@@ -30,6 +31,13 @@ std::int64_t gf_countFolderEntries(const std::filesystem::path& folder);
 // .xml in any case) directly in the folder, in the order of their names; a
 // four-character stem that is not a code is skipped with a warning.
 std::vector<FixedCode<4>> gf_listIcaoXmlFiles(const std::filesystem::path& folder);
+
+// The entries directly in a folder, sorted by name with ASCII letters folded
+// (the order in which Windows lists them); folders that may not be read are
+// passed over. `ec` holds the error when listing fails; the entries read
+// before it are returned.
+std::vector<std::filesystem::directory_entry> gf_sortedFolderEntries(const std::filesystem::path& folder,
+                                                                    std::error_code& ec);
 
 // Writes a file through `write` into a temporary file beside it and renames
 // that over the file, so a reader never sees it half written and a failed

@@ -118,6 +118,61 @@ std::optional<std::vector<std::byte>> ZipArchive::readEntry(const std::string& e
     return content;
 }
 
+std::optional<std::uint64_t> ZipArchive::entrySize(const std::string& entryName) const
+{
+    if (m_zip == nullptr)
+        return std::nullopt;
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (zip_stat(m_zip, entryName.c_str(), 0, &stat) != 0 || (stat.valid & ZIP_STAT_SIZE) == 0)
+        return std::nullopt;
+    return stat.size;
+}
+
+int ZipArchive::readEntryInChunks(const std::string& entryName, std::size_t chunkSize,
+                                  const std::function<bool(std::span<const std::byte>)>& sink) const
+{
+    if (m_zip == nullptr)
+        return ZIP_ER_INVAL;
+    const std::optional<std::uint64_t> size = entrySize(entryName);
+    if (!size || chunkSize == 0)
+        return ZIP_ER_NOENT;
+    zip_file_t* file = zip_fopen(m_zip, entryName.c_str(), 0);
+    if (file == nullptr)
+        return zip_error_code_zip(zip_get_error(m_zip));
+    std::vector<std::byte> chunk(chunkSize);
+    std::uint64_t done = 0;
+    int result = 0;
+    for (;;)
+    {
+        const zip_int64_t n = zip_fread(file, chunk.data(), chunk.size());
+        if (n < 0)
+        {
+            result = zip_error_code_zip(zip_file_get_error(file));
+            result = result != 0 ? result : ZIP_ER_READ;
+            break;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<std::uint64_t>(n);
+        // More than the archive states is as wrong as less.
+        if (done > *size)
+        {
+            result = ZIP_ER_INCONS;
+            break;
+        }
+        if (!sink(std::span<const std::byte>(chunk.data(), static_cast<std::size_t>(n))))
+        {
+            result = ZIP_ER_WRITE;
+            break;
+        }
+    }
+    zip_fclose(file);
+    if (result == 0 && done != *size)
+        result = ZIP_ER_INCONS;
+    return result;
+}
+
 int ZipArchive::close()
 {
     if (m_zip == nullptr)

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -46,6 +47,15 @@ class ZipArchive
     std::vector<std::string> entryNames() const;
     // The whole content of an entry; no value when it cannot be read.
     std::optional<std::vector<std::byte>> readEntry(const std::string& entryName) const;
+    // The entry's uncompressed size as the archive states it; no value when
+    // the entry does not exist or states none.
+    std::optional<std::uint64_t> entrySize(const std::string& entryName) const;
+    // Hands an entry's content to `sink` in pieces of at most `chunkSize`
+    // bytes, for entries too large to hold at once. 0 when exactly the stated
+    // size was read (and its checksum held) and the sink took every piece;
+    // else libzip's error code, ZIP_ER_WRITE when the sink refused a piece.
+    int readEntryInChunks(const std::string& entryName, std::size_t chunkSize,
+                          const std::function<bool(std::span<const std::byte>)>& sink) const;
 
     // Writes the archive (for a new one) and releases it. 0 on success, else
     // libzip's error code; an archive without entries writes no file. A

@@ -187,9 +187,12 @@ void AppTest::prepareWorkingFolder()
     {
         fs::copy_file(fs::path(VORA_APP_FIXTURES) / name, dir_ / "input" / name);
     }
-    // The liveries scan finds nothing to scan here; the tables are built from
-    // the demo's scan result.
-    fs::create_directories(dir_ / "output");
+    // The demo's AI package, which the liveries scan of the first start finds
+    // and whose result replaces the demo's scan result copied here (the
+    // traffic tests build their tables from that without a start-up).
+    fs::create_directories(dir_ / "output" / "info");
+    fs::copy(fs::path(VORA_APP_FIXTURES) / "Community", dir_ / "packages" / "Community",
+             fs::copy_options::recursive);
     fs::copy_file(fs::path(VORA_APP_FIXTURES) / "LiveriesScanned.xml", dir_ / "output" / "LiveriesScanned.xml");
     writeFile(parametersFile(),
               "<?xml version=\"1.0\"?>\n<root><parameters><parameter name=\"MSFS_INSTALL_PATH\" "

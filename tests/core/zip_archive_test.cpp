@@ -1,5 +1,6 @@
 // The zip archive wrapper: entries written from caller-owned buffers read
 // back whole; an archive that is not closed leaves no file behind.
+#include <algorithm>
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
@@ -107,6 +108,44 @@ TEST_F(ZipArchiveTest, AnArchiveThatCannotBeWrittenFailsToClose)
     ASSERT_TRUE(zip->addData("x", data));
     EXPECT_NE(zip->close(), 0);
     EXPECT_FALSE(fs::exists(m_folder / "no"));
+}
+
+TEST_F(ZipArchiveTest, AnEntryIsReadInChunksOfTheSizeAsked)
+{
+    const fs::path path = m_folder / "a.zip";
+    std::vector<std::byte> data(100000);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<std::byte>(i * 131 % 251);
+    {
+        std::optional<ZipArchive> zip = ZipArchive::createNew(path);
+        ASSERT_TRUE(zip.has_value());
+        ASSERT_TRUE(zip->addData("big.bin", data));
+        ASSERT_EQ(zip->close(), 0);
+    }
+    std::optional<ZipArchive> zip = ZipArchive::openReadOnly(path);
+    ASSERT_TRUE(zip.has_value());
+    EXPECT_EQ(zip->entrySize("big.bin"), data.size());
+    EXPECT_FALSE(zip->entrySize("none").has_value());
+
+    std::vector<std::byte> read;
+    std::size_t largest = 0;
+    EXPECT_EQ(zip->readEntryInChunks("big.bin", 4096,
+                                     [&](std::span<const std::byte> chunk)
+                                     {
+                                         largest = std::max(largest, chunk.size());
+                                         read.insert(read.end(), chunk.begin(), chunk.end());
+                                         return true;
+                                     }),
+              0);
+    EXPECT_EQ(read, data);
+    EXPECT_LE(largest, 4096u);
+
+    int calls = 0;
+    EXPECT_NE(
+        zip->readEntryInChunks("big.bin", 4096, [&](std::span<const std::byte>) { return ++calls < 3; }), 0)
+        << "a refusing sink ends the read";
+    EXPECT_EQ(calls, 3);
+    EXPECT_NE(zip->readEntryInChunks("none", 4096, [](std::span<const std::byte>) { return true; }), 0);
 }
 
 } // namespace

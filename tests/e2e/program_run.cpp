@@ -77,10 +77,11 @@ fs::path ProgramRun::prepareWorkingFolder(const std::string& name)
     {
         fs::copy_file(fs::path(VORA_E2E_FIXTURES) / file, work / "input" / file);
     }
-    // The liveries scan finds nothing to scan here; the tables are built from
-    // the demo's scan result.
-    fs::create_directories(work / "output");
-    fs::copy_file(fs::path(VORA_E2E_FIXTURES) / "LiveriesScanned.xml", work / "output" / "LiveriesScanned.xml");
+    // The demo's AI package, which the liveries scan of the first start finds.
+    fs::create_directories(work / "output" / "info");
+    fs::copy(fs::path(VORA_E2E_FIXTURES) / "Community",
+             dir_ / "appdata" / "Microsoft Flight Simulator" / "Packages" / "Community",
+             fs::copy_options::recursive | fs::copy_options::skip_existing);
     return work;
 }
 

@@ -16,6 +16,7 @@
 #include "simlink/sim_client.h"
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
+#include "simlink/user_aircraft.h"
 #include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
 #include "traffic/live_lists.h"
@@ -415,5 +416,78 @@ TEST_F(IntakeTest, AnAircraftWithOneSampleAtItsMomentGoesWithoutASimulatorCall)
     EXPECT_TRUE(g_liveAircraft.empty());
     EXPECT_TRUE(g_addingStack.empty());
 }
+
+// An active aircraft `nm` east of the user.
+LiveAc eastOfUser(std::uint32_t key, double nm, double northFeet = 0.0)
+{
+    LiveAc ac = liveAt(key, kSimStateActive, key - 50000 + 400);
+    const LatLon east = gf_destinationPoint(LatLon{g_userPos.latitude, g_userPos.longitude}, kPi / 2.0, nm * kFeetPerNm);
+    const LatLon p = gf_destinationPoint(east, 0.0, northFeet);
+    ac.cur.latitude = p.lat;
+    ac.cur.longitude = p.lon;
+    return ac;
+}
+
+struct FarthestCase
+{
+    const char* label;
+    double limitNm;
+    std::vector<double> distances;
+    int removed; // index of the one removed, -1 none
+};
+
+class FarthestTest : public IntakeTest, public ::testing::WithParamInterface<FarthestCase>
+{
+};
+
+TEST_P(FarthestTest, TheFarthestBeyondTheLimitAndMarginGoes)
+{
+    const FarthestCase& c = GetParam();
+    for (std::size_t i = 0; i < c.distances.size(); ++i)
+    {
+        g_liveAircraft.push_back(eastOfUser(50100 + static_cast<std::uint32_t>(i), c.distances[i]));
+    }
+    EXPECT_EQ(gf_removeFarthestLiveAc(c.limitNm), c.removed < 0);
+    for (std::size_t i = 0; i < g_liveAircraft.size(); ++i)
+    {
+        EXPECT_EQ(g_liveAircraft[i].simState == kSimStateRemoving, static_cast<int>(i) == c.removed) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FarthestTest,
+                         ::testing::Values(FarthestCase{"within_the_margin", 5.0, {4.9, 5.05}, -1},
+                                           FarthestCase{"beyond_the_margin", 5.0, {5.2, 4.9, 6.0}, 2},
+                                           FarthestCase{"any_with_a_negative_limit", -1.0, {0.5, 0.2}, 0}),
+                         [](const ::testing::TestParamInfo<FarthestCase>& i) { return std::string(i.param.label); });
+
+struct UserTrackCase
+{
+    const char* label;
+    double userAboveGroundFt;
+    bool removed;
+};
+
+class UserTrackTest : public IntakeTest, public ::testing::WithParamInterface<UserTrackCase>
+{
+};
+
+TEST_P(UserTrackTest, AGroundAircraftOnTheLowUsersTrackGoes)
+{
+    const UserTrackCase& c = GetParam();
+    g_userPos.heading = kPi / 2.0; // the user flies east
+    g_userPos.altitudeAboveGround = c.userAboveGroundFt;
+    g_userPos.altitude = 20000.0;
+    LiveAc ac = eastOfUser(50200, 0.8, 40.0); // 40 ft beside the track, 0.8 NM ahead
+    ac.groundMode = 1;
+    ac.cur.altitude = 0.0;
+    g_liveAircraft = {ac};
+    gf_avoidCollisionUserAir();
+    EXPECT_EQ(g_liveAircraft[0].simState == kSimStateRemoving, c.removed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UserTrackTest,
+                         ::testing::Values(UserTrackCase{"user_at_300_ft", 300.0, true},
+                                           UserTrackCase{"user_at_600_ft", 600.0, false}),
+                         [](const ::testing::TestParamInfo<UserTrackCase>& i) { return std::string(i.param.label); });
 } // namespace
 } // namespace ovr::test

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -155,27 +153,6 @@ TEST_F(ScenarioTest, CruiseTwoAirlinersAppearFlyAndGo)
                }
            });
 
-    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
-    {
-        for (const std::string& line : logLines())
-        {
-            std::fprintf(stderr, "%s\n", line.c_str());
-        }
-        std::fprintf(stderr, "calls %zu at %lld\n", calls().size(), static_cast<long long>(nowMs()));
-        std::map<std::string, int> byFn;
-        for (const sim::CallRecord& r : calls())
-        {
-            ++byFn[r.fn];
-            if (r.fn != "SimConnect_SetDataOnSimObject" && r.fn != "SimConnect_RequestDataOnSimObjectType" && r.fn != "SimConnect_RequestDataOnSimObject")
-            {
-                std::fprintf(stderr, "%lld %s %s\n", static_cast<long long>(r.atMs), r.fn.c_str(), r.args.dump().c_str());
-            }
-        }
-        for (const auto& [fn, n] : byFn)
-        {
-            std::fprintf(stderr, "%s %d\n", fn.c_str(), n);
-        }
-    }
     const Created klm = created("KLM1234");
     const Created dlh = created("DLH56");
     ASSERT_NE(klm.objectId, 0u);
@@ -212,7 +189,7 @@ TEST_F(ScenarioTest, CruiseTwoAirlinersAppearFlyAndGo)
         std::int64_t activatedMs = 0;
         for (const sim::CallRecord& r : calls("SimConnect_TransmitClientEvent"))
         {
-            const std::uint32_t id = argNumber(r, "event_id");
+            const auto id = static_cast<std::uint32_t>(argNumber(r, "event_id"));
             const bool freeze = id >= kFreezeLatLonSet && id <= kFreezeAttitudeSet;
             if (argNumber(r, "object_id") == c.objectId && id != kAllLightsToggle && !freeze)
             {
@@ -258,7 +235,7 @@ TEST_F(ScenarioTest, CruiseTwoAirlinersAppearFlyAndGo)
     // Both flight plans were handed to the simulator, and equal the golden file.
     const auto plans = calls("SimConnect_AISetAircraftFlightPlan");
     ASSERT_EQ(plans.size(), 2u);
-    EXPECT_EQ(argText(plans[0], "path"), lf_flightPlanPath(argNumber(plans[0], "object_id")).string());
+    EXPECT_EQ(argText(plans[0], "path"), lf_flightPlanPath(static_cast<std::uint32_t>(argNumber(plans[0], "object_id"))).string());
 
     std::istringstream lines(infoFileMidway);
     std::vector<std::string> listed;
@@ -330,17 +307,6 @@ TEST_F(ScenarioTest, PacingBurstKeepsTheLimitAndTheNearest)
                const auto objects = static_cast<std::int64_t>(world().objects().size()) - 1;
                mostObjectsOverHeld = std::max(mostObjectsOverHeld, objects - held);
            });
-    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
-    {
-        for (const std::string& line : logLines())
-        {
-            std::fprintf(stderr, "%s\n", line.c_str());
-        }
-        for (const LiveAc& a : g_liveAircraft)
-        {
-            std::fprintf(stderr, "%s st %u sz %zu\n", a.callsign.c_str(), a.simState, a.samples.size());
-        }
-    }
     EXPECT_LE(mostActive, kMost);
     // Every object in the simulator is one the traffic logic holds.
     EXPECT_LE(mostObjectsOverHeld, 0);
@@ -384,13 +350,6 @@ TEST_F(ScenarioTest, ARefusedTitleIsReportedAndNeverTriedAgain)
     start(simulator, trackScenario(tracks));
     runFor(90s);
     EXPECT_GE(nowMs(), 90000);
-    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
-    {
-        for (const std::string& line : logLines())
-        {
-            std::fprintf(stderr, "%s\n", line.c_str());
-        }
-    }
     std::size_t refused = 0;
     for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
     {
@@ -430,17 +389,6 @@ TEST_F(ScenarioTest, ABlockedCallsignIsNeverCreatedOrGoesAtOnce)
                    goneAt = ms;
                }
            });
-    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
-    {
-        for (const std::string& line : logLines())
-        {
-            std::fprintf(stderr, "%s\n", line.c_str());
-        }
-        for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
-        {
-            std::fprintf(stderr, "%lld %s\n", static_cast<long long>(r.atMs), r.args.dump().c_str());
-        }
-    }
     std::size_t dlh = 0;
     for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
     {
@@ -476,21 +424,6 @@ TEST_F(ScenarioTest, MalformedArraysAreDroppedAndTheOthersFly)
     service.fleet.push_back(fakert::Operator{"KLM", "KL", 1.0, 1, 999, {"AMS", "LHR"}, {{"B738", "PH-B??", "A3", 1.0}}});
     start(airborneUser(), service);
     runFor(30s, [&](std::int64_t) { noteObjects(); });
-    if (std::getenv("VORA_TRAFFIC_DUMP") != nullptr)
-    {
-        for (const std::string& line : logLines())
-        {
-            std::fprintf(stderr, "%s\n", line.c_str());
-        }
-        for (const LiveAc& a : g_liveAircraft)
-        {
-            std::fprintf(stderr, "%s st %u sz %zu\n", a.callsign.c_str(), a.simState, a.samples.size());
-        }
-        for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
-        {
-            std::fprintf(stderr, "%lld %s\n", static_cast<long long>(r.atMs), r.args.dump().c_str());
-        }
-    }
     EXPECT_NE(created("KLM1234").objectId, 0u);
     EXPECT_NE(created("DLH56").objectId, 0u);
     EXPECT_EQ(g_exitReason.load(), kExitNotYetSet);

@@ -1,6 +1,8 @@
 #include "virtual_session.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <atomic>
 #include <cmath>
 #include <filesystem>
@@ -222,6 +224,28 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
     lf_mainLoop();
     clock.onSleep = nullptr;
     g_stop.store(0);
+    dumpIfAsked();
+}
+
+void VirtualSession::dumpIfAsked() const
+{
+    if (std::getenv("VORA_TRAFFIC_DUMP") == nullptr)
+    {
+        return;
+    }
+    for (const std::string& line : logLines())
+    {
+        std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    for (const LiveAc& a : g_liveAircraft)
+    {
+        std::fprintf(stderr, "%s %.*s sz %zu\n", a.callsign.c_str(), static_cast<int>(gf_simStateText(a.simState).size()),
+                     gf_simStateText(a.simState).data(), a.samples.size());
+    }
+    for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
+    {
+        std::fprintf(stderr, "%lld %s\n", static_cast<long long>(r.atMs), r.args.dump().c_str());
+    }
 }
 
 std::int64_t VirtualSession::nowMs() const

@@ -66,6 +66,10 @@ class VirtualSession : public AppTest
     // The lines of the log that contain the text.
     std::vector<std::string> logWith(std::string_view text) const;
 
+    // With VORA_TRAFFIC_DUMP set, the log, the live aircraft and the
+    // creations go to stderr (when a scenario needs looking into).
+    void dumpIfAsked() const;
+
     // The number of traffic replies taken so far.
     int liveReplies() const { return liveReplies_; }
 

@@ -16,7 +16,8 @@ constexpr std::string_view kUsage = "usage: vora-probe dbase DIR [--reg REG] [--
                                     "       vora-probe apf DIR ICAO\n"
                                     "       vora-probe tables DIR\n"
                                     "       vora-probe match DIR aircraft.csv [--seed N] [--depth D]\n"
-                                    "       vora-probe bgl FILE [DIR]\n";
+                                    "       vora-probe bgl FILE [DIR]\n"
+                                    "       vora-probe liveries DIR PACKAGES [--threads N]\n";
 
 } // namespace
 
@@ -41,6 +42,8 @@ int main(int argc, char** argv)
             return ovr::probe::matchCommand(std::span(args).subspan(1));
         if (args[0] == "bgl")
             return ovr::probe::bglCommand(std::span(args).subspan(1));
+        if (args[0] == "liveries")
+            return ovr::probe::liveriesCommand(std::span(args).subspan(1));
     }
     catch (const std::exception& e)
     {

@@ -20,6 +20,8 @@ int tablesCommand(std::span<const std::string_view> args);
 
 // bgl FILE [DIR]
 int bglCommand(std::span<const std::string_view> args);
+// liveries DIR PACKAGES [--threads N]
+int liveriesCommand(std::span<const std::string_view> args);
 
 // match DIR aircraft.csv [--seed N] [--depth D]
 int matchCommand(std::span<const std::string_view> args);

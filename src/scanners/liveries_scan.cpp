@@ -1,0 +1,495 @@
+#include "scanners/liveries_scan.h"
+
+#include <algorithm>
+#include <chrono>
+#include <future>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <thread>
+#include <tuple>
+
+#include <fmt/format.h>
+#include <pugixml.hpp>
+
+#include "core/code_pool.h"
+#include "core/files.h"
+#include "core/globals.h"
+#include "core/log.h"
+#include "core/meta_info.h"
+#include "core/parameters.h"
+#include "core/paths.h"
+#include "core/status_line.h"
+#include "core/stop_request.h"
+#include "core/text.h"
+#include "core/text_convert.h"
+#include "core/text_lines.h"
+#include "core/user_error.h"
+#include "core/window_repaint.h"
+#include "core/xml.h"
+#include "liveries/dont_use_titles.h"
+#include "scanners/aircraft_cfg.h"
+#include "scanners/package_scans.h"
+#include "scanners/scan_lists.h"
+
+namespace ovr
+{
+
+namespace fs = std::filesystem;
+
+namespace
+{
+
+detail::LiveryReader g_ordinaryReader = &lf_searchLiveriesinFile;
+detail::LiveryReader g_ivaoReader = &lf_searchLiveriesinIVAOFile;
+
+// How often the final wait for a worker says it is still waiting.
+constexpr std::chrono::seconds kStillWaitingEvery{10};
+
+constexpr std::string_view kSkipFragments[] = {"airport",  "lvfr",      "mkstudios", "simwings", "fsdreamteam",
+                                               "navigraph", "flytampa", "inibuilds", "_CVT_"};
+
+bool lf_contains(std::string_view text, std::string_view part)
+{
+    return text.find(part) != std::string_view::npos;
+}
+
+bool lf_isAircraftCfg(const fs::path& path)
+{
+    return gf_upperEquals(".CFG", path.extension().string()) && gf_upperEquals("AIRCRAFT", path.stem().string());
+}
+
+// The first entry of the Community folder whose name holds one of the
+// fragments and not "_CVT_".
+void lf_findPackage(const fs::path& community, std::vector<fs::path>& folders,
+                    std::initializer_list<std::string_view> fragments, std::string_view found)
+{
+    std::error_code ec;
+    const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(community, ec);
+    if (ec)
+        throw fs::filesystem_error("directory_iterator::directory_iterator", community, ec);
+    for (const fs::directory_entry& entry : entries)
+    {
+        const std::string name = gf_pathToUtf8(entry.path().filename());
+        if (lf_contains(name, "_CVT_"))
+            continue;
+        if (std::none_of(fragments.begin(), fragments.end(),
+                         [&](std::string_view fragment) { return lf_contains(name, fragment); }))
+            continue;
+        gf_log(fmt::format(fmt::runtime(found), gf_pathToUtf8(entry.path())));
+        folders.push_back(entry.path());
+        return;
+    }
+}
+
+// One worker's file and result, in start order.
+struct PendingResult
+{
+    fs::path file;
+    std::future<std::list<LiveryData>> result;
+    std::thread worker;
+};
+
+// Waits for the oldest worker (no deadline: its thread must end before the
+// scan does), takes its liveries and ends its thread. A reader that failed
+// loses only its own file.
+void lf_collectOldest(std::list<PendingResult>& pending, std::string_view failure)
+{
+    PendingResult& oldest = pending.front();
+    while (oldest.result.wait_for(kStillWaitingEvery) != std::future_status::ready)
+        gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.file)));
+    try
+    {
+        std::list<LiveryData> liveries = oldest.result.get();
+        for (LiveryData& livery : liveries)
+            g_liveries.push_back(std::move(livery));
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("{}{}, file: {}", failure, e.what(), gf_pathToUtf8(oldest.file)));
+    }
+    oldest.worker.join();
+    pending.pop_front();
+}
+
+// Starts the worker of one file; false (with a warning) when no thread could
+// be started, and then nothing is pending for the file.
+bool lf_startWorker(std::uint32_t folderNumber, const fs::path& file, std::list<PendingResult>& pending,
+                    const fs::path& folder)
+{
+    const detail::LiveryReader reader =
+        lf_contains(lf_narrow(file), "ivao_x-csl") || lf_contains(lf_narrow(file), "IVAO_MTL") ? g_ivaoReader
+                                                                                              : g_ordinaryReader;
+    while (g_runningScanTasks.load() >= g_maxScanTasks.load())
+        std::this_thread::yield();
+    std::packaged_task<std::list<LiveryData>(std::uint32_t, const fs::path&)> task(reader);
+    std::future<std::list<LiveryData>> result = task.get_future();
+    g_runningScanTasks.fetch_add(1);
+    std::thread worker;
+    try
+    {
+        worker = std::thread(std::move(task), folderNumber, file);
+    }
+    catch (const std::exception& e)
+    {
+        g_runningScanTasks.fetch_sub(1);
+        gf_logWarning(fmt::format("liveries search in {} aborted, cause: {}", gf_pathToUtf8(folder), e.what()));
+        return false;
+    }
+    pending.push_back(PendingResult{file, std::move(result), std::move(worker)});
+    return true;
+}
+
+// The walk of one folder, depth first in name order. False when the walk
+// must end (an iteration error, a worker that did not start).
+bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& folder,
+             std::list<PendingResult>& pending)
+{
+    std::error_code ec;
+    const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, ec);
+    if (ec)
+    {
+        gf_logWarning(fmt::format("liveries search in {} stopped at {}: {}", gf_pathToUtf8(root),
+                                  gf_pathToUtf8(folder), ec.message()));
+        return false;
+    }
+    for (const fs::directory_entry& entry : entries)
+    {
+        const fs::path& path = entry.path();
+        const std::string text = gf_pathToUtf8(path);
+        bool descend = std::none_of(std::begin(kSkipFragments), std::end(kSkipFragments),
+                                    [&](std::string_view fragment) { return lf_contains(text, fragment); }) &&
+                       text.size() < kMaxWalkPathBytes;
+        std::error_code statusError;
+        const fs::file_status status = entry.status(statusError);
+        if (!statusError && fs::is_regular_file(status) && lf_isAircraftCfg(path))
+        {
+            if (!lf_startWorker(folderNumber, path, pending, root))
+                return false;
+            if (pending.size() > static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)))
+                lf_collectOldest(pending, "liveries inner search aborted: ");
+        }
+        if (descend && !statusError && fs::is_directory(status))
+            if (!lf_walk(folderNumber, root, path, pending))
+                return false;
+    }
+    return true;
+}
+
+std::string lf_codeText(const CodePool& pool, std::uint16_t id)
+{
+    return id < pool.size() ? pool.text(id) : std::string();
+}
+
+// Makes output/errors when it is missing (its parent must exist).
+void lf_makeErrorsFolder()
+{
+    if (!fs::exists(g_outputErrorsPath))
+        fs::create_directory(g_outputErrorsPath);
+}
+
+void lf_writeList(std::list<std::string>& list, const fs::path& file, bool unique, bool makeFolder)
+{
+    list.sort();
+    if (unique)
+        list.unique();
+    if (makeFolder)
+        lf_makeErrorsFolder();
+    gf_writeLines(std::vector<std::string>(list.begin(), list.end()), file);
+}
+
+} // namespace
+
+namespace detail
+{
+
+void setLiveryReaders(LiveryReader ordinary, LiveryReader ivao)
+{
+    g_ordinaryReader = ordinary ? ordinary : &lf_searchLiveriesinFile;
+    g_ivaoReader = ivao ? ivao : &lf_searchLiveriesinIVAOFile;
+}
+
+} // namespace detail
+
+void lf_findAigFolder(const fs::path& community, std::vector<fs::path>& folders)
+{
+    lf_findPackage(community, folders, {"aig-aitraffic-oci"}, "Automatic AIG scan found folder: '{}'");
+}
+
+void lf_findFsltlFolder(const fs::path& community, std::vector<fs::path>& folders)
+{
+    lf_findPackage(community, folders, {"fsltl-traffic-base"}, "Automatic FSLTL scan found folder: '{}'");
+}
+
+void lf_findJfFolder(const fs::path& community, std::vector<fs::path>& folders)
+{
+    lf_findPackage(community, folders, {"justflight-aircraft-traffic-fleet", "justflight-fstraffic-module"},
+                   "Automatic JF scan found folder: '{}'");
+}
+
+void lf_findIvaoMtlFolder(const fs::path& community, std::vector<fs::path>& folders)
+{
+    lf_findPackage(community, folders, {"IVAO_MTL"}, "Automatic IVAO_MTL scan found folder: '{}'");
+}
+
+void lf_findUserAiTrafficFolder(const fs::path& community, std::vector<fs::path>& folders)
+{
+    lf_findPackage(community, folders, {"user-aitraffic"}, "Automatic user-aitraffic scan found folder: '{}'");
+}
+
+void lf_findAIPackagesAutomatically(const fs::path& community, std::vector<fs::path>& folders)
+{
+    if (!gf_choiceIndex(AI_PACKAGE_SELECTOR))
+        throw std::runtime_error(fmt::format("{} not set", AI_PACKAGE_SELECTOR.name));
+    // Each choice names its packages in the order they are looked for.
+    using Finder = void (*)(const fs::path&, std::vector<fs::path>&);
+    static const std::map<std::string, Finder, std::less<>> kFinders{
+        {"AIG", &lf_findAigFolder}, {"FSLTL", &lf_findFsltlFolder}, {"JF", &lf_findJfFolder}, {"MTL", &lf_findIvaoMtlFolder}};
+    for (const std::string& word : gf_splitCommaList(AI_PACKAGE_SELECTOR.value()))
+    {
+        const auto finder = kFinders.find(word);
+        if (finder != kFinders.end())
+            finder->second(community, folders);
+    }
+    lf_findUserAiTrafficFolder(community, folders);
+}
+
+void lf_checkLfolders(std::vector<fs::path>& folders)
+{
+    for (const StringParameter* parameter : g_liveryFolders)
+    {
+        const std::string value = parameter->value();
+        if (value.empty())
+            continue;
+        const fs::path path = fs::path(std::u8string(value.begin(), value.end()));
+        if (!fs::exists(path))
+        {
+            gf_logWarning(fmt::format("{}: '{}' does not exist", parameter->name, value));
+            throw UserErrorException(
+                kMissingLfolderError,
+                fmt::format("the path pointed to by parameter '{}' does not exist, see Log.txt!", parameter->name));
+        }
+        folders.push_back(path);
+    }
+}
+
+void lf_scanFolder4Liveries(std::uint32_t folderNumber, const fs::path& folder)
+{
+    std::list<PendingResult> pending;
+    try
+    {
+        lf_walk(folderNumber, folder, folder, pending);
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("liveries search in {} aborted, cause: {}", gf_pathToUtf8(folder), e.what()));
+    }
+    while (!pending.empty())
+        lf_collectOldest(pending, "liveries search aborted, futs outer, ");
+}
+
+void lf_prioritizeLiveries()
+{
+    std::map<std::tuple<std::uint16_t, std::uint16_t, std::uint16_t>, std::int16_t> lowest;
+    for (const LiveryData& livery : g_liveries)
+    {
+        const auto key = std::make_tuple(livery.key.airline, livery.key.secondAirline, livery.key.model);
+        const auto [it, added] = lowest.emplace(key, livery.folder);
+        if (!added && livery.folder < it->second)
+            it->second = livery.folder;
+    }
+    std::erase_if(g_liveries, [&](const LiveryData& livery) {
+        return livery.folder > lowest[std::make_tuple(livery.key.airline, livery.key.secondAirline, livery.key.model)];
+    });
+}
+
+std::size_t lf_removeDuplicateLiveries()
+{
+    const auto same = [](const LiveryData& x, const LiveryData& y) {
+        return x.title == y.title && x.key.airline == y.key.airline && x.key.secondAirline == y.key.secondAirline &&
+               x.key.model == y.key.model && x.registration == y.registration;
+    };
+    const auto end = std::unique(g_liveries.begin(), g_liveries.end(), same);
+    const auto removed = static_cast<std::size_t>(g_liveries.end() - end);
+    g_liveries.erase(end, g_liveries.end());
+    return removed;
+}
+
+bool lf_scanLiveryFolders(std::vector<fs::path>& folders)
+{
+    g_liveries.clear();
+    lf_removeScanOutputs();
+    lf_readDontUseTitles();
+    std::size_t total = 0;
+    std::size_t previous = 0;
+    std::uint32_t folderNumber = 0;
+    for (const fs::path& folder : folders)
+    {
+        if (folder.empty())
+            continue;
+        if (!fs::exists(folder))
+        {
+            gf_log(gf_pathToUtf8(folder) + " does not exist, skipped!");
+            continue;
+        }
+        if (!fs::is_directory(folder))
+        {
+            gf_log(gf_pathToUtf8(folder) + " is not a folder name, skipped!");
+            continue;
+        }
+        if (folderNumber < kMaxFolderNumber)
+            ++folderNumber;
+        if (gf_stopRequested())
+            return true;
+        lf_scanFolder4Liveries(folderNumber, folder);
+        const std::size_t found = g_liveries.size() - previous;
+        const std::string where = "found in " + gf_pathToUtf8(folder);
+        if (found < 1)
+        {
+            gf_log(fmt::format("No liveries {}", where));
+        }
+        else
+        {
+            gf_log(fmt::format("{} liverie{} {}", found, gf_pluralU64(found), where));
+            total += found;
+            previous = g_liveries.size();
+        }
+    }
+    if (gf_stopRequested())
+        return true;
+    if (g_liveries.empty())
+    {
+        g_liveriesCount.store(0);
+        gf_repaintMainWindow();
+        return false;
+    }
+    if (folders.size() > 1)
+        gf_log(fmt::format("{} in total", total));
+    if (LIG_PRIORITIZE.current.load())
+        lf_prioritizeLiveries();
+    if (g_liveries.size() >= 2)
+        std::stable_sort(g_liveries.begin(), g_liveries.end(), lf_liveryLess);
+    lf_removeDuplicateLiveries();
+    lf_writeLiveriesScanned();
+    g_liveries.clear();
+    lf_writeScanErrors();
+    lf_clearScanLists();
+    gf_clearStatus();
+    return true;
+}
+
+void lf_removeScanOutputs()
+{
+    const fs::path* outputs[] = {&g_aircraftCfgWithNoFltsimSectionTxtPath,
+                                 &g_liveriesScannedXmlPath,
+                                 &g_inlineRegcodesTxtPath,
+                                 &g_invalidAirlineCodesTxtPath,
+                                 &g_invalidAircraftCodesTxtPath,
+                                 &g_fixesTxtPath,
+                                 &g_invalidAircraftCfgFilesTxtPath,
+                                 &g_incompleFltsimSectionsTxtPath,
+                                 &g_outputErrorsPath};
+    try
+    {
+        for (const fs::path* output : outputs)
+            fs::remove(*output);
+    }
+    catch (const std::exception& e)
+    {
+        gf_log(fmt::format("problems with removing previous files: {}", e.what()));
+    }
+}
+
+void lf_writeLiveriesScanned()
+{
+    if (g_liveries.empty())
+        return;
+    pugi::xml_document document;
+    MetaInfo meta;
+    meta.version = fmt::format("{}.{}.{}", g_version.major, g_version.minor, g_version.patch);
+    meta.sim = g_simNumber.load();
+    gf_writeMeta(document, meta);
+    pugi::xml_node root = document.child("root");
+    if (!root)
+        root = document.append_child("root");
+    pugi::xml_node liveries = root.append_child("liveries");
+    for (const LiveryData& livery : g_liveries)
+    {
+        pugi::xml_node l = liveries.append_child("l");
+        l.append_attribute("a").set_value(lf_codeText(g_airlineCodes, livery.key.airline).c_str());
+        if (livery.key.secondAirline != 0)
+            l.append_attribute("o").set_value(lf_codeText(g_airlineCodes, livery.key.secondAirline).c_str());
+        l.append_attribute("m").set_value(lf_codeText(g_modelCodes, livery.key.model).c_str());
+        if (livery.key.cargo != 0)
+            l.append_attribute("c").set_value("true");
+        l.append_attribute("t").set_value(livery.title.c_str());
+        if (!livery.registration.empty())
+            l.append_attribute("r").set_value(livery.registration.c_str());
+    }
+    gf_saveXmlDocument(document, g_liveriesScannedXmlPath);
+    gf_log(fmt::format("{} liveries in {}", g_liveries.size(), gf_pathToUtf8(g_liveriesScannedXmlPath)));
+}
+
+void lf_writeFixes()
+{
+    try
+    {
+        fs::create_directories(g_fixesTxtPath.parent_path());
+        gf_writeLines(g_scanFixes, g_fixesTxtPath);
+    }
+    catch (const std::exception& e)
+    {
+        gf_log(fmt::format("Error writing file {}: {}", gf_pathToUtf8(g_fixesTxtPath), e.what()));
+    }
+}
+
+void lf_writeScanErrors()
+{
+    const std::size_t airlines = g_invalidAirlineCodes.size();
+    const std::size_t models = g_invalidModelCodes.size();
+    const std::size_t fixes = g_scanFixes.size();
+    const std::size_t files = g_invalidAircraftCfgFiles.size();
+    const std::size_t sections = g_incompleteFltsimSections.size();
+    const std::size_t withoutFltsim = g_cfgFilesWithoutFltsim.size();
+    gf_log(airlines + models + fixes + files + sections == 0 ? "\nNo errors" : "\nErrors:");
+    if (airlines > 0)
+    {
+        lf_writeList(g_invalidAirlineCodes, g_invalidAirlineCodesTxtPath, false, true);
+        gf_log(fmt::format("{:5} invalid airline code{}, see {}", airlines, gf_pluralU64(airlines),
+                           gf_pathToUtf8(g_invalidAirlineCodesTxtPath)));
+    }
+    if (models > 0)
+    {
+        lf_writeList(g_invalidModelCodes, g_invalidAircraftCodesTxtPath, false, true);
+        gf_log(fmt::format("{:5} invalid model code{}, see {}", models, gf_pluralU64(models),
+                           gf_pathToUtf8(g_invalidAircraftCodesTxtPath)));
+    }
+    if (fixes > 0)
+    {
+        lf_writeFixes();
+        gf_log(fmt::format("{:5} fixes, see {}", fixes, gf_pathToUtf8(g_fixesTxtPath)));
+    }
+    if (files > 0)
+    {
+        lf_writeList(g_invalidAircraftCfgFiles, g_invalidAircraftCfgFilesTxtPath, false, true);
+        gf_log(fmt::format("{:5} invalid aircraft.cfg files, see {}", files,
+                           gf_pathToUtf8(g_invalidAircraftCfgFilesTxtPath)));
+    }
+    if (sections > 0)
+    {
+        lf_writeList(g_incompleteFltsimSections, g_incompleFltsimSectionsTxtPath, true, true);
+        gf_log(fmt::format("{:5} incomplete [fltsim.x] sections, see {}", sections,
+                           gf_pathToUtf8(g_incompleFltsimSectionsTxtPath)));
+    }
+    gf_log("\nInformation:");
+    if (withoutFltsim > 0)
+    {
+        lf_writeList(g_cfgFilesWithoutFltsim, g_aircraftCfgWithNoFltsimSectionTxtPath, false, false);
+        gf_log(fmt::format("{:5} empty aircraft.cfg files, see {}", withoutFltsim,
+                           gf_pathToUtf8(g_aircraftCfgWithNoFltsimSectionTxtPath)));
+    }
+}
+
+} // namespace ovr

@@ -1,0 +1,587 @@
+// The update check against an update service on 127.0.0.1: versions.json,
+// the data components, a new program version in a zip built here, and the
+// notice README.txt receives.
+#include "../params/parameters_fixture.h"
+#include "core/download_detail.h"
+#include "core/library_init.h"
+#include "core/paths.h"
+#include "core/stop_request.h"
+#include "core/user_error.h"
+#include "core/zip_archive.h"
+#include "gui/updater.h"
+#include "platform/shell/shell32.h"
+#include "platform/win/test_support.h"
+
+#include <httplib.h>
+
+#include <map>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace ovr::test
+{
+namespace
+{
+
+using namespace std::chrono_literals;
+namespace pt = ovr::platform_test;
+
+// Serves the files it is given under their paths; every other path is a 404.
+class UpdateServer
+{
+  public:
+    UpdateServer()
+    {
+        server_.Get(".*",
+                    [this](const httplib::Request& req, httplib::Response& res)
+                    {
+                        const std::scoped_lock lock(mutex_);
+                        requests_.push_back(req.path);
+                        const auto it = files_.find(req.path);
+                        if (it == files_.end())
+                        {
+                            res.status = 404;
+                            return;
+                        }
+                        res.set_content(it->second, "application/octet-stream");
+                    });
+        port_ = server_.bind_to_any_port("127.0.0.1");
+        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        while (!server_.is_running())
+        {
+            std::this_thread::sleep_for(1ms);
+        }
+    }
+
+    ~UpdateServer()
+    {
+        server_.stop();
+        thread_.join();
+    }
+
+    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/downloads/"; }
+
+    void serve(const std::string& path, std::string content)
+    {
+        const std::scoped_lock lock(mutex_);
+        files_[path] = std::move(content);
+    }
+
+    std::vector<std::string> requests() const
+    {
+        const std::scoped_lock lock(mutex_);
+        return requests_;
+    }
+
+  private:
+    httplib::Server server_;
+    std::thread thread_;
+    int port_ = 0;
+    mutable std::mutex mutex_;
+    std::map<std::string, std::string> files_;
+    std::vector<std::string> requests_;
+};
+
+std::string versionJson(int major, int minor, int patch)
+{
+    return "{\"major\":" + std::to_string(major) + ",\"minor\":" + std::to_string(minor) +
+           ",\"patch\":" + std::to_string(patch) + "}";
+}
+
+// A zip with the entries given, built with the program's own wrapper.
+std::string zipOf(const fs::path& folder, const std::vector<std::pair<std::string, std::string>>& entries)
+{
+    const fs::path file = folder / "built.zip";
+    {
+        std::optional<ZipArchive> archive = ZipArchive::createNew(file);
+        EXPECT_TRUE(archive);
+        for (const auto& [name, content] : entries)
+        {
+            EXPECT_TRUE(archive->addData(name, std::as_bytes(std::span(content.data(), content.size()))));
+        }
+        EXPECT_EQ(archive->close(), 0);
+    }
+    std::string bytes = readFile(file);
+    fs::remove(file);
+    return bytes;
+}
+
+const std::string kInstaller = []
+{
+    std::string bytes(700000, '\0'); // more than one unzip chunk
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+    {
+        bytes[i] = static_cast<char>((i * 7919) % 253);
+    }
+    return bytes;
+}();
+
+constexpr std::string_view kNormalNotice =
+    "A new version is available.\nThe installer can be executed normally (no Administrator rights required).";
+constexpr std::string_view kAdminNotice = "A new version is available. Run the installer as Administrator";
+
+std::set<std::string> filesIn(const fs::path& folder)
+{
+    std::set<std::string> names;
+    if (fs::exists(folder))
+    {
+        for (const auto& entry : fs::directory_iterator(folder))
+        {
+            names.insert(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
+class Updater : public ParametersFileTest
+{
+  protected:
+    static void SetUpTestSuite() { gf_initLibraries(); }
+
+    void SetUp() override
+    {
+        ParametersFileTest::SetUp();
+        oldCwd_ = fs::current_path();
+        fs::current_path(dir());
+        fs::create_directories(g_inputPath);
+        fs::create_directories(g_outputPath);
+        g_exitReason = kExitNotYetSet;
+        g_restartDelay = 0;
+        // Both scans were done at an earlier start.
+        SCAN_LIVERIES.current = false;
+        SCAN_AIRPORTS.current = false;
+        detail::gf_setDownloadBase(server.base());
+        detail::gf_setDownloadLimits({.connectTimeout = 15s, .lowSpeedTime = 5s});
+        pt::setShellExecuteResult(42);
+        pt::clearMessageBoxes();
+    }
+
+    void TearDown() override
+    {
+        detail::gf_setDownloadBase("");
+        detail::gf_setDownloadLimits({});
+        pt::setShellExecuteResult(std::nullopt);
+        pt::clearMessageBoxes();
+        pt::setElevation(pt::Elevation::System);
+        pt::setUnwritableFolders({});
+        pt::clearKnownFolders();
+        g_exitReason = kExitNotYetSet;
+        g_restartDelay = 0;
+        fs::current_path(oldCwd_);
+        ParametersFileTest::TearDown();
+    }
+
+    // versions.json with the program at its own version and the members given.
+    void publish(const std::string& members)
+    {
+        server.serve("/downloads/versions.json",
+                     "{\"msfs\":" + versionJson(12, 5, 5) + (members.empty() ? "" : "," + members) + "}");
+    }
+
+    bool logHas(std::string_view text) const { return logText().find(text) != std::string::npos; }
+
+    // The requests other than for versions.json.
+    std::vector<std::string> downloads() const
+    {
+        std::vector<std::string> paths = server.requests();
+        std::erase(paths, std::string("/downloads/versions.json"));
+        return paths;
+    }
+
+    UpdateServer server;
+
+  private:
+    fs::path oldCwd_;
+};
+
+TEST_F(Updater, UpToDateDownloadsNothing)
+{
+    writeFile(g_airportsEncPath, "installed airports");
+    gf_setParameter(AIRPORTS_VERSION, "2.1.0");
+    publish("\"airports\":" + versionJson(2, 1, 0));
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_TRUE(logHas("msfs program version at web = 12.5.5")) << logText();
+    EXPECT_TRUE(logHas("msfs version up-to-date"));
+    EXPECT_TRUE(logHas("airports version up-to-date"));
+    EXPECT_TRUE(logHas("dbase version not found"));
+    EXPECT_TRUE(downloads().empty());
+    EXPECT_EQ(readFile(g_airportsEncPath), "installed airports");
+    EXPECT_FALSE(fs::exists("versions.json"));
+    EXPECT_EQ(g_exitReason.load(), kExitNotYetSet);
+}
+
+TEST_F(Updater, MissingComponentFileIsDownloaded)
+{
+    gf_setParameter(AIRPORTS_VERSION, "2.1.0");
+    publish("\"airports\":" + versionJson(2, 1, 0));
+    server.serve("/downloads/12/airports.enc", "new airports");
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile(g_airportsEncPath), "new airports");
+    EXPECT_TRUE(logHas("airports updated to 2.1.0")) << logText();
+    EXPECT_EQ(fileValue("AIRPORTS_VERSION"), "2.1.0");
+}
+
+TEST_F(Updater, NewerComponentsAreDownloadedAndStored)
+{
+    writeFile(g_aigRegcodesEncPath, "old codes");
+    writeFile(g_dbaseEncPath, "old dbase");
+    gf_setParameter(AIG_VERSION, "1.0.0");
+    gf_setParameter(DBASE_VERSION, "3.4.5");
+    publish("\"aig\":" + versionJson(1, 0, 1) + ",\"dbase\":" + versionJson(3, 5, 0));
+    server.serve("/downloads/12/AIG-regcodes.enc", "new codes");
+    server.serve("/downloads/12/dbase.enc", "new dbase");
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile(g_aigRegcodesEncPath), "new codes");
+    EXPECT_EQ(readFile(g_dbaseEncPath), "new dbase");
+    EXPECT_EQ(fileValue("AIG_VERSION"), "1.0.1");
+    EXPECT_EQ(fileValue("DBASE_VERSION"), "3.5.0");
+    EXPECT_EQ(downloads(),
+              (std::vector<std::string>{"/downloads/12/AIG-regcodes.enc", "/downloads/12/dbase.enc"}));
+}
+
+TEST_F(Updater, FailedComponentDownloadKeepsTheInstalledFileAndVersion)
+{
+    const std::string old("old dbase \0\x01\xff bytes", 19);
+    writeFile(g_dbaseEncPath, old);
+    gf_setParameter(DBASE_VERSION, "3.4.5");
+    publish("\"dbase\":" + versionJson(3, 5, 0)); // the file itself is a 404
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile(g_dbaseEncPath), old);
+    EXPECT_EQ(DBASE_VERSION.value(), "3.4.5");
+    EXPECT_EQ(fileValue("DBASE_VERSION"), "3.4.5");
+    EXPECT_EQ(filesIn(g_inputPath), (std::set<std::string>{"dbase.enc"}));
+    EXPECT_FALSE(logHas("dbase updated to"));
+}
+
+struct ScanCase
+{
+    const char* name;
+    const char* stored;
+    int major, minor, patch;
+    bool newer;
+};
+
+// Numbers, not texts, are compared; a stored version that cannot be read
+// counts as 0.0.0.
+const ScanCase kScanCases[] = {
+    {"patch_10_after_9", "12.5.9", 12, 5, 10, true},
+    {"minor_10_after_9", "12.9.9", 12, 10, 0, true},
+    {"equal", "4.0.1", 4, 0, 1, false},
+    {"older", "12.5.10", 12, 5, 9, false},
+    {"nothing_stored", "", 0, 0, 1, true},
+    {"garbage_stored", "four", 1, 0, 0, true},
+};
+
+class ScanComponent : public Updater, public ::testing::WithParamInterface<ScanCase>
+{
+};
+
+TEST_P(ScanComponent, NewerLiveriesSwitchTheScanOn)
+{
+    const ScanCase& c = GetParam();
+    writeFile(g_liveriesScannedXmlPath, "<scanned/>");
+    gf_setParameter(LIV_SCAN_VERSION, c.stored);
+    publish("\"liveries\":" + versionJson(c.major, c.minor, c.patch));
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    const std::string web =
+        std::to_string(c.major) + "." + std::to_string(c.minor) + "." + std::to_string(c.patch);
+    EXPECT_EQ(SCAN_LIVERIES.current.load(), c.newer);
+    EXPECT_EQ(fileValue("SCAN_LIVERIES"), c.newer ? "true" : "<none>");
+    EXPECT_EQ(LIV_SCAN_VERSION.value(), c.newer ? web : std::string(c.stored));
+    EXPECT_EQ(logHas("liveries updated to " + web), c.newer) << logText();
+    EXPECT_EQ(logHas("liveries version up-to-date"), !c.newer);
+    const std::vector<std::string> keys = shown();
+    EXPECT_EQ(std::count(keys.begin(), keys.end(), "SCAN_LIVERIES"), c.newer ? 1 : 0);
+    EXPECT_TRUE(downloads().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ScanComponent, ::testing::ValuesIn(kScanCases), caseName);
+
+TEST_F(Updater, MissingScanFileAndNewerAddonsAskForBothScans)
+{
+    gf_setParameter(LIV_SCAN_VERSION, "1.0.0");
+    gf_setParameter(ADDONS_SCAN_VERSION, "1.0.0");
+    publish("\"liveries\":" + versionJson(1, 0, 0) + ",\"addons\":" + versionJson(1, 1, 0));
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_TRUE(SCAN_LIVERIES.current.load()); // LiveriesScanned.xml is missing
+    EXPECT_TRUE(SCAN_AIRPORTS.current.load());
+    EXPECT_EQ(fileValue("ADDONS_SCAN_VERSION"), "1.1.0");
+    EXPECT_TRUE(logHas("liveries updated to 1.0.0"));
+    EXPECT_TRUE(logHas("addons updated to 1.1.0"));
+}
+
+struct UnreadableInfo
+{
+    const char* name;
+    const char* body; // nullptr: no versions.json on the service
+};
+
+const UnreadableInfo kUnreadable[] = {
+    {"not_served", nullptr},
+    {"not_json", "{\"msfs\": {\"major\": 13,"},
+    {"empty", ""},
+};
+
+class UnreadableVersions : public Updater, public ::testing::WithParamInterface<UnreadableInfo>
+{
+};
+
+TEST_P(UnreadableVersions, StartUpGoesOnWithTheInstalledData)
+{
+    writeFile(g_dbaseEncPath, "old dbase");
+    if (GetParam().body != nullptr)
+    {
+        server.serve("/downloads/versions.json", GetParam().body);
+    }
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_NE(logText().find("==> "), std::string::npos) << logText(); // a warning
+    EXPECT_TRUE(downloads().empty());
+    EXPECT_FALSE(fs::exists("versions.json"));
+    EXPECT_EQ(readFile(g_dbaseEncPath), "old dbase");
+    EXPECT_FALSE(SCAN_LIVERIES.current.load());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, UnreadableVersions, ::testing::ValuesIn(kUnreadable), caseName);
+
+TEST_F(Updater, WithoutTheServiceStartUpGoesOn)
+{
+    detail::gf_setDownloadBase("");
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_TRUE(logHas("Downloading version info from my web site failed!")) << logText();
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(Updater, ComponentWithoutNumbersCountsAsZero)
+{
+    writeFile(g_airportsEncPath, "installed airports");
+    server.serve("/downloads/versions.json", "{\"msfs\":\"twelve\",\"airports\":{\"major\":\"x\"}}");
+
+    EXPECT_TRUE(gf_checkForUpdates());
+
+    EXPECT_TRUE(logHas("msfs version up-to-date")) << logText();
+    EXPECT_TRUE(logHas("airports version up-to-date"));
+    EXPECT_TRUE(downloads().empty());
+}
+
+class NewProgramVersion : public Updater
+{
+  protected:
+    void SetUp() override
+    {
+        Updater::SetUp();
+        server.serve("/downloads/versions.json",
+                     "{\"msfs\":" + versionJson(12, 5, 10) + ",\"airports\":" + versionJson(9, 0, 0) + "}");
+        server.serve("/downloads/docs/ReleaseNotes.pdf", "%PDF notes");
+    }
+
+    void serveZip(std::string bytes)
+    {
+        server.serve("/downloads/release/Vora/latest_version.zip", std::move(bytes));
+    }
+};
+
+TEST_F(NewProgramVersion, IsUnpackedIntoNewVersionAndStopsTheProgram)
+{
+    fs::create_directories(g_newVersionPath);
+    writeFile(g_newVersionPath / "stale.txt", "from an earlier version");
+    serveZip(zipOf(dir(), {{"install_new_version.exe", kInstaller}}));
+
+    EXPECT_FALSE(gf_checkForUpdates());
+
+    const fs::path folder = g_newVersionPath;
+    EXPECT_EQ(filesIn(folder),
+              (std::set<std::string>{"install_new_version.exe", "ReleaseNotes.pdf", "README.txt"}));
+    EXPECT_EQ(readFile(folder / "install_new_version.exe"), kInstaller);
+    EXPECT_EQ(readFile(folder / "ReleaseNotes.pdf"), "%PDF notes");
+    EXPECT_EQ(readFile(folder / "README.txt"), kNormalNotice);
+    EXPECT_FALSE(fs::exists("install_new_version.exe"));
+    EXPECT_FALSE(fs::exists("latest_version.zip"));
+    EXPECT_EQ(g_exitReason.load(), kExitNewVersion);
+    EXPECT_EQ(g_restartDelay.load(), 0);
+    EXPECT_TRUE(logHas("msfs program version at web = 12.5.10")) << logText();
+    EXPECT_FALSE(logHas("airports")); // the components wait for the new version
+    const auto calls = pt::shellExecuteCalls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(fs::path(calls[0].file), fs::path("new_version"));
+    EXPECT_TRUE(pt::messageBoxes().empty());
+}
+
+TEST_F(NewProgramVersion, TakesTheInstallerOutOfAFolderAndLeavesOtherEntries)
+{
+    serveZip(
+        zipOf(dir(), {{"Vora/", ""}, {"Vora/install_new_version.exe", kInstaller}, {"Vora/readme.md", "x"}}));
+
+    EXPECT_FALSE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile(g_newVersionPath / "install_new_version.exe"), kInstaller);
+    EXPECT_FALSE(fs::exists("readme.md"));
+    EXPECT_FALSE(fs::exists(g_newVersionPath / "readme.md"));
+}
+
+TEST_F(NewProgramVersion, ReadmeAsksForAdministratorUnderAProtectedFolder)
+{
+    // The working folder is the program folder: under Program Files, not
+    // writable for the write test, the process not elevated.
+    pt::setKnownFolder(FOLDERID_ProgramFiles, dir());
+    pt::setUnwritableFolders({dir()});
+    pt::setElevation(pt::Elevation::NotElevated);
+    serveZip(zipOf(dir(), {{"install_new_version.exe", kInstaller}}));
+
+    EXPECT_FALSE(gf_checkForUpdates());
+
+    EXPECT_EQ(readFile(g_newVersionPath / "README.txt"), kAdminNotice);
+    EXPECT_TRUE(logHas(kAdminNotice));
+}
+
+TEST_F(NewProgramVersion, ShellFailureIsShownAndTheProgramStillStops)
+{
+    pt::setShellExecuteResult(2);                        // SE_ERR_FNF
+    serveZip(zipOf(dir(), {{"setup.bin", kInstaller}})); // the only file, whatever its name
+
+    EXPECT_FALSE(gf_checkForUpdates());
+
+    const auto boxes = pt::messageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Could not open File Explorer at new version");
+    EXPECT_EQ(boxes[0].caption, "Vora");
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_TRUE(
+        logHas("Opening file explorer at the new version failed? Try manually via the Halvaro website."));
+    EXPECT_EQ(g_exitReason.load(), kExitNewVersion);
+}
+
+// A zip whose entry fails its checksum: one byte of the stored data altered.
+std::string corruptedZip(const fs::path& folder)
+{
+    std::string bytes = zipOf(folder, {{"install_new_version.exe", kInstaller}});
+    const std::size_t dataStart = 30 + std::string_view("install_new_version.exe").size();
+    bytes[dataStart + 200] = static_cast<char>(bytes[dataStart + 200] ^ 0x5a);
+    return bytes;
+}
+
+struct BadInstall
+{
+    const char* name;
+    int archive; // 0: no zip served, 1: not a zip, 2: two files, 3: corrupted entry
+    const char* logLine;
+};
+
+const BadInstall kBadInstalls[] = {
+    {"download_fails", 0, "Downloading program installer file version 12.5.10 failed"},
+    {"not_a_zip", 1, "Could not open latest_version.zip"},
+    {"several_files", 2, "latest_version.zip holds no single installer"},
+    {"corrupted_entry", 3, "Unzipping error code: "},
+};
+
+class FailedInstall : public NewProgramVersion, public ::testing::WithParamInterface<BadInstall>
+{
+};
+
+TEST_P(FailedInstall, EndsInUserError112WithoutAnyInstaller)
+{
+    // An installer left by an earlier attempt must not pass for the new one.
+    writeFile("install_new_version.exe", "old installer");
+    fs::create_directories(g_newVersionPath);
+    writeFile(g_newVersionPath / "install_new_version.exe", "old installer");
+    switch (GetParam().archive)
+    {
+    case 1:
+        serveZip("PK\x03\x04 this is no archive");
+        break;
+    case 2:
+        serveZip(zipOf(dir(), {{"a.exe", kInstaller}, {"b.exe", kInstaller}}));
+        break;
+    case 3:
+        serveZip(corruptedZip(dir()));
+        break;
+    default:
+        break;
+    }
+
+    try
+    {
+        gf_checkForUpdates();
+        ADD_FAILURE() << "no user error";
+    }
+    catch (const UserErrorException& e)
+    {
+        EXPECT_EQ(e.code(), 112);
+        EXPECT_STREQ(
+            e.what(),
+            "112: The downloading/unzipping of the new version failed? Try manually via the Halvaro website");
+    }
+
+    EXPECT_FALSE(fs::exists("install_new_version.exe"));
+    EXPECT_FALSE(fs::exists(g_newVersionPath / "install_new_version.exe"));
+    EXPECT_FALSE(fs::exists("latest_version.zip"));
+    EXPECT_FALSE(fs::exists("latest_version.zip.part"));
+    EXPECT_EQ(g_exitReason.load(), kExitNotYetSet);
+    EXPECT_FALSE(logHas("unzipped to")) << logText();
+    EXPECT_TRUE(logHas(GetParam().logLine)) << logText();
+    EXPECT_TRUE(logHas("install_new_version.exe does not exists?"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, FailedInstall, ::testing::ValuesIn(kBadInstalls), caseName);
+
+struct NoticeCase
+{
+    const char* name;
+    const char* folder; // under the test folder
+    bool unwritable;
+    pt::Elevation elevation;
+    std::string_view notice;
+};
+
+const NoticeCase kNoticeCases[] = {
+    {"protected_unwritable_not_elevated", "Program Files/Vora", true, pt::Elevation::NotElevated,
+     kAdminNotice},
+    {"protected_unwritable_query_fails", "Program Files/Vora", true, pt::Elevation::QueryFails, kAdminNotice},
+    {"protected_x86_unwritable", "Program Files (x86)/Vora", true, pt::Elevation::NotElevated, kAdminNotice},
+    {"protected_unwritable_elevated", "Program Files/Vora", true, pt::Elevation::Elevated, kNormalNotice},
+    {"protected_writable", "Program Files/Vora", false, pt::Elevation::NotElevated, kNormalNotice},
+    {"elsewhere_unwritable", "Games/Vora", true, pt::Elevation::NotElevated, kNormalNotice},
+    {"sibling_with_same_start", "Program Files Tools/Vora", true, pt::Elevation::NotElevated, kNormalNotice},
+};
+
+class Notice : public Updater, public ::testing::WithParamInterface<NoticeCase>
+{
+};
+
+TEST_P(Notice, TellsWhetherTheInstallerNeedsAdministratorRights)
+{
+    const NoticeCase& c = GetParam();
+    pt::setKnownFolder(FOLDERID_ProgramFiles, dir() / "Program Files");
+    pt::setKnownFolder(FOLDERID_ProgramFilesX86, dir() / "Program Files (x86)");
+    const fs::path folder = dir() / c.folder;
+    fs::create_directories(folder);
+    if (c.unwritable)
+    {
+        pt::setUnwritableFolders({folder});
+    }
+    pt::setElevation(c.elevation);
+
+    EXPECT_EQ(gf_newVersionNotice(folder), c.notice);
+    EXPECT_FALSE(fs::exists(folder / ".write_test.tmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Notice, ::testing::ValuesIn(kNoticeCases), caseName);
+
+} // namespace
+} // namespace ovr::test
