@@ -2,7 +2,7 @@
 // the working folder DIR as the start-up does (model database from
 // input/dbase.enc, AI packages found in PACKAGES/Community by the default
 // selection, at most N workers) and prints the files it wrote in a stable
-// form: the date of the meta block masked, the lists as written.
+// form: the date of the meta block and the packages folder masked.
 
 #include <filesystem>
 #include <fstream>
@@ -32,7 +32,7 @@ namespace ovr::probe
 namespace
 {
 
-void lf_printFile(const fs::path& file)
+void lf_printFile(const fs::path& file, const std::string& packages)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)
@@ -49,6 +49,10 @@ void lf_printFile(const fs::path& file)
         if (to != std::string::npos)
             text.replace(from, to - from, "DATE");
     }
+    // The packages folder differs from run to run.
+    for (std::size_t at = text.find(packages); !packages.empty() && at != std::string::npos;
+         at = text.find(packages, at))
+        text.replace(at, packages.size(), "PACKAGES");
     fmt::print("== {}\n{}", file.generic_string(), text);
 }
 
@@ -101,7 +105,7 @@ int liveriesCommand(std::span<const std::string_view> args)
     for (const fs::path* file : {&g_liveriesScannedXmlPath, &g_invalidAirlineCodesTxtPath,
                                  &g_invalidAircraftCodesTxtPath, &g_fixesTxtPath, &g_invalidAircraftCfgFilesTxtPath,
                                  &g_incompleFltsimSectionsTxtPath, &g_aircraftCfgWithNoFltsimSectionTxtPath})
-        lf_printFile(*file);
+        lf_printFile(*file, packages.string());
     return code;
 }
 

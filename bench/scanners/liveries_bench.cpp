@@ -1,0 +1,130 @@
+// The liveries scan over a generated tree of 3,000 aircraft.cfg files (UTF-8,
+// UTF-16 and Windows-1252; ordinary and IVAO layouts; a few broken files),
+// split into its parts: reading the same bytes plainly (the yardstick, as
+// `cat` of the warm files), the walk alone (workers that read nothing), the
+// parse on 1, 2, 4 and 8 workers, and the merge and write of the result.
+// Goal: the scan on its workers within twice the plain read.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <list>
+#include <vector>
+
+#include "core/code_pool.h"
+#include "liveries/livery_data.h"
+#include "liveries/model_database.h"
+#include "package_writer.h"
+#include "scanners/liveries_scan.h"
+#include "scanners/package_scans.h"
+#include "scanners/scan_lists.h"
+
+namespace
+{
+
+using namespace ovr;
+namespace fs = std::filesystem;
+
+constexpr std::size_t kFiles = 3000;
+
+const fs::path& lf_tree()
+{
+    static const fs::path root = [] {
+        const fs::path folder = fs::temp_directory_path() / "vora-bench-liveries";
+        fs::remove_all(folder);
+        genpkg::writeTree(folder / "Community", kFiles, 11);
+        fs::create_directories(folder / "work" / "output" / "info");
+        fs::current_path(folder / "work");
+        gf_airlineId(g_empty);
+        gf_modelId(g_empty);
+        g_knownModels = {"A320", "A321", "B738", "B77W", "A388", "E190"};
+        g_icaoAirlines = {"DLH", "BAW", "KLM", "AFR", "UAE", "SWR", "RYR", "EZY"};
+        return folder / "Community";
+    }();
+    return root;
+}
+
+std::vector<fs::path> lf_files()
+{
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(lf_tree()))
+        if (entry.is_regular_file() && entry.path().filename() == "aircraft.cfg")
+            files.push_back(entry.path());
+    return files;
+}
+
+void BM_PlainRead(benchmark::State& state)
+{
+    const std::vector<fs::path> files = lf_files();
+    std::vector<char> buffer(1 << 16);
+    for (auto _ : state)
+    {
+        std::size_t bytes = 0;
+        for (const fs::path& file : files)
+        {
+            std::ifstream in(file, std::ios::binary);
+            while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0)
+                bytes += static_cast<std::size_t>(in.gcount());
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
+
+std::list<LiveryData> lf_noRead(std::uint32_t, const fs::path&)
+{
+    g_runningScanTasks.fetch_sub(1);
+    return {};
+}
+
+void BM_Walk(benchmark::State& state)
+{
+    lf_tree();
+    detail::setLiveryReaders(&lf_noRead, &lf_noRead);
+    g_maxScanTasks.store(8);
+    for (auto _ : state)
+        lf_scanFolder4Liveries(1, lf_tree());
+    detail::setLiveryReaders(nullptr, nullptr);
+}
+BENCHMARK(BM_Walk)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Scan(benchmark::State& state)
+{
+    lf_tree();
+    g_maxScanTasks.store(static_cast<std::int32_t>(state.range(0)));
+    std::size_t liveries = 0;
+    for (auto _ : state)
+    {
+        g_liveries.clear();
+        lf_clearScanLists();
+        lf_scanFolder4Liveries(1, lf_tree());
+        liveries = g_liveries.size();
+    }
+    state.counters["liveries"] = static_cast<double>(liveries);
+    g_liveries.clear();
+    lf_clearScanLists();
+}
+BENCHMARK(BM_Scan)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_MergeAndWrite(benchmark::State& state)
+{
+    lf_tree();
+    g_maxScanTasks.store(8);
+    g_liveries.clear();
+    lf_clearScanLists();
+    lf_scanFolder4Liveries(1, lf_tree());
+    const std::vector<LiveryData> scanned = g_liveries;
+    for (auto _ : state)
+    {
+        g_liveries = scanned;
+        lf_prioritizeLiveries();
+        std::stable_sort(g_liveries.begin(), g_liveries.end(), lf_liveryLess);
+        lf_removeDuplicateLiveries();
+        lf_writeLiveriesScanned();
+    }
+    g_liveries.clear();
+    lf_clearScanLists();
+}
+BENCHMARK(BM_MergeAndWrite)->Unit(benchmark::kMillisecond);
+
+} // namespace
