@@ -3,7 +3,12 @@
 // split into its parts: reading the same bytes plainly (the yardstick, as
 // `cat` of the warm files), the walk alone (workers that read nothing), the
 // parse on 1, 2, 4 and 8 workers, and the merge and write of the result.
-// Goal: the scan on its workers within twice the plain read.
+// Goal: the scan on its workers within twice the plain read. Not met: on a
+// loaded 8-core machine (Release) the plain read took 7 ms, the walk alone
+// 90 ms (listing 3,000 folders and one hand-over to a worker per file), the
+// scan 117 ms on one worker and 85 to 110 ms on 2 to 8, merge and write 5 ms.
+// A thread per file instead of the fixed workers took twice as long on one
+// worker (238 ms) with the same output.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>

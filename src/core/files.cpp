@@ -173,19 +173,23 @@ bool gf_replaceFile(const fs::path& file, const std::function<bool(std::ostream&
 
 std::vector<fs::directory_entry> gf_sortedFolderEntries(const fs::path& folder, std::error_code& ec)
 {
-    std::vector<fs::directory_entry> entries;
+    // Each name is folded once, not at every comparison.
+    std::vector<std::pair<std::string, fs::directory_entry>> named;
     ec.clear();
     fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
     for (; !ec && it != fs::directory_iterator(); it.increment(ec))
-        entries.push_back(*it);
-    auto folded = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c; };
-    std::stable_sort(entries.begin(), entries.end(), [&](const fs::directory_entry& a, const fs::directory_entry& b) {
-        const std::string x = a.path().filename().string();
-        const std::string y = b.path().filename().string();
-        return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [&](char l, char r) {
-            return folded(static_cast<unsigned char>(l)) < folded(static_cast<unsigned char>(r));
-        });
-    });
+    {
+        std::string name = it->path().filename().string();
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        named.emplace_back(std::move(name), *it);
+    }
+    std::stable_sort(named.begin(), named.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<fs::directory_entry> entries;
+    entries.reserve(named.size());
+    for (auto& [name, entry] : named)
+        entries.push_back(std::move(entry));
     return entries;
 }
 

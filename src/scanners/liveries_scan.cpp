@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
+#include <deque>
 #include <future>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -84,17 +88,92 @@ void lf_findPackage(const fs::path& community, std::vector<fs::path>& folders,
     }
 }
 
-// One worker's file and result, in start order.
+// The scan's workers: a fixed set of threads that read the files handed to
+// them in order. A thread per file costs more to start than most files cost
+// to read; the walk never hands out more files than there are workers (the
+// running count), so nothing waits in the queue for long.
+class ScanWorkers
+{
+  public:
+    using Task = std::packaged_task<std::list<LiveryData>()>;
+
+    // Throws std::system_error when a thread cannot be started; the threads
+    // started before it are ended.
+    explicit ScanWorkers(std::size_t count)
+    {
+        try
+        {
+            for (std::size_t i = 0; i < count; ++i)
+                m_threads.emplace_back([this] { run(); });
+        }
+        catch (...)
+        {
+            stop();
+            throw;
+        }
+    }
+    ~ScanWorkers() { stop(); }
+    ScanWorkers(const ScanWorkers&) = delete;
+    ScanWorkers& operator=(const ScanWorkers&) = delete;
+
+    void submit(Task task)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+        }
+        m_wake.notify_one();
+    }
+
+  private:
+    void run()
+    {
+        for (;;)
+        {
+            Task task;
+            {
+                std::unique_lock lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
+                if (m_tasks.empty())
+                    return;
+                task = std::move(m_tasks.front());
+                m_tasks.pop_front();
+            }
+            task();
+        }
+    }
+
+    // Every handed-out file is read before the threads end.
+    void stop()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        for (std::thread& thread : m_threads)
+            if (thread.joinable())
+                thread.join();
+        m_threads.clear();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Task> m_tasks;
+    bool m_stopping = false;
+    std::vector<std::thread> m_threads;
+};
+
+// One file's result, in start order.
 struct PendingResult
 {
     fs::path file;
     std::future<std::list<LiveryData>> result;
-    std::thread worker;
 };
 
-// Waits for the oldest worker (no deadline: its thread must end before the
-// scan does), takes its liveries and ends its thread. A reader that failed
-// loses only its own file.
+// Waits for the oldest file (no deadline: its reader must end before the
+// scan does) and takes its liveries. A reader that failed loses only its own
+// file.
 void lf_collectOldest(std::list<PendingResult>& pending, std::string_view failure)
 {
     PendingResult& oldest = pending.front();
@@ -110,42 +189,29 @@ void lf_collectOldest(std::list<PendingResult>& pending, std::string_view failur
     {
         gf_logWarning(fmt::format("{}{}, file: {}", failure, e.what(), gf_pathToUtf8(oldest.file)));
     }
-    oldest.worker.join();
     pending.pop_front();
 }
 
-// Starts the worker of one file; false (with a warning) when no thread could
-// be started, and then nothing is pending for the file.
-bool lf_startWorker(std::uint32_t folderNumber, const fs::path& file, std::list<PendingResult>& pending,
-                    const fs::path& folder)
+// Hands one file to the workers once fewer than g_maxScanTasks read.
+void lf_startWorker(std::uint32_t folderNumber, const fs::path& file, std::list<PendingResult>& pending,
+                    ScanWorkers& workers)
 {
     const detail::LiveryReader reader =
         lf_contains(lf_narrow(file), "ivao_x-csl") || lf_contains(lf_narrow(file), "IVAO_MTL") ? g_ivaoReader
                                                                                               : g_ordinaryReader;
     while (g_runningScanTasks.load() >= g_maxScanTasks.load())
         std::this_thread::yield();
-    std::packaged_task<std::list<LiveryData>(std::uint32_t, const fs::path&)> task(reader);
+    ScanWorkers::Task task([reader, folderNumber, file] { return reader(folderNumber, file); });
     std::future<std::list<LiveryData>> result = task.get_future();
     g_runningScanTasks.fetch_add(1);
-    std::thread worker;
-    try
-    {
-        worker = std::thread(std::move(task), folderNumber, file);
-    }
-    catch (const std::exception& e)
-    {
-        g_runningScanTasks.fetch_sub(1);
-        gf_logWarning(fmt::format("liveries search in {} aborted, cause: {}", gf_pathToUtf8(folder), e.what()));
-        return false;
-    }
-    pending.push_back(PendingResult{file, std::move(result), std::move(worker)});
-    return true;
+    pending.push_back(PendingResult{file, std::move(result)});
+    workers.submit(std::move(task));
 }
 
 // The walk of one folder, depth first in name order. False when the walk
 // must end (an iteration error, a worker that did not start).
 bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& folder,
-             std::list<PendingResult>& pending)
+             std::list<PendingResult>& pending, ScanWorkers& workers)
 {
     std::error_code ec;
     const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, ec);
@@ -162,17 +228,17 @@ bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& f
         bool descend = std::none_of(std::begin(kSkipFragments), std::end(kSkipFragments),
                                     [&](std::string_view fragment) { return lf_contains(text, fragment); }) &&
                        text.size() < kMaxWalkPathBytes;
+        // The listing's own file types save a status query per entry; a link
+        // is followed.
         std::error_code statusError;
-        const fs::file_status status = entry.status(statusError);
-        if (!statusError && fs::is_regular_file(status) && lf_isAircraftCfg(path))
+        if (lf_isAircraftCfg(path) && entry.is_regular_file(statusError) && !statusError)
         {
-            if (!lf_startWorker(folderNumber, path, pending, root))
-                return false;
+            lf_startWorker(folderNumber, path, pending, workers);
             if (pending.size() > static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)))
                 lf_collectOldest(pending, "liveries inner search aborted: ");
         }
-        if (descend && !statusError && fs::is_directory(status))
-            if (!lf_walk(folderNumber, root, path, pending))
+        if (descend && entry.is_directory(statusError) && !statusError)
+            if (!lf_walk(folderNumber, root, path, pending, workers))
                 return false;
     }
     return true;
@@ -278,9 +344,11 @@ void lf_checkLfolders(std::vector<fs::path>& folders)
 void lf_scanFolder4Liveries(std::uint32_t folderNumber, const fs::path& folder)
 {
     std::list<PendingResult> pending;
+    std::optional<ScanWorkers> workers;
     try
     {
-        lf_walk(folderNumber, folder, folder, pending);
+        workers.emplace(static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)));
+        lf_walk(folderNumber, folder, folder, pending, *workers);
     }
     catch (const std::exception& e)
     {

@@ -23,7 +23,7 @@
 #include "traffic/object_activation.h"
 #include "traffic/received_traffic.h"
 #include "traffic/respawns.h"
-#include "traffic/straight_motion.h"
+#include "traffic/motion_model.h"
 
 namespace ovr
 {

@@ -13,6 +13,7 @@
 #include "airports/parking_state.h"
 #include "core/aircraft_records.h"
 #include "service/traffic_record.h"
+#include "traffic/motion_state.h"
 
 namespace ovr
 {
@@ -91,6 +92,7 @@ struct LiveAc : StaticAc
     // Where the last parking attempt looked.
     double lastParkLatitude = 0.0;
     double lastParkLongitude = 0.0;
+    MotionState motion;
 };
 
 // The sample part of a received record, its roll and heading included.

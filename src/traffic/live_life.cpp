@@ -1,6 +1,7 @@
 #include "traffic/live_life.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <mutex>
 
@@ -23,13 +24,14 @@
 #include "liveries/registration_lookup.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_ids.h"
+#include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/adding_stack.h"
 #include "traffic/flight_plans.h"
 #include "traffic/live_lists.h"
 #include "traffic/live_parking.h"
 #include "traffic/respawns.h"
-#include "traffic/straight_motion.h"
+#include "traffic/motion_model.h"
 
 namespace ovr
 {
@@ -645,6 +647,40 @@ bool lf_checkGroundSample(LiveAc& ac, PositionSample& sample)
     return newest.groundSpeed < 50.0;
 }
 
+// The roll of a departure begins, or a landing goes round.
+static void lf_takeOffWatch(LiveAc& ac, const PositionSample& sample)
+{
+    if (ac.simState != kSimStateActive || ac.groundMode == 0 || ac.takeOffMark != 0 || ac.samples.empty())
+    {
+        return;
+    }
+    const PositionSample& newest = ac.samples.back();
+    if (ac.touchdownMark == 0)
+    {
+        if ((sample.airborne != 0 || (sample.groundSpeed >= 43.0 && newest.groundSpeed >= 43.0)) &&
+            ac.situation == kSituationTaxi)
+        {
+            lf_markTakeOff(ac);
+        }
+    }
+    else if (newest.airborne != 0 && sample.airborne != 0)
+    {
+        ac.previousSituation = ac.situation;
+        ac.situation = kSituationTaxi;
+        ac.takeOffMark = 1;
+        gf_setThrottle(ac, 3);
+        gf_setSpoilers(ac, true);
+        gf_setFlaps(ac, 1);
+        ac.landingMark = 0;
+        ac.touchdownMark = 0;
+        ac.parkedDurationMark = 0;
+        const std::array<std::uint32_t, 7> allOn{1, 1, 1, 1, 1, 1, 1};
+        gf_setLights(ac.objectId, allOn);
+        ac.slackEarly = 3000;
+        ac.slackLate = 5000;
+    }
+}
+
 void decodeExisting(LiveAc& ac, PositionSample sample)
 {
     try
@@ -706,6 +742,10 @@ void decodeExisting(LiveAc& ac, PositionSample sample)
         if (!ac.samples.empty() && sample.playMoment <= ac.samples.back().playMoment)
         {
             sample.playMoment = ac.samples.back().playMoment + 1;
+        }
+        if (ac.situation != kSituationBirth)
+        {
+            lf_takeOffWatch(ac, sample);
         }
         ac.samples.push_back(sample);
         if (ac.situation != kSituationBirth && ac.samples.size() == 2 && ac.samples[0].onGround != 0 &&

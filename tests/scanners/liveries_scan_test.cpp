@@ -683,6 +683,17 @@ TEST_F(LiveriesScanTest, ManyWorkersGiveTheSameResult)
     EXPECT_NE(outputs[0].find("T199 b"), std::string::npos);
 }
 
+TEST_F(LiveriesScanTest, AStoppedScanStaysDue)
+{
+    writeFile(community() / "user-aitraffic-x" / "a" / "aircraft.cfg", cfg("A320", {{"S", "DLH"}}));
+    g_stop.store(1);
+    gf_scanLiveries();
+    g_stop.store(0);
+    EXPECT_TRUE(SCAN_LIVERIES.current.load());
+    EXPECT_FALSE(fs::exists(g_liveriesScannedXmlPath));
+    EXPECT_TRUE(comboLastEnabled());
+}
+
 TEST_F(LiveriesScanTest, StopBetweenFoldersWritesNothing)
 {
     writeFile(folder() / "s" / "a" / "aircraft.cfg", cfg("A320", {{"S", "DLH"}}));

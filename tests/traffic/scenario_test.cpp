@@ -113,12 +113,15 @@ class ScenarioTest : public VirtualSession
 // Two airliners crossing near the user aircraft, 180 s of track each.
 std::vector<fakert::Track> crossingTracks()
 {
+    // The reported ground speeds match the distances flown: the motion
+    // times its segments by them.
+    const auto knots = [](LatLon a, LatLon b) { return gf_distanceNm(a, b) / 180.0 * 3600.0; };
     fakert::Track klm = straightTrack("484161", "KLM1234", "B738", "PH-BXA", {52.5, 2.75}, {52.5, 3.25}, 30000.0,
-                                      450.0, -60.0, 180.0);
+                                      knots({52.5, 2.75}, {52.5, 3.25}), -60.0, 180.0);
     klm.origin = "AMS";
     klm.destination = "LHR";
     fakert::Track dlh = straightTrack("3c6444", "DLH56", "A320", "D-AIZA", {52.35, 3.0}, {52.65, 3.0}, 31000.0,
-                                      450.0, -60.0, 180.0);
+                                      knots({52.35, 3.0}, {52.65, 3.0}), -60.0, 180.0);
     dlh.origin = "FRA";
     dlh.destination = "AMS";
     return {klm, dlh};

@@ -1,0 +1,70 @@
+// The motion and configuration of a live aircraft between its samples: a
+// segment step when the aircraft reaches its front sample (`nextPosMain`)
+// and a per-tick step on every pass (`lf_curveStep`). Turns on the ground
+// follow quadratic curves; in the air the heading turns towards the
+// segment's course with a matching bank. Lights, gear, flaps, spoilers and
+// throttle follow the phase: the landing begins within 10 NM of the park
+// airport, flares in four stages and rolls out after the simulator reports
+// the ground; the take-off rolls, rotates and climbs out. On the ground the
+// model pushes back, pulls out and drives into stands. A stream that runs
+// out is extended by made-up samples. Main-loop thread only.
+#pragma once
+
+#include <cstdint>
+
+#include "airports/stand.h"
+#include "traffic/live_aircraft.h"
+
+namespace ovr
+{
+
+// Per-category tables, categories 0..5.
+double gf_rotationSpeedKt(std::uint32_t category);
+double gf_maxBankDeg(std::uint32_t category);
+
+// The segment step, when g_clock reaches the front sample's play time.
+void nextPosMain(LiveAc& aircraft);
+void lf_nextSegment(LiveAc& aircraft);
+// The per-tick step.
+void lf_curveStep(LiveAc& aircraft);
+// The simulator reported the ground under a landing aircraft.
+void gf_onTouchdown(LiveAc& aircraft);
+// Made-up samples when fewer than two remain; false when none may be added.
+bool lf_extendStream(LiveAc& aircraft);
+void lf_extrapolate(LiveAc& aircraft, std::int32_t count);
+// The made-up samples end: a received one was accepted.
+void lf_endExtrapolation(LiveAc& aircraft);
+
+void lf_airConfig(LiveAc& aircraft);
+void lf_lowAirConfig(LiveAc& aircraft);
+void nextPosGround(LiveAc& aircraft);
+void lf_groundSegment(LiveAc& aircraft);
+void lf_groundTiming(LiveAc& aircraft);
+void lf_airStep(LiveAc& aircraft);
+void lf_setupCurve(LiveAc& aircraft);
+void lf_speedCheck(LiveAc& aircraft);
+void lf_speedChange(LiveAc& aircraft);
+void lf_pushBack(LiveAc& aircraft);
+void lf_pullOutStep(LiveAc& aircraft);
+
+// The take-off roll begins.
+void lf_markTakeOff(LiveAc& aircraft);
+// The rotation.
+void lf_startTakeOff(LiveAc& aircraft);
+void lf_climbStep(LiveAc& aircraft);
+void lf_retimeNext(LiveAc& aircraft, std::int64_t duration);
+void lf_climbTo(LiveAc& aircraft, std::size_t k);
+
+bool lf_atRotationSpeed(const LiveAc& aircraft, std::uint32_t category);
+double lf_segmentSpeed(const LiveAc& aircraft);
+double lf_descentRate(const LiveAc& aircraft);
+// The bank (radians, positive to the right) that turns by the heading change
+// (radians) over the ticks at the aircraft's speed, within its maximum bank.
+double lf_bankFor(const LiveAc& aircraft, double headingChange, double ticks);
+
+// The path into a stand, and the end of a taxi into it.
+void drive2Stand(LiveAc& aircraft, const Stand& stand);
+void lf_arriveAtStand(LiveAc& aircraft);
+void lf_cargoStand(LiveAc& aircraft);
+
+} // namespace ovr
