@@ -21,6 +21,7 @@
 #include "liveries/dont_use_titles.h"
 #include "liveries/livery_data.h"
 #include "liveries/model_database.h"
+#include "liveries_fixture.h"
 #include "scan_test_support.h"
 #include "scanners/aircraft_cfg.h"
 #include "scanners/liveries_scan.h"
@@ -31,126 +32,6 @@ namespace ovr::test
 {
 namespace
 {
-
-std::vector<std::pair<std::uint16_t, bool>> g_enables;
-
-// As the model database's reader does, the empty text is id 0 of both pools
-// before any test interns a code.
-class EmptyCodesFirst : public ::testing::Environment
-{
-  public:
-    void SetUp() override
-    {
-        gf_airlineId(g_empty);
-        gf_modelId(g_empty);
-    }
-};
-[[maybe_unused]] const ::testing::Environment* const g_emptyCodesFirst =
-    ::testing::AddGlobalTestEnvironment(new EmptyCodesFirst);
-
-std::string codeOf(const CodePool& pool, std::uint16_t id)
-{
-    return pool.text(id);
-}
-
-std::string describe(const LiveryData& l)
-{
-    return fmt::format("{}|{}|{}|{}|{}|{}|{}", codeOf(g_airlineCodes, l.key.airline),
-                       codeOf(g_airlineCodes, l.key.secondAirline), codeOf(g_modelCodes, l.key.model),
-                       int(l.key.cargo), l.title, l.registration, l.folder);
-}
-
-std::vector<std::string> describe(const std::list<LiveryData>& liveries)
-{
-    std::vector<std::string> out;
-    for (const LiveryData& l : liveries)
-        out.push_back(describe(l));
-    return out;
-}
-
-std::vector<std::string> lines(const std::list<std::string>& list)
-{
-    return {list.begin(), list.end()};
-}
-
-class LiveriesScanTest : public ScanTest
-{
-  protected:
-    void SetUp() override
-    {
-        ScanTest::SetUp();
-        g_knownModels = {"A320", "B738", "B744", "B77L"};
-        g_heavyModels = {gf_modelId("B744"), gf_modelId("B77L")};
-        g_icaoAirlines = {"BAW", "CLH", "DLH", "PVT", "UPS", "ZZZ"};
-        g_modelFixes = {{"B38M", "B738"}};
-        FlightKey dlh;
-        dlh.airline = gf_airlineId("DLH");
-        dlh.model = gf_modelId("A320");
-        dlh.mark = 1;
-        FlightKey clh = dlh;
-        clh.airline = gf_airlineId("CLH");
-        FlightKey noModel;
-        noModel.airline = gf_airlineId("BAW");
-        g_dbase = {{"D-AIZZ", dlh}, {"G-NOMO", noModel}, {"N123X", clh}};
-        g_dbaseKeywords = {"N123X"};
-        lf_clearScanLists();
-        g_liveries.clear();
-        g_runningScanTasks.store(0);
-        g_maxScanTasks.store(4);
-        LIG_PRIORITIZE.current.store(true);
-        LIG_AUTOMATIC.current.store(true);
-        SCAN_LIVERIES.current.store(true);
-        AI_PACKAGE_SELECTOR.setValue(AI_PACKAGE_SELECTOR.defaultText());
-        for (StringParameter* folder : g_liveryFolders)
-            folder->setValue("");
-        MSFS_INSTALL_PATH.setValue((folder() / "packages").string());
-        fs::create_directories(folder() / "packages" / "Community");
-        fs::create_directories(folder() / "output" / "info");
-        g_enables.clear();
-        ParameterControlHooks hooks;
-        hooks.enable = [](const WindowControl& control, bool enable) {
-            g_enables.emplace_back(control.controlId, enable);
-        };
-        gf_setParameterControlHooks(hooks);
-    }
-
-    void TearDown() override
-    {
-        gf_setParameterControlHooks({});
-        detail::setLiveryReaders(nullptr, nullptr);
-        lf_clearScanLists();
-        g_liveries.clear();
-        g_knownModels.clear();
-        g_heavyModels.clear();
-        g_icaoAirlines.clear();
-        g_modelFixes.clear();
-        g_dbaseKeywords.clear();
-        MSFS_INSTALL_PATH.setValue("");
-        ScanTest::TearDown();
-    }
-
-    fs::path community() const { return folder() / "packages" / "Community"; }
-
-    std::list<LiveryData> section(std::vector<std::string> lines, const std::string& model = "A320")
-    {
-        return lf_procesFltSimSection(1, lines, model, "pkg/aircraft.cfg", "pkg");
-    }
-
-    std::list<LiveryData> readFile(const fs::path& file, std::string_view content)
-    {
-        writeFile(file, content);
-        g_runningScanTasks.fetch_add(1);
-        return lf_searchLiveriesinFile(1, file);
-    }
-
-    bool comboLastEnabled() const
-    {
-        for (auto it = g_enables.rbegin(); it != g_enables.rend(); ++it)
-            if (it->first == AI_PACKAGE_SELECTOR.controlId)
-                return it->second;
-        return false;
-    }
-};
 
 // ---- one section ----
 
@@ -473,14 +354,6 @@ TEST_F(LiveriesScanTest, IvaoMarkedFolderWantsW)
 
 // ---- the scan ----
 
-std::string cfg(const std::string& model, const std::vector<std::pair<std::string, std::string>>& liveries)
-{
-    std::string text = "[General]\nicao_type_designator=" + model + "\n";
-    int n = 0;
-    for (const auto& [title, airline] : liveries)
-        text += fmt::format("\n[fltsim.{}]\ntitle={}\nicao_airline={}\n", n++, title, airline);
-    return text;
-}
 
 TEST_F(LiveriesScanTest, AutomaticScanWritesTheFileAndTurnsItselfOff)
 {
@@ -611,36 +484,6 @@ TEST_F(LiveriesScanTest, ErrorListsAreSortedAndSummarised)
     EXPECT_FALSE(fs::exists(g_invalidAirlineCodesTxtPath));
 }
 
-// Readers that finish in reverse order still reach the list in walk order.
-std::list<LiveryData> slowFirstReader(std::uint32_t folderNumber, const fs::path& file)
-{
-    const int n = file.parent_path().filename().string().back() - '0';
-    std::this_thread::sleep_for(std::chrono::milliseconds(10 * (5 - n)));
-    g_runningScanTasks.fetch_sub(1);
-    if (n == 3)
-        throw std::runtime_error("broken file");
-    LiveryData livery;
-    livery.title = file.parent_path().filename().string();
-    livery.folder = static_cast<std::int16_t>(folderNumber);
-    return {livery};
-}
-
-TEST_F(LiveriesScanTest, ResultsKeepWalkOrderAndAFailingReaderLosesOnlyItsFile)
-{
-    for (int i = 0; i < 5; ++i)
-        writeFile(folder() / "w" / fmt::format("f{}", i) / "aircraft.cfg", "");
-    detail::setLiveryReaders(&slowFirstReader, &slowFirstReader);
-    g_maxScanTasks.store(2);
-    lf_scanFolder4Liveries(1, folder() / "w");
-    std::vector<std::string> titles;
-    for (const LiveryData& l : g_liveries)
-        titles.push_back(l.title);
-    EXPECT_EQ(titles, (std::vector<std::string>{"f0", "f1", "f2", "f4"}));
-    EXPECT_TRUE(logMentions("broken file, file: " + (folder() / "w" / "f3" / "aircraft.cfg").string()));
-    EXPECT_EQ(g_runningScanTasks.load(), 0);
-    g_liveries.clear();
-}
-
 TEST_F(LiveriesScanTest, WalkRules)
 {
     const fs::path root = folder() / "walk";
@@ -663,25 +506,6 @@ TEST_F(LiveriesScanTest, WalkRules)
     g_liveries.clear();
 }
 
-TEST_F(LiveriesScanTest, ManyWorkersGiveTheSameResult)
-{
-    const fs::path root = folder() / "many";
-    for (int i = 0; i < 200; ++i)
-        writeFile(root / fmt::format("m{:03}", i) / "aircraft.cfg",
-                  cfg(i % 2 ? "A320" : "B738", {{fmt::format("T{} a", i), "DLH"}, {fmt::format("T{} b", i), "BAW"}}));
-    std::vector<fs::path> folders{root};
-    std::string outputs[2];
-    for (int run = 0; run < 2; ++run)
-    {
-        g_maxScanTasks.store(run == 0 ? 1 : 8);
-        ASSERT_TRUE(lf_scanLiveryFolders(folders));
-        outputs[run] = ovr::test::readFile(g_liveriesScannedXmlPath);
-        const auto date = outputs[run].find("name=\"date\"");
-        outputs[run].erase(date, outputs[run].find('\n', date) - date);
-    }
-    EXPECT_TRUE(outputs[0] == outputs[1]);
-    EXPECT_NE(outputs[0].find("T199 b"), std::string::npos);
-}
 
 TEST_F(LiveriesScanTest, AStoppedScanStaysDue)
 {
