@@ -1,9 +1,35 @@
 #include "traffic/park_airports.h"
 
 #include <algorithm>
+#include <cmath>
+#include <exception>
 #include <mutex>
+#include <optional>
 
+#include <fmt/format.h>
+
+#include "airports/airport_list.h"
+#include "airports/airport_panel_figures.h"
+#include "airports/airport_settings.h"
+#include "airports/apf_locate.h"
+#include "airports/apf_reader.h"
+#include "airports/nearest_stand.h"
+#include "airports/park_airport_panel.h"
+#include "airports/parking_state.h"
+#include "airports/stand_list.h"
+#include "core/geometry.h"
+#include "core/log.h"
+#include "core/loop_clock.h"
+#include "core/parameters.h"
+#include "core/status_line.h"
+#include "core/time.h"
+#include "core/user_on_ground.h"
+#include "core/window_requests.h"
+#include "service/traffic_reader.h"
+#include "simlink/user_aircraft.h"
+#include "traffic/live_aircraft.h"
 #include "traffic/park_airport_file.h"
+#include "traffic/parking_window.h"
 
 namespace ovr
 {
@@ -11,21 +37,126 @@ namespace ovr
 std::vector<ParkAirportEntry> g_parkAirports;
 std::atomic<std::uint8_t> g_parkingBusy{0};
 std::atomic<std::int32_t> g_parkingCandidateCount{0};
+std::uint8_t g_recalcPending = 0;
 
-// The parking arrives with the traffic subsystem; until then there is no park
-// airport and nothing is parked.
+namespace
+{
+
+constexpr std::int32_t kRenewalMinutes = 20;
+
+// The position of the last distance computation.
+LatLon g_lastDistancePos{};
+
+void lf_markParkingBusy()
+{
+    if (const auto busy = gf_parkingWindow().parkingBusy)
+    {
+        busy();
+    }
+    else
+    {
+        g_parkingBusy.store(1);
+    }
+}
+
+void lf_markParkingDone()
+{
+    if (const auto done = gf_parkingWindow().parkingDone)
+    {
+        done();
+    }
+    else
+    {
+        g_parkingBusy.store(0);
+        g_staticRenewMinutes.store(kRenewalMinutes);
+    }
+}
+
+// The index of the stand of that name in the stand list, or none.
+std::optional<std::size_t> lf_standIndex(std::string_view name)
+{
+    if (name.empty())
+    {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < g_stands.size(); ++i)
+    {
+        if (g_stands[i].name == name)
+        {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
+bool lf_destinationSet()
+{
+    return !DESTINATION.value().empty();
+}
+
+IcaoCode lf_parkAirportCode()
+{
+    return g_parkAirport.icao;
+}
+
+} // namespace
+
 bool gf_readParkAirports()
 {
+    return lf_readMyParkAirports();
+}
+
+bool gf_recheckParkAirports(bool checkStand, std::string& message)
+{
+    message.clear();
+    if (!lf_readMyParkAirports())
+    {
+        return false;
+    }
+    if (checkStand && g_userOnGroundValid.load() != 0 && g_parkingBusy.load() == 0)
+    {
+        std::string newStand;
+        std::string oldStand;
+        bool changed = false;
+        {
+            const std::scoped_lock lock(g_parkAirportsMutex);
+            if (!g_parkAirports.empty() && g_parkAirports.front().icao == g_parkAirport.icao &&
+                !g_parkAirport.icao.empty() && !g_parkAirports.front().reservedStand.empty() &&
+                g_parkAirports.front().reservedStand != g_reservedStand)
+            {
+                oldStand = g_reservedStand;
+                newStand = g_parkAirports.front().reservedStand;
+                changed = true;
+            }
+        }
+        if (changed && gf_nearestStandName(g_userPos.latitude, g_userPos.longitude).empty())
+        {
+            message = fmt::format("reserved stand changed from '{}' to '{}'", oldStand, newStand);
+            gf_log(message);
+            if (const auto old = lf_standIndex(oldStand))
+            {
+                g_stands[*old].reserved = 0;
+            }
+            {
+                const std::scoped_lock lock(g_parkAirportsMutex);
+                g_reservedStand = newStand;
+            }
+            gf_removeLiveAtStand(newStand);
+            if (const auto now = lf_standIndex(newStand))
+            {
+                g_stands[*now].reserved = 1;
+                g_reservedStandFound.store(1);
+            }
+        }
+    }
+    if (message.empty())
+    {
+        message = "park airports and stands are okay";
+    }
     return true;
 }
 
-bool gf_recheckParkAirports(bool /*initial*/, std::string& message)
-{
-    message.clear();
-    return false;
-}
-
-void gf_setFirstParkAirport(const IcaoCode& code, double /*latitude*/, double /*longitude*/)
+void gf_setFirstParkAirport(const IcaoCode& code, double latitude, double longitude)
 {
     bool added = false;
     {
@@ -37,7 +168,7 @@ void gf_setFirstParkAirport(const IcaoCode& code, double /*latitude*/, double /*
         }
         else
         {
-            g_parkAirports.insert(g_parkAirports.begin(), ParkAirportEntry{code, {}});
+            g_parkAirports.insert(g_parkAirports.begin(), ParkAirportEntry{code, {}, latitude, longitude, 0.0});
             added = true;
         }
     }
@@ -47,22 +178,376 @@ void gf_setFirstParkAirport(const IcaoCode& code, double /*latitude*/, double /*
     }
 }
 
-std::size_t gf_countParkedLiveAc(bool /*withMean*/)
+void lf_updateParkAirportDistances(double latitude, double longitude)
 {
-    return 0;
+    const std::scoped_lock lock(g_parkAirportsMutex);
+    if (g_parkAirports.empty())
+    {
+        return;
+    }
+    const LatLon pos{latitude, longitude};
+    const auto distanceOf = [&](const ParkAirportEntry& e) { return gf_distanceNm(pos, LatLon{e.latitude, e.longitude}); };
+    if (std::abs(latitude - g_lastDistancePos.lat) <= 1e-8 &&
+        std::abs(longitude - g_lastDistancePos.lon) <= 1e-8)
+    {
+        g_parkAirports.front().distance = distanceOf(g_parkAirports.front());
+        return;
+    }
+    g_lastDistancePos = pos;
+    if (lf_destinationSet())
+    {
+        return;
+    }
+    for (ParkAirportEntry& e : g_parkAirports)
+    {
+        e.distance = distanceOf(e);
+    }
+    std::ranges::stable_sort(g_parkAirports, {}, &ParkAirportEntry::distance);
+}
+
+bool lf_setParkAirport(const IcaoCode& code)
+{
+    const Airport* airport = gf_findAirport(code);
+    const std::scoped_lock lock(g_parkAirportsMutex);
+    if (airport == nullptr)
+    {
+        g_parkAirport = Airport{};
+        return false;
+    }
+    g_parkAirport = *airport;
+    gf_log(fmt::format("\nThe park airport is {}", code.text()));
+    return true;
+}
+
+void lf_startParkingCalc(bool showStatus)
+{
+    lf_markParkingBusy();
+    g_trafficReader.collecting.store(true);
+    if (showStatus)
+    {
+        gf_setStatus("Calculating static parked aircraft ...", false);
+    }
+}
+
+void lf_beginParking(bool now)
+{
+    if (!now)
+    {
+        g_recalcPending = 1;
+        lf_startParkingCalc(false);
+        return;
+    }
+    g_recalcPending = 0;
+    const std::string error = lf_readParkedFile();
+    if (!error.empty())
+    {
+        lf_markParkingDone();
+        gf_setStatus(error, true);
+        lf_resetParkAirport();
+        return;
+    }
+    g_staticRenewMinutes.store(kRenewalMinutes);
+    gf_calcStaticParked();
+}
+
+void lf_findParkAirport(double latitude, double longitude, double aboveGroundFt, bool onGround, bool now)
+{
+    if (onGround)
+    {
+        const Airport* airport = gf_findClosestAirport(latitude, longitude);
+        if (airport == nullptr)
+        {
+            gf_setStatus("User aircraft on the ground, no RT supported airport in sight", true);
+            return;
+        }
+        bool hasFile = false;
+        try
+        {
+            hasFile = gf_hasAirportFile(airport->icao);
+        }
+        catch (const std::exception& e)
+        {
+            gf_logWarning(fmt::format("{}: {}", "lf_findParkAirport", e.what()));
+        }
+        if (!hasFile)
+        {
+            gf_setStatus(fmt::format("User aircraft on the ground at {}, no airport file found", airport->icao.text()),
+                         true);
+            return;
+        }
+        gf_log(fmt::format("User aircraft on the ground at {}", airport->icao.text()));
+        if (lf_setParkAirport(airport->icao))
+        {
+            lf_beginParking(now);
+        }
+        return;
+    }
+    ParkAirportEntry first;
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        if (g_parkAirports.empty())
+        {
+            return;
+        }
+        first = g_parkAirports.front();
+    }
+    const double distance = gf_distanceNm(LatLon{latitude, longitude}, LatLon{first.latitude, first.longitude});
+    if (distance > AIRP_RANGE.current.load() || aboveGroundFt > AIRP_HEIGHT.current.load())
+    {
+        return;
+    }
+    if (!lf_setParkAirport(first.icao))
+    {
+        return;
+    }
+    gf_setStatus(fmt::format("{} in sight at {:.1F} nm", first.icao.text(), distance), true);
+    g_recalcPending = 1;
+    lf_startParkingCalc(false);
+}
+
+std::string lf_readParkedFile()
+{
+    gf_clearStands();
+    const IcaoCode code = lf_parkAirportCode();
+    std::string name;
+    try
+    {
+        name = code.empty() ? std::string() : gf_findAirportFile(code);
+    }
+    catch (const std::exception& e)
+    {
+        return fmt::format("{}: {}", "lf_readParkedFile", e.what());
+    }
+    if (name.empty())
+    {
+        return fmt::format("{} {} not found", "lf_readParkedFile", code.text());
+    }
+    ApfHeader header;
+    std::string error = gf_readApf(name, header, g_coverage, g_stands);
+    if (header.parkElevation)
+    {
+        g_trafficReader.parkElevation = header.parkElevation;
+    }
+    if (!error.empty())
+    {
+        return error;
+    }
+    if (g_userOnGroundValid.load() != 0 && g_userOnGround.load() != 0)
+    {
+        const std::string userStand = gf_nearestStandName(g_userPos.latitude, g_userPos.longitude);
+        bool write = false;
+        {
+            const std::scoped_lock lock(g_parkAirportsMutex);
+            if (!g_parkAirports.empty() && g_parkAirports.front().icao == code)
+            {
+                if (!userStand.empty() && userStand != g_parkAirports.front().reservedStand)
+                {
+                    g_parkAirports.front().reservedStand = userStand;
+                    write = true;
+                }
+            }
+            else
+            {
+                g_parkAirports.insert(g_parkAirports.begin(), ParkAirportEntry{code, userStand, g_parkAirport.latitude,
+                                                                               g_parkAirport.longitude, 0.0});
+                write = true;
+            }
+        }
+        if (write)
+        {
+            gf_addParkAirport();
+        }
+    }
+    g_stands.shrink_to_fit();
+    std::string reserved;
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        if (!g_parkAirports.empty() && g_parkAirports.front().icao == code)
+        {
+            reserved = g_parkAirports.front().reservedStand;
+        }
+    }
+    const std::optional<std::size_t> stand = lf_standIndex(reserved);
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        g_reservedStand = stand ? reserved : std::string();
+    }
+    if (stand)
+    {
+        g_stands[*stand].reserved = 1;
+    }
+    g_reservedStandFound.store(stand ? 1 : 0);
+    g_parkDataRead.store(1);
+    gf_showParkDescription(header.airportName);
+    g_apfUpdatesShown.store(0);
+    return {};
+}
+
+// The static calculation is not built yet: nothing is placed and the parking
+// is done at once, so the window's controls come back.
+void gf_calcStaticParked()
+{
+    g_parkCandidates.clear();
+    lf_markParkingDone();
+}
+
+void lf_checkParkAirportInSight(double latitude, double longitude, double aboveGroundFt, bool onGround)
+{
+    if (onGround)
+    {
+        return;
+    }
+    const LatLon pos{latitude, longitude};
+    const double d = gf_distanceNm(pos, LatLon{g_parkAirport.latitude, g_parkAirport.longitude});
+    const double range = AIRP_RANGE.current.load();
+    const double height = AIRP_HEIGHT.current.load();
+    if (d <= range && aboveGroundFt <= height)
+    {
+        ParkAirportEntry first;
+        {
+            const std::scoped_lock lock(g_parkAirportsMutex);
+            if (g_parkAirports.empty())
+            {
+                return;
+            }
+            first = g_parkAirports.front();
+        }
+        const double firstDistance = gf_distanceNm(pos, LatLon{first.latitude, first.longitude});
+        if (first.icao == g_parkAirport.icao || firstDistance > range || firstDistance > d)
+        {
+            return;
+        }
+        gf_log(fmt::format("\n{} {} is in sight ({:.1F} nm), parked aircraft at {} will be removed first",
+                           gf_shiftedTimeString(), first.icao.text(), firstDistance, g_parkAirport.icao.text()));
+        gf_leaveParkAirport();
+        return;
+    }
+    gf_log(fmt::format("\n{} {} is out of sight ({:.1F} nm), parked aircraft will be removed", gf_shiftedTimeString(),
+                       g_parkAirport.icao.text(), d));
+    gf_leaveParkAirport();
 }
 
 void gf_leaveParkAirport()
 {
-    g_parkAirport = Airport{};
-    g_reservedStand.clear();
+    g_parkCandidates.clear();
+    gf_removeAllStatics();
+    for (LiveAc& ac : g_liveAircraft)
+    {
+        const bool onGround = ac.situation == kSituationParked || ac.situation == kSituationParking ||
+                              ac.situation <= kSituationTakeOff;
+        if (!onGround)
+        {
+            continue;
+        }
+        ac.standId = 0;
+        ac.standFlagCopy = 0;
+        ac.lastParkLatitude = 0.0;
+        ac.lastParkLongitude = 0.0;
+        if (ac.simState == kSimStateActive || ac.simState == kSimStateAdding)
+        {
+            removeAircraftFromSim(ac);
+        }
+    }
+    std::erase_if(g_liveAircraft, [](const LiveAc& a) { return a.erase != 0 || a.createCancelled != 0; });
+    lf_resetParkAirport();
 }
 
-void gf_handleParking(bool /*initial*/) {}
+void lf_resetParkAirport()
+{
+    if (g_learnedOverride != 0)
+    {
+        gf_restoreAirportSettings();
+    }
+    g_handmade = false;
+    g_learnedOverride = 0;
+    gf_showParkTrafficWeek(0);
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        g_parkAirport = Airport{};
+        g_reservedStand.clear();
+    }
+    g_apfUpdatesShown.store(0);
+    g_parkCandidates.clear();
+    gf_clearStands();
+    g_parkDataRead.store(0);
+    g_reservedStandFound.store(0);
+    gf_showParkDescription({});
+    gf_showParkFileText({}, false);
+    g_coverage = CoveragePair{-1, -1};
+    g_trafficReader.parkElevation = std::optional<double>{};
+}
+
+void gf_handleParking(bool initial)
+{
+    if (g_parkingBusy.load() != 0 && g_parkCandidates.empty() && g_recalcPending == 0)
+    {
+        lf_markParkingDone();
+        gf_clearStatus();
+        gf_countParkedLiveAc(true);
+    }
+    if (g_recalcPending == 0)
+    {
+        const UserAcState user = g_userPos;
+        if (!gf_positionKnown(user.latitude, user.longitude))
+        {
+            return;
+        }
+        lf_updateParkAirportDistances(user.latitude, user.longitude);
+        const bool onGround = g_userOnGround.load() != 0;
+        if (!g_parkAirport.icao.empty())
+        {
+            lf_checkParkAirportInSight(user.latitude, user.longitude, user.altitudeAboveGround, onGround);
+        }
+        else
+        {
+            lf_findParkAirport(user.latitude, user.longitude, user.altitudeAboveGround, onGround, initial);
+        }
+        return;
+    }
+    gf_clearStatus();
+    g_recalcPending = 0;
+    const std::string error = lf_readParkedFile();
+    if (!error.empty())
+    {
+        lf_markParkingDone();
+        gf_setStatus(error, true);
+        lf_resetParkAirport();
+        return;
+    }
+    g_staticRenewMinutes.store(kRenewalMinutes);
+    gf_calcStaticParked();
+}
+
+std::size_t gf_countParkedLiveAc(bool withMean)
+{
+    std::size_t count = 0;
+    double hours = 0.0;
+    const std::int64_t now = gf_loopClock().now().time_since_epoch().count();
+    for (const LiveAc& ac : g_liveAircraft)
+    {
+        if (ac.situation == kSituationParked && ac.simState == kSimStateActive)
+        {
+            ++count;
+            hours += static_cast<double>(now - ac.parkedTime) / 3.6e12;
+        }
+    }
+    if (withMean)
+    {
+        g_parkedMeanHoursShown.store(count == 0 ? -1.0f : static_cast<float>(hours / static_cast<double>(count)));
+    }
+    return count;
+}
 
 void gf_adjustParking(bool /*optionChanged*/) {}
 
-void gf_removeAllStatics() {}
+void gf_removeAllStatics()
+{
+    for (StaticAc& ac : g_staticAircraft)
+    {
+        removeAircraftFromSim(ac);
+    }
+    std::erase_if(g_staticAircraft, [](const StaticAc& a) { return a.erase != 0 || a.createCancelled != 0; });
+}
 
 void gf_removeLiveAtStand(std::string_view /*standName*/) {}
 

@@ -292,7 +292,7 @@ TEST_F(UserAircraft, TheStandUnderTheUserIsReservedOnANewFlight)
     std::filesystem::current_path(previous);
     EXPECT_EQ(written, "EDDF,V155\n");
     EXPECT_EQ(g_parkAirports.front().reservedStand, "V155");
-    EXPECT_EQ(logCount("airports/my_park_airports.txt created with EDDF,V155"), 1);
+    EXPECT_EQ(logCount("my_park_airports.txt created with EDDF,V155"), 1);
 
     teleport(kLat + 0.001, kLon);
     userTick();

@@ -1,0 +1,283 @@
+// The user's park-airport list and the choice of the park airport near the
+// user: the file's syntax, its rewriting, the order by distance and when an
+// airport counts as in sight.
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "../app/app_fixture.h"
+#include "airports/airport_list.h"
+#include "airports/parking_state.h"
+#include "core/parameters.h"
+#include "core/paths.h"
+#include "core/status_line.h"
+#include "core/user_on_ground.h"
+#include "traffic/park_airport_file.h"
+#include "traffic/park_airports.h"
+
+namespace ovr::test
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+
+class ParkAirportsTest : public AppTest
+{
+  protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        fs::create_directories("airports");
+        g_airports = {Airport{IcaoCode("EDDF"), IataCode("FRA"), 50.0333, 8.5706, 364.0f, 0},
+                      Airport{IcaoCode("EDDK"), IataCode("CGN"), 50.8659, 7.1427, 302.0f, 0},
+                      Airport{IcaoCode("EGLL"), IataCode("LHR"), 51.4700, -0.4543, 83.0f, 0}};
+        std::ranges::sort(g_airports, {}, [](const Airport& a) { return a.icao.text(); });
+        lf_clearParkState();
+    }
+
+    void TearDown() override
+    {
+        lf_clearParkState();
+        g_airports.clear();
+        AppTest::TearDown();
+    }
+
+    static void lf_clearParkState()
+    {
+        {
+            const std::scoped_lock lock(g_parkAirportsMutex);
+            g_parkAirports.clear();
+            g_parkAirport = Airport{};
+            g_reservedStand.clear();
+        }
+        g_recalcPending = 0;
+        g_parkingBusy.store(0);
+        DESTINATION.setValue("");
+    }
+
+    static void writeFile(const std::string& text)
+    {
+        std::ofstream(g_myParkAirportsTxtPath, std::ios::binary) << text;
+    }
+
+    static std::string fileText()
+    {
+        std::ifstream in(g_myParkAirportsTxtPath, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    static std::vector<std::string> codes()
+    {
+        std::vector<std::string> out;
+        for (const ParkAirportEntry& e : g_parkAirports)
+        {
+            out.push_back(e.reservedStand.empty() ? e.icao.text() : e.icao.text() + "," + e.reservedStand);
+        }
+        return out;
+    }
+
+    std::size_t logContaining(const std::string& text) const
+    {
+        const std::vector<std::string> lines = logLines();
+        return static_cast<std::size_t>(std::ranges::count_if(
+            lines, [&](const std::string& l) { return l.find(text) != std::string::npos; }));
+    }
+};
+
+struct ReadCase
+{
+    const char* name;
+    const char* text;
+    bool result;
+    std::vector<std::string> entries;
+    const char* warning; // a log line part, or empty
+};
+
+TEST_F(ParkAirportsTest, ReadsTheFileLineByLine)
+{
+    const std::vector<ReadCase> cases{
+        {"lower case folds", "eddf\n", true, {"EDDF"}, ""},
+        {"reserved stand and crlf", "EDDF,V155\r\nEDDK\r\n", true, {"EDDF,V155", "EDDK"}, ""},
+        {"byte-order mark", "\xEF\xBB\xBF" "EDDF\n", true, {"EDDF"}, ""},
+        {"three fields", "EDDF,A1,x\nEDDK\n", false, {"EDDK"}, "my_park_airports.txt:EDDF,A1,x wrong syntax, skipped"},
+        {"not a code", "ED!F\nEDDK\n", false, {"EDDK"}, "my_park_airports.txt:ED!F wrong syntax, skipped"},
+        {"double", "EDDF,A1\nEDDF,B2\n", true, {"EDDF,A1"}, "my_park_airports.txt:EDDF double, skipped"},
+        {"unknown airport", "ZZZZ\nEDDF\n", false, {"EDDF"}, "airport ZZZZ is unknown"},
+        {"empty lines", "\n\nEDDF\n\n", true, {"EDDF"}, ""},
+    };
+    for (const ReadCase& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        writeFile(c.text);
+        EXPECT_EQ(lf_readMyParkAirports(), c.result);
+        EXPECT_EQ(codes(), c.entries);
+        if (*c.warning != '\0')
+        {
+            EXPECT_GE(logContaining(c.warning), 1u);
+        }
+    }
+}
+
+TEST_F(ParkAirportsTest, AddsTheThirdpartyAirportsAndSkipsStrayFiles)
+{
+    writeFile("EDDK,B1\n");
+    fs::create_directories(g_myThirdpartyPath);
+    std::ofstream(g_myThirdpartyPath / "EDDF.txt") << "x";
+    std::ofstream(g_myThirdpartyPath / "EDDK.txt") << "x";
+    std::ofstream(g_myThirdpartyPath / "readme.txt") << "x";
+    EXPECT_FALSE(lf_readMyParkAirports());
+    EXPECT_EQ(codes(), (std::vector<std::string>{"EDDK,B1", "EDDF"}));
+    EXPECT_EQ(logContaining("my_thirdparty:readme.txt wrong syntax, skipped"), 1u);
+}
+
+TEST_F(ParkAirportsTest, WarnsAboveThreeThousandAirports)
+{
+    for (const std::size_t count : {std::size_t{3000}, std::size_t{3001}})
+    {
+        SCOPED_TRACE(count);
+        std::vector<Airport> many;
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i)
+        {
+            const std::string code = fmt::format("{}{:03}", static_cast<char>('A' + i / 1000), i % 1000);
+            many.push_back(Airport{IcaoCode(code), IataCode("XXX"), 10.0, 10.0, 0.0f, 0});
+            text += code + "\n";
+        }
+        std::ranges::sort(many, {}, [](const Airport& a) { return a.icao.text(); });
+        g_airports = many;
+        writeFile(text);
+        const std::size_t before = logContaining("There are a lot of airports");
+        EXPECT_TRUE(lf_readMyParkAirports());
+        EXPECT_EQ(g_parkAirports.size(), count);
+        EXPECT_EQ(logContaining("There are a lot of airports") - before, count > 3000 ? 1u : 0u);
+    }
+}
+
+TEST_F(ParkAirportsTest, WritingReplacesTheLineOfTheCodeAndKeepsTheFileSorted)
+{
+    gf_setFirstParkAirport(IcaoCode("EDDK"), 50.8659, 7.1427);
+    EXPECT_EQ(fileText(), "EDDK\n");
+    EXPECT_EQ(logContaining("my_park_airports.txt created with EDDK"), 1u);
+
+    writeFile("EGLL\nEDDF,A1\n");
+    ASSERT_TRUE(lf_readMyParkAirports());
+    gf_setFirstParkAirport(IcaoCode("EDDF"), 0.0, 0.0);
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        g_parkAirports.front().reservedStand = "V155";
+    }
+    gf_addParkAirport();
+    EXPECT_EQ(fileText(), "EDDF,V155\nEGLL\n");
+    EXPECT_EQ(logContaining("my_park_airports.txt:EDDF,V155 updated stand"), 1u);
+
+    gf_setFirstParkAirport(IcaoCode("EDDK"), 50.8659, 7.1427);
+    EXPECT_EQ(fileText(), "EDDF,V155\nEDDK\nEGLL\n");
+    EXPECT_EQ(codes().front(), "EDDK");
+    // An entry already listed only moves to the front.
+    gf_setFirstParkAirport(IcaoCode("EGLL"), 0.0, 0.0);
+    EXPECT_EQ(codes().front(), "EGLL");
+    EXPECT_EQ(fileText(), "EDDF,V155\nEDDK\nEGLL\n");
+}
+
+TEST_F(ParkAirportsTest, AFileThatCannotBeReadIsNotReplaced)
+{
+    fs::create_directories(g_myParkAirportsTxtPath / "inside");
+    gf_setFirstParkAirport(IcaoCode("EDDK"), 50.8659, 7.1427);
+    EXPECT_TRUE(fs::is_directory(g_myParkAirportsTxtPath / "inside"));
+}
+
+TEST_F(ParkAirportsTest, DistancesOrderTheListUnlessADestinationIsSet)
+{
+    writeFile("EGLL\nEDDF\nEDDK\n");
+    ASSERT_TRUE(lf_readMyParkAirports());
+    lf_updateParkAirportDistances(50.9, 7.2); // near Cologne
+    EXPECT_EQ(codes(), (std::vector<std::string>{"EDDK", "EDDF", "EGLL"}));
+    EXPECT_LT(g_parkAirports.front().distance, 5.0);
+
+    DESTINATION.setValue("EGLL");
+    gf_setFirstParkAirport(IcaoCode("EGLL"), 0.0, 0.0);
+    lf_updateParkAirportDistances(50.04, 8.57); // at Frankfurt
+    EXPECT_EQ(codes().front(), "EGLL");
+}
+
+TEST_F(ParkAirportsTest, AnAirborneUserSeesTheFirstAirportOnlyWithinRangeAndHeight)
+{
+    writeFile("EDDF\n");
+    ASSERT_TRUE(lf_readMyParkAirports());
+    const double range = AIRP_RANGE.current.load();
+    const double height = AIRP_HEIGHT.current.load();
+    // About range - 1 NM north of the airport.
+    const double latitude = 50.0333 + (range - 1.0) / 60.0;
+    lf_updateParkAirportDistances(latitude, 8.5706);
+
+    lf_findParkAirport(latitude, 8.5706, height + 100.0, false, false);
+    EXPECT_TRUE(g_parkAirport.icao.empty());
+    EXPECT_EQ(g_recalcPending, 0);
+
+    lf_findParkAirport(latitude, 8.5706, height - 100.0, false, true);
+    EXPECT_EQ(g_parkAirport.icao, IcaoCode("EDDF"));
+    EXPECT_EQ(g_recalcPending, 1);
+    EXPECT_EQ(g_parkingBusy.load(), 1);
+    EXPECT_EQ(logContaining("EDDF in sight at"), 1u);
+}
+
+TEST_F(ParkAirportsTest, OnTheGroundTheParkAirportIsNotLeftByDistance)
+{
+    writeFile("EDDF\n");
+    ASSERT_TRUE(lf_readMyParkAirports());
+    ASSERT_TRUE(lf_setParkAirport(IcaoCode("EDDF")));
+    lf_checkParkAirportInSight(51.47, -0.45, 0.0, true);
+    EXPECT_EQ(g_parkAirport.icao, IcaoCode("EDDF"));
+
+    lf_checkParkAirportInSight(51.47, -0.45, 3000.0, false);
+    EXPECT_TRUE(g_parkAirport.icao.empty());
+    EXPECT_EQ(logContaining("EDDF is out of sight"), 1u);
+}
+
+TEST_F(ParkAirportsTest, ANearerFirstParkAirportReplacesTheCurrentOne)
+{
+    g_airports.push_back(Airport{IcaoCode("EDFE"), IataCode("XXX"), 49.9608, 8.6436, 364.0f, 0});
+    std::ranges::sort(g_airports, {}, [](const Airport& a) { return a.icao.text(); });
+    writeFile("EDDF\nEDFE\n");
+    ASSERT_TRUE(lf_readMyParkAirports());
+    ASSERT_TRUE(lf_setParkAirport(IcaoCode("EDDF")));
+    // Both within AIRP_RANGE, EDFE nearer.
+    const double latitude = 49.97;
+    const double longitude = 8.64;
+    lf_updateParkAirportDistances(latitude, longitude);
+    ASSERT_EQ(codes().front(), "EDFE");
+    lf_checkParkAirportInSight(latitude, longitude, AIRP_HEIGHT.current.load() + 100.0, false);
+    EXPECT_TRUE(g_parkAirport.icao.empty()) << "too high: out of sight";
+    ASSERT_TRUE(lf_setParkAirport(IcaoCode("EDDF")));
+    lf_checkParkAirportInSight(latitude, longitude, 1000.0, false);
+    EXPECT_TRUE(g_parkAirport.icao.empty());
+    EXPECT_EQ(logContaining("EDFE is in sight"), 1u);
+    EXPECT_EQ(logContaining("parked aircraft at EDDF will be removed first"), 1u);
+}
+
+TEST_F(ParkAirportsTest, NoUserPositionDoesNothing)
+{
+    writeFile("EDDF\n");
+    ASSERT_TRUE(lf_readMyParkAirports());
+    gf_handleParking(true);
+    EXPECT_TRUE(g_parkAirport.icao.empty());
+    EXPECT_EQ(g_parkAirports.front().distance, 0.0);
+}
+
+TEST_F(ParkAirportsTest, AParkAirportWithoutFileIsResetWithTheReadersText)
+{
+    ASSERT_TRUE(lf_setParkAirport(IcaoCode("EGLL")));
+    lf_beginParking(true);
+    EXPECT_TRUE(g_parkAirport.icao.empty());
+    EXPECT_EQ(g_parkingBusy.load(), 0);
+    EXPECT_EQ(logContaining("lf_readParkedFile EGLL not found"), 1u);
+}
+
+} // namespace
+} // namespace ovr::test
