@@ -15,6 +15,7 @@
 #include "simlink/sim_queues.h"
 #include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_life.h"
 #include "traffic/received_traffic.h"
 
 namespace
@@ -125,5 +126,91 @@ void BM_DroppedLiveBatch(benchmark::State& state)
     gf_clearTrafficState();
 }
 BENCHMARK(BM_DroppedLiveBatch)->Arg(100)->Arg(300)->Arg(600)->Unit(benchmark::kMicrosecond);
+
+// One aircraft of three kinds in turn: cruising, taxiing straight, and
+// taxiing through turns (curves at every segment start). The samples are
+// spaced so that a segment starts every 50 passes.
+LiveAc lf_mixedAc(int i)
+{
+    FlightBase flight;
+    flight.key.model = gf_modelId("A320");
+    flight.callsign = "MIX" + std::to_string(i);
+    const int kind = i % 3;
+    PositionSample s = lf_sample(i, 0);
+    if (kind != 0)
+    {
+        s.altitude = 0.0;
+        s.airborne = 0;
+        s.groundSpeed = 15.0;
+        s.trueAirspeed = 0.0;
+    }
+    LiveAc ac = gf_makeLiveAc(s, gf_makeAiRecord(flight, kFirstKey + static_cast<std::uint32_t>(i)), 1000.0);
+    ac.samples.clear();
+    for (int k = 0; k < 190; ++k)
+    {
+        PositionSample n = s;
+        n.playMoment = g_clock.load() + static_cast<std::int64_t>(k) * 50;
+        const double step = kind == 0 ? 0.002 : 0.00005;
+        n.longitude = s.longitude + step * k;
+        if (kind == 2)
+        {
+            n.latitude = s.latitude + ((k / 2) % 2 == 0 ? 0.0 : 0.00005); // zig-zag: a turn at each sample
+        }
+        ac.samples.push_back(n);
+    }
+    ac.cur.latitude = s.latitude;
+    ac.cur.longitude = s.longitude;
+    ac.cur.altitude = s.altitude;
+    ac.groundMode = kind == 0 ? 0 : 1;
+    ac.simState = kSimStateActive;
+    ac.situation = kind == 0 ? kSituationFlying : kSituationTaxi;
+    ac.airConfigDone = 1;
+    ac.objectId = 100 + static_cast<std::uint32_t>(i);
+    return ac;
+}
+
+void BM_UpdateLiveAcMixed(benchmark::State& state)
+{
+    gf_clearTrafficState();
+    g_simConnectError.store(1);
+    const std::int64_t start = g_clock.load();
+    std::vector<LiveAc> fleet;
+    for (int i = 0; i < 300; ++i)
+    {
+        fleet.push_back(lf_mixedAc(i));
+    }
+    std::vector<LiveAc> work = fleet;
+    std::int64_t passes = 0;
+    for (auto _ : state)
+    {
+        for (LiveAc& ac : work)
+        {
+            benchmark::DoNotOptimize(updateLiveAc(ac));
+        }
+        g_clock.fetch_add(1);
+        if (++passes % 9000 == 0)
+        {
+            state.PauseTiming();
+            g_clock.store(start);
+            work = fleet;
+            {
+                const std::lock_guard lock(g_simConnectMutex);
+                g_posUpdates[0]->clear();
+                g_clientEvents.clear();
+            }
+            state.ResumeTiming();
+        }
+        else if (passes % 100 == 0)
+        {
+            const std::lock_guard lock(g_simConnectMutex);
+            g_posUpdates[0]->clear();
+            g_clientEvents.clear();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(work.size()));
+    g_clock.store(start);
+    gf_clearTrafficState();
+}
+BENCHMARK(BM_UpdateLiveAcMixed)->Unit(benchmark::kMicrosecond);
 
 } // namespace
