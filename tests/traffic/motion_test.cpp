@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "airports/park_airport.h"
 #include "core/geometry.h"
 #include "core/loop_clock.h"
 #include "core/parameters.h"
@@ -372,6 +373,63 @@ TEST_F(MotionTest, TheInitialPitchOfADescentIsHalfTheRateAtMostFifteenHundred)
         lf_initialAttitude(ac);
         EXPECT_NEAR(ac.cur.pitch, pitchDeg * kDegToRad, 1e-9) << rate;
     }
+}
+
+TEST_F(MotionTest, ADescentNearTheParkAirportConfiguresForLandingAndFlares)
+{
+    {
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirport.icao = IcaoCode("EHAM");
+        g_parkAirport.latitude = 52.0;
+        g_parkAirport.longitude = 4.1;
+    }
+    LiveAc ac = airliner();
+    ac.cur.latitude = 52.0;
+    ac.cur.longitude = 4.0;
+    ac.cur.altitude = 1500.0;
+    ac.aboveGround = 1500.0;
+    ac.cur.heading = kPi / 2.0;
+    ac.lastFlapsIndex = 2;
+    const std::int64_t now = g_clock.load();
+    // 3 NM at 150 kt, 1500 ft down: about 1250 ft/min.
+    for (int k = 0; k <= 12; ++k)
+    {
+        const double alt = std::max(0.0, 1500.0 - 125.0 * k);
+        ac.samples.push_back(sampleAt(52.0, 4.0 + 0.004 * k, alt, 150.0, now + 600 * k, -1250.0));
+    }
+    std::vector<ClientEventCmd> events;
+    std::uint8_t stage = 0;
+    for (int t = 0; t < 9000 && ac.groundMode == 0; ++t)
+    {
+        if (!ac.samples.empty() && g_clock.load() >= ac.samples.front().playMoment)
+        {
+            nextPosMain(ac);
+        }
+        lf_curveStep(ac);
+        g_clock.fetch_add(1);
+        ASSERT_GE(ac.cur.altitude, ac.staticCgHeight - 0.5);
+        stage = std::max(stage, ac.motion.landingStage);
+        if (ac.aboveGround <= ac.staticCgHeight + 0.01 && ac.motion.landingStage == 4)
+        {
+            gf_onTouchdown(ac); // the simulator reports the ground
+        }
+        for (const ClientEventCmd& e : takeEvents())
+        {
+            events.push_back(e);
+        }
+    }
+    {
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirport = Airport{};
+    }
+    EXPECT_TRUE(sent(events, kFlapsSet, 16383));
+    EXPECT_TRUE(sent(events, kGearSet, 1));
+    EXPECT_TRUE(sent(events, kThrottleSet, 4914));
+    EXPECT_TRUE(sent(events, kThrottleSet, 0));
+    EXPECT_TRUE(sent(events, kSpoilersSet, 16383));
+    EXPECT_EQ(stage, 4);
+    EXPECT_EQ(ac.groundMode, 1);
+    EXPECT_EQ(ac.situation, kSituationTaxi);
 }
 
 } // namespace
