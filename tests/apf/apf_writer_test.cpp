@@ -3,6 +3,12 @@
 // for byte the same.
 #include "apf_test_support.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
 #include <pugixml.hpp>
 
 #include "airports/apf_locate.h"
@@ -166,6 +172,39 @@ TEST_F(WriteApf, LearnedFileMergedAndWrittenAgain)
     EXPECT_EQ(MAX_FIT.current.load(), 2);
     ASSERT_TRUE(gf_writeAirportFile(learnedRecord(header, false), "again.xml", kApfLearnedMode, false, 1));
     EXPECT_EQ(readFile("again.xml"), readFile(learned));
+}
+
+// A full disk while a learned file is written again: the write is reported
+// as failed and the file of the earlier save stays whole, with no temporary
+// file beside it. The disk is stood for by a file-size limit in a child
+// process, which ignores the signal the kernel sends when a write passes it.
+TEST_F(WriteApf, ALearnedFileWrittenOnAFullDiskKeepsTheEarlierFile)
+{
+    ASSERT_TRUE(gf_writeAirportFile(scannedAirport(), kLocalFile, kApfFullMode, false, 1));
+    const ApfHeader header = readParkAirport();
+    learn();
+    const fs::path learned = gf_learnedPathFor(kLocalName, header.publisher);
+    ASSERT_TRUE(gf_writeAirportFile(learnedRecord(header, false), learned, kApfLearnedMode, false, 1));
+    const std::string before = readFile(learned);
+    ASSERT_GT(before.size(), 512U);
+
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{512, 512};
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            _exit(2);
+        const bool written = gf_writeAirportFile(learnedRecord(header, false), learned, kApfLearnedMode, false, 1);
+        _exit(written ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the write on a full disk was reported as done";
+    EXPECT_EQ(readFile(learned), before);
+    EXPECT_FALSE(fs::exists(learned.string() + ".tmp"));
 }
 
 TEST_F(WriteApf, HandmadeFileReadAndWrittenAgain)

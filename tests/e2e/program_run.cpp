@@ -100,6 +100,15 @@ std::string ProgramRun::program() const
     return environment() + " " + lf_quoted(VORA_BINARY);
 }
 
+std::string ProgramRun::programWithWriteFault(const std::string& spec) const
+{
+    // The shim comes before the sanitizer runtime in the list of libraries,
+    // which that runtime would refuse.
+    return fmt::format("env LD_PRELOAD={} VORA_WRITE_FAULT={} "
+                       "ASAN_OPTIONS=\"${{ASAN_OPTIONS:+$ASAN_OPTIONS:}}verify_asan_link_order=0\" {}",
+                       lf_quoted(VORA_WRITE_FAULT_SHIM), lf_quoted(spec), program());
+}
+
 int ProgramRun::bash(const std::string& script)
 {
     const fs::path file = dir_ / "script.sh";

@@ -45,6 +45,8 @@ class ProgramRun : public ::testing::Test
     // documentation describes it, the simulator from the given scenario file
     // (one with "strict": true).
     void useStrictStandIns(const std::filesystem::path& simScenario);
+    // The stand-in simulator reads this scenario file; the service stays as it is.
+    void useSimScenario(const std::filesystem::path& simScenario) { simScenario_ = simScenario; }
     // A scenario file of data/scenarios.
     static std::filesystem::path scenarioFile(const std::string& name);
 
@@ -52,6 +54,10 @@ class ProgramRun : public ::testing::Test
     fakert::FakeRtService& service() { return *service_; }
     std::string environment() const;
     std::string program() const;
+    // The program with its writes to files whose path ends with `suffix`
+    // failing with ENOSPC ("fail:SUFFIX"), or held half done after MARKER is
+    // created ("hold:SUFFIX:MARKER"); see write_fault_shim.c.
+    std::string programWithWriteFault(const std::string& spec) const;
 
   private:
     std::filesystem::path dir_;
