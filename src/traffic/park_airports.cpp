@@ -188,6 +188,7 @@ void gf_setFirstParkAirport(const IcaoCode& code, double latitude, double longit
 
 void lf_updateParkAirportDistances(double latitude, double longitude)
 {
+    const bool destinationSet = lf_destinationSet();
     const std::scoped_lock lock(g_parkAirportsMutex);
     if (g_parkAirports.empty())
     {
@@ -202,7 +203,7 @@ void lf_updateParkAirportDistances(double latitude, double longitude)
         return;
     }
     g_lastDistancePos = pos;
-    if (lf_destinationSet())
+    if (destinationSet)
     {
         return;
     }
@@ -216,13 +217,14 @@ void lf_updateParkAirportDistances(double latitude, double longitude)
 bool lf_setParkAirport(const IcaoCode& code)
 {
     const Airport* airport = gf_findAirport(code);
-    const std::scoped_lock lock(g_parkAirportsMutex);
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        g_parkAirport = airport != nullptr ? *airport : Airport{};
+    }
     if (airport == nullptr)
     {
-        g_parkAirport = Airport{};
         return false;
     }
-    g_parkAirport = *airport;
     gf_log(fmt::format("\nThe park airport is {}", code.text()));
     return true;
 }
