@@ -13,11 +13,15 @@
 #include "airports/airport_settings.h"
 #include "airports/apf_locate.h"
 #include "airports/apf_reader.h"
+#include "airports/apf_writer.h"
+#include "airports/quality_factors.h"
 #include "airports/nearest_stand.h"
 #include "airports/park_airport_panel.h"
 #include "airports/parking_state.h"
 #include "airports/stand_list.h"
 #include "core/geometry.h"
+#include "core/globals.h"
+#include "core/text_convert.h"
 #include "core/log.h"
 #include "core/loop_clock.h"
 #include "core/parameters.h"
@@ -43,6 +47,10 @@ namespace
 {
 
 constexpr std::int32_t kRenewalMinutes = 20;
+
+// The texts of the park airport's file that its learned file repeats.
+std::string g_keptApfName;
+std::string g_keptApfKind;
 
 // The position of the last distance computation.
 LatLon g_lastDistancePos{};
@@ -323,7 +331,11 @@ std::string lf_readParkedFile()
         return fmt::format("{} {} not found", "lf_readParkedFile", code.text());
     }
     ApfHeader header;
+    g_keptApfName.clear();
+    g_keptApfKind.clear();
     std::string error = gf_readApf(name, header, g_coverage, g_stands);
+    g_keptApfName = header.airportName;
+    g_keptApfKind = header.publisher;
     if (header.parkElevation)
     {
         g_trafficReader.parkElevation = header.parkElevation;
@@ -452,10 +464,51 @@ void gf_leaveParkAirport()
     lf_resetParkAirport();
 }
 
+void gf_saveAirportFile()
+{
+    if (g_learnedApfPath.empty() || g_parkAirport.icao.empty())
+    {
+        return;
+    }
+    AirportStands record;
+    record.icao = g_parkAirport.icao;
+    record.name = g_keptApfName;
+    record.publisher = g_keptApfKind;
+    record.elevation = static_cast<std::int32_t>(g_parkAirport.elevation);
+    for (const Stand& stand : g_stands)
+    {
+        Stand kept = stand;
+        std::erase_if(kept.options, [](const StandOption& o) { return o.id == 0 || o.fromFile != 0; });
+        std::uint32_t id = 0;
+        for (StandOption& option : kept.options)
+        {
+            option.id = ++id;
+        }
+        if (g_handmade || kept.manual != 0 || kept.radiusChanged != 0 || kept.cargoChanged != 0 ||
+            !kept.options.empty())
+        {
+            record.stands.push_back(std::move(kept));
+        }
+    }
+    const CoveragePair figures = gf_coverageOf(gf_qualityFactors(record.stands));
+    record.realFigure = figures.real;
+    record.softFigure = figures.soft;
+    const std::string path = gf_pathToUtf8(g_learnedApfPath);
+    if (!gf_writeAirportFile(record, g_learnedApfPath, kApfLearnedMode, g_handmade, g_simNumber.load()))
+    {
+        gf_log(fmt::format("{} saving '{}' did not succeed", gf_timeOfDayString(), path));
+        return;
+    }
+    const std::uint32_t updates = g_apfUpdatesShown.load();
+    gf_log(fmt::format("{}{} '{}' saved with {} update{}", gf_timeOfDayString(), g_handmade ? " handmade" : "", path,
+                       updates, updates == 1 ? "" : "s"));
+}
+
 void lf_resetParkAirport()
 {
     if (g_learnedOverride != 0)
     {
+        gf_saveAirportFile();
         gf_restoreAirportSettings();
     }
     g_handmade = false;
@@ -549,7 +602,27 @@ void gf_removeAllStatics()
     std::erase_if(g_staticAircraft, [](const StaticAc& a) { return a.erase != 0 || a.createCancelled != 0; });
 }
 
-void gf_removeLiveAtStand(std::string_view /*standName*/) {}
+void gf_removeLiveAtStand(std::string_view standName)
+{
+    const std::optional<std::size_t> index = lf_standIndex(standName);
+    if (!index || g_stands[*index].numericId < 1)
+    {
+        return;
+    }
+    const auto standId = static_cast<std::uint32_t>(g_stands[*index].numericId);
+    const auto onStand = [&](const StaticAc& a) { return a.standId == standId && a.simState == kSimStateActive; };
+    if (const auto it = std::ranges::find_if(g_staticAircraft, onStand); it != g_staticAircraft.end())
+    {
+        removeAircraftFromSim(*it);
+        return;
+    }
+    const auto parked = std::ranges::find_if(
+        g_liveAircraft, [&](const LiveAc& a) { return onStand(a) && a.situation == kSituationParked; });
+    if (parked != g_liveAircraft.end())
+    {
+        removeAircraftFromSim(*parked);
+    }
+}
 
 void lf_removeStaticsReplacedByLive() {}
 

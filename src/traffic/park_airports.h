@@ -66,6 +66,9 @@ void gf_calcStaticParked();
 // Leaves the park airport: its static aircraft go, its learned file is saved.
 void gf_leaveParkAirport();
 void lf_resetParkAirport();
+// Writes what was learned at the park airport into its learned file
+// (g_learnedApfPath; nothing when empty).
+void gf_saveAirportFile();
 // The parking driver: initial at the start of the main loop, else every 16 s.
 void gf_handleParking(bool initial);
 // Adjusts the static parking of the park airport.

@@ -12,7 +12,9 @@
 
 #include "../app/app_fixture.h"
 #include "airports/airport_list.h"
+#include "airports/apf_reader.h"
 #include "airports/parking_state.h"
+#include "airports/stand_list.h"
 #include "core/parameters.h"
 #include "core/paths.h"
 #include "core/status_line.h"
@@ -277,6 +279,50 @@ TEST_F(ParkAirportsTest, AParkAirportWithoutFileIsResetWithTheReadersText)
     EXPECT_TRUE(g_parkAirport.icao.empty());
     EXPECT_EQ(g_parkingBusy.load(), 0);
     EXPECT_EQ(logContaining("lf_readParkedFile EGLL not found"), 1u);
+}
+
+TEST_F(ParkAirportsTest, LeavingWritesOnlyWhatWasLearnedIntoTheLearnedFile)
+{
+    ASSERT_TRUE(lf_setParkAirport(IcaoCode("EDDF")));
+    const auto option = [](const char* callsign, std::uint32_t id, std::uint32_t fromFile)
+    {
+        StandOption o;
+        o.callsign = callsign;
+        o.registration = std::string("D-") + callsign;
+        o.id = id;
+        o.day = 1;
+        o.hours = 3;
+        o.fromFile = fromFile;
+        return o;
+    };
+    Stand learned;
+    learned.name = "A1";
+    learned.numericId = 1;
+    learned.latitude = 50.03;
+    learned.longitude = 8.57;
+    learned.options = {option("FILE1", 1, 1), option("LEARN1", 2, 0), option("RETIRED", 0, 0)};
+    Stand plain;
+    plain.name = "A2";
+    plain.numericId = 2;
+    plain.options = {option("FILE2", 1, 1)};
+    g_stands.push_back(learned);
+    g_stands.push_back(plain);
+    g_learnedApfPath = fs::path("airports") / "learned" / "stock" / "EDDF.xml";
+    g_learnedOverride = 1;
+
+    gf_leaveParkAirport();
+
+    EXPECT_TRUE(g_parkAirport.icao.empty());
+    EXPECT_TRUE(g_stands.empty());
+    EXPECT_EQ(g_learnedOverride, 0);
+    std::ifstream in(g_learnedApfPath, std::ios::binary);
+    const std::string xml((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(xml.find("LEARN1"), std::string::npos);
+    EXPECT_EQ(xml.find("FILE1"), std::string::npos);
+    EXPECT_EQ(xml.find("RETIRED"), std::string::npos);
+    EXPECT_EQ(xml.find("\"A2\""), std::string::npos);
+    EXPECT_EQ(logContaining("EDDF.xml' saved with 0 updates"), 1u);
+    g_learnedApfPath.clear();
 }
 
 } // namespace
