@@ -157,8 +157,9 @@ bool gf_replaceFile(const fs::path& file, const std::function<bool(std::ostream&
             return false;
         }
         ok = write(out);
-        out.flush();
-        ok = ok && out.good();
+        // Closing writes what is still buffered; a failure there is a failed save too.
+        out.close();
+        ok = ok && !out.fail();
     }
     std::error_code ec;
     if (ok)
