@@ -5,7 +5,7 @@
 // and the faults written as scenario entries and command-line texts.
 #include "service_fixture.h"
 
-#include "fake-rt/fault_spec.h"
+#include "fake-rt/fault_option.h"
 #include "fake-rt/gzip.h"
 #include "fake-rt/strict_feed.h"
 

@@ -7,7 +7,7 @@
 #include "airports/park_airport.h"
 #include "core/parameters.h"
 #include "core/stop_request.h"
-#include "fake-rt/fault_spec.h"
+#include "fake-rt/fault_option.h"
 #include "service/parked_traffic.h"
 #include "service/service_login.h"
 #include "service/service_panel.h"

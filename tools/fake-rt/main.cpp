@@ -3,7 +3,7 @@
 // per request (path and status only: bodies carry licences), and stops on
 // SIGINT or SIGTERM.
 #include "fake-rt/fake_service.h"
-#include "fake-rt/fault_spec.h"
+#include "fake-rt/fault_option.h"
 
 #include <fmt/format.h>
 

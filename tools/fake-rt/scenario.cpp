@@ -1,6 +1,6 @@
 #include "fake-rt/scenario.h"
 
-#include "fake-rt/fault_spec.h"
+#include "fake-rt/fault_option.h"
 #include "fake-rt/registration_pattern.h"
 
 #include <fmt/format.h>

@@ -5,7 +5,7 @@
 //
 //   strict           true: the service as its public v5 documentation
 //                    describes it (see docs/scenarios.md)
-//   faults           [{path, ...}]  scripted faults, see fault_spec.h
+//   faults           [{path, ...}]  scripted faults, see fault_option.h
 //   airport          {icao, iata, lat, lon, elevation_ft}
 //   runways          [{name, lat, lon, heading (true), length_m, elevation_ft, no_types[]}]
 //   runways_in_use   {arrivals[], departures[]}           runway names

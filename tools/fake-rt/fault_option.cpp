@@ -1,4 +1,4 @@
-#include "fake-rt/fault_spec.h"
+#include "fake-rt/fault_option.h"
 
 #include "fake-rt/service_core.h"
 
