@@ -23,9 +23,9 @@
 #include "core/parameters.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/live_lists.h"
+#include "traffic/adding_stack.h"
 #include "traffic/making_way.h"
 #include "traffic/motion_model.h"
-#include "traffic/park_limit.h"
 #include "traffic/respawns.h"
 
 namespace ovr
@@ -212,12 +212,6 @@ void gf_removeLongestParkedLive(std::size_t n)
             removeAircraftFromSim(ac);
         }
     }
-}
-
-// Stand-in until the static parking is built: no static aircraft is placed.
-void lf_checkStaticStand()
-{
-    g_parkCandidates.clear();
 }
 
 std::optional<Stand> lf_standForNewAc(LiveAc& ac)

@@ -1,8 +1,6 @@
 // Parking of live aircraft: the stand for a taxiing or landed aircraft and
 // for one that starts on the ground, the clearance of neighbouring stands,
 // and the park limit that the parked aircraft keep to. Main-loop thread only.
-// The placing of static aircraft (`lf_checkStaticStand`) is a stand-in until
-// the static parking is built.
 #pragma once
 
 #include <cstddef>
@@ -32,6 +30,7 @@ bool gf_adjacentStandClear(std::int32_t adjacentId, const LiveAc& parking, const
 void gf_checkMaxPark(std::uint8_t extra);
 // The n live aircraft that have stood longest go.
 void gf_removeLongestParkedLive(std::size_t n);
+// Places the last static parking candidate (static parking).
 void lf_checkStaticStand();
 // The stand for an aircraft that starts on the ground, or none (the erase
 // flag is set when the stand it stands on is not to be had).
