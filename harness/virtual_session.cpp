@@ -208,6 +208,7 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
     g_stop.store(0);
     clock.onSleep = [this, end, &perPass]
     {
+        const auto passEnded = std::chrono::steady_clock::now();
         world_->advance(kPassMs);
         g_virtualMs.store(world_->nowMs());
         lf_dispatchPending(h_);
@@ -220,6 +221,7 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
         {
             g_stop.store(1);
         }
+        betweenPasses_ += std::chrono::steady_clock::now() - passEnded;
     };
     lf_mainLoop();
     clock.onSleep = nullptr;

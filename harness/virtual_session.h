@@ -73,6 +73,11 @@ class VirtualSession : public AppTest
     // The number of traffic replies taken so far.
     int liveReplies() const { return liveReplies_; }
 
+    // Wall time spent between the main loop's passes (the stand-in
+    // simulator, the dispatch, the service's replies and `perPass`), so that
+    // a benchmark can take the passes alone.
+    std::chrono::nanoseconds betweenPasses() const { return betweenPasses_; }
+
   private:
     void feed();
 
@@ -81,6 +86,7 @@ class VirtualSession : public AppTest
     HANDLE h_ = nullptr;
     std::int64_t nextLiveMs_ = 0;
     int liveReplies_ = 0;
+    std::chrono::nanoseconds betweenPasses_{0};
 };
 
 } // namespace ovr::test
