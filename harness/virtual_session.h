@@ -72,6 +72,10 @@ class VirtualSession : public AppTest
 
     // The number of traffic replies taken so far.
     int liveReplies() const { return liveReplies_; }
+    // The number of parked-traffic replies taken so far.
+    int parkedReplies() const { return parkedReplies_; }
+    // Every parked-traffic request is answered with this status instead.
+    void refuseParkedTraffic(int status) { parkedRefusal_ = status; }
 
     // Wall time spent between the main loop's passes (the stand-in
     // simulator, the dispatch, the service's replies and `perPass`), so that
@@ -86,6 +90,8 @@ class VirtualSession : public AppTest
     HANDLE h_ = nullptr;
     std::int64_t nextLiveMs_ = 0;
     int liveReplies_ = 0;
+    int parkedReplies_ = 0;
+    std::optional<int> parkedRefusal_;
     std::chrono::nanoseconds betweenPasses_{0};
 };
 
