@@ -54,8 +54,8 @@ struct StaticAc : AiAircraftRecord
     // Where its candidate came from: 0 the service's parked-traffic report,
     // 1 the learned options of its stand.
     std::uint32_t origin = 0;
-    // The transponder id of the parked-traffic record it was placed for (0
-    // when none): the live aircraft with that id replaces it.
+    // The transponder id of the parked-traffic report it came from (0 for
+    // one from the learned options); the live aircraft with that id replaces it.
     std::uint32_t identity = 0;
     std::uint32_t standId = 0;
     std::uint32_t simState = kSimStateBuffer;
