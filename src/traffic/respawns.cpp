@@ -23,6 +23,7 @@
 #include "liveries/regcode_tables.h"
 #include "liveries/registration_lookup.h"
 #include "traffic/live_lists.h"
+#include "traffic/making_way.h"
 #include "traffic/park_airports.h"
 
 namespace ovr
@@ -34,8 +35,6 @@ namespace
 {
 
 constexpr double kSamePositionDeg = 1e-8;
-// Two aircraft closer than their summed half spans with this margin touch.
-constexpr double kClearanceFactor = 1.1;
 constexpr std::int64_t kMaxParkedMinutes = 90;
 constexpr std::int64_t kMaxParkedMinutesHeavy = 180;
 constexpr std::uint32_t kHeavy = 3;
@@ -75,11 +74,6 @@ LiveAc* lf_activeOnStand(std::uint32_t standId)
                                                      a.situation == kSituationPushingBack);
                                          });
     return it == g_liveAircraft.end() ? nullptr : &*it;
-}
-
-double lf_clearance(const AiAircraftRecord& a, const AiAircraftRecord& b)
-{
-    return (a.radius + b.radius) * kClearanceFactor;
 }
 
 // As lf_realFlightExists, but the aircraft itself does not count: a flight
@@ -376,14 +370,14 @@ bool lf_realFlightExists(std::string_view ghostCallsign)
                                { return a.callsign == real && a.simState != kSimStateRemoving; });
 }
 
-bool lf_standWanted(std::uint32_t standId, std::string_view callsign)
+bool lf_standWanted(std::int32_t standId, std::string_view callsign)
 {
-    LiveAc* occupant = lf_activeOnStand(standId);
+    LiveAc* occupant = standId > 0 ? lf_activeOnStand(static_cast<std::uint32_t>(standId)) : nullptr;
     if (occupant == nullptr)
     {
         return true;
     }
-    const std::string standName = gf_standName(standId);
+    const std::string standName = gf_standName(occupant->standId);
     const std::string_view held = occupant->callsign;
     if (held == callsign)
     {
@@ -507,7 +501,7 @@ void lf_clearStaticsInPath(LiveAc& live)
                                          {
                                              return s.simState == kSimStateActive && s.callsign != live.callsign &&
                                                     gf_distanceNm(here, LatLon{s.latitude, s.longitude}) <=
-                                                        lf_clearance(live, s);
+                                                        gf_standClearanceNm(live.radius, s.radius);
                                          });
     if (it != g_staticAircraft.end())
     {

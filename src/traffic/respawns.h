@@ -53,7 +53,7 @@ void lf_ghostReplaced(std::string_view callsign);
 bool lf_realFlightExists(std::string_view ghostCallsign);
 // Whether the live aircraft `callsign` may have the stand; an occupant that
 // must give way is removed.
-bool lf_standWanted(std::uint32_t standId, std::string_view callsign);
+bool lf_standWanted(std::int32_t standId, std::string_view callsign);
 
 // The removals of static parked aircraft that a live aircraft replaces are
 // defined with these rules and declared where their callers look:
