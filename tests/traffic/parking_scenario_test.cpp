@@ -198,6 +198,46 @@ TEST_F(ParkingScenarioTest, ArrivalToStand)
         << infoWhileParked;
 }
 
+TEST_F(ParkingScenarioTest, ALandedAircraftTaxiesToAStandAndParks)
+{
+    // Lands eastwards on a runway 400 m south of the apron, rolls out,
+    // taxies back west on a taxiway 300 m south of it, turns north and stops
+    // 10 m short of V3.
+    const double kt = 1852.0 / 3600.0;
+    const auto stop = at(-10.0, 142.0);
+    const double approachS = 9000.0 / (140.0 * kt);
+    const double rollS = approachS + 2.0 + 1160.0 / (77.5 * kt);
+    const double taxiwayS = rollS + 100.0 / (17.5 * kt);
+    const double westS = taxiwayS + 1158.0 / (15.0 * kt);
+    const double inS = westS + 290.0 / (12.5 * kt);
+    start(groundUser(),
+          trackScenario({track("3c4a07", "DLH4A7",
+                               {point(-20.0, at(-400.0, -9000.0), kElevationFt + 1500.0, 140.0),
+                                point(approachS, at(-400.0, 0.0), kElevationFt + 50.0, 140.0),
+                                point(approachS + 2.0, at(-400.0, 140.0), 0.0, 135.0),
+                                point(rollS, at(-400.0, 1300.0), 0.0, 20.0),
+                                point(taxiwayS, at(-300.0, 1300.0), 0.0, 15.0),
+                                point(westS, at(-300.0, 142.0), 0.0, 15.0), point(inS, stop, 0.0, 10.0),
+                                point(inS + 1.0, stop, 0.0, 0.0), point(inS + 120.0, stop, 0.0, 0.0)})}));
+    loadApron();
+    bool landed = false;
+    runFor(std::chrono::milliseconds(static_cast<std::int64_t>((inS + 100.0) * 1000.0)),
+           [&](std::int64_t)
+           {
+               for (const LiveAc& a : g_liveAircraft)
+                   landed = landed || (a.touchdownMark != 0 && a.groundMode != 0);
+           });
+
+    EXPECT_TRUE(landed);
+    ASSERT_EQ(logWith("V3      : DLH4A7   arrived at stand").size(), 1u);
+    const std::optional<sim::ObjectState> o = objectOf("DLH4A7");
+    ASSERT_TRUE(o.has_value());
+    const Stand& v3 = g_stands[2];
+    EXPECT_LE(metresBetween(o->latDeg, o->lonDeg, v3.latitude, v3.longitude), 2.0);
+    EXPECT_NEAR(o->headingDeg, 180.0, 1.0);
+    EXPECT_FALSE(o->enginesRunning);
+}
+
 TEST_F(ParkingScenarioTest, SpawnParked)
 {
     // Reported standing 5 m from V3's centre for two minutes.
