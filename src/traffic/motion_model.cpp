@@ -1532,7 +1532,9 @@ void lf_cargoStand(LiveAc& ac)
     }
     stand->ramp = 0;
     stand->cargo = 1;
-    ++g_apfUpdates;
+    // Marked changed, so the learned file keeps the new flag.
+    stand->cargoChanged = 1;
+    gf_countApfUpdate();
 }
 
 void lf_arriveAtStand(LiveAc& ac)

@@ -13,6 +13,7 @@
 #include "airports/airport_settings.h"
 #include "airports/apf_locate.h"
 #include "airports/apf_reader.h"
+#include "airports/apf_updates.h"
 #include "airports/apf_writer.h"
 #include "airports/quality_factors.h"
 #include "airports/nearest_stand.h"
@@ -23,6 +24,7 @@
 #include "core/globals.h"
 #include "core/text_convert.h"
 #include "core/log.h"
+#include "core/parameter_controls.h"
 #include "core/loop_clock.h"
 #include "core/parameters.h"
 #include "core/status_line.h"
@@ -30,6 +32,7 @@
 #include "core/user_on_ground.h"
 #include "core/window_requests.h"
 #include "service/traffic_reader.h"
+#include "simlink/sim_panel_fields.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/live_aircraft.h"
 #include "traffic/park_airport_file.h"
@@ -137,7 +140,9 @@ bool gf_recheckParkAirports(bool checkStand, std::string& message)
                 changed = true;
             }
         }
-        if (changed && gf_nearestStandName(g_userPos.latitude, g_userPos.longitude).empty())
+        // The user's current stand is the one the window shows: a user who
+        // stands on a stand keeps the reservation they stand on.
+        if (changed && gf_simPanelTexts().userStand.empty())
         {
             message = fmt::format("reserved stand changed from '{}' to '{}'", oldStand, newStand);
             gf_log(message);
@@ -254,10 +259,13 @@ void lf_beginParking(bool now)
         lf_markParkingDone();
         gf_setStatus(error, true);
         lf_resetParkAirport();
-        return;
     }
-    g_staticRenewMinutes.store(kRenewalMinutes);
-    gf_calcStaticParked();
+    else
+    {
+        g_staticRenewMinutes.store(kRenewalMinutes);
+        gf_calcStaticParked();
+    }
+    gf_enableParameterControl(DESTINATION, true);
 }
 
 void lf_findParkAirport(double latitude, double longitude, double aboveGroundFt, bool onGround, bool now)
@@ -292,6 +300,7 @@ void lf_findParkAirport(double latitude, double longitude, double aboveGroundFt,
         }
         return;
     }
+    gf_enableParameterControl(DESTINATION, true);
     ParkAirportEntry first;
     {
         const std::scoped_lock lock(g_parkAirportsMutex);
@@ -393,6 +402,7 @@ std::string lf_readParkedFile()
     g_reservedStandFound.store(stand ? 1 : 0);
     g_parkDataRead.store(1);
     gf_showParkDescription(header.airportName);
+    g_apfUpdates = 0;
     g_apfUpdatesShown.store(0);
     return {};
 }
@@ -501,26 +511,31 @@ void gf_saveAirportFile()
         gf_log(fmt::format("{} saving '{}' did not succeed", gf_timeOfDayString(), path));
         return;
     }
-    const std::uint32_t updates = g_apfUpdatesShown.load();
+    const std::uint32_t updates = g_apfUpdates;
     gf_log(fmt::format("{}{} '{}' saved with {} update{}", gf_timeOfDayString(), g_handmade ? " handmade" : "", path,
                        updates, updates == 1 ? "" : "s"));
 }
 
 void lf_resetParkAirport()
 {
-    if (g_learnedOverride != 0)
+    if (g_learnedOverride.load() != 0)
     {
         gf_saveAirportFile();
         gf_restoreAirportSettings();
     }
     g_handmade = false;
-    g_learnedOverride = 0;
+    g_learnedOverride.store(0);
     gf_showParkTrafficWeek(0);
+    if (const auto left = gf_parkingWindow().parkAirportLeft)
+    {
+        left();
+    }
     {
         const std::scoped_lock lock(g_parkAirportsMutex);
         g_parkAirport = Airport{};
         g_reservedStand.clear();
     }
+    g_apfUpdates = 0;
     g_apfUpdatesShown.store(0);
     g_parkCandidates.clear();
     gf_clearStands();
