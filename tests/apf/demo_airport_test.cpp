@@ -89,15 +89,20 @@ TEST(DemoAirport, HoldsEveryStandOfTheServiceScenario)
         EXPECT_NEAR(it->second.heading, s["heading"].get<double>(), 0.05) << name;
     }
     for (const auto& parked : service["parked"])
+    {
         EXPECT_TRUE(stands.contains(parked["stand"].get<std::string>())) << parked["stand"];
+    }
 }
 
 TEST(DemoAirport, SimulatorFacilitiesAndUserStandAgreeWithTheFile)
 {
     const auto stands = lf_fileStands();
     std::set<std::string> taken;
-    for (const auto& parked : lf_serviceScenario()["parked"])
+    const nlohmann::json service = lf_serviceScenario();
+    for (const auto& parked : service["parked"])
+    {
         taken.insert(parked["stand"].get<std::string>());
+    }
     constexpr int kVehicles = 13;
     const std::vector<std::pair<std::string, sim::Scenario>> scenarios{
         {"sim-demo.json", sim::loadScenarioFile(kSource / "data" / "scenarios" / "sim-demo.json")},
@@ -125,7 +130,9 @@ TEST(DemoAirport, SimulatorFacilitiesAndUserStandAgreeWithTheFile)
             EXPECT_EQ(std::to_string(p.number), stand.substr(1)) << stand;
         }
         if (name != "built in")
+        {
             EXPECT_EQ(parkings, stands.size());
+        }
         const auto [userStand, metres] = lf_nearest(stands, scenario.user.pose.latDeg, scenario.user.pose.lonDeg);
         EXPECT_LT(metres, 1.0) << userStand;
         EXPECT_FALSE(taken.contains(userStand)) << userStand;

@@ -160,6 +160,7 @@ TEST_F(WindowOperations, LeavingTheParkAirportSetsTheButtonsForNoAirport)
         SCOPED_TRACE(initialLoadOnly);
         INITIAL_LOAD_ONLY.current.store(initialLoadOnly);
         gf_parkingDone();
+        gf_enableButton(g_nowButton, true);
         gf_enableParameterControl(DESTINATION, false);
         g_nowPermitted.store(0);
         gf_parkAirportLeft();
