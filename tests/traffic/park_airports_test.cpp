@@ -340,6 +340,8 @@ class VisitedParkAirport : public ParkAirportsTest
     void SetUp() override
     {
         ParkAirportsTest::SetUp();
+        // No parked traffic to wait for: the calculation follows the read.
+        MAX_PARK_SEL.current.store(0);
         fs::create_directories(g_myThirdpartyPath);
         std::ofstream(g_myThirdpartyPath / "EDDF.xml", std::ios::binary)
             << R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -373,6 +375,7 @@ class VisitedParkAirport : public ParkAirportsTest
         gf_clearStands();
         g_learnedApfPath.clear();
         g_learnedOverride.store(0);
+        MAX_PARK_SEL.current.store(MAX_PARK_SEL.defaultValue);
         ParkAirportsTest::TearDown();
     }
 
