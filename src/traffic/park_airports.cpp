@@ -546,6 +546,7 @@ void lf_resetParkAirport()
     g_apfUpdates = 0;
     g_apfUpdatesShown.store(0);
     g_parkCandidates.clear();
+    g_parkingCandidateCount.store(0);
     g_standsReadForCalc = false;
     gf_clearStands();
     g_parkDataRead.store(0);

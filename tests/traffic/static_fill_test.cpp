@@ -231,6 +231,7 @@ TEST_F(StaticFillTest, FillsTheFreeStandsUpToTheParkLimit)
             active += ac.simState == kSimStateActive ? 1 : 0;
         }
         EXPECT_EQ(active, c.created);
+        EXPECT_EQ(g_parkingCandidateCount.load(), 0) << "the window still shows candidates waiting";
         EXPECT_EQ(logWith(" parked").size(), c.created);
         for (const StaticAc& ac : g_staticAircraft)
         {
