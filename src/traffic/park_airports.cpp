@@ -659,6 +659,4 @@ void gf_removeLiveAtStand(std::string_view standName)
     }
 }
 
-void lf_removeStaticsReplacedByLive() {}
-
 } // namespace ovr
