@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include "../support/test_files.h"
 #include "airports/airport_panel_figures.h"
 #include "airports/apf_updates.h"
 #include "airports/parking_state.h"
@@ -13,7 +14,6 @@
 #include "core/user_on_ground.h"
 #include "liveries/dbase_reader_detail.h"
 #include "stream_encrypt.h"
-#include "test_files.h"
 
 namespace fs = std::filesystem;
 

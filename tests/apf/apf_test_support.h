@@ -13,11 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/file_server.h"
+#include "../support/test_files.h"
 #include "airports/stand.h"
 #include "airports/stand_list.h"
 #include "core/flight_key.h"
-#include "file_server.h"
-#include "test_files.h"
 
 namespace ovr::test
 {

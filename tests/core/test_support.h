@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "../support/test_files.h"
 #include "core/log_detail.h"
-#include "test_files.h"
 
 namespace ovr::test
 {

@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/test_files.h"
 #include "core/zip_archive.h"
-#include "test_files.h"
 
 namespace ovr
 {

@@ -17,8 +17,8 @@
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 
+#include "../support/test_files.h"
 #include "program_run.h"
-#include "test_files.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;

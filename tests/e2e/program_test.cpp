@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/test_files.h"
 #include "program_run.h"
-#include "test_files.h"
 
 namespace fs = std::filesystem;
 

@@ -2,13 +2,13 @@
 // the data components, a new program version in a zip built here, and the
 // notice README.txt receives.
 #include "../params/parameters_fixture.h"
+#include "../support/file_server.h"
 #include "core/download_detail.h"
 #include "core/library_init.h"
 #include "core/paths.h"
 #include "core/stop_request.h"
 #include "core/user_error.h"
 #include "core/zip_archive.h"
-#include "file_server.h"
 #include "gui/updater.h"
 #include "platform/shell/shell32.h"
 #include "platform/win/test_support.h"

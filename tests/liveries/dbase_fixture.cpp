@@ -4,10 +4,10 @@
 
 #include <fmt/format.h>
 
+#include "../support/test_files.h"
 #include "core/log_detail.h"
 #include "liveries/dbase_reader_detail.h"
 #include "stream_encrypt.h"
-#include "test_files.h"
 
 namespace fs = std::filesystem;
 

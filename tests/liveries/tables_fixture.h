@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "../support/test_files.h"
 #include "dbase_fixture.h"
-#include "test_files.h"
 
 namespace ovr::test
 {

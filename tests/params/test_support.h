@@ -2,8 +2,8 @@
 // private temporary folder, and the log redirected into it.
 #pragma once
 
+#include "../support/test_files.h"
 #include "core/log_detail.h"
-#include "test_files.h"
 
 #include <gtest/gtest.h>
 

@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/test_files.h"
 #include "bgl_writer.h"
 #include "platform/simconnect/world.h"
-#include "test_files.h"
 
 namespace ovr::test
 {

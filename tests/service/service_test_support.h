@@ -3,8 +3,8 @@
 // and known types set as the other subsystems would set them.
 #pragma once
 
+#include "../support/test_files.h"
 #include "airports/airport.h"
-#include "test_files.h"
 
 #include <gtest/gtest.h>
 

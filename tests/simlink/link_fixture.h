@@ -18,10 +18,10 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/test_files.h"
 #include "platform/simconnect/world.h"
 #include "simlink/object_events.h"
 #include "simlink/sim_queues.h"
-#include "test_files.h"
 
 namespace ovr::test
 {
