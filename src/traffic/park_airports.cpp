@@ -645,6 +645,4 @@ void gf_removeLiveAtStand(std::string_view standName)
     }
 }
 
-void lf_removeStaticsReplacedByLive() {}
-
 } // namespace ovr
