@@ -34,6 +34,7 @@
 #include "traffic/live_aircraft.h"
 #include "traffic/live_lists.h"
 #include "traffic/park_airports.h"
+#include "traffic/parking_adjust.h"
 
 namespace ovr
 {
@@ -175,11 +176,22 @@ void lf_twoStepParkingUpdate()
     {
         return;
     }
-    if (g_parkingUpdatePhase.load() == 0)
+    const std::uint8_t phase = g_parkingUpdatePhase.load();
+    if (phase == 0)
     {
+        // The live aircraft seen from now on are kept out of the statics, and
+        // the parked traffic is asked for without waiting for it.
         g_parkingUpdatePhase.store(1);
         gf_parkingBusy();
-        g_trafficReader.parkedRequest.store(true);
+        g_trafficReader.collecting.store(true);
+        gf_armAdjustParkedTraffic();
+        return;
+    }
+    // A slow answer gets one more slot; after that the adjustment goes on
+    // without it.
+    if (phase == 1 && gf_adjustParkedTrafficPending())
+    {
+        g_parkingUpdatePhase.store(2);
         return;
     }
     g_parkingUpdatePhase.store(0);

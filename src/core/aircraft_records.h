@@ -54,6 +54,9 @@ struct StaticAc : AiAircraftRecord
     // Where its candidate came from: 0 the service's parked-traffic report,
     // 1 the learned options of its stand.
     std::uint32_t origin = 0;
+    // The transponder id of the parked-traffic report it came from (0 for
+    // one from the learned options).
+    std::uint32_t identity = 0;
     std::uint32_t standId = 0;
     std::uint32_t simState = kSimStateBuffer;
     std::uint32_t lastThrottleIndex = 5;

@@ -33,6 +33,7 @@
 #include "simlink/user_aircraft.h"
 #include "traffic/live_aircraft.h"
 #include "traffic/park_airport_file.h"
+#include "traffic/parking_adjust.h"
 #include "traffic/parking_window.h"
 
 namespace ovr
@@ -522,6 +523,7 @@ void lf_resetParkAirport()
         g_reservedStand.clear();
     }
     g_apfUpdatesShown.store(0);
+    g_staticRemovals.clear();
     g_parkCandidates.clear();
     gf_clearStands();
     g_parkDataRead.store(0);
@@ -592,8 +594,6 @@ std::size_t gf_countParkedLiveAc(bool withMean)
     }
     return count;
 }
-
-void gf_adjustParking(bool /*optionChanged*/) {}
 
 void gf_removeAllStatics()
 {

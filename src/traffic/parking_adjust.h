@@ -1,0 +1,60 @@
+// The renewal of the static parked aircraft of the park airport: every 20
+// minutes (or when the parking options change) the aircraft that still fit
+// the hour stay, those whose time is over or whose stand a better-fitting
+// aircraft wants go, and new candidates fill the stands up to the park
+// limit. Main loop only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "core/aircraft_records.h"
+#include "core/flight_key.h"
+
+namespace ovr
+{
+
+// Until the calculation lands: the lists it shares with the adjustment.
+struct ParkPosition
+{
+    std::string callsign;
+    std::string secondCallsign;
+    std::string text;
+    std::string registration;
+    FlightKey key;
+    std::uint32_t weekday = 0; // of its arrival, 1..7
+    std::uint32_t slot = 0;    // of its arrival, 0..47
+    std::uint32_t age = 0;     // half hours since its arrival
+    std::uint32_t standId = 0;
+    std::uint8_t replace = 0;
+};
+struct StaticRemoval
+{
+    std::string callsign;
+    std::uint32_t standId = 0;
+};
+extern std::vector<StaticRemoval> g_staticRemovals;
+extern std::vector<ParkPosition> g_keptPositions;
+extern std::unordered_set<std::uint32_t> g_liveIdsInUse;
+
+// Adjusts the static parking of the park airport: with optionsChanged every
+// static aircraft placed from learned options is renewed.
+void gf_adjustParking(bool optionsChanged);
+// Puts a static aircraft on the removal list (g_staticRemovals). It stays
+// active until the list is worked off, so that its removal is queued once.
+void gf_listForRemoval(const StaticAc& aircraft);
+bool gf_listedForRemoval(const StaticAc& aircraft);
+// Removes the static aircraft of the removal list (g_staticRemovals) and
+// empties it.
+void lf_removeListedStatics();
+
+// The first step of the two-step parking update: the parked traffic that the
+// adjustment uses is asked for now, its answer taken when the adjustment
+// runs.
+void gf_armAdjustParkedTraffic();
+// The asked parked traffic has not been answered yet.
+bool gf_adjustParkedTrafficPending();
+
+} // namespace ovr
