@@ -7,6 +7,7 @@
 
 #include "airports/apf_reader.h"
 #include "airports/parking_state.h"
+#include "airports/stand_list.h"
 #include "airports/option_identity.h"
 #include "airports/weekday_hour.h"
 #include "app/main_loop.h"
@@ -196,9 +197,18 @@ void lf_twoStepParkingUpdate()
     }
     g_parkingUpdatePhase.store(0);
     gf_clearErrorStatus();
-    if (!g_parkAirport.icao.empty() && g_parkAirport.stands > 0)
+    // The stands read from its file, not the airport list's count, say
+    // whether there is anything to adjust.
+    if (!g_parkAirport.icao.empty() && !g_stands.empty())
     {
         gf_adjustParking(g_parkingOptionChanged.exchange(0) != 0);
+    }
+    else
+    {
+        // Nobody takes the identities collected since the first step: the
+        // collection ends here instead of growing for the rest of the
+        // session.
+        g_trafficReader.takeCollected();
     }
     g_staticParkingArmed.store(0);
 }
