@@ -3,11 +3,17 @@
 // parking logic, here because the airport files set it too.
 #pragma once
 
+#include <cstdint>
+
 namespace ovr
 {
 
-// MAX_FIT_FL from the current MAX_FIT (step n is (n + 1) / 2 hours), selected
-// in its combo box.
+// The hours of a fit step: half-hour steps up to 5 hours, then coarser
+// (6 to 12 hours by the hour, then 15, 18, 21 and 24).
+float gf_fitHours(std::int32_t step);
+
+// MAX_FIT_FL from the current MAX_FIT (gf_fitHours), selected in its combo
+// box.
 void gf_setMaxFit();
 
 } // namespace ovr

@@ -3,6 +3,7 @@
 #include "core/geometry.h"
 #include "core/globals.h"
 #include "core/log.h"
+#include "core/loop_clock.h"
 #include "core/text.h"
 #include "core/parameters.h"
 #include "core/time.h"
@@ -32,6 +33,9 @@ constexpr double kParkedBoxHalfHeightDeg = 0.04996402877697842;
 constexpr double kParkedBoxHalfWidthFt = 18228.34647;
 constexpr auto kPollInterval = 100ms;
 constexpr auto kAnswerTimeout = 10s;
+// The reader serves a parked request between two live requests, and either
+// may take up to the service deadline of 20 s.
+constexpr std::chrono::seconds kCollectTimeout{45};
 
 constexpr std::int32_t kPending = -1;
 constexpr std::int32_t kAnswered = 0;
@@ -113,9 +117,54 @@ void prepareParkedRecords(std::vector<ParkedTrafficRecord>& records, std::int32_
 
 } // namespace detail
 
+namespace
+{
+
+// Turns an answer into the prepared parkedRecords: true when records (maybe
+// none) were taken; false for a failure that is only logged.
+bool lf_useAnswer(TrafficReader& reader, ParkedAnswer& answer)
+{
+    if (answer.status <= kAnswered)
+    {
+        detail::prepareParkedRecords(answer.records, gf_halfHourSlot(), MAX_FIT.current.load(),
+                                     RT_PARKTRAFFIC_ONLY.current.load());
+        const std::scoped_lock lock(reader.parkedMutex);
+        reader.parkedRecords = std::move(answer.records);
+        return true;
+    }
+    switch (answer.status)
+    {
+    case kFailed:
+        return false;
+    case 400:
+        throw std::runtime_error("RT API parameter fault");
+    case 403:
+        // The account has no parked traffic; asking again at every park
+        // airport would only be refused again.
+        reader.parkedRefused.store(true);
+        throw std::runtime_error("RT API: no parked traffic for this kind of account");
+    case 401:
+        gf_logWarning(
+            fmt::format("RT Parkedtraffic: re-authentication to RT API is needed {}", g_programShortName));
+        return false;
+    default:
+        gf_logWarning(fmt::format("RT Parkedtraffic error status: {}", answer.status));
+        return false;
+    }
+}
+
+// When the latest request was armed, on the loop clock; under parkedMutex.
+LoopClock::TimePoint g_parkedArmedAt{};
+
+} // namespace
+
 bool gf_getParkedTraffic()
 {
     TrafficReader& reader = g_trafficReader;
+    if (reader.parkedRefused.load())
+    {
+        return false;
+    }
     const ParkSite park = gf_parkSiteSnapshot();
     std::uint64_t sequence = 0;
     {
@@ -145,109 +194,117 @@ bool gf_getParkedTraffic()
         }
         answer = lf_takeAnswer(reader, sequence, superseded);
     }
-
-    if (answer->status <= kAnswered)
-    {
-        detail::prepareParkedRecords(answer->records, gf_halfHourSlot(), MAX_FIT.current.load(),
-                                     RT_PARKTRAFFIC_ONLY.current.load());
-        const std::scoped_lock lock(reader.parkedMutex);
-        reader.parkedRecords = std::move(answer->records);
-        return true;
-    }
-    switch (answer->status)
-    {
-    case kFailed:
-        return false;
-    case 400:
-        throw std::runtime_error("RT API parameter fault");
-    case 403:
-        throw std::runtime_error("RT API: no parked traffic for this kind of account");
-    case 401:
-        gf_logWarning(
-            fmt::format("RT Parkedtraffic: re-authentication to RT API is needed {}", g_programShortName));
-        return false;
-    default:
-        gf_logWarning(fmt::format("RT Parkedtraffic error status: {}", answer->status));
-        return false;
-    }
+    return lf_useAnswer(reader, *answer);
 }
 
-void TrafficReader::parkedtraffic()
+std::uint64_t gf_armParkedTraffic()
 {
+    TrafficReader& reader = g_trafficReader;
+    if (reader.parkedRefused.load())
+    {
+        return 0;
+    }
+    const ParkSite park = gf_parkSiteSnapshot();
     std::uint64_t sequence = 0;
+    {
+        const std::scoped_lock lock(reader.parkedMutex);
+        sequence = ++reader.parkedSequence;
+        reader.parkedBox = lf_parkedBox(park.airport);
+        g_parkedArmedAt = gf_loopClock().now();
+    }
+    reader.parkedStatus.exchange(kPending);
+    reader.parkedRequest.exchange(true);
+    return sequence;
+}
+
+ParkedTake gf_takeParkedTraffic(std::uint64_t sequence)
+{
+    if (sequence == 0)
+    {
+        return ParkedTake::none;
+    }
+    TrafficReader& reader = g_trafficReader;
+    bool superseded = false;
+    std::optional<ParkedAnswer> answer = lf_takeAnswer(reader, sequence, superseded);
+    if (answer)
+    {
+        return lf_useAnswer(reader, *answer) ? ParkedTake::answered : ParkedTake::none;
+    }
+    if (superseded)
+    {
+        gf_log("ParkedTraffic request was taken over by a later one");
+        return ParkedTake::none;
+    }
+    LoopClock::TimePoint armedAt;
+    {
+        const std::scoped_lock lock(reader.parkedMutex);
+        armedAt = g_parkedArmedAt;
+    }
+    if (gf_loopClock().now() - armedAt > kCollectTimeout)
+    {
+        gf_log(fmt::format("ParkedTraffic receiving timed out after {} seconds", kCollectTimeout.count()));
+        return ParkedTake::none;
+    }
+    return ParkedTake::pending;
+}
+
+std::string TrafficReader::parkedRequestBody(std::uint64_t& sequence)
+{
     QueryBox box;
     {
+        // The number and the box of one request, never of two.
         const std::scoped_lock lock(parkedMutex);
         sequence = parkedSequence;
         box = parkedBox;
     }
-    std::int32_t status = kFailed;
+    return lf_body(guid, box, toffset.load());
+}
+
+std::int32_t TrafficReader::decodeParkedReply(const std::string& reply)
+{
     parkedBatch.clear();
-    if (!guid.empty())
+    if (reply.empty())
     {
-        try
+        gf_logWarning("parkedtraffic: empty content");
+        return kFailed;
+    }
+    nlohmann::json parsed = nlohmann::json::parse(reply, nullptr, false);
+    if (parsed.is_discarded())
+    {
+        gf_logWarning(fmt::format("parkedtraffic invalid JSON:\n{}\n", gf_replyHead(reply)));
+        return kFailed;
+    }
+    const std::int32_t replyStatus = gf_replyInt(parsed, "status", 100);
+    if (replyStatus == 406)
+    {
+        gf_logWarning(fmt::format("parkedtraffic msg: {}", gf_shownText(gf_replyText(parsed, "message"))));
+        return kAnswered;
+    }
+    if (replyStatus != 200)
+    {
+        return replyStatus;
+    }
+    takeRateLimit(rrl, gf_replyInt(parsed, "rrl", kDefaultRateLimitMs), "rrl");
+    nlohmann::json& data = parsed["data"];
+    if (!data.empty())
+    {
+        std::size_t index = 0;
+        for (auto it = data.begin(); it != data.end(); ++it, ++index)
         {
-            const CURLcode result =
-                parkedCurl.post("/v5/traffic", lf_body(guid, box, toffset.load()), dataReply, &stopFlag);
-            if (result != CURLE_OK)
+            if (it->empty())
             {
-                // A stop is no fault: the transfer was ended on purpose.
-                if (!parkedCurl.stopped())
-                    gf_logWarning(fmt::format("{} curl parkedtraffic code: {}", gf_formatTime(gf_now()),
-                                              curl_easy_strerror(result)));
+                continue;
             }
-            else if (dataReply.empty())
-            {
-                gf_logWarning("parkedtraffic: empty content");
-            }
-            else
-            {
-                nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
-                if (reply.is_discarded())
-                {
-                    gf_logWarning(fmt::format("parkedtraffic invalid JSON:\n{}\n", gf_replyHead(dataReply)));
-                }
-                else
-                {
-                    const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
-                    if (replyStatus == 406)
-                    {
-                        gf_logWarning(fmt::format("parkedtraffic msg: {}", gf_shownText(gf_replyText(reply, "message"))));
-                        status = kAnswered;
-                    }
-                    else if (replyStatus != 200)
-                    {
-                        status = replyStatus;
-                    }
-                    else
-                    {
-                        takeRateLimit(rrl, gf_replyInt(reply, "rrl", kDefaultRateLimitMs), "rrl");
-                        nlohmann::json& data = reply["data"];
-                        if (!data.empty())
-                        {
-                            std::size_t index = 0;
-                            for (auto it = data.begin(); it != data.end(); ++it, ++index)
-                            {
-                                if (it->empty())
-                                {
-                                    continue;
-                                }
-                                const std::string name = data.is_object() ? it.key() : std::to_string(index);
-                                parkedSlot = std::move(*it);
-                                processParkedTrafficLine(name);
-                            }
-                        }
-                        status = kAnswered;
-                    }
-                }
-            }
-        }
-        catch (const std::exception& e)
-        {
-            gf_logWarning(fmt::format("{}: {}", "parkedtraffic", gf_shownText(e.what())));
-            status = kFailed;
+            const std::string name = data.is_object() ? it.key() : std::to_string(index);
+            parkedSlot = std::move(*it);
+            processParkedTrafficLine(name);
         }
     }
+    return kAnswered;
+}
+
+void TrafficReader::publishParked(std::uint64_t sequence, std::int32_t status)
+{
     // The records are complete before the status says so.
     {
         const std::scoped_lock lock(parkedMutex);
@@ -257,6 +314,53 @@ void TrafficReader::parkedtraffic()
     }
     parkedBatch.clear();
     parkedStatus.exchange(status);
+}
+
+void TrafficReader::takeParkedReply(const std::string& reply, std::uint64_t sequence)
+{
+    std::int32_t status = kFailed;
+    try
+    {
+        status = decodeParkedReply(reply);
+    }
+    catch (const std::exception& e)
+    {
+        gf_logWarning(fmt::format("{}: {}", "parkedtraffic", gf_shownText(e.what())));
+        status = kFailed;
+    }
+    publishParked(sequence, status);
+}
+
+void TrafficReader::parkedtraffic()
+{
+    std::uint64_t sequence = 0;
+    const std::string body = parkedRequestBody(sequence);
+    std::int32_t status = kFailed;
+    parkedBatch.clear();
+    if (!guid.empty())
+    {
+        try
+        {
+            const CURLcode result = parkedCurl.post("/v5/traffic", body, dataReply, &stopFlag);
+            if (result != CURLE_OK)
+            {
+                // A stop is no fault: the transfer was ended on purpose.
+                if (!parkedCurl.stopped())
+                    gf_logWarning(fmt::format("{} curl parkedtraffic code: {}", gf_formatTime(gf_now()),
+                                              curl_easy_strerror(result)));
+            }
+            else
+            {
+                status = decodeParkedReply(dataReply);
+            }
+        }
+        catch (const std::exception& e)
+        {
+            gf_logWarning(fmt::format("{}: {}", "parkedtraffic", gf_shownText(e.what())));
+            status = kFailed;
+        }
+    }
+    publishParked(sequence, status);
 }
 
 } // namespace ovr

@@ -36,6 +36,7 @@ void lf_resetTrafficReader(TrafficReader& r)
     r.blockNoticeArmed = true;
     r.receiving.exchange(false);
     r.parkedRequest.exchange(false);
+    r.parkedRefused.exchange(false);
     r.parkedStatus.exchange(0);
     {
         const std::scoped_lock lock(r.parkedMutex);

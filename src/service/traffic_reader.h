@@ -75,6 +75,18 @@ class TrafficReader : public RtConnection
     void deauthenticate();
     // The parked-traffic request taken from parkedRequest.
     void parkedtraffic();
+    // The form body of the latest parked-traffic request, with its number.
+    std::string parkedRequestBody(std::uint64_t& sequence);
+    // The work of a parked reply apart from its request: decoded into
+    // parkedBatch, returning 0 when it was taken (a 406 counts as an empty
+    // answer), 1 when it was unusable, else the service's status.
+    std::int32_t decodeParkedReply(const std::string& reply);
+    // Publishes parkedBatch (when the status is 0) as the answer to request
+    // `sequence`.
+    void publishParked(std::uint64_t sequence, std::int32_t status);
+    // A reply to request `sequence` fetched by other means, decoded and
+    // published as parkedtraffic() would.
+    void takeParkedReply(const std::string& reply, std::uint64_t sequence);
     // Decodes every value of a reply container (object members or array
     // elements) that is an aircraft array of exactly 48 elements; any other
     // value is skipped.
@@ -123,6 +135,9 @@ class TrafficReader : public RtConnection
     std::atomic<std::int32_t> parkedStatus{0};
     std::atomic<bool> collecting{false};
     std::atomic<bool> parkedRequest{false};
+    // The service refused parked traffic to this account (403): nobody asks
+    // again until the next session.
+    std::atomic<bool> parkedRefused{false};
     std::atomic<bool> receiving{false};
     // Reader thread only (and the reset while it does not run).
     bool blockNoticeArmed = true;

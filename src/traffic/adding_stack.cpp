@@ -1,12 +1,19 @@
 #include "traffic/adding_stack.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include <gsl/gsl>
 #include <mutex>
 #include <unordered_map>
 
 #include <fmt/format.h>
 
+#include "airports/airport_panel_figures.h"
+#include "airports/stand_list.h"
 #include "core/flight_text.h"
+#include "core/text.h"
+#include "core/window_repaint.h"
 #include "core/geometry.h"
 #include "core/log.h"
 #include "core/loop_clock.h"
@@ -378,6 +385,41 @@ void lf_handleAddingStack()
     lf_popAddingStack();
     lf_requestNearbyAndUser();
     g_clock.fetch_add(1);
+}
+
+std::int32_t gf_wantedParking()
+{
+    const auto stands = static_cast<std::int64_t>(g_stands.size());
+    const std::int32_t maxPark = MAX_PARK_SEL.current.load();
+    std::int32_t limit = 0;
+    std::int32_t shownPercent = 0;
+    const std::int32_t custom = CUSTOM_PARKING_PERCENTAGE.current.load();
+    const std::int64_t pct = custom >= 0 ? custom : parking_percentage.current.load();
+    if (maxPark > 0)
+    {
+        std::int64_t wanted = 0;
+        // The floor of one stand is for small airports with a real share;
+        // with nothing asked for or nothing to fill it stays empty.
+        if (stands > 0 && pct > 0)
+        {
+            wanted = stands > 1 && (stands > 3 || pct >= 50)
+                         ? std::llround(static_cast<double>(pct * stands) / 100.0)
+                         : 1;
+        }
+        limit = std::min(maxPark, gsl::narrow<std::int32_t>(wanted));
+        shownPercent = gf_percentOf(limit, stands);
+    }
+    else
+    {
+        shownPercent = parking_percentage.current.load();
+    }
+    const bool countChanged = g_staticWanted.exchange(limit) != limit;
+    const bool percentChanged = g_staticWantedPercent.exchange(shownPercent) != shownPercent;
+    if (countChanged || percentChanged)
+    {
+        gf_repaintMainWindow();
+    }
+    return limit;
 }
 
 void gf_reserveTrafficContainers()

@@ -35,6 +35,11 @@ void lf_onGroundSlots();
 // several share the key (static keys repeat after 10000), only those with
 // its callsign too. True when one was removed.
 bool gf_eraseQueuedCreate(std::deque<CreateRequest>& queue, const StaticAc& aircraft);
+// The park limit: how many stands of the park airport get a parked aircraft
+// (the share of stands the parking percentage asks for, at most
+// MAX_PARK_SEL); shown in the window. A percentage of 0 or an airport
+// without stands parks nobody.
+std::int32_t gf_wantedParking();
 // Room in the traffic containers at session start.
 void gf_reserveTrafficContainers();
 // The traffic state back to its start before a restart.

@@ -4,15 +4,10 @@ namespace ovr
 {
 
 // Stand-ins until the parking of live aircraft is built: nobody parks, the
-// park limit holds trivially and no static aircraft is placed.
+// park limit holds trivially.
 void try2Park(LiveAc& /*aircraft*/, bool /*wide*/) {}
 
 void gf_checkMaxPark(std::uint8_t /*extra*/) {}
-
-void lf_checkStaticStand()
-{
-    g_parkCandidates.clear();
-}
 
 std::optional<Stand> lf_standForNewAc(LiveAc& /*aircraft*/)
 {

@@ -1,6 +1,5 @@
 // Parking of live aircraft and the placing of static ones. Until the parking
-// is built: no stand is given, nothing is placed, the park limit removes
-// nothing.
+// is built: no stand is given, the park limit removes nothing.
 #pragma once
 
 #include <cstdint>

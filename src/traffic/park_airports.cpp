@@ -5,6 +5,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -19,6 +20,7 @@
 #include "airports/park_airport_panel.h"
 #include "airports/parking_state.h"
 #include "airports/stand_list.h"
+#include "airports/static_count.h"
 #include "core/geometry.h"
 #include "core/globals.h"
 #include "core/text_convert.h"
@@ -35,6 +37,7 @@
 #include "traffic/park_airport_file.h"
 #include "traffic/parking_adjust.h"
 #include "traffic/parking_window.h"
+#include "traffic/static_parking.h"
 
 namespace ovr
 {
@@ -52,6 +55,10 @@ constexpr std::int32_t kRenewalMinutes = 20;
 // The texts of the park airport's file that its learned file repeats.
 std::string g_keptApfName;
 std::string g_keptApfKind;
+
+// The stands were read when the calculation became pending (it waits only
+// for the parked traffic).
+bool g_standsReadForCalc = false;
 
 // The position of the last distance computation.
 LatLon g_lastDistancePos{};
@@ -234,6 +241,7 @@ void lf_startParkingCalc(bool showStatus)
 {
     lf_markParkingBusy();
     g_trafficReader.collecting.store(true);
+    gf_armCalcParkedTraffic();
     if (showStatus)
     {
         gf_setStatus("Calculating static parked aircraft ...", false);
@@ -258,6 +266,15 @@ void lf_beginParking(bool now)
         return;
     }
     g_staticRenewMinutes.store(kRenewalMinutes);
+    // The parked traffic is never waited for on the main loop: when it is to
+    // be asked, the calculation follows at the next parking pass.
+    if (MAX_PARK_SEL.current.load() > 0 && !g_trafficReader.parkedRefused.load())
+    {
+        g_recalcPending = 1;
+        g_standsReadForCalc = true;
+        lf_startParkingCalc(false);
+        return;
+    }
     gf_calcStaticParked();
 }
 
@@ -398,14 +415,6 @@ std::string lf_readParkedFile()
     return {};
 }
 
-// The static calculation is not built yet: nothing is placed and the parking
-// is done at once, so the window's controls come back.
-void gf_calcStaticParked()
-{
-    g_parkCandidates.clear();
-    lf_markParkingDone();
-}
-
 void lf_checkParkAirportInSight(double latitude, double longitude, double aboveGroundFt, bool onGround)
 {
     if (onGround)
@@ -525,6 +534,7 @@ void lf_resetParkAirport()
     g_apfUpdatesShown.store(0);
     g_staticRemovals.clear();
     g_parkCandidates.clear();
+    g_standsReadForCalc = false;
     gf_clearStands();
     g_parkDataRead.store(0);
     g_reservedStandFound.store(0);
@@ -540,6 +550,7 @@ void gf_handleParking(bool initial)
     {
         lf_markParkingDone();
         gf_clearStatus();
+        gf_countStaticAc(true);
         gf_countParkedLiveAc(true);
     }
     if (g_recalcPending == 0)
@@ -561,17 +572,24 @@ void gf_handleParking(bool initial)
         }
         return;
     }
-    gf_clearStatus();
-    g_recalcPending = 0;
-    const std::string error = lf_readParkedFile();
-    if (!error.empty())
+    if (!gf_calcParkedTrafficReady())
     {
-        lf_markParkingDone();
-        gf_setStatus(error, true);
-        lf_resetParkAirport();
         return;
     }
-    g_staticRenewMinutes.store(kRenewalMinutes);
+    gf_clearStatus();
+    g_recalcPending = 0;
+    if (!std::exchange(g_standsReadForCalc, false))
+    {
+        const std::string error = lf_readParkedFile();
+        if (!error.empty())
+        {
+            lf_markParkingDone();
+            gf_setStatus(error, true);
+            lf_resetParkAirport();
+            return;
+        }
+        g_staticRenewMinutes.store(kRenewalMinutes);
+    }
     gf_calcStaticParked();
 }
 

@@ -49,76 +49,17 @@
 #include "liveries/model_lookups.h"
 #include "service/traffic_reader.h"
 #include "simlink/user_aircraft.h"
+#include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
 #include "traffic/parking_adjust_detail.h"
 
 namespace ovr
 {
 
-std::vector<ParkPosition> g_keptPositions;
-std::vector<StaticRemoval> g_staticRemovals;
-std::unordered_set<std::uint32_t> g_liveIdsInUse;
-
 namespace
 {
 
-// Stand-ins for the calculation's shared steps and the parked live list,
-// until those land.
-
-std::uint64_t lf_logDay()
-{
-    return g_weekdayHour.load();
-}
-
-void lf_takeLiveIdentities()
-{
-    CollectedIdentities collected = g_trafficReader.takeCollected();
-    g_callsignsInUse.clear();
-    for (const std::string& callsign : collected.callsigns)
-    {
-        g_callsignsInUse.insert(callsign);
-    }
-    g_liveIdsInUse = std::move(collected.ids);
-}
-
-void lf_markReservedStands()
-{
-    std::string reserved;
-    {
-        const std::scoped_lock lock(g_parkAirportsMutex);
-        reserved = g_reservedStand;
-    }
-    const std::string underUser = g_userOnGroundValid.load() != 0
-                                      ? gf_nearestStandName(g_userPos.latitude, g_userPos.longitude)
-                                      : std::string();
-    for (Stand& stand : g_stands)
-    {
-        if ((!reserved.empty() && stand.name == reserved) || (!underUser.empty() && stand.name == underUser))
-        {
-            stand.reserved = 1;
-        }
-    }
-}
-
-void lf_pickParkedTraffic() {}
-
-void lf_fitPasses(std::uint64_t /*now*/, std::int32_t /*wanted*/, std::int32_t /*already*/) {}
-
-std::int32_t gf_wantedParking()
-{
-    const std::int32_t maxSel = MAX_PARK_SEL.current.load();
-    const std::int32_t custom = CUSTOM_PARKING_PERCENTAGE.current.load();
-    const std::int32_t pct = custom >= 0 ? custom : parking_percentage.current.load();
-    const auto n = static_cast<std::int64_t>(g_stands.size());
-    if (maxSel <= 0 || pct <= 0 || n == 0)
-    {
-        return 0;
-    }
-    const std::int64_t wanted =
-        n > 1 && (n > 3 || pct >= 50) ? std::llround(static_cast<double>(pct) * static_cast<double>(n) / 100.0) : 1;
-    return static_cast<std::int32_t>(std::min<std::int64_t>(maxSel, wanted));
-}
-
+// Stand-ins for the parked live list until it lands.
 void gf_checkParkedLiveAc()
 {
     const std::int64_t now = gf_loopClock().now().time_since_epoch().count();
@@ -148,23 +89,6 @@ void gf_removeLongestParkedLive(std::size_t n)
     {
         removeAircraftFromSim(*parked[i]);
     }
-}
-
-enum class ParkedTake : std::uint8_t
-{
-    pending,
-    answered,
-    none,
-};
-
-std::uint64_t gf_armParkedTraffic()
-{
-    return 0;
-}
-
-ParkedTake gf_collectParkedTraffic(std::uint64_t /*sequence*/)
-{
-    return ParkedTake::none;
 }
 
 // End of the stand-ins.
@@ -550,8 +474,8 @@ void lf_removeListedStatics()
                                              {
                                                  return a.standId == listed.standId &&
                                                         a.callsign == listed.callsign &&
-                                                        (a.simState == kSimStateActive ||
-                                                         a.simState == kSimStateRemoving);
+                                                        (a.simState == kSimStateAdding ||
+                                                         a.simState == kSimStateActive);
                                              });
         if (it != g_staticAircraft.end())
         {

@@ -5,39 +5,14 @@
 // limit. Main loop only.
 #pragma once
 
-#include <cstdint>
-#include <string>
-#include <unordered_set>
-#include <vector>
-
 #include "core/aircraft_records.h"
-#include "core/flight_key.h"
+#include "traffic/static_parking.h"
 
 namespace ovr
 {
 
-// Until the calculation lands: the lists it shares with the adjustment.
-struct ParkPosition
-{
-    std::string callsign;
-    std::string secondCallsign;
-    std::string text;
-    std::string registration;
-    FlightKey key;
-    std::uint32_t weekday = 0; // of its arrival, 1..7
-    std::uint32_t slot = 0;    // of its arrival, 0..47
-    std::uint32_t age = 0;     // half hours since its arrival
-    std::uint32_t standId = 0;
-    std::uint8_t replace = 0;
-};
-struct StaticRemoval
-{
-    std::string callsign;
-    std::uint32_t standId = 0;
-};
-extern std::vector<StaticRemoval> g_staticRemovals;
-extern std::vector<ParkPosition> g_keptPositions;
-extern std::unordered_set<std::uint32_t> g_liveIdsInUse;
+// The removal list and the kept positions are the calculation's
+// (traffic/static_parking.h); the adjustment fills and works them off.
 
 // Adjusts the static parking of the park airport: with optionsChanged every
 // static aircraft placed from learned options is renewed.

@@ -196,6 +196,20 @@ void VirtualSession::feed()
         return;
     }
     nextLiveMs_ += std::max(g_trafficReader.rrl.load(), 1);
+    // A parked-traffic request takes the next request slot, as the reader
+    // serves it between two live requests.
+    if (g_trafficReader.parkedRequest.exchange(false))
+    {
+        std::uint64_t sequence = 0;
+        const std::string body = g_trafficReader.parkedRequestBody(sequence);
+        const std::string reply =
+            parkedRefusal_ ? nlohmann::json{{"status", *parkedRefusal_}, {"message", "refused"}}.dump()
+                           : service_->handle(fakert::kTrafficPath, fakert::parseFormBody(body), lf_virtualSeconds())
+                                 .body.dump();
+        g_trafficReader.takeParkedReply(reply, sequence);
+        ++parkedReplies_;
+        return;
+    }
     const fakert::ServiceReply reply = service_->handle(
         fakert::kTrafficPath, fakert::parseFormBody(g_trafficReader.trafficRequestBody(false)), lf_virtualSeconds());
     g_trafficReader.takeLiveReply(reply.body.dump());

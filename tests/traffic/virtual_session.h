@@ -72,6 +72,10 @@ class VirtualSession : public AppTest
 
     // The number of traffic replies taken so far.
     int liveReplies() const { return liveReplies_; }
+    // The number of parked-traffic replies taken so far.
+    int parkedReplies() const { return parkedReplies_; }
+    // Every parked-traffic request is answered with this status instead.
+    void refuseParkedTraffic(int status) { parkedRefusal_ = status; }
 
   private:
     void feed();
@@ -81,6 +85,8 @@ class VirtualSession : public AppTest
     HANDLE h_ = nullptr;
     std::int64_t nextLiveMs_ = 0;
     int liveReplies_ = 0;
+    int parkedReplies_ = 0;
+    std::optional<int> parkedRefusal_;
 };
 
 } // namespace ovr::test
