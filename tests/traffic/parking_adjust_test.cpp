@@ -324,8 +324,11 @@ TEST_F(ParkingAdjustTest, TheListedStaticsAreRemovedOnceAndTheListEmptied)
 
     EXPECT_TRUE(g_staticRemovals.empty());
     EXPECT_EQ(removedCallsigns(), (std::vector<std::string>{"AAA1*", "BBB2*"}));
+    // One still being created goes as soon as its object exists.
     EXPECT_EQ(g_staticAircraft[2].simState, kSimStateAdding);
+    EXPECT_EQ(g_staticAircraft[2].removeWhenCreated, 1);
     EXPECT_EQ(g_staticAircraft[3].simState, kSimStateActive);
+    EXPECT_EQ(g_staticAircraft[3].removeWhenCreated, 0);
 }
 
 TEST_F(ParkingAdjustTest, AStaticWhoseNameFliesLiveGoesAndOneWhoseOptionNoLongerFitsGoes)
