@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "../app/app_fixture.h"
+#include "../tests/app/app_fixture.h"
 #include "fake-rt/scenario.h"
 #include "fake-rt/service_core.h"
 #include "platform/simconnect/world.h"
