@@ -223,10 +223,11 @@ TEST_F(AppTest, ARereadRequestMadeWhileTheJobRunsIsKept)
     EXPECT_EQ(g_rereadRequested.load(), 1);
 }
 
-// An armed parking update collects the live identities from its first step
-// on; a second step that finds nothing to adjust ends the collection, so
-// the sets do not grow for the rest of the session.
-TEST_F(AppTest, AnArmedParkingUpdateCollectsFromItsFirstStepAndEndsTheCollectionWithItsSecond)
+// An armed parking update collects the live identities and asks for the
+// parked traffic on its first step; an unanswered request gets one more
+// step; then the update goes on, and with nothing to adjust it ends the
+// collection, so the sets do not grow for the rest of the session.
+TEST_F(AppTest, AnArmedParkingUpdateCollectsFromItsFirstStepAndEndsTheCollectionWhenDone)
 {
     g_staticParkingArmed.store(1);
     g_tick.store(15);
@@ -234,6 +235,7 @@ TEST_F(AppTest, AnArmedParkingUpdateCollectsFromItsFirstStepAndEndsTheCollection
     EXPECT_EQ(g_parkingUpdatePhase.load(), 1);
     EXPECT_EQ(g_parkingBusy.load(), 1);
     EXPECT_TRUE(g_trafficReader.collecting.load());
+    EXPECT_TRUE(g_trafficReader.parkedRequest.load());
     {
         const std::scoped_lock lock(g_trafficReader.collectedMutex);
         g_trafficReader.seenCallsigns.insert("DLH1");
@@ -242,12 +244,21 @@ TEST_F(AppTest, AnArmedParkingUpdateCollectsFromItsFirstStepAndEndsTheCollection
 
     g_tick.store(30);
     lf_every15Seconds();
+    EXPECT_EQ(g_parkingUpdatePhase.load(), 2) << "waits one more step for the answer";
+    EXPECT_EQ(g_staticParkingArmed.load(), 1);
+    EXPECT_TRUE(g_trafficReader.collecting.load());
+
+    g_tick.store(45);
+    lf_every15Seconds();
     EXPECT_EQ(g_parkingUpdatePhase.load(), 0);
     EXPECT_EQ(g_staticParkingArmed.load(), 0);
     EXPECT_FALSE(g_trafficReader.collecting.load());
-    const std::scoped_lock lock(g_trafficReader.collectedMutex);
-    EXPECT_TRUE(g_trafficReader.seenCallsigns.empty());
-    EXPECT_TRUE(g_trafficReader.seenIds.empty());
+    {
+        const std::scoped_lock lock(g_trafficReader.collectedMutex);
+        EXPECT_TRUE(g_trafficReader.seenCallsigns.empty());
+        EXPECT_TRUE(g_trafficReader.seenIds.empty());
+    }
+    g_trafficReader.parkedRequest.store(false);
     g_parkingBusy.store(0);
 }
 
