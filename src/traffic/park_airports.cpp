@@ -534,6 +534,7 @@ void lf_resetParkAirport()
     g_apfUpdatesShown.store(0);
     g_staticRemovals.clear();
     g_parkCandidates.clear();
+    g_parkingCandidateCount.store(0);
     g_standsReadForCalc = false;
     gf_clearStands();
     g_parkDataRead.store(0);

@@ -42,6 +42,7 @@
 #include "core/text.h"
 #include "core/time.h"
 #include "core/user_on_ground.h"
+#include "core/window_repaint.h"
 #include "core/window_requests.h"
 #include "liveries/livery_matching.h"
 #include "liveries/model_lookups.h"
@@ -165,6 +166,16 @@ bool lf_standsTooClose(const Stand& stand, double radius, const Stand& other, do
 {
     const double d = gf_distanceNm(LatLon{stand.latitude, stand.longitude}, LatLon{other.latitude, other.longitude});
     return (radius + otherRadius) * kStandClearanceFactor >= d;
+}
+
+// The window shows how many candidates still wait to be placed.
+void lf_showWaitingCandidates()
+{
+    const auto waiting = static_cast<std::int32_t>(g_parkCandidates.size());
+    if (g_parkingCandidateCount.exchange(waiting) != waiting)
+    {
+        gf_repaintMainWindow();
+    }
 }
 
 void lf_addCandidate(ParkCandidate candidate)
@@ -565,6 +576,7 @@ void gf_calcStaticParked()
             g_parkCandidates.resize(static_cast<std::size_t>(std::max(limit, 0)));
         }
     }
+    lf_showWaitingCandidates();
     if (g_parkCandidates.empty())
     {
         gf_log("no parking positions found");
@@ -595,6 +607,7 @@ void lf_checkStaticStand()
     }
     ParkCandidate candidate = std::move(g_parkCandidates.back());
     g_parkCandidates.pop_back();
+    lf_showWaitingCandidates();
 
     // The id comes from a calculation that may be older than the stand list:
     // it is checked before anything is looked up by it.

@@ -17,6 +17,11 @@
 #include "airports/park_airport.h"
 #include "airports/parking_state.h"
 #include "airports/stand_list.h"
+#include "airports/weekday_hour.h"
+#include "core/code_pool.h"
+#include "liveries/model_lookups.h"
+#include "traffic/adding_stack.h"
+#include "traffic/live_parking.h"
 #include "core/geometry.h"
 #include "core/parameters.h"
 #include "core/paths.h"
@@ -226,6 +231,7 @@ TEST_F(StaticFillTest, FillsTheFreeStandsUpToTheParkLimit)
             active += ac.simState == kSimStateActive ? 1 : 0;
         }
         EXPECT_EQ(active, c.created);
+        EXPECT_EQ(g_parkingCandidateCount.load(), 0) << "the window still shows candidates waiting";
         EXPECT_EQ(logWith(" parked").size(), c.created);
         for (const StaticAc& ac : g_staticAircraft)
         {
@@ -280,6 +286,148 @@ TEST_F(StaticFillTest, AnAccountWithoutParkedTrafficStillGetsItsLearnedStands)
     // The session goes on: live traffic is still asked for.
     EXPECT_GT(liveReplies(), 10);
     EXPECT_EQ(g_stop.load(), 0);
+}
+
+
+// One candidate placed by the creation step, on stands set up by hand.
+class CheckStaticStandTest : public VirtualSession
+{
+  protected:
+    void SetUp() override
+    {
+        VirtualSession::SetUp();
+        start(airborneUser(), trackScenario({}));
+        gf_clearStands();
+        // S1 and S2 are 29 m apart, S3 143 m from S1.
+        addStand("S1", 1, 50.0, 8.0000, {2});
+        addStand("S2", 2, 50.0, 8.0004, {1, 3});
+        addStand("S3", 3, 50.0, 8.0020, {2});
+        g_weekdayHour.store(gf_packWeekdayHour(1, 20));
+    }
+    void TearDown() override
+    {
+        g_parkCandidates.clear();
+        g_staticAircraft.clear();
+        g_liveAircraft.clear();
+        g_createQueueStatic.clear();
+        gf_clearStands();
+        g_staticRunningNumber = 0;
+        VirtualSession::TearDown();
+    }
+    static void addStand(const char* name, std::int32_t id, double lat, double lon, std::vector<std::int32_t> adjacent)
+    {
+        Stand s;
+        s.name = name;
+        s.numericId = id;
+        s.latitude = lat;
+        s.longitude = lon;
+        s.radius = 20.0 * kNmPerMetre;
+        s.adjacent = std::move(adjacent);
+        g_stands.push_back(s);
+    }
+    static ParkCandidate candidate(std::int32_t standId, std::string callsign, std::string callsign2 = {},
+                                   std::uint8_t prefer = 1, const char* airline = "DLH", const char* type = "A320")
+    {
+        ParkCandidate c;
+        c.standId = standId;
+        c.key = FlightKey{gf_airlineId(airline), 0, gf_modelId(type), 0, 0};
+        c.callsign = std::move(callsign);
+        c.callsign2 = std::move(callsign2);
+        c.registration = "D-AIZB";
+        c.stays = prefer;
+        c.origin = 1;
+        return c;
+    }
+    // Places the candidate; the callsign of the static aircraft it became, or
+    // empty.
+    static std::string place(ParkCandidate c)
+    {
+        const std::size_t before = g_staticAircraft.size();
+        g_parkCandidates.push_back(std::move(c));
+        lf_checkStaticStand();
+        EXPECT_TRUE(g_parkCandidates.empty());
+        return g_staticAircraft.size() > before ? g_staticAircraft.back().callsign : std::string();
+    }
+};
+
+TEST_F(CheckStaticStandTest, AStandIdThatIsNotInTheListIsDroppedWithAWarning)
+{
+    for (const std::int32_t id : {0, -4, 99})
+    {
+        SCOPED_TRACE(id);
+        EXPECT_EQ(place(candidate(id, "DLH1")), "");
+    }
+    EXPECT_EQ(logWith("==> stand with id sid==0? not found").size(), 2u);
+    EXPECT_EQ(logWith("==> stand with id sid==? not found").size(), 1u);
+    EXPECT_TRUE(g_createQueueStatic.empty());
+}
+
+TEST_F(CheckStaticStandTest, TheCallsignTakesTheStaticForm)
+{
+    struct Case
+    {
+        const char* callsign;
+        const char* callsign2;
+        std::uint8_t prefer;
+        const char* expected;
+    };
+    const std::vector<Case> cases{
+        {"DLH12", "", 1, "DLH12*"},
+        {"DLH12__", "", 1, "DLH12*"},
+        {"DLH12*", "", 1, "DLH12*"},
+        {"DLH12", "DLH34", 0, "DLH34*"},
+        {"DLH12", "", 0, "DLH12*"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.callsign);
+        EXPECT_EQ(place(candidate(3, c.callsign, c.callsign2, c.prefer)), c.expected);
+        g_staticAircraft.clear();
+    }
+    g_staticRunningNumber = 41;
+    EXPECT_EQ(place(candidate(3, "")), "DLH42*");
+}
+
+TEST_F(CheckStaticStandTest, ANeighbourIsAConflictOnlyWhenTheWingsReach)
+{
+    ASSERT_EQ(place(candidate(1, "DLH1")), "DLH1*");
+    // S2 is 29 m from S1: two A320 (17.9 m half spans) would touch.
+    EXPECT_EQ(place(candidate(2, "DLH2")), "");
+    EXPECT_EQ(logWith("S2      : no static parking for DLH2, static aircraft DLH1* is adjacent at S1, possibly colliding").size(),
+              1u);
+    // Two small aircraft fit side by side there.
+    g_staticAircraft.front().radius = 0.004;
+    EXPECT_EQ(place(candidate(2, "N172", {}, 1, "ZZZ", "C172")), "N172*");
+    // On the stand itself nothing more goes.
+    EXPECT_EQ(place(candidate(1, "DLH3")), "");
+}
+
+TEST_F(CheckStaticStandTest, ALiveAircraftOnOrBesideTheStandKeepsItFree)
+{
+    LiveAc live;
+    live.callsign = "BAW9";
+    live.situation = kSituationParked;
+    live.standId = 1;
+    live.radius = gf_wingspanOf(gf_modelId("A320"));
+    g_liveAircraft.push_back(live);
+    EXPECT_EQ(place(candidate(1, "DLH1")), "");
+    EXPECT_EQ(logWith("S1      : no static parking for DLH1, live aircraft BAW9 standing here").size(), 1u);
+    EXPECT_EQ(place(candidate(2, "DLH2")), "");
+    EXPECT_EQ(logWith("S2      : no static parking for DLH2, live aircraft BAW9 is adjacent at S1, possibly colliding").size(),
+              1u);
+    EXPECT_EQ(place(candidate(3, "DLH3")), "DLH3*");
+}
+
+TEST_F(CheckStaticStandTest, TheArrivalIsCountedBackFromNowByTheAge)
+{
+    ParkCandidate young = candidate(3, "DLH1");
+    young.age = 30; // 15 hours before Monday 10:00
+    ASSERT_EQ(place(young), "DLH1*");
+    EXPECT_EQ(g_staticAircraft.back().parkedSince, gf_packWeekdayHour(7, 38));
+    EXPECT_EQ(g_staticAircraft.back().simState, kSimStateAdding);
+    ASSERT_EQ(g_createQueueStatic.size(), 1u);
+    EXPECT_EQ(g_createQueueStatic.front().callsign, "DLH1*");
+    EXPECT_EQ(g_createQueueStatic.front().key, g_staticAircraft.back().aiKey);
 }
 
 } // namespace
