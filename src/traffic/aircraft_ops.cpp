@@ -194,7 +194,14 @@ void removeAircraftFromSim(StaticAc& aircraft)
     }
     if (aircraft.aiKey > kLiveKeyAbove)
     {
-        gf_setStandOccupied(aircraft.standId, false);
+        // The stand's flag belongs to the aircraft that parked there: one
+        // still driving in, or one that has pulled out, leaves it alone.
+        const LiveAc* live = gf_findLiveAc(aircraft.aiKey);
+        if (live != nullptr && static_cast<const StaticAc*>(live) == &aircraft &&
+            live->situation == kSituationParked && live->pullOutMark == 0)
+        {
+            gf_setStandOccupied(aircraft.standId, false);
+        }
         if (aircraft.objectId != 0 && g_followedObjectId.load() == aircraft.objectId)
         {
             g_followedObjectId.store(0);

@@ -84,6 +84,12 @@ struct LiveAc : StaticAc
     std::uint8_t parkedDurationMark = 0;
     std::uint8_t reportedAtStand = 0;
     std::uint8_t pullOutMark = 0;
+    // The watch for a parked aircraft that starts to move: its first and
+    // last distance from the stand (NM) and the steps out in a row.
+    std::uint8_t pullOutWatching = 0;
+    std::uint32_t pullOutSteps = 0;
+    double pullOutFirstNm = 0.0;
+    double pullOutLastNm = 0.0;
     std::uint8_t respawnMark = 0;
     double respawnHeading = 0.0;
     std::uint8_t airConfigDone = 0;

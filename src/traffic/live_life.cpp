@@ -8,6 +8,7 @@
 #include <fmt/format.h>
 
 #include "airports/park_airport.h"
+#include "airports/stand_learning.h"
 #include "airports/weekday_hour.h"
 #include "core/code_pool.h"
 #include "core/flight_text.h"
@@ -49,6 +50,11 @@ constexpr double kNearPositionDeg = 0.00015;
 constexpr double kRestartPitchDeg = 0.6;
 constexpr double kTwoPi = 2.0 * kPi;
 constexpr std::uint32_t kRotorcraft = 5;
+// A parked aircraft's samples within this of its stand keep it there (twice
+// as far right after it drove in); beyond kStandGoneNm it left unseen.
+constexpr double kStandNearNm = 0.0458963;  // 85 m
+constexpr double kStandGoneNm = 0.108;      // 200 m
+constexpr double kPullOutStepNm = 0.00162;  // 3 m
 
 // Active and adding2sim live aircraft, counted at the start of each pass and
 // kept up to date by the spawns and removals of the pass.
@@ -151,6 +157,8 @@ void lf_placeOnGround(LiveAc& ac)
     if (ac.situation == kSituationParked)
     {
         ac.parkedSince = g_weekdayHour.load();
+        // From now on the stand is taken: an aircraft taxiing in finds it so.
+        gf_setStandOccupied(ac.standId, true);
         gf_log(fmt::format("{:8}: {:8} parks", gf_standName(ac.standId), ac.callsign));
         std::erase_if(g_parkCandidates, [&](const ParkCandidate& c)
                       { return c.standId == static_cast<std::int32_t>(ac.standId); });
@@ -205,12 +213,158 @@ void lf_updateActive(LiveAc& ac)
     lf_removeCounted(ac);
 }
 
+// While it is pushed straight back, a sample tells which way the tail will
+// swing: towards the side the aircraft heads for.
+void lf_learnTurnSide(LiveAc& ac, const PositionSample& sample)
+{
+    if (STRAIGHT_PBS_ONLY.current.load() || ac.motion.pushbackStage != 2)
+    {
+        return;
+    }
+    double towards = 0.0;
+    if (sample.headingKnown != 0)
+    {
+        towards = sample.trueHeading;
+    }
+    else if (sample.track != 0.0)
+    {
+        towards = sample.track * kDegToRad;
+    }
+    else
+    {
+        return;
+    }
+    const double turn = std::remainder(lf_normalisedHeading(towards) - ac.cur.heading, kTwoPi);
+    ac.motion.turnSide = turn > 0.0 ? 1 : 0;
+    ac.motion.turnSideKnown = 1;
+}
+
+// A pushed-back aircraft waits until its samples lie clearly away from it:
+// then it rolls on as a taxiing aircraft that has left its stand.
+bool lf_pushedBackSample(LiveAc& ac, PositionSample& sample)
+{
+    const double d = gf_distanceNm(LatLon{ac.cur.latitude, ac.cur.longitude}, lf_at(sample));
+    MotionState& m = ac.motion;
+    if ((d > 2.75 * ac.radius && d > m.pushedBackDistance) || d > 6.0 * ac.radius)
+    {
+        sample.onGround = 0;
+        if (ac.extrapolationCount > 0 || ac.extrapolated != 0)
+        {
+            if (!ac.samples.empty())
+            {
+                ac.samples.front().playMoment = g_clock.load() + 1;
+            }
+            lf_endExtrapolation(ac);
+            ac.slackEarly = 3000;
+            ac.slackLate = ac.takeOffMark != 0 ? 5000 : 3000;
+        }
+        m.turnSideKnown = 0;
+        m.pushbackStage = 0;
+        ac.previousSituation = ac.situation;
+        ac.situation = kSituationTaxi;
+        ac.latitude = 0.0;
+        ac.longitude = 0.0;
+        ac.standId = 0;
+        ac.standFlagCopy = 0;
+        ac.extrapolated = 0;
+        return true;
+    }
+    if (ac.extrapolated == 0)
+    {
+        ac.extrapolated = 1;
+        ac.extrapolationStart = g_clock.load();
+    }
+    m.pushedBackDistance = d;
+    return false;
+}
+
+// How long an aircraft of the category stands at least before it flies on;
+// a shorter stay that ends in a move is a tow to another stand.
+std::int64_t lf_towedBelowSeconds(std::uint32_t category)
+{
+    switch (category)
+    {
+    case 3:
+        return 3600;
+    case 2:
+        return 1500;
+    case 1:
+        return 900;
+    default:
+        return 0;
+    }
+}
+
+// A parked or parking aircraft whose samples go clearly away from the stand.
+bool lf_standSample(LiveAc& ac, PositionSample& sample)
+{
+    ac.reportedAtStand = 1;
+    const double d = gf_distanceNm(LatLon{ac.latitude, ac.longitude}, lf_at(sample));
+    const double near = ac.previousSituation == kSituationParking ? 2.0 * kStandNearNm : kStandNearNm;
+    if (d <= near)
+    {
+        ac.parkedTime = gf_loopClock().now().time_since_epoch().count();
+        if (ac.pullOutWatching == 0)
+        {
+            ac.pullOutWatching = 1;
+            ac.pullOutFirstNm = d;
+            ac.pullOutLastNm = d;
+            ac.pullOutSteps = 0;
+            return false;
+        }
+        if (d >= ac.pullOutLastNm + kPullOutStepNm)
+        {
+            ++ac.pullOutSteps;
+            ac.pullOutLastNm = d;
+            const double out = d - ac.pullOutFirstNm;
+            if ((ac.pullOutSteps >= 3 && out >= 0.5 * ac.radius) || out > ac.radius)
+            {
+                lf_pullOut(ac, sample);
+                return true;
+            }
+            return false;
+        }
+        if (d <= ac.pullOutLastNm - kPullOutStepNm)
+        {
+            ac.pullOutSteps = 0;
+            ac.pullOutLastNm = d;
+        }
+        return false;
+    }
+    if (ac.situation == kSituationParking)
+    {
+        ac.previousSituation = ac.situation;
+        ac.situation = kSituationTaxi;
+        sample.onGround = 0;
+        return true;
+    }
+    if (d > kStandGoneNm)
+    {
+        // It turned up far from its stand: it left unseen.
+        lf_addRealStandOption(static_cast<std::int32_t>(ac.standId), ac, 3);
+        lf_removeCounted(ac);
+        return false;
+    }
+    lf_pullOut(ac, sample);
+    return true;
+}
+
 bool lf_acceptBySituation(LiveAc& ac, PositionSample& sample)
 {
     switch (ac.situation)
     {
     case kSituationPushingBack:
+        lf_learnTurnSide(ac, sample);
         return false;
+    case kSituationPushedBack:
+        return lf_pushedBackSample(ac, sample);
+    case kSituationParking:
+    case kSituationParked:
+        if (ac.simState == kSimStateBuffer || ac.simState == kSimStateAdding)
+        {
+            return lf_checkGroundSample(ac, sample);
+        }
+        return lf_standSample(ac, sample);
     case kSituationTaxi:
     case kSituationTakeOff:
     case kSituationFlying:
@@ -236,8 +390,6 @@ bool lf_acceptBySituation(LiveAc& ac, PositionSample& sample)
         return true;
     }
     default:
-        // Pushed back, parking and parked come with the parking of live
-        // aircraft; until then they take samples as a taxiing aircraft does.
         return lf_checkGroundSample(ac, sample);
     }
 }
@@ -456,14 +608,19 @@ void spawnLiveAc(LiveAc& ac)
             ac.longitude = stand->longitude;
             ac.heading = stand->heading;
             ac.standId = static_cast<std::uint32_t>(stand->numericId);
+            ac.standFlagCopy = stand->cargo;
             ac.previousSituation = ac.situation;
             ac.situation = kSituationParked;
             ac.parkedSince = g_weekdayHour.load();
             ac.parkedTime = gf_loopClock().now().time_since_epoch().count();
+            ac.pullOutWatching = 0;
+            ac.pullOutSteps = 0;
+            lf_cargoStand(ac);
             ac.samples.resize(1);
             ac.samples.front().latitude = stand->latitude;
             ac.samples.front().longitude = stand->longitude;
             ac.samples.front().track = stand->heading * kRadToDeg;
+            lf_addRealStandOption(stand->numericId, ac, 1);
             gf_checkMaxPark(1);
         }
         else if (ac.samples[1].onGround != 0)
@@ -759,6 +916,44 @@ void decodeExisting(LiveAc& ac, PositionSample sample)
     {
         gf_log(fmt::format("{} exception {}", "decodeExisting", e.what()));
         throw;
+    }
+}
+
+void lf_pullOut(LiveAc& ac, PositionSample& sample)
+{
+    sample.onGround = 0;
+    ac.pullOutMark = 1;
+    if (ac.previousSituation != kSituationParked)
+    {
+        lf_endExtrapolation(ac);
+    }
+    if (ac.situation == kSituationParked && ac.parkedDurationMark != 0)
+    {
+        const std::int64_t stoodS =
+            (gf_loopClock().now().time_since_epoch().count() - ac.parkedTime) / 1'000'000'000;
+        if (stoodS < lf_towedBelowSeconds(ac.category))
+        {
+            ac.towedMark = 1;
+        }
+    }
+    ac.parkedDurationMark = 0;
+    // The front waits a week ahead while the aircraft is parked: it moves now.
+    if (!ac.samples.empty())
+    {
+        ac.samples.front().playMoment = g_clock.load() + 1;
+    }
+    ac.slackEarly = 3000;
+    ac.slackLate = ac.takeOffMark != 0 ? 5000 : 3000;
+    lf_addRealStandOption(static_cast<std::int32_t>(ac.standId), ac, 2);
+    // Only the aircraft that parked there holds the stand's flag.
+    if (ac.situation == kSituationParked)
+    {
+        gf_setStandOccupied(ac.standId, false);
+    }
+    if (ac.situation != kSituationParked)
+    {
+        ac.previousSituation = ac.situation;
+        ac.situation = kSituationParked;
     }
 }
 

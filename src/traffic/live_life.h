@@ -29,5 +29,7 @@ void lf_initialAttitude(LiveAc& aircraft);
 bool gf_onLiveAcCreated(LiveAc& aircraft, const SimEvent& event);
 void decodeExisting(LiveAc& aircraft, PositionSample sample);
 bool lf_checkGroundSample(LiveAc& aircraft, PositionSample& sample);
+// A parked or parking aircraft starts to move off its stand with the sample.
+void lf_pullOut(LiveAc& aircraft, PositionSample& sample);
 
 } // namespace ovr

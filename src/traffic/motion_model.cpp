@@ -1067,7 +1067,8 @@ void nextPosGround(LiveAc& ac)
         if (ac.extrapolationCount > 0 ||
             (ac.samples[1].groundSpeed <= 5.0 && gf_distanceNm(lf_at(newest), lf_here(ac)) <= 0.0189))
         {
-            try2Park(ac, false);
+            // Stopped on made-up samples: the stand may lie a little farther.
+            try2Park(ac, ac.extrapolationCount > 0);
         }
     }
 }
@@ -1532,7 +1533,9 @@ void lf_cargoStand(LiveAc& ac)
     }
     stand->ramp = 0;
     stand->cargo = 1;
-    ++g_apfUpdates;
+    // Saved with the learned file, and counted where the window shows it.
+    stand->cargoChanged = 1;
+    gf_countApfUpdate();
 }
 
 void lf_arriveAtStand(LiveAc& ac)
@@ -1545,6 +1548,10 @@ void lf_arriveAtStand(LiveAc& ac)
     }
     if (stand->occupied != 0)
     {
+        // Another aircraft parked there first and keeps the stand and its
+        // flag: this one lets go of the stand before it goes.
+        ac.standId = 0;
+        ac.standFlagCopy = 0;
         ac.extrapolationCount = 1;
         removeAircraftFromSim(ac);
         return;
@@ -1575,6 +1582,8 @@ void lf_arriveAtStand(LiveAc& ac)
     ac.longitudeStep = 0.0;
     ac.parkedTime = gf_loopClock().now().time_since_epoch().count();
     ac.reportedAtStand = 0;
+    ac.pullOutWatching = 0;
+    ac.pullOutSteps = 0;
     lf_cargoStand(ac);
     gf_setParkedConfig(ac);
     gf_log(fmt::format("{:8}: {:8} arrived at stand", stand->name, ac.callsign));

@@ -44,4 +44,15 @@ bool lf_realFlightExists(std::string_view ghostCallsign)
                                { return a.callsign == real && a.simState != kSimStateRemoving; });
 }
 
+// Until the ghost rules decide who keeps a stand, its occupant keeps it.
+bool lf_standWanted(std::int32_t standId, std::string_view /*callsign*/)
+{
+    return std::ranges::none_of(g_liveAircraft, [&](const LiveAc& a)
+                                {
+                                    return standId > 0 && a.standId == static_cast<std::uint32_t>(standId) &&
+                                           a.simState == kSimStateActive &&
+                                           (a.situation == kSituationParked || a.situation == kSituationPushingBack);
+                                });
+}
+
 } // namespace ovr

@@ -3,6 +3,7 @@
 // list exists so that the spawn decision and the reset can use it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,5 +24,8 @@ void lf_ghostReplaced(std::string_view callsign);
 // A live aircraft flies under the ghost's callsign without "_" and is not
 // being removed.
 bool lf_realFlightExists(std::string_view ghostCallsign);
+// Whether the aircraft `callsign` may have the stand: true when nobody
+// stands there, or when the one standing there has gone for it.
+bool lf_standWanted(std::int32_t standId, std::string_view callsign);
 
 } // namespace ovr

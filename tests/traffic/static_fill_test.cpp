@@ -20,6 +20,7 @@
 #include "airports/weekday_hour.h"
 #include "core/code_pool.h"
 #include "liveries/model_lookups.h"
+#include "simlink/sim_queues.h"
 #include "traffic/adding_stack.h"
 #include "traffic/live_parking.h"
 #include "core/geometry.h"
@@ -428,6 +429,36 @@ TEST_F(CheckStaticStandTest, TheArrivalIsCountedBackFromNowByTheAge)
     ASSERT_EQ(g_createQueueStatic.size(), 1u);
     EXPECT_EQ(g_createQueueStatic.front().callsign, "DLH1*");
     EXPECT_EQ(g_createQueueStatic.front().key, g_staticAircraft.back().aiKey);
+}
+
+
+TEST_F(CheckStaticStandTest, LiveCreationsGoFirstInTheCreationSlots)
+{
+    for (const char* tail : {"LIVE1", "LIVE2"})
+    {
+        CreateRequest live;
+        live.initPosition.Latitude = 50.1;
+        live.initPosition.Longitude = 8.1;
+        live.initPosition.Altitude = 5000.0;
+        live.callsign = tail;
+        live.liveryTitle = "Airbus A320 Air France";
+        live.key = 0x400000u + static_cast<std::uint32_t>(tail[4]);
+        g_createQueueLive.push_back(live);
+    }
+    g_parkCandidates.push_back(candidate(3, "DLH1"));
+    runFor(2500ms);
+    std::vector<std::string> order;
+    std::vector<std::int64_t> at;
+    for (const sim::CallRecord& r : calls("SimConnect_AICreateNonATCAircraft"))
+    {
+        order.push_back(r.args.at("tail").get<std::string>());
+        at.push_back(r.atMs);
+    }
+    ASSERT_EQ(order, (std::vector<std::string>{"LIVE1", "LIVE2", "DLH1*"}));
+    // One creation per 500 ms slot; the candidate is placed in the slot after
+    // the live queue ran empty and created in the next one.
+    EXPECT_EQ(at[1] - at[0], 500);
+    EXPECT_EQ(at[2] - at[1], 1000);
 }
 
 } // namespace
