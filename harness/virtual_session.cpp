@@ -222,6 +222,7 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
     g_stop.store(0);
     clock.onSleep = [this, end, &perPass]
     {
+        const auto passEnded = std::chrono::steady_clock::now();
         world_->advance(kPassMs);
         g_virtualMs.store(world_->nowMs());
         lf_dispatchPending(h_);
@@ -234,6 +235,7 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
         {
             g_stop.store(1);
         }
+        betweenPasses_ += std::chrono::steady_clock::now() - passEnded;
     };
     lf_mainLoop();
     clock.onSleep = nullptr;

@@ -77,6 +77,11 @@ class VirtualSession : public AppTest
     // Every parked-traffic request is answered with this status instead.
     void refuseParkedTraffic(int status) { parkedRefusal_ = status; }
 
+    // Wall time spent between the main loop's passes (the stand-in
+    // simulator, the dispatch, the service's replies and `perPass`), so that
+    // a benchmark can take the passes alone.
+    std::chrono::nanoseconds betweenPasses() const { return betweenPasses_; }
+
   private:
     void feed();
 
@@ -87,6 +92,7 @@ class VirtualSession : public AppTest
     int liveReplies_ = 0;
     int parkedReplies_ = 0;
     std::optional<int> parkedRefusal_;
+    std::chrono::nanoseconds betweenPasses_{0};
 };
 
 } // namespace ovr::test

@@ -6,6 +6,11 @@
 // and the heap allocations of one match per step path ("s0".."s6" by the
 // step that matched, "none" without a livery), with the log open as in the
 // program.
+//
+// BM_MatchAll matches the same aircraft without the per-match counting, with
+// what earlier matches remembered forgotten before each round; its anchor
+// (BM_MatchAllBare) is the least a match can be: one hash lookup of the
+// liveries by airline and type, one by type alone, and a pick.
 
 #include <algorithm>
 #include <array>
@@ -17,6 +22,7 @@
 #include <map>
 #include <new>
 #include <random>
+#include <unordered_map>
 
 #include <benchmark/benchmark.h>
 #include <fmt/format.h>
@@ -30,7 +36,9 @@
 #include "liveries/livery_matching_detail.h"
 #include "liveries/livery_tables.h"
 #include "liveries/model_lookups.h"
+#include "liveries/livery_matching.h"
 #include "liveries/regcode_tables.h"
+#include "ratio.h"
 #include "stream_encrypt.h"
 
 namespace fs = std::filesystem;
@@ -139,7 +147,14 @@ std::string lf_databaseText()
 // operated by another airline); generic liveries of the small types; private
 // ones with registrations of several prefixes. Every 50th livery is special
 // (bound to its registration) in the AIG list.
-std::string lf_scannedText(std::vector<std::string>& registrations, std::string& aig)
+struct ScannedLivery
+{
+    std::string airline;
+    std::string model;
+    std::string title;
+};
+
+std::string lf_scannedText(std::vector<std::string>& registrations, std::string& aig, std::vector<ScannedLivery>& liveries)
 {
     std::mt19937 engine(42);
     std::string text =
@@ -172,6 +187,7 @@ std::string lf_scannedText(std::vector<std::string>& registrations, std::string&
         const std::string registration = lf_registration(i);
         registrations.push_back(registration);
         const std::string title = fmt::format("{} {} {} livery {}", model, airline, operating, i);
+        liveries.push_back(ScannedLivery{airline, model, title});
         text += fmt::format(R"(<l a="{}"{} m="{}"{} t="{}" r="{}"/>)", airline,
                             operating.empty() ? "" : fmt::format(R"( o="{}")", operating), model,
                             model == "B77L" ? R"( c="true")" : "", title, registration);
@@ -190,6 +206,7 @@ struct Fixture
     fs::path root =
         fs::temp_directory_path() / fmt::format("vora-bench-matching-{:08x}", std::random_device{}());
     std::vector<ovr::AiAircraftRecord> aircraft;
+    std::vector<ScannedLivery> liveries;
 
     Fixture()
     {
@@ -201,7 +218,7 @@ struct Fixture
         std::vector<std::string> registrations;
         std::string aig;
         std::ofstream(root / "output" / "LiveriesScanned.xml", std::ios::binary)
-            << lf_scannedText(registrations, aig);
+            << lf_scannedText(registrations, aig, liveries);
         std::ofstream(root / "input" / "AIG-regcodes.enc", std::ios::binary)
             << ovr::datatool::encryptText(aig);
         fs::current_path(root);
@@ -308,6 +325,72 @@ void BM_MatchSpawnedAircraft(benchmark::State& state)
     }
 }
 BENCHMARK(BM_MatchSpawnedAircraft)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_MatchAll(benchmark::State& state)
+{
+    Fixture& fixture = lf_fixture();
+    ovr::detail::seedRandom(11);
+    std::vector<ovr::AiAircraftRecord> records;
+    std::size_t matched = 0;
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        ovr::gf_forgetRememberedLiveries();
+        records = fixture.aircraft;
+        matched = 0;
+        state.ResumeTiming();
+        for (ovr::AiAircraftRecord& record : records)
+        {
+            ovr::gf_matchLivery4SpawnedAc(record);
+            matched += record.liveryTitle.empty() ? 0 : 1;
+        }
+    }
+    state.counters["matched"] = static_cast<double>(matched);
+    state.counters["per_match"] =
+        benchmark::Counter(static_cast<double>(fixture.aircraft.size()),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_MatchAll)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+std::uint32_t lf_pairKey(std::uint16_t airline, std::uint16_t model)
+{
+    return (static_cast<std::uint32_t>(airline) << 16) | model;
+}
+
+void BM_MatchAllBare(benchmark::State& state)
+{
+    Fixture& fixture = lf_fixture();
+    std::unordered_map<std::uint32_t, std::vector<std::string_view>> byPair;
+    std::unordered_map<std::uint16_t, std::vector<std::string_view>> byModel;
+    for (const ScannedLivery& l : fixture.liveries)
+    {
+        const std::uint16_t model = ovr::gf_modelId(l.model);
+        byPair[lf_pairKey(ovr::gf_airlineId(l.airline), model)].push_back(l.title);
+        byModel[model].push_back(l.title);
+    }
+    std::vector<ovr::AiAircraftRecord> records = fixture.aircraft;
+    std::size_t matched = 0;
+    for (auto _ : state)
+    {
+        matched = 0;
+        std::size_t pick = 0;
+        for (ovr::AiAircraftRecord& record : records)
+        {
+            const std::vector<std::string_view>* titles = nullptr;
+            if (const auto it = byPair.find(lf_pairKey(record.key.airline, record.key.model)); it != byPair.end())
+                titles = &it->second;
+            else if (const auto m = byModel.find(record.key.model); m != byModel.end())
+                titles = &m->second;
+            record.liveryTitle = titles ? (*titles)[++pick % titles->size()] : std::string_view();
+            matched += titles ? 1 : 0;
+        }
+        benchmark::DoNotOptimize(records.data());
+    }
+    state.counters["matched"] = static_cast<double>(matched);
+}
+BENCHMARK(BM_MatchAllBare)->Unit(benchmark::kMillisecond);
+
+const bool kRatios = ovr::bench::addRatio("BM_MatchAll/iterations:5", "BM_MatchAllBare");
 
 // The special-livery check of every random pick: one hash lookup.
 void BM_BoundTitleCheck(benchmark::State& state)

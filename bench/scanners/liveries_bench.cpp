@@ -9,7 +9,16 @@
 // scan 117 ms on one worker and 85 to 110 ms on 2 to 8, merge and write 5 ms.
 // A thread per file instead of the fixed workers took twice as long on one
 // worker (238 ms) with the same output.
+//
+// Anchors: `cat` of the same files (one process, its output thrown away) and
+// the plain read; the scan on each number of workers prints its ratio to
+// both.
 #include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -20,6 +29,7 @@
 #include "liveries/livery_data.h"
 #include "liveries/model_database.h"
 #include "package_writer.h"
+#include "ratio.h"
 #include "scanners/liveries_scan.h"
 #include "scanners/package_scans.h"
 #include "scanners/scan_lists.h"
@@ -76,6 +86,34 @@ void BM_PlainRead(benchmark::State& state)
 }
 BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 
+void BM_Cat(benchmark::State& state)
+{
+    const std::vector<fs::path> files = lf_files();
+    std::vector<std::string> texts{"cat"};
+    for (const fs::path& file : files)
+        texts.push_back(file.string());
+    std::vector<char*> argv;
+    for (std::string& text : texts)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    for (auto _ : state)
+    {
+        pid_t pid = 0;
+        int status = 0;
+        if (posix_spawnp(&pid, "cat", &actions, nullptr, argv.data(), environ) != 0 ||
+            waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        {
+            state.SkipWithError("cat failed");
+            break;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+}
+BENCHMARK(BM_Cat)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 std::list<LiveryData> lf_noRead(std::uint32_t, const fs::path&)
 {
     g_runningScanTasks.fetch_sub(1);
@@ -110,6 +148,17 @@ void BM_Scan(benchmark::State& state)
     lf_clearScanLists();
 }
 BENCHMARK(BM_Scan)->Arg(1)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+const bool kScanRatios = []
+{
+    for (const char* workers : {"1", "2", "4", "8"})
+    {
+        const std::string scan = std::string("BM_Scan/") + workers + "/real_time";
+        ovr::bench::addRatio(scan, "BM_Cat/real_time");
+        ovr::bench::addRatio(scan, "BM_PlainRead");
+    }
+    return true;
+}();
 
 void BM_MergeAndWrite(benchmark::State& state)
 {

@@ -16,6 +16,7 @@
 
 #include "airports/airport_list.h"
 #include "bgl_variants.h"
+#include "ratio.h"
 #include "scanners/bgl_reader.h"
 #include "scanners/package_manifest.h"
 #include "scanners/scan_report.h"
@@ -121,6 +122,8 @@ void BM_Decode(benchmark::State& state)
         static_cast<double>(stands) / static_cast<double>(state.iterations() * tree.files.size());
 }
 BENCHMARK(BM_Decode)->Unit(benchmark::kMillisecond);
+
+const bool kDecodeRatio = ovr::bench::addRatio("BM_Decode", "BM_SequentialRead");
 
 void BM_HeaderProbe(benchmark::State& state)
 {
