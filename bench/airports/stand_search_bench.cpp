@@ -1,7 +1,9 @@
 // Per-call times of the stand searches on large airports: 1,000 and 3,000
-// stands with 20 learned options each and 300 static aircraft.
+// stands with 20 learned options each and 300 static aircraft (and, for the
+// parking of a live aircraft, 100 parked live ones).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <string>
@@ -16,6 +18,8 @@
 #include "airports/weekday_hour.h"
 #include "core/code_pool.h"
 #include "core/user_on_ground.h"
+#include "traffic/live_aircraft.h"
+#include "traffic/live_parking.h"
 
 namespace
 {
@@ -125,6 +129,65 @@ void BM_FindStandNear(benchmark::State& state)
             gf_findStandNear(LatLon{a.lat, a.lon + 30.0 * kDegreesPerMetre}, aircraft, 0.0593952, true));
 }
 BENCHMARK(BM_FindStandNear)->Arg(1000)->Arg(3000);
+
+// A taxiing aircraft stops by a stand and is sent there: the stand search,
+// the occupant and neighbour checks against the live and static aircraft, and
+// the path in. The stand and its neighbours hold no static aircraft, so that
+// every call does the same work.
+void BM_Try2Park(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    lf_loadAirport(count);
+    const int columns = static_cast<int>(std::ceil(std::sqrt(count)));
+    const Stand& target = g_stands[static_cast<std::size_t>(count / 2)];
+    std::erase_if(g_staticAircraft, [&](const StaticAc& st)
+                  {
+                      const auto id = static_cast<std::int32_t>(st.standId);
+                      return id == target.numericId || std::ranges::find(target.adjacent, id) != target.adjacent.end();
+                  });
+    g_liveAircraft.clear();
+    g_liveAircraft.reserve(101);
+    for (int i = 0; i < 100; ++i)
+    {
+        const Stand& stand = g_stands[static_cast<std::size_t>((i * 7919) % count)];
+        if (stand.numericId == target.numericId)
+            continue;
+        LiveAc parked;
+        parked.aiKey = 20000 + static_cast<std::uint32_t>(i);
+        parked.callsign = "LV" + std::to_string(i);
+        parked.radius = 15.0 / 1852.0;
+        parked.standId = static_cast<std::uint32_t>(stand.numericId);
+        parked.situation = kSituationParked;
+        parked.simState = kSimStateActive;
+        g_liveAircraft.push_back(std::move(parked));
+    }
+    LiveAc ac;
+    ac.aiKey = 30000;
+    ac.callsign = "DLH1";
+    ac.category = 2;
+    ac.radius = 15.0 / 1852.0;
+    ac.standSpeed = 4.0;
+    ac.simState = kSimStateActive;
+    g_liveAircraft.push_back(ac);
+    LiveAc& taxiing = g_liveAircraft.back();
+    const LatLon a = lf_gridPosition(count / 2, columns);
+    PositionSample stop;
+    stop.latitude = a.lat;
+    stop.longitude = a.lon + 10.0 * kDegreesPerMetre;
+    stop.onGround = 1;
+    for (auto _ : state)
+    {
+        taxiing.situation = kSituationTaxi;
+        taxiing.lastParkLatitude = 0.0;
+        taxiing.samples.assign(1, stop);
+        try2Park(taxiing, false);
+        benchmark::DoNotOptimize(taxiing.standId);
+    }
+    if (taxiing.standId != static_cast<std::uint32_t>(target.numericId))
+        state.SkipWithError("the aircraft was not sent to the stand by it");
+    g_liveAircraft.clear();
+}
+BENCHMARK(BM_Try2Park)->Arg(1000)->Arg(3000);
 
 void BM_SearchStands(benchmark::State& state)
 {

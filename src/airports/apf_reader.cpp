@@ -30,7 +30,7 @@ bool g_handmade = false;
 std::int32_t g_apfWeek = 0;
 CoveragePair g_coverage;
 fs::path g_learnedApfPath;
-std::uint8_t g_learnedOverride = 0;
+std::atomic<std::uint8_t> g_learnedOverride{0};
 
 namespace
 {
@@ -157,7 +157,7 @@ std::string lf_readApf(std::string_view name, ApfHeader& header, CoveragePair& c
     // and the learned save stays unarmed.
     if (stands.empty())
         gf_restoreAirportSettings();
-    g_learnedOverride = stands.empty() ? 0 : 1;
+    g_learnedOverride.store(stands.empty() ? 0 : 1);
     gf_enableParkAirportControl();
     header.parkElevation = static_cast<double>(g_parkAirport.elevation);
     return stands.empty() ? "no stands found" : std::string();

@@ -4,6 +4,7 @@
 // and its figures are logged and shown. Main loop only.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -41,7 +42,8 @@ extern CoveragePair g_coverage;
 extern std::filesystem::path g_learnedApfPath;
 // Set at the end of every read that went through (its settings may override
 // the user's); the parking logic clears it when it leaves the park airport.
-extern std::uint8_t g_learnedOverride;
+// Atomic like the parking-busy flag it goes with, so any thread may look.
+extern std::atomic<std::uint8_t> g_learnedOverride;
 
 // Reads the airport file `name` (an archive name or a local name) into the
 // stand list, which is expected empty. The empty text on success, else the

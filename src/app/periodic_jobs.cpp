@@ -218,7 +218,7 @@ void lf_renewStaticsCountdown()
     if (g_staticRenewMinutes.fetch_sub(1) - 1 < 1)
     {
         g_staticRenewMinutes.store(kStaticRenewPeriodMinutes);
-        if (g_learnedOverride != 0 && !INITIAL_LOAD_ONLY.current.load() && g_parkingBusy.load() == 0 &&
+        if (g_learnedOverride.load() != 0 && !INITIAL_LOAD_ONLY.current.load() && g_parkingBusy.load() == 0 &&
             g_staticParkingArmed.load() == 0)
         {
             gf_scheduleParkingUpdate();

@@ -37,6 +37,7 @@ void gf_connectSeams()
         .parkingBusy = &gf_parkingBusy,
         .parkingDone = &gf_parkingDone,
         .scheduleParkingUpdate = &gf_scheduleParkingUpdate,
+        .parkAirportLeft = &gf_parkAirportLeft,
     });
     gf_setCallsignChoicesHook({
         .refreshCombo = &lf_fillGlobalChoiceCombo,

@@ -55,7 +55,7 @@ struct StaticAc : AiAircraftRecord
     // 1 the learned options of its stand.
     std::uint32_t origin = 0;
     // The transponder id of the parked-traffic report it came from (0 for
-    // one from the learned options).
+    // one from the learned options); the live aircraft with that id replaces it.
     std::uint32_t identity = 0;
     std::uint32_t standId = 0;
     std::uint32_t simState = kSimStateBuffer;

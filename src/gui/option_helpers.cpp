@@ -342,6 +342,18 @@ void gf_scheduleParkingUpdate()
     g_staticParkingArmed.store(1);
 }
 
+void gf_parkAirportLeft()
+{
+    if (!INITIAL_LOAD_ONLY.current.load())
+    {
+        gf_enableButton(g_nowButton, false);
+    }
+    g_nowPermitted.store(1);
+    gf_enableButton(g_flushStaticButton, false);
+    gf_enableParameterControl(DESTINATION, true);
+    gf_repaintRect(kOptionsAreaRect);
+}
+
 void gf_setDestination(std::string_view destination, const Airport& airport)
 {
     lf_showDestination(destination);

@@ -42,6 +42,10 @@ void gf_parkingBusy();
 void gf_parkingDone();
 // Arms the two-step parking update for the next 15-second slot.
 void gf_scheduleParkingUpdate();
+// The park airport was left: with no airport there is nothing to flush or
+// calculate now ("Now" keeps its state while INITIAL_LOAD_ONLY is on), and a
+// destination may be typed again.
+void gf_parkAirportLeft();
 
 // The destination becomes the first park airport at once: for the start-up
 // thread, on which the main loop runs later.

@@ -98,6 +98,9 @@ struct LiveAc : StaticAc
     // Where the last parking attempt looked.
     double lastParkLatitude = 0.0;
     double lastParkLongitude = 0.0;
+    // Where the last look for static aircraft in its taxi path saw it.
+    double pathCheckLatitude = 0.0;
+    double pathCheckLongitude = 0.0;
     MotionState motion;
 };
 

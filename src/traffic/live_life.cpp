@@ -655,6 +655,17 @@ void lf_initialAttitude(LiveAc& ac)
     ac.cur.latitude = front.latitude;
     ac.cur.longitude = front.longitude;
     ac.cur.altitude = front.altitude;
+    if (front.airborne == 0 && front.altitude == 0.0)
+    {
+        // A ground sample carries no altitude: at the park airport the
+        // aircraft appears at its elevation, not below the ground, until the
+        // simulator reports the ground under it.
+        const std::lock_guard lock(g_parkAirportsMutex);
+        if (!g_parkAirport.icao.empty())
+        {
+            ac.cur.altitude = static_cast<double>(g_parkAirport.elevation);
+        }
+    }
     ac.cur.trueAirspeed = front.trueAirspeed;
     ac.cur.verticalSpeed = front.verticalRate / 60.0;
     ac.segmentVerticalSpeed = front.verticalRate;

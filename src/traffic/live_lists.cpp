@@ -250,7 +250,4 @@ void lf_writeLiveAcFile()
     }
 }
 
-// Static aircraft on taxi paths are cleared with the respawn and ghost rules.
-void gf_clearStaticsOnTaxiPaths() {}
-
 } // namespace ovr

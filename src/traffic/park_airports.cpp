@@ -14,6 +14,7 @@
 #include "airports/airport_settings.h"
 #include "airports/apf_locate.h"
 #include "airports/apf_reader.h"
+#include "airports/apf_updates.h"
 #include "airports/apf_writer.h"
 #include "airports/quality_factors.h"
 #include "airports/nearest_stand.h"
@@ -25,6 +26,7 @@
 #include "core/globals.h"
 #include "core/text_convert.h"
 #include "core/log.h"
+#include "core/parameter_controls.h"
 #include "core/loop_clock.h"
 #include "core/parameters.h"
 #include "core/status_line.h"
@@ -32,6 +34,7 @@
 #include "core/user_on_ground.h"
 #include "core/window_requests.h"
 #include "service/traffic_reader.h"
+#include "simlink/sim_panel_fields.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/live_aircraft.h"
 #include "traffic/park_airport_file.h"
@@ -145,7 +148,9 @@ bool gf_recheckParkAirports(bool checkStand, std::string& message)
                 changed = true;
             }
         }
-        if (changed && gf_nearestStandName(g_userPos.latitude, g_userPos.longitude).empty())
+        // The user's current stand is the one the window shows: a user who
+        // stands on a stand keeps the reservation they stand on.
+        if (changed && gf_simPanelTexts().userStand.empty())
         {
             message = fmt::format("reserved stand changed from '{}' to '{}'", oldStand, newStand);
             gf_log(message);
@@ -258,6 +263,8 @@ void lf_beginParking(bool now)
     }
     g_recalcPending = 0;
     const std::string error = lf_readParkedFile();
+    // Whatever the read gave, a destination may be typed again.
+    gf_enableParameterControl(DESTINATION, true);
     if (!error.empty())
     {
         lf_markParkingDone();
@@ -310,6 +317,7 @@ void lf_findParkAirport(double latitude, double longitude, double aboveGroundFt,
         }
         return;
     }
+    gf_enableParameterControl(DESTINATION, true);
     ParkAirportEntry first;
     {
         const std::scoped_lock lock(g_parkAirportsMutex);
@@ -411,6 +419,7 @@ std::string lf_readParkedFile()
     g_reservedStandFound.store(stand ? 1 : 0);
     g_parkDataRead.store(1);
     gf_showParkDescription(header.airportName);
+    g_apfUpdates = 0;
     g_apfUpdatesShown.store(0);
     return {};
 }
@@ -511,26 +520,31 @@ void gf_saveAirportFile()
         gf_log(fmt::format("{} saving '{}' did not succeed", gf_timeOfDayString(), path));
         return;
     }
-    const std::uint32_t updates = g_apfUpdatesShown.load();
+    const std::uint32_t updates = g_apfUpdates;
     gf_log(fmt::format("{}{} '{}' saved with {} update{}", gf_timeOfDayString(), g_handmade ? " handmade" : "", path,
                        updates, updates == 1 ? "" : "s"));
 }
 
 void lf_resetParkAirport()
 {
-    if (g_learnedOverride != 0)
+    if (g_learnedOverride.load() != 0)
     {
         gf_saveAirportFile();
         gf_restoreAirportSettings();
     }
     g_handmade = false;
-    g_learnedOverride = 0;
+    g_learnedOverride.store(0);
     gf_showParkTrafficWeek(0);
+    if (const auto left = gf_parkingWindow().parkAirportLeft)
+    {
+        left();
+    }
     {
         const std::scoped_lock lock(g_parkAirportsMutex);
         g_parkAirport = Airport{};
         g_reservedStand.clear();
     }
+    g_apfUpdates = 0;
     g_apfUpdatesShown.store(0);
     g_staticRemovals.clear();
     g_parkCandidates.clear();
@@ -644,7 +658,5 @@ void gf_removeLiveAtStand(std::string_view standName)
         removeAircraftFromSim(*parked);
     }
 }
-
-void lf_removeStaticsReplacedByLive() {}
 
 } // namespace ovr

@@ -22,18 +22,12 @@
 #include "traffic/parking_adjust.h"
 
 #include <algorithm>
-#include <cmath>
 #include <exception>
-#include <iterator>
-#include <mutex>
 #include <string_view>
-#include <unordered_set>
 
 #include <fmt/format.h>
 
 #include "airports/airport_panel_figures.h"
-#include "airports/nearest_stand.h"
-#include "airports/park_airport.h"
 #include "airports/parking_state.h"
 #include "airports/stand_list.h"
 #include "airports/stand_marks.h"
@@ -41,57 +35,21 @@
 #include "airports/weekday_hour.h"
 #include "core/geometry.h"
 #include "core/log.h"
-#include "core/loop_clock.h"
 #include "core/parameters.h"
 #include "core/status_line.h"
-#include "core/user_on_ground.h"
 #include "liveries/model_database.h"
 #include "liveries/model_lookups.h"
-#include "service/traffic_reader.h"
-#include "simlink/user_aircraft.h"
 #include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
+#include "traffic/live_parking.h"
 #include "traffic/parking_adjust_detail.h"
+#include "traffic/respawns.h"
 
 namespace ovr
 {
 
 namespace
 {
-
-// Stand-ins for the parked live list until it lands.
-void gf_checkParkedLiveAc()
-{
-    const std::int64_t now = gf_loopClock().now().time_since_epoch().count();
-    for (const LiveAc& ac : g_liveAircraft)
-    {
-        if (ac.situation == kSituationParked && ac.simState == kSimStateActive)
-        {
-            const auto minutes = static_cast<std::uint32_t>(std::max<std::int64_t>(now - ac.parkedTime, 0) / 60'000'000'000);
-            g_parkedLive.push_back(ParkedLive{ac.callsign, 0, ac.standId, ac.reportedAtStand != 0 ? 0u : minutes});
-        }
-    }
-    std::ranges::sort(g_parkedLive, {}, &ParkedLive::minutesParked);
-}
-
-void gf_removeLongestParkedLive(std::size_t n)
-{
-    std::vector<LiveAc*> parked;
-    for (LiveAc& ac : g_liveAircraft)
-    {
-        if (ac.situation == kSituationParked && ac.simState == kSimStateActive)
-        {
-            parked.push_back(&ac);
-        }
-    }
-    std::ranges::sort(parked, {}, [](const LiveAc* a) { return a->parkedTime; });
-    for (std::size_t i = 0; i < std::min(n, parked.size()); ++i)
-    {
-        removeAircraftFromSim(*parked[i]);
-    }
-}
-
-// End of the stand-ins.
 
 // The adjustment's parked-traffic request, armed by the first step of the
 // two-step update, and what became of it.

@@ -226,7 +226,7 @@ TEST_P(ReadMessage, ForTheCallerToShow)
     if (!c.parkAirport)
         g_parkAirport = Airport{};
     EXPECT_EQ(gf_readApf(c.fileName, header, coverage, g_stands), c.message);
-    EXPECT_EQ(g_learnedOverride, 0);
+    EXPECT_EQ(g_learnedOverride.load(), 0);
     // Only a read that went through gives its caller the elevation for the
     // Traffic Reader, also when it found no stands.
     EXPECT_EQ(header.parkElevation.has_value(), c.message == "no stands found");
@@ -262,7 +262,7 @@ TEST_F(ReadApf, AFileRead)
     EXPECT_EQ(g_parkAirport.elevation, 364.0f);
     EXPECT_EQ(g_apfWeek, 33);
     EXPECT_EQ((std::pair{coverage.real, coverage.soft}), (std::pair{63, 0}));
-    EXPECT_EQ(g_learnedOverride, 1);
+    EXPECT_EQ(g_learnedOverride.load(), 1);
     EXPECT_EQ(header.parkElevation, std::optional<double>(364.0));
     EXPECT_EQ(g_learnedApfPath, fs::path("airports/learned/simaddon/EDDF.xml"));
 
@@ -298,7 +298,7 @@ TEST_F(ReadApf, WithoutStandsTheSettingsGoBackAndNothingIsToBeLearned)
     EXPECT_EQ(read(kHead, R"(<parkpos id="A"/>)"), "no stands found");
     EXPECT_EQ(RANGE.current.load(), RANGE.defaultValue);
     EXPECT_EQ(WEEK.current.load(), WEEK.defaultValue);
-    EXPECT_EQ(g_learnedOverride, 0);
+    EXPECT_EQ(g_learnedOverride.load(), 0);
 }
 
 TEST_F(ReadApf, ADocumentWithoutRootStillHasStands)

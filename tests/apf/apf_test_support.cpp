@@ -57,7 +57,7 @@ void lf_resetAirportState()
     g_apfWeek = 0;
     g_coverage = CoveragePair{};
     g_learnedApfPath.clear();
-    g_learnedOverride = 0;
+    g_learnedOverride.store(0);
     g_savedApfParameters = SavedApfParameters{};
     g_parkAirport = Airport{};
     g_dbase.clear();

@@ -1,16 +1,24 @@
 // How a session ends: restart or end by exit reason, the countdown, the wait
 // for the user after a system error, the notice of a new flight, and the
 // state after the reset for a restart.
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "../params/parameters_fixture.h"
+#include "airports/apf_reader.h"
+#include "airports/park_airport.h"
+#include "airports/stand_list.h"
 #include "app/main_loop.h"
 #include "app/start_up.h"
 #include "app/start_up_detail.h"
 #include "app_fixture.h"
+#include "core/log.h"
 #include "core/loop_clock.h"
 #include "core/parameters.h"
 #include "core/parameters_file_detail.h"
@@ -279,6 +287,54 @@ TEST_F(AppTest, AThreadThatDidNotEndIsNeverReusedByARestart)
         std::this_thread::sleep_for(50ms); // the thread ends before the test does
     }
     g_simClientEnded.store(true);
+}
+
+// The park airport is left only once the simulator link has ended: what
+// the leave removes is never sent (the simulator drops the objects with the
+// connection), and what was learned there is still saved.
+TEST_F(AppTest, ClosingDownLeavesTheParkAirportAfterTheSimulatorLinkEnded)
+{
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        g_parkAirport.icao = IcaoCode{"EDDF"};
+    }
+    Stand stand;
+    stand.name = "A1";
+    stand.numericId = 1;
+    stand.latitude = 50.03;
+    stand.longitude = 8.57;
+    StandOption option;
+    option.registration = "D-AIZB";
+    option.id = 1;
+    option.day = 1;
+    option.hours = 3;
+    stand.options.push_back(option);
+    g_stands.push_back(stand);
+    g_learnedApfPath = std::filesystem::path("airports") / "learned" / "stock" / "EDDF.xml";
+    g_learnedOverride.store(1);
+    g_simClientEnded.store(false);
+    g_simClientThread = std::jthread(
+        [](std::stop_token stop)
+        {
+            while (!stop.stop_requested())
+                std::this_thread::sleep_for(1ms);
+            gf_log("test: the simulator link ends");
+            g_simClientEnded.store(true);
+        });
+
+    gf_requestUserClose();
+    lf_closingDown();
+
+    EXPECT_TRUE(g_parkAirport.icao.empty());
+    EXPECT_TRUE(std::filesystem::exists(g_learnedApfPath));
+    const std::vector<std::string> lines = logLines();
+    const auto linkEnded = std::ranges::find(lines, "test: the simulator link ends");
+    const auto saved = std::ranges::find_if(
+        lines, [](const std::string& l) { return l.find("EDDF.xml' saved with") != std::string::npos; });
+    ASSERT_NE(linkEnded, lines.end());
+    ASSERT_NE(saved, lines.end());
+    EXPECT_LT(linkEnded, saved);
+    g_learnedApfPath.clear();
 }
 
 TEST_F(AppTest, TheResetBeforeARestartPutsTheSessionBackToItsStart)

@@ -4,6 +4,7 @@
 
 #include "airports/park_airport.h"
 #include "core/loop_clock.h"
+#include "core/parameter_controls.h"
 #include "core/parameters.h"
 #include "core/window_requests.h"
 #include "gui/main_window_detail.h"
@@ -147,6 +148,28 @@ TEST_F(WindowOperations, BusyDisablesTheParkingControlsAndDoneGivesThemBack)
     {
         EXPECT_TRUE(enabled(*control)) << control->controlId;
     }
+}
+
+// Without a park airport there is nothing to flush or to calculate now; a
+// destination may be typed again. With INITIAL_LOAD_ONLY on, "Now" keeps its
+// state.
+TEST_F(WindowOperations, LeavingTheParkAirportSetsTheButtonsForNoAirport)
+{
+    for (const bool initialLoadOnly : {false, true})
+    {
+        SCOPED_TRACE(initialLoadOnly);
+        INITIAL_LOAD_ONLY.current.store(initialLoadOnly);
+        gf_parkingDone();
+        gf_enableButton(g_nowButton, true);
+        gf_enableParameterControl(DESTINATION, false);
+        g_nowPermitted.store(0);
+        gf_parkAirportLeft();
+        EXPECT_FALSE(enabled(g_flushStaticButton));
+        EXPECT_EQ(enabled(g_nowButton), initialLoadOnly);
+        EXPECT_TRUE(enabled(DESTINATION));
+        EXPECT_EQ(g_nowPermitted.load(), 1);
+    }
+    INITIAL_LOAD_ONLY.current.store(false);
 }
 
 TEST_F(WindowOperations, DoneLeavesThePercentageControlsOffWithParkTrafficOnly)

@@ -13,12 +13,15 @@
 #include "../app/app_fixture.h"
 #include "airports/airport_list.h"
 #include "airports/apf_reader.h"
+#include "airports/apf_updates.h"
 #include "airports/parking_state.h"
 #include "airports/stand_list.h"
 #include "core/parameters.h"
 #include "core/paths.h"
 #include "core/status_line.h"
 #include "core/user_on_ground.h"
+#include "simlink/sim_panel_fields.h"
+#include "simlink/user_aircraft.h"
 #include "traffic/park_airport_file.h"
 #include "traffic/park_airports.h"
 
@@ -308,13 +311,13 @@ TEST_F(ParkAirportsTest, LeavingWritesOnlyWhatWasLearnedIntoTheLearnedFile)
     g_stands.push_back(learned);
     g_stands.push_back(plain);
     g_learnedApfPath = fs::path("airports") / "learned" / "stock" / "EDDF.xml";
-    g_learnedOverride = 1;
+    g_learnedOverride.store(1);
 
     gf_leaveParkAirport();
 
     EXPECT_TRUE(g_parkAirport.icao.empty());
     EXPECT_TRUE(g_stands.empty());
-    EXPECT_EQ(g_learnedOverride, 0);
+    EXPECT_EQ(g_learnedOverride.load(), 0);
     std::ifstream in(g_learnedApfPath, std::ios::binary);
     const std::string xml((std::istreambuf_iterator<char>(in)), {});
     EXPECT_NE(xml.find("LEARN1"), std::string::npos);
@@ -323,6 +326,155 @@ TEST_F(ParkAirportsTest, LeavingWritesOnlyWhatWasLearnedIntoTheLearnedFile)
     EXPECT_EQ(xml.find("\"A2\""), std::string::npos);
     EXPECT_EQ(logContaining("EDDF.xml' saved with 0 updates"), 1u);
     g_learnedApfPath.clear();
+}
+
+// A park airport of airports/my_thirdparty with stands A1 and A2, 200 m
+// apart, near the listed EDDF; its publisher names its learned folder.
+class VisitedParkAirport : public ParkAirportsTest
+{
+  protected:
+    static constexpr double kA1Lat = 50.0333;
+    static constexpr double kA1Lon = 8.5706;
+    static constexpr double kA2Lat = 50.0351;
+
+    void SetUp() override
+    {
+        ParkAirportsTest::SetUp();
+        // No parked traffic to wait for: the calculation follows the read.
+        MAX_PARK_SEL.current.store(0);
+        fs::create_directories(g_myThirdpartyPath);
+        std::ofstream(g_myThirdpartyPath / "EDDF.xml", std::ios::binary)
+            << R"(<?xml version="1.0" encoding="UTF-8"?>
+<root>
+  <meta>
+    <info name="author" value="Vora" />
+    <info name="version" value="1.0.0" />
+    <info name="copyright" value="Copyright (c) Voraflow. Data compiled for use with Vora only." />
+    <info name="sim" value="1" />
+  </meta>
+  <parameters>
+    <parameter name="icao" value="EDDF" />
+    <parameter name="airport_name" value="Frankfurt/Main" />
+    <parameter name="publisher" value="Test Pub" />
+    <parameter name="altitude" value="364" />
+  </parameters>
+  <parkpositions>
+    <parkpos id="A1" latitude="50.033300" longitude="8.570600" heading="90.0" radius="24.0" type="9" />
+    <parkpos id="A2" latitude="50.035100" longitude="8.570600" heading="90.0" radius="24.0" type="9" />
+  </parkpositions>
+</root>
+)";
+    }
+
+    void TearDown() override
+    {
+        g_userPos = UserAcState{};
+        g_userOnGround.store(0);
+        g_userOnGroundValid.store(0);
+        gf_setUserStandText({});
+        gf_clearStands();
+        g_learnedApfPath.clear();
+        g_learnedOverride.store(0);
+        MAX_PARK_SEL.current.store(MAX_PARK_SEL.defaultValue);
+        ParkAirportsTest::TearDown();
+    }
+
+    static void userAt(double latitude, double longitude, bool onGround, double aboveGroundFt = 0.0)
+    {
+        g_userPos.latitude = latitude;
+        g_userPos.longitude = longitude;
+        g_userPos.altitudeAboveGround = aboveGroundFt;
+        g_userOnGround.store(onGround ? 1 : 0);
+        g_userOnGroundValid.store(1);
+    }
+
+    static Stand* stand(std::string_view name)
+    {
+        for (Stand& s : g_stands)
+        {
+            if (s.name == name)
+            {
+                return &s;
+            }
+        }
+        return nullptr;
+    }
+};
+
+// What was learned at a park airport survives leaving it out of sight: the
+// learned file is written where the next read of the airport's file looks,
+// and that read merges the option and the changed cargo flag back.
+TEST_F(VisitedParkAirport, OutOfSightTheLearnedFileIsWrittenAndTheNextVisitMergesIt)
+{
+    userAt(kA1Lat, kA1Lon, true);
+    gf_handleParking(true);
+    ASSERT_EQ(g_parkAirport.icao, IcaoCode("EDDF"));
+    ASSERT_EQ(g_stands.size(), 2u);
+    const fs::path learnedPath = g_learnedApfPath;
+    EXPECT_EQ(learnedPath, g_learnedThirdpartyPath / "Test Pub" / "EDDF.xml");
+    EXPECT_EQ(g_reservedStand, "A1");
+
+    StandOption option;
+    option.registration = "D-AIZB";
+    option.callsign = "DLH4AB";
+    option.day = 3;
+    option.hours = HalfHourSet{1} << 20;
+    option.id = static_cast<std::uint32_t>(stand("A2")->options.size() + 1);
+    option.fromFile = 0;
+    option.real = 1;
+    stand("A2")->options.push_back(option);
+    gf_countApfUpdate();
+    stand("A2")->cargo = 1;
+    stand("A2")->cargoChanged = 1;
+    gf_countApfUpdate();
+
+    // Airborne, far beyond AIRP_RANGE.
+    userAt(51.0, 8.57, false, 3000.0);
+    gf_handleParking(false);
+    EXPECT_TRUE(g_parkAirport.icao.empty());
+    EXPECT_TRUE(g_stands.empty());
+    EXPECT_EQ(logContaining("EDDF is out of sight"), 1u);
+    ASSERT_TRUE(fs::exists(learnedPath));
+    EXPECT_EQ(logContaining("Test Pub/EDDF.xml' saved with 2 updates"), 1u);
+
+    userAt(kA1Lat, kA1Lon, true);
+    gf_handleParking(true);
+    ASSERT_EQ(g_parkAirport.icao, IcaoCode("EDDF"));
+    EXPECT_EQ(g_learnedApfPath, learnedPath);
+    const Stand* a2 = stand("A2");
+    ASSERT_NE(a2, nullptr);
+    EXPECT_EQ(a2->cargo, 1);
+    EXPECT_EQ(a2->cargoChanged, 1);
+    const auto merged = std::ranges::find(a2->options, std::string("D-AIZB"), &StandOption::registration);
+    ASSERT_NE(merged, a2->options.end());
+    EXPECT_EQ(merged->fromFile, 0);
+    EXPECT_EQ(merged->day, 3u);
+    EXPECT_EQ(merged->hours, HalfHourSet{1} << 20);
+    EXPECT_EQ(merged->callsign, "DLH4AB");
+}
+
+// The user's current stand is the one the window shows: standing on a stand,
+// the reservation is kept; off any stand, a re-read moves it to the file's.
+TEST_F(VisitedParkAirport, ARereadMovesTheReservedStandOnlyWhileTheUserShowsNoStand)
+{
+    userAt(kA1Lat, kA1Lon, true);
+    gf_handleParking(true);
+    ASSERT_EQ(g_reservedStand, "A1");
+    writeFile("EDDF,A2\n");
+
+    gf_setUserStandText("A1");
+    std::string message;
+    EXPECT_TRUE(gf_recheckParkAirports(true, message));
+    EXPECT_EQ(message, "park airports and stands are okay");
+    EXPECT_EQ(g_reservedStand, "A1");
+
+    // Still at A1 by position, but the window shows no stand.
+    gf_setUserStandText({});
+    EXPECT_TRUE(gf_recheckParkAirports(true, message));
+    EXPECT_EQ(message, "reserved stand changed from 'A1' to 'A2'");
+    EXPECT_EQ(g_reservedStand, "A2");
+    EXPECT_EQ(stand("A1")->reserved, 0);
+    EXPECT_EQ(stand("A2")->reserved, 1);
 }
 
 } // namespace
