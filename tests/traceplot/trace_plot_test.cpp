@@ -169,7 +169,12 @@ TEST(Summary, CountsWhatTheTraceAndTheLogShow)
         table(2000, {object(4, "DLH1", false, "Vora", 50.05, 8.55, 370, true),
                      object(5, "DLH2", false, "Vora", 50.1, 8.8, 3500, false),
                      object(6, "DLH3*", false, "Vora", 50.04, 8.56, 370, true),
-                     object(7, "BAW9*", false, "Vora", 50.041, 8.561, 370, true)});
+                     object(7, "BAW9*", false, "Vora", 50.041, 8.561, 370, true)}) +
+        table(3000, {object(4, "DLH1", false, "Vora", 50.05, 8.55, 370, true),
+                     object(5, "DLH2", false, "Vora", 50.1, 8.8, 3500, false),
+                     object(7, "BAW9*", false, "Vora", 50.041, 8.561, 370, true)}) +
+        R"({"t_ms":3500,"kind":"call","fn":"SimConnect_Close"})" "\n" +
+        table(4000, {object(1000, "D-AINA", true, "", 50.0, 8.5, 364, true)});
     LogCounts log;
     log.arrivedAtStand = 1;
     log.parkedOnCreation = 2;
@@ -177,9 +182,9 @@ TEST(Summary, CountsWhatTheTraceAndTheLogShow)
     log.downloadLines = 2;
     log.exitReason = "USER CLOSED SIM";
     const std::string summary = summaryText(traceOf(text), log);
-    for (const char* line : {"Live aircraft created:  2\n", "Landed:                 1\n",
+    for (const char* line : {"Live aircraft created:  2 (2 still there at the end)\n", "Landed:                 1\n",
                              "Parked:                 3 (1 taxied to a stand, 2 created on one)\n",
-                             "Static aircraft placed: 2\n", "Errors:                 1 in the log, 0 simulator exceptions\n",
+                             "Static aircraft placed: 2 (1 still there at the end)\n", "Errors:                 1 in the log, 0 simulator exceptions\n",
                              "  SimConnect request StaticCG fails\n", "Exit reason:            USER CLOSED SIM\n"})
     {
         EXPECT_NE(summary.find(line), std::string::npos) << line << " not in\n" << summary;

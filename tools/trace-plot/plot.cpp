@@ -164,7 +164,7 @@ void lf_drawView(Image& img, const View& view, const Trace& trace, const std::ve
     for (const StandPoint& s : stands)
     {
         if (close)
-            lf_ring(img, clip, view.px(s.lon), view.py(s.lat), 5, kStandColour);
+            lf_ring(img, clip, view.px(s.lon), view.py(s.lat), 6, kStandColour);
         else
             lf_dot(img, clip, view.px(s.lon), view.py(s.lat), 0, kStandColour);
     }
@@ -192,7 +192,8 @@ void lf_drawView(Image& img, const View& view, const Trace& trace, const std::ve
         switch (object.kind)
         {
         case ObjectKind::parkedStatic:
-            lf_dot(img, clip, x, y, close ? 4 : 2, kStaticColour);
+            // Inside the stand's ring, which stays visible around it.
+            lf_dot(img, clip, x, y, close ? 3 : 2, kStaticColour);
             break;
         case ObjectKind::user:
             lf_cross(img, clip, x, y, close ? 8 : 5, kUserColour, false);
@@ -221,9 +222,9 @@ void lf_drawLegend(Image& img)
     for (int i = 0; i < 3; ++i)
         lf_dot(img, all, x + 4 + i * 7, mid, 1, kPalette[i]);
     x = lf_text(img, x + 28, baseline, "live aircraft (big dot: last seen)", 0x000000) + 18;
-    lf_dot(img, all, x + 4, mid, 4, kStaticColour);
+    lf_dot(img, all, x + 4, mid, 3, kStaticColour);
     x = lf_text(img, x + 14, baseline, "static parked aircraft", 0x000000) + 18;
-    lf_ring(img, all, x + 5, mid, 5, kStandColour);
+    lf_ring(img, all, x + 6, mid, 6, kStandColour);
     x = lf_text(img, x + 16, baseline, "stand", 0x000000) + 18;
     lf_cross(img, all, x + 6, mid, 6, kUserColour, false);
     x = lf_text(img, x + 16, baseline, "user aircraft", 0x000000) + 18;

@@ -158,6 +158,7 @@ Trace readTrace(std::istream& in)
     Trace trace;
     // The object now holding each id.
     std::map<long long, std::size_t> current;
+    bool closed = false;
     std::string line;
     while (std::getline(in, line))
     {
@@ -169,10 +170,14 @@ Trace readTrace(std::istream& in)
             ++trace.exceptions;
             continue;
         }
+        if (j.value("kind", std::string()) == "call" && j.value("fn", std::string()) == "SimConnect_Close")
+            closed = true;
         if (j.value("kind", std::string()) != "objects" || !j.contains("objects") || !j.at("objects").is_array())
             continue;
         ++trace.objectTables;
         const double t = lf_number(j, "t_ms");
+        if (!closed)
+            trace.lastTableMs = t;
         for (const json& o : j.at("objects"))
         {
             if (!o.is_object() || !o.contains("lat") || !o.contains("lon") || !o.contains("id") ||
@@ -249,26 +254,31 @@ LogCounts readLog(std::istream& in)
 std::string summaryText(const Trace& trace, const LogCounts& log)
 {
     int live = 0;
+    int liveAtEnd = 0;
     int landed = 0;
     int statics = 0;
+    int staticsAtEnd = 0;
     for (const TracedObject& object : trace.objects)
     {
+        const bool atEnd = !object.samples.empty() && object.samples.back().tMs >= trace.lastTableMs;
         if (object.kind == ObjectKind::live)
         {
             ++live;
+            liveAtEnd += atEnd ? 1 : 0;
             landed += object.landed() ? 1 : 0;
         }
         else if (object.kind == ObjectKind::parkedStatic)
         {
             ++statics;
+            staticsAtEnd += atEnd ? 1 : 0;
         }
     }
     std::ostringstream out;
-    out << fmt::format("Live aircraft created:  {}\n", live);
+    out << fmt::format("Live aircraft created:  {} ({} still there at the end)\n", live, liveAtEnd);
     out << fmt::format("Landed:                 {}\n", landed);
     out << fmt::format("Parked:                 {} ({} taxied to a stand, {} created on one)\n",
                        log.arrivedAtStand + log.parkedOnCreation, log.arrivedAtStand, log.parkedOnCreation);
-    out << fmt::format("Static aircraft placed: {}\n", statics);
+    out << fmt::format("Static aircraft placed: {} ({} still there at the end)\n", statics, staticsAtEnd);
     out << fmt::format("Without a livery:       {}\n", log.noLivery);
     out << fmt::format("Errors:                 {} in the log, {} simulator exceptions\n", log.errors.size(),
                        trace.exceptions);

@@ -50,6 +50,9 @@ struct Trace
     // another tail number is another object.
     std::vector<TracedObject> objects;
     int objectTables = 0;
+    // The time of the last object table before the program closed its
+    // connection, which removes its objects: what was there at the end.
+    double lastTableMs = 0.0;
     int exceptions = 0;
 };
 
