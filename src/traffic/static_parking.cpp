@@ -439,7 +439,7 @@ bool lf_fillByFit(std::uint64_t weekdayHour, bool real, bool day, std::int32_t w
         const std::int32_t slot = static_cast<std::int32_t>(gf_slotOf(weekdayHour));
         gf_log(fmt::format("{} {} position{} found, Max fit={:.1F} hours{}{}", added, label, lf_plural(added),
                            gf_fitHours(MAX_FIT.current.load()),
-                           day ? fmt::format(", day {}", gf_weekdayOf(weekdayHour)) : std::string(),
+                           fmt::format(", day {}", gf_weekdayOf(weekdayHour)),
                            fmt::format(", hh:{} or {:.1F} hrs, fit: {:.1F} hour", slot, gf_fitHours(slot),
                                        gf_fitHours(reached))));
         g_fitUsedSoft.store(real ? 0 : 1);

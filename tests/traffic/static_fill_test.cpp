@@ -173,6 +173,7 @@ struct FillCase
     std::int32_t listedStands;
     std::size_t created;
     const char* positionsLine;
+    const char* foundLine;
 };
 
 TEST_F(StaticFillTest, FillsTheFreeStandsUpToTheParkLimit)
@@ -180,8 +181,12 @@ TEST_F(StaticFillTest, FillsTheFreeStandsUpToTheParkLimit)
     // 8 stands; free for traffic: A1-A4, one of N1/N2 and A5 (the reported
     // aircraft); U1 is the user's.
     const std::vector<FillCase> cases{
-        {"limit above the free stands", 1, 6, "6 positions (75% vs wanted 100%, with Max fit=24.0 hours)"},
-        {"limit below the free stands", 2, 4, "4 positions (50% vs wanted 50%, with Max fit=24.0 hours)"},
+        // Seven stands wanted beside the reported one: the search widens to
+        // the widest fit window and finds five.
+        {"limit above the free stands", 1, 6, "6 positions (75% vs wanted 100%, with Max fit=24.0 hours)",
+         "5 real positions found, Max fit=24.0 hours, day 1, hh:20 or 11.0 hrs, fit: 24.0 hour"},
+        {"limit below the free stands", 2, 4, "4 positions (50% vs wanted 50%, with Max fit=24.0 hours)",
+         "5 real positions found, Max fit=24.0 hours, day 1, hh:20 or 11.0 hrs, fit: 0.5 hour"},
     };
     for (const FillCase& c : cases)
     {
@@ -197,6 +202,7 @@ TEST_F(StaticFillTest, FillsTheFreeStandsUpToTheParkLimit)
         EXPECT_EQ(parkedReplies() - parkedBefore, 1);
         EXPECT_EQ(logWith(c.positionsLine).size(), 1u) << c.positionsLine;
         EXPECT_EQ(logWith("1 parking position from PT").size(), 1u);
+        EXPECT_EQ(logWith(c.foundLine).size(), 1u) << c.foundLine;
 
         const std::vector<sim::CallRecord> creates = calls("SimConnect_AICreateNonATCAircraft");
         ASSERT_EQ(creates.size(), c.created);
