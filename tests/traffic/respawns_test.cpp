@@ -474,8 +474,16 @@ TEST_F(RespawnRuleTest, ARecordDuringTakeOffOrWhileBufferedIsTakenAsItComes)
     r.callsign = "DLH60";
     EXPECT_TRUE(gf_checkRespawn(ac, r));
     EXPECT_EQ(ac.callsign, "DLH59");
-
+    // Nor while it pushes back or runs on made-up samples.
     ac.takeOffMark = 0;
+    ac.situation = kSituationPushingBack;
+    EXPECT_TRUE(gf_checkRespawn(ac, r));
+    ac.situation = kSituationTaxi;
+    ac.extrapolationCount = 3;
+    EXPECT_TRUE(gf_checkRespawn(ac, r));
+    EXPECT_EQ(ac.callsign, "DLH59");
+    EXPECT_EQ(ac.simState, kSimStateActive);
+
     ac.simState = kSimStateBuffer;
     setRoute(ac, "FRA", "");
     setRoute(r, "", "AMS");
@@ -548,6 +556,14 @@ TEST_F(RespawnRuleTest, TheOccupantsLinesNameStandAndAircraft)
     EXPECT_EQ(logWith("A12     : DLH4_    ghost, replace by DLH4").size(), 1u);
     lf_ghostReplaced("DLH5"); // nobody flies as DLH5_
     EXPECT_TRUE(g_liveCallsigns == std::vector<std::string>{"DLH4_"});
+    // A parked ghost is named with its stand.
+    LiveAc parkedGhost = flying(0x3c6603, "DLH6_", "D-AIZB", "A320", "DLH");
+    parkedGhost.situation = kSituationParked;
+    parkedGhost.standId = 1;
+    g_liveAircraft.push_back(parkedGhost);
+    lf_ghostReplaced("DLH6");
+    EXPECT_EQ(logWith("A12     : DLH6_    is a ghost and will be removed, continue with DLH6").size(), 1u);
+    EXPECT_EQ(g_liveAircraft.back().simState, kSimStateRemoving);
 }
 
 StaticAc staticOn(std::uint32_t key, std::string callsign, std::string registration, double latitude,
