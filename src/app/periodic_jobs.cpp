@@ -7,6 +7,7 @@
 
 #include "airports/apf_reader.h"
 #include "airports/parking_state.h"
+#include "airports/stand_list.h"
 #include "airports/option_identity.h"
 #include "airports/weekday_hour.h"
 #include "app/main_loop.h"
@@ -34,6 +35,7 @@
 #include "traffic/live_aircraft.h"
 #include "traffic/live_lists.h"
 #include "traffic/park_airports.h"
+#include "traffic/parking_adjust.h"
 
 namespace ovr
 {
@@ -175,18 +177,38 @@ void lf_twoStepParkingUpdate()
     {
         return;
     }
-    if (g_parkingUpdatePhase.load() == 0)
+    const std::uint8_t phase = g_parkingUpdatePhase.load();
+    if (phase == 0)
     {
+        // The live aircraft seen from now on are kept out of the statics, and
+        // the parked traffic is asked for without waiting for it.
         g_parkingUpdatePhase.store(1);
         gf_parkingBusy();
-        g_trafficReader.parkedRequest.store(true);
+        g_trafficReader.collecting.store(true);
+        gf_armAdjustParkedTraffic();
+        return;
+    }
+    // A slow answer gets one more slot; after that the adjustment goes on
+    // without it.
+    if (phase == 1 && gf_adjustParkedTrafficPending())
+    {
+        g_parkingUpdatePhase.store(2);
         return;
     }
     g_parkingUpdatePhase.store(0);
     gf_clearErrorStatus();
-    if (!g_parkAirport.icao.empty() && g_parkAirport.stands > 0)
+    // The stands read from its file, not the airport list's count, say
+    // whether there is anything to adjust.
+    if (!g_parkAirport.icao.empty() && !g_stands.empty())
     {
         gf_adjustParking(g_parkingOptionChanged.exchange(0) != 0);
+    }
+    else
+    {
+        // Nobody takes the identities collected since the first step: the
+        // collection ends here instead of growing for the rest of the
+        // session.
+        g_trafficReader.takeCollected();
     }
     g_staticParkingArmed.store(0);
 }

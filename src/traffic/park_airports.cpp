@@ -38,6 +38,7 @@
 #include "simlink/user_aircraft.h"
 #include "traffic/live_aircraft.h"
 #include "traffic/park_airport_file.h"
+#include "traffic/parking_adjust.h"
 #include "traffic/parking_window.h"
 #include "traffic/static_parking.h"
 
@@ -545,6 +546,7 @@ void lf_resetParkAirport()
     }
     g_apfUpdates = 0;
     g_apfUpdatesShown.store(0);
+    g_staticRemovals.clear();
     g_parkCandidates.clear();
     g_parkingCandidateCount.store(0);
     g_standsReadForCalc = false;
@@ -625,8 +627,6 @@ std::size_t gf_countParkedLiveAc(bool withMean)
     }
     return count;
 }
-
-void gf_adjustParking(bool /*optionChanged*/) {}
 
 void gf_removeAllStatics()
 {

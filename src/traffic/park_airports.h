@@ -71,8 +71,6 @@ void lf_resetParkAirport();
 void gf_saveAirportFile();
 // The parking driver: initial at the start of the main loop, else every 16 s.
 void gf_handleParking(bool initial);
-// Adjusts the static parking of the park airport.
-void gf_adjustParking(bool optionChanged);
 void gf_removeAllStatics();
 void gf_removeLiveAtStand(std::string_view standName);
 void lf_removeStaticsReplacedByLive();

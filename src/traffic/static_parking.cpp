@@ -50,6 +50,7 @@
 #include "traffic/live_lists.h"
 #include "traffic/live_parking.h"
 #include "traffic/park_airports.h"
+#include "traffic/parking_adjust.h"
 #include "traffic/parking_window.h"
 
 namespace ovr
@@ -365,8 +366,9 @@ void lf_pickParkedTraffic()
                 keptExisting = true;
                 break;
             }
-            existing.simState = kSimStateRemoving;
-            g_staticRemovals.push_back(StaticRemoval{existing.callsign, existing.standId});
+            // Listed, not marked as removing: its removal is queued when the
+            // list is worked off, and a removal is queued only once.
+            gf_listForRemoval(existing);
         }
         if (keptExisting)
         {

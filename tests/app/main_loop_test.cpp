@@ -20,6 +20,9 @@
 #include "platform/simconnect/world.h"
 #include "simlink/sim_client.h"
 #include "simlink/user_aircraft.h"
+#include "service/traffic_reader.h"
+#include "traffic/park_airports.h"
+#include "core/window_requests.h"
 
 namespace ovr::test
 {
@@ -218,6 +221,45 @@ TEST_F(AppTest, ARereadRequestMadeWhileTheJobRunsIsKept)
     lf_every5Seconds();
     DESTINATION.hwnd = nullptr;
     EXPECT_EQ(g_rereadRequested.load(), 1);
+}
+
+// An armed parking update collects the live identities and asks for the
+// parked traffic on its first step; an unanswered request gets one more
+// step; then the update goes on, and with nothing to adjust it ends the
+// collection, so the sets do not grow for the rest of the session.
+TEST_F(AppTest, AnArmedParkingUpdateCollectsFromItsFirstStepAndEndsTheCollectionWhenDone)
+{
+    g_staticParkingArmed.store(1);
+    g_tick.store(15);
+    lf_every15Seconds();
+    EXPECT_EQ(g_parkingUpdatePhase.load(), 1);
+    EXPECT_EQ(g_parkingBusy.load(), 1);
+    EXPECT_TRUE(g_trafficReader.collecting.load());
+    EXPECT_TRUE(g_trafficReader.parkedRequest.load());
+    {
+        const std::scoped_lock lock(g_trafficReader.collectedMutex);
+        g_trafficReader.seenCallsigns.insert("DLH1");
+        g_trafficReader.seenIds.insert(0x3c6444);
+    }
+
+    g_tick.store(30);
+    lf_every15Seconds();
+    EXPECT_EQ(g_parkingUpdatePhase.load(), 2) << "waits one more step for the answer";
+    EXPECT_EQ(g_staticParkingArmed.load(), 1);
+    EXPECT_TRUE(g_trafficReader.collecting.load());
+
+    g_tick.store(45);
+    lf_every15Seconds();
+    EXPECT_EQ(g_parkingUpdatePhase.load(), 0);
+    EXPECT_EQ(g_staticParkingArmed.load(), 0);
+    EXPECT_FALSE(g_trafficReader.collecting.load());
+    {
+        const std::scoped_lock lock(g_trafficReader.collectedMutex);
+        EXPECT_TRUE(g_trafficReader.seenCallsigns.empty());
+        EXPECT_TRUE(g_trafficReader.seenIds.empty());
+    }
+    g_trafficReader.parkedRequest.store(false);
+    g_parkingBusy.store(0);
 }
 
 } // namespace

@@ -1,0 +1,137 @@
+// The static-parking calculation and the 20-minute adjustment on a large
+// park airport: 500 stands with 30 learned options each and 300 static
+// aircraft standing (goal: well under one 10 ms pass per call).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "airports/adjacent_stands.h"
+#include "airports/parking_state.h"
+#include "airports/stand_list.h"
+#include "airports/weekday_hour.h"
+#include "core/code_pool.h"
+#include "core/parameters.h"
+#include "simlink/sim_client.h"
+#include "simlink/sim_queues.h"
+#include "traffic/adding_stack.h"
+#include "traffic/parking_adjust.h"
+#include "traffic/static_parking.h"
+
+namespace
+{
+
+using namespace ovr;
+
+constexpr double kDegreesPerMetre = 1.0 / 1852.0 / 60.0;
+constexpr double kSpacingMetres = 80.0;
+constexpr int kStands = 500;
+constexpr int kOptionsPerStand = 30;
+constexpr int kStatics = 300;
+const std::uint64_t kNow = gf_packWeekdayHour(3, 20);
+
+std::vector<StaticAc> g_standing;
+
+void lf_loadAirport()
+{
+    std::mt19937 engine(42);
+    auto random = [&engine] { return static_cast<std::uint32_t>(engine()); };
+    const int columns = static_cast<int>(std::ceil(std::sqrt(kStands)));
+    const std::uint16_t airlines[] = {gf_airlineId("KLM"), gf_airlineId("DLH"), gf_airlineId("EZY")};
+    const std::uint16_t model = gf_modelId("A320");
+    std::vector<Stand> stands;
+    for (int i = 0; i < kStands; ++i)
+    {
+        const double lat = (i / columns) * kSpacingMetres * kDegreesPerMetre;
+        const double lon = 10.0 + (i % columns) * kSpacingMetres * kDegreesPerMetre;
+        Stand stand = gf_makeStand(std::to_string(i + 1), {}, lat, lon, 0.0, 45.0, 0, false, false, false);
+        stand.numericId = i + 1;
+        for (int o = 0; o < kOptionsPerStand; ++o)
+        {
+            StandOption option;
+            option.key = FlightKey{airlines[random() % 3], 0, model, 0, 0};
+            option.registration = "R" + std::to_string(i * kOptionsPerStand + o);
+            option.callsign = "CS" + std::to_string(i * kOptionsPerStand + o);
+            option.id = static_cast<std::uint32_t>(o + 1);
+            option.day = 1 + random() % 7;
+            const std::uint32_t first = random() % 40;
+            for (std::uint32_t s = first; s < first + 1 + random() % 8; ++s)
+                option.hours |= gf_slotBit(s);
+            stand.options.push_back(std::move(option));
+        }
+        stands.push_back(std::move(stand));
+    }
+    gf_linkAdjacentStands(stands);
+    gf_clearStands();
+    g_stands.edit([&](std::vector<Stand>& list) { list = std::move(stands); });
+
+    // Every other stand of the first 600 holds a static aircraft of one of
+    // its options, half from parked traffic.
+    g_standing.clear();
+    for (int i = 0; i < kStatics; ++i)
+    {
+        const Stand& stand = g_stands[static_cast<std::size_t>(i * 2 % kStands)];
+        const StandOption& option = stand.options[static_cast<std::size_t>(i % kOptionsPerStand)];
+        StaticAc ac;
+        ac.key = option.key;
+        ac.standId = static_cast<std::uint32_t>(stand.numericId);
+        ac.latitude = stand.latitude;
+        ac.longitude = stand.longitude;
+        ac.callsign = option.callsign + "*";
+        ac.secondCallsign = option.callsign;
+        ac.registration = option.registration;
+        ac.origin = static_cast<std::uint32_t>(i % 2);
+        ac.identity = ac.origin == 0 ? 0x400000u + static_cast<std::uint32_t>(i) : 0u;
+        ac.parkedSince = gf_packWeekdayHour(3, static_cast<std::uint32_t>(i % 20));
+        ac.objectId = 100u + static_cast<std::uint32_t>(i);
+        ac.aiKey = 1u + static_cast<std::uint32_t>(i);
+        ac.radius = 0.01;
+        ac.simState = kSimStateActive;
+        g_standing.push_back(std::move(ac));
+    }
+    g_weekdayHour.store(kNow);
+    MAX_PARK_SEL.current.store(500);
+    CUSTOM_PARKING_PERCENTAGE.current.store(80);
+    // No SimConnect requests go out: the calls measure the parking logic.
+    g_simConnectError.store(1);
+}
+
+void lf_standAgain()
+{
+    gf_resetSimQueues();
+    g_staticAircraft = g_standing;
+    g_parkCandidates.clear();
+}
+
+void BM_AdjustParking(benchmark::State& state)
+{
+    lf_loadAirport();
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        lf_standAgain();
+        state.ResumeTiming();
+        gf_adjustParking(state.range(0) != 0);
+    }
+    state.counters["candidates"] = static_cast<double>(g_parkCandidates.size());
+}
+BENCHMARK(BM_AdjustParking)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_CalcStaticParked(benchmark::State& state)
+{
+    lf_loadAirport();
+    for (auto _ : state)
+    {
+        state.PauseTiming();
+        lf_standAgain();
+        g_staticAircraft.clear();
+        state.ResumeTiming();
+        gf_calcStaticParked();
+    }
+    state.counters["candidates"] = static_cast<double>(g_parkCandidates.size());
+}
+BENCHMARK(BM_CalcStaticParked)->Unit(benchmark::kMillisecond);
+
+} // namespace
