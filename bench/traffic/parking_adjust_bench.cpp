@@ -1,6 +1,6 @@
-// The static-parking calculation and the 20-minute adjustment on a large
-// park airport: 500 stands with 30 learned options each and 300 static
-// aircraft standing (goal: well under one 10 ms pass per call).
+// The 20-minute adjustment on a large park airport: 500 stands with 30
+// learned options each and 300 static aircraft standing (goal: well under
+// one 10 ms pass per call). The first calculation: static_parking_bench.cpp.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -118,20 +118,5 @@ void BM_AdjustParking(benchmark::State& state)
     state.counters["candidates"] = static_cast<double>(g_parkCandidates.size());
 }
 BENCHMARK(BM_AdjustParking)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-
-void BM_CalcStaticParked(benchmark::State& state)
-{
-    lf_loadAirport();
-    for (auto _ : state)
-    {
-        state.PauseTiming();
-        lf_standAgain();
-        g_staticAircraft.clear();
-        state.ResumeTiming();
-        gf_calcStaticParked();
-    }
-    state.counters["candidates"] = static_cast<double>(g_parkCandidates.size());
-}
-BENCHMARK(BM_CalcStaticParked)->Unit(benchmark::kMillisecond);
 
 } // namespace
