@@ -149,6 +149,48 @@ std::optional<std::string> lf_ivaoTitleAirline(std::string_view title, std::stri
     return std::string(title.substr(at, 3));
 }
 
+// Hands each [fltsim.N] section of the lines to `take`: its header and the
+// lines after it up to the next section header, blank lines kept. A '['
+// before `headerColumn` marks the next header.
+template <class Take>
+void lf_forEachFltsimSection(const std::vector<std::string>& lines, std::size_t headerColumn, Take take)
+{
+    std::vector<std::string> section;
+    section.reserve(kSectionLinesReserved);
+    bool inSection = false;
+    auto process = [&]
+    {
+        if (section.empty())
+            return;
+        take(section);
+        section.clear();
+    };
+    for (const std::string& line : lines)
+    {
+        if (!lf_fltsimNumber(line).empty())
+        {
+            process();
+            inSection = true;
+            section.push_back(line);
+        }
+        else if (line.empty())
+        {
+            if (inSection)
+                section.push_back(line);
+        }
+        else if (line.find('[') < headerColumn)
+        {
+            process();
+            inSection = false;
+        }
+        else if (inSection)
+        {
+            section.push_back(line);
+        }
+    }
+    process();
+}
+
 } // namespace
 
 LiveryData lf_makeLivery(std::uint32_t folderNumber, const FlightKey& key, const std::string& title,
@@ -266,39 +308,10 @@ std::list<LiveryData> lf_splitFltsimSections(std::uint32_t folderNumber, const s
                                              const std::string& model, const fs::path& file, const fs::path& folder)
 {
     std::list<LiveryData> liveries;
-    std::vector<std::string> section;
-    section.reserve(kSectionLinesReserved);
-    bool inSection = false;
-    auto process = [&] {
-        if (section.empty())
-            return;
-        liveries.splice(liveries.end(), lf_procesFltSimSection(folderNumber, section, model, file, folder));
-        section.clear();
-    };
-    for (const std::string& line : lines)
-    {
-        if (!lf_fltsimNumber(line).empty())
-        {
-            process();
-            inSection = true;
-            section.push_back(line);
-        }
-        else if (line.empty())
-        {
-            if (inSection)
-                section.push_back(line);
-        }
-        else if (line.find('[') < 6)
-        {
-            process();
-            inSection = false;
-        }
-        else if (inSection)
-        {
-            section.push_back(line);
-        }
-    }
-    process();
+    auto take = [&](std::vector<std::string>& section)
+    { liveries.splice(liveries.end(), lf_procesFltSimSection(folderNumber, section, model, file, folder)); };
+    // A '[' among the first six columns starts the next section.
+    lf_forEachFltsimSection(lines, 6, take);
     return liveries;
 }
 
@@ -575,41 +588,14 @@ std::list<LiveryData> lf_splitIVAOSections(std::uint32_t folderNumber, const std
                                            const std::string& model, const fs::path& file, const fs::path& folder)
 {
     std::list<LiveryData> liveries;
-    std::vector<std::string> section;
-    section.reserve(kSectionLinesReserved);
-    bool inSection = false;
-    auto process = [&] {
-        if (section.empty())
-            return;
+    auto take = [&](std::vector<std::string>& section)
+    {
         LiveryData livery = lf_procesIVAOFltSimSection(folderNumber, section, model, file, folder);
         if (livery.key.airline != 0 && livery.key.model != 0)
             liveries.push_back(std::move(livery));
-        section.clear();
     };
-    for (const std::string& line : lines)
-    {
-        if (!lf_fltsimNumber(line).empty())
-        {
-            process();
-            inSection = true;
-            section.push_back(line);
-        }
-        else if (line.empty())
-        {
-            if (inSection)
-                section.push_back(line);
-        }
-        else if (line.find('[') != std::string::npos)
-        {
-            process();
-            inSection = false;
-        }
-        else if (inSection)
-        {
-            section.push_back(line);
-        }
-    }
-    process();
+    // A '[' anywhere in a line starts the next section.
+    lf_forEachFltsimSection(lines, std::string::npos, take);
     return liveries;
 }
 

@@ -1,11 +1,10 @@
 #include "airports_test_support.h"
 
 #include <fstream>
-#include <iterator>
-#include <random>
 
 #include <fmt/format.h>
 
+#include "../support/test_files.h"
 #include "airports/airport_panel_figures.h"
 #include "airports/apf_updates.h"
 #include "airports/parking_state.h"
@@ -76,15 +75,7 @@ void lf_resetParkAirport()
 
 void ScratchTest::SetUp()
 {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = fmt::format("vora-airports-{:08x}-{}-{}", std::random_device{}(),
-                                   info->test_suite_name(), info->name());
-    for (char& c : name)
-        if (c == '/')
-            c = '_';
-    m_folder = fs::temp_directory_path() / name;
-    fs::remove_all(m_folder);
-    fs::create_directories(m_folder);
+    m_folder = freshTestFolder("airports");
     detail::openLogAt(m_folder / "Log.txt");
 }
 
@@ -97,25 +88,12 @@ void ScratchTest::TearDown()
 
 std::vector<std::string> ScratchTest::logLines() const
 {
-    std::ifstream in(m_folder / "Log.txt", std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    bool header = true;
-    while (std::getline(in, line))
-    {
-        if (!header)
-            lines.push_back(line);
-        header = false;
-    }
-    return lines;
+    return logFileLines(m_folder / "Log.txt");
 }
 
 bool ScratchTest::logHas(std::string_view line) const
 {
-    for (const std::string& l : logLines())
-        if (l == line)
-            return true;
-    return false;
+    return hasLine(logLines(), line);
 }
 
 void ParkAirportTest::SetUp()

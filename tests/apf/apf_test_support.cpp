@@ -1,10 +1,7 @@
 #include "apf_test_support.h"
 
-#include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <mutex>
 
 #include <fmt/format.h>
 
@@ -69,20 +66,6 @@ void lf_resetAirportState()
 
 } // namespace
 
-std::string readFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& file, std::string_view content)
-{
-    if (file.has_parent_path())
-        fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-}
-
 std::string fixture(std::string_view name)
 {
     return readFile(fs::path(VORA_APF_FIXTURES) / name);
@@ -137,48 +120,12 @@ std::string parkposAt(std::string_view id, double north, double east, double rad
 
 DownloadServer::DownloadServer()
 {
-    m_server.Get(R"(/downloads/(.*))",
-                 [this](const httplib::Request& request, httplib::Response& response)
-                 {
-                     const std::scoped_lock lock(m_mutex);
-                     m_requests.push_back(request.path);
-                     const auto it = m_files.find(request.path);
-                     if (it == m_files.end())
-                     {
-                         response.status = 404;
-                         return;
-                     }
-                     response.set_content(it->second, "application/xml");
-                 });
-    m_port = m_server.bind_to_any_port("127.0.0.1");
-    m_thread = std::thread([this] { m_server.listen_after_bind(); });
-    while (!m_server.is_running())
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     detail::gf_setDownloadBase(base());
 }
 
 DownloadServer::~DownloadServer()
 {
     detail::gf_setDownloadBase("");
-    m_server.stop();
-    m_thread.join();
-}
-
-void DownloadServer::put(const std::string& path, std::string content)
-{
-    const std::scoped_lock lock(m_mutex);
-    m_files[path] = std::move(content);
-}
-
-std::vector<std::string> DownloadServer::requests() const
-{
-    const std::scoped_lock lock(m_mutex);
-    return m_requests;
-}
-
-std::string DownloadServer::base() const
-{
-    return fmt::format("http://127.0.0.1:{}/downloads/", m_port);
 }
 
 void ApfTest::SetUpTestSuite()
@@ -188,14 +135,7 @@ void ApfTest::SetUpTestSuite()
 
 void ApfTest::SetUp()
 {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name =
-        fmt::format("vora-apf-{:08x}-{}-{}", std::random_device{}(), info->test_suite_name(), info->name());
-    for (char& c : name)
-        if (c == '/')
-            c = '_';
-    m_folder = fs::temp_directory_path() / name;
-    fs::remove_all(m_folder);
+    m_folder = freshTestFolder("apf");
     fs::create_directories(m_folder / g_learnedStockPath);
     fs::create_directories(m_folder / g_mySimaddonPath);
     fs::create_directories(m_folder / g_myThirdpartyPath);
@@ -234,29 +174,17 @@ void ApfTest::TearDown()
 
 std::vector<std::string> ApfTest::logLines() const
 {
-    std::ifstream in(m_folder / "Log.txt", std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    for (bool header = true; std::getline(in, line); header = false)
-        if (!header)
-            lines.push_back(line);
-    return lines;
+    return logFileLines(m_folder / "Log.txt");
 }
 
 bool ApfTest::logHas(std::string_view line) const
 {
-    for (const std::string& l : logLines())
-        if (l == line)
-            return true;
-    return false;
+    return hasLine(logLines(), line);
 }
 
 bool ApfTest::logMentions(std::string_view text) const
 {
-    for (const std::string& l : logLines())
-        if (l.find(text) != std::string::npos)
-            return true;
-    return false;
+    return mentions(logLines(), text);
 }
 
 std::vector<std::string> ApfTest::shown() const

@@ -7,16 +7,14 @@
 #pragma once
 
 #include <filesystem>
-#include <map>
-#include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
+#include "../support/file_server.h"
+#include "../support/test_files.h"
 #include "airports/stand.h"
 #include "airports/stand_list.h"
 #include "core/flight_key.h"
@@ -30,9 +28,6 @@ inline constexpr std::string_view kFixedDate = "Jan 01, 2026";
 
 // Names a parameterised case after its `name`.
 inline constexpr auto caseName = [](const auto& test) { return test.param.name; };
-
-std::string readFile(const fs::path& file);
-void writeFile(const fs::path& file, std::string_view content);
 
 // The text of a fixture file of tests/apf/fixtures.
 std::string fixture(std::string_view name);
@@ -54,27 +49,14 @@ std::string param(std::string_view name, std::string_view value);
 std::string parkposAt(std::string_view id, double north, double east, double radiusMetres,
                       std::string_view more = "", std::string_view options = "");
 
-// Files under "/downloads/", 404 for anything else; every path asked for is
-// recorded.
-class DownloadServer
+// A file server that the program's downloads go to while it lives.
+class DownloadServer : public FileServer
 {
   public:
     DownloadServer();
     ~DownloadServer();
     DownloadServer(const DownloadServer&) = delete;
     DownloadServer& operator=(const DownloadServer&) = delete;
-
-    void put(const std::string& path, std::string content);
-    std::vector<std::string> requests() const;
-    std::string base() const;
-
-  private:
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port = 0;
-    mutable std::mutex m_mutex;
-    std::map<std::string, std::string> m_files;
-    std::vector<std::string> m_requests;
 };
 
 class ApfTest : public ::testing::Test

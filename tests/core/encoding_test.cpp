@@ -42,7 +42,7 @@ TEST(Encoding, Detection)
     test::TempDir dir;
     for (const DetectCase& c : cases)
     {
-        test::writeBytes(dir / "f.cfg", c.bytes);
+        test::writeFile(dir / "f.cfg", c.bytes);
         EXPECT_EQ(gf_detectEncoding(dir / "f.cfg"), c.code) << c.what;
     }
     EXPECT_EQ(gf_detectEncoding(dir / "missing.cfg"), kEncodingNotOpened);

@@ -27,9 +27,9 @@ class FolderWithFiles : public ::testing::Test
     void SetUp() override
     {
         for (const char* name : {"a.xml", "B.XML", "c.txt"})
-            test::writeBytes(dir / name, name);
+            test::writeFile(dir / name, name);
         fs::create_directory(dir / "sub.xml");
-        test::writeBytes(dir / "sub.xml" / "inner.xml", "x");
+        test::writeFile(dir / "sub.xml" / "inner.xml", "x");
     }
     test::TempDir dir;
 };
@@ -58,7 +58,7 @@ TEST(Files, EmptyingAMissingFolderOrAFileDoesNothing)
 {
     test::LogCapture log;
     test::TempDir dir;
-    test::writeBytes(dir / "f.xml", "x");
+    test::writeFile(dir / "f.xml", "x");
     gf_removeFilesFromDirectory(dir / "missing");
     gf_removeXMLFilesFromDirectory(dir / "f.xml");
     EXPECT_TRUE(fs::exists(dir / "f.xml"));
@@ -69,13 +69,13 @@ TEST(Files, RemoveFileWarn)
 {
     test::LogCapture log;
     test::TempDir dir;
-    test::writeBytes(dir / "f.xml", "x");
+    test::writeFile(dir / "f.xml", "x");
     gf_removeFileWarn(dir / "f.xml");
     EXPECT_FALSE(fs::exists(dir / "f.xml"));
     gf_removeFileWarn(dir / "f.xml"); // missing is no error
     // a non-empty folder cannot be removed as a file
     fs::create_directory(dir / "full");
-    test::writeBytes(dir / "full" / "x", "x");
+    test::writeFile(dir / "full" / "x", "x");
     gf_removeFileWarn(dir / "full");
     auto lines = log.lines();
     ASSERT_EQ(lines.size(), 1u);
@@ -89,7 +89,7 @@ TEST(Files, AirportFilesOfAFolder)
     test::LogCapture log;
     test::TempDir dir;
     for (const char* name : {"LFPG.XML", "EHAM.xml", "eham2.xml", "EGLL.txt", "EH-M.xml", "kjfk.Xml"})
-        test::writeBytes(dir / name, "<root/>");
+        test::writeFile(dir / name, "<root/>");
     fs::create_directory(dir / "EDDF.xml");
     auto codes = gf_listIcaoXmlFiles(dir.path());
     EXPECT_EQ(codes,
@@ -105,21 +105,21 @@ TEST(Files, ReplacingAFileIsAllOrNothing)
 {
     test::TempDir dir;
     const fs::path file = dir / "data.txt";
-    test::writeBytes(file, "old");
+    test::writeFile(file, "old");
     EXPECT_FALSE(gf_replaceFile(file,
                                 [](std::ostream& out)
                                 {
                                     out << "half";
                                     return false;
                                 }));
-    EXPECT_EQ(test::readBytes(file), "old");
+    EXPECT_EQ(test::readFile(file), "old");
     EXPECT_TRUE(gf_replaceFile(file,
                                [](std::ostream& out)
                                {
                                    out << "new";
                                    return true;
                                }));
-    EXPECT_EQ(test::readBytes(file), "new");
+    EXPECT_EQ(test::readFile(file), "new");
     EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"data.txt"});
 }
 
@@ -143,10 +143,10 @@ TEST(Files, ASaveCutShortLeavesOneTemporaryFileThatTheNextSaveReuses)
                                    }));
         EXPECT_TRUE(during.count("data.txt.tmp") == 1) << save;
         // What a kill during the write would have left.
-        test::writeBytes(dir / "data.txt.tmp", "half");
+        test::writeFile(dir / "data.txt.tmp", "half");
     }
     EXPECT_EQ(namesIn(dir.path()), (std::set<std::string>{"data.txt", "data.txt.tmp"}));
-    EXPECT_EQ(test::readBytes(file), "v2");
+    EXPECT_EQ(test::readFile(file), "v2");
     gf_removeLeftoverTemporary(file);
     EXPECT_EQ(namesIn(dir.path()), std::set<std::string>{"data.txt"});
 }

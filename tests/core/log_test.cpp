@@ -12,9 +12,9 @@ namespace
 {
 
 using test::LogCapture;
-using test::readBytes;
+using test::readFile;
 using test::TempDir;
-using test::writeBytes;
+using test::writeFile;
 
 // Lines written while this file's statics are built, before main and before
 // the log's own file is initialised in link order: they must be harmless.
@@ -70,10 +70,10 @@ TEST(Log, NothingIsWrittenWhileClosed)
     TempDir dir;
     detail::openLogAt(dir / "Log.txt");
     detail::closeLog();
-    std::string before = readBytes(dir / "Log.txt");
+    std::string before = readFile(dir / "Log.txt");
     gf_log("dropped");
     gf_logWarning("dropped");
-    EXPECT_EQ(readBytes(dir / "Log.txt"), before);
+    EXPECT_EQ(readFile(dir / "Log.txt"), before);
 }
 
 TEST(Log, QuietLinesStopWithStopOrClose)
@@ -94,17 +94,17 @@ TEST(Log, QuietLinesStopWithStopOrClose)
 TEST(Log, OpeningRotatesThreeGenerations)
 {
     TempDir dir;
-    writeBytes(dir / "Log.txt", "current");
-    writeBytes(dir / "Log0.txt", "first");
-    writeBytes(dir / "Log00.txt", "second");
-    writeBytes(dir / "Log000.txt", "third");
+    writeFile(dir / "Log.txt", "current");
+    writeFile(dir / "Log0.txt", "first");
+    writeFile(dir / "Log00.txt", "second");
+    writeFile(dir / "Log000.txt", "third");
     detail::openLogAt(dir / "Log.txt");
     gf_log("new");
     detail::closeLog();
-    EXPECT_EQ(readBytes(dir / "Log0.txt"), "current");
-    EXPECT_EQ(readBytes(dir / "Log00.txt"), "first");
-    EXPECT_EQ(readBytes(dir / "Log000.txt"), "second");
-    std::string log = readBytes(dir / "Log.txt");
+    EXPECT_EQ(readFile(dir / "Log0.txt"), "current");
+    EXPECT_EQ(readFile(dir / "Log00.txt"), "first");
+    EXPECT_EQ(readFile(dir / "Log000.txt"), "second");
+    std::string log = readFile(dir / "Log.txt");
     EXPECT_NE(log.find(" (utc) Vora version "), std::string::npos);
     EXPECT_TRUE(log.ends_with("\nnew\n"));
 }
@@ -118,10 +118,10 @@ TEST(Log, ThreeOpeningsFillTheGenerationsInTurn)
         gf_log(run);
         detail::closeLog();
     }
-    EXPECT_TRUE(readBytes(dir / "Log.txt").ends_with("run4\n"));
-    EXPECT_TRUE(readBytes(dir / "Log0.txt").ends_with("run3\n"));
-    EXPECT_TRUE(readBytes(dir / "Log00.txt").ends_with("run2\n"));
-    EXPECT_TRUE(readBytes(dir / "Log000.txt").ends_with("run1\n"));
+    EXPECT_TRUE(readFile(dir / "Log.txt").ends_with("run4\n"));
+    EXPECT_TRUE(readFile(dir / "Log0.txt").ends_with("run3\n"));
+    EXPECT_TRUE(readFile(dir / "Log00.txt").ends_with("run2\n"));
+    EXPECT_TRUE(readFile(dir / "Log000.txt").ends_with("run1\n"));
 }
 
 TEST(Log, FirstOpeningMakesNoBackupAndNoWarning)
@@ -130,7 +130,7 @@ TEST(Log, FirstOpeningMakesNoBackupAndNoWarning)
     detail::openLogAt(dir / "Log.txt");
     detail::closeLog();
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-    std::string log = readBytes(dir / "Log.txt");
+    std::string log = readFile(dir / "Log.txt");
     EXPECT_EQ(log.find("==> "), std::string::npos);
 }
 
@@ -182,10 +182,10 @@ TEST(Log, OneGenerationCopiesAndKeepsTheFile)
 {
     LogCapture log;
     TempDir dir;
-    writeBytes(dir / "parameters.xml", "<root/>");
+    writeFile(dir / "parameters.xml", "<root/>");
     EXPECT_TRUE(gf_save1GenerationOf(dir / "parameters.xml"));
-    EXPECT_EQ(readBytes(dir / "parameters0.xml"), "<root/>");
-    EXPECT_EQ(readBytes(dir / "parameters.xml"), "<root/>");
+    EXPECT_EQ(readFile(dir / "parameters0.xml"), "<root/>");
+    EXPECT_EQ(readFile(dir / "parameters.xml"), "<root/>");
     EXPECT_TRUE(gf_save1GenerationOf(dir / "absent.xml"));
     EXPECT_FALSE(std::filesystem::exists(dir / "absent0.xml"));
     EXPECT_TRUE(log.lines().empty());
@@ -208,12 +208,12 @@ TEST(Log, AFailedCopyStepIsLoggedAndTheOthersStillRun)
 {
     LogCapture log;
     TempDir dir;
-    writeBytes(dir / "x.txt", "x");
-    writeBytes(dir / "x0.txt", "x0");
+    writeFile(dir / "x.txt", "x");
+    writeFile(dir / "x0.txt", "x0");
     // generation 2 is a folder: copying generation 1 onto it fails
     std::filesystem::create_directory(dir / "x00.txt");
     EXPECT_FALSE(gf_saveUpto3GenerationsOf(dir / "x.txt"));
-    EXPECT_EQ(readBytes(dir / "x0.txt"), "x");
+    EXPECT_EQ(readFile(dir / "x0.txt"), "x");
     auto lines = log.lines();
     ASSERT_FALSE(lines.empty());
     EXPECT_TRUE(lines.back().starts_with("==> copy " + (dir / "x0.txt").string() + " -> ")) << lines.back();

@@ -2,42 +2,21 @@
 // byte, and a log opened on a scratch file whose lines the test reads back.
 #pragma once
 
-#include <atomic>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <random>
-
+#include "../support/test_files.h"
 #include "core/log_detail.h"
 
 namespace ovr::test
 {
 
-class TempDir
+class TempDir : public TempFolder
 {
   public:
-    TempDir()
-    {
-        static std::atomic<int> counter{0};
-        static const unsigned run = std::random_device{}();
-        m_path = std::filesystem::temp_directory_path() /
-                 ("vora-core-" + std::to_string(run) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
-    }
-    ~TempDir() { std::filesystem::remove_all(m_path); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-    std::filesystem::path operator/(std::string_view name) const { return m_path / name; }
-
-  private:
-    std::filesystem::path m_path;
+    TempDir() : TempFolder("core") {}
 };
 
 // The text has the shape: '9' stands for a digit, 'A' for an upper-case and
@@ -59,18 +38,6 @@ inline bool matchesShape(std::string_view text, std::string_view shape)
     return true;
 }
 
-inline void writeBytes(const std::filesystem::path& file, std::string_view bytes)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string readBytes(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Opens the log on a scratch file for the life of the object.
 class LogCapture
 {
@@ -79,21 +46,9 @@ class LogCapture
     ~LogCapture() { detail::closeLog(); }
 
     std::filesystem::path file() const { return m_dir / "Log.txt"; }
-    std::string text() const { return readBytes(file()); }
+    std::string text() const { return readFile(file()); }
     // The lines after the header, without their LF.
-    std::vector<std::string> lines() const
-    {
-        std::vector<std::string> result;
-        std::string all = text();
-        std::size_t start = all.find('\n') + 1;
-        while (start < all.size())
-        {
-            std::size_t lf = all.find('\n', start);
-            result.push_back(all.substr(start, lf - start));
-            start = lf + 1;
-        }
-        return result;
-    }
+    std::vector<std::string> lines() const { return logFileLines(file()); }
 
   private:
     TempDir m_dir;

@@ -81,7 +81,7 @@ TEST(TextLines, ReadingEachEncodingGivesUtf8Lines)
     test::TempDir dir;
     for (const EncodedCase& c : cases)
     {
-        test::writeBytes(dir / "f.cfg", c.bytes);
+        test::writeFile(dir / "f.cfg", c.bytes);
         // the detection agrees with the case's encoding
         EXPECT_EQ(gf_detectEncoding(dir / "f.cfg"), c.code) << c.what;
         Lines lines{"stale"};
@@ -115,7 +115,7 @@ TEST(TextLines, ReadFailuresAreShownAndGiveFalse)
     for (const FailureCase& c : cases)
     {
         gf_resetStatusLine();
-        test::writeBytes(file, c.bytes);
+        test::writeFile(file, c.bytes);
         Lines lines{"stale"};
         EXPECT_FALSE(gf_readTextLines(c.code, file, lines)) << c.what;
         std::string end = c.statusEnd;
@@ -145,8 +145,8 @@ TEST(TextLines, LineFiles)
     EXPECT_FALSE(missing);
     EXPECT_EQ(missing.error, "open_failed");
 
-    test::writeBytes(file.path, "\xEF\xBB\xBF"
-                                "EHAM.xml  \r\nsecond");
+    test::writeFile(file.path, "\xEF\xBB\xBF"
+                               "EHAM.xml  \r\nsecond");
     LinesResult read = gf_readFileLines(file, 48);
     ASSERT_TRUE(read);
     EXPECT_EQ(Lines(read.lines.begin(), read.lines.end()), (Lines{"EHAM.xml  ", "second"}));
@@ -157,11 +157,11 @@ TEST(TextLines, WritingEndsLinesWithLfAlone)
 {
     test::TempDir dir;
     EXPECT_TRUE(gf_writeLines({"a", "", "b"}, dir / "l.txt"));
-    EXPECT_EQ(test::readBytes(dir / "l.txt"), "a\n\nb\n");
+    EXPECT_EQ(test::readFile(dir / "l.txt"), "a\n\nb\n");
     EXPECT_TRUE(gf_writeTextLines("one", dir / "t.txt", true));
-    EXPECT_EQ(test::readBytes(dir / "t.txt"), "one\n");
+    EXPECT_EQ(test::readFile(dir / "t.txt"), "one\n");
     EXPECT_TRUE(gf_writeTextLines("two", dir / "t.txt", false));
-    EXPECT_EQ(test::readBytes(dir / "t.txt"), "two");
+    EXPECT_EQ(test::readFile(dir / "t.txt"), "two");
     EXPECT_FALSE(gf_writeLines({"a"}, dir / "no-folder" / "l.txt"));
     // nothing but the two files is left behind
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);

@@ -23,7 +23,7 @@ TEST(Xml, SavingWritesOneDeclarationAndIndentsByTwo)
         pugi::xml_document doc;
         ASSERT_TRUE(doc.load_string(source, pugi::parse_default | pugi::parse_declaration)) << what;
         ASSERT_TRUE(gf_saveXmlDocument(doc, dir / "out.xml")) << what;
-        EXPECT_EQ(test::readBytes(dir / "out.xml"),
+        EXPECT_EQ(test::readFile(dir / "out.xml"),
                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n  <a />\n</root>\n")
             << what;
     }

@@ -4,13 +4,12 @@
 #include <cstddef>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
-#include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include "../support/test_files.h"
 #include "core/zip_archive.h"
 
 namespace ovr
@@ -23,17 +22,7 @@ namespace fs = std::filesystem;
 class ZipArchiveTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        m_folder = fs::temp_directory_path() / fmt::format("vora-zip-{:08x}", std::random_device{}());
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(m_folder, ec);
-    }
-    fs::path m_folder;
+    test::TempFolder m_folder{"zip"};
 };
 
 std::vector<std::byte> bytesOf(const std::string& text)

@@ -11,13 +11,13 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <thread>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 
+#include "../support/test_files.h"
 #include "program_run.h"
 
 namespace fs = std::filesystem;
@@ -27,17 +27,6 @@ namespace ovr::test
 {
 namespace
 {
-
-std::string lf_read(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void lf_write(const fs::path& file, const std::string& text)
-{
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-}
 
 std::string lf_joined(const std::vector<std::string>& lines)
 {
@@ -89,7 +78,7 @@ class FaultRun : public ProgramRun
                              ".part'\nmv '" + pidFile.string() + ".part' '" + pidFile.string() + "'\nwait $!");
             });
         ASSERT_TRUE(waitFor([&] { return fs::exists(pidFile); }, 10s));
-        pid_ = std::stoi(lf_read(pidFile));
+        pid_ = std::stoi(readFile(pidFile));
     }
 
     // True when `condition` held within `timeout`.
@@ -158,10 +147,11 @@ class FaultRun : public ProgramRun
     {
         pugi::xml_document document;
         const fs::path parameters = appDataFolder() / "parameters.xml";
-        EXPECT_TRUE(document.load_file(parameters.c_str())) << lf_read(parameters);
-        EXPECT_TRUE(document.child("root").child("parameters").find_child_by_attribute("parameter", "name",
-                                                                                       "SIM_CHOICE"))
-            << lf_read(parameters);
+        EXPECT_TRUE(document.load_file(parameters.c_str())) << readFile(parameters);
+        EXPECT_TRUE(document.child("root")
+                        .child("parameters")
+                        .find_child_by_attribute("parameter", "name", "SIM_CHOICE"))
+            << readFile(parameters);
         EXPECT_EQ(lf_temporaries(dir()), std::vector<fs::path>{});
     }
 
@@ -212,7 +202,7 @@ TEST_P(ServiceFaultRun, EndsAsDocumentedAndLosesNoFile)
         const std::size_t after = liveRequests();
         EXPECT_TRUE(waitFor([&] { return liveRequests() >= after + 2; }, 30s)) << lf_joined(log());
         signal(SIGTERM);
-        EXPECT_EQ(finish(), 0) << lf_read(output());
+        EXPECT_EQ(finish(), 0) << readFile(output());
         EXPECT_TRUE(has(log(), "Exiting: USER CLOSED SIM")) << lf_joined(log());
         break;
     }
@@ -220,19 +210,19 @@ TEST_P(ServiceFaultRun, EndsAsDocumentedAndLosesNoFile)
         EXPECT_TRUE(waitForLine("Restarting after 15 seconds")) << lf_joined(log());
         // A close during the countdown stands.
         signal(SIGTERM);
-        EXPECT_EQ(finish(), 0) << lf_read(output());
+        EXPECT_EQ(finish(), 0) << readFile(output());
         EXPECT_LT(lf_index(log(), "Exiting: READER ERROR"), lf_index(log(), "Prepare for a restart ..."))
             << lf_joined(log());
         break;
     case Outcome::systemError:
         EXPECT_TRUE(waitForLine("Exiting: SYSTEM ERROR")) << lf_joined(log());
         signal(SIGTERM);
-        EXPECT_EQ(finish(), 0) << lf_read(output());
+        EXPECT_EQ(finish(), 0) << readFile(output());
         EXPECT_TRUE(lf_contains(log(), "User closed Vora")) << lf_joined(log());
         break;
     }
-    EXPECT_EQ(lf_read(output()).find("ERROR: AddressSanitizer"), std::string::npos) << lf_read(output());
-    EXPECT_EQ(lf_read(output()).find("runtime error:"), std::string::npos) << lf_read(output());
+    EXPECT_EQ(readFile(output()).find("ERROR: AddressSanitizer"), std::string::npos) << readFile(output());
+    EXPECT_EQ(readFile(output()).find("runtime error:"), std::string::npos) << readFile(output());
     expectFilesWhole();
 }
 
@@ -284,7 +274,7 @@ TEST_P(SimEventRun, EndsTheProgramAsDocumentedAndLosesNoFile)
     const fs::path work = prepareWorkingFolder("work");
     work_ = work;
     const int code = run(work, "");
-    EXPECT_EQ(code, 0) << lf_read(output()) << lf_joined(log());
+    EXPECT_EQ(code, 0) << readFile(output()) << lf_joined(log());
     std::ptrdiff_t previous = -1;
     for (const char* fragment : c.expected)
     {
@@ -293,7 +283,7 @@ TEST_P(SimEventRun, EndsTheProgramAsDocumentedAndLosesNoFile)
         EXPECT_LT(at, static_cast<std::ptrdiff_t>(log().size())) << fragment << "\n" << lf_joined(log());
         previous = at;
     }
-    EXPECT_EQ(lf_read(output()).find("ERROR: AddressSanitizer"), std::string::npos) << lf_read(output());
+    EXPECT_EQ(readFile(output()).find("ERROR: AddressSanitizer"), std::string::npos) << readFile(output());
     expectFilesWhole();
 }
 
@@ -322,9 +312,9 @@ TEST_F(FaultRun, RefusedTitlesAreReportedAndTheSessionGoesOn)
     EXPECT_TRUE(waitFor([&] { return liveRequests() >= after + 2; }, 30s)) << lf_joined(log());
     EXPECT_FALSE(ended());
     signal(SIGTERM);
-    EXPECT_EQ(finish(), 0) << lf_read(output());
+    EXPECT_EQ(finish(), 0) << readFile(output());
     EXPECT_TRUE(has(log(), "Exiting: USER CLOSED SIM")) << lf_joined(log());
-    EXPECT_EQ(lf_read(output()).find("ERROR: AddressSanitizer"), std::string::npos) << lf_read(output());
+    EXPECT_EQ(readFile(output()).find("ERROR: AddressSanitizer"), std::string::npos) << readFile(output());
     expectFilesWhole();
 }
 
@@ -339,23 +329,23 @@ constexpr const char* kUserSettings = R"(<?xml version="1.0"?>
 
 TEST_F(FaultRun, AFullDiskWhileTheSettingsAreWrittenKeepsTheOldFile)
 {
-    lf_write(appDataFolder() / "parameters.xml", kUserSettings);
+    writeFile(appDataFolder() / "parameters.xml", kUserSettings);
     const fs::path work = prepareWorkingFolder("work");
     work_ = work;
     EXPECT_EQ(bash("cd '" + work.string() + "' && timeout -s KILL 120 " +
                    programWithWriteFault("fail:parameters.xml.tmp") + " --production"),
               0)
-        << lf_read(output());
-    EXPECT_EQ(lf_read(appDataFolder() / "parameters.xml"), kUserSettings);
+        << readFile(output());
+    EXPECT_EQ(readFile(appDataFolder() / "parameters.xml"), kUserSettings);
     EXPECT_TRUE(lf_contains(log(), "parameters.xml failed")) << lf_joined(log());
     EXPECT_TRUE(has(log(), "Exiting: USER CLOSED SIM")) << lf_joined(log());
     EXPECT_EQ(lf_temporaries(dir()), std::vector<fs::path>{});
-    EXPECT_EQ(lf_read(output()).find("ERROR: AddressSanitizer"), std::string::npos) << lf_read(output());
+    EXPECT_EQ(readFile(output()).find("ERROR: AddressSanitizer"), std::string::npos) << readFile(output());
 }
 
 TEST_F(FaultRun, AKillDuringTheSettingsSaveLosesNothingAndTheNextRunCleansUp)
 {
-    lf_write(appDataFolder() / "parameters.xml", kUserSettings);
+    writeFile(appDataFolder() / "parameters.xml", kUserSettings);
     const fs::path work = prepareWorkingFolder("work");
     const fs::path marker = dir() / "held";
     start(work, programWithWriteFault("hold:parameters.xml.tmp:" + marker.string()));
@@ -364,14 +354,14 @@ TEST_F(FaultRun, AKillDuringTheSettingsSaveLosesNothingAndTheNextRunCleansUp)
     EXPECT_NE(finish(), 0);
     // The file is as the user left it; at most the one reused temporary
     // name is left, half written.
-    EXPECT_EQ(lf_read(appDataFolder() / "parameters.xml"), kUserSettings);
+    EXPECT_EQ(readFile(appDataFolder() / "parameters.xml"), kUserSettings);
     EXPECT_EQ(lf_temporaries(dir()), std::vector<fs::path>{appDataFolder() / "parameters.xml.tmp"});
 
     // The next run removes it, keeps the user's values and ends cleanly.
     fs::remove(work / "Log.txt");
-    EXPECT_EQ(run(work, "--production"), 0) << lf_read(output());
+    EXPECT_EQ(run(work, "--production"), 0) << readFile(output());
     expectFilesWhole();
-    const std::string parameters = lf_read(appDataFolder() / "parameters.xml");
+    const std::string parameters = readFile(appDataFolder() / "parameters.xml");
     EXPECT_NE(parameters.find(R"(name="RANGE" value="33")"), std::string::npos) << parameters;
     EXPECT_NE(parameters.find(R"(name="MAIN_WINDOW_Y" value="77")"), std::string::npos) << parameters;
 }

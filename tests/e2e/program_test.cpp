@@ -1,11 +1,10 @@
 // The program as a user starts it: production mode, a second instance, the
 // end on SIGTERM, an unreadable settings file and a window left off screen.
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include <gtest/gtest.h>
 
+#include "../support/test_files.h"
 #include "program_run.h"
 
 namespace fs = std::filesystem;
@@ -14,17 +13,6 @@ namespace ovr::test
 {
 namespace
 {
-
-std::string lf_read(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void lf_write(const fs::path& file, const std::string& text)
-{
-    std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-}
 
 bool lf_anyXml(const fs::path& folder)
 {
@@ -75,7 +63,7 @@ TEST_F(ProgramRun, ASecondInstanceEndsAtOnceWith255AndWritesNoLog)
              "kill -TERM $pid\n"
              "wait $pid");
     EXPECT_EQ(firstCode, 0);
-    EXPECT_EQ(lf_read(secondCode), "255\n");
+    EXPECT_EQ(readFile(secondCode), "255\n");
     EXPECT_FALSE(fs::exists(second / "Log.txt"));
 }
 
@@ -89,7 +77,7 @@ TEST_F(ProgramRun, SigtermClosesTheSessionDownCleanly)
                             [](const std::string& l) { return l.starts_with("Deauthenticated RT server"); }));
     ASSERT_FALSE(log.empty());
     EXPECT_TRUE(lf_isTimeText(log.back())) << log.back();
-    const std::string parameters = lf_read(appDataFolder() / "parameters.xml");
+    const std::string parameters = readFile(appDataFolder() / "parameters.xml");
     EXPECT_NE(parameters.find(R"(name="MAIN_WINDOW_X")"), std::string::npos);
 }
 
@@ -111,7 +99,7 @@ TEST_F(ProgramRun, ARefusedSessionRestartsInTheSameProcessAfterFifteenSeconds)
     EXPECT_LT(at("Restart countdown finished"), static_cast<std::ptrdiff_t>(log.size()));
     EXPECT_TRUE(has(log, "Exiting: USER CLOSED SIM"));
     // A restart after an error does not scan again.
-    const std::string parameters = lf_read(appDataFolder() / "parameters.xml");
+    const std::string parameters = readFile(appDataFolder() / "parameters.xml");
     EXPECT_NE(parameters.find(R"(name="SCAN_LIVERIES" value="false")"), std::string::npos) << parameters;
 }
 
@@ -119,10 +107,10 @@ TEST_F(ProgramRun, AnUnparsableSettingsFileIsKeptAsGenerationZeroAndRecreated)
 {
     const fs::path work = prepareWorkingFolder("work");
     const std::string broken = "<root><parameters><parameter name=\"RANGE\" value=\"40\"";
-    lf_write(appDataFolder() / "parameters.xml", broken);
+    writeFile(appDataFolder() / "parameters.xml", broken);
     EXPECT_EQ(run(work, "--production"), 0);
-    EXPECT_EQ(lf_read(appDataFolder() / "parameters0.xml"), broken);
-    const std::string recreated = lf_read(appDataFolder() / "parameters.xml");
+    EXPECT_EQ(readFile(appDataFolder() / "parameters0.xml"), broken);
+    const std::string recreated = readFile(appDataFolder() / "parameters.xml");
     EXPECT_NE(recreated.find(R"(name="SIM_CHOICE")"), std::string::npos) << recreated;
     const std::vector<std::string> log = lines(work / "Log.txt");
     EXPECT_TRUE(std::any_of(log.begin(), log.end(),
@@ -136,7 +124,7 @@ TEST_F(ProgramRun, AnUnparsableSettingsFileIsKeptAsGenerationZeroAndRecreated)
 TEST_F(ProgramRun, AWindowFarOffScreenIsPulledBackAndSaved)
 {
     const fs::path work = prepareWorkingFolder("work");
-    lf_write(appDataFolder() / "parameters.xml", R"(<?xml version="1.0"?>
+    writeFile(appDataFolder() / "parameters.xml", R"(<?xml version="1.0"?>
 <root><parameters>
 <parameter name="MAIN_WINDOW_X" value="20000" />
 <parameter name="MAIN_WINDOW_Y" value="15000" />
@@ -144,7 +132,7 @@ TEST_F(ProgramRun, AWindowFarOffScreenIsPulledBackAndSaved)
 )");
     EXPECT_EQ(run(work, "--production"), 0);
     // The default monitor's work area is 1920 x 1040: 48 pixels stay inside.
-    const std::string parameters = lf_read(appDataFolder() / "parameters.xml");
+    const std::string parameters = readFile(appDataFolder() / "parameters.xml");
     EXPECT_NE(parameters.find(R"(name="MAIN_WINDOW_X" value="1872")"), std::string::npos) << parameters;
     EXPECT_NE(parameters.find(R"(name="MAIN_WINDOW_Y" value="992")"), std::string::npos) << parameters;
 }
@@ -153,10 +141,10 @@ TEST_F(ProgramRun, ASingleInstanceLockThatCannotBeMadeIsAnError)
 {
     const fs::path work = prepareWorkingFolder("work");
     fs::remove_all(dir() / "lock");
-    lf_write(dir() / "lock", "not a folder");
+    writeFile(dir() / "lock", "not a folder");
     EXPECT_EQ(run(work, "--production"), 1);
-    EXPECT_NE(lf_read(output()).find("cannot create the single-instance lock"), std::string::npos)
-        << lf_read(output());
+    EXPECT_NE(readFile(output()).find("cannot create the single-instance lock"), std::string::npos)
+        << readFile(output());
     EXPECT_FALSE(fs::exists(work / "Log.txt"));
 }
 
@@ -165,7 +153,7 @@ TEST_F(ProgramRun, ALogThatCannotBeOpenedIsReportedOnStderr)
     const fs::path work = prepareWorkingFolder("work");
     fs::create_directories(work / "Log.txt");
     EXPECT_EQ(run(work, "--production"), 1);
-    EXPECT_NE(lf_read(output()).find("cannot open Log.txt"), std::string::npos) << lf_read(output());
+    EXPECT_NE(readFile(output()).find("cannot open Log.txt"), std::string::npos) << readFile(output());
 }
 
 struct StallCase
@@ -203,9 +191,9 @@ TEST_P(StalledServiceRun, SigtermEndsTheProgramWithinThreeSeconds)
                           elapsed.string() +
                           "'\n"
                           "exit $rc");
-    EXPECT_EQ(code, 0) << lf_read(output());
-    const int ms = std::stoi(lf_read(elapsed));
-    EXPECT_LT(ms, 3000) << lf_read(work / "Log.txt");
+    EXPECT_EQ(code, 0) << readFile(output());
+    const int ms = std::stoi(readFile(elapsed));
+    EXPECT_LT(ms, 3000) << readFile(work / "Log.txt");
     EXPECT_TRUE(has(lines(work / "Log.txt"), "Exiting: USER CLOSED SIM"));
 }
 

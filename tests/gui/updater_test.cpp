@@ -2,6 +2,7 @@
 // the data components, a new program version in a zip built here, and the
 // notice README.txt receives.
 #include "../params/parameters_fixture.h"
+#include "../support/file_server.h"
 #include "core/download_detail.h"
 #include "core/library_init.h"
 #include "core/paths.h"
@@ -12,12 +13,7 @@
 #include "platform/shell/shell32.h"
 #include "platform/win/test_support.h"
 
-#include <httplib.h>
-
-#include <map>
-#include <mutex>
 #include <set>
-#include <thread>
 
 namespace ovr::test
 {
@@ -26,62 +22,6 @@ namespace
 
 using namespace std::chrono_literals;
 namespace pt = ovr::platform_test;
-
-// Serves the files it is given under their paths; every other path is a 404.
-class UpdateServer
-{
-  public:
-    UpdateServer()
-    {
-        server_.Get(".*",
-                    [this](const httplib::Request& req, httplib::Response& res)
-                    {
-                        const std::scoped_lock lock(mutex_);
-                        requests_.push_back(req.path);
-                        const auto it = files_.find(req.path);
-                        if (it == files_.end())
-                        {
-                            res.status = 404;
-                            return;
-                        }
-                        res.set_content(it->second, "application/octet-stream");
-                    });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        while (!server_.is_running())
-        {
-            std::this_thread::sleep_for(1ms);
-        }
-    }
-
-    ~UpdateServer()
-    {
-        server_.stop();
-        thread_.join();
-    }
-
-    std::string base() const { return "http://127.0.0.1:" + std::to_string(port_) + "/downloads/"; }
-
-    void serve(const std::string& path, std::string content)
-    {
-        const std::scoped_lock lock(mutex_);
-        files_[path] = std::move(content);
-    }
-
-    std::vector<std::string> requests() const
-    {
-        const std::scoped_lock lock(mutex_);
-        return requests_;
-    }
-
-  private:
-    httplib::Server server_;
-    std::thread thread_;
-    int port_ = 0;
-    mutable std::mutex mutex_;
-    std::map<std::string, std::string> files_;
-    std::vector<std::string> requests_;
-};
 
 std::string versionJson(int major, int minor, int patch)
 {
@@ -175,8 +115,8 @@ class Updater : public ParametersFileTest
     // versions.json with the program at its own version and the members given.
     void publish(const std::string& members)
     {
-        server.serve("/downloads/versions.json",
-                     "{\"msfs\":" + versionJson(12, 5, 5) + (members.empty() ? "" : "," + members) + "}");
+        server.put("/downloads/versions.json",
+                   "{\"msfs\":" + versionJson(12, 5, 5) + (members.empty() ? "" : "," + members) + "}");
     }
 
     bool logHas(std::string_view text) const { return logText().find(text) != std::string::npos; }
@@ -189,7 +129,7 @@ class Updater : public ParametersFileTest
         return paths;
     }
 
-    UpdateServer server;
+    FileServer server;
 
   private:
     fs::path oldCwd_;
@@ -217,7 +157,7 @@ TEST_F(Updater, MissingComponentFileIsDownloaded)
 {
     gf_setParameter(AIRPORTS_VERSION, "2.1.0");
     publish("\"airports\":" + versionJson(2, 1, 0));
-    server.serve("/downloads/12/airports.enc", "new airports");
+    server.put("/downloads/12/airports.enc", "new airports");
 
     EXPECT_TRUE(gf_checkForUpdates());
 
@@ -233,8 +173,8 @@ TEST_F(Updater, NewerComponentsAreDownloadedAndStored)
     gf_setParameter(AIG_VERSION, "1.0.0");
     gf_setParameter(DBASE_VERSION, "3.4.5");
     publish("\"aig\":" + versionJson(1, 0, 1) + ",\"dbase\":" + versionJson(3, 5, 0));
-    server.serve("/downloads/12/AIG-regcodes.enc", "new codes");
-    server.serve("/downloads/12/dbase.enc", "new dbase");
+    server.put("/downloads/12/AIG-regcodes.enc", "new codes");
+    server.put("/downloads/12/dbase.enc", "new dbase");
 
     EXPECT_TRUE(gf_checkForUpdates());
 
@@ -344,7 +284,7 @@ TEST_P(UnreadableVersions, StartUpGoesOnWithTheInstalledData)
     writeFile(g_dbaseEncPath, "old dbase");
     if (GetParam().body != nullptr)
     {
-        server.serve("/downloads/versions.json", GetParam().body);
+        server.put("/downloads/versions.json", GetParam().body);
     }
 
     EXPECT_TRUE(gf_checkForUpdates());
@@ -371,7 +311,7 @@ TEST_F(Updater, WithoutTheServiceStartUpGoesOn)
 TEST_F(Updater, ComponentWithoutNumbersCountsAsZero)
 {
     writeFile(g_airportsEncPath, "installed airports");
-    server.serve("/downloads/versions.json", "{\"msfs\":\"twelve\",\"airports\":{\"major\":\"x\"}}");
+    server.put("/downloads/versions.json", "{\"msfs\":\"twelve\",\"airports\":{\"major\":\"x\"}}");
 
     EXPECT_TRUE(gf_checkForUpdates());
 
@@ -386,14 +326,14 @@ class NewProgramVersion : public Updater
     void SetUp() override
     {
         Updater::SetUp();
-        server.serve("/downloads/versions.json",
-                     "{\"msfs\":" + versionJson(12, 5, 10) + ",\"airports\":" + versionJson(9, 0, 0) + "}");
-        server.serve("/downloads/docs/ReleaseNotes.pdf", "%PDF notes");
+        server.put("/downloads/versions.json",
+                   "{\"msfs\":" + versionJson(12, 5, 10) + ",\"airports\":" + versionJson(9, 0, 0) + "}");
+        server.put("/downloads/docs/ReleaseNotes.pdf", "%PDF notes");
     }
 
     void serveZip(std::string bytes)
     {
-        server.serve("/downloads/release/Vora/latest_version.zip", std::move(bytes));
+        server.put("/downloads/release/Vora/latest_version.zip", std::move(bytes));
     }
 };
 

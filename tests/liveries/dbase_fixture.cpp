@@ -1,12 +1,10 @@
 #include "dbase_fixture.h"
 
 #include <fstream>
-#include <sstream>
-
-#include <random>
 
 #include <fmt/format.h>
 
+#include "../support/test_files.h"
 #include "core/log_detail.h"
 #include "liveries/dbase_reader_detail.h"
 #include "stream_encrypt.h"
@@ -54,16 +52,7 @@ std::string DbaseText::xml() const
 
 void DbaseTest::SetUp()
 {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name =
-        fmt::format("vora-dbase-{:08x}-{}-{}", std::random_device{}(), info->test_suite_name(), info->name());
-    for (char& c : name)
-    {
-        if (c == '/')
-            c = '_';
-    }
-    m_folder = fs::temp_directory_path() / name;
-    fs::remove_all(m_folder);
+    m_folder = freshTestFolder("dbase");
     fs::create_directories(m_folder / "input");
     detail::openLogAt(m_folder / "Log.txt");
     detail::clearDbase();
@@ -95,13 +84,7 @@ bool DbaseTest::readFixture(std::string_view name)
 
 std::vector<std::string> DbaseTest::logLines() const
 {
-    std::ifstream in(m_folder / "Log.txt", std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    std::getline(in, line); // the header
-    while (std::getline(in, line))
-        lines.push_back(line);
-    return lines;
+    return logFileLines(m_folder / "Log.txt");
 }
 
 } // namespace ovr::test

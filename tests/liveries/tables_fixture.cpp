@@ -1,7 +1,6 @@
 #include "tables_fixture.h"
 
 #include <fstream>
-#include <sstream>
 
 #include <fmt/format.h>
 
@@ -70,12 +69,11 @@ void TablesTest::TearDown()
 
 void TablesTest::writeScanned(const std::vector<std::string>& liveries)
 {
-    fs::create_directories(m_folder / "output");
     std::string xml = fmt::format("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>{}<liveries>\n", kMeta);
     for (const std::string& element : liveries)
         xml += element + "\n";
     xml += "</liveries></root>\n";
-    std::ofstream(m_folder / "output" / "LiveriesScanned.xml", std::ios::binary) << xml;
+    writeFile(m_folder / "output" / "LiveriesScanned.xml", xml);
 }
 
 void TablesTest::writeAig(std::string_view elements)
@@ -90,16 +88,7 @@ void TablesTest::writeAigDocument(std::string_view xml)
 
 void TablesTest::writeMyRegcodes(std::string_view name, std::string_view bytes)
 {
-    fs::create_directories(m_folder / "input" / "my_regcodes");
-    std::ofstream(m_folder / "input" / "my_regcodes" / name, std::ios::binary) << bytes;
-}
-
-std::string TablesTest::readFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    writeFile(m_folder / "input" / "my_regcodes" / name, bytes);
 }
 
 std::vector<std::string> TablesTest::logLinesWith(std::string_view text) const

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../support/test_files.h"
 #include "dbase_fixture.h"
 
 namespace ovr::test
@@ -40,7 +41,6 @@ class TablesTest : public DbaseTest
     // input/my_regcodes/<name> with these bytes.
     void writeMyRegcodes(std::string_view name, std::string_view bytes);
 
-    static std::string readFile(const std::filesystem::path& file);
     // Log lines written since SetUp that contain the text.
     std::vector<std::string> logLinesWith(std::string_view text) const;
 

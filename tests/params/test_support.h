@@ -2,14 +2,13 @@
 // private temporary folder, and the log redirected into it.
 #pragma once
 
+#include "../support/test_files.h"
 #include "core/log_detail.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 
@@ -17,18 +16,6 @@ namespace ovr::test
 {
 
 namespace fs = std::filesystem;
-
-inline std::string readFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void writeFile(const fs::path& file, std::string_view content)
-{
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-}
 
 // Names a parameterised case after its `name` text, letters and digits only.
 inline std::string caseNameText(std::string name)

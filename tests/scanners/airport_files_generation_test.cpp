@@ -169,23 +169,10 @@ class Facilities : public Generation
     static sim::Scenario scenario()
     {
         sim::Scenario s;
-        sim::AirportFacility eddf;
-        eddf.icao = "EDDF";
-        eddf.name = "Frankfurt/Main";
-        eddf.latDeg = 50.0333;
-        eddf.lonDeg = 8.5705;
-        eddf.altM = 111.0;
-        eddf.parkings = {sim::TaxiParking{8, 0, 12, 0, 12, 0, 90.0F, 24.0F, 10.0F, -20.0F},
-                         sim::TaxiParking{9, 0, 12, 0, 14, 0, 180.0F, 30.0F, -100.0F, 50.0F}};
+        sim::AirportFacility eddf = frankfurtFacility();
         eddf.helipads = {sim::Helipad{50.04, 8.58, 111.0, 45.0F, 20.0F, 20.0F, 1, 2}};
         s.airports = {eddf};
         return s;
-    }
-    static sim::WorldOptions realTime()
-    {
-        sim::WorldOptions options;
-        options.realTime = true;
-        return options;
     }
 
     fs::path sceneryFile(const std::string& package)
@@ -200,7 +187,7 @@ class Facilities : public Generation
 
 TEST_F(Facilities, AnsweredAirportIsGeneratedFromTheFacilityData)
 {
-    sim::World world(scenario(), realTime());
+    sim::World world(scenario(), realTimeWorld());
     EXPECT_TRUE(lf_airportFromFacilities(sceneryFile("maker-eddf")));
     EXPECT_TRUE(reported("Generated EDDF.xml: 3 positions of which 1 helipad"));
     const std::string written = readFile(g_myThirdpartyPath / "EDDF.xml");
@@ -230,7 +217,7 @@ class FacilityFailure : public Facilities, public ::testing::WithParamInterface<
 
 TEST_P(FacilityFailure, IsReportedSavedAndLeavesTheFileToTheReader)
 {
-    sim::World world(scenario(), realTime());
+    sim::World world(scenario(), realTimeWorld());
     if (GetParam().failOpen)
         world.failNextCalls("SimConnect_Open", 1);
     const std::string package = fmt::format("maker-{}", GetParam().icao);

@@ -108,14 +108,7 @@ class AirportScan : public ScanTest
     static sim::Scenario scenario()
     {
         sim::Scenario s;
-        sim::AirportFacility eddf;
-        eddf.icao = "EDDF";
-        eddf.name = "Frankfurt/Main";
-        eddf.latDeg = 50.0333;
-        eddf.lonDeg = 8.5705;
-        eddf.altM = 111.0;
-        eddf.parkings = {sim::TaxiParking{8, 0, 12, 0, 12, 0, 90.0F, 24.0F, 10.0F, -20.0F},
-                         sim::TaxiParking{9, 0, 12, 0, 14, 0, 180.0F, 30.0F, -100.0F, 50.0F}};
+        const sim::AirportFacility eddf = frankfurtFacility();
         s.airports = {eddf};
         sim::AirportFacility lfpg = eddf;
         lfpg.icao = "LFPG";
@@ -124,13 +117,6 @@ class AirportScan : public ScanTest
         lfpg.lonDeg = 2.5478;
         s.airports.push_back(lfpg);
         return s;
-    }
-
-    static sim::WorldOptions realTime()
-    {
-        sim::WorldOptions options;
-        options.realTime = true;
-        return options;
     }
 
     static std::vector<std::string> namesIn(const fs::path& dir)
@@ -188,7 +174,7 @@ class AirportScan : public ScanTest
 TEST_F(AirportScan, AWholeScanLinksGeneratesReportsAndZips)
 {
     makePackages2020();
-    sim::World world(scenario(), realTime());
+    sim::World world(scenario(), realTimeWorld());
     gf_scanAirports();
 
     EXPECT_EQ(namesIn(g_mySimaddonPath), std::vector<std::string>{"LFPG.txt"});
@@ -346,7 +332,7 @@ TEST_F(AirportScan, Msfs2024WalksItsStreamedFolder)
     fs::create_directories(streamed / "somedev-ehrd-rotterdam");
     writeFile(streamed / "note-eddl.txt", "");
     fs::create_directories(folder() / "packages2024" / "Community");
-    sim::World world(scenario(), realTime());
+    sim::World world(scenario(), realTimeWorld());
     gf_scanAirports();
 
     EXPECT_EQ(namesIn(g_mySimaddonPath), (std::vector<std::string>{"EGLL.txt", "LFPG.xml"}));
@@ -370,7 +356,7 @@ TEST_F(AirportScan, AnErrorThatEndsTheScanStillClosesTheFacilityClient)
     const fs::path streamed = folder() / "packages2024" / "StreamedPackages";
     fs::create_directories(streamed / "maker-eddf-frankfurt");
     fs::create_directory_symlink(streamed / "zz-loop", streamed / "zz-loop");
-    sim::World world(scenario(), realTime());
+    sim::World world(scenario(), realTimeWorld());
     EXPECT_THROW(gf_scanAirports(), fs::filesystem_error);
     EXPECT_TRUE(fs::exists(g_myThirdpartyPath / "EDDF.xml")) << "the facility client was used";
     EXPECT_FALSE(g_parkingDataRdrOpen);

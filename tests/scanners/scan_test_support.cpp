@@ -1,10 +1,6 @@
 #include "scan_test_support.h"
 
 #include <algorithm>
-#include <fstream>
-#include <random>
-
-#include <fmt/format.h>
 
 #include "airports/airport_list.h"
 #include "airports/airport_list_detail.h"
@@ -74,23 +70,29 @@ void lf_setModelDatabase()
 
 } // namespace
 
-std::string readFile(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeFile(const fs::path& file, std::string_view content)
-{
-    if (file.has_parent_path())
-        fs::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
-}
-
 void writeBgl(const fs::path& file, const genbgl::Bytes& bytes)
 {
     genbgl::writeFile(file, bytes);
+}
+
+sim::AirportFacility frankfurtFacility()
+{
+    sim::AirportFacility eddf;
+    eddf.icao = "EDDF";
+    eddf.name = "Frankfurt/Main";
+    eddf.latDeg = 50.0333;
+    eddf.lonDeg = 8.5705;
+    eddf.altM = 111.0;
+    eddf.parkings = {sim::TaxiParking{8, 0, 12, 0, 12, 0, 90.0F, 24.0F, 10.0F, -20.0F},
+                     sim::TaxiParking{9, 0, 12, 0, 14, 0, 180.0F, 30.0F, -100.0F, 50.0F}};
+    return eddf;
+}
+
+sim::WorldOptions realTimeWorld()
+{
+    sim::WorldOptions options;
+    options.realTime = true;
+    return options;
 }
 
 void ScanTest::SetUpTestSuite()
@@ -100,13 +102,7 @@ void ScanTest::SetUpTestSuite()
 
 void ScanTest::SetUp()
 {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name =
-        fmt::format("vora-scan-{:08x}-{}-{}", std::random_device{}(), info->test_suite_name(), info->name());
-    std::replace(name.begin(), name.end(), '/', '_');
-    m_folder = fs::temp_directory_path() / name;
-    fs::remove_all(m_folder);
-    fs::create_directories(m_folder);
+    m_folder = freshTestFolder("scan");
     m_previousFolder = fs::current_path();
     fs::current_path(m_folder);
     detail::openLogAt(m_folder / "Log.txt");
@@ -145,26 +141,17 @@ void ScanTest::TearDown()
 
 std::vector<std::string> ScanTest::logLines() const
 {
-    std::ifstream in(m_folder / "Log.txt", std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    for (bool header = true; std::getline(in, line); header = false)
-        if (!header)
-            lines.push_back(line);
-    return lines;
+    return logFileLines(m_folder / "Log.txt");
 }
 
 bool ScanTest::logHas(std::string_view line) const
 {
-    const std::vector<std::string> lines = logLines();
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
+    return hasLine(logLines(), line);
 }
 
 bool ScanTest::logMentions(std::string_view text) const
 {
-    const std::vector<std::string> lines = logLines();
-    return std::any_of(lines.begin(), lines.end(),
-                       [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    return mentions(logLines(), text);
 }
 
 const std::vector<std::string>& ScanTest::report() const
@@ -174,13 +161,12 @@ const std::vector<std::string>& ScanTest::report() const
 
 bool ScanTest::reported(std::string_view line) const
 {
-    return std::find(g_scanMessages.begin(), g_scanMessages.end(), line) != g_scanMessages.end();
+    return hasLine(g_scanMessages, line);
 }
 
 bool ScanTest::reportMentions(std::string_view text) const
 {
-    return std::any_of(g_scanMessages.begin(), g_scanMessages.end(),
-                       [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    return mentions(g_scanMessages, text);
 }
 
 } // namespace ovr::test

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/test_files.h"
 #include "bgl_writer.h"
+#include "platform/simconnect/world.h"
 
 namespace ovr::test
 {
@@ -24,9 +26,14 @@ inline constexpr std::string_view kFixedDate = "Jan 01, 2026";
 // Names a parameterised case after its `name`.
 inline constexpr auto caseName = [](const auto& test) { return test.param.name; };
 
-std::string readFile(const fs::path& file);
-void writeFile(const fs::path& file, std::string_view content);
 void writeBgl(const fs::path& file, const genbgl::Bytes& bytes);
+
+// Frankfurt in the stand-in simulator's facility data, with the two taxi
+// parkings of the scenery files and no helipad.
+sim::AirportFacility frankfurtFacility();
+
+// The stand-in simulator on the wall clock.
+sim::WorldOptions realTimeWorld();
 
 class ScanTest : public ::testing::Test
 {

@@ -16,35 +16,14 @@
 #include "traffic/park_airport_file.h"
 #include "traffic/park_airports.h"
 
-#include <atomic>
-#include <fstream>
 #include <mutex>
-#include <random>
-#include <sstream>
 
 namespace ovr::test
 {
 
-namespace
-{
-
-std::atomic<int> g_folderCount{0};
-
-// Tests of several binaries may run at once: each process picks its own tag.
-const std::string& lf_processTag()
-{
-    static const std::string tag = std::to_string(std::random_device{}());
-    return tag;
-}
-
-} // namespace
-
 LogCapture::LogCapture()
 {
     gf_initLibraries();
-    m_folder = std::filesystem::temp_directory_path() /
-               ("vora-service-" + lf_processTag() + "-" + std::to_string(g_folderCount++));
-    std::filesystem::create_directories(m_folder);
     detail::openLogAt(m_folder / "Log.txt");
     detail::setParametersFile(m_folder / "parameters.xml");
 }
@@ -53,16 +32,11 @@ LogCapture::~LogCapture()
 {
     detail::closeLog();
     detail::setParametersFile({});
-    std::error_code ec;
-    std::filesystem::remove_all(m_folder, ec);
 }
 
 std::string LogCapture::text() const
 {
-    std::ifstream in(m_folder / "Log.txt", std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return readFile(m_folder / "Log.txt");
 }
 
 void resetServiceState()

@@ -3,6 +3,7 @@
 // and known types set as the other subsystems would set them.
 #pragma once
 
+#include "../support/test_files.h"
 #include "airports/airport.h"
 
 #include <gtest/gtest.h>
@@ -26,10 +27,10 @@ class LogCapture
 
     std::string text() const;
     bool contains(std::string_view needle) const { return text().find(needle) != std::string::npos; }
-    const std::filesystem::path& folder() const { return m_folder; }
+    const std::filesystem::path& folder() const { return m_folder.path(); }
 
   private:
-    std::filesystem::path m_folder;
+    TempFolder m_folder{"service"};
 };
 
 // Both readers, the stop state, the hand-over and the window fields back to

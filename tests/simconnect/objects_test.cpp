@@ -238,29 +238,11 @@ class ClientEvents : public Objects
     ClientEvents()
     {
         // mapped and grouped as the simulator link does it
-        const std::pair<DWORD, const char*> map[] = {{219, "GEAR_SET"},
-                                                     {220, "ENGINE_AUTO_START"},
-                                                     {221, "ENGINE_AUTO_SHUTDOWN"},
-                                                     {222, "THROTTLE_SET"},
-                                                     {217, "FLAPS_SET"},
-                                                     {218, "SPOILERS_SET"},
-                                                     {207, "NAV_LIGHTS_SET"},
-                                                     {206, "BEACON_LIGHTS_SET"},
-                                                     {210, "LANDING_LIGHTS_SET"},
-                                                     {208, "TAXI_LIGHTS_SET"},
-                                                     {209, "STROBES_SET"},
-                                                     {212, "LOGO_LIGHTS_SET"},
-                                                     {211, "CABIN_LIGHTS_SET"},
-                                                     {213, "ALL_LIGHTS_TOGGLE"},
-                                                     {214, "FREEZE_LATITUDE_LONGITUDE_SET"},
-                                                     {215, "FREEZE_ALTITUDE_SET"},
-                                                     {216, "FREEZE_ATTITUDE_SET"}};
-        for (const auto& [id, name] : map)
+        for (const ClientEventSpec& event : kLinkClientEvents)
         {
-            SimConnect_MapClientEventToSimEvent(c.h, id, name);
+            SimConnect_MapClientEventToSimEvent(c.h, event.id, event.name);
         }
-        for (const DWORD id :
-             {207, 206, 210, 208, 209, 212, 211, 213, 217, 218, 219, 221, 222, 214, 215, 216})
+        for (const DWORD id : kLinkGroupedEvents)
         {
             SimConnect_AddClientEventToNotificationGroup(c.h, kGroup, id, TRUE);
         }

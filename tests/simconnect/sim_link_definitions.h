@@ -1,5 +1,6 @@
 // The data definitions 401 to 409 registered as the simulator link
-// registers them, field by field in this order.
+// registers them, field by field in this order, and its client events as it
+// maps and groups them.
 #pragma once
 
 #include "platform/simconnect/simconnect.h"
@@ -52,6 +53,36 @@ inline constexpr std::array kLinkFields{
     FieldSpec{401, "GENERAL ENG THROTTLE LEVER POSITION:1", "percent", SIMCONNECT_DATATYPE_FLOAT64},
     FieldSpec{401, "GENERAL ENG THROTTLE LEVER POSITION:2", "percent", SIMCONNECT_DATATYPE_FLOAT64},
 };
+
+struct ClientEventSpec
+{
+    DWORD id;
+    const char* name;
+};
+
+// The client events in the order they are mapped.
+inline constexpr std::array kLinkClientEvents{ClientEventSpec{219, "GEAR_SET"},
+                                              ClientEventSpec{220, "ENGINE_AUTO_START"},
+                                              ClientEventSpec{221, "ENGINE_AUTO_SHUTDOWN"},
+                                              ClientEventSpec{222, "THROTTLE_SET"},
+                                              ClientEventSpec{217, "FLAPS_SET"},
+                                              ClientEventSpec{218, "SPOILERS_SET"},
+                                              ClientEventSpec{207, "NAV_LIGHTS_SET"},
+                                              ClientEventSpec{206, "BEACON_LIGHTS_SET"},
+                                              ClientEventSpec{210, "LANDING_LIGHTS_SET"},
+                                              ClientEventSpec{208, "TAXI_LIGHTS_SET"},
+                                              ClientEventSpec{209, "STROBES_SET"},
+                                              ClientEventSpec{212, "LOGO_LIGHTS_SET"},
+                                              ClientEventSpec{211, "CABIN_LIGHTS_SET"},
+                                              ClientEventSpec{213, "ALL_LIGHTS_TOGGLE"},
+                                              ClientEventSpec{214, "FREEZE_LATITUDE_LONGITUDE_SET"},
+                                              ClientEventSpec{215, "FREEZE_ALTITUDE_SET"},
+                                              ClientEventSpec{216, "FREEZE_ATTITUDE_SET"}};
+
+// The client events added to the notification group, in this order
+// (ENGINE_AUTO_START is mapped but not grouped).
+inline constexpr std::array<DWORD, 16> kLinkGroupedEvents{207, 206, 210, 208, 209, 212, 211, 213,
+                                                          217, 218, 219, 221, 222, 214, 215, 216};
 
 inline void registerLinkDefinitions(HANDLE h)
 {

@@ -69,24 +69,12 @@ TEST_F(Registration, RegistersEveryIdentifierInOrder)
         EXPECT_EQ(fields[i].args.at("type"), want.type);
     }
 
-    EXPECT_EQ(idNames(calls("SimConnect_MapClientEventToSimEvent")),
-              (std::vector<IdName>{{219, "GEAR_SET"},
-                                   {220, "ENGINE_AUTO_START"},
-                                   {221, "ENGINE_AUTO_SHUTDOWN"},
-                                   {222, "THROTTLE_SET"},
-                                   {217, "FLAPS_SET"},
-                                   {218, "SPOILERS_SET"},
-                                   {207, "NAV_LIGHTS_SET"},
-                                   {206, "BEACON_LIGHTS_SET"},
-                                   {210, "LANDING_LIGHTS_SET"},
-                                   {208, "TAXI_LIGHTS_SET"},
-                                   {209, "STROBES_SET"},
-                                   {212, "LOGO_LIGHTS_SET"},
-                                   {211, "CABIN_LIGHTS_SET"},
-                                   {213, "ALL_LIGHTS_TOGGLE"},
-                                   {214, "FREEZE_LATITUDE_LONGITUDE_SET"},
-                                   {215, "FREEZE_ALTITUDE_SET"},
-                                   {216, "FREEZE_ATTITUDE_SET"}}));
+    std::vector<IdName> mapped;
+    for (const sim::test::ClientEventSpec& event : sim::test::kLinkClientEvents)
+    {
+        mapped.push_back({event.id, event.name});
+    }
+    EXPECT_EQ(idNames(calls("SimConnect_MapClientEventToSimEvent")), mapped);
 
     std::vector<DWORD> grouped;
     for (const sim::CallRecord& c : calls("SimConnect_AddClientEventToNotificationGroup"))
@@ -95,8 +83,8 @@ TEST_F(Registration, RegistersEveryIdentifierInOrder)
         EXPECT_EQ(c.args.at("maskable"), true);
         grouped.push_back(c.args.at("event_id").get<DWORD>());
     }
-    EXPECT_EQ(grouped, (std::vector<DWORD>{207, 206, 210, 208, 209, 212, 211, 213, 217, 218, 219, 221, 222,
-                                           214, 215, 216}));
+    EXPECT_EQ(grouped, (std::vector<DWORD>(sim::test::kLinkGroupedEvents.begin(),
+                                           sim::test::kLinkGroupedEvents.end())));
 
     const std::vector<sim::CallRecord> priority = calls("SimConnect_SetNotificationGroupPriority");
     ASSERT_EQ(priority.size(), 1U);

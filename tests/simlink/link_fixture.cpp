@@ -1,11 +1,7 @@
 #include "link_fixture.h"
 
 #include <algorithm>
-#include <atomic>
-#include <fstream>
-#include <iterator>
 #include <mutex>
-#include <random>
 
 #include "airports/park_airport.h"
 #include "airports/stand_list.h"
@@ -24,22 +20,6 @@
 
 namespace ovr::test
 {
-
-TempFolder::TempFolder()
-{
-    static std::atomic<int> counter{0};
-    static const unsigned run = std::random_device{}();
-    m_path = std::filesystem::temp_directory_path() /
-             ("vora-simlink-" + std::to_string(run) + "-" + std::to_string(counter++));
-    std::filesystem::remove_all(m_path);
-    std::filesystem::create_directories(m_path);
-}
-
-TempFolder::~TempFolder()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
-}
 
 sim::Scenario baseScenario()
 {
@@ -173,15 +153,7 @@ std::vector<SimEvent> LinkTest::takeEvents()
 
 std::vector<std::string> LinkTest::logLines() const
 {
-    std::ifstream in(scratch.path() / "Log.txt", std::ios::binary);
-    std::vector<std::string> lines;
-    std::string line;
-    std::getline(in, line); // the header
-    while (std::getline(in, line))
-    {
-        lines.push_back(line);
-    }
-    return lines;
+    return logFileLines(scratch.path() / "Log.txt");
 }
 
 int LinkTest::logCount(std::string_view fragment) const

@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/test_files.h"
 #include "platform/simconnect/world.h"
 #include "simlink/object_events.h"
 #include "simlink/sim_queues.h"
@@ -35,20 +36,6 @@ template <class Case> std::string caseLabel(const ::testing::TestParamInfo<Case>
 {
     return c.param.label;
 }
-
-// A folder of its own under the temporary folder, removed afterwards.
-class TempFolder
-{
-  public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& path() const { return m_path; }
-
-  private:
-    std::filesystem::path m_path;
-};
 
 // A user aircraft standing at Frankfurt, everything installed.
 sim::Scenario baseScenario();
@@ -85,7 +72,7 @@ class LinkTest : public ::testing::Test
                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     HANDLE h = nullptr;
-    TempFolder scratch;
+    TempFolder scratch{"simlink"};
 
   private:
     std::unique_ptr<sim::World> m_world;
