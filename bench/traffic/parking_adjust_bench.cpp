@@ -1,6 +1,6 @@
 // The 20-minute adjustment on a large park airport: 500 stands with 30
 // learned options each and 300 static aircraft standing (goal: well under
-// one 10 ms pass per call). The first calculation: static_parking_bench.cpp.
+// one 10 ms pass per call). The calculation's own bench is beside it.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -18,7 +18,6 @@
 #include "simlink/sim_queues.h"
 #include "traffic/adding_stack.h"
 #include "traffic/parking_adjust.h"
-#include "traffic/static_parking.h"
 
 namespace
 {

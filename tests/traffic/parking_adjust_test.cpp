@@ -11,7 +11,11 @@
 #include "airports/parking_state.h"
 #include "airports/stand_list.h"
 #include "airports/weekday_hour.h"
+#include "core/loop_clock.h"
+#include "core/code_pool.h"
 #include "core/parameters.h"
+#include "core/time.h"
+#include "service/traffic_reader.h"
 #include "simlink/sim_queues.h"
 #include "traffic/adding_stack.h"
 #include "traffic/live_aircraft.h"
@@ -402,6 +406,109 @@ TEST_F(ParkingAdjustTest, AnAdjustmentShowsItsCountsAndRemovesWhatGoes)
     EXPECT_TRUE(logHas("Parking adjustments: 1 to be removed, 0 to be added"));
     EXPECT_EQ(removedCallsigns(), std::vector<std::string>{"DLH1*"});
     EXPECT_TRUE(g_staticRemovals.empty());
+    CUSTOM_PARKING_PERCENTAGE.current.store(CUSTOM_PARKING_PERCENTAGE.defaultValue);
+    MAX_PARK_SEL.current.store(MAX_PARK_SEL.defaultValue);
+}
+
+TEST_F(ParkingAdjustTest, MoreParkedLiveAircraftThanWantedLoseTheLongestParked)
+{
+    MAX_PARK_SEL.current.store(1);
+    CUSTOM_PARKING_PERCENTAGE.current.store(100);
+    g_weekdayHour.store(gf_packWeekdayHour(kMonday, 20));
+    const std::int64_t now = gf_loopClock().now().time_since_epoch().count();
+    const std::int64_t minute = 60'000'000'000;
+    for (const std::int64_t minutes : {30, 10, 20})
+    {
+        LiveAc live;
+        live.callsign = fmt::format("P{}", minutes);
+        live.aiKey = static_cast<std::uint32_t>(20000 + minutes);
+        live.objectId = static_cast<std::uint32_t>(200 + minutes);
+        live.standId = static_cast<std::uint32_t>(minutes / 10);
+        live.simState = kSimStateActive;
+        live.situation = kSituationParked;
+        live.parkedTime = now - minutes * minute;
+        g_liveAircraft.push_back(live);
+    }
+
+    gf_adjustParking(false);
+
+    EXPECT_TRUE(logHas("Parking adjustments: 2 more live ac than wanted"));
+    std::vector<std::string> removed;
+    for (const LiveAc& live : g_liveAircraft)
+    {
+        if (live.simState == kSimStateRemoving)
+        {
+            removed.push_back(live.callsign);
+        }
+    }
+    std::ranges::sort(removed);
+    EXPECT_EQ(removed, (std::vector<std::string>{"P20", "P30"}));
+    ASSERT_EQ(g_parkedLive.size(), 1u);
+    EXPECT_EQ(g_parkedLive.front().callsign, "P10");
+    EXPECT_EQ(g_stands[0].staticTaken, 1) << "the remaining live aircraft's stand counts as taken";
+    CUSTOM_PARKING_PERCENTAGE.current.store(CUSTOM_PARKING_PERCENTAGE.defaultValue);
+    MAX_PARK_SEL.current.store(MAX_PARK_SEL.defaultValue);
+}
+
+// The parked traffic answered or refused: a static from an earlier report
+// stays when the report still has it on its stand and goes when it does
+// not; a refusal (403) is logged and tells nothing, so it stays.
+TEST_F(ParkingAdjustTest, TheParkedReportDecidesAboutStaticsFromAnEarlierOne)
+{
+    struct Case
+    {
+        const char* name;
+        std::int32_t status; // 0: answered with the records below
+        std::vector<ParkedTrafficRecord> records;
+        bool stays;
+        const char* logged;
+    };
+    ParkedTrafficRecord same;
+    same.hexId = 0x3c4b26;
+    same.callsign = "DLH77";
+    same.registration = "D-AIZB";
+    same.latitude = 50.0;
+    same.longitude = 8.0 + 0.0014 * 2;
+    same.standName = "A2";
+    same.slot = gf_halfHourSlot();
+    same.key.airline = gf_airlineId("DLH");
+    same.key.model = gf_modelId("A320");
+    const Case cases[] = {
+        {"reported again", 0, {same}, true, "0 new parking positions from PT"},
+        {"no longer reported", 0, {}, false, "0 new parking positions from PT"},
+        {"refused", 403, {}, true, "RT API: no parked traffic for this kind of account"},
+    };
+    MAX_PARK_SEL.current.store(4);
+    CUSTOM_PARKING_PERCENTAGE.current.store(100);
+    g_weekdayHour.store(gf_packWeekdayHour(kMonday, 20));
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        g_staticAircraft.clear();
+        g_trafficReader.parkedRefused.store(false);
+        StaticAc& reported = addStatic("DLH77*", 2, 0, gf_packWeekdayHour(kMonday, 18), 102);
+        reported.identity = same.hexId;
+        reported.registration = same.registration;
+
+        gf_armAdjustParkedTraffic();
+        std::uint64_t sequence = 0;
+        {
+            const std::scoped_lock lock(g_trafficReader.parkedMutex);
+            sequence = g_trafficReader.parkedSequence;
+        }
+        ASSERT_NE(sequence, 0u);
+        g_trafficReader.parkedRequest.store(false);
+        g_trafficReader.parkedBatch = c.records;
+        g_trafficReader.publishParked(sequence, c.status);
+
+        gf_adjustParking(false);
+
+        EXPECT_EQ(g_staticAircraft.front().simState, c.stays ? kSimStateActive : kSimStateRemoving);
+        const std::vector<std::string> lines = logLines();
+        EXPECT_TRUE(std::ranges::any_of(lines, [&](const std::string& l) { return l.find(c.logged) != std::string::npos; }))
+            << c.logged;
+    }
+    g_trafficReader.parkedRefused.store(false);
     CUSTOM_PARKING_PERCENTAGE.current.store(CUSTOM_PARKING_PERCENTAGE.defaultValue);
     MAX_PARK_SEL.current.store(MAX_PARK_SEL.defaultValue);
 }
