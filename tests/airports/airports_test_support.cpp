@@ -4,7 +4,6 @@
 
 #include <fmt/format.h>
 
-#include "../support/test_files.h"
 #include "airports/airport_panel_figures.h"
 #include "airports/apf_updates.h"
 #include "airports/parking_state.h"
@@ -72,29 +71,6 @@ void lf_resetParkAirport()
 }
 
 } // namespace
-
-void ScratchTest::SetUp()
-{
-    m_folder = freshTestFolder("airports");
-    detail::openLogAt(m_folder / "Log.txt");
-}
-
-void ScratchTest::TearDown()
-{
-    detail::closeLog();
-    std::error_code ec;
-    fs::remove_all(m_folder, ec);
-}
-
-std::vector<std::string> ScratchTest::logLines() const
-{
-    return logFileLines(m_folder / "Log.txt");
-}
-
-bool ScratchTest::logHas(std::string_view line) const
-{
-    return hasLine(logLines(), line);
-}
 
 void ParkAirportTest::SetUp()
 {

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/folder_test.h"
 #include "airports/stand.h"
 #include "core/geometry.h"
 
@@ -27,19 +28,10 @@ inline LatLon offsetMetres(double north, double east)
 }
 
 // A scratch folder removed afterwards, with the log written into it.
-class ScratchTest : public ::testing::Test
+class ScratchTest : public FolderTest
 {
   protected:
-    void SetUp() override;
-    void TearDown() override;
-
-    const std::filesystem::path& folder() const { return m_folder; }
-    // The lines written to the log since SetUp, without the header.
-    std::vector<std::string> logLines() const;
-    bool logHas(std::string_view line) const;
-
-  private:
-    std::filesystem::path m_folder;
+    ScratchTest() : FolderTest("airports") {}
 };
 
 // A scratch test that also reads a small model database (types, categories,

@@ -135,14 +135,11 @@ void ApfTest::SetUpTestSuite()
 
 void ApfTest::SetUp()
 {
-    m_folder = freshTestFolder("apf");
-    fs::create_directories(m_folder / g_learnedStockPath);
-    fs::create_directories(m_folder / g_mySimaddonPath);
-    fs::create_directories(m_folder / g_myThirdpartyPath);
-    m_previousFolder = fs::current_path();
-    fs::current_path(m_folder);
-    detail::openLogAt(m_folder / "Log.txt");
-    detail::setParametersFile(m_folder / "parameters.xml");
+    FolderTest::SetUp();
+    fs::create_directories(folder() / g_learnedStockPath);
+    fs::create_directories(folder() / g_mySimaddonPath);
+    fs::create_directories(folder() / g_myThirdpartyPath);
+    detail::setParametersFile(folder() / "parameters.xml");
     detail::setApfWriterDate(std::string(kFixedDate));
     {
         const std::scoped_lock lock(g_shownMutex);
@@ -166,25 +163,7 @@ void ApfTest::TearDown()
     gf_setParameterControlHooks({});
     detail::setApfWriterDate(std::nullopt);
     detail::setParametersFile({});
-    detail::closeLog();
-    fs::current_path(m_previousFolder);
-    std::error_code ec;
-    fs::remove_all(m_folder, ec);
-}
-
-std::vector<std::string> ApfTest::logLines() const
-{
-    return logFileLines(m_folder / "Log.txt");
-}
-
-bool ApfTest::logHas(std::string_view line) const
-{
-    return hasLine(logLines(), line);
-}
-
-bool ApfTest::logMentions(std::string_view text) const
-{
-    return mentions(logLines(), text);
+    FolderTest::TearDown();
 }
 
 std::vector<std::string> ApfTest::shown() const
@@ -195,7 +174,7 @@ std::vector<std::string> ApfTest::shown() const
 
 std::string ApfTest::parametersFileText() const
 {
-    return readFile(m_folder / "parameters.xml");
+    return readFile(folder() / "parameters.xml");
 }
 
 FlightKey ApfTest::dbaseKey(std::string_view airline, std::string_view model)

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "../support/file_server.h"
+#include "../support/folder_test.h"
 #include "../support/test_files.h"
 #include "airports/stand.h"
 #include "airports/stand_list.h"
@@ -59,19 +60,15 @@ class DownloadServer : public FileServer
     DownloadServer& operator=(const DownloadServer&) = delete;
 };
 
-class ApfTest : public ::testing::Test
+// The working folder is also the current folder during the test.
+class ApfTest : public FolderTest
 {
   protected:
+    ApfTest() : FolderTest("apf", Enter::yes) {}
     static void SetUpTestSuite();
     void SetUp() override;
     void TearDown() override;
 
-    // The working folder (also the current folder during the test).
-    const fs::path& folder() const { return m_folder; }
-    std::vector<std::string> logLines() const;
-    bool logHas(std::string_view line) const;
-    // Whether a log line contains the text.
-    bool logMentions(std::string_view text) const;
     // The keys of the settings whose controls were refreshed, in order.
     std::vector<std::string> shown() const;
     // The keys written into the parameters file.
@@ -80,10 +77,6 @@ class ApfTest : public ::testing::Test
     // A registration the model database knows, with its key (which carries
     // the database's mark).
     static FlightKey dbaseKey(std::string_view airline, std::string_view model);
-
-  private:
-    fs::path m_folder;
-    fs::path m_previousFolder;
 };
 
 // A stand `north` and `east` metres from 50 N 8 E, radius in metres.

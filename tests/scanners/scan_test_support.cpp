@@ -102,11 +102,8 @@ void ScanTest::SetUpTestSuite()
 
 void ScanTest::SetUp()
 {
-    m_folder = freshTestFolder("scan");
-    m_previousFolder = fs::current_path();
-    fs::current_path(m_folder);
-    detail::openLogAt(m_folder / "Log.txt");
-    detail::setParametersFile(m_folder / "parameters.xml");
+    FolderTest::SetUp();
+    detail::setParametersFile(folder() / "parameters.xml");
     detail::setApfWriterDate(std::string(kFixedDate));
     g_simIs2020.store(1);
     g_simNumber.store(1);
@@ -133,25 +130,7 @@ void ScanTest::TearDown()
     g_tbloCount.store(0);
     detail::setApfWriterDate(std::nullopt);
     detail::setParametersFile({});
-    detail::closeLog();
-    fs::current_path(m_previousFolder);
-    std::error_code ec;
-    fs::remove_all(m_folder, ec);
-}
-
-std::vector<std::string> ScanTest::logLines() const
-{
-    return logFileLines(m_folder / "Log.txt");
-}
-
-bool ScanTest::logHas(std::string_view line) const
-{
-    return hasLine(logLines(), line);
-}
-
-bool ScanTest::logMentions(std::string_view text) const
-{
-    return mentions(logLines(), text);
+    FolderTest::TearDown();
 }
 
 const std::vector<std::string>& ScanTest::report() const

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/folder_test.h"
 #include "../support/test_files.h"
 #include "bgl_writer.h"
 #include "platform/simconnect/world.h"
@@ -35,25 +36,19 @@ sim::AirportFacility frankfurtFacility();
 // The stand-in simulator on the wall clock.
 sim::WorldOptions realTimeWorld();
 
-class ScanTest : public ::testing::Test
+// The working folder is also the current folder during the test.
+class ScanTest : public FolderTest
 {
   protected:
+    ScanTest() : FolderTest("scan", Enter::yes) {}
     static void SetUpTestSuite();
     void SetUp() override;
     void TearDown() override;
 
-    const fs::path& folder() const { return m_folder; }
-    std::vector<std::string> logLines() const;
-    bool logHas(std::string_view line) const;
-    bool logMentions(std::string_view text) const;
     // The scan report so far.
     const std::vector<std::string>& report() const;
     bool reported(std::string_view line) const;
     bool reportMentions(std::string_view text) const;
-
-  private:
-    fs::path m_folder;
-    fs::path m_previousFolder;
 };
 
 } // namespace ovr::test
