@@ -33,7 +33,7 @@ const std::uint64_t kNow = gf_packWeekdayHour(3, 20);
 
 std::vector<StaticAc> g_standing;
 
-void lf_loadAirport()
+void lf_loadAirport(double radiusMetres)
 {
     std::mt19937 engine(42);
     auto random = [&engine] { return static_cast<std::uint32_t>(engine()); };
@@ -45,7 +45,7 @@ void lf_loadAirport()
     {
         const double lat = (i / columns) * kSpacingMetres * kDegreesPerMetre;
         const double lon = 10.0 + (i % columns) * kSpacingMetres * kDegreesPerMetre;
-        Stand stand = gf_makeStand(std::to_string(i + 1), {}, lat, lon, 0.0, 45.0, 0, false, false, false);
+        Stand stand = gf_makeStand(std::to_string(i + 1), {}, lat, lon, 0.0, radiusMetres, 0, false, false, false);
         stand.numericId = i + 1;
         for (int o = 0; o < kOptionsPerStand; ++o)
         {
@@ -66,12 +66,12 @@ void lf_loadAirport()
     gf_clearStands();
     g_stands.edit([&](std::vector<Stand>& list) { list = std::move(stands); });
 
-    // Every other stand of the first 600 holds a static aircraft of one of
-    // its options, half from parked traffic.
+    // Three stands in five hold a static aircraft of one of their options,
+    // half of them from parked traffic.
     g_standing.clear();
     for (int i = 0; i < kStatics; ++i)
     {
-        const Stand& stand = g_stands[static_cast<std::size_t>(i * 2 % kStands)];
+        const Stand& stand = g_stands[static_cast<std::size_t>(i * 5 / 3)];
         const StandOption& option = stand.options[static_cast<std::size_t>(i % kOptionsPerStand)];
         StaticAc ac;
         ac.key = option.key;
@@ -104,18 +104,35 @@ void lf_standAgain()
     g_parkCandidates.clear();
 }
 
-void BM_AdjustParking(benchmark::State& state)
+void lf_adjustRepeatedly(benchmark::State& state, bool optionsChanged)
 {
-    lf_loadAirport();
     for (auto _ : state)
     {
         state.PauseTiming();
         lf_standAgain();
         state.ResumeTiming();
-        gf_adjustParking(state.range(0) != 0);
+        gf_adjustParking(optionsChanged);
     }
     state.counters["candidates"] = static_cast<double>(g_parkCandidates.size());
 }
+
+// Stands of 30 m radius 80 m apart: the free stands take the wanted count
+// within a few fit steps.
+void BM_AdjustParking(benchmark::State& state)
+{
+    lf_loadAirport(30.0);
+    lf_adjustRepeatedly(state, state.range(0) != 0);
+}
 BENCHMARK(BM_AdjustParking)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// Stands of 45 m radius: every stand neighbours the next, the kept aircraft
+// block nearly all free ones, and the fit passes search every step without
+// reaching the wanted count (the worst case).
+void BM_AdjustParkingCrowded(benchmark::State& state)
+{
+    lf_loadAirport(45.0);
+    lf_adjustRepeatedly(state, false);
+}
+BENCHMARK(BM_AdjustParkingCrowded)->Unit(benchmark::kMillisecond);
 
 } // namespace
