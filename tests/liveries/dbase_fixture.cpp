@@ -4,8 +4,6 @@
 
 #include <fmt/format.h>
 
-#include "../support/test_files.h"
-#include "core/log_detail.h"
 #include "liveries/dbase_reader_detail.h"
 #include "stream_encrypt.h"
 
@@ -52,17 +50,15 @@ std::string DbaseText::xml() const
 
 void DbaseTest::SetUp()
 {
-    m_folder = freshTestFolder("dbase");
-    fs::create_directories(m_folder / "input");
-    detail::openLogAt(m_folder / "Log.txt");
+    FolderTest::SetUp();
+    fs::create_directories(folder() / "input");
     detail::clearDbase();
 }
 
 void DbaseTest::TearDown()
 {
-    detail::closeLog();
     detail::clearDbase();
-    fs::remove_all(m_folder);
+    FolderTest::TearDown();
 }
 
 bool DbaseTest::read(std::string_view xml)
@@ -80,11 +76,6 @@ bool DbaseTest::readFixture(std::string_view name)
 {
     fs::copy_file(fs::path(VORA_LIVERIES_FIXTURES) / name, encPath(), fs::copy_options::overwrite_existing);
     return readAsIs();
-}
-
-std::vector<std::string> DbaseTest::logLines() const
-{
-    return logFileLines(m_folder / "Log.txt");
 }
 
 } // namespace ovr::test

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/folder_test.h"
+
 namespace ovr::test
 {
 
@@ -40,14 +42,15 @@ struct DbaseText
     std::string xml() const;
 };
 
-class DbaseTest : public ::testing::Test
+class DbaseTest : public FolderTest
 {
   protected:
+    DbaseTest() : FolderTest("dbase") {}
     void SetUp() override;
     void TearDown() override;
 
-    std::filesystem::path encPath() const { return m_folder / "input" / "dbase.enc"; }
-    std::filesystem::path plainPath() const { return m_folder / "input" / "dbase.xml"; }
+    std::filesystem::path encPath() const { return folder() / "input" / "dbase.enc"; }
+    std::filesystem::path plainPath() const { return folder() / "input" / "dbase.xml"; }
 
     // Encrypts the text into input/dbase.enc and reads it.
     bool read(std::string_view xml);
@@ -71,11 +74,6 @@ class DbaseTest : public ::testing::Test
         }
         return {};
     }
-
-    // The lines written to the log since SetUp, without its header line.
-    std::vector<std::string> logLines() const;
-
-    std::filesystem::path m_folder;
 };
 
 } // namespace ovr::test

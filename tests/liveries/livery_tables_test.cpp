@@ -280,7 +280,7 @@ class CategoryOptionTest : public TablesTest
     std::string savedValue(std::string_view key) const
     {
         pugi::xml_document doc;
-        doc.load_file((m_folder / "parameters.xml").c_str());
+        doc.load_file((folder() / "parameters.xml").c_str());
         for (pugi::xml_node p : doc.child("root").child("parameters").children("parameter"))
         {
             if (p.attribute("name").value() == key)

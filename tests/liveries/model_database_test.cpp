@@ -104,7 +104,7 @@ TEST_F(DbaseTest, ProgramReadsTheDatabaseOfItsWorkingFolder)
 {
     std::ofstream(encPath(), std::ios::binary) << datatool::encryptText(DbaseText{}.xml());
     const fs::path previous = fs::current_path();
-    fs::current_path(m_folder);
+    fs::current_path(folder());
     auto restore = gsl::finally([&] { fs::current_path(previous); });
     EXPECT_TRUE(gf_readDbase());
     EXPECT_TRUE(g_knownModels.contains("A320"));

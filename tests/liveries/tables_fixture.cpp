@@ -51,9 +51,9 @@ void TablesTest::SetUp()
     DbaseTest::SetUp();
     ASSERT_TRUE(read(database()));
     m_previousFolder = fs::current_path();
-    fs::current_path(m_folder);
+    fs::current_path(folder());
     // A category without liveries switches its option off and saves it.
-    detail::setParametersFile(m_folder / "parameters.xml");
+    detail::setParametersFile(folder() / "parameters.xml");
 }
 
 void TablesTest::TearDown()
@@ -73,7 +73,7 @@ void TablesTest::writeScanned(const std::vector<std::string>& liveries)
     for (const std::string& element : liveries)
         xml += element + "\n";
     xml += "</liveries></root>\n";
-    writeFile(m_folder / "output" / "LiveriesScanned.xml", xml);
+    writeFile(folder() / "output" / "LiveriesScanned.xml", xml);
 }
 
 void TablesTest::writeAig(std::string_view elements)
@@ -83,12 +83,12 @@ void TablesTest::writeAig(std::string_view elements)
 
 void TablesTest::writeAigDocument(std::string_view xml)
 {
-    std::ofstream(m_folder / "input" / "AIG-regcodes.enc", std::ios::binary) << datatool::encryptText(xml);
+    std::ofstream(folder() / "input" / "AIG-regcodes.enc", std::ios::binary) << datatool::encryptText(xml);
 }
 
 void TablesTest::writeMyRegcodes(std::string_view name, std::string_view bytes)
 {
-    writeFile(m_folder / "input" / "my_regcodes" / name, bytes);
+    writeFile(folder() / "input" / "my_regcodes" / name, bytes);
 }
 
 std::vector<std::string> TablesTest::logLinesWith(std::string_view text) const
