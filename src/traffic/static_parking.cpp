@@ -20,7 +20,6 @@
 #include <algorithm>
 #include <exception>
 #include <mutex>
-#include <random>
 
 #include <fmt/format.h>
 
@@ -41,7 +40,6 @@
 #include "core/random.h"
 #include "core/text.h"
 #include "core/time.h"
-#include "core/user_on_ground.h"
 #include "core/window_repaint.h"
 #include "core/window_requests.h"
 #include "liveries/livery_matching.h"

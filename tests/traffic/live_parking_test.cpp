@@ -21,6 +21,7 @@
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/adding_stack.h"
+#include "traffic/live_life.h"
 #include "traffic/live_parking.h"
 #include "traffic/making_way.h"
 #include "traffic/motion_model.h"
@@ -434,6 +435,49 @@ TEST_F(LiveParkingTest, AStandIsGivenToASpawnOnlyNearTheParkAirport)
     EXPECT_FALSE(lf_standForNewAc(spawn).has_value());
     EXPECT_EQ(spawn.erase, 0);
 }
+
+struct WatchCase
+{
+    const char* name;
+    std::vector<double> metresSouth; // successive samples from the stand
+    bool pullsOut;
+    bool removed;
+};
+
+class PullOutWatchTest : public LiveParkingTest, public ::testing::WithParamInterface<WatchCase>
+{
+};
+
+// A parked airliner (18 m radius) on A2 takes samples from the service.
+TEST_P(PullOutWatchTest, SamplesAwayFromTheStandStartTheDeparture)
+{
+    const WatchCase& c = GetParam();
+    LiveAc& ac = add(parkedOn(20001, "DLH1", g_stands[1]));
+    ac.previousSituation = kSituationBirth;
+    g_stands[1].occupied = 1;
+    std::int64_t play = g_clock.load() + 100;
+    for (const double south : c.metresSouth)
+    {
+        PositionSample s = groundSample(LatLon{kApronLat - south / 111132.95, standAt(1).lon}, 3.0, play += 100);
+        decodeExisting(ac, s);
+    }
+    EXPECT_EQ(ac.pullOutMark, c.pullsOut ? 1 : 0);
+    EXPECT_EQ(ac.simState == kSimStateRemoving, c.removed);
+    EXPECT_EQ(ac.reportedAtStand, 1);
+    EXPECT_EQ(g_stands[1].occupied, c.pullsOut || c.removed ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Samples, PullOutWatchTest,
+    ::testing::Values(WatchCase{"standing", {1.0, 1.5, 1.0, 2.0}, false, false},
+                      // Three steps of more than 3 m, 10.5 m out in all: beyond half a radius.
+                      WatchCase{"three_steps_out", {1.0, 4.5, 8.0, 11.5}, true, false},
+                      WatchCase{"two_steps", {1.0, 4.5, 8.0}, false, false},
+                      WatchCase{"a_step_back_resets", {1.0, 4.5, 1.0, 4.5, 8.0}, false, false},
+                      WatchCase{"beyond_a_radius_at_once", {1.0, 20.0}, true, false},
+                      WatchCase{"beyond_85_m", {100.0}, true, false},
+                      WatchCase{"beyond_200_m", {250.0}, false, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The park limit with 4 stands at 50 %: two aircraft.
 class MaxParkTest : public LiveParkingTest

@@ -2,8 +2,9 @@
 // generated arrivals, departures and parked traffic (data/scenarios/
 // rt-demo.json) beside the stand-in simulator of the demo (sim-demo.json),
 // the user parked at the airport, whose stands the service and the parking
-// file share. The session must stay within its limits the whole time, and a
-// second run with the same seed must do exactly what the first did.
+// file share; 20 minutes in, the parking is adjusted once. The session must
+// stay within its limits the whole time, and a second run with the same seed
+// must do exactly what the first did.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -216,6 +217,8 @@ TEST_F(LongRunTest, TheDemoHalfHourStaysWithinItsLimitsAndRunsTheSameTwice)
     EXPECT_GT(first.mostStatic, 0u);
     EXPECT_TRUE(std::ranges::any_of(logLines(), [](const std::string& line)
                                     { return line.ends_with(" parked") && line.find('*') != std::string::npos; }));
+    // One adjustment of the parking, 20 minutes in.
+    EXPECT_EQ(logWith("Parking adjustments: ").size(), 1u);
 
     TearDown();
     SetUp();

@@ -198,6 +198,46 @@ TEST_F(ParkingScenarioTest, ArrivalToStand)
         << infoWhileParked;
 }
 
+TEST_F(ParkingScenarioTest, ALandedAircraftTaxiesToAStandAndParks)
+{
+    // Lands eastwards on a runway 400 m south of the apron, rolls out,
+    // taxies back west on a taxiway 300 m south of it, turns north and stops
+    // 10 m short of V3.
+    const double kt = 1852.0 / 3600.0;
+    const auto stop = at(-10.0, 142.0);
+    const double approachS = 9000.0 / (140.0 * kt);
+    const double rollS = approachS + 2.0 + 1160.0 / (77.5 * kt);
+    const double taxiwayS = rollS + 100.0 / (17.5 * kt);
+    const double westS = taxiwayS + 1158.0 / (15.0 * kt);
+    const double inS = westS + 290.0 / (12.5 * kt);
+    start(groundUser(),
+          trackScenario({track("3c4a07", "DLH4A7",
+                               {point(-20.0, at(-400.0, -9000.0), kElevationFt + 1500.0, 140.0),
+                                point(approachS, at(-400.0, 0.0), kElevationFt + 50.0, 140.0),
+                                point(approachS + 2.0, at(-400.0, 140.0), 0.0, 135.0),
+                                point(rollS, at(-400.0, 1300.0), 0.0, 20.0),
+                                point(taxiwayS, at(-300.0, 1300.0), 0.0, 15.0),
+                                point(westS, at(-300.0, 142.0), 0.0, 15.0), point(inS, stop, 0.0, 10.0),
+                                point(inS + 1.0, stop, 0.0, 0.0), point(inS + 120.0, stop, 0.0, 0.0)})}));
+    loadApron();
+    bool landed = false;
+    runFor(std::chrono::milliseconds(static_cast<std::int64_t>((inS + 100.0) * 1000.0)),
+           [&](std::int64_t)
+           {
+               for (const LiveAc& a : g_liveAircraft)
+                   landed = landed || (a.touchdownMark != 0 && a.groundMode != 0);
+           });
+
+    EXPECT_TRUE(landed);
+    ASSERT_EQ(logWith("V3      : DLH4A7   arrived at stand").size(), 1u);
+    const std::optional<sim::ObjectState> o = objectOf("DLH4A7");
+    ASSERT_TRUE(o.has_value());
+    const Stand& v3 = g_stands[2];
+    EXPECT_LE(metresBetween(o->latDeg, o->lonDeg, v3.latitude, v3.longitude), 2.0);
+    EXPECT_NEAR(o->headingDeg, 180.0, 1.0);
+    EXPECT_FALSE(o->enginesRunning);
+}
+
 TEST_F(ParkingScenarioTest, SpawnParked)
 {
     // Reported standing 5 m from V3's centre for two minutes.
@@ -219,38 +259,58 @@ TEST_F(ParkingScenarioTest, SpawnParked)
     EXPECT_EQ(v3.occupied, 1);
 }
 
-TEST_F(ParkingScenarioTest, DepartureFromAStand)
+struct DepartureCase
 {
-    // Stands at V1 for a minute, pulls out southwards along the stand's
-    // heading, rolls east on a runway 400 m south and lifts off.
+    const char* name;
+    // The way off the stand (metres north, east), ahead of its nose (south)
+    // or behind it, and how long it takes.
+    std::pair<double, double> off;
+    double offS;
+    bool pullsOut;
+};
+
+class DepartureTest : public ParkingScenarioTest, public ::testing::WithParamInterface<DepartureCase>
+{
+};
+
+// Stands at V1 for a minute, leaves the stand, taxies to a runway 400 m
+// south of the apron, rolls east and lifts off.
+TEST_P(DepartureTest, AParkedAircraftLeavesItsStandAndTakesOff)
+{
+    const DepartureCase& c = GetParam();
     const auto stand = at(0.0, 0.0);
-    const auto out = at(-200.0, 0.0);
-    const auto lineUp = at(-400.0, 0.0);
-    const auto roll = at(-400.0, 1500.0);
-    const auto liftOff = at(-400.0, 2200.0);
-    const auto climb = at(-400.0, 9000.0);
+    const auto off = at(c.off.first, c.off.second);
+    const auto taxiEast = at(c.off.first, 300.0);
+    const auto lineUp = at(-400.0, 300.0);
+    const double taxiS = c.offS + 20.0 + 300.0 / (10.0 * 1852.0 / 3600.0);
+    const double lineUpS = taxiS + std::fabs(-400.0 - c.off.first) / (10.0 * 1852.0 / 3600.0);
     start(groundUser(),
           trackScenario({track("3c4a03", "DLH4A3",
                                {point(-30.0, stand, 0.0, 0.0), point(60.0, stand, 0.0, 0.0),
-                                point(61.0, stand, 0.0, 8.0), point(110.0, out, 0.0, 8.0),
-                                point(160.0, lineUp, 0.0, 10.0), point(200.0, lineUp, 0.0, 40.0),
-                                point(230.0, roll, 0.0, 150.0), point(240.0, liftOff, 0.0, 160.0),
-                                point(245.0, at(-400.0, 2600.0), 200.0, 165.0),
-                                point(280.0, climb, 2500.0, 170.0)})}));
+                                point(61.0, stand, 0.0, 4.0), point(60.0 + c.offS, off, 0.0, 4.0),
+                                point(80.0 + c.offS, off, 0.0, 10.0), point(taxiS, taxiEast, 0.0, 10.0),
+                                point(lineUpS, lineUp, 0.0, 10.0), point(lineUpS + 40.0, lineUp, 0.0, 40.0),
+                                point(lineUpS + 70.0, at(-400.0, 1800.0), 0.0, 150.0),
+                                point(lineUpS + 80.0, at(-400.0, 2500.0), 0.0, 160.0),
+                                point(lineUpS + 85.0, at(-400.0, 2900.0), 200.0, 165.0),
+                                point(lineUpS + 120.0, at(-400.0, 9300.0), 2500.0, 170.0)})}));
     loadApron();
     double steepestPitch = 0.0;
-    runFor(300s,
+    bool pushedBack = false;
+    runFor(std::chrono::milliseconds(static_cast<std::int64_t>((lineUpS + 140.0) * 1000.0)),
            [&](std::int64_t)
            {
                if (const std::optional<sim::ObjectState> o = objectOf("DLH4A3"))
                    steepestPitch = std::max(steepestPitch, std::fabs(o->pitchDeg));
+               for (const LiveAc& ac : g_liveAircraft)
+                   pushedBack = pushedBack || ac.situation == kSituationPushingBack;
            });
 
     const std::optional<sim::ObjectState> o = objectOf("DLH4A3");
     ASSERT_TRUE(o.has_value());
     EXPECT_EQ(logWith("V1      : DLH4A3   parks").size(), 1u);
-    // It moves off along the stand's heading: no pushback.
-    EXPECT_EQ(logWith("V1      : DLH4A3   pulling out").size(), 1u);
+    EXPECT_EQ(logWith("V1      : DLH4A3   pulling out").size(), c.pullsOut ? 1u : 0u);
+    EXPECT_EQ(pushedBack, !c.pullsOut);
     EXPECT_FALSE(eventsTo(kEngineAutoStart, o->id).empty());
     const auto on = [](const sim::CallRecord& r) { return r.args.value("data", 0u) == 1u; };
     EXPECT_TRUE(std::ranges::any_of(eventsTo(kTaxiLightsSet, o->id), on));
@@ -264,6 +324,11 @@ TEST_F(ParkingScenarioTest, DepartureFromAStand)
     EXPECT_GT(o->altFt, kElevationFt + 100.0);
     EXPECT_EQ(g_stands[0].occupied, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, DepartureTest,
+                         ::testing::Values(DepartureCase{"pulling_out", {-150.0, 0.0}, 75.0, true},
+                                           DepartureCase{"pushback", {60.0, 0.0}, 30.0, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ParkingScenarioTest, TheReservedAndTheUsersStandsAreNeverGiven)
 {
