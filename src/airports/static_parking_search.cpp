@@ -14,8 +14,9 @@
 // 4. A chosen stand and its neighbours are marked at once, so that the stands
 //    after it in the same search see them taken.
 //
-// The indexes are built once per search, so that one search is linear in the
-// number of stands and options.
+// The indexes are built once per fill and extended by the stands each search
+// takes, so that the fit steps of a fill do not gather them again and one
+// search is linear in the number of stands and options.
 #include "airports/static_parking_search.h"
 
 #include "airports/stand_list.h"
@@ -29,6 +30,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -106,10 +108,12 @@ class InUseIndex
     TextSet m_wildcardCallsigns;
 };
 
+using StaticsByStand = std::unordered_multimap<std::int32_t, const StaticAc*>;
+
 // The static aircraft on each stand, by stand id.
-std::unordered_multimap<std::int32_t, const StaticAc*> lf_staticsByStand()
+StaticsByStand lf_staticsByStand()
 {
-    std::unordered_multimap<std::int32_t, const StaticAc*> byStand;
+    StaticsByStand byStand;
     byStand.reserve(g_staticAircraft.size());
     for (const StaticAc& ac : g_staticAircraft)
         byStand.emplace(static_cast<std::int32_t>(ac.standId), &ac);
@@ -119,7 +123,7 @@ std::unordered_multimap<std::int32_t, const StaticAc*> lf_staticsByStand()
 // The largest half wingspan (NM) that an option's aircraft may have beside the
 // active static aircraft on the stand's neighbours.
 double lf_spanRoom(const Stand& stand,
-                   const std::unordered_multimap<std::int32_t, const StaticAc*>& staticsByStand)
+                   const StaticsByStand& staticsByStand)
 {
     double room = std::numeric_limits<double>::infinity();
     for (const std::int32_t id : stand.adjacent)
@@ -155,7 +159,7 @@ bool lf_qualifies(const StandOption& option, std::int32_t kind, std::int32_t sco
 // The id of the qualifying option that a static aircraft placed from the
 // options already flies on this stand, or 0.
 std::uint32_t lf_preferredOption(const Stand& stand, const std::vector<std::uint32_t>& ids,
-                                 const std::unordered_multimap<std::int32_t, const StaticAc*>& staticsByStand)
+                                 const StaticsByStand& staticsByStand)
 {
     const auto [first, last] = staticsByStand.equal_range(stand.numericId);
     for (auto it = first; it != last; ++it)
@@ -177,7 +181,7 @@ std::uint32_t lf_preferredOption(const Stand& stand, const std::vector<std::uint
 }
 
 void lf_orderIds(const Stand& stand, std::vector<std::uint32_t>& ids,
-                 const std::unordered_multimap<std::int32_t, const StaticAc*>& staticsByStand)
+                 const StaticsByStand& staticsByStand)
 {
     if (ids.size() < 2)
         return;
@@ -210,8 +214,52 @@ bool lf_stays(const Stand& stand, const StandOption& option, std::uint32_t targe
 
 } // namespace
 
+// What the searches of one fill share. It holds pointers into g_staticAircraft
+// and counts what it was built from, so that a changed picture (candidates
+// dropped, statics or parked live aircraft changed) is gathered anew instead
+// of being trusted.
+struct StandSearch::Index
+{
+    explicit Index(const std::vector<ParkCandidate>& candidates)
+        : staticsByStand(lf_staticsByStand()), inUse(candidates), statics(g_staticAircraft.data()),
+          staticCount(g_staticAircraft.size()), parkedLiveCount(g_parkedLive.size()),
+          candidateCount(g_parkCandidates.size() + candidates.size())
+    {
+    }
+
+    bool current(const std::vector<ParkCandidate>& candidates) const
+    {
+        return statics == g_staticAircraft.data() && staticCount == g_staticAircraft.size() &&
+               parkedLiveCount == g_parkedLive.size() &&
+               candidateCount == g_parkCandidates.size() + candidates.size();
+    }
+
+    void add(const ParkCandidate& candidate)
+    {
+        inUse.add(candidate);
+        ++candidateCount;
+    }
+
+    StaticsByStand staticsByStand;
+    InUseIndex inUse;
+    const StaticAc* statics;
+    std::size_t staticCount;
+    std::size_t parkedLiveCount;
+    std::size_t candidateCount;
+};
+
+StandSearch::StandSearch() = default;
+StandSearch::~StandSearch() = default;
+
 void lf_searchStands(std::uint64_t weekdayHour, std::int32_t kind, std::int32_t scope, std::int32_t offset,
                      std::vector<ParkCandidate>& candidates, std::uint32_t context)
+{
+    StandSearch search;
+    search.searchStands(weekdayHour, kind, scope, offset, candidates, context);
+}
+
+void StandSearch::searchStands(std::uint64_t weekdayHour, std::int32_t kind, std::int32_t scope,
+                               std::int32_t offset, std::vector<ParkCandidate>& candidates, std::uint32_t context)
 {
     std::uint32_t targetDay = gf_weekdayOf(weekdayHour);
     std::int64_t slot = static_cast<std::int64_t>(gf_slotOf(weekdayHour)) - offset;
@@ -226,8 +274,9 @@ void lf_searchStands(std::uint64_t weekdayHour, std::int32_t kind, std::int32_t 
     const HalfHourSet targetBit = gf_slotBit(targetSlot);
     const bool helicopters = HELICOPTERS.current.load();
 
-    const auto staticsByStand = lf_staticsByStand();
-    InUseIndex inUse(candidates);
+    if (!m_index || !m_index->current(candidates))
+        m_index = std::make_unique<Index>(candidates);
+    const StaticsByStand& staticsByStand = m_index->staticsByStand;
     std::vector<std::uint32_t> ids;
     ids.reserve(kQualifyingReserved);
 
@@ -264,7 +313,7 @@ void lf_searchStands(std::uint64_t weekdayHour, std::int32_t kind, std::int32_t 
                 option = &o;
                 break;
             }
-        if (inUse.inUse(*option))
+        if (m_index->inUse.inUse(*option))
         {
             option->id = 0;
             continue;
@@ -279,7 +328,7 @@ void lf_searchStands(std::uint64_t weekdayHour, std::int32_t kind, std::int32_t 
         candidate.callsign2 = option->callsign2;
         candidate.registration = option->registration;
         candidate.stays = lf_stays(stand, *option, targetDay, targetSlot) ? 1 : 0;
-        inUse.add(candidate);
+        m_index->add(candidate);
         candidates.push_back(std::move(candidate));
         gf_markStandAndAdjacent(stand.numericId);
     }

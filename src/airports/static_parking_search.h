@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "airports/parking_state.h"
@@ -24,6 +25,28 @@ inline constexpr std::int32_t kScopeDay = 1;   // the target weekday only
 // aircraft is already placed, chosen or flying live is retired (id 0).
 void lf_searchStands(std::uint64_t weekdayHour, std::int32_t kind, std::int32_t scope, std::int32_t offset,
                      std::vector<ParkCandidate>& candidates, std::uint32_t context);
+
+// The searches of one fill (the fit steps of a calculation or an adjustment):
+// who is in use and which static aircraft stand where is gathered at the first
+// search and extended by the stands each search takes, with the results of
+// lf_searchStands. Between searches the candidates may move from `candidates`
+// to g_parkCandidates; anything else that changes them, the static aircraft
+// or the parked live aircraft has the next search gather everything again.
+class StandSearch
+{
+  public:
+    StandSearch();
+    ~StandSearch();
+    StandSearch(const StandSearch&) = delete;
+    StandSearch& operator=(const StandSearch&) = delete;
+
+    void searchStands(std::uint64_t weekdayHour, std::int32_t kind, std::int32_t scope, std::int32_t offset,
+                      std::vector<ParkCandidate>& candidates, std::uint32_t context);
+
+  private:
+    struct Index;
+    std::unique_ptr<Index> m_index;
+};
 
 // Whether the stand holds an option of this aircraft (registration, airline
 // and type) with a half hour within the current fit window before now.

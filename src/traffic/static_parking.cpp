@@ -396,7 +396,7 @@ void lf_trimRandom(std::size_t count, std::vector<ParkCandidate>& batch)
     batch.resize(batch.size() - std::min(count, batch.size()));
 }
 
-bool lf_fillByFit(std::uint64_t weekdayHour, bool real, bool day, std::int32_t wanted,
+bool lf_fillByFit(StandSearch& search, std::uint64_t weekdayHour, bool real, bool day, std::int32_t wanted,
                   std::vector<ParkCandidate>& out)
 {
     if (wanted <= 0)
@@ -409,8 +409,8 @@ bool lf_fillByFit(std::uint64_t weekdayHour, bool real, bool day, std::int32_t w
     std::int32_t step = 0;
     for (; step <= maxFit; ++step)
     {
-        lf_searchStands(weekdayHour, real ? kSearchReal : kSearchSoft, day ? kScopeDay : kScopeWeek, step, out,
-                        static_cast<std::uint32_t>(step));
+        search.searchStands(weekdayHour, real ? kSearchReal : kSearchSoft, day ? kScopeDay : kScopeWeek, step, out,
+                            static_cast<std::uint32_t>(step));
         if (static_cast<std::size_t>(wanted) <= lf_countChosenStands())
         {
             success = true;
@@ -446,11 +446,12 @@ bool lf_fillByFit(std::uint64_t weekdayHour, bool real, bool day, std::int32_t w
     return success;
 }
 
-void lf_fitPass(std::uint64_t weekdayHour, std::int32_t wanted, std::int32_t already, bool real, bool day)
+void lf_fitPass(StandSearch& search, std::uint64_t weekdayHour, std::int32_t wanted, std::int32_t already, bool real,
+                bool day)
 {
     std::vector<ParkCandidate> batch;
     batch.reserve(kBatchReserve);
-    if (!lf_fillByFit(weekdayHour, real, day, wanted, batch))
+    if (!lf_fillByFit(search, weekdayHour, real, day, wanted, batch))
     {
         return;
     }
@@ -478,18 +479,20 @@ void lf_fitPasses(std::uint64_t weekdayHour, std::int32_t wanted, std::int32_t a
     { return static_cast<std::int64_t>(wanted) > static_cast<std::int64_t>(g_parkCandidates.size()) + already; };
     const bool week = WEEK.current.load();
     const bool soft = PARK_SOFT.current.load();
-    lf_fitPass(weekdayHour, wanted, already, true, true);
+    // One search index for the whole fill: the fit steps only add to it.
+    StandSearch search;
+    lf_fitPass(search, weekdayHour, wanted, already, true, true);
     if (week && stillWanted())
     {
-        lf_fitPass(weekdayHour, wanted, already, true, false);
+        lf_fitPass(search, weekdayHour, wanted, already, true, false);
     }
     if (soft && stillWanted())
     {
-        lf_fitPass(weekdayHour, wanted, already, false, true);
+        lf_fitPass(search, weekdayHour, wanted, already, false, true);
     }
     if (week && soft && stillWanted())
     {
-        lf_fitPass(weekdayHour, wanted, already, false, false);
+        lf_fitPass(search, weekdayHour, wanted, already, false, false);
     }
     g_fitPassesRunning = 0;
 }

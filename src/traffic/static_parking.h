@@ -74,11 +74,14 @@ void lf_markReservedStands();
 bool lf_sameAircraft(const ParkedTrafficRecord& record, const LiveAc& live);
 // Candidates from g_trafficReader.parkedRecords.
 void lf_pickParkedTraffic();
+class StandSearch;
+
 // The fit passes over the learned options until `wanted` stands are chosen,
 // with `already` of them taken by aircraft that are not candidates.
 void lf_fitPasses(std::uint64_t weekdayHour, std::int32_t wanted, std::int32_t already);
-void lf_fitPass(std::uint64_t weekdayHour, std::int32_t wanted, std::int32_t already, bool real, bool day);
-bool lf_fillByFit(std::uint64_t weekdayHour, bool real, bool day, std::int32_t wanted,
+void lf_fitPass(StandSearch& search, std::uint64_t weekdayHour, std::int32_t wanted, std::int32_t already, bool real,
+                bool day);
+bool lf_fillByFit(StandSearch& search, std::uint64_t weekdayHour, bool real, bool day, std::int32_t wanted,
                   std::vector<ParkCandidate>& out);
 // Shuffles the batch and drops `count` of it.
 void lf_trimRandom(std::size_t count, std::vector<ParkCandidate>& batch);

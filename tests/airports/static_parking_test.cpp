@@ -159,6 +159,40 @@ TEST_F(StaticParkingTest, OneAircraftIsNotChosenForTwoStands)
     EXPECT_EQ(search(kMonday1, kSearchReal, kScopeDay, 0).size(), 1u);
 }
 
+// The searches of one fill share their index: an aircraft chosen by an
+// earlier step stays in use after it moved to g_parkCandidates, and one
+// dropped from the candidates, or a static aircraft that came, is seen.
+TEST_F(StaticParkingTest, TheStepsOfOneFillSeeWhatTheEarlierStepsChose)
+{
+    addStand({option("PH-AAA", 1, 1)});
+    addStand({option("PH-AAA", 1, 0)});
+    StandSearch fill;
+    std::vector<ParkCandidate> out;
+    fill.searchStands(kMonday1, kSearchReal, kScopeDay, 0, out, 0);
+    EXPECT_EQ(registrations(out), std::vector<std::string>{"PH-AAA"});
+    g_parkCandidates.insert(g_parkCandidates.end(), out.begin(), out.end());
+    out.clear();
+    fill.searchStands(kMonday1, kSearchReal, kScopeDay, 1, out, 1);
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(g_stands[1].options[0].id, 0u);
+}
+
+TEST_F(StaticParkingTest, AFillSeesCandidatesDroppedAndStaticsAddedBetweenSteps)
+{
+    addStand({option("PH-AAA", 1, 1)});
+    addStand({option("PH-AAA", 1, 0)});
+    addStand({option("PH-CCC", 1, 0, "KLM3")});
+    StandSearch fill;
+    std::vector<ParkCandidate> out;
+    fill.searchStands(kMonday1, kSearchReal, kScopeDay, 0, out, 0);
+    ASSERT_EQ(registrations(out), std::vector<std::string>{"PH-AAA"});
+    out.clear();
+    g_staticAircraft.push_back(staticOn(20, "KLM3*", 0));
+    fill.searchStands(kMonday1, kSearchReal, kScopeDay, 1, out, 1);
+    EXPECT_EQ(registrations(out), std::vector<std::string>{"PH-AAA"});
+    EXPECT_EQ(g_stands[2].options[0].id, 0u);
+}
+
 TEST_F(StaticParkingTest, TheOptionOfTheStaticAircraftOnTheStandIsPreferred)
 {
     addStand(
