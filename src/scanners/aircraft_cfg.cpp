@@ -501,8 +501,9 @@ namespace
 constexpr std::array<std::string_view, 5> kMarkedFolders{"IVAO_B738WLfa", "IVAO_B739WLfa", "IVAO_A320wCFM",
                                                          "IVAO_A320wIAE", "IVAO_A319fIAEw"};
 
-// The name after "IVAO_" of "<something>\<package>\SimObjects\Airplanes\
-// IVAO_<word>\aircraft.cfg" (case-blind, '.' of aircraft.cfg any character).
+// The name after "IVAO_" of
+// "<something>\<package>\SimObjects\Airplanes\IVAO_<word>\aircraft.cfg"
+// (case-blind, '.' of aircraft.cfg any character).
 std::optional<std::string> lf_ivaoFolderWord(const std::string& text, std::string_view package)
 {
     std::vector<std::string_view> parts;

@@ -30,6 +30,7 @@
 #include "traffic/object_activation.h"
 #include "traffic/received_traffic.h"
 #include "traffic/respawns.h"
+#include "traffic/static_parking.h"
 #include "traffic/motion_model.h"
 
 namespace ovr

@@ -30,8 +30,6 @@ bool gf_adjacentStandClear(std::int32_t adjacentId, const LiveAc& parking, const
 void gf_checkMaxPark(std::uint8_t extra);
 // The n live aircraft that have stood longest go.
 void gf_removeLongestParkedLive(std::size_t n);
-// Places the last static parking candidate (static parking).
-void lf_checkStaticStand();
 // The stand for an aircraft that starts on the ground, or none (the erase
 // flag is set when the stand it stands on is not to be had).
 std::optional<Stand> lf_standForNewAc(LiveAc& aircraft);

@@ -83,6 +83,8 @@ void lf_fitPass(StandSearch& search, std::uint64_t weekdayHour, std::int32_t wan
                 bool day);
 bool lf_fillByFit(StandSearch& search, std::uint64_t weekdayHour, bool real, bool day, std::int32_t wanted,
                   std::vector<ParkCandidate>& out);
+// Places the last static parking candidate on its stand.
+void lf_checkStaticStand();
 // Shuffles the batch and drops `count` of it.
 void lf_trimRandom(std::size_t count, std::vector<ParkCandidate>& batch);
 

@@ -247,7 +247,7 @@ TEST_P(StandsTheUserKeepsTest, AreNeverGivenEvenWhenNearest)
 INSTANTIATE_TEST_SUITE_P(Kept, StandsTheUserKeepsTest,
                          ::testing::Values(KeptCase{"reserved", "A2", false}, KeptCase{"under_the_user", "", true},
                                            KeptCase{"both", "A2", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 struct AdjacentCase
 {
@@ -291,7 +291,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AdjacentCase{"pushing_back", 80.0, kSimStateActive, kSituationPushingBack, true},
                       AdjacentCase{"taxiing_away", 80.0, kSimStateActive, kSituationTaxi, false},
                       AdjacentCase{"still_being_created", 80.0, kSimStateAdding, kSituationParked, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(LiveParkingTest, TheClearanceTestPassesOverItsOwnCallsignAndUnknownStands)
 {
@@ -477,7 +477,7 @@ INSTANTIATE_TEST_SUITE_P(
                       WatchCase{"beyond_a_radius_at_once", {1.0, 20.0}, true, false},
                       WatchCase{"beyond_85_m", {100.0}, true, false},
                       WatchCase{"beyond_200_m", {250.0}, false, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 // The park limit with 4 stands at 50 %: two aircraft.
 class MaxParkTest : public LiveParkingTest
@@ -570,7 +570,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LimitCase{"park_traffic_only", 50, 500, false, true, {}},
                       LimitCase{"room_for_the_live_ones", 100, 500, false, false, {"KLM8*"}},
                       LimitCase{"cap_below_share", 100, 1, false, false, {"DLH1", "KLM8*"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(MaxParkTest, TheLongestParkedGoFirst)
 {

@@ -171,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, AirConfigTest,
                                            ConfigCase{"descending_above_2000_flaps1", 2100.0, -800.0, 1, 2, 1},
                                            ConfigCase{"level_at_2200_flaps0", 2200.0, 0.0, 0, 2, 1},
                                            ConfigCase{"cruise", 30000.0, 0.0, 0, 0, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(MotionTest, AStreamThatEndsInTheAirIsExtendedEightTimesThenTheAircraftGoes)
 {

@@ -348,7 +348,7 @@ TEST_P(DepartureTest, AParkedAircraftLeavesItsStandAndTakesOff)
 INSTANTIATE_TEST_SUITE_P(Ways, DepartureTest,
                          ::testing::Values(DepartureCase{"pulling_out", {-150.0, 0.0}, 75.0, true},
                                            DepartureCase{"pushback", {60.0, 0.0}, 30.0, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(ParkingScenarioTest, TheReservedAndTheUsersStandsAreNeverGiven)
 {

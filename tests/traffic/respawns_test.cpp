@@ -514,7 +514,13 @@ class StandWantedTest : public RespawnRuleTest, public ::testing::WithParamInter
 TEST_P(StandWantedTest, TheOccupantGivesWayOrKeepsTheStand)
 {
     const WantedCase& c = GetParam();
-    g_stands.push_back(Stand{.name = "A12", .latitude = 52.6, .longitude = 3.1, .numericId = 1, .occupied = 1});
+    g_stands.push_back(Stand{.options = {},
+                             .name = "A12",
+                             .adjacent = {},
+                             .latitude = 52.6,
+                             .longitude = 3.1,
+                             .numericId = 1,
+                             .occupied = 1});
     LiveAc occupant = flying(0x3c6601, c.occupant, "D-AIZA", "A320", "DLH");
     occupant.situation = kSituationParked;
     occupant.standId = 1;
@@ -547,7 +553,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RespawnRuleTest, TheOccupantsLinesNameStandAndAircraft)
 {
-    g_stands.push_back(Stand{.name = "A12", .latitude = 52.6, .longitude = 3.1, .numericId = 1});
+    g_stands.push_back(Stand{
+        .options = {}, .name = "A12", .adjacent = {}, .latitude = 52.6, .longitude = 3.1, .numericId = 1});
     LiveAc occupant = flying(0x3c6602, "DLH4_", "D-AIZA", "A320", "DLH");
     occupant.situation = kSituationParked;
     occupant.standId = 1;
