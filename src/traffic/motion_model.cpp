@@ -1049,11 +1049,15 @@ void nextPosGround(LiveAc& ac)
     }
     lf_groundTiming(ac);
     // Into a stand: the newest sample stands still near where the aircraft is.
+    // The stands are those of the park airport's file that was read; the
+    // airport list's stand count is 0 for most airports and says nothing
+    // about them.
     bool standsInForce = false;
     {
         const std::lock_guard lock(g_parkAirportsMutex);
-        standsInForce = !g_parkAirport.icao.empty() && g_parkAirport.stands > 0;
+        standsInForce = !g_parkAirport.icao.empty();
     }
+    standsInForce = standsInForce && !g_stands.empty();
     const PositionSample& newest = ac.samples.back();
     if (newest.onGround != 0 && ac.situation == kSituationTaxi && standsInForce)
     {

@@ -99,8 +99,10 @@ class ParkingScenarioTest : public VirtualSession
     }
 
     // The park airport and its stands, as the parking driver would have
-    // loaded them; `reserved` is the user's reserved stand.
-    static void loadApron(const std::string& reserved = {})
+    // loaded them; `reserved` is the user's reserved stand, `listedStands`
+    // the number of stands the airport list gives for the airport.
+    static void loadApron(const std::string& reserved = {},
+                          std::int32_t listedStands = static_cast<std::int32_t>(std::size(kStands)))
     {
         std::vector<Stand> stands;
         for (std::size_t i = 0; i < std::size(kStands); ++i)
@@ -118,7 +120,7 @@ class ParkingScenarioTest : public VirtualSession
         g_stands.edit([&](std::vector<Stand>& v) { v = std::move(stands); });
         const std::lock_guard lock(g_parkAirportsMutex);
         g_parkAirport = Airport{IcaoCode("EDDF"), IataCode("FRA"), kApronLat, kApronLon, static_cast<float>(kElevationFt),
-                                static_cast<std::uint32_t>(std::size(kStands))};
+                                listedStands};
         g_reservedStand = reserved;
     }
 
@@ -196,6 +198,24 @@ TEST_F(ParkingScenarioTest, ArrivalToStand)
 
     EXPECT_NE(infoWhileParked.find(fmt::format("{};DLH4A1;D-AIA1;DLH;A320;GND;PARKED", o->id)), std::string::npos)
         << infoWhileParked;
+}
+
+// The airport list gives no stand count for most airports; the stands of the
+// airport file that was read are what an arrival parks on.
+TEST_F(ParkingScenarioTest, ArrivalParksThoughTheAirportListGivesNoStandCount)
+{
+    const auto from = at(-300.0, 70.0);
+    const auto stop = at(-10.0, 72.0);
+    const double rollS = 290.0 / (12.0 * 1852.0 / 3600.0);
+    start(groundUser(), trackScenario({track("3c4a02", "DLH4A2",
+                                             {point(-20.0, from, 0.0, 12.0), point(rollS, stop, 0.0, 12.0),
+                                              point(rollS + 1.0, stop, 0.0, 0.0),
+                                              point(rollS + 150.0, stop, 0.0, 0.0)})}));
+    loadApron({}, 0);
+    runFor(260s);
+
+    ASSERT_EQ(logWith("V2      : DLH4A2   arrived at stand").size(), 1u);
+    EXPECT_EQ(g_stands[1].occupied, 1);
 }
 
 TEST_F(ParkingScenarioTest, ALandedAircraftTaxiesToAStandAndParks)
