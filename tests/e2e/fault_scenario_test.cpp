@@ -1,10 +1,10 @@
 // Faults from outside while the program runs: the service refusing, stalling,
 // dropping or garbling replies; the simulator quitting, loading a flight,
 // moving the user far away or refusing titles; a full disk while the
-// settings are written; the process killed in the middle of that write. Each
-// ends in the exit reason (or restart) the program gives for it, and no file
-// is lost: parameters.xml stays whole and parseable, no temporary file is
-// left behind.
+// settings or a park airport's learned file are written; the process killed
+// in the middle of the settings write. Each ends in the exit reason (or
+// restart) the program gives for it, and no file is lost: parameters.xml and
+// the learned file stay whole, no temporary file is left behind.
 #include <csignal>
 
 #include <algorithm>
@@ -341,6 +341,62 @@ TEST_F(FaultRun, AFullDiskWhileTheSettingsAreWrittenKeepsTheOldFile)
     EXPECT_TRUE(has(log(), "Exiting: USER CLOSED SIM")) << lf_joined(log());
     EXPECT_EQ(lf_temporaries(dir()), std::vector<fs::path>{});
     EXPECT_EQ(readFile(output()).find("ERROR: AddressSanitizer"), std::string::npos) << readFile(output());
+}
+
+// What the program learned at the demo airport in an earlier run: a wider
+// stand B28, where the user stands, with one option seen there.
+constexpr const char* kEarlierLearned = R"(<?xml version="1.0" encoding="UTF-8"?>
+<root>
+  <meta>
+    <info name="author" value="Vora"/>
+    <info name="version" value="12.5.5"/>
+    <info name="copyright" value="Copyright (c) Voraflow. Data compiled for use with Vora only."/>
+    <info name="sim" value="1"/>
+  </meta>
+  <parameters>
+    <parameter name="icao" value="EDDF"/>
+    <parameter name="airport_name" value="Frankfurt/Main"/>
+    <parameter name="publisher" value="Voraflow Demo"/>
+  </parameters>
+  <parkpositions>
+    <parkpos id="B28" radius_change="true" radius="30.0"><opt reg="D-AIBD" airl="DLH" type="A320" day="2" hh="20" cs="DLH4:DLH4X"/></parkpos>
+  </parkpositions>
+</root>
+)";
+
+// The park airport is left at closing down, which saves its learned file;
+// with the disk full that save fails, is reported, and the earlier file
+// stays as it was.
+TEST_F(FaultRun, AFullDiskWhileTheLearnedAirportFileIsWrittenKeepsTheOldFile)
+{
+    // The settings name no packages folder: the program finds the one the
+    // fixture made. The airport scan stays off, it would empty the folder
+    // the demo airport file lies in.
+    writeFile(appDataFolder() / "parameters.xml", R"(<?xml version="1.0"?>
+<root><parameters>
+<parameter name="SCAN_AIRPORTS" value="false" />
+</parameters></root>
+)");
+    const fs::path work = prepareWorkingFolder("work");
+    fs::create_directories(work / "airports" / "my_thirdparty");
+    fs::copy_file(demoAirportFile(), work / "airports" / "my_thirdparty" / "EDDF.xml");
+    const fs::path learned = work / "airports" / "learned" / "thirdparty" / "Voraflow Demo" / "EDDF.xml";
+    fs::create_directories(learned.parent_path());
+    writeFile(learned, kEarlierLearned);
+
+    start(work, programWithWriteFault("fail:/learned/thirdparty/Voraflow Demo/EDDF.xml.tmp"));
+    ASSERT_TRUE(waitForLine("Airport file read from")) << lf_joined(log());
+    signal(SIGTERM);
+    EXPECT_EQ(finish(), 0) << readFile(output());
+
+    const std::vector<std::string> lines = log();
+    EXPECT_TRUE(lf_contains(lines, "Voraflow Demo/EDDF.xml' did not succeed")) << lf_joined(lines);
+    EXPECT_FALSE(lf_contains(lines, "saved with")) << lf_joined(lines);
+    EXPECT_TRUE(has(lines, "Exiting: USER CLOSED SIM")) << lf_joined(lines);
+    EXPECT_EQ(readFile(learned), kEarlierLearned);
+    EXPECT_EQ(lf_temporaries(dir()), std::vector<fs::path>{});
+    EXPECT_EQ(readFile(output()).find("ERROR: AddressSanitizer"), std::string::npos) << readFile(output());
+    EXPECT_EQ(readFile(output()).find("runtime error:"), std::string::npos) << readFile(output());
 }
 
 TEST_F(FaultRun, AKillDuringTheSettingsSaveLosesNothingAndTheNextRunCleansUp)

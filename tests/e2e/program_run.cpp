@@ -48,6 +48,11 @@ fs::path ProgramRun::scenarioFile(const std::string& name)
     return fs::path(VORA_SOURCE_DIR) / "data" / "scenarios" / name;
 }
 
+fs::path ProgramRun::demoAirportFile()
+{
+    return fs::path(VORA_SOURCE_DIR) / "data" / "airports" / "my_thirdparty" / "EDDF.xml";
+}
+
 void ProgramRun::useStrictStandIns(const fs::path& simScenario)
 {
     service_->stop();

@@ -49,6 +49,9 @@ class ProgramRun : public ::testing::Test
     void useSimScenario(const std::filesystem::path& simScenario) { simScenario_ = simScenario; }
     // A scenario file of data/scenarios.
     static std::filesystem::path scenarioFile(const std::string& name);
+    // The demo airport's file, which makes EDDF a park airport when it lies
+    // in the working folder's airports/my_thirdparty.
+    static std::filesystem::path demoAirportFile();
 
     const std::filesystem::path& dir() const { return dir_; }
     fakert::FakeRtService& service() { return *service_; }
