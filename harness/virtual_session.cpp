@@ -9,6 +9,7 @@
 #include <fstream>
 #include <mutex>
 
+#include "airports/apf_updates.h"
 #include "app/main_loop.h"
 #include "core/geometry.h"
 #include "core/globals.h"
@@ -125,6 +126,9 @@ void VirtualSession::SetUp()
 void VirtualSession::TearDown()
 {
     gf_clearTrafficState();
+    // A session that learned at its stands counted updates of the park
+    // airport's file; the next test starts with none.
+    g_apfUpdates = 0;
     {
         const std::lock_guard lock(g_simConnectMutex);
         g_simConnect = nullptr;

@@ -16,11 +16,11 @@ void gf_markStandAndAdjacent(std::int32_t standId)
             neighbour->adjacentTaken = 1;
 }
 
-void gf_setStandOccupied(std::int32_t standId, bool occupied)
+void gf_setStandOccupied(std::uint32_t standId, bool occupied)
 {
     if (standId < 1)
         return;
-    if (Stand* stand = gf_findStand(standId))
+    if (Stand* stand = gf_findStand(static_cast<std::int32_t>(standId)))
         stand->occupied = occupied ? 1 : 0;
 }
 

@@ -11,8 +11,8 @@ namespace ovr
 // chosen on every neighbour that exists.
 void gf_markStandAndAdjacent(std::int32_t standId);
 
-// A live aircraft parks on the stand or leaves it; ids below 1 and unknown
-// ids do nothing.
-void gf_setStandOccupied(std::int32_t standId, bool occupied);
+// A live aircraft parks on the stand or leaves it. The id is the stand's
+// numeric id as the aircraft keeps it (unsigned); 0 and unknown ids do nothing.
+void gf_setStandOccupied(std::uint32_t standId, bool occupied);
 
 } // namespace ovr

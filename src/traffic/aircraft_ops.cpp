@@ -10,6 +10,7 @@
 #include <fmt/format.h>
 
 #include "airports/stand_list.h"
+#include "airports/stand_marks.h"
 #include "core/flight_text.h"
 #include "core/geometry.h"
 #include "core/log.h"
@@ -266,18 +267,6 @@ void gf_setParkedConfig(StaticAc& aircraft)
     const std::array<std::uint32_t, 7> lights{NAV_LIGHTS_WHILE_PARKED.current.load() ? 1u : 0u, 0, 0, 0, 0, 1,
                                               cabin};
     gf_setLights(aircraft.objectId, lights);
-}
-
-void gf_setStandOccupied(std::uint32_t standId, bool occupied)
-{
-    if (standId < 1)
-    {
-        return;
-    }
-    if (Stand* stand = gf_findStand(static_cast<std::int32_t>(standId)))
-    {
-        stand->occupied = occupied ? 1 : 0;
-    }
 }
 
 } // namespace ovr

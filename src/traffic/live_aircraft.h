@@ -135,8 +135,6 @@ void gf_setFlaps(StaticAc& aircraft, std::uint32_t index);
 void gf_setGear(StaticAc& aircraft, bool down);
 void gf_setThrottle(StaticAc& aircraft, std::uint32_t index);
 void gf_setParkedConfig(StaticAc& aircraft);
-// The live-on-it flag of a stand; ids below 1 and unknown ids do nothing.
-void gf_setStandOccupied(std::uint32_t standId, bool occupied);
 
 // The static parked aircraft that conflict with a live aircraft go.
 void lf_removeStaticsFor(const LiveAc& aircraft);

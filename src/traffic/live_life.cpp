@@ -9,6 +9,7 @@
 
 #include "airports/park_airport.h"
 #include "airports/stand_learning.h"
+#include "airports/stand_marks.h"
 #include "airports/weekday_hour.h"
 #include "core/code_pool.h"
 #include "core/flight_text.h"

@@ -12,6 +12,7 @@
 #include "airports/parking_state.h"
 #include "airports/stand.h"
 #include "airports/stand_learning.h"
+#include "airports/stand_marks.h"
 #include "core/code_pool.h"
 #include "core/flight_text.h"
 #include "core/geometry.h"

@@ -63,6 +63,7 @@ class ParkAirportsTest : public AppTest
         }
         g_recalcPending = 0;
         g_parkingBusy.store(0);
+        g_apfUpdates = 0;
         DESTINATION.setValue("");
     }
 
