@@ -265,7 +265,9 @@ TEST_F(ParkingScenarioTest, SpawnParked)
     start(groundUser(), trackScenario({track("3c4a02", "DLH4A2", {point(-30.0, there, 0.0, 0.0),
                                                                   point(120.0, there, 0.0, 0.0)})}));
     loadApron();
-    runFor(20s);
+    // The first start in a process also processes the scanned liveries,
+    // and its first aircraft comes later than on a repeated start.
+    runFor(60s);
 
     const std::vector<sim::CallRecord> creates = createsOf("DLH4A2");
     ASSERT_EQ(creates.size(), 1u);
