@@ -27,7 +27,7 @@
 #include "traffic/live_aircraft.h"
 #include "traffic/park_airports.h"
 #include "traffic/static_parking.h"
-#include "virtual_session.h"
+#include "park_airport_session.h"
 
 namespace ovr::test
 {
@@ -60,35 +60,10 @@ const std::vector<FileStand> kStands{
 
 void writeAirportFile()
 {
-    fs::create_directories(g_myThirdpartyPath);
-    std::ofstream out(g_myThirdpartyPath / "EDDF.xml", std::ios::binary);
-    out << R"(<?xml version="1.0" encoding="UTF-8"?>
-<root>
-  <meta>
-    <info name="author" value="Vora" />
-    <info name="version" value="12.5.5" />
-    <info name="date" value="Jan 01, 2026" />
-    <info name="copyright" value="Copyright (c) Voraflow. Data compiled for use with Vora only." />
-    <info name="sim" value="1" />
-  </meta>
-  <parameters>
-    <parameter name="icao" value="EDDF" />
-    <parameter name="airport_name" value="Adjust and leave" />
-    <parameter name="publisher" value="Test" />
-    <parameter name="version" value="1.0" />
-    <parameter name="altitude" value="0" />
-    <parameter name="num_parkpos" value=")"
-        << kStands.size() << R"(" />
-  </parameters>
-  <parkpositions>
-)";
+    std::vector<ParkposLine> lines;
     for (const FileStand& s : kStands)
-    {
-        out << fmt::format(R"(    <parkpos id="{}" latitude="{:.6f}" longitude="{:.6f}" heading="90.0" radius="20.0" type="0" cargo="false" ramp="false">{}</parkpos>)",
-                           s.name, kAirportLat, s.lon, s.option)
-            << "\n";
-    }
-    out << "  </parkpositions>\n</root>\n";
+        lines.push_back(ParkposLine{s.name, kAirportLat, s.lon, 90.0, 20.0, s.option});
+    writeParkingFile("Adjust and leave", "Test", 0.0, lines);
 }
 
 fakert::Scenario serviceAtTheAirport()
@@ -105,38 +80,15 @@ fakert::Scenario serviceAtTheAirport()
     return s;
 }
 
-class AdjustLeaveTest : public VirtualSession
+class AdjustLeaveTest : public ParkAirportSession
 {
   protected:
     void SetUp() override
     {
-        VirtualSession::SetUp();
+        ParkAirportSession::SetUp();
         g_airports = {Airport{IcaoCode("EDDF"), IataCode("FRA"), kAirportLat, kAirportLon, 0.0f, 1}};
-        {
-            const std::scoped_lock lock(g_parkAirportsMutex);
-            g_parkAirports.clear();
-            g_parkAirport = Airport{};
-            g_reservedStand.clear();
-        }
         CUSTOM_PARKING_PERCENTAGE.current.store(-1);
         MAX_PARK_SEL.current.store(500);
-    }
-
-    void TearDown() override
-    {
-        lf_resetParkAirport();
-        g_parkingBusy.store(0);
-        g_recalcPending = 0;
-        g_airports.clear();
-        {
-            const std::scoped_lock lock(g_parkAirportsMutex);
-            g_parkAirports.clear();
-        }
-        g_staticRunningNumber = 0;
-        CUSTOM_PARKING_PERCENTAGE.current.store(CUSTOM_PARKING_PERCENTAGE.defaultValue);
-        MAX_PARK_SEL.current.store(MAX_PARK_SEL.defaultValue);
-        parking_percentage.current.store(parking_percentage.defaultValue);
-        VirtualSession::TearDown();
     }
 
     static Stand& standNamed(std::string_view name)

@@ -27,7 +27,7 @@
 #include "traffic/live_aircraft.h"
 #include "traffic/park_airports.h"
 #include "traffic/static_parking.h"
-#include "virtual_session.h"
+#include "park_airport_session.h"
 
 namespace ovr::test
 {
@@ -45,37 +45,12 @@ constexpr std::int32_t kMaxLive = 25;
 constexpr std::int32_t kMaxPark = 500;
 
 // The demo airport's parking file, made from the service's stands.
-void writeParkingFile(const fakert::Scenario& service)
+void writeDemoParkingFile(const fakert::Scenario& service)
 {
-    fs::create_directories(g_myThirdpartyPath);
-    std::ofstream out(g_myThirdpartyPath / "EDDF.xml", std::ios::binary);
-    out << fmt::format(R"(<?xml version="1.0" encoding="UTF-8"?>
-<root>
-  <meta>
-    <info name="author" value="Vora" />
-    <info name="version" value="12.5.5" />
-    <info name="date" value="Jan 01, 2026" />
-    <info name="copyright" value="Copyright (c) Voraflow. Data compiled for use with Vora only." />
-    <info name="sim" value="1" />
-  </meta>
-  <parameters>
-    <parameter name="icao" value="EDDF" />
-    <parameter name="airport_name" value="Frankfurt demo" />
-    <parameter name="publisher" value="Demo" />
-    <parameter name="version" value="1.0" />
-    <parameter name="altitude" value="{:.0f}" />
-    <parameter name="num_parkpos" value="{}" />
-  </parameters>
-  <parkpositions>
-)",
-                       service.airport.elevationFt, service.stands.size());
+    std::vector<ParkposLine> lines;
     for (const fakert::Stand& s : service.stands)
-    {
-        out << fmt::format(R"(    <parkpos id="{}" latitude="{:.6f}" longitude="{:.6f}" heading="{:.1f}" radius="30.0" type="0" cargo="false" ramp="false" />)",
-                           s.name, s.pos.lat, s.pos.lon, s.headingTrue)
-            << "\n";
-    }
-    out << "  </parkpositions>\n</root>\n";
+        lines.push_back(ParkposLine{s.name, s.pos.lat, s.pos.lon, s.headingTrue, 30.0, {}});
+    writeParkingFile("Frankfurt demo", "Demo", service.airport.elevationFt, lines);
 }
 
 bool lf_isCountedLive(const LiveAc& a)
@@ -83,35 +58,14 @@ bool lf_isCountedLive(const LiveAc& a)
     return a.simState == kSimStateAdding || a.simState == kSimStateActive || a.simState == kSimStateLiveryRespawn;
 }
 
-class LongRunTest : public VirtualSession
+class LongRunTest : public ParkAirportSession
 {
   protected:
     void SetUp() override
     {
-        VirtualSession::SetUp();
-        {
-            const std::scoped_lock lock(g_parkAirportsMutex);
-            g_parkAirports.clear();
-            g_parkAirport = Airport{};
-            g_reservedStand.clear();
-        }
+        ParkAirportSession::SetUp();
         MAX_LIVE_SEL.current.store(kMaxLive);
         MAX_PARK_SEL.current.store(kMaxPark);
-    }
-    void TearDown() override
-    {
-        lf_resetParkAirport();
-        g_parkingBusy.store(0);
-        g_recalcPending = 0;
-        g_airports.clear();
-        {
-            const std::scoped_lock lock(g_parkAirportsMutex);
-            g_parkAirports.clear();
-        }
-        g_staticRunningNumber = 0;
-        MAX_LIVE_SEL.current.store(MAX_LIVE_SEL.defaultValue);
-        MAX_PARK_SEL.current.store(MAX_PARK_SEL.defaultValue);
-        VirtualSession::TearDown();
     }
 
     struct Run
@@ -140,7 +94,7 @@ class LongRunTest : public VirtualSession
         const std::size_t objectCap = simulator.objectCap;
 
         start(simulator, service, {"SimConnect_SetDataOnSimObject", "SimConnect_RequestDataOnSimObject"});
-        writeParkingFile(service);
+        writeDemoParkingFile(service);
 
         Run run;
         std::int64_t nextSample = 0;
