@@ -12,6 +12,7 @@
 #include "airports/parking_state.h"
 #include "airports/stand_list.h"
 #include "airports/weekday_hour.h"
+#include "bench_airport.h"
 #include "core/code_pool.h"
 #include "core/parameters.h"
 #include "simlink/sim_client.h"
@@ -24,55 +25,23 @@ namespace
 
 using namespace ovr;
 
-constexpr double kDegreesPerMetre = 1.0 / 1852.0 / 60.0;
-constexpr double kSpacingMetres = 80.0;
-constexpr int kStands = 500;
-constexpr int kOptionsPerStand = 30;
-constexpr int kStatics = 300;
 const std::uint64_t kNow = gf_packWeekdayHour(3, 20);
 
 std::vector<StaticAc> g_standing;
 
 void lf_loadAirport(double radiusMetres)
 {
-    std::mt19937 engine(42);
-    auto random = [&engine] { return static_cast<std::uint32_t>(engine()); };
-    const int columns = static_cast<int>(std::ceil(std::sqrt(kStands)));
-    const std::uint16_t airlines[] = {gf_airlineId("KLM"), gf_airlineId("DLH"), gf_airlineId("EZY")};
-    const std::uint16_t model = gf_modelId("A320");
-    std::vector<Stand> stands;
-    for (int i = 0; i < kStands; ++i)
-    {
-        const double lat = (i / columns) * kSpacingMetres * kDegreesPerMetre;
-        const double lon = 10.0 + (i % columns) * kSpacingMetres * kDegreesPerMetre;
-        Stand stand = gf_makeStand(std::to_string(i + 1), {}, lat, lon, 0.0, radiusMetres, 0, false, false, false);
-        stand.numericId = i + 1;
-        for (int o = 0; o < kOptionsPerStand; ++o)
-        {
-            StandOption option;
-            option.key = FlightKey{airlines[random() % 3], 0, model, 0, 0};
-            option.registration = "R" + std::to_string(i * kOptionsPerStand + o);
-            option.callsign = "CS" + std::to_string(i * kOptionsPerStand + o);
-            option.id = static_cast<std::uint32_t>(o + 1);
-            option.day = 1 + random() % 7;
-            const std::uint32_t first = random() % 40;
-            for (std::uint32_t s = first; s < first + 1 + random() % 8; ++s)
-                option.hours |= gf_slotBit(s);
-            stand.options.push_back(std::move(option));
-        }
-        stands.push_back(std::move(stand));
-    }
-    gf_linkAdjacentStands(stands);
+    std::vector<Stand> stands = gf_benchAirportStands(radiusMetres, false);
     gf_clearStands();
     g_stands.edit([&](std::vector<Stand>& list) { list = std::move(stands); });
 
     // Three stands in five hold a static aircraft of one of their options,
     // half of them from parked traffic.
     g_standing.clear();
-    for (int i = 0; i < kStatics; ++i)
+    for (int i = 0; i < kBenchStatics; ++i)
     {
         const Stand& stand = g_stands[static_cast<std::size_t>(i * 5 / 3)];
-        const StandOption& option = stand.options[static_cast<std::size_t>(i % kOptionsPerStand)];
+        const StandOption& option = stand.options[static_cast<std::size_t>(i % kBenchOptionsPerStand)];
         StaticAc ac;
         ac.key = option.key;
         ac.standId = static_cast<std::uint32_t>(stand.numericId);
