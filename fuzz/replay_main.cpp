@@ -25,10 +25,11 @@
 #include <string_view>
 #include <vector>
 
-#include <sanitizer/common_interface_defs.h>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
+// Only a sanitizer runtime defines it: weak, so a build without one links
+// and simply has no report to hook.
+extern "C" __attribute__((weak)) void __sanitizer_set_death_callback(void (*callback)(void));
 
 namespace
 {
@@ -139,7 +140,8 @@ std::vector<fs::path> lf_files(const fs::path& path)
 
 int main(int argc, char** argv)
 {
-    __sanitizer_set_death_callback(&lf_saveCurrent);
+    if (__sanitizer_set_death_callback != nullptr)
+        __sanitizer_set_death_callback(&lf_saveCurrent);
     std::set_terminate(
         []
         {

@@ -74,7 +74,8 @@ std::optional<ObjectData> gf_objectData(const SIMCONNECT_RECV& record, DWORD siz
 std::string gf_fieldText(const char* field, std::size_t fieldBytes)
 {
     const void* end = std::memchr(field, '\0', fieldBytes);
-    return std::string(field, end != nullptr ? static_cast<const char*>(end) - field : fieldBytes);
+    const std::size_t length = end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - field) : fieldBytes;
+    return std::string(field, length);
 }
 
 } // namespace ovr

@@ -92,7 +92,9 @@ void gf_readUtf16Lines(std::istream& in, std::vector<std::string>& lines, Encodi
     wide.reserve((bytes.size() - offset) / 2);
     for (std::size_t i = offset; i + 1 < bytes.size(); i += 2)
     {
-        unsigned unit = bigEndian ? (byte(i) << 8) | byte(i + 1) : byte(i) | (byte(i + 1) << 8);
+        const unsigned high = bigEndian ? byte(i) : byte(i + 1);
+        const unsigned low = bigEndian ? byte(i + 1) : byte(i);
+        const unsigned unit = (high << 8) | low;
         wide.push_back(static_cast<wchar_t>(unit));
     }
     gf_splitLines(gf_wideToUtf8(wide), lines);
