@@ -21,6 +21,12 @@ include(${CMAKE_CURRENT_LIST_DIR}/Floors.cmake)
 
 set(VORA_WARNINGS -Wall -Wextra -Wshadow -Wconversion)
 
+# mold links the sanitized test programs several times faster than ld.
+find_program(VORA_MOLD mold)
+if(VORA_MOLD AND NOT WIN32 AND CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_link_options(-fuse-ld=mold)
+endif()
+
 if(VORA_SANITIZE STREQUAL "address")
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
