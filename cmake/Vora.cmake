@@ -97,6 +97,9 @@ function(vora_add_test)
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   vora_target_defaults(${ARG_NAME})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  # In the sanitizer trees (Debug) a test file costs a third more to compile
+  # at -O1 than at -Og, for code that only calls the libraries, which keep -O1.
+  target_compile_options(${ARG_NAME} PRIVATE $<$<CONFIG:Debug>:-Og>)
   if(NOT ARG_WORKING_DIRECTORY)
     set(ARG_WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   endif()
