@@ -83,7 +83,7 @@ bool decodable(const json& v)
     {
         return false;
     }
-    for (std::size_t i : {11, 12})
+    for (std::size_t i : {std::size_t{11}, std::size_t{12}})
     {
         const std::string code = text(i);
         if (!code.empty() && code != "null" &&

@@ -19,13 +19,13 @@ void expectLiveArray(const std::string& key, const json& a, double t)
     ASSERT_TRUE(a.is_array());
     ASSERT_EQ(a.size(), kLiveArraySize);
     EXPECT_EQ(a[0], key);
-    for (int i : {1, 2, 3, 5, 10})
+    for (std::size_t i : {1u, 2u, 3u, 5u, 10u})
     {
         EXPECT_TRUE(a[i].is_number()) << "position " << i;
     }
     EXPECT_TRUE(a[4].is_number_integer());
     EXPECT_TRUE(a[15].is_number_integer());
-    for (int i : {8, 9, 11, 12, 13, 17, 28})
+    for (std::size_t i : {8u, 9u, 11u, 12u, 13u, 17u, 28u})
     {
         EXPECT_TRUE(a[i].is_string()) << "position " << i;
     }

@@ -461,7 +461,8 @@ TrafficGenerator::Flight TrafficGenerator::flight(int slot, long long cycle) con
     std::string far2 = routes.empty() ? "null" : routes[r.below(routes.size())];
     if (far2 == far1 && routes.size() > 1)
     {
-        far2 = routes[(std::find(routes.begin(), routes.end(), far1) - routes.begin() + 1) % routes.size()];
+        const auto at = static_cast<std::size_t>(std::find(routes.begin(), routes.end(), far1) - routes.begin());
+        far2 = routes[(at + 1) % routes.size()];
     }
     f.id.squawk = fmt::format("{}{}{}{}", 1 + r.below(6), r.below(8), r.below(8), r.below(8));
     f.id.source = r.chance(0.15) ? "mlat" : "adsb_icao";
@@ -855,8 +856,8 @@ LiveAircraft TrafficGenerator::defectiveEntry(int k, double t, const Box& box) c
     }
     else if (name == "null_fillers")
     {
-        for (std::size_t i : {6,  7,  14, 16, 18, 19, 21, 22, 24, 26, 27, 29, 30, 31, 32,
-                              33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46, 47})
+        for (std::size_t i : {6u,  7u,  14u, 16u, 18u, 19u, 21u, 22u, 24u, 26u, 27u, 29u, 30u, 31u, 32u,
+                              33u, 34u, 35u, 36u, 37u, 38u, 39u, 40u, 41u, 42u, 43u, 44u, 45u, 46u, 47u})
         {
             arr[i] = nullptr;
         }
