@@ -48,7 +48,7 @@ std::string lf_databaseText()
     std::string records;
     for (int i = 0; i < kRecords; ++i)
         records += fmt::format(R"(<d r="{}" a="{}" m="{}"/>)", lf_registration(i), kAirlines[i % 10],
-                               kTypes[i % std::size(kTypes)]);
+                               kTypes[static_cast<std::size_t>(i) % std::size(kTypes)]);
     std::string publishers;
     std::string thirdparties;
     for (int i = 0; i < 600; ++i)

@@ -310,10 +310,12 @@ void BM_MatchSpawnedAircraft(benchmark::State& state)
     for (auto& [path, values] : latencies)
     {
         std::sort(values.begin(), values.end());
-        const auto at = [&values](double q)
+        // A named reference: clang 14 cannot capture a structured binding.
+        const std::vector<double>& sorted = values;
+        const auto at = [&sorted](double q)
         {
-            return values[std::min(values.size() - 1,
-                                   static_cast<std::size_t>(q * static_cast<double>(values.size())))];
+            return sorted[std::min(sorted.size() - 1,
+                                   static_cast<std::size_t>(q * static_cast<double>(sorted.size())))];
         };
         const std::string name(path);
         state.counters[name + "_n"] = static_cast<double>(values.size());
