@@ -53,48 +53,55 @@ bool lf_seenHereBefore(const Stand& stand, const AiAircraftRecord& aircraft)
 
 Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, double maxNm, bool learnedFallback)
 {
-    double best = kStartBestNm;
-    double bestLearned = kStartBestNm;
-    Stand* result = nullptr;
-    Stand* fallback = nullptr;
-    Stand* tight = nullptr;
-    bool fallbackAllowed = learnedFallback;
-    const bool rotorcraft = aircraft.category == kCategoryRotorcraft;
-
-    for (Stand& stand : g_stands)
+    // The nearest stand that suits, or failing that is within the tight
+    // distance, is the answer; only when there is none does the nearest stand
+    // where the aircraft was seen before serve. Of stands equally near, the
+    // first in the list.
+    struct Nearest
     {
-        if (stand.reserved != 0 || (stand.heli != 0) != rotorcraft)
-            continue;
-        const double d = gf_distanceNm(position, LatLon{stand.latitude, stand.longitude});
-        if (d <= maxNm && d < best)
+        double distance = kStartBestNm;
+        std::size_t index = 0;
+        Stand* stand = nullptr;
+
+        void offer(double d, std::size_t i, Stand& candidate)
         {
-            if (lf_suits(stand, aircraft))
+            if (d < distance || (d == distance && stand != nullptr && i < index))
             {
-                result = &stand;
-                best = d;
-                fallbackAllowed = false;
-            }
-            else if (d <= kTightNm)
-            {
-                result = &stand;
-                best = d;
-                fallbackAllowed = false;
-                tight = &stand;
+                distance = d;
+                index = i;
+                stand = &candidate;
             }
         }
-        else if (fallbackAllowed && d <= kLearnedNm && d < bestLearned && lf_suits(stand, aircraft) &&
-                 lf_seenHereBefore(stand, aircraft))
-        {
-            fallback = &stand;
-            bestLearned = d;
-        }
-    }
-    if (!result)
-        result = fallback;
+    };
+    Nearest found;
+    Nearest learned;
+    const bool rotorcraft = aircraft.category == kCategoryRotorcraft;
+    // A NaN distance reaches nothing; the learned fallback still looks as far
+    // as its own distance.
+    const double reach = learnedFallback && !(maxNm > kLearnedNm) ? kLearnedNm : maxNm;
+
+    g_stands.forEachNear(position, reach,
+                         [&](Stand& stand, std::size_t i)
+                         {
+                             if (stand.reserved != 0 || (stand.heli != 0) != rotorcraft)
+                                 return;
+                             const double d = gf_distanceNm(position, LatLon{stand.latitude, stand.longitude});
+                             if (d <= maxNm)
+                             {
+                                 if (lf_suits(stand, aircraft) || d <= kTightNm)
+                                     found.offer(d, i, stand);
+                             }
+                             else if (learnedFallback && d <= kLearnedNm && lf_suits(stand, aircraft) &&
+                                      lf_seenHereBefore(stand, aircraft))
+                             {
+                                 learned.offer(d, i, stand);
+                             }
+                         });
+    Stand* result = found.stand != nullptr ? found.stand : learned.stand;
     if (!result)
         return nullptr;
 
-    if (result == tight)
+    if (found.stand != nullptr && !lf_suits(*result, aircraft))
     {
         // Only ever widened: a stand that is too small for this type stays as
         // large as an earlier, larger aircraft made it.
