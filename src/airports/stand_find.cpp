@@ -13,6 +13,7 @@
 // stand none for a rotorcraft: such stands are passed over, so a helipad
 // next to the aircraft never hides a fitting stand a little farther off.
 #include "airports/stand_find.h"
+#include "airports/stand_find_detail.h"
 
 #include "airports/apf_updates.h"
 #include "airports/stand_list.h"
@@ -30,14 +31,19 @@ constexpr double kLearnedNm = 0.0458963282937365;         // 85 m
 constexpr double kUntypedSpareNm = 0.0009719222462203025; // 1.8 m
 constexpr double kOneMetreNm = 0.0005399568034557236;
 
-bool lf_suits(const Stand& stand, const AiAircraftRecord& aircraft)
+} // namespace
+
+namespace detail
+{
+
+bool standSuits(const Stand& stand, const AiAircraftRecord& aircraft)
 {
     if (stand.type != 0)
         return gf_standAcceptsClass(stand, static_cast<std::int32_t>(aircraft.category));
     return aircraft.radius - stand.radius <= kUntypedSpareNm;
 }
 
-bool lf_seenHereBefore(const Stand& stand, const AiAircraftRecord& aircraft)
+bool seenAtStand(const Stand& stand, const AiAircraftRecord& aircraft)
 {
     if (aircraft.callsign.empty())
         return false;
@@ -49,7 +55,7 @@ bool lf_seenHereBefore(const Stand& stand, const AiAircraftRecord& aircraft)
     return false;
 }
 
-} // namespace
+} // namespace detail
 
 Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, double maxNm, bool learnedFallback)
 {
@@ -88,11 +94,11 @@ Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, doubl
                              const double d = gf_distanceNm(position, LatLon{stand.latitude, stand.longitude});
                              if (d <= maxNm)
                              {
-                                 if (lf_suits(stand, aircraft) || d <= kTightNm)
+                                 if (detail::standSuits(stand, aircraft) || d <= kTightNm)
                                      found.offer(d, i, stand);
                              }
-                             else if (learnedFallback && d <= kLearnedNm && lf_suits(stand, aircraft) &&
-                                      lf_seenHereBefore(stand, aircraft))
+                             else if (learnedFallback && d <= kLearnedNm && detail::standSuits(stand, aircraft) &&
+                                      detail::seenAtStand(stand, aircraft))
                              {
                                  learned.offer(d, i, stand);
                              }
@@ -101,7 +107,7 @@ Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, doubl
     if (!result)
         return nullptr;
 
-    if (found.stand != nullptr && !lf_suits(*result, aircraft))
+    if (found.stand != nullptr && !detail::standSuits(*result, aircraft))
     {
         // Only ever widened: a stand that is too small for this type stays as
         // large as an earlier, larger aircraft made it.

@@ -14,6 +14,7 @@
 
 #include "airports/nearest_stand.h"
 #include "airports/stand_find.h"
+#include "airports/stand_find_detail.h"
 #include "airports/stand_list.h"
 #include "airports/stand_places.h"
 #include "airports_test_support.h"
@@ -30,9 +31,9 @@ constexpr double kMetreNm = 1.0 / 1852.0;
 constexpr double kNearestStandNm = 55.0 * kMetreNm;
 constexpr double kTightNm = 20.0 * kMetreNm;
 constexpr double kLearnedNm = 85.0 * kMetreNm;
-constexpr double kUntypedSpareNm = 1.8 * kMetreNm;
 
-// The plain searches: every stand measured, in list order.
+// The plain searches: every stand measured, in list order, with the same
+// rules of what suits.
 
 std::string plainNearestName(const std::vector<Stand>& stands, LatLon at)
 {
@@ -48,25 +49,6 @@ std::string plainNearestName(const std::vector<Stand>& stands, LatLon at)
         }
     }
     return nearest ? nearest->name : std::string();
-}
-
-bool plainSuits(const Stand& stand, const AiAircraftRecord& aircraft)
-{
-    if (stand.type != 0)
-        return gf_standAcceptsClass(stand, static_cast<std::int32_t>(aircraft.category));
-    return aircraft.radius - stand.radius <= kUntypedSpareNm;
-}
-
-bool plainSeen(const Stand& stand, const AiAircraftRecord& aircraft)
-{
-    if (aircraft.callsign.empty())
-        return false;
-    for (const StandOption& option : stand.options)
-        if (option.id != 0 && option.real == 1 &&
-            (option.callsign == aircraft.callsign || option.callsign2 == aircraft.callsign ||
-             gf_sameAirlineAndType(option.key, aircraft.key)))
-            return true;
-    return false;
 }
 
 struct PlainFound
@@ -93,7 +75,7 @@ PlainFound plainFindStandNear(const std::vector<Stand>& stands, LatLon at, const
         const double d = gf_distanceNm(at, LatLon{stand.latitude, stand.longitude});
         if (d <= maxNm && d < best)
         {
-            if (plainSuits(stand, aircraft))
+            if (detail::standSuits(stand, aircraft))
             {
                 result = static_cast<int>(i);
                 best = d;
@@ -107,8 +89,8 @@ PlainFound plainFindStandNear(const std::vector<Stand>& stands, LatLon at, const
                 tight = static_cast<int>(i);
             }
         }
-        else if (fallbackAllowed && d <= kLearnedNm && d < bestLearned && plainSuits(stand, aircraft) &&
-                 plainSeen(stand, aircraft))
+        else if (fallbackAllowed && d <= kLearnedNm && d < bestLearned && detail::standSuits(stand, aircraft) &&
+                 detail::seenAtStand(stand, aircraft))
         {
             fallback = static_cast<int>(i);
             bestLearned = d;
