@@ -13,6 +13,7 @@
 // stand none for a rotorcraft: such stands are passed over, so a helipad
 // next to the aircraft never hides a fitting stand a little farther off.
 #include "airports/stand_find.h"
+#include "airports/stand_find_detail.h"
 
 #include "airports/apf_updates.h"
 #include "airports/stand_list.h"
@@ -30,14 +31,19 @@ constexpr double kLearnedNm = 0.0458963282937365;         // 85 m
 constexpr double kUntypedSpareNm = 0.0009719222462203025; // 1.8 m
 constexpr double kOneMetreNm = 0.0005399568034557236;
 
-bool lf_suits(const Stand& stand, const AiAircraftRecord& aircraft)
+} // namespace
+
+namespace detail
+{
+
+bool standSuits(const Stand& stand, const AiAircraftRecord& aircraft)
 {
     if (stand.type != 0)
         return gf_standAcceptsClass(stand, static_cast<std::int32_t>(aircraft.category));
     return aircraft.radius - stand.radius <= kUntypedSpareNm;
 }
 
-bool lf_seenHereBefore(const Stand& stand, const AiAircraftRecord& aircraft)
+bool seenAtStand(const Stand& stand, const AiAircraftRecord& aircraft)
 {
     if (aircraft.callsign.empty())
         return false;
@@ -49,52 +55,59 @@ bool lf_seenHereBefore(const Stand& stand, const AiAircraftRecord& aircraft)
     return false;
 }
 
-} // namespace
+} // namespace detail
 
 Stand* gf_findStandNear(LatLon position, const AiAircraftRecord& aircraft, double maxNm, bool learnedFallback)
 {
-    double best = kStartBestNm;
-    double bestLearned = kStartBestNm;
-    Stand* result = nullptr;
-    Stand* fallback = nullptr;
-    Stand* tight = nullptr;
-    bool fallbackAllowed = learnedFallback;
-    const bool rotorcraft = aircraft.category == kCategoryRotorcraft;
-
-    for (Stand& stand : g_stands)
+    // The nearest stand that suits, or failing that is within the tight
+    // distance, is the answer; only when there is none does the nearest stand
+    // where the aircraft was seen before serve. Of stands equally near, the
+    // first in the list.
+    struct Nearest
     {
-        if (stand.reserved != 0 || (stand.heli != 0) != rotorcraft)
-            continue;
-        const double d = gf_distanceNm(position, LatLon{stand.latitude, stand.longitude});
-        if (d <= maxNm && d < best)
+        double distance = kStartBestNm;
+        std::size_t index = 0;
+        Stand* stand = nullptr;
+
+        void offer(double d, std::size_t i, Stand& candidate)
         {
-            if (lf_suits(stand, aircraft))
+            if (d < distance || (d == distance && stand != nullptr && i < index))
             {
-                result = &stand;
-                best = d;
-                fallbackAllowed = false;
-            }
-            else if (d <= kTightNm)
-            {
-                result = &stand;
-                best = d;
-                fallbackAllowed = false;
-                tight = &stand;
+                distance = d;
+                index = i;
+                stand = &candidate;
             }
         }
-        else if (fallbackAllowed && d <= kLearnedNm && d < bestLearned && lf_suits(stand, aircraft) &&
-                 lf_seenHereBefore(stand, aircraft))
-        {
-            fallback = &stand;
-            bestLearned = d;
-        }
-    }
-    if (!result)
-        result = fallback;
+    };
+    Nearest found;
+    Nearest learned;
+    const bool rotorcraft = aircraft.category == kCategoryRotorcraft;
+    // A NaN distance reaches nothing; the learned fallback still looks as far
+    // as its own distance.
+    const double reach = learnedFallback && !(maxNm > kLearnedNm) ? kLearnedNm : maxNm;
+
+    g_stands.forEachNear(position, reach,
+                         [&](Stand& stand, std::size_t i)
+                         {
+                             if (stand.reserved != 0 || (stand.heli != 0) != rotorcraft)
+                                 return;
+                             const double d = gf_distanceNm(position, LatLon{stand.latitude, stand.longitude});
+                             if (d <= maxNm)
+                             {
+                                 if (detail::standSuits(stand, aircraft) || d <= kTightNm)
+                                     found.offer(d, i, stand);
+                             }
+                             else if (learnedFallback && d <= kLearnedNm && detail::standSuits(stand, aircraft) &&
+                                      detail::seenAtStand(stand, aircraft))
+                             {
+                                 learned.offer(d, i, stand);
+                             }
+                         });
+    Stand* result = found.stand != nullptr ? found.stand : learned.stand;
     if (!result)
         return nullptr;
 
-    if (result == tight)
+    if (found.stand != nullptr && !detail::standSuits(*result, aircraft))
     {
         // Only ever widened: a stand that is too small for this type stays as
         // large as an earlier, larger aircraft made it.

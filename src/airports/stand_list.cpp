@@ -22,6 +22,7 @@ void StandList::clear()
 {
     std::unique_lock lock(m_mutex);
     m_stands.clear();
+    m_places.clear();
     lf_forgetNearest();
 }
 
@@ -29,6 +30,7 @@ void StandList::push_back(Stand stand)
 {
     std::unique_lock lock(m_mutex);
     m_stands.push_back(std::move(stand));
+    m_places.add(m_stands.back(), m_stands.size() - 1);
     lf_forgetNearest();
 }
 
@@ -36,12 +38,14 @@ void StandList::reserve(std::size_t count)
 {
     std::unique_lock lock(m_mutex);
     m_stands.reserve(count);
+    m_places.reserve(count);
 }
 
 void StandList::shrink_to_fit()
 {
     std::unique_lock lock(m_mutex);
     m_stands.shrink_to_fit();
+    m_places.shrink_to_fit();
 }
 
 void StandList::lf_forgetNearest()
@@ -62,22 +66,25 @@ std::string StandList::nearestName(double latitude, double longitude, double max
         std::fabs(longitude - m_cache.longitude) < kSamePositionDegrees)
         return m_cache.name;
 
+    // Of stands equally near, the first in the list.
     double best = kStartBestNm;
-    const Stand* nearest = nullptr;
+    std::size_t nearest = m_stands.size();
     const LatLon position{latitude, longitude};
-    for (const Stand& stand : m_stands)
-    {
-        const double d = gf_distanceNm(position, LatLon{stand.latitude, stand.longitude});
-        if (d <= maxNm && d < best)
-        {
-            best = d;
-            nearest = &stand;
-        }
-    }
+    m_places.forEachWithin(position, maxNm,
+                           [&](std::size_t i)
+                           {
+                               const Stand& stand = m_stands[i];
+                               const double d = gf_distanceNm(position, LatLon{stand.latitude, stand.longitude});
+                               if (d <= maxNm && d < kStartBestNm && (d < best || (d == best && i < nearest)))
+                               {
+                                   best = d;
+                                   nearest = i;
+                               }
+                           });
     m_cache.valid = true;
     m_cache.latitude = latitude;
     m_cache.longitude = longitude;
-    m_cache.name = nearest ? nearest->name : std::string();
+    m_cache.name = nearest < m_stands.size() ? m_stands[nearest].name : std::string();
     return m_cache.name;
 }
 

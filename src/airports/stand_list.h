@@ -8,6 +8,11 @@
 // a shared lock. The main loop reads and edits stands in place without a
 // lock: the other threads never read what it edits there (flags, options,
 // radii, neighbours), only names and positions, which stay as built.
+//
+// Where the stands are is kept beside the list (`StandPlaces`) and changed
+// with it under the same exclusive lock, so that the searches near a position
+// look only at the stands that can be within reach. A position is therefore
+// changed only through `edit`.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +24,8 @@
 #include <vector>
 
 #include "airports/stand.h"
+#include "airports/stand_places.h"
+#include "core/geometry.h"
 
 namespace ovr
 {
@@ -52,7 +59,16 @@ class StandList
     {
         std::unique_lock lock(m_mutex);
         std::forward<Edit>(change)(m_stands);
+        m_places.rebuild(m_stands);
         lf_forgetNearest();
+    }
+
+    // Main loop, or under the shared lock: calls visit(stand) for every
+    // stand that may lie within distanceNm of the position (all that do, and
+    // perhaps some more), in no particular order, with its place in the list.
+    template <class Visit> void forEachNear(LatLon position, double distanceNm, Visit&& visit)
+    {
+        m_places.forEachWithin(position, distanceNm, [&](std::size_t i) { visit(m_stands[i], i); });
     }
 
     // Any thread: the name of the nearest stand within maxNm, the empty text
@@ -65,6 +81,7 @@ class StandList
 
     mutable std::shared_mutex m_mutex;
     std::vector<Stand> m_stands;
+    StandPlaces m_places;
 
     struct NearestCache
     {

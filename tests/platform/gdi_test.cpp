@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
 
 namespace ovr::test
 {
@@ -172,6 +176,94 @@ TEST_F(Gdi, BitBltCopiesABlock)
     DeleteObject(source);
     DeleteDC(other);
 }
+
+// Block copies whose source or target lies partly outside its bitmap, and
+// copies within one bitmap either way, against the copy pixel by pixel.
+struct BlitCase
+{
+    const char* name;
+    int x, y, width, height, srcX, srcY;
+    bool withinOne; // source and target the same bitmap
+};
+
+void PrintTo(const BlitCase& blit, std::ostream* out)
+{
+    *out << blit.name;
+}
+
+class GdiBlit : public Gdi, public ::testing::WithParamInterface<BlitCase>
+{
+protected:
+    // Every pixel of a bitmap its own colour.
+    static void paintPattern(HDC target)
+    {
+        for (int y = 0; y < 30; ++y)
+        {
+            for (int x = 0; x < 60; ++x)
+            {
+                SetDCBrushColor(target, RGB(static_cast<BYTE>(x * 4), static_cast<BYTE>(y * 8), 7));
+                RECT r{x, y, x + 1, y + 1};
+                FillRect(target, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+            }
+        }
+    }
+    static std::vector<COLORREF> pixelsOf(HDC of)
+    {
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < 30; ++y)
+        {
+            for (int x = 0; x < 60; ++x)
+            {
+                pixels.push_back(GetPixel(of, x, y));
+            }
+        }
+        return pixels;
+    }
+};
+
+TEST_P(GdiBlit, CopiesWhatLiesInsideAndBlackForTheRest)
+{
+    const BlitCase& c = GetParam();
+    HDC other = CreateCompatibleDC(dc);
+    HBITMAP sourceBitmap = CreateCompatibleBitmap(dc, 60, 30);
+    HGDIOBJ was = SelectObject(other, sourceBitmap);
+    paintPattern(c.withinOne ? dc : other);
+    if (!c.withinOne)
+    {
+        RECT all{0, 0, 60, 30};
+        FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    HDC from = c.withinOne ? dc : other;
+    const std::vector<COLORREF> source = pixelsOf(from);
+    std::vector<COLORREF> expected = pixelsOf(dc);
+    for (int y = std::max(c.y, 0); y < std::min(c.y + c.height, 30); ++y)
+    {
+        for (int x = std::max(c.x, 0); x < std::min(c.x + c.width, 60); ++x)
+        {
+            const int sx = x - c.x + c.srcX, sy = y - c.y + c.srcY;
+            const bool inside = sx >= 0 && sy >= 0 && sx < 60 && sy < 30;
+            expected[static_cast<std::size_t>(y * 60 + x)] =
+                inside ? source[static_cast<std::size_t>(sy * 60 + sx)] : black;
+        }
+    }
+    EXPECT_TRUE(BitBlt(dc, c.x, c.y, c.width, c.height, from, c.srcX, c.srcY, SRCCOPY));
+    EXPECT_EQ(pixelsOf(dc), expected);
+    SelectObject(other, was);
+    DeleteObject(sourceBitmap);
+    DeleteDC(other);
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, GdiBlit,
+                         ::testing::Values(BlitCase{"Whole", 0, 0, 60, 30, 0, 0, false},
+                                           BlitCase{"SourceOffLeftAndTop", 5, 4, 20, 10, -7, -3, false},
+                                           BlitCase{"SourceOffRightAndBottom", 10, 10, 30, 15, 45, 22, false},
+                                           BlitCase{"SourceNowhere", 10, 10, 8, 8, 100, 5, false},
+                                           BlitCase{"TargetOffEveryEdge", -5, -6, 80, 50, 0, 0, false},
+                                           BlitCase{"Empty", 5, 5, -3, 4, 0, 0, false},
+                                           BlitCase{"WithinOneRightAndDown", 3, 2, 50, 25, 0, 0, true},
+                                           BlitCase{"WithinOneLeftAndUp", 0, 0, 50, 25, 3, 2, true},
+                                           BlitCase{"WithinOnePartlyOutside", 40, 20, 30, 20, -4, -2, true}),
+                         [](const ::testing::TestParamInfo<BlitCase>& blit) { return std::string(blit.param.name); });
 
 TEST_F(Gdi, CallsOutsideAPaintAreNotRecorded)
 {

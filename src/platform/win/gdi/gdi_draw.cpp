@@ -6,6 +6,7 @@
 #include "platform/win/gdi/paint_record.h"
 #include "platform/win/utf16.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace ovr::win
@@ -112,6 +113,28 @@ std::optional<COLORREF> brushColour(const DeviceContext& dc, HBRUSH brush)
         return std::nullopt;
     }
     return b->kind == BrushObject::Kind::DcColour ? dc.state.dcBrushColour : b->colour;
+}
+
+// One row of a block copy: count pixels of the source from (sx, sy) on,
+// black where they lie outside it.
+void copyRow(std::uint32_t* out, const Image& in, LONG sx, LONG sy, LONG count)
+{
+    const auto n = static_cast<std::size_t>(count);
+    if (sy < 0 || sy >= in.height)
+    {
+        std::fill_n(out, n, 0u);
+        return;
+    }
+    const LONG lead = std::clamp<LONG>(-sx, 0, count);
+    const LONG inside = std::clamp<LONG>(in.width - sx, lead, count);
+    std::fill_n(out, static_cast<std::size_t>(lead), 0u);
+    if (inside > lead)
+    {
+        const std::size_t first = static_cast<std::size_t>(sy) * static_cast<std::size_t>(in.width) +
+                                  static_cast<std::size_t>(sx + lead);
+        std::copy_n(in.pixels.data() + first, static_cast<std::size_t>(inside - lead), out + lead);
+    }
+    std::fill_n(out + inside, n - static_cast<std::size_t>(inside), 0u);
 }
 
 void recordCall(PaintCall call, const DeviceContext& dc)
@@ -351,30 +374,34 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int srcX, in
     {
         return FALSE;
     }
-    // Read the source first so that a copy within one image cannot smear.
-    const Image& in = source.image();
-    const LONG sx0 = srcX + source.origin().x, sy0 = srcY + source.origin().y;
-    Image block(std::max(width, 0), std::max(height, 0));
-    for (int j = 0; j < block.height; ++j)
-    {
-        for (int i = 0; i < block.width; ++i)
-        {
-            LONG sx = sx0 + i, sy = sy0 + j;
-            bool inside = sx >= 0 && sy >= 0 && sx < in.width && sy < in.height;
-            block.at(i, j) = inside ? in.at(sx, sy) : 0;
-        }
-    }
+    // Only what the clip lets through is read and written, a row at a time.
     RECT device = target.toDevice(RECT{x, y, x + width, y + height});
     auto out = target.shared();
     const RectRegion area = target.visible(device);
+    const Image* in = &source.image();
+    // Where the source pixel of a device pixel lies.
+    LONG dx = srcX + source.origin().x - device.left;
+    LONG dy = srcY + source.origin().y - device.top;
+    // A copy within one image reads all it copies before it writes, so that
+    // it cannot smear.
+    Image before;
+    if (out.get() == in && !area.empty())
+    {
+        const RECT b = area.bounds();
+        before = Image(b.right - b.left, b.bottom - b.top);
+        for (LONG py = b.top; py < b.bottom; ++py)
+        {
+            copyRow(&before.at(0, py - b.top), *in, b.left + dx, py + dy, before.width);
+        }
+        in = &before;
+        dx = -b.left;
+        dy = -b.top;
+    }
     for (const RECT& r : area.rects())
     {
         for (LONG py = r.top; py < r.bottom; ++py)
         {
-            for (LONG px = r.left; px < r.right; ++px)
-            {
-                out->at(px, py) = block.at(px - device.left, py - device.top);
-            }
+            copyRow(&out->at(r.left, py), *in, r.left + dx, py + dy, r.right - r.left);
         }
     }
     PaintCall call;
