@@ -218,9 +218,12 @@ void lf_scanStreamedAirports(const fs::path& folder)
         const fs::file_status status = entry.status(ec);
         if (ec)
         {
-            if (ec == std::errc::no_such_file_or_directory)
-                continue;
-            throw fs::filesystem_error("status", entry.path(), ec);
+            // One entry whose status cannot be read (a link to itself, a
+            // package being removed) costs only that entry, not the scan.
+            if (ec != std::errc::no_such_file_or_directory)
+                gf_reportScan(fmt::format("{}{} skipped, cause: {}", "===> ", gf_pathToUtf8(entry.path()),
+                                          ec.message()));
+            continue;
         }
         if (!fs::is_directory(status))
             continue;

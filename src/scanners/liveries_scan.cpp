@@ -19,6 +19,7 @@
 #include <pugixml.hpp>
 
 #include "core/code_pool.h"
+#include "core/encoding.h"
 #include "core/files.h"
 #include "core/globals.h"
 #include "core/log.h"
@@ -35,6 +36,7 @@
 #include "core/xml.h"
 #include "liveries/dont_use_titles.h"
 #include "scanners/aircraft_cfg.h"
+#include "scanners/folder_visits.h"
 #include "scanners/package_scans.h"
 #include "scanners/scan_lists.h"
 
@@ -211,7 +213,7 @@ void lf_startWorker(std::uint32_t folderNumber, const fs::path& file, std::list<
 // The walk of one folder, depth first in name order. False when the walk
 // must end (an iteration error, a worker that did not start).
 bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& folder,
-             std::list<PendingResult>& pending, ScanWorkers& workers)
+             std::list<PendingResult>& pending, ScanWorkers& workers, FolderVisits& visits)
 {
     std::error_code ec;
     const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, ec);
@@ -237,11 +239,18 @@ bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& f
             if (pending.size() > static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)))
                 lf_collectOldest(pending, "liveries inner search aborted: ");
         }
-        if (descend && entry.is_directory(statusError) && !statusError)
-            if (!lf_walk(folderNumber, root, path, pending, workers))
+        if (descend && entry.is_directory(statusError) && !statusError && visits.enter(path))
+            if (!lf_walk(folderNumber, root, path, pending, workers, visits))
                 return false;
     }
     return true;
+}
+
+// The file is UTF-8 XML: a text that is not UTF-8 came from a file read
+// raw, and is taken as the Windows-1252 text it then is.
+std::string lf_xmlText(const std::string& text)
+{
+    return gf_isValidUtf8(text) ? text : gf_acpToUtf8(text);
 }
 
 std::string lf_codeText(const CodePool& pool, std::uint16_t id)
@@ -348,7 +357,9 @@ void lf_scanFolder4Liveries(std::uint32_t folderNumber, const fs::path& folder)
     try
     {
         workers.emplace(static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)));
-        lf_walk(folderNumber, folder, folder, pending, *workers);
+        FolderVisits visits;
+        visits.enter(folder);
+        lf_walk(folderNumber, folder, folder, pending, *workers, visits);
     }
     catch (const std::exception& e)
     {
@@ -492,9 +503,9 @@ void lf_writeLiveriesScanned()
         l.append_attribute("m").set_value(lf_codeText(g_modelCodes, livery.key.model).c_str());
         if (livery.key.cargo != 0)
             l.append_attribute("c").set_value("true");
-        l.append_attribute("t").set_value(livery.title.c_str());
+        l.append_attribute("t").set_value(lf_xmlText(livery.title).c_str());
         if (!livery.registration.empty())
-            l.append_attribute("r").set_value(livery.registration.c_str());
+            l.append_attribute("r").set_value(lf_xmlText(livery.registration).c_str());
     }
     gf_saveXmlDocument(document, g_liveriesScannedXmlPath);
     gf_log(fmt::format("{} liveries in {}", g_liveries.size(), gf_pathToUtf8(g_liveriesScannedXmlPath)));

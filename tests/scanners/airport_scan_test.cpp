@@ -23,6 +23,7 @@
 #include "scanners/airport_scan_detail.h"
 #include "scanners/package_scans.h"
 #include "scanners/scan_report.h"
+#include "scanners/scan_written_files.h"
 
 namespace ovr::test
 {
@@ -219,6 +220,7 @@ TEST_F(AirportScan, AScanThatFindsNothingSaysSoAndRemovesTblo)
     fs::create_directories(g_tbloPath);
     writeFile(g_tbloPath / "old.xml", "from an earlier scan");
     writeFile(g_mySimaddonPath / "OLD.txt", "from an earlier scan");
+    gf_noteScanWritten(g_mySimaddonPath / "OLD.txt");
     gf_scanAirports();
     EXPECT_FALSE(fs::exists(g_tbloPath));
     EXPECT_TRUE(namesIn(g_mySimaddonPath).empty());
@@ -259,6 +261,34 @@ TEST_F(AirportScan, WithoutTheSupportedListTheScanThrows522AndDoesNothing)
     }
     EXPECT_FALSE(fs::exists(g_tbloPath));
     EXPECT_TRUE(SCAN_AIRPORTS.current.load()) << "a scan that throws does not switch itself off";
+}
+
+// Files the user put among the generated ones survive the scans: one for an
+// airport the scan does not write stays where it is; one for an airport the
+// scan writes is moved to the backup once, with a log line, never over an
+// earlier backup. What a scan wrote, the next scan replaces.
+TEST_F(AirportScan, FilesTheScanDidNotWriteAreKeptOrMovedToABackup)
+{
+    package(community() / "somedev-ehrd-rotterdam", R"({"title": "Rotterdam", "manufacturer": "somedev"})");
+    writeBgl(community() / "somedev-ehrd-rotterdam" / "scenery" / "ehrd.bgl", genbgl::variant("airport"));
+    writeFile(g_myThirdpartyPath / "EDDF.xml", "made by hand");
+    writeFile(g_myThirdpartyPath / "ehrd.xml", "also made by hand");
+    writeFile(g_airportsPath / "my_thirdparty_backup" / "ehrd.xml", "an earlier backup");
+    for (int scan = 0; scan < 2; ++scan)
+    {
+        SCOPED_TRACE(scan);
+        SCAN_AIRPORTS.current.store(true);
+        gf_scanAirports();
+        EXPECT_EQ(namesIn(g_myThirdpartyPath), (std::vector<std::string>{"EDDF.xml", "EHRD.txt"}));
+        EXPECT_EQ(namesIn(g_airportsPath / "my_thirdparty_backup"),
+                  (std::vector<std::string>{"ehrd.xml", "ehrd.xml.2"}));
+    }
+    EXPECT_EQ(readFile(g_myThirdpartyPath / "EDDF.xml"), "made by hand");
+    EXPECT_EQ(readFile(g_airportsPath / "my_thirdparty_backup" / "ehrd.xml.2"), "also made by hand");
+    EXPECT_EQ(readFile(g_airportsPath / "my_thirdparty_backup" / "ehrd.xml"), "an earlier backup");
+    EXPECT_TRUE(logHas(fmt::format("{} was not written by the airport scan, moved to {}",
+                                   (g_myThirdpartyPath / "ehrd.xml").string(),
+                                   (g_airportsPath / "my_thirdparty_backup" / "ehrd.xml.2").string())));
 }
 
 struct ListCase
@@ -350,19 +380,29 @@ TEST_F(AirportScan, Msfs2024WalksItsStreamedFolder)
     }
 }
 
-TEST_F(AirportScan, AnErrorThatEndsTheScanStillClosesTheFacilityClient)
+// A streamed entry whose status cannot be read (here a link to itself) is
+// reported and passed over: the other packages and Community are still
+// scanned, and the scan ends and switches itself off.
+TEST_F(AirportScan, ABadStreamedEntryIsSkippedAndTheScanGoesOn)
 {
     g_simIs2020.store(0);
     const fs::path streamed = folder() / "packages2024" / "StreamedPackages";
     fs::create_directories(streamed / "maker-eddf-frankfurt");
-    fs::create_directory_symlink(streamed / "zz-loop", streamed / "zz-loop");
+    fs::create_directory_symlink(streamed / "maker-loop", streamed / "maker-loop");
+    fs::create_directories(streamed / "somedev-ehrd-rotterdam");
+    const fs::path community2024 = folder() / "packages2024" / "Community";
+    package(community2024 / "maker-lfpg-paris", R"({"title": "t", "manufacturer": "Maker", "creator": "Me"})");
+    writeBgl(community2024 / "maker-lfpg-paris" / "scenery" / "lfpg.bgl", genbgl::variant("airport"));
     sim::World world(scenario(), realTimeWorld());
-    EXPECT_THROW(gf_scanAirports(), fs::filesystem_error);
-    EXPECT_TRUE(fs::exists(g_myThirdpartyPath / "EDDF.xml")) << "the facility client was used";
+    EXPECT_NO_THROW(gf_scanAirports());
+    EXPECT_EQ(namesIn(g_myThirdpartyPath), (std::vector<std::string>{"EDDF.xml", "EHRD.txt", "LFPG.xml"}));
+    EXPECT_NE(readFile(g_airportsScanLogTxtPath)
+                  .find(fmt::format("===> {} skipped, cause: ", (streamed / "maker-loop").string())),
+              std::string::npos);
     EXPECT_FALSE(g_parkingDataRdrOpen);
     EXPECT_TRUE(logHas("SimConnect (PARKING_DATA_RDR) closed"));
     EXPECT_TRUE(g_supportedAirports.empty());
-    EXPECT_TRUE(SCAN_AIRPORTS.current.load());
+    EXPECT_FALSE(SCAN_AIRPORTS.current.load());
 }
 
 } // namespace
