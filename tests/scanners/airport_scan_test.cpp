@@ -291,6 +291,40 @@ TEST_F(AirportScan, FilesTheScanDidNotWriteAreKeptOrMovedToABackup)
                                    (g_airportsPath / "my_thirdparty_backup" / "ehrd.xml.2").string())));
 }
 
+// A package linked into Community is scanned like a copied one; a link back
+// up the tree ends at the folder already entered.
+TEST_F(AirportScan, LinkedPackagesAreFollowedOnce)
+{
+    const fs::path real = folder() / "elsewhere" / "maker-eddf-frankfurt";
+    package(real, R"({"title": "t", "package_version": "1.0", "manufacturer": "Maker", "creator": "Me"})");
+    writeBgl(real / "scenery" / "airport.bgl", genbgl::variant("airport"));
+    fs::create_directories(community());
+    fs::create_directory_symlink(real, community() / "maker-eddf-frankfurt");
+    fs::create_directory_symlink(community(), real / "scenery" / "back-to-community");
+    sim::World world(scenario(), realTimeWorld());
+    gf_scanAirports();
+    EXPECT_EQ(namesIn(g_myThirdpartyPath), std::vector<std::string>{"EDDF.xml"});
+    const std::string report = readFile(g_airportsScanLogTxtPath);
+    const std::string fac = "\nFac: ";
+    std::size_t visits = 0;
+    for (std::size_t at = report.find(fac); at != std::string::npos; at = report.find(fac, at + 1))
+        ++visits;
+    EXPECT_EQ(visits, 1U) << report;
+}
+
+// A streamed package whose name names no publisher is classified by its own
+// manifest, and linked.
+TEST_F(AirportScan, AStreamedPackageIsClassifiedByItsOwnManifest)
+{
+    g_simIs2020.store(0);
+    const fs::path streamed = folder() / "packages2024" / "StreamedPackages";
+    package(streamed / "pkg-ehrd-rotterdam", R"({"title": "Rotterdam", "manufacturer": "somedev"})");
+    fs::create_directories(folder() / "packages2024" / "Community");
+    gf_scanAirports();
+    EXPECT_EQ(namesIn(g_myThirdpartyPath), std::vector<std::string>{"EHRD.txt"});
+    EXPECT_EQ(readFile(g_myThirdpartyPath / "EHRD.txt"), "archive/thirdparty/Some%20Developer/EHRD.xml\n");
+}
+
 struct ListCase
 {
     std::string name;
