@@ -1,5 +1,6 @@
 #include "scanners/scan_written_files.h"
 
+#include <map>
 #include <set>
 #include <string>
 #include <system_error>
@@ -12,6 +13,7 @@
 #include "core/log.h"
 #include "core/text_convert.h"
 #include "core/text_lines.h"
+#include "scanners/scan_report.h"
 
 namespace fs = std::filesystem;
 
@@ -20,6 +22,14 @@ namespace ovr
 
 namespace
 {
+
+// This scan's files by airport (the file's stem): the file and its source.
+struct Written
+{
+    fs::path file;
+    std::string source;
+};
+std::map<std::string, Written> g_writtenThisScan;
 
 // Beside the folder, not in it: the folder's entries are counted and shown.
 fs::path lf_listOf(const fs::path& folder)
@@ -62,27 +72,35 @@ void lf_moveToBackup(const fs::path& file)
 
 } // namespace
 
-void gf_makeRoomForScanFile(const fs::path& file)
+void gf_makeRoomForScanFile(const fs::path& file, const std::string& source)
 {
     const fs::path folder = file.parent_path();
+    const std::string airport = gf_pathToUtf8(file.stem());
+    if (const auto earlier = g_writtenThisScan.find(airport); earlier != g_writtenThisScan.end())
+    {
+        gf_reportScan(fmt::format("{}{} found in two packages: {} replaces {} from {}", "===> ", airport, source,
+                                  gf_pathToUtf8(earlier->second.file.filename()), earlier->second.source));
+        gf_removeFileWarn(earlier->second.file);
+        g_writtenThisScan.erase(earlier);
+    }
     const std::set<std::string> written = lf_written(folder);
-    fs::path stem = file.stem();
     for (const char* extension : {".xml", ".txt"})
     {
         // Airport files are looked up without regard to case.
-        const fs::path existing = gf_existingCaseBlind(folder / fs::path(stem).replace_extension(extension));
+        const fs::path existing = gf_existingCaseBlind(folder / fs::path(file.stem()).replace_extension(extension));
         if (!existing.empty() && !written.contains(gf_pathToUtf8(existing.filename())))
             lf_moveToBackup(existing);
     }
 }
 
-void gf_noteScanWritten(const fs::path& file)
+void gf_noteScanWritten(const fs::path& file, const std::string& source)
 {
     const fs::path list = lf_listOf(file.parent_path());
     LineFile lines{list, {}};
     gf_readFileLines(lines, 0);
     lines.lines.push_back(gf_pathToUtf8(file.filename()));
     gf_writeLines(lines.lines, list);
+    g_writtenThisScan[gf_pathToUtf8(file.stem())] = Written{file, source};
 }
 
 void gf_clearScanWritten(const fs::path& folder)
@@ -96,6 +114,7 @@ void gf_clearScanWritten(const fs::path& folder)
     }
     std::error_code ec;
     fs::remove(lf_listOf(folder), ec);
+    std::erase_if(g_writtenThisScan, [&](const auto& entry) { return entry.second.file.parent_path() == folder; });
 }
 
 } // namespace ovr

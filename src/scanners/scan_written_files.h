@@ -7,6 +7,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace ovr
 {
@@ -14,14 +15,18 @@ namespace ovr
 // Before the scan writes this file (link or airport file): a file for the
 // same airport in that folder that the scan did not write goes to
 // "<folder>_backup", so the user's file is neither replaced nor hidden
-// behind the new one.
-void gf_makeRoomForScanFile(const std::filesystem::path& file);
+// behind the new one. When this scan already wrote a file for the airport
+// from another package, both packages are reported and the earlier file is
+// removed: the later package in the scan's order is kept, as the simulator
+// lets a later package override an earlier one.
+void gf_makeRoomForScanFile(const std::filesystem::path& file, const std::string& source);
 
-// Records a file the scan has just written.
-void gf_noteScanWritten(const std::filesystem::path& file);
+// Records a file the scan has just written from the source (the scenery
+// file's or package's path text).
+void gf_noteScanWritten(const std::filesystem::path& file, const std::string& source);
 
 // Removes the files of the folder's list and starts the list anew; every
-// other file stays.
+// other file stays. Called for both folders at the start of a scan.
 void gf_clearScanWritten(const std::filesystem::path& folder);
 
 } // namespace ovr

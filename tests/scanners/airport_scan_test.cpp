@@ -220,7 +220,7 @@ TEST_F(AirportScan, AScanThatFindsNothingSaysSoAndRemovesTblo)
     fs::create_directories(g_tbloPath);
     writeFile(g_tbloPath / "old.xml", "from an earlier scan");
     writeFile(g_mySimaddonPath / "OLD.txt", "from an earlier scan");
-    gf_noteScanWritten(g_mySimaddonPath / "OLD.txt");
+    gf_noteScanWritten(g_mySimaddonPath / "OLD.txt", "an earlier scan");
     gf_scanAirports();
     EXPECT_FALSE(fs::exists(g_tbloPath));
     EXPECT_TRUE(namesIn(g_mySimaddonPath).empty());
@@ -323,6 +323,28 @@ TEST_F(AirportScan, AStreamedPackageIsClassifiedByItsOwnManifest)
     gf_scanAirports();
     EXPECT_EQ(namesIn(g_myThirdpartyPath), std::vector<std::string>{"EHRD.txt"});
     EXPECT_EQ(readFile(g_myThirdpartyPath / "EHRD.txt"), "archive/thirdparty/Some%20Developer/EHRD.xml\n");
+}
+
+// Two packages for one airport: both are reported, the later one in the
+// scan's order is kept and the report says which.
+TEST_F(AirportScan, TwoPackagesForOneAirportAreBothReported)
+{
+    const std::string maker = R"({"title": "t", "manufacturer": "Maker", "creator": "Me"})";
+    for (const char* name : {"maker-eddf-first", "maker-eddf-second"})
+    {
+        package(community() / name, maker);
+        writeBgl(community() / name / "scenery" / "airport.bgl", genbgl::variant("airport"));
+    }
+    sim::World world(scenario(), realTimeWorld());
+    gf_scanAirports();
+    EXPECT_EQ(namesIn(g_myThirdpartyPath), std::vector<std::string>{"EDDF.xml"});
+    EXPECT_NE(readFile(g_myThirdpartyPath / "EDDF.xml").find("maker-eddf-second"), std::string::npos);
+    EXPECT_NE(readFile(g_airportsScanLogTxtPath)
+                  .find(fmt::format("===> EDDF found in two packages: {} replaces EDDF.xml from {}",
+                                    (community() / "maker-eddf-second" / "scenery" / "airport.bgl").string(),
+                                    (community() / "maker-eddf-first" / "scenery" / "airport.bgl").string())),
+              std::string::npos)
+        << readFile(g_airportsScanLogTxtPath);
 }
 
 struct ListCase
