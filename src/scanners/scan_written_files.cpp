@@ -57,7 +57,8 @@ fs::path lf_freeBackupName(const fs::path& backup, const fs::path& name)
 void lf_moveToBackup(const fs::path& file)
 {
     const fs::path folder = file.parent_path();
-    const fs::path backup = folder.parent_path() / (folder.filename().native() + fs::path("_backup").native());
+    const fs::path backup =
+        folder.parent_path() / (folder.filename().native() + fs::path("_backup").native());
     std::error_code ec;
     fs::create_directories(backup, ec);
     const fs::path target = lf_freeBackupName(backup, file.filename());
@@ -78,16 +79,25 @@ void gf_makeRoomForScanFile(const fs::path& file, const std::string& source)
     const std::string airport = gf_pathToUtf8(file.stem());
     if (const auto earlier = g_writtenThisScan.find(airport); earlier != g_writtenThisScan.end())
     {
-        gf_reportScan(fmt::format("{}{} found in two packages: {} replaces {} from {}", "===> ", airport, source,
-                                  gf_pathToUtf8(earlier->second.file.filename()), earlier->second.source));
-        gf_removeFileWarn(earlier->second.file);
+        // The same scenery file or package again is no second package.
+        if (earlier->second.source != source)
+            gf_reportScan(fmt::format("{}{} found in two packages: {} replaces {} from {}", "===> ", airport,
+                                      source, gf_pathToUtf8(earlier->second.file.filename()),
+                                      earlier->second.source));
+        // A link and a generated file for one airport: the link would win.
+        if (earlier->second.file != file)
+            gf_removeFileWarn(earlier->second.file);
         g_writtenThisScan.erase(earlier);
     }
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec))
+        return;
     const std::set<std::string> written = lf_written(folder);
     for (const char* extension : {".xml", ".txt"})
     {
         // Airport files are looked up without regard to case.
-        const fs::path existing = gf_existingCaseBlind(folder / fs::path(file.stem()).replace_extension(extension));
+        const fs::path existing =
+            gf_existingCaseBlind(folder / fs::path(file.stem()).replace_extension(extension));
         if (!existing.empty() && !written.contains(gf_pathToUtf8(existing.filename())))
             lf_moveToBackup(existing);
     }
@@ -114,7 +124,8 @@ void gf_clearScanWritten(const fs::path& folder)
     }
     std::error_code ec;
     fs::remove(lf_listOf(folder), ec);
-    std::erase_if(g_writtenThisScan, [&](const auto& entry) { return entry.second.file.parent_path() == folder; });
+    std::erase_if(g_writtenThisScan,
+                  [&](const auto& entry) { return entry.second.file.parent_path() == folder; });
 }
 
 } // namespace ovr

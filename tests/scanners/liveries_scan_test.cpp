@@ -18,6 +18,7 @@
 #include "core/parameter_controls.h"
 #include "core/parameters.h"
 #include "core/paths.h"
+#include "core/text_convert.h"
 #include "core/user_error.h"
 #include "liveries/dont_use_titles.h"
 #include "liveries/livery_data.h"
@@ -324,6 +325,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, EncodingBoundary,
                                            BoundaryCase{"Windows1252", "\xF6ln", 4096}),
                          caseName);
 
+// A file without a type of its own takes the type of its stock container.
+TEST_F(LiveriesScanTest, StockBaseContainerGivesTheType)
+{
+    g_knownModels.insert("C172");
+    const auto result = readFile("stock/aircraft.cfg",
+                                 "[General]\n[fltsim.0]\ntitle=Club C172\nicao_airline=DLH\n"
+                                 "[VARIATION]\nbase_container=..\\Asobo_C172sp_classic\n");
+    ASSERT_EQ(result.size(), 1U);
+    EXPECT_EQ(describe(result.front()), "DLH||C172|0|Club C172||1");
+}
+
 TEST_F(LiveriesScanTest, MissingAndGarbageFiles)
 {
     g_runningScanTasks.store(1);
@@ -554,7 +566,8 @@ TEST_F(LiveriesScanTest, WalkPathLimit)
     writeFile(shorter / "aircraft.cfg", cfg("A320", {{"Entered", "DLH"}}));
     writeFile(limit / "aircraft.cfg", cfg("A320", {{"Not entered", "DLH"}}));
     lf_scanFolder4Liveries(1, root);
-    EXPECT_EQ(describe(g_liveries), (std::vector<std::string>{"DLH||A320|0|Entered||1"}));
+    ASSERT_EQ(g_liveries.size(), 1U);
+    EXPECT_EQ(describe(g_liveries.front()), "DLH||A320|0|Entered||1");
     g_liveries.clear();
 }
 
