@@ -531,6 +531,21 @@ TEST_F(LiveriesScanTest, ErrorListsAreSortedAndSummarised)
     EXPECT_FALSE(fs::exists(g_invalidAirlineCodesTxtPath));
 }
 
+// When output/errors cannot be made, the summary names no file.
+TEST_F(LiveriesScanTest, ErrorListsThatCannotBeWrittenAreNotNamed)
+{
+    writeFile(g_outputErrorsPath, "a file where the folder belongs");
+    g_invalidAirlineCodes = {"b"};
+    g_invalidModelCodes = {"X"};
+    g_scanFixes = {"z"};
+    lf_writeScanErrors();
+    EXPECT_TRUE(logHas("    1 invalid airline code"));
+    EXPECT_TRUE(logHas("    1 invalid model code"));
+    EXPECT_TRUE(logHas("    1 fixes"));
+    EXPECT_FALSE(logMentions(", see output/errors/"));
+    lf_clearScanLists();
+}
+
 TEST_F(LiveriesScanTest, WalkRules)
 {
     const fs::path root = folder() / "walk";
