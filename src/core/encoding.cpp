@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 
@@ -16,15 +17,15 @@ EncodingCode gf_detectEncoding(const std::filesystem::path& path)
     if (!in.is_open())
         return kEncodingNotOpened;
 
-    std::string sample(kEncodingSampleBytes, '\0');
-    in.read(sample.data(), static_cast<std::streamsize>(sample.size()));
-    sample.resize(static_cast<std::size_t>(in.gcount()));
+    // The whole file: a sample may end inside a character, or before the
+    // one byte that makes the file Windows-1252.
+    const std::string sample{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 
     const std::size_t n = std::min<std::size_t>(sample.size(), 4);
     auto b = [&sample](std::size_t i) { return static_cast<unsigned char>(sample[i]); };
 
     if (n >= 3 && b(0) == 0xEF && b(1) == 0xBB && b(2) == 0xBF)
-        return kEncodingUtf8Bom;
+        return gf_isValidUtf8(std::string_view(sample).substr(3)) ? kEncodingUtf8Bom : kEncodingAnsi;
     if (n >= 2)
     {
         if (b(0) == 0xFF && b(1) == 0xFE)

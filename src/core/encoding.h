@@ -1,5 +1,6 @@
-// The encoding of a text file as detected from its first bytes: the aircraft
-// configuration files of AI-traffic packages come in all of these.
+// The encoding of a text file as detected from its byte-order mark and its
+// bytes: the aircraft configuration files of AI-traffic packages come in all
+// of these.
 #pragma once
 
 #include <cstddef>
@@ -18,9 +19,9 @@ inline constexpr EncodingCode kEncodingUtf8Bom = 3;   // UTF-8 with byte-order m
 inline constexpr EncodingCode kEncodingUtf8 = 4;      // UTF-8 without mark, pure ASCII included
 inline constexpr EncodingCode kEncodingNotOpened = 5; // the file cannot be opened
 
-// How many bytes the detection examines as UTF-8.
-inline constexpr std::size_t kEncodingSampleBytes = 4096;
-
+// UTF-8 (with or without its mark) only when the whole file is valid UTF-8:
+// a file valid in its first part only is Windows-1252 text, and the reader
+// converts it rather than passing its bytes on raw.
 EncodingCode gf_detectEncoding(const std::filesystem::path& path);
 // The name of a code ("ANSI", "Unicode", ...); throws std::out_of_range for a
 // code outside 0..5.

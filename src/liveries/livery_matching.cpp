@@ -12,14 +12,16 @@
 //                                                         depth 2 and up
 //   3     the airline's livery of a similar type;         depth 3 and up
 //   4-6   a generic livery of the type, then for light aircraft, business
-//         jets and rotorcraft any livery of the type (its registration
-//         prefix first), then of a similar type;          depth 4
+//         jets and rotorcraft of a type the model database knows any livery
+//         of the type (its registration prefix first), then of a similar
+//         type;                                           depth 4
 //
 // The order follows what the user sees: a wrong registration or airline is
 // noticed at once, a slightly different type much less, so the airline is
 // kept as long as possible and the type is given up last, and only for the
 // small aircraft whose types look alike; an airliner is never shown as
-// another type of its category.
+// another type of its category. The feed's placeholder types (ground
+// vehicles, no type) are never given a livery.
 //
 // Random choices among equal candidates avoid the titles bound to other
 // registrations (special liveries), so that a unique livery does not appear
@@ -133,6 +135,14 @@ const TitleViews& lf_withoutFailed(const TitleViews& candidates)
 const std::string& lf_airlineCode(std::uint16_t id)
 {
     return g_airlineCodes.text(id);
+}
+
+// The feed's type codes for what is no aircraft (ground vehicles) or of no
+// known type: nothing is created for them, whatever liveries exist.
+bool lf_isPlaceholderType(std::uint16_t model)
+{
+    const std::string& code = g_modelCodes.text(model);
+    return code == "ZZZC" || code == "ZZZZ";
 }
 
 std::optional<std::uint16_t> lf_genericAirline()
@@ -273,6 +283,8 @@ void lf_logNoMatch(const AiAircraftRecord& record, std::string_view standName)
 
 void lf_spawnLadder(AiAircraftRecord& record)
 {
+    if (lf_isPlaceholderType(record.key.model))
+        return;
     const std::int32_t depth = MATCHING_DEPTH.current.load();
     if (lf_matchByRegistration(record) && lf_acceptMatch(record, lf_registrationStep(record)))
         return;
@@ -306,6 +318,11 @@ bool lf_standLadder(AiAircraftRecord& record, std::string_view standName, bool c
     {
         lf_logMatch(record, "s");
         return true;
+    }
+    if (lf_isPlaceholderType(record.key.model))
+    {
+        lf_logNoMatch(record, standName);
+        return false;
     }
     if (lf_matchByRegistration(record) && lf_keepUnlessFailed(record))
     {
@@ -491,6 +508,11 @@ void lf_matchByCategory(AiAircraftRecord& record, bool cargo, int& step)
     default:
         return;
     }
+    // A type unknown to the model database falls into the light category
+    // only for want of a class: any light type would turn it (an airliner
+    // the database lacks, a ground vehicle) into a small aeroplane.
+    if (!gf_isKnownModel(g_modelCodes.text(record.key.model)))
+        return;
     if (lf_matchByModel(record, record.key.model))
     {
         step = 5;

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <system_error>
 
 #include <fmt/format.h>
 #include <gsl/gsl>
 #include <pugixml.hpp>
 
+#include "core/encoding.h"
 #include "core/files.h"
 #include "core/log.h"
 #include "core/meta_info.h"
@@ -155,9 +157,17 @@ bool readAigRegcodesFrom(const fs::path& file, std::vector<RegcodeEntry>& out)
             continue;
         }
         previous = title;
-        std::vector<std::string> regcodes = lf_sortedRegcodes(l.attribute("r").value());
+        const std::string_view listed = l.attribute("r").value();
+        std::vector<std::string> regcodes = lf_sortedRegcodes(listed);
         // "A,,B" must not bind the empty registration to the livery.
         std::erase_if(regcodes, [](const std::string& regcode) { return regcode.empty(); });
+        // A list of nothing but commas and blanks is a broken entry, not a
+        // livery not to use: taken as one it would hide an installed livery.
+        if (regcodes.empty() && !gf_trim(listed).empty())
+        {
+            gf_logWarning(fmt::format("Entry '{}' lists no registration in r=\"{}\", skipped", title, listed));
+            continue;
+        }
         out.push_back({std::move(title), std::move(regcodes), l.attribute("s").as_bool(false)});
     }
     gf_log(
@@ -175,19 +185,43 @@ bool lf_readRegcodeFiles(const fs::path& folder, std::vector<RegcodeEntry>& out)
         // Sorted by name, so that a registration in two files always ends in
         // the same livery.
         std::vector<fs::path> files;
-        for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        std::error_code ec;
+        fs::directory_iterator it(folder, ec);
+        if (ec)
+            throw fs::filesystem_error("directory_iterator::directory_iterator", folder, ec);
+        for (; !ec && it != fs::directory_iterator(); it.increment(ec))
         {
-            if (entry.is_regular_file() && lf_isTxt(entry.path()))
-                files.push_back(entry.path());
+            // One entry that cannot be read (a link to itself) costs only
+            // that entry: the user's other lists are still used.
+            std::error_code statusError;
+            const bool regular = it->is_regular_file(statusError);
+            if (statusError)
+            {
+                gf_logWarning(
+                    fmt::format("regcode file {} skipped: {}", it->path().string(), statusError.message()));
+                result = false;
+                continue;
+            }
+            if (regular && lf_isTxt(it->path()))
+                files.push_back(it->path());
+        }
+        if (ec)
+        {
+            gf_logWarning(fmt::format("Error reading regcode files in {}, what: {}", folder.string(), ec.message()));
+            result = false;
         }
         std::sort(files.begin(), files.end());
 
+        std::vector<std::string> lines;
+        lines.reserve(kLinesPerFile);
         for (const fs::path& path : files)
         {
-            LineFile file{path, {}};
-            if (gf_readFileLines(file, kLinesPerFile))
+            // Editors save these lists as UTF-16 or Windows-1252 too; the
+            // titles must be the UTF-8 the scan wrote.
+            const EncodingCode encoding = gf_detectEncoding(path);
+            if (encoding != kEncodingNotOpened && gf_readTextLines(encoding, path, lines))
             {
-                for (const std::string& line : file.lines)
+                for (const std::string& line : lines)
                     result = detail::parseRegcodeLine(line, path, out) && result;
             }
             gf_log(fmt::format("{:5} {} read from {}", out.size(), lf_liveryWord(out.size()), path.string()));

@@ -37,8 +37,9 @@ constexpr std::size_t kAigEntries = 7000;
 constexpr std::size_t kMyEntries = 1000;
 
 // A report that cannot be written is worth a warning, never a stopped
-// start-up: the tables are complete without it.
-void lf_writeReport(const std::vector<std::string>& lines, const fs::path& file)
+// start-up: the tables are complete without it. False when it was not
+// written, so that no log line sends the user to it.
+bool lf_writeReport(const std::vector<std::string>& lines, const fs::path& file)
 {
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
@@ -46,10 +47,14 @@ void lf_writeReport(const std::vector<std::string>& lines, const fs::path& file)
     {
         gf_logWarning(fmt::format("could not create {} ({}), {} not written", file.parent_path().string(),
                                   ec.message(), file.filename().string()));
-        return;
+        return false;
     }
     if (!gf_writeLines(lines, file))
+    {
         gf_logWarning(fmt::format("could not write {}", file.string()));
+        return false;
+    }
+    return true;
 }
 
 void lf_processAigRegcodes()
@@ -113,9 +118,11 @@ void lf_processInlineRegcodes()
     }
     if (clashes.empty())
         return;
-    lf_writeReport(clashes, g_inlineRegcodesTxtPath);
-    gf_log(fmt::format("{:5} in-line regcode clashes, see '{}'", clashes.size(),
-                       g_inlineRegcodesTxtPath.string()));
+    if (lf_writeReport(clashes, g_inlineRegcodesTxtPath))
+        gf_log(fmt::format("{:5} in-line regcode clashes, see '{}'", clashes.size(),
+                           g_inlineRegcodesTxtPath.string()));
+    else
+        gf_log(fmt::format("{:5} in-line regcode clashes", clashes.size()));
 }
 
 void lf_processOfflineRegcodes()
@@ -131,9 +138,9 @@ void lf_processOfflineRegcodes()
         gf_removeFileWarn(g_offlineRegcodesTxtPath);
         if (!g_offlineRegcodeMessages.empty())
         {
-            lf_writeReport(g_offlineRegcodeMessages, g_offlineRegcodesTxtPath);
-            gf_log(fmt::format("Offline regcode files processed, results can be found in '{}'",
-                               g_offlineRegcodesTxtPath.string()));
+            if (lf_writeReport(g_offlineRegcodeMessages, g_offlineRegcodesTxtPath))
+                gf_log(fmt::format("Offline regcode files processed, results can be found in '{}'",
+                                   g_offlineRegcodesTxtPath.string()));
         }
         if (!g_boundTitles.empty())
             gf_log(fmt::format("{:5} special liveries", g_boundTitles.size()));

@@ -43,8 +43,15 @@ void readScannedLiveriesFrom(const std::filesystem::path& file)
     g_liveries.shrink_to_fit();
 
     pugi::xml_document doc;
-    if (!doc.load_file(file.c_str()))
-        throw UserErrorException(kFileNotFound, fmt::format("File {} not found", file.string()));
+    if (const pugi::xml_parse_result loaded = doc.load_file(file.c_str()); !loaded)
+    {
+        // A file cut short (a scan that did not end, a full disk) is there:
+        // the user is told what is wrong with it, not to look for it.
+        if (loaded.status == pugi::status_file_not_found)
+            throw UserErrorException(kFileNotFound, fmt::format("File {} not found", file.string()));
+        throw UserErrorException(kFileNotFound, fmt::format("File {} is damaged: {} at byte {}", file.string(),
+                                                            loaded.description(), loaded.offset));
+    }
 
     // The scan writes a meta block; an older file without one is still read.
     (void)gf_readMeta(doc, true);

@@ -22,6 +22,7 @@
 #include "scanners/airport_file_counts.h"
 #include "scanners/package_manifest.h"
 #include "scanners/scan_report.h"
+#include "scanners/scan_written_files.h"
 
 namespace fs = std::filesystem;
 
@@ -119,6 +120,7 @@ bool lf_linkAirport(ScannedAirport& airport)
     const fs::path linkFile = folder / gf_icaoTxtPath(record.icao);
     std::error_code ec;
     fs::create_directories(folder, ec);
+    gf_makeRoomForScanFile(linkFile, record.sceneryPathText);
     if (!gf_writeTextLines(*name, linkFile, true))
     {
         // Without its link file the airport would have no file at all:
@@ -126,6 +128,7 @@ bool lf_linkAirport(ScannedAirport& airport)
         gf_reportScan(fmt::format("{}Writing {} did not succeed", "===> ", gf_pathToUtf8(linkFile)));
         return false;
     }
+    gf_noteScanWritten(linkFile, record.sceneryPathText);
     if (simaddon)
         gf_reportScan(fmt::format("{} airport {} linked to {}\n", kSimaddon, record.icao.text(), *name));
     else
@@ -155,7 +158,10 @@ void lf_writeAirportFile(ScannedAirport& airport, std::uint32_t helipads)
         fs::create_directories(folder);
     gf_takeManifestDetails(airport);
     const fs::path file = folder / gf_icaoXmlPath(record.icao);
-    if (!gf_writeAirportFile(record, file, kApfFullMode, false, g_simNumber.load()))
+    gf_makeRoomForScanFile(file, record.sceneryPathText);
+    if (gf_writeAirportFile(record, file, kApfFullMode, false, g_simNumber.load()))
+        gf_noteScanWritten(file, record.sceneryPathText);
+    else
         gf_reportScan(fmt::format("{}Writing {} did not succeed", "===> ", gf_pathToUtf8(file)));
 }
 

@@ -34,6 +34,7 @@
 #include "scanners/airport_walks.h"
 #include "scanners/package_scans.h"
 #include "scanners/scan_report.h"
+#include "scanners/scan_written_files.h"
 #include "scanners/tblo_zip.h"
 
 namespace fs = std::filesystem;
@@ -194,8 +195,8 @@ bool lf_airportsScan(const std::vector<fs::path>& folders)
 
 void lf_runAirportsScan(const std::vector<fs::path>& folders)
 {
-    gf_removeFilesFromDirectory(g_mySimaddonPath);
-    gf_removeFilesFromDirectory(g_myThirdpartyPath);
+    gf_clearScanWritten(g_mySimaddonPath);
+    gf_clearScanWritten(g_myThirdpartyPath);
     if (!lf_airportsScan(folders))
         gf_setStatus("Warning: Scan has not found any add-on airports", true);
     lf_switchScanOff();

@@ -20,6 +20,7 @@
 #include "scanners/airport_file_counts.h"
 #include "scanners/airport_files_generation.h"
 #include "scanners/bgl_reader.h"
+#include "scanners/folder_visits.h"
 #include "scanners/scan_report.h"
 #include "scanners/tblo_zip.h"
 
@@ -123,8 +124,10 @@ void lf_scanSceneryFile(const fs::path& path, const BglAirportSink& sink)
     }
 }
 
-// Walks the folder down; false once a stop ended the walk.
-bool lf_walkAddonFolder(const fs::path& folder, const BglAirportSink& sink)
+// Walks the folder down; false once a stop ended the walk. Packages are
+// often linked into Community rather than copied: links are followed, and
+// each real folder is entered once.
+bool lf_walkAddonFolder(const fs::path& folder, const BglAirportSink& sink, FolderVisits& visits)
 {
     for (const fs::directory_entry& entry : lf_sortedEntries(folder))
     {
@@ -132,13 +135,12 @@ bool lf_walkAddonFolder(const fs::path& folder, const BglAirportSink& sink)
         if (lf_skipAddonFolder(path))
             continue;
         std::error_code ec;
-        // Linked folders are not followed, as a recursive listing does not.
-        const fs::file_status status = entry.symlink_status(ec);
+        const fs::file_status status = entry.status(ec);
         if (ec)
             continue;
         if (fs::is_directory(status))
         {
-            if (!lf_walkAddonFolder(path, sink))
+            if (visits.enter(path) && !lf_walkAddonFolder(path, sink, visits))
                 return false;
             continue;
         }
@@ -188,7 +190,9 @@ void lf_scanBglFolder(const fs::path& folder)
     gf_reportScan(message);
     try
     {
-        lf_walkAddonFolder(folder, gf_scanSink());
+        FolderVisits visits;
+        visits.enter(folder);
+        lf_walkAddonFolder(folder, gf_scanSink(), visits);
     }
     catch (const std::exception& e)
     {
@@ -218,9 +222,12 @@ void lf_scanStreamedAirports(const fs::path& folder)
         const fs::file_status status = entry.status(ec);
         if (ec)
         {
-            if (ec == std::errc::no_such_file_or_directory)
-                continue;
-            throw fs::filesystem_error("status", entry.path(), ec);
+            // One entry whose status cannot be read (a link to itself, a
+            // package being removed) costs only that entry, not the scan.
+            if (ec != std::errc::no_such_file_or_directory)
+                gf_reportScan(fmt::format("{}{} skipped, cause: {}", "===> ", gf_pathToUtf8(entry.path()),
+                                          ec.message()));
+            continue;
         }
         if (!fs::is_directory(status))
             continue;

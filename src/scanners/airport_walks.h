@@ -13,8 +13,9 @@ namespace ovr
 // line.
 void lf_scanBglFolder(const std::filesystem::path& folder);
 
-// Throws the errors of listing the folder; a failed facility read of one
-// package is reported and the walk goes on.
+// Throws the errors of listing the folder; an entry whose status cannot be
+// read and a failed facility read of one package are reported and the walk
+// goes on.
 void lf_scanStreamedAirports(const std::filesystem::path& folder);
 
 // Whether a scenery file's path is one of the kinds never read (statics,

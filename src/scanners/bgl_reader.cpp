@@ -298,6 +298,12 @@ void lf_decodeHelipad(std::size_t q, const std::vector<std::uint32_t>& words, Sc
             return;
         }
     }
+    if (!std::isfinite(length) || length < 0.0F)
+    {
+        gf_logWarning(fmt::format("helipad{} of {} refused: length {} in {}", helipads.counter,
+                                  airport.record.icao.text(), length, gf_pathToUtf8(airport.record.sceneryPath)));
+        return;
+    }
     helipads.taken.emplace_back(lat, lon);
     airport.record.stands.push_back(gf_makeStand(fmt::format("helipad{}", helipads.counter), {}, lat, lon,
                                                  0.0, static_cast<double>(length) / 2.0, 0, false, false,
@@ -337,6 +343,15 @@ void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& w
         if (!lf_validPosition(lat, lon))
         {
             gf_reportScan(fmt::format("LatLon {:.6f},{:.6f} invalid (skipped)", lat, lon));
+            parking = next;
+            continue;
+        }
+        // A corrupt file's sizes and headings would reach the airport file as
+        // "nan" or a negative radius, which no reader can use.
+        if (!std::isfinite(radius) || radius < 0.0F || !std::isfinite(heading))
+        {
+            gf_logWarning(fmt::format("Parking {} of {} refused: radius {}, heading {} in {}", id,
+                                      airport.record.icao.text(), radius, heading, gf_pathToUtf8(path)));
             parking = next;
             continue;
         }

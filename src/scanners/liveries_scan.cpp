@@ -19,6 +19,7 @@
 #include <pugixml.hpp>
 
 #include "core/code_pool.h"
+#include "core/encoding.h"
 #include "core/files.h"
 #include "core/globals.h"
 #include "core/log.h"
@@ -35,6 +36,7 @@
 #include "core/xml.h"
 #include "liveries/dont_use_titles.h"
 #include "scanners/aircraft_cfg.h"
+#include "scanners/folder_visits.h"
 #include "scanners/package_scans.h"
 #include "scanners/scan_lists.h"
 
@@ -211,7 +213,7 @@ void lf_startWorker(std::uint32_t folderNumber, const fs::path& file, std::list<
 // The walk of one folder, depth first in name order. False when the walk
 // must end (an iteration error, a worker that did not start).
 bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& folder,
-             std::list<PendingResult>& pending, ScanWorkers& workers)
+             std::list<PendingResult>& pending, ScanWorkers& workers, FolderVisits& visits)
 {
     std::error_code ec;
     const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, ec);
@@ -237,11 +239,18 @@ bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& f
             if (pending.size() > static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)))
                 lf_collectOldest(pending, "liveries inner search aborted: ");
         }
-        if (descend && entry.is_directory(statusError) && !statusError)
-            if (!lf_walk(folderNumber, root, path, pending, workers))
+        if (descend && entry.is_directory(statusError) && !statusError && visits.enter(path))
+            if (!lf_walk(folderNumber, root, path, pending, workers, visits))
                 return false;
     }
     return true;
+}
+
+// The file is UTF-8 XML: a text that is not UTF-8 came from a file read
+// raw, and is taken as the Windows-1252 text it then is.
+std::string lf_xmlText(const std::string& text)
+{
+    return gf_isValidUtf8(text) ? text : gf_acpToUtf8(text);
 }
 
 std::string lf_codeText(const CodePool& pool, std::uint16_t id)
@@ -249,21 +258,32 @@ std::string lf_codeText(const CodePool& pool, std::uint16_t id)
     return id < pool.size() ? pool.text(id) : std::string();
 }
 
-// Makes output/errors when it is missing (its parent must exist).
-void lf_makeErrorsFolder()
+// Makes output/errors when it is missing (its parent must exist); false,
+// with a warning, when it cannot be made.
+bool lf_makeErrorsFolder()
 {
-    if (!fs::exists(g_outputErrorsPath))
-        fs::create_directory(g_outputErrorsPath);
+    std::error_code ec;
+    if (fs::is_directory(g_outputErrorsPath, ec) || fs::create_directory(g_outputErrorsPath, ec))
+        return true;
+    gf_logWarning(fmt::format("could not create {} ({})", gf_pathToUtf8(g_outputErrorsPath), ec.message()));
+    return false;
 }
 
-void lf_writeList(std::list<std::string>& list, const fs::path& file, bool unique, bool makeFolder)
+// True when the list was written: only then does the log send the user to it.
+bool lf_writeList(std::list<std::string>& list, const fs::path& file, bool unique, bool makeFolder)
 {
     list.sort();
     if (unique)
         list.unique();
-    if (makeFolder)
-        lf_makeErrorsFolder();
-    gf_writeLines(std::vector<std::string>(list.begin(), list.end()), file);
+    if (makeFolder && !lf_makeErrorsFolder())
+        return false;
+    return gf_writeLines(std::vector<std::string>(list.begin(), list.end()), file);
+}
+
+// ", see <file>" for a list that was written, nothing for one that was not.
+std::string lf_see(bool written, const fs::path& file)
+{
+    return written ? ", see " + gf_pathToUtf8(file) : std::string();
 }
 
 } // namespace
@@ -348,7 +368,9 @@ void lf_scanFolder4Liveries(std::uint32_t folderNumber, const fs::path& folder)
     try
     {
         workers.emplace(static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)));
-        lf_walk(folderNumber, folder, folder, pending, *workers);
+        FolderVisits visits;
+        visits.enter(folder);
+        lf_walk(folderNumber, folder, folder, pending, *workers, visits);
     }
     catch (const std::exception& e)
     {
@@ -492,24 +514,25 @@ void lf_writeLiveriesScanned()
         l.append_attribute("m").set_value(lf_codeText(g_modelCodes, livery.key.model).c_str());
         if (livery.key.cargo != 0)
             l.append_attribute("c").set_value("true");
-        l.append_attribute("t").set_value(livery.title.c_str());
+        l.append_attribute("t").set_value(lf_xmlText(livery.title).c_str());
         if (!livery.registration.empty())
-            l.append_attribute("r").set_value(livery.registration.c_str());
+            l.append_attribute("r").set_value(lf_xmlText(livery.registration).c_str());
     }
     gf_saveXmlDocument(document, g_liveriesScannedXmlPath);
     gf_log(fmt::format("{} liveries in {}", g_liveries.size(), gf_pathToUtf8(g_liveriesScannedXmlPath)));
 }
 
-void lf_writeFixes()
+bool lf_writeFixes()
 {
     try
     {
         fs::create_directories(g_fixesTxtPath.parent_path());
-        gf_writeLines(g_scanFixes, g_fixesTxtPath);
+        return gf_writeLines(g_scanFixes, g_fixesTxtPath);
     }
     catch (const std::exception& e)
     {
         gf_log(fmt::format("Error writing file {}: {}", gf_pathToUtf8(g_fixesTxtPath), e.what()));
+        return false;
     }
 }
 
@@ -524,39 +547,40 @@ void lf_writeScanErrors()
     gf_log(airlines + models + fixes + files + sections == 0 ? "\nNo errors" : "\nErrors:");
     if (airlines > 0)
     {
-        lf_writeList(g_invalidAirlineCodes, g_invalidAirlineCodesTxtPath, false, true);
-        gf_log(fmt::format("{:5} invalid airline code{}, see {}", airlines, gf_pluralU64(airlines),
-                           gf_pathToUtf8(g_invalidAirlineCodesTxtPath)));
+        const bool written = lf_writeList(g_invalidAirlineCodes, g_invalidAirlineCodesTxtPath, false, true);
+        gf_log(fmt::format("{:5} invalid airline code{}{}", airlines, gf_pluralU64(airlines),
+                           lf_see(written, g_invalidAirlineCodesTxtPath)));
     }
     if (models > 0)
     {
-        lf_writeList(g_invalidModelCodes, g_invalidAircraftCodesTxtPath, false, true);
-        gf_log(fmt::format("{:5} invalid model code{}, see {}", models, gf_pluralU64(models),
-                           gf_pathToUtf8(g_invalidAircraftCodesTxtPath)));
+        const bool written = lf_writeList(g_invalidModelCodes, g_invalidAircraftCodesTxtPath, false, true);
+        gf_log(fmt::format("{:5} invalid model code{}{}", models, gf_pluralU64(models),
+                           lf_see(written, g_invalidAircraftCodesTxtPath)));
     }
     if (fixes > 0)
     {
-        lf_writeFixes();
-        gf_log(fmt::format("{:5} fixes, see {}", fixes, gf_pathToUtf8(g_fixesTxtPath)));
+        const bool written = lf_writeFixes();
+        gf_log(fmt::format("{:5} fixes{}", fixes, lf_see(written, g_fixesTxtPath)));
     }
     if (files > 0)
     {
-        lf_writeList(g_invalidAircraftCfgFiles, g_invalidAircraftCfgFilesTxtPath, false, true);
-        gf_log(fmt::format("{:5} invalid aircraft.cfg files, see {}", files,
-                           gf_pathToUtf8(g_invalidAircraftCfgFilesTxtPath)));
+        const bool written = lf_writeList(g_invalidAircraftCfgFiles, g_invalidAircraftCfgFilesTxtPath, false, true);
+        gf_log(fmt::format("{:5} invalid aircraft.cfg files{}", files,
+                           lf_see(written, g_invalidAircraftCfgFilesTxtPath)));
     }
     if (sections > 0)
     {
-        lf_writeList(g_incompleteFltsimSections, g_incompleFltsimSectionsTxtPath, true, true);
-        gf_log(fmt::format("{:5} incomplete [fltsim.x] sections, see {}", sections,
-                           gf_pathToUtf8(g_incompleFltsimSectionsTxtPath)));
+        const bool written = lf_writeList(g_incompleteFltsimSections, g_incompleFltsimSectionsTxtPath, true, true);
+        gf_log(fmt::format("{:5} incomplete [fltsim.x] sections{}", sections,
+                           lf_see(written, g_incompleFltsimSectionsTxtPath)));
     }
     gf_log("\nInformation:");
     if (withoutFltsim > 0)
     {
-        lf_writeList(g_cfgFilesWithoutFltsim, g_aircraftCfgWithNoFltsimSectionTxtPath, false, false);
-        gf_log(fmt::format("{:5} empty aircraft.cfg files, see {}", withoutFltsim,
-                           gf_pathToUtf8(g_aircraftCfgWithNoFltsimSectionTxtPath)));
+        const bool written =
+            lf_writeList(g_cfgFilesWithoutFltsim, g_aircraftCfgWithNoFltsimSectionTxtPath, false, false);
+        gf_log(fmt::format("{:5} empty aircraft.cfg files{}", withoutFltsim,
+                           lf_see(written, g_aircraftCfgWithNoFltsimSectionTxtPath)));
     }
 }
 

@@ -56,7 +56,8 @@ std::size_t lf_removeDuplicateLiveries();
 void lf_removeScanOutputs();
 void lf_writeLiveriesScanned();
 void lf_writeScanErrors();
-void lf_writeFixes();
+// False when the list of fixes could not be written.
+bool lf_writeFixes();
 
 namespace detail
 {

@@ -83,7 +83,9 @@ std::optional<PackageManifest> gf_searchManifest(const fs::path& file)
 {
     try
     {
-        fs::path folder = file.parent_path();
+        // A package folder (a streamed package) holds its own manifest.
+        std::error_code ec;
+        fs::path folder = fs::is_directory(file, ec) ? file : file.parent_path();
         for (int i = 0; i < kFoldersSearched; ++i)
         {
             const fs::path manifest = lf_findManifestFile(folder);

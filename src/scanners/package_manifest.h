@@ -17,8 +17,8 @@
 namespace ovr
 {
 
-// The manifest of the package that holds the file: the file's folder and up
-// to 6 above it are looked at. No value when none is found or one cannot be
+// The manifest of the package that holds the file: the file's folder (the
+// folder itself when a folder is given) and up to 6 above it are looked at. No value when none is found or one cannot be
 // read (then with a report line).
 std::optional<PackageManifest> gf_searchManifest(const std::filesystem::path& file);
 

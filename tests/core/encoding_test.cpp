@@ -35,9 +35,15 @@ TEST(Encoding, Detection)
         {"BE without mark", "\0A\0B"s, kEncodingUtf16Be},
         {"latin-1", "caf\xE9 au lait", kEncodingAnsi},
         {"utf-8 text", "caf\xC3\xA9 au lait", kEncodingUtf8},
-        {"two-byte character cut at byte 4095", std::string(4095, 'a') + "\xC3\xA9", kEncodingAnsi},
-        {"two-byte character ending at byte 4095", std::string(4094, 'a') + "\xC3\xA9", kEncodingUtf8},
-        {"invalid byte after the sample", std::string(4096, 'a') + "\xFF", kEncodingUtf8},
+        // The whole file decides, wherever a 4 KB boundary falls.
+        {"two-byte character across byte 4096", std::string(4095, 'a') + "\xC3\xA9", kEncodingUtf8},
+        {"three-byte character across byte 4096", std::string(4094, 'a') + "\xE2\x82\xAC", kEncodingUtf8},
+        {"two-byte character ending at byte 4096", std::string(4094, 'a') + "\xC3\xA9", kEncodingUtf8},
+        {"latin-1 byte after 4 KB of ASCII", std::string(4096, 'a') + "K\xF6ln", kEncodingAnsi},
+        {"latin-1 byte after 4 KB of UTF-8", std::string(4090, 'a') + "\xC3\xA9" + std::string(10, 'a') + "\xF6",
+         kEncodingAnsi},
+        {"utf-8 mark, then latin-1", "\xEF\xBB\xBFK\xF6ln", kEncodingAnsi},
+        {"utf-8 character cut at the end", "K\xC3", kEncodingAnsi},
     };
     test::TempDir dir;
     for (const DetectCase& c : cases)

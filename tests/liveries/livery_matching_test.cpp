@@ -360,6 +360,10 @@ TEST_F(MatchingTest, TheCategoryStepGivesOtherTypesOnlyToLightBusinessAndRotorcr
         {"large: never a similar type", {livery("ZZZ", "A321", "A321 Generic")}, {"KLM", "A320"}, "", ""},
         {"heavy", {livery("DLH", "B744", "B744 Lufthansa")}, {"KLM", "B744"}, "", ""},
         {"high performance", {livery("DLH", "F16", "F16 Display")}, {"KLM", "F16"}, "", ""},
+        // A type the database does not know has no class, not the light one.
+        {"unknown airliner: no light type", {livery("DLH", "C172", "C172 Club")}, {"KLM", "E135"}, "", ""},
+        {"ground vehicle: no light type", {livery("DLH", "C172", "C172 Club")}, {"ZZZ", "ZZZC"}, "", ""},
+        {"no type: no light type", {livery("DLH", "C172", "C172 Club")}, {"KLM", "ZZZZ"}, "", ""},
     };
     for (const CategoryCase& c : cases)
     {
@@ -517,6 +521,21 @@ TEST_F(MatchingTest, OnAStandDepthOneLogsNoMatchAfterTheRegistration)
     EXPECT_FALSE(gf_matchLivery(record, "A1", false));
     EXPECT_TRUE(record.liveryTitle.empty());
     EXPECT_THAT(logLines().back(), testing::EndsWith("no livery match ..."));
+}
+
+// The feed's placeholders are never given a livery, even where the tables
+// hold one under that code.
+TEST_F(MatchingTest, PlaceholderTypesGetNoLivery)
+{
+    build({livery("ZZZ", "ZZZC", "Tug"), livery("ZZZ", "ZZZZ", "Anything"), livery("DLH", "C172", "C172 Club")});
+    for (std::string_view type : {"ZZZC", "ZZZZ"})
+    {
+        SCOPED_TRACE(type);
+        EXPECT_EQ(spawn({"ZZZ", type}), "");
+        AiAircraftRecord record = lf_record({"ZZZ", type});
+        EXPECT_FALSE(gf_matchLivery(record, "A1", false));
+        EXPECT_TRUE(record.liveryTitle.empty());
+    }
 }
 
 // ---- failed liveries and diagnostics --------------------------------------

@@ -122,6 +122,50 @@ TEST_F(TablesTest, RegcodeFolderThatCannotBeListedKeepsWhatWasRead)
     ASSERT_EQ(logLinesWith("Error reading regcode files in input/no_such_folder, what: ").size(), 1u);
 }
 
+// An entry of the folder that cannot be read is reported; the lists read
+// around it are kept.
+TEST_F(TablesTest, RegcodeEntryThatCannotBeReadIsReportedAndTheOthersKept)
+{
+    writeMyRegcodes("a.txt", "Title A;D-AIBA\n");
+    writeMyRegcodes("c.txt", "Title C;D-AIBC\n");
+    fs::create_symlink("loop.txt", "input/my_regcodes/loop.txt");
+    std::vector<RegcodeEntry> out;
+    EXPECT_FALSE(lf_readRegcodeFiles("input/my_regcodes", out));
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(out[0].title, "Title A");
+    EXPECT_EQ(out[1].title, "Title C");
+    EXPECT_EQ(logLinesWith("==> regcode file input/my_regcodes/loop.txt skipped: ").size(), 1u);
+}
+
+// Lists saved as UTF-16 (either order, with its mark) or Windows-1252 give
+// the UTF-8 titles the scan wrote.
+TEST_F(TablesTest, RegcodeFilesInOtherEncodingsAreConverted)
+{
+    const std::string text = "Title K\xC3\xB6ln;D-AIBA\r\n";
+    std::string le = "\xFF\xFE";
+    std::string be = "\xFE\xFF";
+    // ASCII apart from one 0xF6 (U+00F6).
+    for (char c : std::string("Title K\xF6ln;D-AIBA\r\n"))
+    {
+        le += c;
+        le += '\0';
+        be += '\0';
+        be += c;
+    }
+    writeMyRegcodes("a.txt", le);
+    writeMyRegcodes("b.txt", be);
+    writeMyRegcodes("c.txt", "Title K\xF6ln;D-AIBA\n");
+    writeMyRegcodes("d.txt", text);
+    std::vector<RegcodeEntry> out;
+    EXPECT_TRUE(lf_readRegcodeFiles("input/my_regcodes", out));
+    ASSERT_EQ(out.size(), 4u);
+    for (const RegcodeEntry& entry : out)
+    {
+        EXPECT_EQ(entry.title, "Title K\xC3\xB6ln");
+        EXPECT_EQ(entry.regcodes, Regcodes{"D-AIBA"});
+    }
+}
+
 struct AigCase
 {
     const char* name;
@@ -146,6 +190,11 @@ const AigCase kAigCases[] = {
      "r=\"X4\"/>"
      "<l t=\"C\" r=\"\"/><l t=\"B\" r=\"X5\"/></aig></root>",
      true, 4, "==> Duplicate title 'B' (same as previous)"},
+    // A list of only commas and blanks is no "don't use" title.
+    {"registrations_of_only_commas",
+     "<root><meta><info name=\"copyright\" value=\"c\"/><info name=\"MSFS\" value=\"1\"/></meta><aig>"
+     "<l t=\"A\" r=\" , ,\"/><l t=\"B\" r=\"X1\"/><l t=\"C\" r=\"\"/></aig></root>",
+     true, 2, "==> Entry 'A' lists no registration in r=\" , ,\", skipped"},
 };
 
 class AigRegcodesTest : public TablesTest, public ::testing::WithParamInterface<AigCase>

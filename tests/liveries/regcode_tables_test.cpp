@@ -67,6 +67,8 @@ TEST_F(RegcodeTablesTest, AnErrorsFolderThatCannotBeMadeIsAWarningAndTheBuildGoe
     EXPECT_EQ(g_scannedLiveriesProcessed.load(), 1);
     EXPECT_EQ(titleOf("D-AIZB"), "A320 one");
     EXPECT_EQ(logLinesWith("==> could not create output/errors").size(), 1u);
+    // The log names no file that was not written.
+    EXPECT_EQ(logLinesWith("in-line"), Lines{"    1 in-line regcode clashes"});
 }
 
 TEST_F(RegcodeTablesTest, OfflineListsReplaceInlineRegistrationsAndTheUsersListsWinOverTheAigList)

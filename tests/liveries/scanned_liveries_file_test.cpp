@@ -41,7 +41,9 @@ struct ErrorCase
 
 const ErrorCase kErrorCases[] = {
     {"missing_file", nullptr, "51: File output/LiveriesScanned.xml not found"},
-    {"malformed", "<root><liveries><l a=\"DLH\"", "51: File output/LiveriesScanned.xml not found"},
+    // A file cut short is there: the message says what is wrong with it.
+    {"malformed", "<root><liveries><l a=\"DLH\"",
+     "51: File output/LiveriesScanned.xml is damaged: Error parsing start element tag at byte 25"},
     {"no_liveries_section", "<root><meta/></root>",
      "52: output/LiveriesScanned.xml does not contain a <liveries> section"},
     {"other_document_element", "<data><liveries><l a=\"DLH\" m=\"A320\" t=\"x\"/></liveries></data>",

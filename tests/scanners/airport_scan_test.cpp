@@ -23,6 +23,7 @@
 #include "scanners/airport_scan_detail.h"
 #include "scanners/package_scans.h"
 #include "scanners/scan_report.h"
+#include "scanners/scan_written_files.h"
 
 namespace ovr::test
 {
@@ -219,6 +220,7 @@ TEST_F(AirportScan, AScanThatFindsNothingSaysSoAndRemovesTblo)
     fs::create_directories(g_tbloPath);
     writeFile(g_tbloPath / "old.xml", "from an earlier scan");
     writeFile(g_mySimaddonPath / "OLD.txt", "from an earlier scan");
+    gf_noteScanWritten(g_mySimaddonPath / "OLD.txt", "an earlier scan");
     gf_scanAirports();
     EXPECT_FALSE(fs::exists(g_tbloPath));
     EXPECT_TRUE(namesIn(g_mySimaddonPath).empty());
@@ -259,6 +261,90 @@ TEST_F(AirportScan, WithoutTheSupportedListTheScanThrows522AndDoesNothing)
     }
     EXPECT_FALSE(fs::exists(g_tbloPath));
     EXPECT_TRUE(SCAN_AIRPORTS.current.load()) << "a scan that throws does not switch itself off";
+}
+
+// Files the user put among the generated ones survive the scans: one for an
+// airport the scan does not write stays where it is; one for an airport the
+// scan writes is moved to the backup once, with a log line, never over an
+// earlier backup. What a scan wrote, the next scan replaces.
+TEST_F(AirportScan, FilesTheScanDidNotWriteAreKeptOrMovedToABackup)
+{
+    package(community() / "somedev-ehrd-rotterdam", R"({"title": "Rotterdam", "manufacturer": "somedev"})");
+    writeBgl(community() / "somedev-ehrd-rotterdam" / "scenery" / "ehrd.bgl", genbgl::variant("airport"));
+    writeFile(g_myThirdpartyPath / "EDDF.xml", "made by hand");
+    writeFile(g_myThirdpartyPath / "ehrd.xml", "also made by hand");
+    writeFile(g_airportsPath / "my_thirdparty_backup" / "ehrd.xml", "an earlier backup");
+    for (int scan = 0; scan < 2; ++scan)
+    {
+        SCOPED_TRACE(scan);
+        SCAN_AIRPORTS.current.store(true);
+        gf_scanAirports();
+        EXPECT_EQ(namesIn(g_myThirdpartyPath), (std::vector<std::string>{"EDDF.xml", "EHRD.txt"}));
+        EXPECT_EQ(namesIn(g_airportsPath / "my_thirdparty_backup"),
+                  (std::vector<std::string>{"ehrd.xml", "ehrd.xml.2"}));
+    }
+    EXPECT_EQ(readFile(g_myThirdpartyPath / "EDDF.xml"), "made by hand");
+    EXPECT_EQ(readFile(g_airportsPath / "my_thirdparty_backup" / "ehrd.xml.2"), "also made by hand");
+    EXPECT_EQ(readFile(g_airportsPath / "my_thirdparty_backup" / "ehrd.xml"), "an earlier backup");
+    EXPECT_TRUE(logHas(fmt::format("{} was not written by the airport scan, moved to {}",
+                                   (g_myThirdpartyPath / "ehrd.xml").string(),
+                                   (g_airportsPath / "my_thirdparty_backup" / "ehrd.xml.2").string())));
+}
+
+// A package linked into Community is scanned like a copied one; a link back
+// up the tree ends at the folder already entered.
+TEST_F(AirportScan, LinkedPackagesAreFollowedOnce)
+{
+    const fs::path real = folder() / "elsewhere" / "maker-eddf-frankfurt";
+    package(real, R"({"title": "t", "package_version": "1.0", "manufacturer": "Maker", "creator": "Me"})");
+    writeBgl(real / "scenery" / "airport.bgl", genbgl::variant("airport"));
+    fs::create_directories(community());
+    fs::create_directory_symlink(real, community() / "maker-eddf-frankfurt");
+    fs::create_directory_symlink(community(), real / "scenery" / "back-to-community");
+    sim::World world(scenario(), realTimeWorld());
+    gf_scanAirports();
+    EXPECT_EQ(namesIn(g_myThirdpartyPath), std::vector<std::string>{"EDDF.xml"});
+    const std::string report = readFile(g_airportsScanLogTxtPath);
+    const std::string fac = "\nFac: ";
+    std::size_t visits = 0;
+    for (std::size_t at = report.find(fac); at != std::string::npos; at = report.find(fac, at + 1))
+        ++visits;
+    EXPECT_EQ(visits, 1U) << report;
+}
+
+// A streamed package whose name names no publisher is classified by its own
+// manifest, and linked.
+TEST_F(AirportScan, AStreamedPackageIsClassifiedByItsOwnManifest)
+{
+    g_simIs2020.store(0);
+    const fs::path streamed = folder() / "packages2024" / "StreamedPackages";
+    package(streamed / "pkg-ehrd-rotterdam", R"({"title": "Rotterdam", "manufacturer": "somedev"})");
+    fs::create_directories(folder() / "packages2024" / "Community");
+    gf_scanAirports();
+    EXPECT_EQ(namesIn(g_myThirdpartyPath), std::vector<std::string>{"EHRD.txt"});
+    EXPECT_EQ(readFile(g_myThirdpartyPath / "EHRD.txt"), "archive/thirdparty/Some%20Developer/EHRD.xml\n");
+}
+
+// Two packages for one airport: both are reported, the later one in the
+// scan's order is kept and the report says which.
+TEST_F(AirportScan, TwoPackagesForOneAirportAreBothReported)
+{
+    const std::string maker = R"({"title": "t", "manufacturer": "Maker", "creator": "Me"})";
+    for (const char* name : {"maker-eddf-first", "maker-eddf-second"})
+    {
+        package(community() / name, maker);
+        writeBgl(community() / name / "scenery" / "airport.bgl", genbgl::variant("airport"));
+    }
+    sim::World world(scenario(), realTimeWorld());
+    gf_scanAirports();
+    EXPECT_EQ(namesIn(g_myThirdpartyPath), std::vector<std::string>{"EDDF.xml"});
+    EXPECT_NE(readFile(g_myThirdpartyPath / "EDDF.xml").find("maker-eddf-second"), std::string::npos);
+    EXPECT_NE(readFile(g_airportsScanLogTxtPath)
+                  .find(fmt::format("===> EDDF found in two packages: {} replaces EDDF.xml from {}",
+                                    (community() / "maker-eddf-second" / "scenery" / "airport.bgl").string(),
+                                    (community() / "maker-eddf-first" / "scenery" / "airport.bgl").string())),
+              std::string::npos)
+        << readFile(g_airportsScanLogTxtPath);
 }
 
 struct ListCase
@@ -350,19 +436,29 @@ TEST_F(AirportScan, Msfs2024WalksItsStreamedFolder)
     }
 }
 
-TEST_F(AirportScan, AnErrorThatEndsTheScanStillClosesTheFacilityClient)
+// A streamed entry whose status cannot be read (here a link to itself) is
+// reported and passed over: the other packages and Community are still
+// scanned, and the scan ends and switches itself off.
+TEST_F(AirportScan, ABadStreamedEntryIsSkippedAndTheScanGoesOn)
 {
     g_simIs2020.store(0);
     const fs::path streamed = folder() / "packages2024" / "StreamedPackages";
     fs::create_directories(streamed / "maker-eddf-frankfurt");
-    fs::create_directory_symlink(streamed / "zz-loop", streamed / "zz-loop");
+    fs::create_directory_symlink(streamed / "maker-loop", streamed / "maker-loop");
+    fs::create_directories(streamed / "somedev-ehrd-rotterdam");
+    const fs::path community2024 = folder() / "packages2024" / "Community";
+    package(community2024 / "maker-lfpg-paris", R"({"title": "t", "manufacturer": "Maker", "creator": "Me"})");
+    writeBgl(community2024 / "maker-lfpg-paris" / "scenery" / "lfpg.bgl", genbgl::variant("airport"));
     sim::World world(scenario(), realTimeWorld());
-    EXPECT_THROW(gf_scanAirports(), fs::filesystem_error);
-    EXPECT_TRUE(fs::exists(g_myThirdpartyPath / "EDDF.xml")) << "the facility client was used";
+    EXPECT_NO_THROW(gf_scanAirports());
+    EXPECT_EQ(namesIn(g_myThirdpartyPath), (std::vector<std::string>{"EDDF.xml", "EHRD.txt", "LFPG.xml"}));
+    EXPECT_NE(readFile(g_airportsScanLogTxtPath)
+                  .find(fmt::format("===> {} skipped, cause: ", (streamed / "maker-loop").string())),
+              std::string::npos);
     EXPECT_FALSE(g_parkingDataRdrOpen);
     EXPECT_TRUE(logHas("SimConnect (PARKING_DATA_RDR) closed"));
     EXPECT_TRUE(g_supportedAirports.empty());
-    EXPECT_TRUE(SCAN_AIRPORTS.current.load());
+    EXPECT_FALSE(SCAN_AIRPORTS.current.load());
 }
 
 } // namespace

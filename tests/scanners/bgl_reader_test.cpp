@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <sstream>
 #include <unordered_set>
@@ -272,6 +273,46 @@ TEST_F(BglReader, MoreOffendingPositionsAreReportedAndDropped)
     EXPECT_TRUE(reported("lat/lon helipad incorrect (skipped): 0.000050,0.000050"));
     EXPECT_TRUE(reported("LatLon -95.000000,8.570500 invalid (skipped)"));
     EXPECT_TRUE(reported("LatLon 50.033300,200.000000 invalid (skipped)"));
+}
+
+// Sizes and headings no airport file can hold are refused at decode, one
+// warning naming each spot; the good spots stay.
+TEST_F(BglReader, NonFiniteAndNegativeSizesAreRefused)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    genbgl::AirportRecord airport;
+    airport.ident = "EDDF";
+    genbgl::TaxiwayParkings parkings;
+    const auto parking = [&](std::uint32_t number, float radius, float heading) {
+        genbgl::Parking p;
+        p.number = number;
+        p.radiusMetres = radius;
+        p.headingDegrees = heading;
+        p.latitude = kLat + 0.001 * number;
+        p.longitude = kLon;
+        return p;
+    };
+    parkings.parkings = {parking(1, 20.0F, 90.0F), parking(2, nan, 90.0F), parking(3, 20.0F, inf),
+                         parking(4, -30.0F, 90.0F), parking(5, 0.0F, -90.0F)};
+    airport.subrecords = {genbgl::Helipad{kLat - 0.001, kLon, nan}, genbgl::Helipad{kLat - 0.002, kLon, 10.0F},
+                          parkings};
+    const fs::path file = folder() / "scenery" / "corrupt.bgl";
+    writeBgl(file, genbgl::bglFile({genbgl::Section{3, 0, {genbgl::airportRecord(airport)}}}));
+    const Decoded decoded = decode(file);
+    ASSERT_EQ(decoded.airports.size(), 1u);
+    std::vector<std::string> names;
+    for (const Stand& stand : decoded.airports[0].record.stands)
+    {
+        EXPECT_TRUE(std::isfinite(stand.radius) && stand.radius >= 0.0 && std::isfinite(stand.heading));
+        names.push_back(stand.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"helipad1", "g1", "g5"}));
+    const std::string in = " in " + file.string();
+    EXPECT_EQ(logLines(), (std::vector<std::string>{"==> helipad1 of EDDF refused: length nan" + in,
+                                                    "==> Parking g2 of EDDF refused: radius nan, heading 90" + in,
+                                                    "==> Parking g3 of EDDF refused: radius 20, heading inf" + in,
+                                                    "==> Parking g4 of EDDF refused: radius -30, heading 90" + in}));
 }
 
 struct IdentCase

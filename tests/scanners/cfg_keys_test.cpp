@@ -107,6 +107,10 @@ TEST(CfgKeys, BaseContainerNeedsAStockName)
 {
     EXPECT_EQ(lf_readBaseContainer("base_container=..\\"), "");
     EXPECT_EQ(lf_readBaseContainer("base_container=..\\NoSuchAircraft"), "");
+    // A stock container gives its type; case matters.
+    EXPECT_EQ(lf_readBaseContainer("base_container=..\\Asobo_C172sp_classic"), "C172");
+    EXPECT_EQ(lf_readBaseContainer("base_container = \"..\\Asobo_A320_NEO\""), "A20N");
+    EXPECT_EQ(lf_readBaseContainer("base_container=..\\asobo_c172sp_classic"), "");
 }
 
 TEST(CfgKeys, SubstringTestsSeeComments)

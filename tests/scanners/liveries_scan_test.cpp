@@ -13,10 +13,12 @@
 #include <gtest/gtest.h>
 
 #include "core/code_pool.h"
+#include "core/encoding.h"
 #include "core/globals.h"
 #include "core/parameter_controls.h"
 #include "core/parameters.h"
 #include "core/paths.h"
+#include "core/text_convert.h"
 #include "core/user_error.h"
 #include "liveries/dont_use_titles.h"
 #include "liveries/livery_data.h"
@@ -289,6 +291,51 @@ TEST_F(LiveriesScanTest, Encodings)
     }
 }
 
+// The 4 KB boundary, in both encodings: a UTF-8 character that straddles it,
+// a Windows-1252 byte just after 4 KB of ASCII. The title reaches
+// LiveriesScanned.xml as UTF-8.
+struct BoundaryCase
+{
+    const char* name;
+    std::string city;   // the title's city in the file's encoding
+    std::size_t offset; // of its first byte that is not ASCII
+};
+
+class EncodingBoundary : public LiveriesScanTest, public ::testing::WithParamInterface<BoundaryCase>
+{
+};
+
+TEST_P(EncodingBoundary, TitleReadWhole)
+{
+    const std::string head = "[General]\nicao_type_designator=A320\n[fltsim.0]\nicao_airline=DLH\n// ";
+    const std::string title = "\ntitle=K";
+    const std::size_t pad = GetParam().offset - head.size() - title.size();
+    const std::string content = head + std::string(pad, 'x') + title + GetParam().city + "\n";
+    ASSERT_EQ(content.find(GetParam().city), GetParam().offset);
+    writeFile(folder() / "enc" / "pkg" / "aircraft.cfg", content);
+    std::vector<fs::path> folders{folder() / "enc"};
+    ASSERT_TRUE(lf_scanLiveryFolders(folders));
+    const std::string xml = ovr::test::readFile(g_liveriesScannedXmlPath);
+    EXPECT_TRUE(gf_isValidUtf8(xml));
+    EXPECT_NE(xml.find("t=\"K\xC3\xB6ln\""), std::string::npos) << xml;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EncodingBoundary,
+                         ::testing::Values(BoundaryCase{"Utf8", "\xC3\xB6ln", 4095},
+                                           BoundaryCase{"Windows1252", "\xF6ln", 4096}),
+                         caseName);
+
+// A file without a type of its own takes the type of its stock container.
+TEST_F(LiveriesScanTest, StockBaseContainerGivesTheType)
+{
+    g_knownModels.insert("C172");
+    const auto result = readFile("stock/aircraft.cfg",
+                                 "[General]\n[fltsim.0]\ntitle=Club C172\nicao_airline=DLH\n"
+                                 "[VARIATION]\nbase_container=..\\Asobo_C172sp_classic\n");
+    ASSERT_EQ(result.size(), 1U);
+    EXPECT_EQ(describe(result.front()), "DLH||C172|0|Club C172||1");
+}
+
 TEST_F(LiveriesScanTest, MissingAndGarbageFiles)
 {
     g_runningScanTasks.store(1);
@@ -484,12 +531,24 @@ TEST_F(LiveriesScanTest, ErrorListsAreSortedAndSummarised)
     EXPECT_FALSE(fs::exists(g_invalidAirlineCodesTxtPath));
 }
 
+// When output/errors cannot be made, the summary names no file.
+TEST_F(LiveriesScanTest, ErrorListsThatCannotBeWrittenAreNotNamed)
+{
+    writeFile(g_outputErrorsPath, "a file where the folder belongs");
+    g_invalidAirlineCodes = {"b"};
+    g_invalidModelCodes = {"X"};
+    g_scanFixes = {"z"};
+    lf_writeScanErrors();
+    EXPECT_TRUE(logHas("    1 invalid airline code"));
+    EXPECT_TRUE(logHas("    1 invalid model code"));
+    EXPECT_TRUE(logHas("    1 fixes"));
+    EXPECT_FALSE(logMentions(", see output/errors/"));
+    lf_clearScanLists();
+}
+
 TEST_F(LiveriesScanTest, WalkRules)
 {
     const fs::path root = folder() / "walk";
-    std::string deep = "d";
-    while ((root / deep / "aircraft.cfg").string().size() < 300)
-        deep += "d";
     writeFile(root / "airport" / "aircraft.cfg", cfg("A320", {{"Skipped", "DLH"}}));
     writeFile(root / "Ok" / "Aircraft.CFG", cfg("A320", {{"Taken", "DLH"}}));
     writeFile(root / "ok" / "aircraft_old.cfg", cfg("A320", {{"Old", "DLH"}}));
@@ -506,6 +565,75 @@ TEST_F(LiveriesScanTest, WalkRules)
     g_liveries.clear();
 }
 
+// A folder whose path is one byte short of the limit is entered; one of the
+// limit's length is not.
+TEST_F(LiveriesScanTest, WalkPathLimit)
+{
+    const fs::path root = folder() / "limit";
+    const auto named = [&](char first, std::size_t bytes) {
+        const std::size_t used = gf_pathToUtf8(root / std::string(1, first)).size();
+        return root / (std::string(1, first) + std::string(bytes - used, 'd'));
+    };
+    const fs::path shorter = named('a', kMaxWalkPathBytes - 1);
+    const fs::path limit = named('b', kMaxWalkPathBytes);
+    ASSERT_EQ(gf_pathToUtf8(shorter).size(), kMaxWalkPathBytes - 1);
+    ASSERT_EQ(gf_pathToUtf8(limit).size(), kMaxWalkPathBytes);
+    writeFile(shorter / "aircraft.cfg", cfg("A320", {{"Entered", "DLH"}}));
+    writeFile(limit / "aircraft.cfg", cfg("A320", {{"Not entered", "DLH"}}));
+    lf_scanFolder4Liveries(1, root);
+    ASSERT_EQ(g_liveries.size(), 1U);
+    EXPECT_EQ(describe(g_liveries.front()), "DLH||A320|0|Entered||1");
+    g_liveries.clear();
+}
+
+// Links to folders are followed, but each real folder is read once: links
+// back to a parent end, and a folder linked from elsewhere in the package
+// gives its liveries once.
+struct LinkedTreeCase
+{
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> links; // link path -> target, both under the root
+    std::vector<std::string> titles;
+};
+
+class LinkedTrees : public LiveriesScanTest, public ::testing::WithParamInterface<LinkedTreeCase>
+{
+};
+
+TEST_P(LinkedTrees, EachFolderOnce)
+{
+    const fs::path root = folder() / "pkg";
+    writeFile(root / "SimObjects" / "A" / "aircraft.cfg", cfg("A320", {{"A", "DLH"}}));
+    writeFile(root / "SimObjects" / "B" / "aircraft.cfg", cfg("B738", {{"B", "CLH"}}));
+    for (const auto& [link, target] : GetParam().links)
+    {
+        fs::create_directories((root / link).parent_path());
+        fs::create_directory_symlink(root / target, root / link);
+    }
+    lf_scanFolder4Liveries(1, root);
+    std::vector<std::string> titles;
+    for (const LiveryData& livery : g_liveries)
+        titles.push_back(livery.title);
+    EXPECT_EQ(titles, GetParam().titles);
+    EXPECT_TRUE(g_incompleteFltsimSections.empty());
+    g_liveries.clear();
+}
+
+// Long link names keep the walk of today's loops short enough to end when
+// the guard is missing, so the case fails instead of hanging.
+#define LONG_LINK "linked-back-to-the-package-folder-for-a-test-of-loops"
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinkedTrees,
+    ::testing::Values(
+        LinkedTreeCase{"NoLinks", {}, {"A", "B"}},
+        LinkedTreeCase{"LinkToParent", {{"SimObjects/A/" LONG_LINK, "SimObjects"}}, {"A", "B"}},
+        LinkedTreeCase{"TwoLinksToParent",
+                       {{"SimObjects/A/" LONG_LINK "1", "."}, {"SimObjects/A/" LONG_LINK "2", "."}},
+                       {"A", "B"}},
+        LinkedTreeCase{"LinkToSibling", {{"SimObjects/A/toB", "SimObjects/B"}}, {"A", "B"}},
+        LinkedTreeCase{"LinkToItself", {{"SimObjects/A/self", "SimObjects/A/self"}}, {"A", "B"}}),
+    caseName);
+#undef LONG_LINK
 
 TEST_F(LiveriesScanTest, AStoppedScanStaysDue)
 {

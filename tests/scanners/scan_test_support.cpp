@@ -12,10 +12,12 @@
 #include "core/log_detail.h"
 #include "core/parameter_controls.h"
 #include "core/parameters_file_detail.h"
+#include "core/paths.h"
 #include "liveries/dbase_reader_detail.h"
 #include "liveries/model_database.h"
 #include "scanners/airport_file_counts.h"
 #include "scanners/scan_report.h"
+#include "scanners/scan_written_files.h"
 
 namespace ovr::test
 {
@@ -113,6 +115,9 @@ void ScanTest::SetUp()
     g_supportedAirports.clear();
     lf_setAirportList();
     lf_setModelDatabase();
+    // No test inherits another's airports written "in this scan".
+    gf_clearScanWritten(g_mySimaddonPath);
+    gf_clearScanWritten(g_myThirdpartyPath);
 }
 
 void ScanTest::TearDown()
