@@ -54,15 +54,6 @@ const std::vector<VisitStand> kStands{
     {"S6", 8.012, R"(<opt reg="F-HBNA" airl="AFR" type="E190" day="3" hh="10:12" cs="AFR31" soft="true" />)"},
 };
 
-constexpr const char* kMeta = R"(  <meta>
-    <info name="author" value="Vora" />
-    <info name="version" value="12.5.5" />
-    <info name="date" value="Jan 01, 2026" />
-    <info name="copyright" value="Copyright (c) Voraflow. Data compiled for use with Vora only." />
-    <info name="sim" value="1" />
-  </meta>
-)";
-
 const fs::path& learnedFile()
 {
     static const fs::path path = g_learnedThirdpartyPath / "Test" / "EDDF.xml";
@@ -80,7 +71,7 @@ void writeFiles(bool handmade)
 
     fs::create_directories(learnedFile().parent_path());
     std::ofstream out(learnedFile(), std::ios::binary);
-    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n" << kMeta << "  <parameters>\n"
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n" << kParkingFileMeta << "  <parameters>\n"
         << "    <parameter name=\"icao\" value=\"EDDF\" />\n"
         << "    <parameter name=\"airport_name\" value=\"Visits\" />\n";
     if (handmade)
