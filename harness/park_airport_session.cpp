@@ -69,4 +69,17 @@ void ParkAirportSession::TearDown()
     VirtualSession::TearDown();
 }
 
+void ParkAirportSession::flyAway(double latitude, double longitude)
+{
+    sim::Pose airborne;
+    airborne.latDeg = latitude;
+    airborne.lonDeg = longitude;
+    airborne.altFt = 3000.0;
+    airborne.onGround = false;
+    world().apply(sim::script::Move{airborne, 0});
+    sim::Pose away = airborne;
+    away.latDeg = latitude + 0.5;
+    world().apply(sim::script::Move{away, 60'000});
+}
+
 } // namespace ovr::test

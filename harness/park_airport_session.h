@@ -41,6 +41,10 @@ class ParkAirportSession : public VirtualSession
   protected:
     void SetUp() override;
     void TearDown() override;
+
+    // The user aircraft takes off from the airport and flies 30 NM north
+    // within a minute, out of its sight.
+    void flyAway(double latitude, double longitude);
 };
 
 } // namespace ovr::test

@@ -138,18 +138,6 @@ class LearnedVisitsTest : public ParkAirportSession, public ::testing::WithParam
         MAX_PARK_SEL.current.store(500);
     }
 
-    // Up and 30 NM away within a minute, until the airport is out of sight.
-    void flyAway()
-    {
-        sim::Pose airborne = onTheStand();
-        airborne.altFt = 3000.0;
-        airborne.onGround = false;
-        world().apply(sim::script::Move{airborne, 0});
-        sim::Pose away = airborne;
-        away.latDeg = kAirportLat + 0.5;
-        world().apply(sim::script::Move{away, 60'000});
-        runFor(100s);
-    }
 };
 
 TEST_P(LearnedVisitsTest, EveryLeaveSavesTheOptionsTheFileHeld)
@@ -175,7 +163,8 @@ TEST_P(LearnedVisitsTest, EveryLeaveSavesTheOptionsTheFileHeld)
         EXPECT_TRUE(std::ranges::any_of(g_staticAircraft, [](const StaticAc& a) { return a.callsign == "BAW21*"; }));
         EXPECT_TRUE(std::ranges::none_of(g_staticAircraft, [](const StaticAc& a) { return a.callsign == "DLH4Q*"; }));
 
-        flyAway();
+        flyAway(kAirportLat, kAirportLon);
+        runFor(100s);
         ASSERT_TRUE(g_parkAirport.icao.empty());
         const std::vector<std::string> saved = logWith("EDDF.xml' saved with");
         ASSERT_EQ(saved.size(), static_cast<std::size_t>(visit));
