@@ -22,16 +22,8 @@ void writeParkingFile(std::string_view airportName, std::string_view publisher, 
 {
     std::filesystem::create_directories(g_myThirdpartyPath);
     std::ofstream out(g_myThirdpartyPath / "EDDF.xml", std::ios::binary);
-    out << fmt::format(R"(<?xml version="1.0" encoding="UTF-8"?>
-<root>
-  <meta>
-    <info name="author" value="Vora" />
-    <info name="version" value="12.5.5" />
-    <info name="date" value="Jan 01, 2026" />
-    <info name="copyright" value="Copyright (c) Voraflow. Data compiled for use with Vora only." />
-    <info name="sim" value="1" />
-  </meta>
-  <parameters>
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n" << kParkingFileMeta;
+    out << fmt::format(R"(  <parameters>
     <parameter name="icao" value="EDDF" />
     <parameter name="airport_name" value="{}" />
     <parameter name="publisher" value="{}" />
@@ -75,6 +67,19 @@ void ParkAirportSession::TearDown()
     for (IntListParameter* p : {&MAX_PARK_SEL, &MAX_LIVE_SEL, &parking_percentage})
         p->current.store(p->defaultValue);
     VirtualSession::TearDown();
+}
+
+void ParkAirportSession::flyAway(double latitude, double longitude)
+{
+    sim::Pose airborne;
+    airborne.latDeg = latitude;
+    airborne.lonDeg = longitude;
+    airborne.altFt = 3000.0;
+    airborne.onGround = false;
+    world().apply(sim::script::Move{airborne, 0});
+    sim::Pose away = airborne;
+    away.latDeg = latitude + 0.5;
+    world().apply(sim::script::Move{away, 60'000});
 }
 
 } // namespace ovr::test

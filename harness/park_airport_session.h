@@ -22,6 +22,16 @@ struct ParkposLine
     std::string options;     // the stand's <opt> elements, or empty
 };
 
+// The meta block of the parking files these sessions write.
+inline constexpr std::string_view kParkingFileMeta = R"(  <meta>
+    <info name="author" value="Vora" />
+    <info name="version" value="12.5.5" />
+    <info name="date" value="Jan 01, 2026" />
+    <info name="copyright" value="Copyright (c) Voraflow. Data compiled for use with Vora only." />
+    <info name="sim" value="1" />
+  </meta>
+)";
+
 // Writes airports/my_thirdparty/EDDF.xml with these stands.
 void writeParkingFile(std::string_view airportName, std::string_view publisher, double altitudeFt,
                       const std::vector<ParkposLine>& stands);
@@ -31,6 +41,10 @@ class ParkAirportSession : public VirtualSession
   protected:
     void SetUp() override;
     void TearDown() override;
+
+    // The user aircraft takes off from the airport and flies 30 NM north
+    // within a minute, out of its sight.
+    void flyAway(double latitude, double longitude);
 };
 
 } // namespace ovr::test

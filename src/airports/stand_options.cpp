@@ -45,6 +45,13 @@ StandOption* gf_findStandOption(std::vector<StandOption>& options, std::uint32_t
     return nullptr;
 }
 
+void gf_renumberOptions(std::vector<StandOption>& options)
+{
+    std::uint32_t id = 0;
+    for (StandOption& option : options)
+        option.id = ++id;
+}
+
 std::pair<std::uint32_t, bool> gf_learnStandOption(std::vector<StandOption>& options, FlightKey key,
                                                    std::uint64_t weekdayHour, std::string_view callsign,
                                                    std::string_view registration, bool cpl)

@@ -46,4 +46,8 @@ bool updateOptionsWrapped(std::vector<StandOption>& options, std::vector<std::in
 // The option with that id; none for id 0 or an unknown id.
 StandOption* gf_findStandOption(std::vector<StandOption>& options, std::uint32_t optionId);
 
+// Gives the options their ids 1, 2, 3, ... in order again, those the
+// static-parking search retired for this pass included.
+void gf_renumberOptions(std::vector<StandOption>& options);
+
 } // namespace ovr

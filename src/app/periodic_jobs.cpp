@@ -315,7 +315,9 @@ void lf_every5Seconds()
         return;
     }
     std::string message;
-    if (gf_recheckParkAirports(false, message))
+    // The user's reserved stand is what "Re-read" is for: a changed one is
+    // taken over at once.
+    if (gf_recheckParkAirports(true, message))
     {
         gf_setStatus(message, true);
     }

@@ -155,6 +155,17 @@ LiveAc* gf_findLiveAc(std::uint32_t key)
     return it == g_liveAircraft.end() ? nullptr : &*it;
 }
 
+void gf_releaseStandOf(const LiveAc& aircraft)
+{
+    // The stand's flag belongs to the aircraft that parked there: one still
+    // driving in, or one that has pulled out (another may stand there now),
+    // leaves it alone.
+    if (aircraft.situation == kSituationParked && aircraft.pullOutMark == 0)
+    {
+        gf_setStandOccupied(aircraft.standId, false);
+    }
+}
+
 void removeAircraftFromSim(StaticAc& aircraft)
 {
     if (aircraft.simState == kSimStateBuffer)
@@ -195,13 +206,10 @@ void removeAircraftFromSim(StaticAc& aircraft)
     }
     if (aircraft.aiKey > kLiveKeyAbove)
     {
-        // The stand's flag belongs to the aircraft that parked there: one
-        // still driving in, or one that has pulled out, leaves it alone.
         const LiveAc* live = gf_findLiveAc(aircraft.aiKey);
-        if (live != nullptr && static_cast<const StaticAc*>(live) == &aircraft &&
-            live->situation == kSituationParked && live->pullOutMark == 0)
+        if (live != nullptr && static_cast<const StaticAc*>(live) == &aircraft)
         {
-            gf_setStandOccupied(aircraft.standId, false);
+            gf_releaseStandOf(*live);
         }
         if (aircraft.objectId != 0 && g_followedObjectId.load() == aircraft.objectId)
         {

@@ -129,6 +129,9 @@ LiveAc* gf_findLiveAc(std::uint32_t key);
 // is only marked, a queued creation taken back, a created object queued for
 // removal (once).
 void removeAircraftFromSim(StaticAc& aircraft);
+// Clears the live-occupied flag of the aircraft's stand when the flag is its
+// own: it stands parked there and has not pulled out.
+void gf_releaseStandOf(const LiveAc& aircraft);
 // Client events of one aircraft; each takes g_simConnectMutex for its push.
 void gf_setSpoilers(StaticAc& aircraft, bool on);
 void gf_setFlaps(StaticAc& aircraft, std::uint32_t index);

@@ -27,6 +27,7 @@
 #include "traffic/making_way.h"
 #include "traffic/motion_model.h"
 #include "traffic/respawns.h"
+#include "traffic/static_parking.h"
 
 namespace ovr
 {
@@ -185,9 +186,11 @@ void gf_checkMaxPark(std::uint8_t extra)
     {
         return;
     }
-    const auto arrival = [](const StaticAc& st)
-    { return (gf_weekdayOf(st.parkedSince) - 1) * kSlotsPerDay + gf_slotOf(st.parkedSince); };
-    const auto earliest = std::ranges::min_element(g_staticAircraft, {}, arrival);
+    // The one that has stood longest goes, counted back through the week: on
+    // Monday morning Sunday evening's arrival is older than midnight's.
+    const std::uint64_t now = g_weekdayHour.load();
+    const auto earliest =
+        std::ranges::max_element(g_staticAircraft, {}, [now](const StaticAc& st) { return gf_staticAge(st, now); });
     if (earliest->simState == kSimStateActive)
     {
         gf_log(fmt::format("{:8}: {} static max park exceeded, removed", gf_standName(earliest->standId),

@@ -16,6 +16,7 @@
 #include "airports/apf_reader.h"
 #include "airports/apf_updates.h"
 #include "airports/apf_writer.h"
+#include "airports/learned_stands.h"
 #include "airports/quality_factors.h"
 #include "airports/nearest_stand.h"
 #include "airports/park_airport_panel.h"
@@ -496,21 +497,7 @@ void gf_saveAirportFile()
     record.name = g_keptApfName;
     record.publisher = g_keptApfKind;
     record.elevation = static_cast<std::int32_t>(g_parkAirport.elevation);
-    for (const Stand& stand : g_stands)
-    {
-        Stand kept = stand;
-        std::erase_if(kept.options, [](const StandOption& o) { return o.id == 0 || o.fromFile != 0; });
-        std::uint32_t id = 0;
-        for (StandOption& option : kept.options)
-        {
-            option.id = ++id;
-        }
-        if (g_handmade || kept.manual != 0 || kept.radiusChanged != 0 || kept.cargoChanged != 0 ||
-            !kept.options.empty())
-        {
-            record.stands.push_back(std::move(kept));
-        }
-    }
+    record.stands = gf_learnedStands(g_stands.span(), g_handmade);
     const CoveragePair figures = gf_coverageOf(gf_qualityFactors(record.stands));
     record.realFigure = figures.real;
     record.softFigure = figures.soft;

@@ -31,6 +31,7 @@
 #include "airports/parking_state.h"
 #include "airports/stand_list.h"
 #include "airports/stand_marks.h"
+#include "airports/stand_options.h"
 #include "airports/static_parking_search.h"
 #include "airports/weekday_hour.h"
 #include "core/geometry.h"
@@ -129,7 +130,7 @@ std::vector<ParkCandidate>::iterator lf_candidateOnStand(std::int32_t standId)
 // listed for removal and the candidate stays.
 bool lf_latestStays(const StaticAc& aircraft, std::vector<ParkCandidate>::iterator candidate, std::uint64_t now)
 {
-    if (candidate->age >= detail::staticAge(aircraft, now))
+    if (candidate->age >= gf_staticAge(aircraft, now))
     {
         g_parkCandidates.erase(candidate);
         return true;
@@ -207,17 +208,6 @@ void lf_removeParkedLive(const ParkedLive& record)
 namespace detail
 {
 
-std::uint32_t staticAge(const StaticAc& aircraft, std::uint64_t now)
-{
-    const std::uint32_t day = gf_weekdayOf(aircraft.parkedSince);
-    const std::uint32_t slot = gf_slotOf(aircraft.parkedSince);
-    if (day < 1 || day > 7 || slot >= kSlotsPerDay)
-    {
-        return 0;
-    }
-    return static_cast<std::uint32_t>(gf_halfHoursBetween(day, slot, gf_weekdayOf(now), gf_slotOf(now)));
-}
-
 ParkPosition keptPosition(const StaticAc& aircraft, std::uint64_t now)
 {
     return ParkPosition{aircraft.callsign,
@@ -227,7 +217,7 @@ ParkPosition keptPosition(const StaticAc& aircraft, std::uint64_t now)
                         aircraft.key,
                         gf_weekdayOf(aircraft.parkedSince),
                         gf_slotOf(aircraft.parkedSince),
-                        staticAge(aircraft, now),
+                        gf_staticAge(aircraft, now),
                         aircraft.standId,
                         0};
 }
@@ -249,7 +239,7 @@ void checkKeptStatics(std::uint64_t now)
         }
         const bool sameAircraft = (lf_starred(candidate->callsign, ac.callsign) || candidate->callsign == ac.callsign) &&
                                   gf_sameAirlineAndType(candidate->key, ac.key);
-        if (candidate->age < staticAge(ac, now) && !sameAircraft)
+        if (candidate->age < gf_staticAge(ac, now) && !sameAircraft)
         {
             gf_listForRemoval(ac);
         }
@@ -473,11 +463,7 @@ void gf_adjustParking(bool optionsChanged)
             stand.staticTaken = 0;
             stand.reserved = 0;
             stand.adjacentTaken = 0;
-            std::uint32_t id = 0;
-            for (StandOption& option : stand.options)
-            {
-                option.id = ++id;
-            }
+            gf_renumberOptions(stand.options);
         }
         lf_markReservedStands();
 

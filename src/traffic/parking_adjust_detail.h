@@ -9,10 +9,6 @@
 namespace ovr::detail
 {
 
-// Half hours that a static aircraft has stood on its stand at `now` (packed
-// weekday and slot), counted over whole days: 0..335.
-std::uint32_t staticAge(const StaticAc& aircraft, std::uint64_t now);
-
 // The static aircraft as a kept position at `now`.
 ParkPosition keptPosition(const StaticAc& aircraft, std::uint64_t now);
 

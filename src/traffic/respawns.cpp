@@ -12,7 +12,6 @@
 #include "airports/parking_state.h"
 #include "airports/stand.h"
 #include "airports/stand_learning.h"
-#include "airports/stand_marks.h"
 #include "core/code_pool.h"
 #include "core/flight_text.h"
 #include "core/geometry.h"
@@ -258,10 +257,7 @@ void lf_forgetLivery(LiveAc& ac)
     ac.liveryTitle = {};
     // Born again it holds no stand: the spawn gives it one afresh, and the
     // one it stood on must not stay marked by nobody.
-    if (ac.situation == kSituationParked)
-    {
-        gf_setStandOccupied(ac.standId, false);
-    }
+    gf_releaseStandOf(ac);
     ac.standId = 0;
     if (ac.situation != kSituationBirth)
     {

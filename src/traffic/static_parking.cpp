@@ -220,6 +220,17 @@ std::uint32_t gf_arrivalIndex(std::uint64_t arrival)
     return (weekday - 1) * kSlotsPerDay + gf_slotOf(arrival);
 }
 
+std::uint32_t gf_staticAge(const StaticAc& aircraft, std::uint64_t now)
+{
+    const std::uint32_t day = gf_weekdayOf(aircraft.parkedSince);
+    const std::uint32_t slot = gf_slotOf(aircraft.parkedSince);
+    if (day < 1 || day > 7 || slot >= kSlotsPerDay)
+    {
+        return 0;
+    }
+    return static_cast<std::uint32_t>(gf_halfHoursBetween(day, slot, gf_weekdayOf(now), gf_slotOf(now)));
+}
+
 std::uint64_t lf_logDay()
 {
     const std::uint64_t now = g_weekdayHour.load();

@@ -61,6 +61,9 @@ std::uint32_t gf_nextStaticKey();
 std::uint64_t gf_arrivalOf(std::uint64_t now, std::uint32_t age);
 // Where an arrival stands in the week: (weekday - 1) x 48 + slot.
 std::uint32_t gf_arrivalIndex(std::uint64_t arrival);
+// Half hours that a static aircraft has stood on its stand at `now` (packed
+// weekday and slot), counted back through the week: 0..335.
+std::uint32_t gf_staticAge(const StaticAc& aircraft, std::uint64_t now);
 
 // Logs the day line; returns the packed weekday and slot of now.
 std::uint64_t lf_logDay();

@@ -14,6 +14,7 @@
 #include "airports/apf_locate.h"
 #include "airports/apf_reader.h"
 #include "airports/apf_writer.h"
+#include "airports/learned_stands.h"
 #include "core/code_pool.h"
 #include "core/geometry.h"
 #include "core/parameters.h"
@@ -63,8 +64,7 @@ class WriteApf : public ApfTest
         return record;
     }
 
-    // The record the learned-file saver builds from the park airport: the
-    // stands with learned content, without the airport file's options.
+    // The record the learned-file saver builds from the park airport.
     static AirportStands learnedRecord(const ApfHeader& header, bool handmade)
     {
         AirportStands record;
@@ -74,15 +74,7 @@ class WriteApf : public ApfTest
         record.elevation = header.altitude;
         record.realFigure = g_coverage.real;
         record.softFigure = g_coverage.soft;
-        for (Stand stand : standsCopy())
-        {
-            if (!handmade)
-                std::erase_if(stand.options, [](const StandOption& option)
-                              { return option.fromFile == 1 || option.id == 0; });
-            if (handmade || stand.manual != 0 || stand.radiusChanged != 0 || stand.cargoChanged != 0 ||
-                !stand.options.empty())
-                record.stands.push_back(std::move(stand));
-        }
+        record.stands = gf_learnedStands(g_stands.span(), handmade);
         return record;
     }
 

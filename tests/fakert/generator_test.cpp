@@ -270,7 +270,7 @@ TEST_F(Generator, BadEntriesAreMarkedAsADecoderTreatsThem)
 TEST_F(Generator, ParkedAircraftStandAtTheirStandsSeenAtTheirTimes)
 {
     const std::vector<ParkedEntry> parked = m_generator.parkedTraffic(kStartTime, kBox);
-    ASSERT_EQ(parked.size(), m_scenario.parked.size() + 15u);
+    ASSERT_EQ(parked.size(), m_scenario.parked.size() + 3u);
     std::set<std::string> keys;
     std::set<std::string> stands;
     for (const ParkedEntry& p : parked)

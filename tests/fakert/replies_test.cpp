@@ -121,7 +121,7 @@ TEST_F(Replies, ParkedTrafficHas7ElementArraysWithFloatPositions)
     EXPECT_EQ(reply.at("status"), 200);
     const json& data = reply.at("data");
     ASSERT_TRUE(data.is_object());
-    EXPECT_EQ(data.size(), 14u + 15u); // the scenario's and the generated ones
+    EXPECT_EQ(data.size(), 14u + 3u); // the scenario's and the generated ones
     std::set<std::string> stands;
     for (const auto& [key, a] : data.items())
     {

@@ -217,16 +217,7 @@ TEST_F(AdjustLeaveTest, TheParkingIsAdjustedAfterTwentyMinutesAndClearedWhenTheU
         }
     }
     ASSERT_EQ(objects.size(), 5u) << "four statics and the taxiing aircraft";
-    // Up and away to 30 NM north within a minute.
-    sim::Pose airborne;
-    airborne.latDeg = kAirportLat;
-    airborne.lonDeg = kAirportLon;
-    airborne.altFt = 3000.0;
-    airborne.onGround = false;
-    world().apply(sim::script::Move{airborne, 0});
-    sim::Pose away = airborne;
-    away.latDeg = kAirportLat + 0.5;
-    world().apply(sim::script::Move{away, 60'000});
+    flyAway(kAirportLat, kAirportLon);
     const std::int64_t leaveFrom = nowMs();
     runFor(100s);
 

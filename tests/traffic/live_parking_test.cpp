@@ -13,6 +13,7 @@
 #include "airports/park_airport.h"
 #include "airports/parking_state.h"
 #include "airports/stand_list.h"
+#include "airports/stand_marks.h"
 #include "airports/weekday_hour.h"
 #include "core/geometry.h"
 #include "core/parameters.h"
@@ -25,6 +26,7 @@
 #include "traffic/live_parking.h"
 #include "traffic/making_way.h"
 #include "traffic/motion_model.h"
+#include "traffic/respawns.h"
 
 namespace ovr::test
 {
@@ -479,6 +481,44 @@ INSTANTIATE_TEST_SUITE_P(
                       WatchCase{"beyond_200_m", {250.0}, false, true}),
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
+struct StandFlagCase
+{
+    const char* name;
+    std::uint32_t situation;
+    std::uint8_t pullOutMark;
+    bool forgetLivery; // else removed from the simulator
+    std::uint8_t occupiedAfter;
+};
+
+class StandFlagTest : public LiveParkingTest, public ::testing::WithParamInterface<StandFlagCase>
+{
+};
+
+// A live aircraft gives its stand's flag back only when the flag is its own:
+// once it has pulled out, another aircraft may stand there.
+TEST_P(StandFlagTest, OnlyTheAircraftParkedOnTheStandClearsItsFlag)
+{
+    const StandFlagCase& c = GetParam();
+    LiveAc& ac = add(parkedOn(20001, "DLH1", g_stands[1]));
+    ac.situation = c.situation;
+    ac.pullOutMark = c.pullOutMark;
+    gf_setStandOccupied(ac.standId, true);
+    if (c.forgetLivery)
+        lf_forgetLivery(ac);
+    else
+        removeAircraftFromSim(ac);
+    EXPECT_EQ(g_stands[1].occupied, c.occupiedAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, StandFlagTest,
+    ::testing::Values(StandFlagCase{"removed_parked", kSituationParked, 0, false, 0},
+                      StandFlagCase{"removed_pulled_out", kSituationParked, 1, false, 1},
+                      StandFlagCase{"livery_forgotten_parked", kSituationParked, 0, true, 0},
+                      StandFlagCase{"livery_forgotten_pulled_out", kSituationParked, 1, true, 1},
+                      StandFlagCase{"livery_forgotten_driving_in", kSituationParking, 0, true, 1}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
 // The park limit with 4 stands at 50 %: two aircraft.
 class MaxParkTest : public LiveParkingTest
 {
@@ -490,8 +530,9 @@ class MaxParkTest : public LiveParkingTest
         MAX_PARK_SEL.current.store(500);
         INITIAL_LOAD_ONLY.current.store(false);
         RT_PARKTRAFFIC_ONLY.current.store(false);
+        g_weekdayHour.store(gf_packWeekdayHour(2, 20));
         // Two live aircraft parked 30 and 10 minutes ago, two statics
-        // arrived on Tuesday 08:00 and Monday 22:30.
+        // arrived on Tuesday 08:00 and Monday 22:30; it is Tuesday 10:00.
         LiveAc a = parkedOn(20001, "DLH1", g_stands[0]);
         a.parkedTime = clock.now().time_since_epoch().count();
         add(std::move(a));
@@ -513,6 +554,7 @@ class MaxParkTest : public LiveParkingTest
         MAX_PARK_SEL.current.store(500);
         INITIAL_LOAD_ONLY.current.store(false);
         RT_PARKTRAFFIC_ONLY.current.store(false);
+        g_weekdayHour.store(0);
         LiveParkingTest::TearDown();
     }
 
@@ -570,6 +612,43 @@ INSTANTIATE_TEST_SUITE_P(
                       LimitCase{"park_traffic_only", 50, 500, false, true, {}},
                       LimitCase{"room_for_the_live_ones", 100, 500, false, false, {"KLM8*"}},
                       LimitCase{"cap_below_share", 100, 1, false, false, {"DLH1", "KLM8*"}}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
+
+struct ArrivalCase
+{
+    const char* name;
+    std::uint64_t now;
+    std::uint64_t afrArrival;
+    std::uint64_t klmArrival;
+    const char* removedStatic;
+};
+
+class MaxParkArrivalTest : public MaxParkTest, public ::testing::WithParamInterface<ArrivalCase>
+{
+};
+
+// The static aircraft that has stood longest goes, its age counted back
+// through the week.
+TEST_P(MaxParkArrivalTest, TheStaticThatHasStoodLongestGoes)
+{
+    const ArrivalCase& c = GetParam();
+    g_weekdayHour.store(c.now);
+    g_staticAircraft[0].parkedSince = c.afrArrival;
+    g_staticAircraft[1].parkedSince = c.klmArrival;
+    gf_checkMaxPark(1);
+    EXPECT_EQ(removed(), (std::vector<std::string>{"DLH1", c.removedStatic}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arrivals, MaxParkArrivalTest,
+    ::testing::Values(
+        // Monday 00:30: Sunday 23:00 is older than Monday 00:00.
+        ArrivalCase{"across_the_weeks_end", gf_packWeekdayHour(1, 1), gf_packWeekdayHour(1, 0),
+                    gf_packWeekdayHour(7, 46), "KLM8*"},
+        ArrivalCase{"within_the_week", gf_packWeekdayHour(3, 4), gf_packWeekdayHour(2, 16), gf_packWeekdayHour(3, 2),
+                    "AFR7*"},
+        ArrivalCase{"a_tie_takes_the_first", gf_packWeekdayHour(3, 4), gf_packWeekdayHour(2, 16),
+                    gf_packWeekdayHour(2, 16), "AFR7*"}),
     [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 TEST_F(MaxParkTest, TheLongestParkedGoFirst)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "../app/app_fixture.h"
+#include "app/main_loop_detail.h"
 #include "airports/airport_list.h"
 #include "airports/apf_reader.h"
 #include "airports/apf_updates.h"
@@ -20,6 +21,7 @@
 #include "core/paths.h"
 #include "core/status_line.h"
 #include "core/user_on_ground.h"
+#include "core/window_requests.h"
 #include "simlink/sim_panel_fields.h"
 #include "simlink/user_aircraft.h"
 #include "traffic/park_airport_file.h"
@@ -285,8 +287,26 @@ TEST_F(ParkAirportsTest, AParkAirportWithoutFileIsResetWithTheReadersText)
     EXPECT_EQ(logContaining("lf_readParkedFile EGLL not found"), 1u);
 }
 
-TEST_F(ParkAirportsTest, LeavingWritesOnlyWhatWasLearnedIntoTheLearnedFile)
+struct SaveCase
 {
+    const char* name;
+    bool handmade;
+    std::vector<std::string> written;
+    std::vector<std::string> left;
+    const char* logLine;
+};
+
+class LeaveSaveTest : public ParkAirportsTest, public ::testing::WithParamInterface<SaveCase>
+{
+};
+
+// Leaving saves through the real saver. A learned file takes what was
+// learned, options set aside by the static-parking search (id 0, their
+// aircraft flying live) included, but not the airport file's options; a
+// handmade file is the airport's whole file and keeps all of them.
+TEST_P(LeaveSaveTest, LeavingWritesTheOptionsTheFileKeeps)
+{
+    const SaveCase& c = GetParam();
     ASSERT_TRUE(lf_setParkAirport(IcaoCode("EDDF")));
     const auto option = [](const char* callsign, std::uint32_t id, std::uint32_t fromFile)
     {
@@ -304,13 +324,18 @@ TEST_F(ParkAirportsTest, LeavingWritesOnlyWhatWasLearnedIntoTheLearnedFile)
     learned.numericId = 1;
     learned.latitude = 50.03;
     learned.longitude = 8.57;
-    learned.options = {option("FILE1", 1, 1), option("LEARN1", 2, 0), option("RETIRED", 0, 0)};
+    learned.radius = 20.0 * kNmPerMetre;
+    learned.options = {option("FILE1", 1, 1), option("LEARN1", 2, 0), option("INUSE", 0, 0), option("INUSE2", 0, 1)};
     Stand plain;
     plain.name = "A2";
     plain.numericId = 2;
+    plain.latitude = 50.031;
+    plain.longitude = 8.57;
+    plain.radius = 20.0 * kNmPerMetre;
     plain.options = {option("FILE2", 1, 1)};
     g_stands.push_back(learned);
     g_stands.push_back(plain);
+    g_handmade = c.handmade;
     g_learnedApfPath = fs::path("airports") / "learned" / "stock" / "EDDF.xml";
     g_learnedOverride.store(1);
 
@@ -321,13 +346,27 @@ TEST_F(ParkAirportsTest, LeavingWritesOnlyWhatWasLearnedIntoTheLearnedFile)
     EXPECT_EQ(g_learnedOverride.load(), 0);
     std::ifstream in(g_learnedApfPath, std::ios::binary);
     const std::string xml((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_NE(xml.find("LEARN1"), std::string::npos);
-    EXPECT_EQ(xml.find("FILE1"), std::string::npos);
-    EXPECT_EQ(xml.find("RETIRED"), std::string::npos);
-    EXPECT_EQ(xml.find("\"A2\""), std::string::npos);
-    EXPECT_EQ(logContaining("EDDF.xml' saved with 0 updates"), 1u);
+    for (const std::string& text : c.written)
+        EXPECT_NE(xml.find(text), std::string::npos) << text;
+    for (const std::string& text : c.left)
+        EXPECT_EQ(xml.find(text), std::string::npos) << text;
+    EXPECT_EQ(logContaining(c.logLine), 1u);
     g_learnedApfPath.clear();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, LeaveSaveTest,
+    ::testing::Values(SaveCase{"learned",
+                               false,
+                               {"\"LEARN1\"", "\"INUSE\""},
+                               {"FILE1", "INUSE2", "\"A2\""},
+                               " 'airports/learned/stock/EDDF.xml' saved with 0 updates"},
+                      SaveCase{"handmade",
+                               true,
+                               {"\"FILE1\"", "\"LEARN1\"", "\"INUSE\"", "\"INUSE2\"", "\"A2\"", "\"FILE2\""},
+                               {},
+                               " handmade 'airports/learned/stock/EDDF.xml' saved with 0 updates"}),
+    [](const auto& caseInfo) { return std::string(caseInfo.param.name); });
 
 // A park airport of airports/my_thirdparty with stands A1 and A2, 200 m
 // apart, near the listed EDDF; its publisher names its learned folder.
@@ -476,6 +515,27 @@ TEST_F(VisitedParkAirport, ARereadMovesTheReservedStandOnlyWhileTheUserShowsNoSt
     EXPECT_EQ(g_reservedStand, "A2");
     EXPECT_EQ(stand("A1")->reserved, 0);
     EXPECT_EQ(stand("A2")->reserved, 1);
+}
+
+// "Re-read" (the request the 5-second job runs) takes a reserved stand
+// changed in the file over while the user stands on no stand.
+TEST_F(VisitedParkAirport, TheRereadCommandTakesAChangedReservedStandOver)
+{
+    userAt(kA1Lat, kA1Lon, true);
+    gf_handleParking(true);
+    ASSERT_EQ(g_reservedStand, "A1");
+    ASSERT_EQ(g_parkingBusy.load(), 0);
+    writeFile("EDDF,A2\n");
+    gf_setUserStandText({});
+
+    g_rereadRequested.store(1);
+    lf_every5Seconds();
+
+    EXPECT_EQ(g_rereadRequested.load(), 0);
+    EXPECT_EQ(g_reservedStand, "A2");
+    EXPECT_EQ(stand("A1")->reserved, 0);
+    EXPECT_EQ(stand("A2")->reserved, 1);
+    EXPECT_GE(logContaining("reserved stand changed from 'A1' to 'A2'"), 1u);
 }
 
 } // namespace

@@ -145,7 +145,7 @@ TEST_F(ParkingAdjustTest, AStaticAgeCountsWholeDaysAndWrapsAtTheWeek)
         SCOPED_TRACE(c.name);
         StaticAc ac;
         ac.parkedSince = c.parkedSince;
-        EXPECT_EQ(detail::staticAge(ac, c.now), c.age);
+        EXPECT_EQ(gf_staticAge(ac, c.now), c.age);
         EXPECT_EQ(detail::keptPosition(ac, c.now).age, c.age);
     }
 }
