@@ -2,6 +2,7 @@
 // automatic range, the parking's busy and done, the parking update.
 #include <gtest/gtest.h>
 
+#include "gui/app_window.h"
 #include "airports/park_airport.h"
 #include "core/loop_clock.h"
 #include "core/parameter_controls.h"
@@ -222,10 +223,21 @@ TEST_F(WindowOperations, FoldersThatCannotOpenShowAMessageBox)
 
 TEST_F(WindowOperations, TrafficCountsRepaintOnlyWhenAFigureChanged)
 {
+    pt::pumpUntilIdle();
+    RECT dirty{};
+    ASSERT_FALSE(GetUpdateRect(window(), &dirty, FALSE));
+
     g_movingCount.store(5);
     gf_updateTrafficCounts();
     EXPECT_EQ(g_movingCount.load(), 0);
     EXPECT_EQ(g_staticCount.load(), 0);
+    ASSERT_TRUE(GetUpdateRect(window(), &dirty, FALSE));
+    EXPECT_EQ(dirty.top, kTopPanelRect.top);
+    EXPECT_EQ(dirty.bottom, kTopPanelRect.bottom);
+
+    pt::pumpUntilIdle();
+    gf_updateTrafficCounts(); // the same figures again
+    EXPECT_FALSE(GetUpdateRect(window(), &dirty, FALSE));
 }
 
 } // namespace
