@@ -163,11 +163,11 @@ bool gf_download(CURL* handle, std::string_view url, const std::filesystem::path
         const bool closed = std::fclose(file.release()) == 0;
         if (result != CURLE_OK || !closed)
         {
-            const std::string why =
-                sink.tooLarge || result == CURLE_FILESIZE_EXCEEDED
-                    ? fmt::format("larger than {} bytes", budget.maxBytes)
-                : result != CURLE_OK ? std::string(curl_easy_strerror(result))
-                                     : std::string("Failed writing received data to disk");
+            const std::string why = sink.tooLarge || result == CURLE_FILESIZE_EXCEEDED
+                                        ? fmt::format("larger than {} bytes", budget.maxBytes)
+                                    : result != CURLE_OK
+                                        ? std::string(curl_easy_strerror(result))
+                                        : std::string("Failed writing received data to disk");
             gf_log(fmt::format("Download error: '{}' for {}", why, urlText));
             lf_removePart(part);
             return false;

@@ -100,11 +100,10 @@ const std::array<Component, 5> kComponents{{
      nullptr, "airports"},
     {"aig", &AIG_VERSION, &g_aigRegcodesEncPath, ComponentAction::download, &g_aigRegcodesEncName, nullptr,
      "aig"},
-    {"liveries", &LIV_SCAN_VERSION, &g_liveriesScannedXmlPath, ComponentAction::scan, nullptr,
-     &SCAN_LIVERIES, nullptr},
+    {"liveries", &LIV_SCAN_VERSION, &g_liveriesScannedXmlPath, ComponentAction::scan, nullptr, &SCAN_LIVERIES,
+     nullptr},
     {"addons", &ADDONS_SCAN_VERSION, nullptr, ComponentAction::scan, nullptr, &SCAN_AIRPORTS, nullptr},
-    {"dbase", &DBASE_VERSION, &g_dbaseEncPath, ComponentAction::download, &g_dbaseEncName, nullptr,
-     "dbase"},
+    {"dbase", &DBASE_VERSION, &g_dbaseEncPath, ComponentAction::download, &g_dbaseEncName, nullptr, "dbase"},
 }};
 
 // "Checking for updates" on the status line while the check runs; taken
@@ -367,9 +366,9 @@ bool lf_writeReadme(const std::string& notice)
                           });
 }
 
-// Tells the user of a new version that cannot be installed from here, in
-// the log and on the status line.
-void lf_sayNewVersionNotInstalled(const std::string& text)
+// What the user must know of an update that is not used: in the log and on
+// the status line.
+void lf_warnAndShow(const std::string& text)
 {
     gf_logWarning(text);
     gf_setStatus(text, false);
@@ -384,14 +383,14 @@ bool lf_offerNewVersion(const VersionData& web)
 {
     if (!detail::g_installerRuns.load())
     {
-        lf_sayNewVersionNotInstalled(fmt::format(
+        lf_warnAndShow(fmt::format(
             "Version {} is available via the Halvaro website; its installer cannot run on this system",
             lf_versionText(web)));
         return false;
     }
     if (!lf_downloadAndUnzipInstaller(web))
     {
-        lf_sayNewVersionNotInstalled(
+        lf_warnAndShow(
             "The downloading/unzipping of the new version failed? Try manually via the Halvaro website");
         return false;
     }
@@ -456,10 +455,10 @@ bool lf_installDataFile(const Component& component)
         why = fmt::format("it could not replace the installed file: {}", ec.message());
     }
     fs::remove(fetched, ec);
-    const std::string text = fmt::format("The {} from the update service is not used ({}); the installed one is kept",
-                                         component.downloadName->string(), why);
-    gf_logWarning(text);
-    gf_setStatus(text, false);
+    const std::string text =
+        fmt::format("The {} from the update service is not used ({}); the installed one is kept",
+                    component.downloadName->string(), why);
+    lf_warnAndShow(text);
     return false;
 }
 

@@ -313,14 +313,18 @@ void lf_paintAirportPanel(HDC dc)
     }
     const ParkAirportPanel panel = gf_parkAirportPanel();
     lf_textOutUtf8(dc, 45, 399,
-                   fmt::format(" {}, {}{}, wk={}", panel.description, panel.fileText, panel.handmade ? " (h)" : "",
-                               panel.trafficWeek),
+                   fmt::format(" {}, {}{}, wk={}", panel.description, panel.fileText,
+                               panel.handmade ? " (h)" : "", panel.trafficWeek),
                    kLime, lf_clipBefore(370));
     const bool soft = g_fitUsedSoft.load() != 0;
     const bool otherDays = g_fitUsedOtherDays.load() != 0;
     if (soft || otherDays)
     {
-        lf_textOutUtf8(dc, 370, 399, soft && otherDays ? "*WS*" : soft ? "*S*" : "*W*", kLime, lf_clipBefore(430));
+        lf_textOutUtf8(dc, 370, 399,
+                       soft && otherDays ? "*WS*"
+                       : soft            ? "*S*"
+                                         : "*W*",
+                       kLime, lf_clipBefore(430));
     }
     const bool percentages = !RT_PARKTRAFFIC_ONLY.current.load();
     if (percentages)
@@ -346,7 +350,8 @@ void lf_paintAirportPanel(HDC dc)
     if (wanted > 0)
     {
         // The waiting count follows the static count as its suffix.
-        lf_textOutUtf8(dc, 430, 427, fmt::format("static: {:3}", g_staticCount.load()), kLime, lf_clipBefore(571));
+        lf_textOutUtf8(dc, 430, 427, fmt::format("static: {:3}", g_staticCount.load()), kLime,
+                       lf_clipBefore(571));
         const std::int32_t waiting = g_parkingCandidateCount.load();
         if (waiting > 0)
         {
@@ -355,8 +360,8 @@ void lf_paintAirportPanel(HDC dc)
         const float staticMean = g_staticMeanFitShown.load();
         if (!otherDays && staticMean > 0.0f)
         {
-            lf_textOutUtf8(dc, 571, 427, fmt::format("average fit: {}", gf_formatOneDecimal(staticMean)), kLime,
-                           lf_clipBefore(708));
+            lf_textOutUtf8(dc, 571, 427, fmt::format("average fit: {}", gf_formatOneDecimal(staticMean)),
+                           kLime, lf_clipBefore(708));
         }
     }
     if (percentages)

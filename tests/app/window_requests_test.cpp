@@ -147,8 +147,9 @@ TEST_F(WindowRequestsTest, LoweringTheLiveLimitRemovesExactlyTheDifference)
     lf_everySecond();
 
     EXPECT_EQ(removals(), (std::vector<std::uint32_t>{305, 304}));
-    EXPECT_EQ(std::ranges::count_if(g_liveAircraft, [](const LiveAc& a) { return a.simState == kSimStateActive; }),
-              3);
+    EXPECT_EQ(
+        std::ranges::count_if(g_liveAircraft, [](const LiveAc& a) { return a.simState == kSimStateActive; }),
+        3);
     EXPECT_EQ(g_maxLiveChanged.load(), 0);
 }
 

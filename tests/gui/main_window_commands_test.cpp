@@ -11,10 +11,10 @@
 #include "core/parameters.h"
 #include "core/stop_request.h"
 #include "core/window_requests.h"
+#include "gui/main_window.h"
 #include "gui/main_window_detail.h"
 #include "gui/setting_controls.h"
 #include "gui/window_state.h"
-#include "gui/main_window.h"
 #include "main_window_fixture.h"
 #include "simlink/sim_client.h"
 

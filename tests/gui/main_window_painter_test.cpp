@@ -289,8 +289,8 @@ TEST_F(AirportPanelTest, LongTextsEndBeforeTheNextField)
     const auto calls = paint();
 
     const FieldEnd fields[] = {
-        {45, 399, 370}, {370, 399, 430}, {430, 399, 571}, {571, 399, 748}, {500, 427, 571},
-        {5, 35, 397},   {5, 63, 397},
+        {45, 399, 370},  {370, 399, 430}, {430, 399, 571}, {571, 399, 748},
+        {500, 427, 571}, {5, 35, 397},    {5, 63, 397},
     };
     for (const FieldEnd& f : fields)
     {
@@ -299,7 +299,8 @@ TEST_F(AirportPanelTest, LongTextsEndBeforeTheNextField)
         EXPECT_LE(shown->rect.right, f.next) << shown->text;
         EXPECT_GT(shown->text.size(), 2u) << f.x << "," << f.y;
     }
-    EXPECT_TRUE(std::string(" Frankfurt Main International, " + longText).starts_with(textAt(calls, 45, 399)->text));
+    EXPECT_TRUE(
+        std::string(" Frankfurt Main International, " + longText).starts_with(textAt(calls, 45, 399)->text));
     EXPECT_TRUE(std::string("Airbus A321neo " + longText).starts_with(textAt(calls, 5, 63)->text));
 
     gf_showParkDescription("");
@@ -340,7 +341,8 @@ TEST_F(AirportPanelTest, EachTextThatIsNoUtf8IsLoggedOnce)
 {
     g_parkDataRead.store(1);
     gf_showParkDescription("M\xFCnchen");
-    gf_setErrorStatus("\xC3\x28" "status");
+    gf_setErrorStatus("\xC3\x28"
+                      "status");
     for (int i = 0; i < 3; ++i)
     {
         paint();

@@ -71,8 +71,8 @@ constexpr std::string_view kAdminNotice = "A new version is available. Run the i
 // text for more than one chunk, so that a cut file can end on a whole chunk.
 std::string dataXml(std::string_view section)
 {
-    return "<?xml version=\"1.0\"?>\n<!-- " + std::string(5000, 'x') + " -->\n<root><" + std::string(section) +
-           "/></root>\n";
+    return "<?xml version=\"1.0\"?>\n<!-- " + std::string(5000, 'x') + " -->\n<root><" +
+           std::string(section) + "/></root>\n";
 }
 
 std::string goodDataFile(std::string_view section)
@@ -286,7 +286,8 @@ TEST_P(WrongDataFile, KeepsTheInstalledFileUntilAGoodOneArrives)
     switch (c.served)
     {
     case Served::htmlPage:
-        server.put(path, "<html><head><title>Sign in to the hotel network</title></head><body></body></html>");
+        server.put(path,
+                   "<html><head><title>Sign in to the hotel network</title></head><body></body></html>");
         break;
     case Served::truncated:
         server.put(path, good.substr(0, secret_stream::kHeaderBytes + secret_stream::kCipherChunkBytes));

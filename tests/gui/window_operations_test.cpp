@@ -2,12 +2,12 @@
 // automatic range, the parking's busy and done, the parking update.
 #include <gtest/gtest.h>
 
-#include "gui/app_window.h"
 #include "airports/park_airport.h"
 #include "core/loop_clock.h"
 #include "core/parameter_controls.h"
 #include "core/parameters.h"
 #include "core/window_requests.h"
+#include "gui/app_window.h"
 #include "gui/main_window_detail.h"
 #include "gui/option_helpers.h"
 #include "gui/setting_controls.h"

@@ -91,23 +91,25 @@ class DownloadServer
                                                                  sink.done();
                                                                  return true;
                                                              }
-                                                             return sink.write(kContent.data() + offset, 1000);
+                                                             return sink.write(kContent.data() + offset,
+                                                                               1000);
                                                          });
                     });
         // Two bytes every 100 ms: never slow enough for the low-speed limit.
         server_.Get("/downloads/trickle.bin",
                     [this](const httplib::Request&, httplib::Response& res)
                     {
-                        res.set_content_provider(kContent.size(), "application/octet-stream",
-                                                 [this](std::size_t offset, std::size_t, httplib::DataSink& sink)
-                                                 {
-                                                     if (released_)
-                                                     {
-                                                         return false;
-                                                     }
-                                                     std::this_thread::sleep_for(100ms);
-                                                     return sink.write(kContent.data() + offset, 2);
-                                                 });
+                        res.set_content_provider(
+                            kContent.size(), "application/octet-stream",
+                            [this](std::size_t offset, std::size_t, httplib::DataSink& sink)
+                            {
+                                if (released_)
+                                {
+                                    return false;
+                                }
+                                std::this_thread::sleep_for(100ms);
+                                return sink.write(kContent.data() + offset, 2);
+                            });
                     });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
@@ -225,7 +227,9 @@ struct OverBudget
 const OverBudget kOverBudget[] = {
     {"larger_than_its_cap", "/downloads/file.bin", {1000, 60s}, "larger than 1000 bytes"},
     {"larger_without_a_length", "/downloads/chunked.bin", {5000, 60s}, "larger than 5000 bytes"},
-    {"trickle_past_its_deadline", "/downloads/trickle.bin", {std::uintmax_t{1} << 20, 1s},
+    {"trickle_past_its_deadline",
+     "/downloads/trickle.bin",
+     {std::uintmax_t{1} << 20, 1s},
      "Timeout was reached"},
 };
 
@@ -272,7 +276,8 @@ TEST_F(Download, TargetInAMissingFolderSendsNoRequest)
 {
     CurlHandle handle(curl_easy_init());
     const fs::path missing = dir() / "no" / "file.bin";
-    EXPECT_FALSE(gf_download(handle.get(), server.url("/downloads/file.bin"), missing, true, kDataFileBudget));
+    EXPECT_FALSE(
+        gf_download(handle.get(), server.url("/downloads/file.bin"), missing, true, kDataFileBudget));
     EXPECT_NE(logText().find("Could not open output file: " + missing.string()), std::string::npos);
     EXPECT_TRUE(server.userAgents().empty());
 }
@@ -280,8 +285,10 @@ TEST_F(Download, TargetInAMissingFolderSendsNoRequest)
 TEST_F(Download, EveryRequestOnAHandleSendsTheUserAgent)
 {
     CurlHandle handle(curl_easy_init());
-    ASSERT_TRUE(gf_download(handle.get(), server.url("/downloads/file.bin"), target(), true, kDataFileBudget));
-    ASSERT_TRUE(gf_download(handle.get(), server.url("/downloads/file.bin"), dir() / "second.bin", false, kDataFileBudget));
+    ASSERT_TRUE(
+        gf_download(handle.get(), server.url("/downloads/file.bin"), target(), true, kDataFileBudget));
+    ASSERT_TRUE(gf_download(handle.get(), server.url("/downloads/file.bin"), dir() / "second.bin", false,
+                            kDataFileBudget));
     EXPECT_EQ(server.userAgents(), (std::vector<std::string>{"Vora", "Vora"}));
 }
 

@@ -75,11 +75,9 @@ TEST_P(RateLimitTest, IsFlooredAndTakenFromA406)
 const RateLimitCase kRateLimitCases[] = {
     {"traffic_rrl_zero", "/v5/traffic",
      Fault{.set = {{"rrl", 0}}, .times = 0, .when = fakert::isLiveTrafficRequest}, &RtConnection::rrl,
-     &g_trafficReader, kRateLimitMs,
-     "==> rate limit rrl of 0 ms from the service raised to 120 ms"},
+     &g_trafficReader, kRateLimitMs, "==> rate limit rrl of 0 ms from the service raised to 120 ms"},
     {"weather_wrrl_negative", "/v5/weather", Fault{.set = {{"wrrl", -5}}, .times = 0}, &RtConnection::wrrl,
-     &g_weatherReader, kRateLimitMs,
-     "==> rate limit wrrl of -5 ms from the service raised to 120 ms"},
+     &g_weatherReader, kRateLimitMs, "==> rate limit wrrl of -5 ms from the service raised to 120 ms"},
     {"login_wrrl_zero", "/v5/auth", Fault{.set = {{"wrrl", 0}}}, &RtConnection::wrrl, &g_weatherReader,
      kRateLimitMs, "==> rate limit wrrl of 0 ms from the service raised to 120 ms"},
     {"traffic_rrl_huge", "/v5/traffic",
@@ -90,7 +88,9 @@ const RateLimitCase kRateLimitCases[] = {
      &g_weatherReader, kHighestRateLimitMs,
      "==> rate limit wrrl of 100000000 ms from the service lowered to 8000 ms"},
     {"traffic_406_carries_rrl", "/v5/traffic",
-     Fault{.status = 406, .message = "Too many requests", .set = {{"rrl", 3000}},
+     Fault{.status = 406,
+           .message = "Too many requests",
+           .set = {{"rrl", 3000}},
            .when = fakert::isLiveTrafficRequest},
      &RtConnection::rrl, &g_trafficReader, 3000, nullptr},
 };
@@ -240,14 +240,18 @@ TEST_P(FirstSession, TheIndicatorTurnsToWaitingWhenNothingArrives)
 
 const FirstSessionCase kFirstSessionCases[] = {
     {"traffic_502_page", false,
-     Fault{.rawBody = "<html><head><title>502 Bad Gateway</title></head></html>", .httpStatus = 502, .times = 0},
+     Fault{.rawBody = "<html><head><title>502 Bad Gateway</title></head></html>",
+           .httpStatus = 502,
+           .times = 0},
      "HTTP status 502, not JSON"},
     {"traffic_broken_json", false, Fault{.invalidJson = true, .times = 0}, "==> receive: "},
     {"traffic_406", false, Fault{.status = 406, .message = "Too many requests", .times = 0},
      "curl traffic msg: Too many requests"},
     {"traffic_stall", false, Fault{.delay = 60s, .times = 0}, "==> curl traffic code:28 = "},
     {"weather_502_page", true,
-     Fault{.rawBody = "<html><head><title>502 Bad Gateway</title></head></html>", .httpStatus = 502, .times = 0},
+     Fault{.rawBody = "<html><head><title>502 Bad Gateway</title></head></html>",
+           .httpStatus = 502,
+           .times = 0},
      "HTTP status 502, not JSON"},
 };
 
