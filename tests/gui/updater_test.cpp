@@ -142,6 +142,15 @@ class Updater : public ParametersFileTest
 
     bool logHas(std::string_view text) const { return logText().find(text) != std::string::npos; }
 
+    // On the status line, and once in the log as a warning.
+    void expectSaidOnce(const std::string& text) const
+    {
+        EXPECT_EQ(gf_statusTexts().status, text);
+        const std::string log = logText();
+        EXPECT_NE(log.find("==> " + text), std::string::npos) << log;
+        EXPECT_EQ(log.find(text), log.rfind(text)) << "said once";
+    }
+
     // The requests other than for versions.json.
     std::vector<std::string> downloads() const
     {
@@ -528,12 +537,8 @@ TEST_F(NewProgramVersion, IsAnnouncedWhereTheInstallerCannotRun)
 
     EXPECT_TRUE(gf_checkForUpdates());
 
-    const std::string text =
-        "Version 12.5.10 is available via the Halvaro website; its installer cannot run on this system";
-    EXPECT_EQ(gf_statusTexts().status, text);
-    const std::string log = logText();
-    EXPECT_NE(log.find("==> " + text), std::string::npos) << log;
-    EXPECT_EQ(log.find(text), log.rfind(text)) << "said once";
+    expectSaidOnce(
+        "Version 12.5.10 is available via the Halvaro website; its installer cannot run on this system");
     EXPECT_EQ(g_exitReason.load(), kExitNotYetSet);
     EXPECT_EQ(downloads(), (std::vector<std::string>{"/downloads/12/airports.enc"}));
     EXPECT_FALSE(fs::exists(g_newVersionPath));
@@ -662,12 +667,8 @@ TEST_P(FailedInstall, IsSaidOnceAndTheStartGoesOnWithoutAnyInstaller)
 
     EXPECT_TRUE(gf_checkForUpdates());
 
-    const std::string text =
-        "The downloading/unzipping of the new version failed? Try manually via the Halvaro website";
-    EXPECT_EQ(gf_statusTexts().status, text);
-    const std::string log = logText();
-    EXPECT_NE(log.find("==> " + text), std::string::npos) << log;
-    EXPECT_EQ(log.find(text), log.rfind(text)) << "said once";
+    expectSaidOnce(
+        "The downloading/unzipping of the new version failed? Try manually via the Halvaro website");
     const std::vector<std::string> asked = downloads();
     EXPECT_EQ(std::count(asked.begin(), asked.end(), "/downloads/12/airports.enc"), 1);
 
