@@ -273,6 +273,14 @@ void lf_takeWindowRequests()
                 gf_setNavLights(aircraft.objectId, on);
             }
         }
+        // A live aircraft on its stand is parked as much as a static one.
+        for (const LiveAc& aircraft : g_liveAircraft)
+        {
+            if (aircraft.simState == kSimStateActive && aircraft.situation == kSituationParked)
+            {
+                gf_setNavLights(aircraft.objectId, on);
+            }
+        }
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -57,9 +59,29 @@ bool lf_startsWithNoCase(std::string_view text, std::string_view prefix)
     return true;
 }
 
-std::size_t lf_writeToFile(char* data, std::size_t size, std::size_t count, void* file)
+// Where the received bytes go, and how many more the budget allows.
+struct Sink
 {
-    return std::fwrite(data, size, count, static_cast<std::FILE*>(file));
+    std::FILE* file = nullptr;
+    std::uintmax_t written = 0;
+    std::uintmax_t maxBytes = 0;
+    bool tooLarge = false;
+};
+
+// Refusing the bytes past the cap ends the transfer with a write error;
+// a server that sends no Content-Length is caught here too.
+std::size_t lf_writeToFile(char* data, std::size_t size, std::size_t count, void* userData)
+{
+    Sink& sink = *static_cast<Sink*>(userData);
+    const std::uintmax_t bytes = std::uintmax_t{size} * count;
+    if (bytes > sink.maxBytes - sink.written)
+    {
+        sink.tooLarge = true;
+        return 0;
+    }
+    const std::size_t done = std::fwrite(data, size, count, sink.file);
+    sink.written += std::uintmax_t{done} * size;
+    return done;
 }
 
 // libcurl calls this about once a second even while no data flows, so a
@@ -88,7 +110,8 @@ std::string gf_downloadBase()
     return lf_base();
 }
 
-bool gf_download(CURL* handle, std::string_view url, const std::filesystem::path& target, bool binary)
+bool gf_download(CURL* handle, std::string_view url, const std::filesystem::path& target, bool binary,
+                 const DownloadBudget& budget)
 {
     if (handle == nullptr)
     {
@@ -116,11 +139,16 @@ bool gf_download(CURL* handle, std::string_view url, const std::filesystem::path
             return false;
         }
         const detail::DownloadLimits limits = detail::gf_downloadLimits();
+        const auto deadline = std::min<std::chrono::milliseconds>(budget.deadline, limits.deadlineCeiling);
+        Sink sink{.file = file.get(), .maxBytes = budget.maxBytes};
         curl_easy_setopt(handle, CURLOPT_URL, urlText.c_str());
         curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(handle, CURLOPT_USERAGENT, "Vora");
         curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &lf_writeToFile);
-        curl_easy_setopt(handle, CURLOPT_WRITEDATA, file.get());
+        curl_easy_setopt(handle, CURLOPT_WRITEDATA, &sink);
+        curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, static_cast<long>(deadline.count()));
+        curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
+                         static_cast<curl_off_t>(std::min<std::uintmax_t>(budget.maxBytes, INT64_MAX)));
         curl_easy_setopt(handle, CURLOPT_FAILONERROR, 1L);
         curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, static_cast<long>(limits.connectTimeout.count()));
         curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
@@ -135,8 +163,11 @@ bool gf_download(CURL* handle, std::string_view url, const std::filesystem::path
         const bool closed = std::fclose(file.release()) == 0;
         if (result != CURLE_OK || !closed)
         {
-            const char* why =
-                result != CURLE_OK ? curl_easy_strerror(result) : "Failed writing received data to disk";
+            const std::string why = sink.tooLarge || result == CURLE_FILESIZE_EXCEEDED
+                                        ? fmt::format("larger than {} bytes", budget.maxBytes)
+                                    : result != CURLE_OK
+                                        ? std::string(curl_easy_strerror(result))
+                                        : std::string("Failed writing received data to disk");
             gf_log(fmt::format("Download error: '{}' for {}", why, urlText));
             lf_removePart(part);
             return false;
@@ -156,7 +187,7 @@ bool gf_downloadFile(const std::filesystem::path& fileName, const std::filesyste
 {
     CurlHandle handle(curl_easy_init());
     const std::string url = fmt::format("{}{}/{}", gf_downloadBase(), g_version.major, fileName.string());
-    const bool ok = gf_download(handle.get(), url, target, true);
+    const bool ok = gf_download(handle.get(), url, target, true, kDataFileBudget);
     if (ok)
     {
         gf_log(fmt::format("Downloaded '{}' to '{}'", url, target.string()));

@@ -1,5 +1,5 @@
-// Time limits of the downloader, replaceable by tests so that a stalled
-// server is detected in seconds rather than half a minute.
+// Time limits of the downloader, replaceable by tests so that a stalled or
+// trickling server is detected in seconds rather than minutes.
 #pragma once
 
 #include <chrono>
@@ -13,6 +13,9 @@ struct DownloadLimits
     std::chrono::seconds connectTimeout{15};
     // A transfer slower than 1 byte per second for this long is dropped.
     std::chrono::seconds lowSpeedTime{30};
+    // No download runs longer than this, whatever its budget says: tests
+    // shorten every deadline at once.
+    std::chrono::milliseconds deadlineCeiling{std::chrono::hours(24)};
 };
 
 DownloadLimits gf_downloadLimits();

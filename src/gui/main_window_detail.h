@@ -30,10 +30,14 @@ std::string lf_getTextFromId(std::uint16_t id);
 LRESULT lf_editSubclassProc(EditParameter& parameter, HWND window, UINT message, WPARAM wParam,
                             LPARAM lParam);
 
+// No right end for a drawn text.
+inline constexpr int kNoClip = 2147483647;
+
 // Draws UTF-8 text in `colour` and restores the text colour it found, which
-// it returns. A text that does not convert is logged (once in a row) and
+// it returns. Only the characters that end at or before column `right` are
+// drawn. A text that does not convert is logged (once for each text) and
 // drawn with replacement characters.
-COLORREF lf_textOutUtf8(HDC dc, int x, int y, std::string_view text, COLORREF colour);
+COLORREF lf_textOutUtf8(HDC dc, int x, int y, std::string_view text, COLORREF colour, int right = kNoClip);
 // A label: black when enabled, grey when not.
 COLORREF lf_labelText(HDC dc, int x, int y, std::string_view text, bool enabled);
 

@@ -1,5 +1,7 @@
 #include "gui/updater.h"
+#include "gui/updater_detail.h"
 
+#include "core/data_file_check.h"
 #include "core/download.h"
 #include "core/files.h"
 #include "core/globals.h"
@@ -14,7 +16,6 @@
 #include "core/status_line.h"
 #include "core/stop_request.h"
 #include "core/text_convert.h"
-#include "core/user_error.h"
 #include "core/version_data.h"
 #include "core/zip_archive.h"
 #include "gui/app_window.h"
@@ -25,6 +26,8 @@
 #include <nlohmann/json.hpp>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <fstream>
 #include <optional>
@@ -33,6 +36,18 @@
 
 namespace ovr
 {
+
+namespace detail
+{
+
+// The installer is a Windows program.
+#ifdef _WIN32
+std::atomic<bool> g_installerRuns{true};
+#else
+std::atomic<bool> g_installerRuns{false};
+#endif
+
+} // namespace detail
 
 namespace
 {
@@ -44,6 +59,13 @@ const fs::path kLatestVersionZipPath{"latest_version.zip"};
 const fs::path kReadmeName{"README.txt"};
 constexpr std::string_view kProgramKey = "msfs";
 constexpr std::size_t kUnzipChunkBytes = 524288;
+constexpr std::string_view kCheckingText = "Checking for updates";
+
+// What each download of the update check may take. versions.json is a few
+// hundred bytes; the installer a program package; the release notes a PDF.
+constexpr DownloadBudget kVersionInfoBudget{std::uintmax_t{64} << 10, std::chrono::seconds(20)};
+constexpr DownloadBudget kInstallerBudget{std::uintmax_t{512} << 20, std::chrono::seconds(600)};
+constexpr DownloadBudget kReleaseNotesBudget{std::uintmax_t{32} << 20, std::chrono::seconds(60)};
 
 constexpr std::string_view kAdministratorNotice =
     "A new version is available. Run the installer as Administrator";
@@ -68,18 +90,37 @@ struct Component
     const fs::path* downloadName;
     // For a scan: the setting that asks for it.
     BoolParameter* scanSetting;
+    // For a download: the section under "root" that the file's reader needs.
+    const char* section;
 };
 
 // In the order the components are handled.
 const std::array<Component, 5> kComponents{{
     {"airports", &AIRPORTS_VERSION, &g_airportsEncPath, ComponentAction::download, &g_airportsEncName,
+     nullptr, "airports"},
+    {"aig", &AIG_VERSION, &g_aigRegcodesEncPath, ComponentAction::download, &g_aigRegcodesEncName, nullptr,
+     "aig"},
+    {"liveries", &LIV_SCAN_VERSION, &g_liveriesScannedXmlPath, ComponentAction::scan, nullptr, &SCAN_LIVERIES,
      nullptr},
-    {"aig", &AIG_VERSION, &g_aigRegcodesEncPath, ComponentAction::download, &g_aigRegcodesEncName, nullptr},
-    {"liveries", &LIV_SCAN_VERSION, &g_liveriesScannedXmlPath, ComponentAction::scan, nullptr,
-     &SCAN_LIVERIES},
-    {"addons", &ADDONS_SCAN_VERSION, nullptr, ComponentAction::scan, nullptr, &SCAN_AIRPORTS},
-    {"dbase", &DBASE_VERSION, &g_dbaseEncPath, ComponentAction::download, &g_dbaseEncName, nullptr},
+    {"addons", &ADDONS_SCAN_VERSION, nullptr, ComponentAction::scan, nullptr, &SCAN_AIRPORTS, nullptr},
+    {"dbase", &DBASE_VERSION, &g_dbaseEncPath, ComponentAction::download, &g_dbaseEncName, nullptr, "dbase"},
 }};
+
+// "Checking for updates" on the status line while the check runs; taken
+// away at its end unless another message has replaced it.
+struct CheckingShown
+{
+    CheckingShown() { gf_setStatus(kCheckingText, false); }
+    ~CheckingShown()
+    {
+        if (gf_statusTexts().status == kCheckingText)
+        {
+            gf_clearStatus();
+        }
+    }
+    CheckingShown(const CheckingShown&) = delete;
+    CheckingShown& operator=(const CheckingShown&) = delete;
+};
 
 std::string lf_versionText(const VersionData& version)
 {
@@ -102,10 +143,10 @@ std::optional<VersionData> lf_webVersion(const nlohmann::json& root, std::string
     return VersionData(it->dump());
 }
 
-bool lf_download(std::string_view url, const fs::path& target)
+bool lf_download(std::string_view url, const fs::path& target, const DownloadBudget& budget)
 {
     CurlHandle handle(curl_easy_init());
-    return gf_download(handle.get(), url, target, true);
+    return gf_download(handle.get(), url, target, true, budget);
 }
 
 // Removes an installer left in the working folder; false (logged) when one
@@ -265,7 +306,7 @@ bool lf_downloadAndUnzipInstaller(const VersionData& version)
     }
     const std::string url = fmt::format("{}{}/{}", gf_downloadBase() + "release/", g_programShortName,
                                         kLatestVersionZipPath.string());
-    if (!lf_download(url, kLatestVersionZipPath))
+    if (!lf_download(url, kLatestVersionZipPath, kInstallerBudget))
     {
         gf_setStatus(
             fmt::format("Downloading program installer file version {} failed", lf_versionText(version)),
@@ -325,17 +366,37 @@ bool lf_writeReadme(const std::string& notice)
                           });
 }
 
-// Unpacks the new version into new_version, writes how to install it, shows
-// the folder and stops the program.
-void lf_offerNewVersion(const VersionData& web)
+// What the user must know of an update that is not used: in the log and on
+// the status line.
+void lf_warnAndShow(const std::string& text)
 {
+    gf_logWarning(text);
+    gf_setStatus(text, false);
+}
+
+// Unpacks the new version into new_version, writes how to install it, shows
+// the folder and stops the program; true then. False when this system cannot
+// run the installer or it could not be unpacked: said once, and the start
+// goes on with the installed program, which would otherwise stop at every
+// start.
+bool lf_offerNewVersion(const VersionData& web)
+{
+    if (!detail::g_installerRuns.load())
+    {
+        lf_warnAndShow(fmt::format(
+            "Version {} is available via the Halvaro website; its installer cannot run on this system",
+            lf_versionText(web)));
+        return false;
+    }
     if (!lf_downloadAndUnzipInstaller(web))
     {
-        throw UserErrorException(
-            112, "The downloading/unzipping of the new version failed? Try manually via the Halvaro website");
+        lf_warnAndShow(
+            "The downloading/unzipping of the new version failed? Try manually via the Halvaro website");
+        return false;
     }
     const fs::path notesTarget = g_newVersionPath / g_releaseNotesPdfPath;
-    if (!lf_download(gf_downloadBase() + "docs/" + g_releaseNotesPdfPath.string(), notesTarget))
+    if (!lf_download(gf_downloadBase() + "docs/" + g_releaseNotesPdfPath.string(), notesTarget,
+                     kReleaseNotesBudget))
     {
         gf_logWarning(fmt::format("could not download {} to {}", g_releaseNotesPdfPath.string(),
                                   (fs::current_path() / g_newVersionPath).string()));
@@ -358,6 +419,7 @@ void lf_offerNewVersion(const VersionData& web)
     {
         gf_requestStop(kExitNewVersion, 0);
     }
+    return true;
 }
 
 void lf_markUpdated(const Component& component, const VersionData& web)
@@ -365,6 +427,39 @@ void lf_markUpdated(const Component& component, const VersionData& web)
     const std::string text = lf_versionText(web);
     gf_setParameter(*component.installed, text);
     gf_log(fmt::format("{} updated to {}", component.key, text));
+}
+
+// Fetches the component's file beside the installed one and puts it in
+// place only when it reads, so that anything else the service may send (a
+// login page, a cut file, a file of another key) keeps the installed file
+// and its version, and the next start asks again.
+bool lf_installDataFile(const Component& component)
+{
+    const fs::path installed = g_inputPath / *component.downloadName;
+    fs::path fetched = installed;
+    fetched += ".new";
+    if (!gf_downloadFile(*component.downloadName, fetched))
+    {
+        return false;
+    }
+    std::string why;
+    const bool reads = gf_dataFileReads(fetched, component.section, why);
+    std::error_code ec;
+    if (reads)
+    {
+        fs::rename(fetched, installed, ec);
+        if (!ec)
+        {
+            return true;
+        }
+        why = fmt::format("it could not replace the installed file: {}", ec.message());
+    }
+    fs::remove(fetched, ec);
+    const std::string text =
+        fmt::format("The {} from the update service is not used ({}); the installed one is kept",
+                    component.downloadName->string(), why);
+    lf_warnAndShow(text);
+    return false;
 }
 
 void lf_updateComponent(const Component& component, const nlohmann::json& root)
@@ -389,9 +484,7 @@ void lf_updateComponent(const Component& component, const nlohmann::json& root)
         {
             fs::create_directory(g_inputPath);
         }
-        // The downloader replaces the installed file only when the whole
-        // file arrived, so a failed download keeps it and its version.
-        if (gf_downloadFile(*component.downloadName, g_inputPath / *component.downloadName))
+        if (lf_installDataFile(component))
         {
             lf_markUpdated(component, *web);
         }
@@ -470,7 +563,8 @@ std::string gf_newVersionNotice(const std::filesystem::path& programFolder)
 
 bool gf_checkForUpdates()
 {
-    if (!lf_download(gf_downloadBase() + kVersionsJsonPath.string(), kVersionsJsonPath))
+    const CheckingShown checking;
+    if (!lf_download(gf_downloadBase() + kVersionsJsonPath.string(), kVersionsJsonPath, kVersionInfoBudget))
     {
         gf_logWarning("Downloading version info from my web site failed!");
         return true;
@@ -500,10 +594,15 @@ bool gf_checkForUpdates()
         gf_log(fmt::format("{} program version at web = {}", kProgramKey, lf_versionText(*web)));
         if (*web > g_version)
         {
-            lf_offerNewVersion(*web);
-            return false;
+            if (lf_offerNewVersion(*web))
+            {
+                return false;
+            }
         }
-        gf_log(fmt::format("{} version up-to-date", kProgramKey));
+        else
+        {
+            gf_log(fmt::format("{} version up-to-date", kProgramKey));
+        }
     }
     else
     {

@@ -5,8 +5,10 @@
 // program ("msfs") and each data component ("airports", "aig", "liveries",
 // "addons", "dbase") the newest major.minor.patch. A newer program is
 // unpacked into new_version and the program stops with "NEW VERSION"; a newer
-// component file is downloaded over the installed one, and a newer scan
-// version switches the scan on for this start.
+// component file is downloaded beside the installed one and replaces it once
+// it decrypts and reads, and a newer scan version switches the scan on for
+// this start. Every download has a size cap and a deadline, so a slow or
+// wrong server delays the start by a bounded time.
 #pragma once
 
 #include <filesystem>
@@ -17,9 +19,10 @@ namespace ovr
 
 // False after a new program version was unpacked (the exit reason is then
 // "NEW VERSION"); true otherwise, also when the service cannot be reached or
-// its versions.json cannot be read. A failed download or unpacking of the new
-// version throws UserErrorException 112; file-system failures throw
-// std::filesystem::filesystem_error.
+// its versions.json cannot be read, and when a new version could not be
+// unpacked or its installer cannot run here (said in the log and on the
+// status line). A data file replaces the installed one only when it reads.
+// File-system failures throw std::filesystem::filesystem_error.
 bool gf_checkForUpdates();
 
 // What README.txt in new_version tells the user: to run the installer as

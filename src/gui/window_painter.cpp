@@ -6,6 +6,7 @@
 #include <exception>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 
 #include <fmt/format.h>
 
@@ -48,6 +49,12 @@ constexpr RECT kTitleRect{0, 0, kMainWindowWidth, 28};
 constexpr RECT kSimIndicatorRect{397, 30, 426, 113};
 constexpr RECT kServiceIndicatorRect{425, 30, 454, 113};
 constexpr RECT kStatusBarFill{0, 448, 881, 477};
+
+// The right end of a text whose next field starts at column x.
+constexpr int lf_clipBefore(int x)
+{
+    return x - 4;
+}
 
 void lf_line(HDC dc, int x1, int y1, int x2, int y2)
 {
@@ -100,8 +107,8 @@ void lf_paintStatusPanel(HDC dc)
         {
             line += ", user stand " + sim.userStand;
         }
-        lf_textOutUtf8(dc, 5, 35, line, simColour);
-        lf_textOutUtf8(dc, 5, 63, sim.userAircraft, simColour);
+        lf_textOutUtf8(dc, 5, 35, line, simColour, lf_clipBefore(kSimIndicatorRect.left));
+        lf_textOutUtf8(dc, 5, 63, sim.userAircraft, simColour, lf_clipBefore(kSimIndicatorRect.left));
     }
     else
     {
@@ -297,53 +304,64 @@ void lf_paintAirportPanel(HDC dc)
         return;
     }
     const bool read = g_parkDataRead.load() != 0;
-    lf_textOutUtf8(dc, 5, 399, icao, read ? kLime : kYellow);
+    // Every text ends before the column of the next field, so that a long
+    // one (a description with its publisher) never runs into it.
+    lf_textOutUtf8(dc, 5, 399, icao, read ? kLime : kYellow, lf_clipBefore(45));
     if (!read)
     {
         return;
     }
     const ParkAirportPanel panel = gf_parkAirportPanel();
     lf_textOutUtf8(dc, 45, 399,
-                   fmt::format(" {}, {}{}, wk={}", panel.description, panel.fileText, panel.handmade ? " (h)" : "",
-                               panel.trafficWeek),
-                   kLime);
+                   fmt::format(" {}, {}{}, wk={}", panel.description, panel.fileText,
+                               panel.handmade ? " (h)" : "", panel.trafficWeek),
+                   kLime, lf_clipBefore(370));
     const bool soft = g_fitUsedSoft.load() != 0;
     const bool otherDays = g_fitUsedOtherDays.load() != 0;
     if (soft || otherDays)
     {
-        lf_textOutUtf8(dc, 370, 399, soft && otherDays ? "*WS*" : soft ? "*S*" : "*W*", kLime);
+        lf_textOutUtf8(dc, 370, 399,
+                       soft && otherDays ? "*WS*"
+                       : soft            ? "*S*"
+                                         : "*W*",
+                       kLime, lf_clipBefore(430));
     }
     const bool percentages = !RT_PARKTRAFFIC_ONLY.current.load();
     if (percentages)
     {
-        lf_textOutUtf8(dc, 430, 399, fmt::format("qf: {}", panel.qualityText), kLime);
+        lf_textOutUtf8(dc, 430, 399, fmt::format("qf: {}", panel.qualityText), kLime, lf_clipBefore(571));
     }
     if (!reservedStand.empty())
     {
         lf_textOutUtf8(dc, 571, 399, fmt::format("reserved stand: {}", reservedStand),
-                       g_reservedStandFound.load() != 0 ? kLime : kRed);
+                       g_reservedStandFound.load() != 0 ? kLime : kRed, lf_clipBefore(748));
     }
     lf_textOutUtf8(dc, 748, 399, fmt::format("# updates: {:4}", g_apfUpdatesShown.load()), kLime);
-    lf_textOutUtf8(dc, 5, 427, fmt::format("# stands: {:3}", panel.standCount), kLime);
-    lf_textOutUtf8(dc, 111, 427, fmt::format("parked live: {:3}", g_parkedLiveCount.load()), kLime);
+    lf_textOutUtf8(dc, 5, 427, fmt::format("# stands: {:3}", panel.standCount), kLime, lf_clipBefore(111));
+    lf_textOutUtf8(dc, 111, 427, fmt::format("parked live: {:3}", g_parkedLiveCount.load()), kLime,
+                   lf_clipBefore(249));
     const float parkedMean = g_parkedMeanHoursShown.load();
     if (parkedMean > 0.0f)
     {
-        lf_textOutUtf8(dc, 249, 427, fmt::format("average fit: {}", gf_formatOneDecimal(parkedMean)), kLime);
+        lf_textOutUtf8(dc, 249, 427, fmt::format("average fit: {}", gf_formatOneDecimal(parkedMean)), kLime,
+                       lf_clipBefore(430));
     }
     const std::int32_t wanted = g_staticWanted.load();
     if (wanted > 0)
     {
-        lf_textOutUtf8(dc, 430, 427, fmt::format("static: {:3}", g_staticCount.load()), kLime);
+        // The waiting count follows the static count as its suffix.
+        lf_textOutUtf8(dc, 430, 427, fmt::format("static: {:3}", g_staticCount.load()), kLime,
+                       lf_clipBefore(571));
         const std::int32_t waiting = g_parkingCandidateCount.load();
         if (waiting > 0)
         {
-            lf_textOutUtf8(dc, 500, 427, fmt::format(" ({})", waiting), kYellow);
+            lf_textOutUtf8(dc, 500, 427, fmt::format(" ({})", waiting), kYellow, lf_clipBefore(571));
         }
         const float staticMean = g_staticMeanFitShown.load();
         if (!otherDays && staticMean > 0.0f)
         {
-            lf_textOutUtf8(dc, 571, 427, fmt::format("average fit: {}", gf_formatOneDecimal(staticMean)), kLime);
+            lf_textOutUtf8(dc, 571, 427, fmt::format("average fit: {}", gf_formatOneDecimal(staticMean)),
+                           kLime, lf_clipBefore(708));
         }
     }
     if (percentages)
@@ -396,13 +414,53 @@ void lf_paintBands(HDC dc)
     lf_line(dc, 642, 140, 642, 308);
 }
 
+// How many UTF-16 units of `text` fit into `width` pixels.
+std::size_t lf_unitsThatFit(HDC dc, std::wstring_view text, int width)
+{
+    const auto widthOf = [dc, text](std::size_t units)
+    {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, text.data(), static_cast<int>(units), &size);
+        return size.cx;
+    };
+    std::size_t fits = std::min<std::size_t>(text.size(), 2147483647u);
+    if (width >= kNoClip / 2 || widthOf(fits) <= width)
+    {
+        return fits;
+    }
+    // The longest prefix that fits: widths grow with the prefix.
+    std::size_t low = 0;
+    std::size_t high = fits;
+    while (low < high)
+    {
+        const std::size_t mid = low + (high - low + 1) / 2;
+        if (widthOf(mid) <= width)
+        {
+            low = mid;
+        }
+        else
+        {
+            high = mid - 1;
+        }
+    }
+    // Never half a surrogate pair.
+    if (low > 0 && text[low - 1] >= 0xD800 && text[low - 1] <= 0xDBFF)
+    {
+        --low;
+    }
+    return low;
+}
+
 } // namespace
 
-COLORREF lf_textOutUtf8(HDC dc, int x, int y, std::string_view text, COLORREF colour)
+COLORREF lf_textOutUtf8(HDC dc, int x, int y, std::string_view text, COLORREF colour, int right)
 {
     // Shown text can come from any file, reply or exception: what does not
-    // convert is reported once and drawn with replacement characters.
-    static std::string lastFailed; // UI thread only
+    // convert is reported once per text and drawn with replacement
+    // characters. Several such texts are repainted in turn, so all are
+    // remembered, up to a bound that no window ever shows at once.
+    constexpr std::size_t kRememberedFailures = 256;
+    static std::unordered_set<std::string> failed; // UI thread only
     const COLORREF previous = SetTextColor(dc, colour);
     try
     {
@@ -410,14 +468,13 @@ COLORREF lf_textOutUtf8(HDC dc, int x, int y, std::string_view text, COLORREF co
     }
     catch (const std::exception& e)
     {
-        if (!gf_isQuiet() && text != lastFailed)
+        if (!gf_isQuiet() && failed.size() < kRememberedFailures && failed.emplace(text).second)
         {
-            lastFailed = text;
             gf_log(fmt::format("TextOut utf8  to wide failed for '{}': {}", text, e.what()));
         }
     }
     const std::wstring wide = gf_utf8ToWideLenient(text);
-    const std::size_t length = std::min<std::size_t>(wide.size(), 2147483647u);
+    const std::size_t length = lf_unitsThatFit(dc, wide, right - x);
     TextOutW(dc, x, y, wide.c_str(), static_cast<int>(length));
     SetTextColor(dc, previous);
     return previous;

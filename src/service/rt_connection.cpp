@@ -39,6 +39,7 @@ void RtConnection::reset()
     rrl.exchange(kDefaultRateLimitMs);
     wrrl.exchange(kDefaultRateLimitMs);
     rateLimitRaisedLogged.exchange(false);
+    rateLimitLoweredLogged.exchange(false);
     // An emptied value keeps its kind (an array stays an array).
     if (jsonSlot.is_structured())
     {
@@ -99,10 +100,16 @@ void RtConnection::sleep(std::int32_t ms) const
 void RtConnection::takeRateLimit(std::atomic<std::int32_t>& limit, std::int64_t ms, std::string_view name)
 {
     const std::int32_t lowest = g_lowestRateLimitMs.load();
-    const auto taken = static_cast<std::int32_t>(std::clamp<std::int64_t>(ms, lowest, INT32_MAX));
+    const std::int32_t highest = std::max(lowest, kHighestRateLimitMs);
+    const auto taken = static_cast<std::int32_t>(std::clamp<std::int64_t>(ms, lowest, highest));
     if (ms < lowest && !rateLimitRaisedLogged.exchange(true))
     {
         gf_logWarning(fmt::format("rate limit {} of {} ms from the service raised to {} ms", name, ms, lowest));
+    }
+    if (ms > highest && !rateLimitLoweredLogged.exchange(true))
+    {
+        gf_logWarning(
+            fmt::format("rate limit {} of {} ms from the service lowered to {} ms", name, ms, highest));
     }
     limit.exchange(taken);
 }

@@ -21,6 +21,10 @@ namespace ovr
 inline constexpr std::int32_t kDefaultRateLimitMs = 2000;
 // The shortest pause between two requests of one kind, whatever a reply says.
 inline constexpr std::int32_t kLowestRateLimitMs = 1000;
+// The longest: the service documents limits of a few seconds, and a parked
+// request not taken within 10 s is given up, so a longer pause would only
+// leave the program idle (after the login it waits out wrrl).
+inline constexpr std::int32_t kHighestRateLimitMs = 8000;
 
 namespace detail
 {
@@ -51,7 +55,8 @@ class RtConnection
     void requestStop();
     // Takes a rate limit that a reply carries into `limit` (rrl or wrrl):
     // never below kLowestRateLimitMs, for a limit of 0 or less would make
-    // the reader send without a pause; the first limit raised is logged.
+    // the reader send without a pause, and never above kHighestRateLimitMs;
+    // the first limit raised and the first lowered are logged.
     void takeRateLimit(std::atomic<std::int32_t>& limit, std::int64_t ms, std::string_view name);
 
     // The service session id; empty = not logged in. Written only by the
@@ -71,6 +76,8 @@ class RtConnection
     std::atomic<bool> stopFlag{false};
     // A raised rate limit was logged in this session.
     std::atomic<bool> rateLimitRaisedLogged{false};
+    // A lowered rate limit was logged in this session.
+    std::atomic<bool> rateLimitLoweredLogged{false};
     // Used only by `wait`.
     std::mutex mutex;
     std::condition_variable cv;

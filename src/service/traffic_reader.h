@@ -105,8 +105,10 @@ class TrafficReader : public RtConnection
 
     // The prepared result of the last parked-traffic request (main loop).
     std::vector<ParkedTrafficRecord> parkedRecords;
-    // Last traffic state shown; main loop only.
-    bool indicatorOn = false;
+    // Last traffic state shown; main loop only. It starts as a restart
+    // leaves it, so that the first session's indicator turns to waiting too
+    // when nothing arrives.
+    bool indicatorOn = true;
     // Written by the main loop, read when a request is formatted.
     SharedValue<QueryBox> liveBox{kStartQueryBox};
     WebRequest trafficCurl{"trcurl_"};

@@ -30,8 +30,10 @@ class WeatherReader : public RtConnection
     // login leaves its status in `status`.
     bool authenticate(std::int32_t& status);
 
-    // Last weather state shown; main loop only.
-    bool indicatorOn = false;
+    // Last weather state shown; main loop only. It starts as a restart
+    // leaves it, so that the first session's indicator turns to waiting too
+    // when nothing arrives.
+    bool indicatorOn = true;
     WebRequest weatherCurl{"wrcurl_"};
     WebRequest metarCurl{"nmcurl_"};
     std::string dataReply;

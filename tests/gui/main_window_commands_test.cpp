@@ -11,6 +11,7 @@
 #include "core/parameters.h"
 #include "core/stop_request.h"
 #include "core/window_requests.h"
+#include "gui/main_window.h"
 #include "gui/main_window_detail.h"
 #include "gui/setting_controls.h"
 #include "gui/window_state.h"
@@ -401,7 +402,8 @@ TEST_F(MainWindowTest, NowArmsTheParkingUpdate)
 TEST_F(MainWindowTest, TbloButtonThatCannotOpenShowsAMessageBox)
 {
     pt::clearMessageBoxes();
-    EXPECT_NE(command(g_tbloButton.controlId), 1); // passed on as not handled
+    // Passed on as not handled.
+    EXPECT_FALSE(lf_HandleWMCOMMAND(window(), MAKEWPARAM(g_tbloButton.controlId, 0)));
     const auto boxes = pt::messageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Could not open File Explorer at tblo.zip.");

@@ -257,6 +257,61 @@ TEST_F(AirportPanelTest, ReadParkingDataFillBothLines)
     gf_showParkTrafficWeek(0);
 }
 
+struct FieldEnd
+{
+    int x, y;
+    int next; // the column of the next field
+};
+
+// Every text of the panel, far longer than its field, ends before the next
+// field starts: it is cut, not drawn over its neighbour.
+TEST_F(AirportPanelTest, LongTextsEndBeforeTheNextField)
+{
+    const std::string longText(120, 'W');
+    g_parkDataRead.store(1);
+    gf_showParkDescription("Frankfurt Main International, " + longText);
+    gf_showParkFileText("publisher " + longText, true);
+    gf_showParkQualityText(longText);
+    gf_showParkStandCount(212);
+    g_fitUsedSoft.store(1);
+    g_fitUsedOtherDays.store(1);
+    {
+        const std::scoped_lock lock(g_parkAirportsMutex);
+        g_reservedStand = longText;
+    }
+    g_parkedMeanHoursShown.store(2.5f);
+    g_staticWanted.store(120);
+    g_parkingCandidateCount.store(123456789);
+    g_simConnectedShown.store(1);
+    gf_setSimulatorText("MSFS 2024 " + longText);
+    gf_setUserAircraftText("Airbus A321neo " + longText);
+
+    const auto calls = paint();
+
+    const FieldEnd fields[] = {
+        {45, 399, 370},  {370, 399, 430}, {430, 399, 571}, {571, 399, 748},
+        {500, 427, 571}, {5, 35, 397},    {5, 63, 397},
+    };
+    for (const FieldEnd& f : fields)
+    {
+        const auto shown = textAt(calls, f.x, f.y);
+        ASSERT_TRUE(shown) << f.x << "," << f.y;
+        EXPECT_LE(shown->rect.right, f.next) << shown->text;
+        EXPECT_GT(shown->text.size(), 2u) << f.x << "," << f.y;
+    }
+    EXPECT_TRUE(
+        std::string(" Frankfurt Main International, " + longText).starts_with(textAt(calls, 45, 399)->text));
+    EXPECT_TRUE(std::string("Airbus A321neo " + longText).starts_with(textAt(calls, 5, 63)->text));
+
+    gf_showParkDescription("");
+    gf_showParkFileText("", false);
+    gf_showParkQualityText("");
+    gf_showParkStandCount(0);
+    gf_setSimulatorText("");
+    gf_setUserAircraftText("");
+    g_simConnectedShown.store(0);
+}
+
 TEST_F(AirportPanelTest, TheRenewalMinutesShowWhileTheParkingRests)
 {
     g_staticRenewMinutes.store(12);
@@ -279,6 +334,29 @@ TEST_F(MainWindowTest, TextThatIsNoUtf8IsLoggedOnceAndDrawnReplaced)
     const auto first = log.find(line);
     ASSERT_NE(first, std::string::npos);
     EXPECT_EQ(log.find(line, first + 1), std::string::npos);
+}
+
+// Two texts that do not convert, repainted in turn, are each logged once.
+TEST_F(AirportPanelTest, EachTextThatIsNoUtf8IsLoggedOnce)
+{
+    g_parkDataRead.store(1);
+    gf_showParkDescription("M\xFCnchen");
+    gf_setErrorStatus("\xC3\x28"
+                      "status");
+    for (int i = 0; i < 3; ++i)
+    {
+        paint();
+    }
+    const std::string log = logText();
+    for (const std::string text : {"' M\xFCnchen, ", "'\xC3\x28status'"})
+    {
+        const std::string line = "TextOut utf8  to wide failed for " + text;
+        const auto first = log.find(line);
+        ASSERT_NE(first, std::string::npos) << log;
+        EXPECT_EQ(log.find(line, first + 1), std::string::npos) << text;
+    }
+    gf_showParkDescription("");
+    gf_clearErrorStatus();
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "core/parameter_controls.h"
 #include "core/parameters.h"
 #include "core/window_requests.h"
+#include "gui/app_window.h"
 #include "gui/main_window_detail.h"
 #include "gui/option_helpers.h"
 #include "gui/setting_controls.h"
@@ -222,10 +223,21 @@ TEST_F(WindowOperations, FoldersThatCannotOpenShowAMessageBox)
 
 TEST_F(WindowOperations, TrafficCountsRepaintOnlyWhenAFigureChanged)
 {
+    pt::pumpUntilIdle();
+    RECT dirty{};
+    ASSERT_FALSE(GetUpdateRect(window(), &dirty, FALSE));
+
     g_movingCount.store(5);
     gf_updateTrafficCounts();
     EXPECT_EQ(g_movingCount.load(), 0);
     EXPECT_EQ(g_staticCount.load(), 0);
+    ASSERT_TRUE(GetUpdateRect(window(), &dirty, FALSE));
+    EXPECT_EQ(dirty.top, kTopPanelRect.top);
+    EXPECT_EQ(dirty.bottom, kTopPanelRect.bottom);
+
+    pt::pumpUntilIdle();
+    gf_updateTrafficCounts(); // the same figures again
+    EXPECT_FALSE(GetUpdateRect(window(), &dirty, FALSE));
 }
 
 } // namespace

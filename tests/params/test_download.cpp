@@ -79,6 +79,38 @@ class DownloadServer
                                 return false;
                             });
                     });
+        // The content without a length, as a chunked reply.
+        server_.Get("/downloads/chunked.bin",
+                    [](const httplib::Request&, httplib::Response& res)
+                    {
+                        res.set_chunked_content_provider("application/octet-stream",
+                                                         [](std::size_t offset, httplib::DataSink& sink)
+                                                         {
+                                                             if (offset >= kContent.size())
+                                                             {
+                                                                 sink.done();
+                                                                 return true;
+                                                             }
+                                                             return sink.write(kContent.data() + offset,
+                                                                               1000);
+                                                         });
+                    });
+        // Two bytes every 100 ms: never slow enough for the low-speed limit.
+        server_.Get("/downloads/trickle.bin",
+                    [this](const httplib::Request&, httplib::Response& res)
+                    {
+                        res.set_content_provider(
+                            kContent.size(), "application/octet-stream",
+                            [this](std::size_t offset, std::size_t, httplib::DataSink& sink)
+                            {
+                                if (released_)
+                                {
+                                    return false;
+                                }
+                                std::this_thread::sleep_for(100ms);
+                                return sink.write(kContent.data() + offset, 2);
+                            });
+                    });
         port_ = server_.bind_to_any_port("127.0.0.1");
         thread_ = std::thread([this] { server_.listen_after_bind(); });
         while (!server_.is_running())
@@ -139,7 +171,7 @@ class Download : public TempFolderTest
     bool download(std::string_view path)
     {
         CurlHandle handle(curl_easy_init());
-        return gf_download(handle.get(), server.url(path), target(), true);
+        return gf_download(handle.get(), server.url(path), target(), true, kDataFileBudget);
     }
 
     DownloadServer server;
@@ -184,6 +216,45 @@ TEST_P(FailingDownload, LeavesAnInstalledTargetUnchanged)
 
 INSTANTIATE_TEST_SUITE_P(Cases, FailingDownload, ::testing::ValuesIn(kFailures), caseName);
 
+struct OverBudget
+{
+    const char* name;
+    const char* path;
+    DownloadBudget budget;
+    const char* why;
+};
+
+const OverBudget kOverBudget[] = {
+    {"larger_than_its_cap", "/downloads/file.bin", {1000, 60s}, "larger than 1000 bytes"},
+    {"larger_without_a_length", "/downloads/chunked.bin", {5000, 60s}, "larger than 5000 bytes"},
+    {"trickle_past_its_deadline",
+     "/downloads/trickle.bin",
+     {std::uintmax_t{1} << 20, 1s},
+     "Timeout was reached"},
+};
+
+class DownloadOverBudget : public Download, public ::testing::WithParamInterface<OverBudget>
+{
+};
+
+// A download that would take more bytes or more time than it may is given
+// up, and the installed target stays as it was.
+TEST_P(DownloadOverBudget, IsGivenUpAndKeepsTheTarget)
+{
+    const OverBudget& c = GetParam();
+    writeFile(target(), "the installed file");
+    CurlHandle handle(curl_easy_init());
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(gf_download(handle.get(), server.url(c.path), target(), true, c.budget));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
+    EXPECT_EQ(readFile(target()), "the installed file");
+    EXPECT_FALSE(fs::exists(part()));
+    const std::string line = std::string("Download error: '") + c.why + "' for " + server.url(c.path);
+    EXPECT_NE(logText().find(line), std::string::npos) << logText();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DownloadOverBudget, ::testing::ValuesIn(kOverBudget), caseName);
+
 TEST_F(Download, StopRequestAbortsARunningDownload)
 {
     detail::gf_setDownloadLimits({}); // the stall alone would take 30 s
@@ -205,7 +276,8 @@ TEST_F(Download, TargetInAMissingFolderSendsNoRequest)
 {
     CurlHandle handle(curl_easy_init());
     const fs::path missing = dir() / "no" / "file.bin";
-    EXPECT_FALSE(gf_download(handle.get(), server.url("/downloads/file.bin"), missing, true));
+    EXPECT_FALSE(
+        gf_download(handle.get(), server.url("/downloads/file.bin"), missing, true, kDataFileBudget));
     EXPECT_NE(logText().find("Could not open output file: " + missing.string()), std::string::npos);
     EXPECT_TRUE(server.userAgents().empty());
 }
@@ -213,14 +285,16 @@ TEST_F(Download, TargetInAMissingFolderSendsNoRequest)
 TEST_F(Download, EveryRequestOnAHandleSendsTheUserAgent)
 {
     CurlHandle handle(curl_easy_init());
-    ASSERT_TRUE(gf_download(handle.get(), server.url("/downloads/file.bin"), target(), true));
-    ASSERT_TRUE(gf_download(handle.get(), server.url("/downloads/file.bin"), dir() / "second.bin", false));
+    ASSERT_TRUE(
+        gf_download(handle.get(), server.url("/downloads/file.bin"), target(), true, kDataFileBudget));
+    ASSERT_TRUE(gf_download(handle.get(), server.url("/downloads/file.bin"), dir() / "second.bin", false,
+                            kDataFileBudget));
     EXPECT_EQ(server.userAgents(), (std::vector<std::string>{"Vora", "Vora"}));
 }
 
 TEST_F(Download, WithoutAHandleNothingHappens)
 {
-    EXPECT_FALSE(gf_download(nullptr, server.url("/downloads/file.bin"), target(), true));
+    EXPECT_FALSE(gf_download(nullptr, server.url("/downloads/file.bin"), target(), true, kDataFileBudget));
     EXPECT_TRUE(server.userAgents().empty());
 }
 

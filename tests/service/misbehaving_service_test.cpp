@@ -15,6 +15,7 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -50,8 +51,9 @@ class RateLimitTest : public SessionTest, public testing::WithParamInterface<Rat
 {
 };
 
-// A limit of 0 or less is raised to the floor (logged once); a 406 carries
-// the limit to keep.
+// A limit of 0 or less is raised to the floor and one far above what the
+// service documents is lowered to the ceiling (each logged once); a 406
+// carries the limit to keep.
 TEST_P(RateLimitTest, IsFlooredAndTakenFromA406)
 {
     const RateLimitCase& c = GetParam();
@@ -73,15 +75,22 @@ TEST_P(RateLimitTest, IsFlooredAndTakenFromA406)
 const RateLimitCase kRateLimitCases[] = {
     {"traffic_rrl_zero", "/v5/traffic",
      Fault{.set = {{"rrl", 0}}, .times = 0, .when = fakert::isLiveTrafficRequest}, &RtConnection::rrl,
-     &g_trafficReader, kRateLimitMs,
-     "==> rate limit rrl of 0 ms from the service raised to 120 ms"},
+     &g_trafficReader, kRateLimitMs, "==> rate limit rrl of 0 ms from the service raised to 120 ms"},
     {"weather_wrrl_negative", "/v5/weather", Fault{.set = {{"wrrl", -5}}, .times = 0}, &RtConnection::wrrl,
-     &g_weatherReader, kRateLimitMs,
-     "==> rate limit wrrl of -5 ms from the service raised to 120 ms"},
+     &g_weatherReader, kRateLimitMs, "==> rate limit wrrl of -5 ms from the service raised to 120 ms"},
     {"login_wrrl_zero", "/v5/auth", Fault{.set = {{"wrrl", 0}}}, &RtConnection::wrrl, &g_weatherReader,
      kRateLimitMs, "==> rate limit wrrl of 0 ms from the service raised to 120 ms"},
+    {"traffic_rrl_huge", "/v5/traffic",
+     Fault{.set = {{"rrl", 100000000}}, .times = 0, .when = fakert::isLiveTrafficRequest}, &RtConnection::rrl,
+     &g_trafficReader, kHighestRateLimitMs,
+     "==> rate limit rrl of 100000000 ms from the service lowered to 8000 ms"},
+    {"weather_wrrl_huge", "/v5/weather", Fault{.set = {{"wrrl", 100000000}}, .times = 0}, &RtConnection::wrrl,
+     &g_weatherReader, kHighestRateLimitMs,
+     "==> rate limit wrrl of 100000000 ms from the service lowered to 8000 ms"},
     {"traffic_406_carries_rrl", "/v5/traffic",
-     Fault{.status = 406, .message = "Too many requests", .set = {{"rrl", 3000}},
+     Fault{.status = 406,
+           .message = "Too many requests",
+           .set = {{"rrl", 3000}},
            .when = fakert::isLiveTrafficRequest},
      &RtConnection::rrl, &g_trafficReader, 3000, nullptr},
 };
@@ -169,6 +178,85 @@ TEST_F(SessionTest, ATrafficReplyPastItsDeadlineIsGivenUp)
     detail::setRequestDeadline(0ms);
     m_service->clearFaults();
 }
+
+struct FirstSessionCase
+{
+    const char* name;
+    bool weather; // else traffic
+    Fault fault;
+    const char* logLine; // the failure has been seen
+};
+
+class FirstSession : public SessionTest, public testing::WithParamInterface<FirstSessionCase>
+{
+  protected:
+    void SetUp() override
+    {
+        SessionTest::SetUp();
+        // The readers as the process makes them, not as a restart leaves
+        // them.
+        g_trafficReader.indicatorOn = std::make_unique<TrafficReader>()->indicatorOn;
+        g_weatherReader.indicatorOn = std::make_unique<WeatherReader>()->indicatorOn;
+    }
+
+    void TearDown() override
+    {
+        detail::setRequestDeadline(0ms);
+        SessionTest::TearDown();
+    }
+};
+
+// A service that fails from the start of the first session: the indicator
+// does not stay green while nothing arrives.
+TEST_P(FirstSession, TheIndicatorTurnsToWaitingWhenNothingArrives)
+{
+    const FirstSessionCase& c = GetParam();
+    detail::setRequestDeadline(500ms);
+    std::atomic<std::int32_t>& indicator = c.weather ? g_weatherIndicator : g_trafficIndicator;
+    if (c.weather)
+    {
+        // The whole weather side fails: a good nearest-METAR reply alone
+        // counts as weather arriving.
+        m_service->addFault("/v5/nearestmetar", c.fault);
+        m_service->addFault("/v5/weather", c.fault);
+        gf_authenticater();
+        ASSERT_EQ(g_authenticated.load(), 1) << m_log.text();
+        startWeatherReader();
+    }
+    else
+    {
+        m_service->addFault("/v5/traffic", c.fault);
+        logInAndWaitForWeather();
+        setRunning(true);
+        startTrafficReader();
+    }
+    ASSERT_TRUE(waitFor([&] { return indicator.load() == kIndicatorReceiving; })) << m_log.text();
+    ASSERT_TRUE(waitFor([&] { return m_log.contains(c.logLine); }, 5s)) << m_log.text();
+
+    gf_updateRtIndicators();
+
+    EXPECT_EQ(indicator.load(), kIndicatorWaiting) << m_log.text();
+}
+
+const FirstSessionCase kFirstSessionCases[] = {
+    {"traffic_502_page", false,
+     Fault{.rawBody = "<html><head><title>502 Bad Gateway</title></head></html>",
+           .httpStatus = 502,
+           .times = 0},
+     "HTTP status 502, not JSON"},
+    {"traffic_broken_json", false, Fault{.invalidJson = true, .times = 0}, "==> receive: "},
+    {"traffic_406", false, Fault{.status = 406, .message = "Too many requests", .times = 0},
+     "curl traffic msg: Too many requests"},
+    {"traffic_stall", false, Fault{.delay = 60s, .times = 0}, "==> curl traffic code:28 = "},
+    {"weather_502_page", true,
+     Fault{.rawBody = "<html><head><title>502 Bad Gateway</title></head></html>",
+           .httpStatus = 502,
+           .times = 0},
+     "HTTP status 502, not JSON"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Replies, FirstSession, testing::ValuesIn(kFirstSessionCases),
+                         caseName<FirstSessionCase>);
 
 // A normal stop aborts the transfers on purpose: no warning about it.
 TEST_F(SessionTest, AStopDuringARequestIsNoWarning)
