@@ -137,6 +137,83 @@ std::int32_t extractQNH(const nlohmann::json& data)
     return value;
 }
 
+bool WeatherReader::takeMetarReply(const std::string& reply, std::int32_t& status)
+{
+    const nlohmann::json parsed = nlohmann::json::parse(reply, nullptr, false);
+    if (parsed.is_discarded())
+    {
+        lf_warnInvalidReply(reply, "nearest metar: invalid JSON");
+        return false;
+    }
+    const std::int32_t replyStatus = gf_replyInt(parsed, "status", 100);
+    if (replyStatus != 200)
+    {
+        status = replyStatus;
+        if (replyStatus == 406 || replyStatus == 500)
+        {
+            gf_logWarning(fmt::format("{} json nearestmetar {}", replyStatus,
+                                      gf_shownText(gf_replyText(parsed, "message"))));
+        }
+        return false;
+    }
+    const auto data = parsed.find("data");
+    std::string station;
+    if (data != parsed.end() && !data->empty())
+    {
+        if (!data->is_array())
+        {
+            throw std::invalid_argument(fmt::format("\"data\" must be an array, but is {}", data->type_name()));
+        }
+        station = gf_replyText(data->at(0), "ICAO");
+        // A station code is a few letters; anything longer would go back to
+        // the service with every request.
+        if (station.size() > kLongestStationCode)
+        {
+            station.clear();
+        }
+    }
+    airports = station;
+    if (station.empty())
+    {
+        return false;
+    }
+    weatherOk.exchange(true);
+    return true;
+}
+
+std::int32_t WeatherReader::takeWeatherReply(const std::string& reply, std::int32_t& status)
+{
+    const nlohmann::json parsed = nlohmann::json::parse(reply, nullptr, false);
+    if (parsed.is_discarded())
+    {
+        lf_warnInvalidReply(reply, "weather receive invalid JSON");
+        return kNoReply;
+    }
+    const std::int32_t replyStatus = gf_replyInt(parsed, "status", 100);
+    if (replyStatus == 406 || replyStatus == 500)
+    {
+        status = replyStatus;
+        if (const auto limit = gf_replyIntegerIfInteger(parsed, "wrrl"); limit && replyStatus == 406)
+            takeRateLimit(wrrl, *limit, "wrrl");
+        gf_logWarning(
+            fmt::format("{} json weather {}", replyStatus, gf_shownText(gf_replyText(parsed, "message"))));
+        weatherOk.exchange(false);
+        return replyStatus;
+    }
+    if (replyStatus != 200)
+    {
+        status = replyStatus;
+        return replyStatus;
+    }
+    takeRateLimit(wrrl, gf_replyInt(parsed, "wrrl", kDefaultRateLimitMs), "wrrl");
+    const auto data = parsed.find("data");
+    const std::int32_t qnh =
+        std::clamp(extractQNH(data != parsed.end() ? *data : nlohmann::json{}), kLowestQnh, kHighestQnh);
+    lf_publishQnh(*this, qnh);
+    weatherOk.exchange(true);
+    return replyStatus;
+}
+
 bool WeatherReader::nearestmetar(std::int32_t& status)
 {
     if (guid.empty())
@@ -163,50 +240,7 @@ bool WeatherReader::nearestmetar(std::int32_t& status)
         }
         else
         {
-            const nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
-            if (reply.is_discarded())
-            {
-                lf_warnInvalidReply(dataReply, "nearest metar: invalid JSON");
-            }
-            else
-            {
-                const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
-                if (replyStatus == 200)
-                {
-                    const auto data = reply.find("data");
-                    std::string station;
-                    if (data != reply.end() && !data->empty())
-                    {
-                        if (!data->is_array())
-                        {
-                            throw std::invalid_argument(
-                                fmt::format("\"data\" must be an array, but is {}", data->type_name()));
-                        }
-                        station = gf_replyText(data->at(0), "ICAO");
-                        // A station code is a few letters; anything longer
-                        // would go back to the service with every request.
-                        if (station.size() > kLongestStationCode)
-                        {
-                            station.clear();
-                        }
-                    }
-                    airports = station;
-                    if (!station.empty())
-                    {
-                        weatherOk.exchange(true);
-                        found = true;
-                    }
-                }
-                else
-                {
-                    status = replyStatus;
-                    if (replyStatus == 406 || replyStatus == 500)
-                    {
-                        gf_logWarning(fmt::format("{} json nearestmetar {}", replyStatus,
-                                                  gf_shownText(gf_replyText(reply, "message"))));
-                    }
-                }
-            }
+            found = takeMetarReply(dataReply, status);
         }
     }
     catch (const std::exception& e)
@@ -255,36 +289,17 @@ bool WeatherReader::receive(std::int32_t& status)
                 wait(wrrl.load());
                 continue;
             }
-            const nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
-            if (reply.is_discarded())
+            const std::int32_t replyStatus = takeWeatherReply(dataReply, status);
+            if (replyStatus == kNoReply || replyStatus == 406 || replyStatus == 500)
             {
-                lf_warnInvalidReply(dataReply, "weather receive invalid JSON");
-                wait(wrrl.load());
-                continue;
-            }
-            const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
-            if (replyStatus == 406 || replyStatus == 500)
-            {
-                status = replyStatus;
-                if (const auto limit = gf_replyIntegerIfInteger(reply, "wrrl"); limit && replyStatus == 406)
-                    takeRateLimit(wrrl, *limit, "wrrl");
-                gf_logWarning(fmt::format("{} json weather {}", replyStatus, gf_shownText(gf_replyText(reply, "message"))));
-                weatherOk.exchange(false);
                 wait(wrrl.load());
                 continue;
             }
             if (replyStatus != 200)
             {
-                status = replyStatus;
                 result = false;
                 break;
             }
-            takeRateLimit(wrrl, gf_replyInt(reply, "wrrl", kDefaultRateLimitMs), "wrrl");
-            const auto data = reply.find("data");
-            const std::int32_t qnh = std::clamp(extractQNH(data != reply.end() ? *data : nlohmann::json{}),
-                                                kLowestQnh, kHighestQnh);
-            lf_publishQnh(*this, qnh);
-            weatherOk.exchange(true);
             wait(wrrl.load());
         }
         catch (const std::exception& e)

@@ -16,6 +16,9 @@
 namespace ovr
 {
 
+// What takeWeatherReply returns for a reply that is no JSON.
+inline constexpr std::int32_t kNoReply = 0;
+
 class WeatherReader : public RtConnection
 {
   public:
@@ -26,6 +29,14 @@ class WeatherReader : public RtConnection
     bool receive(std::int32_t& status);
     // One nearest-METAR request; true when `airports` holds a station code.
     bool nearestmetar(std::int32_t& status);
+    // The work of a nearest-METAR reply apart from its request: true when
+    // it named a station (kept in `airports`); a refusal leaves its status
+    // in `status`.
+    bool takeMetarReply(const std::string& reply, std::int32_t& status);
+    // The work of a weather reply apart from its request: its rate limit
+    // taken and its QNH published. Returns the reply's status (kNoReply for
+    // a reply that is no JSON) and leaves a refusal's status in `status`.
+    std::int32_t takeWeatherReply(const std::string& reply, std::int32_t& status);
     // The login on this object's handle; true when logged in; a refused
     // login leaves its status in `status`.
     bool authenticate(std::int32_t& status);
