@@ -21,6 +21,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <utility>
 #include <sstream>
 #include <vector>
 
@@ -184,6 +186,92 @@ std::string lf_weather(const std::string& name, const std::string& reply)
     return out;
 }
 
+// An airborne A320 near the reference position, as the text of a live
+// array; `edit` changes it first.
+std::string lf_array(const char* callsign, const std::function<void(json&)>& edit = {})
+{
+    json a = json::array();
+    for (int i = 0; i < 48; ++i)
+    {
+        a.push_back(nullptr);
+    }
+    a[0] = "4ca7b2";
+    a[1] = 50.1;
+    a[2] = 8.57;
+    a[3] = 250.0;
+    a[4] = 3000;
+    a[5] = 180.0;
+    a[8] = "A320";
+    a[9] = "D-AIZA";
+    a[10] = 1750000000.5;
+    a[13] = callsign;
+    a[17] = "X_adsb_icao";
+    a[20] = 200;
+    a[23] = 5.0;
+    a[25] = 252.0;
+    if (edit)
+    {
+        edit(a);
+    }
+    return a.dump();
+}
+
+std::string lf_replaced(std::string text, std::initializer_list<std::pair<std::string, std::string>> replacements)
+{
+    for (const auto& [from, to] : replacements)
+    {
+        text.replace(text.find(from), from.size(), to);
+    }
+    return text;
+}
+
+// Replies written by hand for what a JSON reader may read its own way:
+// repeated names, names out of order, numbers at the edges, values of
+// another kind where the decoder looks, text that is not all JSON.
+std::vector<std::pair<std::string, std::string>> lf_edgeReplies()
+{
+    const std::string a = lf_array("AAA1");
+    const std::string b = lf_array("BBB2", [](json& x) { x[0] = "4ca7b3"; });
+    const std::string c = lf_array("CCC3", [](json& x) { x[0] = "4ca7b4"; x[10] = 1750000001.5; });
+    return {
+        {"repeated member", R"({"status":200,"data":{"k2":)" + a + R"(,"k1":)" + b + R"(,"k2":)" + c + "}}"},
+        {"names out of order", R"({"status":200,"data":{"z":)" + c + R"(,"a":)" + a + R"(,"m":)" + b + "}}"},
+        {"repeated member last not an aircraft", R"({"status":200,"data":{"k":)" + a + R"(,"k":[1,2]}})"},
+        {"repeated data", R"({"status":200,"data":{"x":)" + a + R"(},"data":{"y":)" + b + "}}"},
+        {"repeated status", R"({"status":406,"rrl":1500,"status":200,"data":[)" + a + "]}"},
+        {"status a float", R"({"status":200.7,"rrl":2500.2,"data":[)" + a + "," + b + "]}"},
+        {"status a text", R"({"status":"200","data":[)" + a + "]}"},
+        {"rrl beyond 32 bits", R"({"status":200,"rrl":3000000000,"data":[)" + a + "]}"},
+        {"rrl beyond 63 bits", R"({"status":406,"rrl":9223372036854775808,"message":"wait"})"},
+        {"message not a text", R"({"status":406,"rrl":1200,"message":[1]})"},
+        {"numbers at the edges", R"({"status":200,"data":[)" +
+                                     lf_array("EDG1", [](json& x) { x[10] = 1; x[3] = -0.0; x[15] = 1e300; }) +
+                                     "," + lf_array("EDG2", [](json& x) { x[0] = "4ca7c0"; x[4] = 0; }) + "]}"},
+        {"integers beyond 63 and 64 bits", R"({"status":200,"data":[)" +
+                                               lf_replaced(lf_array("BIG1", [](json& x) { x[3] = "@3"; x[5] = "@5"; }),
+                                                           {{"\"@3\"", "18446744073709551616"},
+                                                            {"\"@5\"", "9223372036854775808"}}) +
+                                               "," + lf_replaced(lf_array("BIG2", [](json& x) { x[0] = "4ca7c3"; x[15] = "@"; }),
+                                                                 {{"\"@\"", "-0"}}) + "]}"},
+        {"kept positions of other kinds", R"({"status":200,"data":[)" +
+                                              lf_array("OTH1", [](json& x) { x[9] = json::object({{"a", 1}}); x[11] = json::array({"FRA"}); x[25] = true; x[1] = "50.1"; }) +
+                                              "," + lf_array("OTH2", [](json& x) { x[0] = "4ca7c1"; x[13] = json::array({"X"}); x[20] = "fast"; }) + "]}"},
+        {"escaped texts", R"({"status":200,"data":{"A":)" +
+                              lf_array("\u0044LH1", [](json& x) { x[0] = "4ca7c2"; }) + "}}"},
+        {"an overflowing number unread", R"({"status":200,"data":[)" + a + R"(],"other":1e400})"},
+        {"content after the reply", R"({"status":200,"data":[)" + a + "]} x"},
+        {"an invalid literal unread", R"({"status":200,"data":[)" + a + R"(],"other":[tru]})"},
+        {"buffers repeated and out of order",
+         R"({"status":200,"data":{"buffer_0":[)" + a + R"(],"buffer_4":[)" + b + R"(],"buffer_0":{"q":)" + c +
+             R"(},"buffer_9":[)" + a + "]}}"},
+        {"buffers in an array", R"({"status":200,"data":[[)" + a + "]]}"},
+        {"data a number", R"({"status":200,"data":5})"},
+        {"data empty", R"({"status":200,"data":{}})"},
+        {"data null", R"({"status":200,"data":null})"},
+        {"a whole number", "5"},
+    };
+}
+
 std::vector<std::filesystem::path> lf_seeds(const char* target)
 {
     std::vector<std::filesystem::path> files;
@@ -249,6 +337,12 @@ TEST_F(DecodedRepliesTest, SameRecordsAsTheFirstDecoder)
         }
         const json reply = {{"status", 200}, {"data", {{"a", value}}}};
         out += lf_traffic(file.filename().string(), reply.dump());
+    }
+    for (const auto& [name, reply] : lf_edgeReplies())
+    {
+        out += lf_traffic(name, reply);
+        out += lf_parkedReply(name, reply);
+        out += lf_weather(name, reply);
     }
     const fakert::Scenario scenario = fakert::loadScenario(VORA_SOURCE_DIR "/data/scenarios/rt-demo.json", kNow);
     const fakert::TrafficGenerator generator(scenario);
