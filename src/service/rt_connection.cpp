@@ -39,11 +39,6 @@ void RtConnection::reset()
     rrl.exchange(kDefaultRateLimitMs);
     wrrl.exchange(kDefaultRateLimitMs);
     rateLimitRaisedLogged.exchange(false);
-    // An emptied value keeps its kind (an array stays an array).
-    if (jsonSlot.is_structured())
-    {
-        jsonSlot.clear();
-    }
     authReply.clear();
 }
 

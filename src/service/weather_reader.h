@@ -5,9 +5,8 @@
 // received traffic, the aircraft motion and the status panel.
 #pragma once
 
+#include "service/reply_reader.h"
 #include "service/rt_connection.h"
-
-#include <nlohmann/json.hpp>
 
 #include <atomic>
 #include <cstdint>
@@ -46,6 +45,8 @@ class WeatherReader : public RtConnection
     WebRequest weatherCurl{"wrcurl_"};
     WebRequest metarCurl{"nmcurl_"};
     std::string dataReply;
+    // Reads every reply of this reader; reader thread only.
+    ReplyReader replies;
     // The code of the nearest METAR station, sent as "airports".
     std::string airports;
     // Last published QNH, hPa; reader thread only.
@@ -59,9 +60,10 @@ extern WeatherReader g_weatherReader;
 // Thread body; the session start runs it on a detached thread.
 void gf_weatherReader();
 
-// The QNH in hPa from a weather reply's "data": "QNH" as an integer, a float
-// or a text that starts with an integer, 1101 and above read as hundredths
-// of an inch of mercury; 1013 (with a warning) when there is none.
-std::int32_t extractQNH(const nlohmann::json& data);
+// The QNH in hPa from a weather reply's "data" and its member "QNH" (absent
+// when it has none): an integer, a float or a text that starts with an
+// integer, 1101 and above read as hundredths of an inch of mercury; 1013
+// (with a warning) when there is none.
+std::int32_t extractQNH(const ReplyValue& data, const ReplyValue& qnh);
 
 } // namespace ovr
