@@ -151,6 +151,7 @@ void lf_takeRecordIdentity(LiveAc& ac, const TrafficRecord& record)
     if (!record.callsign.empty() && record.callsign != ac.callsign)
     {
         ac.callsign = record.callsign;
+        g_liveAircraft.identityChanged();
     }
     if (!record.registration.empty() && record.registration != ac.registration)
     {
@@ -215,6 +216,7 @@ bool lf_identityFromRegistration(LiveAc& ac, const TrafficRecord& record)
     if (changed && hit)
     {
         ac.key = *hit;
+        g_liveAircraft.identityChanged();
     }
     return changed;
 }
@@ -240,6 +242,7 @@ bool lf_identityChanged(LiveAc& ac, const TrafficRecord& record)
         if (airlineId && *airlineId != 0 && (*airlineId == hit->airline || *airlineId == hit->secondAirline))
         {
             ac.key = *hit;
+            g_liveAircraft.identityChanged();
             changed = true;
         }
     }
@@ -318,6 +321,7 @@ bool gf_checkRespawn(LiveAc& ac, const TrafficRecord& record)
             return false;
         }
         ac.callsign = record.callsign;
+        g_liveAircraft.identityChanged();
         ac.secondCallsign = record.callsign;
         ac.text.clear();
     }
