@@ -17,6 +17,10 @@ namespace od = simdjson::ondemand;
 
 using Kind = ReplyValue::Kind;
 
+// Reading a longer text makes the reader's buffers grow for it; they are
+// given back when a text of at most this size comes next.
+constexpr std::size_t kKeptCapacity = std::size_t{1} << 20;
+
 // Deeper nesting is no reply of the service, and the check below recurses.
 constexpr int kMaxDepth = 64;
 
@@ -401,6 +405,13 @@ struct ReplyReader::Impl
 
     od::document& open(const std::string& text)
     {
+        // The parser keeps buffers for the longest text it has read; after
+        // the first reply of a busy area they would stay for the session.
+        if (parser.capacity() > kKeptCapacity && text.size() <= kKeptCapacity)
+        {
+            parser = od::parser{};
+            padded = std::string{};
+        }
         simdjson::padded_string_view view;
         if (text.capacity() - text.size() >= simdjson::SIMDJSON_PADDING)
         {
