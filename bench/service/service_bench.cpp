@@ -10,8 +10,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -82,27 +80,6 @@ const std::string& lf_bufferedReply()
         return reply.dump();
     }();
     return text;
-}
-
-// Resident memory of the process (VmRSS, or VmHWM: its most since the last
-// reset), megabytes.
-double lf_residentMB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-    {
-        if (line.starts_with(field))
-            return std::stod(line.substr(std::strlen(field))) / 1024.0;
-    }
-    return 0.0;
-}
-
-// Starts a new resident peak at what is resident now.
-double lf_resetResidentPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-    return lf_residentMB("VmRSS:");
 }
 
 // Every value of a JSON text visited, as a decoder must at least.
@@ -193,7 +170,6 @@ void BM_TakeBufferedReply(benchmark::State& state)
     g_rangeNm.store(600.0);
     gf_setReceivedTaker(nullptr);
     std::int64_t peak = 0;
-    double resident = 0.0;
     for (auto _ : state)
     {
         state.PauseTiming();
@@ -201,19 +177,16 @@ void BM_TakeBufferedReply(benchmark::State& state)
         reader.refPos.store(LatLon{50.0379, 8.5622});
         const std::int64_t before = bench::heldBytes();
         bench::resetPeakBytes();
-        const double residentBefore = lf_resetResidentPeak();
         state.ResumeTiming();
         std::int32_t status = 0;
         benchmark::DoNotOptimize(reader.takeBufferedReply(text, status));
         state.PauseTiming();
         peak = std::max(peak, bench::peakBytes() - before);
-        resident = std::max(resident, lf_residentMB("VmHWM:") - residentBefore);
         (void)reader.takeCollected();
         state.ResumeTiming();
     }
     state.counters["reply_MB"] = static_cast<double>(text.size()) / (1024.0 * 1024.0);
     state.counters["peak_MB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
-    state.counters["resident_MB"] = resident;
 }
 BENCHMARK(BM_TakeBufferedReply)->Unit(benchmark::kMillisecond);
 
@@ -223,19 +196,15 @@ void BM_ParseBufferedNlohmann(benchmark::State& state)
 {
     const std::string& text = lf_bufferedReply();
     std::int64_t peak = 0;
-    double resident = 0.0;
     for (auto _ : state)
     {
         const std::int64_t before = bench::heldBytes();
         bench::resetPeakBytes();
-        const double residentBefore = lf_resetResidentPeak();
         nlohmann::json parsed = nlohmann::json::parse(text);
         benchmark::DoNotOptimize(parsed);
         peak = std::max(peak, bench::peakBytes() - before);
-        resident = std::max(resident, lf_residentMB("VmHWM:") - residentBefore);
     }
     state.counters["peak_MB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
-    state.counters["resident_MB"] = resident;
 }
 BENCHMARK(BM_ParseBufferedNlohmann)->Unit(benchmark::kMillisecond);
 
