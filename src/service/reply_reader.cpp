@@ -475,6 +475,19 @@ struct ReplyReader::Impl
         finish();
     }
 
+    // Reads a text's top value: a container through `container`, a scalar
+    // only checked. Returns the value's kind.
+    template <class Container> Kind top(const std::string& text, Container container)
+    {
+        open(text);
+        const od::json_type type = lf_take(document.type());
+        if (type != od::json_type::array && type != od::json_type::object)
+            return lf_rootScalarKind();
+        container(lf_take(document.get_value()));
+        finish();
+        return type == od::json_type::array ? Kind::array : Kind::object;
+    }
+
     Kind lf_rootScalarKind()
     {
         switch (lf_take(document.type()))
@@ -581,15 +594,9 @@ const LiveArray& ReplyReader::liveArray(const std::string& json)
 {
     Impl& impl = *m_impl;
     impl.live = LiveArray{};
-    impl.open(json);
-    const od::json_type type = lf_take(impl.document.type());
-    if (type == od::json_type::array || type == od::json_type::object)
-    {
-        lf_readLive(lf_take(impl.document.get_value()), impl.live, 0);
-        impl.finish();
-    }
-    else
-        impl.live.kind = impl.lf_rootScalarKind();
+    const Kind kind = impl.top(json, [&](od::value value) { lf_readLive(value, impl.live, 0); });
+    if (kind != Kind::array && kind != Kind::object)
+        impl.live.kind = kind;
     return impl.live;
 }
 
@@ -597,15 +604,7 @@ const std::vector<LiveArray>& ReplyReader::liveContainer(const std::string& json
 {
     Impl& impl = *m_impl;
     impl.liveArrays.clear();
-    impl.open(json);
-    const od::json_type type = lf_take(impl.document.type());
-    if (type == od::json_type::array || type == od::json_type::object)
-    {
-        (void)lf_liveContainer(lf_take(impl.document.get_value()), impl.liveArrays, 0);
-        impl.finish();
-    }
-    else
-        (void)impl.lf_rootScalarKind();
+    (void)impl.top(json, [&](od::value value) { (void)lf_liveContainer(value, impl.liveArrays, 0); });
     return impl.liveArrays;
 }
 
@@ -613,15 +612,9 @@ const ParkedArray& ReplyReader::parkedArray(const std::string& json)
 {
     Impl& impl = *m_impl;
     impl.parkedArray = ParkedArray{};
-    impl.open(json);
-    const od::json_type type = lf_take(impl.document.type());
-    if (type == od::json_type::array || type == od::json_type::object)
-    {
-        lf_readParked(lf_take(impl.document.get_value()), impl.parkedArray, 0);
-        impl.finish();
-    }
-    else
-        impl.parkedArray.kind = impl.lf_rootScalarKind();
+    const Kind kind = impl.top(json, [&](od::value value) { lf_readParked(value, impl.parkedArray, 0); });
+    if (kind != Kind::array && kind != Kind::object)
+        impl.parkedArray.kind = kind;
     return impl.parkedArray;
 }
 
