@@ -54,6 +54,13 @@ std::int64_t lf_virtualUtc()
     return kSessionEpoch + g_virtualMs.load() / 1000;
 }
 
+// The records of the live batch the main loop has yet to take.
+std::size_t lf_handedOverCount()
+{
+    const std::scoped_lock lock(g_trafficMutex);
+    return g_trafficHandover.size();
+}
+
 double lf_virtualSeconds()
 {
     return static_cast<double>(kSessionEpoch) + static_cast<double>(g_virtualMs.load()) / 1000.0;
@@ -224,9 +231,14 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
 {
     const std::int64_t end = world_->nowMs() + duration.count();
     g_stop.store(0);
-    clock.onSleep = [this, end, &perPass]
+    passTimes_.clear();
+    auto passStarted = std::chrono::steady_clock::now();
+    std::size_t handedOver = lf_handedOverCount();
+    clock.onSleep = [this, end, &perPass, &passStarted, &handedOver]
     {
         const auto passEnded = std::chrono::steady_clock::now();
+        const std::size_t left = lf_handedOverCount();
+        passTimes_.push_back(PassTime{passEnded - passStarted, left < handedOver});
         world_->advance(kPassMs);
         g_virtualMs.store(world_->nowMs());
         lf_dispatchPending(h_);
@@ -239,7 +251,9 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
         {
             g_stop.store(1);
         }
-        betweenPasses_ += std::chrono::steady_clock::now() - passEnded;
+        handedOver = lf_handedOverCount();
+        passStarted = std::chrono::steady_clock::now();
+        betweenPasses_ += passStarted - passEnded;
     };
     lf_mainLoop();
     clock.onSleep = nullptr;

@@ -81,6 +81,14 @@ class VirtualSession : public AppTest
     // simulator, the dispatch, the service's replies and `perPass`), so that
     // a benchmark can take the passes alone.
     std::chrono::nanoseconds betweenPasses() const { return betweenPasses_; }
+    // The wall time of each pass of the last runFor, and whether it took
+    // received records (the hand-over shrank during it).
+    struct PassTime
+    {
+        std::chrono::nanoseconds wall{0};
+        bool tookRecords = false;
+    };
+    const std::vector<PassTime>& passTimes() const { return passTimes_; }
 
   private:
     void feed();
@@ -93,6 +101,7 @@ class VirtualSession : public AppTest
     int parkedReplies_ = 0;
     std::optional<int> parkedRefusal_;
     std::chrono::nanoseconds betweenPasses_{0};
+    std::vector<PassTime> passTimes_;
 };
 
 } // namespace ovr::test

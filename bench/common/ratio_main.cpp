@@ -4,7 +4,10 @@
 #include <benchmark/benchmark.h>
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <map>
 #include <utility>
 #include <vector>
@@ -20,7 +23,28 @@ std::vector<std::pair<std::string, std::string>>& lf_pairs()
     return pairs;
 }
 
-// The console table as usual, and the seconds per iteration of every run.
+// A run's name without the repetition count, as addRatio names it.
+std::string lf_pairName(const benchmark::BenchmarkReporter::Run& run)
+{
+    std::string name = run.run_name.str();
+    if (const auto at = name.find("/repeats:"); at != std::string::npos)
+    {
+        const auto end = name.find('/', at + 1);
+        name.erase(at, end == std::string::npos ? std::string::npos : end - at);
+    }
+    return name;
+}
+
+double lf_median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+// The console table as usual, and the seconds per iteration of each
+// benchmark: the median of its repetitions, as its median row says (also
+// when only the aggregates are shown) or as its own rows give it.
 class RatioReporter : public benchmark::ConsoleReporter
 {
   public:
@@ -28,8 +52,13 @@ class RatioReporter : public benchmark::ConsoleReporter
     {
         for (const Run& run : runs)
         {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
-                m_seconds[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
+            if (run.error_occurred || run.iterations <= 0)
+                continue;
+            const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            if (run.run_type == Run::RT_Iteration)
+                m_repetitions[lf_pairName(run)].push_back(seconds);
+            else if (run.aggregate_name == "median")
+                m_medians[lf_pairName(run)] = seconds;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -38,16 +67,28 @@ class RatioReporter : public benchmark::ConsoleReporter
     {
         for (const auto& [measured, anchor] : lf_pairs())
         {
-            const auto m = m_seconds.find(measured);
-            const auto a = m_seconds.find(anchor);
-            if (m == m_seconds.end() || a == m_seconds.end() || a->second <= 0.0)
+            const std::optional<double> m = seconds(measured);
+            const std::optional<double> a = seconds(anchor);
+            if (!m || !a || *a <= 0.0)
                 continue; // filtered out, or failed
-            std::printf("%s\n", fmt::format("{} / {} = {:.2f}", measured, anchor, m->second / a->second).c_str());
+            std::printf("%s\n", fmt::format("{} / {} = {:.2f}", measured, anchor, *m / *a).c_str());
         }
     }
 
   private:
-    std::map<std::string, double> m_seconds;
+    // The median seconds per iteration.
+    std::optional<double> seconds(const std::string& name) const
+    {
+        if (const auto median = m_medians.find(name); median != m_medians.end())
+            return median->second;
+        const auto repeated = m_repetitions.find(name);
+        if (repeated == m_repetitions.end() || repeated->second.empty())
+            return std::nullopt;
+        return lf_median(repeated->second);
+    }
+
+    std::map<std::string, std::vector<double>> m_repetitions;
+    std::map<std::string, double> m_medians;
 };
 
 } // namespace

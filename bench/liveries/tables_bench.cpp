@@ -30,67 +30,11 @@
 #include "liveries/livery_tables.h"
 #include "liveries/regcode_tables.h"
 #include "liveries/title_store.h"
+#include "held_bytes.h"
 #include "ratio.h"
 #include "stream_encrypt.h"
 
 namespace fs = std::filesystem;
-
-// Bytes held through operator new, and the most held since the last reset.
-namespace
-{
-std::atomic<std::int64_t> g_heldBytes{0};
-std::atomic<std::int64_t> g_peakBytes{0};
-constexpr std::size_t kHeader = alignof(std::max_align_t);
-
-void* lf_allocate(std::size_t size)
-{
-    auto* block = static_cast<unsigned char*>(std::malloc(size + kHeader));
-    if (block == nullptr)
-        throw std::bad_alloc();
-    *reinterpret_cast<std::size_t*>(block) = size;
-    const std::int64_t held =
-        g_heldBytes.fetch_add(static_cast<std::int64_t>(size)) + static_cast<std::int64_t>(size);
-    std::int64_t peak = g_peakBytes.load();
-    while (held > peak && !g_peakBytes.compare_exchange_weak(peak, held))
-    {
-    }
-    return block + kHeader;
-}
-
-void lf_release(void* pointer) noexcept
-{
-    if (pointer == nullptr)
-        return;
-    auto* block = static_cast<unsigned char*>(pointer) - kHeader;
-    g_heldBytes.fetch_sub(static_cast<std::int64_t>(*reinterpret_cast<std::size_t*>(block)));
-    std::free(block);
-}
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    return lf_allocate(size);
-}
-void* operator new[](std::size_t size)
-{
-    return lf_allocate(size);
-}
-void operator delete(void* pointer) noexcept
-{
-    lf_release(pointer);
-}
-void operator delete[](void* pointer) noexcept
-{
-    lf_release(pointer);
-}
-void operator delete(void* pointer, std::size_t) noexcept
-{
-    lf_release(pointer);
-}
-void operator delete[](void* pointer, std::size_t) noexcept
-{
-    lf_release(pointer);
-}
 
 namespace
 {
@@ -189,10 +133,10 @@ void BM_BuildLiveryTables(benchmark::State& state)
         ovr::gf_clearLiveryMatching();
         ovr::g_scannedLiveriesProcessed.store(0);
         state.ResumeTiming();
-        const std::int64_t before = g_heldBytes.load();
-        g_peakBytes.store(before);
+        const std::int64_t before = ovr::bench::heldBytes();
+        ovr::bench::resetPeakBytes();
         ovr::gf_processScannedLiveries();
-        peak = std::max(peak, g_peakBytes.load() - before);
+        peak = std::max(peak, ovr::bench::peakBytes() - before);
     }
     state.counters["registrations"] = static_cast<double>(ovr::g_regcodeTitles.size());
     state.counters["peak_MB"] = static_cast<double>(peak) / (1024.0 * 1024.0);

@@ -17,6 +17,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ready;
     fuzz::countInput();
     nlohmann::json value = nlohmann::json::parse(fuzz::asText(data, size), nullptr, false);
+    if (value.is_discarded())
+    {
+        return 0;
+    }
     std::string name = "3c6444";
     if (value.is_object() && !value.empty())
     {
@@ -25,8 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     TrafficReader& reader = g_trafficReader;
     reader.parkedBatch.clear();
-    reader.parkedSlot = std::move(value);
-    reader.processParkedTrafficLine(name);
+    reader.processParkedTrafficLine(name, reader.replies.parkedArray(value.dump()));
     reader.parkedBatch.clear();
     return 0;
 }

@@ -7,56 +7,9 @@
 #include <exception>
 #include <string>
 
-#include <nlohmann/json.hpp>
-
-#include "core/text.h"
 #include "fuzz_support.h"
 #include "service/parked_traffic_detail.h"
-#include "service/reply_fields.h"
-#include "service/rt_connection.h"
 #include "service/traffic_reader.h"
-
-namespace
-{
-
-void lf_readReply(ovr::TrafficReader& reader, std::string_view text)
-{
-    using namespace ovr;
-    nlohmann::json reply = nlohmann::json::parse(text, nullptr, false);
-    if (reply.is_discarded())
-    {
-        return;
-    }
-    const std::int32_t status = gf_replyInt(reply, "status", 100);
-    if (status == 406)
-    {
-        (void)gf_shownText(gf_replyText(reply, "message"));
-        return;
-    }
-    if (status != 200)
-    {
-        return;
-    }
-    reader.takeRateLimit(reader.rrl, gf_replyInt(reply, "rrl", kDefaultRateLimitMs), "rrl");
-    nlohmann::json& data = reply["data"];
-    if (data.empty())
-    {
-        return;
-    }
-    std::size_t index = 0;
-    for (auto it = data.begin(); it != data.end(); ++it, ++index)
-    {
-        if (it->empty())
-        {
-            continue;
-        }
-        const std::string name = data.is_object() ? it.key() : std::to_string(index);
-        reader.parkedSlot = std::move(*it);
-        reader.processParkedTrafficLine(name);
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -68,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.parkedBatch.clear();
     try
     {
-        lf_readReply(reader, fuzz::asText(data, size));
+        (void)reader.decodeParkedReply(std::string(fuzz::asText(data, size)));
     }
     catch (const std::exception&)
     {
@@ -79,5 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // that they stay for the sorting and de-duplication.
     detail::prepareParkedRecords(reader.parkedBatch, 31, 47, false);
     reader.parkedBatch.clear();
+    reader.rrl.store(kDefaultRateLimitMs);
     return 0;
 }

@@ -250,7 +250,7 @@ void lf_takeWindowRequests()
                 removeAircraftFromSim(aircraft);
             }
         }
-        std::erase_if(g_liveAircraft, [](const LiveAc& aircraft) { return aircraft.createCancelled != 0; });
+        g_liveAircraft.eraseIf([](const LiveAc& aircraft) { return aircraft.createCancelled != 0; });
         gf_removeAllStatics();
         gf_scheduleParkingUpdate();
     }

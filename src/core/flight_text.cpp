@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <iterator>
+
 #include "core/code_pool.h"
 
 namespace ovr
@@ -20,12 +22,29 @@ bool lf_isAsciiLetter(char c)
 
 } // namespace
 
+namespace
+{
+
+// The type text written onto the end of target, without a temporary: the
+// log names a flight with it on every livery match.
+void lf_appendTypeText(const FlightKey& key, std::string& target)
+{
+    // ",XYZ" for an operating airline, padded as one field
+    fmt::basic_memory_buffer<char, 16> second;
+    if (key.secondAirline != 0)
+        fmt::format_to(std::back_inserter(second), ",{}", g_airlineCodes.text(key.secondAirline));
+    fmt::format_to(std::back_inserter(target), "{:3}{:4} {:4}{}{:3}", g_airlineCodes.text(key.airline),
+                   std::string_view(second.data(), second.size()), g_modelCodes.text(key.model),
+                   key.mark != 0 ? '.' : ' ', key.cargo != 0 ? "(C)" : "");
+}
+
+} // namespace
+
 std::string gf_flightTypeText(const FlightKey& key)
 {
-    std::string second =
-        key.secondAirline != 0 ? fmt::format(",{}", g_airlineCodes.text(key.secondAirline)) : "";
-    return fmt::format("{:3}{:4} {:4}{}{:3}", g_airlineCodes.text(key.airline), second,
-                       g_modelCodes.text(key.model), key.mark != 0 ? '.' : ' ', key.cargo != 0 ? "(C)" : "");
+    std::string text;
+    lf_appendTypeText(key, text);
+    return text;
 }
 
 std::string gf_routeText(const FixedCode<3>& origin, const FixedCode<3>& destination)
@@ -48,14 +67,25 @@ std::string gf_routeCallsignText(const FlightBase& flight)
 
 std::string gf_flightText(const FlightBase& flight)
 {
-    return fmt::format("{} {}", gf_flightTypeText(flight.key), gf_routeCallsignText(flight));
+    std::string text;
+    return gf_appendFlightText(flight, text);
 }
 
 std::string& gf_flightTextInto(const FlightBase& flight, std::string& target)
 {
     target.clear();
-    fmt::format_to(std::back_inserter(target), "{} {}", gf_flightTypeText(flight.key),
-                   gf_routeCallsignText(flight));
+    return gf_appendFlightText(flight, target);
+}
+
+std::string& gf_appendFlightText(const FlightBase& flight, std::string& target)
+{
+    lf_appendTypeText(flight.key, target);
+    auto out = std::back_inserter(target);
+    fmt::format_to(out, " {:8} {:12} ", flight.callsign, flight.registration);
+    if (flight.origin.empty() && flight.destination.empty())
+        target.append(8, ' ');
+    else
+        fmt::format_to(out, "{:3}->{:3}", flight.origin.text(), flight.destination.text());
     return target;
 }
 

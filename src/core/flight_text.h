@@ -24,6 +24,8 @@ std::string gf_routeCallsignText(const FlightBase& flight);
 // Type text and route-and-callsign line: how the log names a flight.
 std::string gf_flightText(const FlightBase& flight);
 std::string& gf_flightTextInto(const FlightBase& flight, std::string& target);
+// The same text written onto the end of target.
+std::string& gf_appendFlightText(const FlightBase& flight, std::string& target);
 // Callsign, registration and type text.
 std::string gf_flightText3(const FlightBase& flight);
 // Type text and registration.

@@ -32,6 +32,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <iterator>
+#include <string>
 #include <unordered_map>
 
 #include <fmt/format.h>
@@ -59,6 +61,8 @@ constexpr std::string_view kPrivateAirline = "PVT";
 constexpr std::string_view kReverseThrustMark = "FSLTL_";
 constexpr int kBoundPicks = 5;
 constexpr int kFullDepth = 4;
+// A match line starts under the stand column of the lines around it.
+constexpr std::string_view kMatchLineIndent = "          ";
 
 struct OperatorWord
 {
@@ -248,12 +252,23 @@ bool lf_keepUnlessFailed(AiAircraftRecord& record)
     return true;
 }
 
+// The line of a match, formatted into a buffer that each matching thread
+// keeps: a match is short enough that building its line dominated it.
+void lf_logMatch(const AiAircraftRecord& record, std::string_view step)
+{
+    thread_local std::string line;
+    line.assign(kMatchLineIndent);
+    gf_appendFlightText(record, line);
+    fmt::format_to(std::back_inserter(line), " ={}= {}", step, record.liveryTitle);
+    gf_log(line);
+}
+
 bool lf_acceptMatch(AiAircraftRecord& record, int step)
 {
     if (!lf_keepUnlessFailed(record))
         return false;
     ++g_matchSteps[static_cast<std::size_t>(step)];
-    gf_log(fmt::format("          {} ={}= {}", gf_flightText(record), step, record.liveryTitle));
+    lf_logMatch(record, fmt::format_int(step).c_str());
     record.reverseThrust = record.liveryTitle.find(kReverseThrustMark) != std::string_view::npos ? 1 : 0;
     return true;
 }
@@ -271,10 +286,6 @@ FlightKey lf_genericKey(const FlightKey& key, std::uint16_t generic)
     return genericKey;
 }
 
-void lf_logMatch(const AiAircraftRecord& record, std::string_view step)
-{
-    gf_log(fmt::format("          {} ={}= {}", gf_flightText(record), step, record.liveryTitle));
-}
 
 void lf_logNoMatch(const AiAircraftRecord& record, std::string_view standName)
 {
@@ -365,7 +376,7 @@ bool lf_standLadder(AiAircraftRecord& record, std::string_view standName, bool c
         lf_matchByCategory(record, cargoStand, step);
         if (!record.liveryTitle.empty() && lf_keepUnlessFailed(record))
         {
-            lf_logMatch(record, fmt::format("{}", step));
+            lf_logMatch(record, fmt::format_int(step).c_str());
             return true;
         }
     }

@@ -85,7 +85,10 @@ void readScannedLiveriesFrom(const std::filesystem::path& file)
     if (g_liveries.empty())
         throw UserErrorException(kNoLiveries, file.string() + " does not contain liveries");
 
-    std::stable_sort(g_liveries.begin(), g_liveries.end(), lf_liveryLess);
+    // The scan writes the file in this order; sorting it again would only
+    // cost the time of a sort. A file written otherwise is sorted.
+    if (!std::is_sorted(g_liveries.begin(), g_liveries.end(), lf_liveryLess))
+        std::stable_sort(g_liveries.begin(), g_liveries.end(), lf_liveryLess);
     gf_log(fmt::format("{:5} liveries read from {}", g_liveries.size(), file.string()));
 }
 

@@ -6,15 +6,6 @@ namespace ovr
 namespace
 {
 
-const nlohmann::json* lf_at(const nlohmann::json& array, std::size_t position)
-{
-    if (!array.is_array() || position >= array.size())
-    {
-        return nullptr;
-    }
-    return &array[position];
-}
-
 int lf_hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -34,32 +25,26 @@ int lf_hexDigit(char c)
 
 } // namespace
 
-std::optional<double> gf_optionalNumberAt(const nlohmann::json& array, std::size_t position)
+std::optional<double> gf_optionalNumberAt(const ReplyValue& value)
 {
-    const nlohmann::json* value = lf_at(array, position);
-    if (value == nullptr || !value->is_number())
+    if (!value.isNumber())
     {
         return std::nullopt;
     }
-    return value->get<double>();
+    return value.number();
 }
 
-double gf_numberAt(const nlohmann::json& array, std::size_t position)
+double gf_numberAt(const ReplyValue& value)
 {
-    return gf_optionalNumberAt(array, position).value_or(0.0);
+    return gf_optionalNumberAt(value).value_or(0.0);
 }
 
-std::string gf_textAt(const nlohmann::json& array, std::size_t position)
+std::string_view gf_textAt(const ReplyValue& value)
 {
-    const nlohmann::json* value = lf_at(array, position);
-    if (value == nullptr || !value->is_string())
-    {
-        return {};
-    }
-    return value->get<std::string>();
+    return value.isText() ? value.text : std::string_view{};
 }
 
-std::uint32_t gf_leadingHex(const std::string& text)
+std::uint32_t gf_leadingHex(std::string_view text)
 {
     std::uint64_t value = 0;
     bool any = false;

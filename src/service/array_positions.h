@@ -4,23 +4,23 @@
 // else as the empty text.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include "service/reply_value.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
+#include <string_view>
 
 namespace ovr
 {
 
-double gf_numberAt(const nlohmann::json& array, std::size_t position);
+double gf_numberAt(const ReplyValue& value);
 // The number, or none when the position holds no JSON number.
-std::optional<double> gf_optionalNumberAt(const nlohmann::json& array, std::size_t position);
-std::string gf_textAt(const nlohmann::json& array, std::size_t position);
+std::optional<double> gf_optionalNumberAt(const ReplyValue& value);
+// Points into the reply the value was read from.
+std::string_view gf_textAt(const ReplyValue& value);
 
 // The leading hexadecimal digits of a text as an unsigned 32-bit number;
 // 0 when it starts with none or they overflow 32 bits.
-std::uint32_t gf_leadingHex(const std::string& text);
+std::uint32_t gf_leadingHex(std::string_view text);
 
 } // namespace ovr

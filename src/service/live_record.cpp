@@ -76,9 +76,9 @@ bool lf_outOfRange(double lat, double lon)
            (std::abs(lat) <= kNoPositionDegrees && std::abs(lon) <= kNoPositionDegrees);
 }
 
-IataCode lf_airportCode(const nlohmann::json& array, std::size_t position)
+IataCode lf_airportCode(const LiveArray& array, std::size_t position)
 {
-    const std::string text = gf_textAt(array, position);
+    const std::string_view text = gf_textAt(array.at(position));
     return text.empty() || text == "null" ? IataCode{} : IataCode{text};
 }
 
@@ -96,7 +96,7 @@ double lf_tableAirspeed(double altitude)
 
 // The service names the source with a provider prefix ("X_adsb_icao",
 // "T_ID_adsb_icao"); an older feed sends the bare kind.
-bool lf_isAdsbIcao(const std::string& source)
+bool lf_isAdsbIcao(std::string_view source)
 {
     constexpr std::string_view kKind = "adsb_icao";
     return source == kKind || (source.size() > kKind.size() && source.ends_with(kKind) &&
@@ -105,19 +105,18 @@ bool lf_isAdsbIcao(const std::string& source)
 
 // Decodes the array; false when a rule drops it. Range errors throw
 // std::runtime_error (silent), bad codes other exceptions (logged).
-bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
+bool lf_decode(const LiveArray& a, TrafficRecord& r, TrafficReader& reader)
 {
     for (const std::size_t position :
          {kHexId, kType, kRegistration, kOrigin, kDestination, kCallsignText, kSource, kEmitterCategory})
     {
-        if (position < a.size() && a[position].is_string() &&
-            a[position].get_ref<const std::string&>().size() > kMaxFieldLength)
+        if (a.at(position).isText() && a.at(position).text.size() > kMaxFieldLength)
         {
             lf_drop();
         }
     }
     // A position without its time cannot be played; null is no time at all.
-    const std::optional<double> dataTime = gf_optionalNumberAt(a, kDataTime);
+    const std::optional<double> dataTime = gf_optionalNumberAt(a.at(kDataTime));
     if (!dataTime)
     {
         lf_drop();
@@ -125,23 +124,23 @@ bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
     r.dataTime = *dataTime;
     reader.dataTime.store(r.dataTime);
 
-    const std::string registration = gf_textAt(a, kRegistration);
+    const std::string_view registration = gf_textAt(a.at(kRegistration));
     if (registration.size() > kMaxRegistrationLength)
     {
         return false;
     }
-    r.registration = registration == "null" ? std::string{} : registration;
+    r.registration = registration == "null" ? std::string{} : std::string(registration);
 
     r.key = FlightKey{};
-    const std::string type = gf_textAt(a, kType);
-    if (!gf_acceptType(type, gf_textAt(a, kEmitterCategory)))
+    const std::string_view type = gf_textAt(a.at(kType));
+    if (!gf_acceptType(type, gf_textAt(a.at(kEmitterCategory))))
     {
         return false;
     }
     r.key.model = gf_modelId(type);
 
-    const std::optional<double> latitude = gf_optionalNumberAt(a, kLatitude);
-    const std::optional<double> longitude = gf_optionalNumberAt(a, kLongitude);
+    const std::optional<double> latitude = gf_optionalNumberAt(a.at(kLatitude));
+    const std::optional<double> longitude = gf_optionalNumberAt(a.at(kLongitude));
     if (!latitude || !longitude)
     {
         // a missing half of the position is not the equator or the meridian
@@ -161,8 +160,8 @@ bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
 
     r.trueHeading.reset();
     r.sample.headingKnown = 0;
-    const std::optional<double> heading = gf_optionalNumberAt(a, kTrueHeading);
-    if (lf_isAdsbIcao(gf_textAt(a, kSource)) && heading)
+    const std::optional<double> heading = gf_optionalNumberAt(a.at(kTrueHeading));
+    if (lf_isAdsbIcao(gf_textAt(a.at(kSource))) && heading)
     {
         // null is no heading, not north
         const double h = *heading;
@@ -177,13 +176,13 @@ bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
         }
     }
 
-    r.hexId = gf_leadingHex(gf_textAt(a, kHexId));
+    r.hexId = gf_leadingHex(gf_textAt(a.at(kHexId)));
     if (r.hexId <= kLowestLiveHexId)
     {
         return false;
     }
 
-    r.sample.groundSpeed = gf_numberAt(a, kGroundSpeed);
+    r.sample.groundSpeed = gf_numberAt(a.at(kGroundSpeed));
     if (!lf_checkAltitude(a, r, reader))
     {
         return false;
@@ -222,26 +221,26 @@ bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
         }
     }
 
-    r.sample.track = gf_numberAt(a, kTrack);
+    r.sample.track = gf_numberAt(a.at(kTrack));
     if (r.sample.track == 0.0 && r.trueHeading)
     {
         r.sample.track = *r.trueHeading * kRadToDeg;
     }
-    r.sample.verticalRate = gf_numberAt(a, kVerticalRate);
+    r.sample.verticalRate = gf_numberAt(a.at(kVerticalRate));
     r.origin = lf_airportCode(a, kOrigin);
     r.destination = lf_airportCode(a, kDestination);
 
     r.bank.reset();
     if (r.sample.airborne != 0)
     {
-        const std::optional<double> roll = gf_optionalNumberAt(a, kRoll);
+        const std::optional<double> roll = gf_optionalNumberAt(a.at(kRoll));
         if (roll && *roll != 0.0 && *roll != -1.0)
         {
             r.bank = -*roll * kDegToRad;
         }
     }
 
-    const std::optional<double> airspeed = gf_optionalNumberAt(a, kTrueAirspeed);
+    const std::optional<double> airspeed = gf_optionalNumberAt(a.at(kTrueAirspeed));
     r.sample.trueAirspeed = airspeed && *airspeed != -1.0 ? *airspeed : lf_tableAirspeed(r.sample.altitude);
     r.sample.onGround = 0;
     return true;
@@ -249,12 +248,12 @@ bool lf_decode(const nlohmann::json& a, TrafficRecord& r, TrafficReader& reader)
 
 } // namespace
 
-void TrafficReader::processLine()
+void TrafficReader::processLine(const LiveArray& array)
 {
     try
     {
         TrafficRecord record;
-        if (lf_decode(jsonSlot, record, *this))
+        if (lf_decode(array, record, *this))
         {
             liveRecords.push_back(std::move(record));
         }

@@ -66,18 +66,18 @@ constexpr double kNoPositionDegrees = 0.0001;
 constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kTypeReplacements{
     {{"A380", "A388"}, {"B767", "B763"}, {"B747", "B744"}, {"B757", "B752"}}};
 
-double lf_floatAt(const nlohmann::json& array, std::size_t position)
+double lf_floatAt(const ParkedArray& array, std::size_t position)
 {
-    const nlohmann::json& value = array.at(position);
-    return value.is_number_float() ? value.get<double>() : 0.0;
+    const ReplyValue& value = array.need(position);
+    return value.kind == ReplyValue::Kind::floating ? value.floating : 0.0;
 }
 
-std::int64_t lf_seenAt(const nlohmann::json& array)
+std::int64_t lf_seenAt(const ParkedArray& array)
 {
-    const nlohmann::json& value = array.at(kSeenAt);
-    if (value.is_number_float())
+    const ReplyValue& value = array.need(kSeenAt);
+    if (value.kind == ReplyValue::Kind::floating)
     {
-        const double rounded = std::round(value.get<double>());
+        const double rounded = std::round(value.floating);
         // 2^63 itself is out of range; anything below converts exactly.
         constexpr double kLimit = 9223372036854775808.0;
         if (!(rounded >= -kLimit && rounded < kLimit))
@@ -86,15 +86,15 @@ std::int64_t lf_seenAt(const nlohmann::json& array)
         }
         return static_cast<std::int64_t>(rounded);
     }
-    if (value.is_number_unsigned())
+    if (value.kind == ReplyValue::Kind::bigUnsigned)
     {
-        return gsl::narrow<std::int64_t>(value.get<std::uint64_t>());
+        return gsl::narrow<std::int64_t>(value.unsignedValue());
     }
-    if (!value.is_number_integer())
+    if (value.kind != ReplyValue::Kind::integer)
     {
-        throw std::invalid_argument(fmt::format("time must be a number, but is {}", value.type_name()));
+        throw std::invalid_argument(fmt::format("time must be a number, but is {}", value.typeName()));
     }
-    return value.get<std::int64_t>();
+    return value.integer;
 }
 
 std::int32_t lf_slotOf(std::int64_t seenAt)
@@ -144,7 +144,7 @@ bool lf_categoryWanted(int category)
 
 // Decodes the array; false when a rule drops it. A position out of range
 // throws std::runtime_error (silent), other faults other exceptions (logged).
-bool lf_decode(const std::string& key, const nlohmann::json& a, ParkedTrafficRecord& r)
+bool lf_decode(const std::string& key, const ParkedArray& a, ParkedTrafficRecord& r)
 {
     r.hexId = gf_leadingHex(key);
     if (r.hexId <= kLowestLiveHexId)
@@ -153,11 +153,12 @@ bool lf_decode(const std::string& key, const nlohmann::json& a, ParkedTrafficRec
     }
     r.slot = lf_slotOf(lf_seenAt(a));
 
-    const std::string registration = gf_textAt(a, kRegistration);
-    r.registration =
-        registration.size() > kMaxRegistrationLength || registration == "null" ? std::string{} : registration;
+    const std::string_view registration = gf_textAt(a.at(kRegistration));
+    r.registration = registration.size() > kMaxRegistrationLength || registration == "null"
+                         ? std::string{}
+                         : std::string(registration);
 
-    const std::string type = gf_textAt(a, kType);
+    const std::string_view type = gf_textAt(a.at(kType));
     if (type.empty())
     {
         return false;
@@ -185,7 +186,7 @@ bool lf_decode(const std::string& key, const nlohmann::json& a, ParkedTrafficRec
         throw std::runtime_error("parked position out of range");
     }
 
-    r.callsign = lf_cleanCallsign(gf_textAt(a, kCallsign));
+    r.callsign = lf_cleanCallsign(std::string(gf_textAt(a.at(kCallsign))));
 
     if (!r.registration.empty())
     {
@@ -218,12 +219,12 @@ bool lf_decode(const std::string& key, const nlohmann::json& a, ParkedTrafficRec
         return false;
     }
 
-    const nlohmann::json& stand = a.at(kStand);
-    if (!stand.is_string())
+    const ReplyValue& stand = a.need(kStand);
+    if (!stand.isText())
     {
         return false;
     }
-    r.standName = stand.get<std::string>();
+    r.standName = stand.text;
 
     if (lf_sameStand(r.standName, gf_parkSiteSnapshot().reservedStand))
     {
@@ -235,12 +236,12 @@ bool lf_decode(const std::string& key, const nlohmann::json& a, ParkedTrafficRec
 
 } // namespace
 
-void TrafficReader::processParkedTrafficLine(const std::string& key)
+void TrafficReader::processParkedTrafficLine(const std::string& key, const ParkedArray& value)
 {
     try
     {
         ParkedTrafficRecord record;
-        if (lf_decode(key, parkedSlot, record))
+        if (lf_decode(key, value, record))
         {
             parkedBatch.push_back(std::move(record));
         }

@@ -268,36 +268,33 @@ std::int32_t TrafficReader::decodeParkedReply(const std::string& reply)
         gf_logWarning("parkedtraffic: empty content");
         return kFailed;
     }
-    nlohmann::json parsed = nlohmann::json::parse(reply, nullptr, false);
-    if (parsed.is_discarded())
+    const ParkedReply* parsed = nullptr;
+    try
+    {
+        parsed = &replies.parked(reply);
+    }
+    catch (const ReplyNotJson&)
     {
         gf_logWarning(fmt::format("parkedtraffic invalid JSON:\n{}\n", gf_replyHead(reply)));
         return kFailed;
     }
-    const std::int32_t replyStatus = gf_replyInt(parsed, "status", 100);
+    gf_requireObject(parsed->kind);
+    const std::int32_t replyStatus = gf_replyInt(parsed->status, "status", 100);
     if (replyStatus == 406)
     {
-        gf_logWarning(fmt::format("parkedtraffic msg: {}", gf_shownText(gf_replyText(parsed, "message"))));
+        gf_logWarning(fmt::format("parkedtraffic msg: {}", gf_shownText(gf_replyText(parsed->message, "message"))));
         return kAnswered;
     }
     if (replyStatus != 200)
     {
         return replyStatus;
     }
-    takeRateLimit(rrl, gf_replyInt(parsed, "rrl", kDefaultRateLimitMs), "rrl");
-    nlohmann::json& data = parsed["data"];
-    if (!data.empty())
+    takeRateLimit(rrl, gf_replyInt(parsed->rrl, "rrl", kDefaultRateLimitMs), "rrl");
+    if (!parsed->data.empty())
     {
-        std::size_t index = 0;
-        for (auto it = data.begin(); it != data.end(); ++it, ++index)
+        for (const ParkedMember& member : parsed->members)
         {
-            if (it->empty())
-            {
-                continue;
-            }
-            const std::string name = data.is_object() ? it.key() : std::to_string(index);
-            parkedSlot = std::move(*it);
-            processParkedTrafficLine(name);
+            processParkedTrafficLine(member.name, member.value);
         }
     }
     return kAnswered;

@@ -45,7 +45,6 @@ void lf_resetTrafficReader(TrafficReader& r)
         r.parkedRecords.clear();
     }
     r.parkedBatch.clear();
-    r.parkedSlot = nullptr;
 }
 
 void lf_resetWeatherReader(WeatherReader& r)

@@ -16,84 +16,69 @@ namespace
 
 constexpr std::size_t kReplyHeadBytes = 256;
 
-const nlohmann::json* lf_field(const nlohmann::json& reply, std::string_view key)
-{
-    if (!reply.is_object())
-    {
-        throw std::invalid_argument(fmt::format("reply is {}, not an object", reply.type_name()));
-    }
-    const auto it = reply.find(key);
-    // The service sends null for a value it does not have.
-    return it == reply.end() || it->is_null() ? nullptr : &*it;
-}
-
 } // namespace
 
-std::int32_t gf_replyInt(const nlohmann::json& reply, std::string_view key, std::int32_t absent)
+void gf_requireObject(ReplyValue::Kind reply)
 {
-    const nlohmann::json* field = lf_field(reply, key);
-    if (field == nullptr)
+    if (reply != ReplyValue::Kind::object)
+    {
+        const ReplyValue kind{reply, false, 0, 0.0, {}};
+        throw std::invalid_argument(fmt::format("reply is {}, not an object", kind.typeName()));
+    }
+}
+
+std::int32_t gf_replyInt(const ReplyValue& field, std::string_view key, std::int32_t absent)
+{
+    // The service sends null for a value it does not have.
+    if (field.missing())
     {
         return absent;
     }
-    if (field->is_number_integer())
+    if (field.kind == ReplyValue::Kind::integer)
     {
-        return field->is_number_unsigned() ? gsl::narrow<std::int32_t>(field->get<std::uint64_t>())
-                                           : gsl::narrow<std::int32_t>(field->get<std::int64_t>());
+        return gsl::narrow<std::int32_t>(field.integer);
     }
-    if (field->is_number_float())
+    if (field.kind == ReplyValue::Kind::bigUnsigned)
     {
-        const double whole = std::trunc(field->get<double>());
+        return gsl::narrow<std::int32_t>(field.unsignedValue());
+    }
+    if (field.kind == ReplyValue::Kind::floating)
+    {
+        const double whole = std::trunc(field.floating);
         if (!(whole >= -2147483648.0 && whole <= 2147483647.0))
         {
             throw gsl::narrowing_error{};
         }
         return static_cast<std::int32_t>(whole);
     }
-    throw std::invalid_argument(fmt::format("\"{}\" must be a number, but is {}", key, field->type_name()));
+    throw std::invalid_argument(fmt::format("\"{}\" must be a number, but is {}", key, field.typeName()));
 }
 
-std::string gf_replyText(const nlohmann::json& reply, std::string_view key)
+std::string gf_replyText(const ReplyValue& field, std::string_view key)
 {
-    const nlohmann::json* field = lf_field(reply, key);
-    if (field == nullptr)
+    if (field.missing())
     {
         return {};
     }
-    if (!field->is_string())
+    if (!field.isText())
     {
-        throw std::invalid_argument(
-            fmt::format("\"{}\" must be a string, but is {}", key, field->type_name()));
+        throw std::invalid_argument(fmt::format("\"{}\" must be a string, but is {}", key, field.typeName()));
     }
-    return field->get<std::string>();
+    return std::string(field.text);
 }
 
-std::string gf_replyTextIfText(const nlohmann::json& reply, std::string_view key)
+std::string gf_replyTextIfText(const ReplyValue& field)
 {
-    if (!reply.is_object())
-    {
-        return {};
-    }
-    const auto it = reply.find(key);
-    return it != reply.end() && it->is_string() ? it->get<std::string>() : std::string{};
+    return field.isText() ? std::string(field.text) : std::string{};
 }
 
-std::optional<std::int64_t> gf_replyIntegerIfInteger(const nlohmann::json& reply, std::string_view key)
+std::optional<std::int64_t> gf_replyIntegerIfInteger(const ReplyValue& field)
 {
-    if (!reply.is_object())
+    if (field.kind != ReplyValue::Kind::integer)
     {
         return std::nullopt;
     }
-    const auto it = reply.find(key);
-    if (it == reply.end() || !it->is_number_integer())
-    {
-        return std::nullopt;
-    }
-    if (it->is_number_unsigned() && it->get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX))
-    {
-        return std::nullopt;
-    }
-    return it->get<std::int64_t>();
+    return field.integer;
 }
 
 std::string gf_replyHead(std::string_view reply)

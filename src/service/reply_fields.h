@@ -4,7 +4,7 @@
 // default.
 #pragma once
 
-#include <nlohmann/json.hpp>
+#include "service/reply_reader.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,21 +14,25 @@
 namespace ovr
 {
 
-// The field as a 32-bit integer, `absent` when it is missing. Throws
-// std::invalid_argument for a field that is not a number (or a reply that
-// is not an object), gsl::narrowing_error for one beyond 32 bits.
-std::int32_t gf_replyInt(const nlohmann::json& reply, std::string_view key, std::int32_t absent);
+// Throws std::invalid_argument for a reply that is not an object: its
+// fields mean nothing.
+void gf_requireObject(ReplyValue::Kind reply);
 
-// The field as text, empty when it is missing. Throws std::invalid_argument
-// for a field that is not a string.
-std::string gf_replyText(const nlohmann::json& reply, std::string_view key);
+// The field `key` as a 32-bit integer, `absent` when it is missing. Throws
+// std::invalid_argument for a field that is not a number,
+// gsl::narrowing_error for one beyond 32 bits.
+std::int32_t gf_replyInt(const ReplyValue& field, std::string_view key, std::int32_t absent);
+
+// The field `key` as text, empty when it is missing. Throws
+// std::invalid_argument for a field that is not a string.
+std::string gf_replyText(const ReplyValue& field, std::string_view key);
 
 // The field when it is a string, else the empty text; never throws.
-std::string gf_replyTextIfText(const nlohmann::json& reply, std::string_view key);
+std::string gf_replyTextIfText(const ReplyValue& field);
 
-// The field when it is a JSON integer (a float or a text counts as absent);
-// never throws.
-std::optional<std::int64_t> gf_replyIntegerIfInteger(const nlohmann::json& reply, std::string_view key);
+// The field when it is a JSON integer within 64 signed bits (a float or a
+// text counts as absent); never throws.
+std::optional<std::int64_t> gf_replyIntegerIfInteger(const ReplyValue& field);
 
 // The first 256 bytes of a reply for log lines, control characters escaped
 // and "..." when it was cut.

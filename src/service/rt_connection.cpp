@@ -40,11 +40,6 @@ void RtConnection::reset()
     wrrl.exchange(kDefaultRateLimitMs);
     rateLimitRaisedLogged.exchange(false);
     rateLimitLoweredLogged.exchange(false);
-    // An emptied value keeps its kind (an array stays an array).
-    if (jsonSlot.is_structured())
-    {
-        jsonSlot.clear();
-    }
     authReply.clear();
 }
 

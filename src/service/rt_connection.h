@@ -6,8 +6,6 @@
 
 #include "service/web_request.h"
 
-#include <nlohmann/json.hpp>
-
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -66,8 +64,6 @@ class RtConnection
     // ends; closing down waits for it.
     std::atomic<bool> ended{false};
     WebRequest authCurl{"aucurl_"};
-    // The Traffic Reader moves each live aircraft array here to decode it.
-    nlohmann::json jsonSlot;
     std::string authReply;
     // Minutes back in time; written by the time-shift setting.
     std::atomic<std::int32_t> toffset{0};

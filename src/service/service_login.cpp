@@ -102,26 +102,27 @@ bool WeatherReader::authenticate(std::int32_t& status)
             gf_log("Authentication: empty response");
             return false;
         }
-        const nlohmann::json reply = nlohmann::json::parse(authReply);
-        if (!reply.is_object())
+        const ReplyFields& reply = replies.fields(authReply);
+        if (reply.kind != ReplyValue::Kind::object)
         {
-            throw std::invalid_argument(fmt::format("login reply is {}, not an object", reply.type_name()));
+            const ReplyValue kind{reply.kind, false, 0, 0.0, {}};
+            throw std::invalid_argument(fmt::format("login reply is {}, not an object", kind.typeName()));
         }
-        if (const std::optional<std::int64_t> refused = gf_replyIntegerIfInteger(reply, "status");
+        if (const std::optional<std::int64_t> refused = gf_replyIntegerIfInteger(reply.get("status"));
             refused && lf_refusesLogin(*refused))
         {
             status = static_cast<std::int32_t>(*refused);
             return false;
         }
-        const std::optional<std::int64_t> limit = gf_replyIntegerIfInteger(reply, "wrrl");
+        const std::optional<std::int64_t> limit = gf_replyIntegerIfInteger(reply.get("wrrl"));
         takeRateLimit(wrrl, limit.value_or(kDefaultRateLimitMs), "wrrl");
-        const auto server = reply.find("server");
+        const ReplyValue& server = reply.get("server");
         gf_log(fmt::format("\nAuthenticated at RT server '{}'",
-                           server != reply.end() && server->is_string() ? gf_shownText(server->get<std::string>()) : "?"));
-        g_rtProfessional.exchange(gf_replyIntegerIfInteger(reply, "type").value_or(1) == 2 ? 1 : 0);
-        const auto id = reply.find("GUID");
-        guid = id != reply.end() && id->is_string() ? id->get<std::string>() : std::string("empty GUID?");
-        const std::int64_t expiry = gf_replyIntegerIfInteger(reply, "expiry").value_or(0);
+                           server.isText() ? gf_shownText(server.text) : "?"));
+        g_rtProfessional.exchange(gf_replyIntegerIfInteger(reply.get("type")).value_or(1) == 2 ? 1 : 0);
+        const ReplyValue& id = reply.get("GUID");
+        guid = id.isText() ? std::string(id.text) : std::string("empty GUID?");
+        const std::int64_t expiry = gf_replyIntegerIfInteger(reply.get("expiry")).value_or(0);
         g_authenticated.exchange(1);
         gf_repaintStatusPanel();
         const std::int64_t days = lf_daysLeft(expiry);
@@ -140,6 +141,25 @@ bool WeatherReader::authenticate(std::int32_t& status)
     }
 }
 
+namespace
+{
+
+// The logout reply read, or none (logged) when it is no JSON.
+const ReplyFields* lf_readLogoutReply(ReplyReader& replies, const std::string& reply)
+{
+    try
+    {
+        return &replies.fields(reply);
+    }
+    catch (const ReplyNotJson&)
+    {
+        gf_log(fmt::format("deauthentication, invalid JSON:\n{}\n", gf_replyHead(reply)));
+        return nullptr;
+    }
+}
+
+} // namespace
+
 void TrafficReader::deauthenticate()
 {
     try
@@ -157,20 +177,17 @@ void TrafficReader::deauthenticate()
         {
             gf_log("Deauthentication: empty response");
         }
-        else
+        else if (const ReplyFields* reply = lf_readLogoutReply(replies, authReply))
         {
-            const nlohmann::json reply = nlohmann::json::parse(authReply, nullptr, false);
-            if (reply.is_discarded())
-            {
-                gf_log(fmt::format("deauthentication, invalid JSON:\n{}\n", gf_replyHead(authReply)));
-            }
-            else if (const std::int32_t status = gf_replyInt(reply, "status", 100); status == 200)
+            gf_requireObject(reply->kind);
+            const std::int32_t status = gf_replyInt(reply->get("status"), "status", 100);
+            if (status == 200)
             {
                 g_authenticated.exchange(0);
                 gf_repaintStatusPanel();
                 guid.clear();
-                gf_log(fmt::format("{} RT server '{}'", gf_shownText(gf_replyText(reply, "message")),
-                                   gf_shownText(gf_replyText(reply, "server"))));
+                gf_log(fmt::format("{} RT server '{}'", gf_shownText(gf_replyText(reply->get("message"), "message")),
+                                   gf_shownText(gf_replyText(reply->get("server"), "server"))));
             }
             else
             {

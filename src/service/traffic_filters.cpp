@@ -92,9 +92,9 @@ bool gf_acceptType(std::string_view type, std::string_view emitterCategory)
     return !gf_isNotAircraftType(type);
 }
 
-bool lf_checkAltitude(const nlohmann::json& array, TrafficRecord& record, const TrafficReader& reader)
+bool lf_checkAltitude(const LiveArray& array, TrafficRecord& record, const TrafficReader& reader)
 {
-    double a = gf_numberAt(array, kAltitudePosition);
+    double a = gf_numberAt(array.at(kAltitudePosition));
     const double g = record.sample.groundSpeed;
     if (a <= 0.0)
     {
@@ -134,9 +134,9 @@ bool lf_checkAltitude(const nlohmann::json& array, TrafficRecord& record, const 
     return a - parkAltitude > kAirborneOnlyMarginFt;
 }
 
-bool lf_checkCallsign(const nlohmann::json& array, TrafficRecord& record, TrafficReader& reader)
+bool lf_checkCallsign(const LiveArray& array, TrafficRecord& record, TrafficReader& reader)
 {
-    record.callsign = gf_textAt(array, kCallsignPosition);
+    record.callsign = gf_textAt(array.at(kCallsignPosition));
     if (record.callsign == "null" || record.callsign.find('@') != std::string::npos)
     {
         record.callsign.clear();

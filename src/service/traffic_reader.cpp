@@ -28,12 +28,8 @@ namespace
 
 constexpr std::size_t kDataReplyCapacity = 16384;
 constexpr std::size_t kLiveRecordCapacity = 384;
-constexpr std::size_t kLiveArraySize = 48;
 constexpr int kBufferCount = 5;
 constexpr int kBufferSeconds = 6;
-// "buffer_4" is the oldest snapshot and is played first.
-constexpr std::array<const char*, kBufferCount> kBufferNames{"buffer_4", "buffer_3", "buffer_2", "buffer_1",
-                                                             "buffer_0"};
 
 constexpr double kNoPositionDegrees = 0.0001;
 constexpr double kBoxMoveDegrees = 0.00015;
@@ -67,15 +63,11 @@ TrafficReader::TrafficReader()
     gf_setDataTimeSource(&lf_receivedDataTime);
 }
 
-void TrafficReader::decodeAircraft(nlohmann::json& container)
+void TrafficReader::decodeAircraft(const std::vector<LiveArray>& arrays)
 {
-    for (nlohmann::json& value : container)
+    for (const LiveArray& array : arrays)
     {
-        if (value.is_array() && value.size() == kLiveArraySize)
-        {
-            jsonSlot = std::move(value);
-            processLine();
-        }
+        processLine(array);
     }
 }
 
@@ -98,66 +90,72 @@ std::string TrafficReader::trafficRequestBody(bool buffered) const
 
 bool TrafficReader::takeBufferedReply(const std::string& reply, std::int32_t& status)
 {
-    nlohmann::json parsed = nlohmann::json::parse(reply);
-    const std::int32_t replyStatus = gf_replyInt(parsed, "status", 100);
+    const TrafficReply& parsed = replies.traffic(reply, true);
+    gf_requireObject(parsed.kind);
+    const std::int32_t replyStatus = gf_replyInt(parsed.status, "status", 100);
     if (replyStatus != 200)
     {
         status = replyStatus;
         if (replyStatus == 406)
         {
             // Too early: the reply says how long to wait.
-            if (const auto limit = gf_replyIntegerIfInteger(parsed, "rrl"))
+            if (const auto limit = gf_replyIntegerIfInteger(parsed.rrl))
                 takeRateLimit(rrl, *limit, "rrl");
-            gf_logWarning(fmt::format(" buffer traffic msg {}", gf_shownText(gf_replyTextIfText(parsed, "message"))));
+            gf_logWarning(fmt::format(" buffer traffic msg {}", gf_shownText(gf_replyTextIfText(parsed.message))));
         }
         return false;
     }
-    takeRateLimit(rrl, gf_replyInt(parsed, "rrl", kDefaultRateLimitMs), "rrl");
+    takeRateLimit(rrl, gf_replyInt(parsed.rrl, "rrl", kDefaultRateLimitMs), "rrl");
     collecting.exchange(true);
-    nlohmann::json& data = parsed["data"];
-    if (data.empty())
+    if (parsed.data.empty())
     {
         return false;
     }
-    for (std::size_t k = 0; k < kBufferNames.size(); ++k)
+    // "buffer_4" is the oldest snapshot and is played first.
+    for (std::size_t k = 0; k < parsed.buffers.size(); ++k)
     {
-        if (data.is_object())
+        if (parsed.data.kind == ReplyValue::Kind::object && !parsed.bufferValues[k].empty())
         {
-            const auto member = data.find(kBufferNames[k]);
-            if (member != data.end() && !member->empty())
-            {
-                decodeAircraft(*member);
-            }
+            decodeAircraft(parsed.buffers[k]);
         }
         handOver(static_cast<std::int32_t>(k) * kBufferSeconds);
     }
     return true;
 }
 
-std::int32_t TrafficReader::takeLiveReply(const std::string& reply)
+std::int32_t TrafficReader::decodeLiveReply(const std::string& reply)
 {
-    nlohmann::json parsed = nlohmann::json::parse(reply);
-    const std::int32_t replyStatus = gf_replyInt(parsed, "status", 100);
+    const TrafficReply& parsed = replies.traffic(reply, false);
+    gf_requireObject(parsed.kind);
+    const std::int32_t replyStatus = gf_replyInt(parsed.status, "status", 100);
     if (replyStatus == 406)
     {
         // Too early: the reply says how long to wait.
-        if (const auto limit = gf_replyIntegerIfInteger(parsed, "rrl"))
+        if (const auto limit = gf_replyIntegerIfInteger(parsed.rrl))
             takeRateLimit(rrl, *limit, "rrl");
         gf_logWarning(fmt::format("{} curl traffic msg: {}", gf_formatTime(gf_now()),
-                                  gf_shownText(gf_replyTextIfText(parsed, "message"))));
+                                  gf_shownText(gf_replyTextIfText(parsed.message))));
         return replyStatus;
     }
     if (replyStatus != 200)
     {
         return replyStatus;
     }
-    takeRateLimit(rrl, gf_replyInt(parsed, "rrl", kDefaultRateLimitMs), "rrl");
-    nlohmann::json& data = parsed["data"];
-    if (!data.empty())
+    takeRateLimit(rrl, gf_replyInt(parsed.rrl, "rrl", kDefaultRateLimitMs), "rrl");
+    if (!parsed.data.empty())
     {
-        decodeAircraft(data);
+        decodeAircraft(parsed.aircraft);
     }
-    handOver(kLivePlayOffset);
+    return replyStatus;
+}
+
+std::int32_t TrafficReader::takeLiveReply(const std::string& reply)
+{
+    const std::int32_t replyStatus = decodeLiveReply(reply);
+    if (replyStatus == 200)
+    {
+        handOver(kLivePlayOffset);
+    }
     return replyStatus;
 }
 

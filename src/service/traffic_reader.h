@@ -11,6 +11,7 @@
 #include "core/geometry.h"
 #include "core/shared_value.h"
 #include "service/parked_traffic_record.h"
+#include "service/reply_reader.h"
 #include "service/rt_connection.h"
 #include "service/traffic_record.h"
 
@@ -71,6 +72,8 @@ class TrafficReader : public RtConnection
     // that is no JSON throws.
     bool takeBufferedReply(const std::string& reply, std::int32_t& status);
     std::int32_t takeLiveReply(const std::string& reply);
+    // takeLiveReply short of the hand-over: the records stay in liveRecords.
+    std::int32_t decodeLiveReply(const std::string& reply);
     // The logout, on the start-up thread after both loops ended.
     void deauthenticate();
     // The parked-traffic request taken from parkedRequest.
@@ -87,15 +90,14 @@ class TrafficReader : public RtConnection
     // A reply to request `sequence` fetched by other means, decoded and
     // published as parkedtraffic() would.
     void takeParkedReply(const std::string& reply, std::uint64_t sequence);
-    // Decodes every value of a reply container (object members or array
-    // elements) that is an aircraft array of exactly 48 elements; any other
-    // value is skipped.
-    void decodeAircraft(nlohmann::json& container);
-    // Decodes jsonSlot (one live aircraft array) into liveRecords.
-    void processLine();
-    // Decodes parkedSlot, the member `key` of a parked reply, into
+    // Decodes the aircraft arrays of a reply container (as ReplyReader
+    // keeps them) into liveRecords.
+    void decodeAircraft(const std::vector<LiveArray>& arrays);
+    // Decodes one live aircraft array into liveRecords.
+    void processLine(const LiveArray& array);
+    // Decodes `value`, the member `key` of a parked reply, into
     // parkedBatch.
-    void processParkedTrafficLine(const std::string& key);
+    void processParkedTrafficLine(const std::string& key, const ParkedArray& value);
     // Ends a collection: clears `collecting` and takes both sets, under the
     // lock the decoder inserts under.
     CollectedIdentities takeCollected();
@@ -114,7 +116,8 @@ class TrafficReader : public RtConnection
     WebRequest trafficCurl{"trcurl_"};
     WebRequest parkedCurl{"ptcurl_"};
     std::string dataReply;
-    nlohmann::json parkedSlot;
+    // Reads every reply of this reader; reader thread only.
+    ReplyReader replies;
     std::vector<TrafficRecord> liveRecords;
     // Filled while `collecting` is set, under collectedMutex.
     std::unordered_set<std::string> seenCallsigns;

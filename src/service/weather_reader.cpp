@@ -59,6 +59,20 @@ void lf_warnInvalidReply(const std::string& reply, std::string_view what)
     }
 }
 
+// The reply read, or none (with a warning) when it is no JSON.
+const WeatherReply* lf_readReply(ReplyReader& replies, const std::string& reply, std::string_view what)
+{
+    try
+    {
+        return &replies.weather(reply);
+    }
+    catch (const ReplyNotJson&)
+    {
+        lf_warnInvalidReply(reply, what);
+        return nullptr;
+    }
+}
+
 std::string lf_metarBody(const WeatherReader& reader, const UserAcState& user)
 {
     return fmt::format("GUID={}&toffset={}&lat={:.4F}&lon={:.4F}", gf_formValue(reader.guid),
@@ -97,27 +111,29 @@ WeatherReader::WeatherReader()
     dataReply.reserve(kDataReplyCapacity);
 }
 
-std::int32_t extractQNH(const nlohmann::json& data)
+std::int32_t extractQNH(const ReplyValue& data, const ReplyValue& qnh)
 {
-    if (!data.is_object() || data.empty() || !data.contains("QNH"))
+    if (data.kind != ReplyValue::Kind::object || data.empty() || qnh.kind == ReplyValue::Kind::absent)
     {
         gf_logWarning("No QNH found in data");
         return kStandardQnhHpa;
     }
-    const nlohmann::json& qnh = data["QNH"];
     std::int32_t value = 0;
-    if (qnh.is_number_integer())
+    if (qnh.kind == ReplyValue::Kind::integer)
     {
-        value = qnh.is_number_unsigned() ? gsl::narrow<std::int32_t>(qnh.get<std::uint64_t>())
-                                         : gsl::narrow<std::int32_t>(qnh.get<std::int64_t>());
+        value = gsl::narrow<std::int32_t>(qnh.integer);
     }
-    else if (qnh.is_number_float())
+    else if (qnh.kind == ReplyValue::Kind::bigUnsigned)
     {
-        value = lf_roundToInt32(static_cast<double>(static_cast<float>(qnh.get<double>())));
+        value = gsl::narrow<std::int32_t>(qnh.unsignedValue());
     }
-    else if (qnh.is_string())
+    else if (qnh.kind == ReplyValue::Kind::floating)
     {
-        const std::string& text = qnh.get_ref<const std::string&>();
+        value = lf_roundToInt32(static_cast<double>(static_cast<float>(qnh.floating)));
+    }
+    else if (qnh.isText())
+    {
+        const std::string_view text = qnh.text;
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error != std::errc{} || end == text.data())
         {
@@ -135,6 +151,86 @@ std::int32_t extractQNH(const nlohmann::json& data)
         value = lf_roundToInt32(value * kHectopascalPerHundredthInch);
     }
     return value;
+}
+
+bool WeatherReader::takeMetarReply(const std::string& reply, std::int32_t& status)
+{
+    const WeatherReply* parsed = lf_readReply(replies, reply, "nearest metar: invalid JSON");
+    if (parsed == nullptr)
+    {
+        return false;
+    }
+    gf_requireObject(parsed->kind);
+    const std::int32_t replyStatus = gf_replyInt(parsed->status, "status", 100);
+    if (replyStatus != 200)
+    {
+        status = replyStatus;
+        if (replyStatus == 406 || replyStatus == 500)
+        {
+            gf_logWarning(fmt::format("{} json nearestmetar {}", replyStatus,
+                                      gf_shownText(gf_replyText(parsed->message, "message"))));
+        }
+        return false;
+    }
+    std::string station;
+    if (!parsed->data.empty())
+    {
+        if (parsed->data.kind != ReplyValue::Kind::array)
+        {
+            throw std::invalid_argument(
+                fmt::format("\"data\" must be an array, but is {}", parsed->data.typeName()));
+        }
+        if (parsed->firstStation.kind != ReplyValue::Kind::object)
+        {
+            throw std::invalid_argument(
+                fmt::format("reply is {}, not an object", parsed->firstStation.typeName()));
+        }
+        station = gf_replyText(parsed->icao, "ICAO");
+        // A station code is a few letters; anything longer would go back to
+        // the service with every request.
+        if (station.size() > kLongestStationCode)
+        {
+            station.clear();
+        }
+    }
+    airports = station;
+    if (station.empty())
+    {
+        return false;
+    }
+    weatherOk.exchange(true);
+    return true;
+}
+
+std::int32_t WeatherReader::takeWeatherReply(const std::string& reply, std::int32_t& status)
+{
+    const WeatherReply* parsed = lf_readReply(replies, reply, "weather receive invalid JSON");
+    if (parsed == nullptr)
+    {
+        return kNoReply;
+    }
+    gf_requireObject(parsed->kind);
+    const std::int32_t replyStatus = gf_replyInt(parsed->status, "status", 100);
+    if (replyStatus == 406 || replyStatus == 500)
+    {
+        status = replyStatus;
+        if (const auto limit = gf_replyIntegerIfInteger(parsed->wrrl); limit && replyStatus == 406)
+            takeRateLimit(wrrl, *limit, "wrrl");
+        gf_logWarning(fmt::format("{} json weather {}", replyStatus,
+                                  gf_shownText(gf_replyText(parsed->message, "message"))));
+        weatherOk.exchange(false);
+        return replyStatus;
+    }
+    if (replyStatus != 200)
+    {
+        status = replyStatus;
+        return replyStatus;
+    }
+    takeRateLimit(wrrl, gf_replyInt(parsed->wrrl, "wrrl", kDefaultRateLimitMs), "wrrl");
+    const std::int32_t qnh = std::clamp(extractQNH(parsed->data, parsed->qnh), kLowestQnh, kHighestQnh);
+    lf_publishQnh(*this, qnh);
+    weatherOk.exchange(true);
+    return replyStatus;
 }
 
 bool WeatherReader::nearestmetar(std::int32_t& status)
@@ -163,50 +259,7 @@ bool WeatherReader::nearestmetar(std::int32_t& status)
         }
         else
         {
-            const nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
-            if (reply.is_discarded())
-            {
-                lf_warnInvalidReply(dataReply, "nearest metar: invalid JSON");
-            }
-            else
-            {
-                const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
-                if (replyStatus == 200)
-                {
-                    const auto data = reply.find("data");
-                    std::string station;
-                    if (data != reply.end() && !data->empty())
-                    {
-                        if (!data->is_array())
-                        {
-                            throw std::invalid_argument(
-                                fmt::format("\"data\" must be an array, but is {}", data->type_name()));
-                        }
-                        station = gf_replyText(data->at(0), "ICAO");
-                        // A station code is a few letters; anything longer
-                        // would go back to the service with every request.
-                        if (station.size() > kLongestStationCode)
-                        {
-                            station.clear();
-                        }
-                    }
-                    airports = station;
-                    if (!station.empty())
-                    {
-                        weatherOk.exchange(true);
-                        found = true;
-                    }
-                }
-                else
-                {
-                    status = replyStatus;
-                    if (replyStatus == 406 || replyStatus == 500)
-                    {
-                        gf_logWarning(fmt::format("{} json nearestmetar {}", replyStatus,
-                                                  gf_shownText(gf_replyText(reply, "message"))));
-                    }
-                }
-            }
+            found = takeMetarReply(dataReply, status);
         }
     }
     catch (const std::exception& e)
@@ -255,36 +308,17 @@ bool WeatherReader::receive(std::int32_t& status)
                 wait(wrrl.load());
                 continue;
             }
-            const nlohmann::json reply = nlohmann::json::parse(dataReply, nullptr, false);
-            if (reply.is_discarded())
+            const std::int32_t replyStatus = takeWeatherReply(dataReply, status);
+            if (replyStatus == kNoReply || replyStatus == 406 || replyStatus == 500)
             {
-                lf_warnInvalidReply(dataReply, "weather receive invalid JSON");
-                wait(wrrl.load());
-                continue;
-            }
-            const std::int32_t replyStatus = gf_replyInt(reply, "status", 100);
-            if (replyStatus == 406 || replyStatus == 500)
-            {
-                status = replyStatus;
-                if (const auto limit = gf_replyIntegerIfInteger(reply, "wrrl"); limit && replyStatus == 406)
-                    takeRateLimit(wrrl, *limit, "wrrl");
-                gf_logWarning(fmt::format("{} json weather {}", replyStatus, gf_shownText(gf_replyText(reply, "message"))));
-                weatherOk.exchange(false);
                 wait(wrrl.load());
                 continue;
             }
             if (replyStatus != 200)
             {
-                status = replyStatus;
                 result = false;
                 break;
             }
-            takeRateLimit(wrrl, gf_replyInt(reply, "wrrl", kDefaultRateLimitMs), "wrrl");
-            const auto data = reply.find("data");
-            const std::int32_t qnh = std::clamp(extractQNH(data != reply.end() ? *data : nlohmann::json{}),
-                                                kLowestQnh, kHighestQnh);
-            lf_publishQnh(*this, qnh);
-            weatherOk.exchange(true);
             wait(wrrl.load());
         }
         catch (const std::exception& e)

@@ -139,7 +139,7 @@ void lf_onCreateFailed(std::uint32_t key, ObjectIndex& index)
         if (it != g_liveAircraft.end())
         {
             gf_liveryNotCreated(*it);
-            lf_swapErase(g_liveAircraft, static_cast<std::size_t>(it - g_liveAircraft.begin()));
+            g_liveAircraft.swapErase(static_cast<std::size_t>(it - g_liveAircraft.begin()));
             index.invalidate();
         }
         return;
@@ -378,7 +378,7 @@ void lf_handleAddingStack()
     }
     if (compact)
     {
-        std::erase_if(g_liveAircraft, [](const LiveAc& a) { return a.erase != 0 || a.createCancelled != 0; });
+        g_liveAircraft.eraseIf([](const LiveAc& a) { return a.erase != 0 || a.createCancelled != 0; });
     }
     lf_swapPositionBuffers();
     lf_sendQueuedWork();

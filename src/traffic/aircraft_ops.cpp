@@ -27,7 +27,7 @@
 namespace ovr
 {
 
-std::vector<LiveAc> g_liveAircraft;
+LiveAircraftList g_liveAircraft;
 std::deque<std::uint32_t> g_pendingInit;
 
 namespace
@@ -151,8 +151,7 @@ void lf_copySimAc(AiAircraftRecord& target, const AiAircraftRecord& source)
 
 LiveAc* gf_findLiveAc(std::uint32_t key)
 {
-    const auto it = std::ranges::find_if(g_liveAircraft, [key](const LiveAc& a) { return a.aiKey == key; });
-    return it == g_liveAircraft.end() ? nullptr : &*it;
+    return g_liveAircraft.find(key);
 }
 
 void gf_releaseStandOf(const LiveAc& aircraft)

@@ -8,6 +8,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "airports/parking_state.h"
@@ -117,7 +118,70 @@ StaticAc gf_makeStaticAc(const AiAircraftRecord& record, std::uint32_t standId, 
                          double longitude, double heading, std::uint8_t standFlag);
 void lf_copySimAc(AiAircraftRecord& target, const AiAircraftRecord& source);
 
-extern std::vector<LiveAc> g_liveAircraft;
+// The list of live aircraft with the two look-ups the intake makes for every
+// received record: the aircraft of a key, and whether a flight (callsign and
+// model) already flies under another key. Every change of membership goes
+// through the list, so both look-ups stay in step with it; a change of a
+// member's callsign or model in place is announced with identityChanged().
+class LiveAircraftList
+{
+  public:
+    using iterator = std::vector<LiveAc>::iterator;
+    using const_iterator = std::vector<LiveAc>::const_iterator;
+
+    LiveAircraftList();
+    ~LiveAircraftList();
+    LiveAircraftList(const LiveAircraftList&) = delete;
+    LiveAircraftList& operator=(const LiveAircraftList&) = delete;
+    // The list becomes these aircraft (tests set it whole).
+    LiveAircraftList& operator=(std::vector<LiveAc> aircraft);
+
+    iterator begin() { return m_aircraft.begin(); }
+    iterator end() { return m_aircraft.end(); }
+    const_iterator begin() const { return m_aircraft.begin(); }
+    const_iterator end() const { return m_aircraft.end(); }
+    std::size_t size() const { return m_aircraft.size(); }
+    bool empty() const { return m_aircraft.empty(); }
+    LiveAc& operator[](std::size_t i) { return m_aircraft[i]; }
+    const LiveAc& operator[](std::size_t i) const { return m_aircraft[i]; }
+    LiveAc& front() { return m_aircraft.front(); }
+    LiveAc& back() { return m_aircraft.back(); }
+    const std::vector<LiveAc>& all() const { return m_aircraft; }
+    operator const std::vector<LiveAc>&() const { return m_aircraft; }
+
+    void reserve(std::size_t count) { m_aircraft.reserve(count); }
+    void push_back(LiveAc aircraft);
+    void clear();
+    // Removes the aircraft at index i, the last one taking its place.
+    void swapErase(std::size_t i);
+    template <class Pred> std::size_t eraseIf(Pred pred)
+    {
+        const std::size_t erased = std::erase_if(m_aircraft, pred);
+        if (erased != 0)
+            m_stale = true;
+        return erased;
+    }
+
+    // The first aircraft with that key, or none.
+    LiveAc* find(std::uint32_t key);
+    // An aircraft with this (non-empty) callsign and model is in the list.
+    bool hasFlight(std::string_view callsign, std::uint16_t model);
+    // A member's callsign or model was changed in place.
+    void identityChanged() { m_stale = true; }
+
+  private:
+    void rebuild();
+    void index(std::size_t i);
+    static std::string flightName(std::string_view callsign, std::uint16_t model);
+
+    std::vector<LiveAc> m_aircraft;
+    std::unordered_map<std::uint32_t, std::size_t> m_byKey;
+    // Flights with a callsign, and how many aircraft fly each.
+    std::unordered_map<std::string, std::size_t> m_flights;
+    bool m_stale = false;
+};
+
+extern LiveAircraftList g_liveAircraft;
 // Keys of live aircraft that wait for their first-time initialisation (the
 // per-second step takes one a second).
 extern std::deque<std::uint32_t> g_pendingInit;

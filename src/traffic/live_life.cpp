@@ -118,6 +118,7 @@ void lf_takeIdentity(LiveAc& ac)
         if (const std::optional<FlightKey> registered = gf_findRegistrationKey(ac.registration))
         {
             ac.key = *registered;
+            g_liveAircraft.identityChanged();
         }
     }
     if (ac.key.airline == 0)
@@ -532,6 +533,7 @@ void lf_spawnDecision(LiveAc& ac)
     if (!gf_isRealRegistration(ac.callsign))
     {
         ac.callsign = ac.registration;
+        g_liveAircraft.identityChanged();
         if (!gf_isRealRegistration(ac.callsign))
         {
             ac.erase = 1;

@@ -159,7 +159,7 @@ void gf_onObjectRemoved(std::uint32_t objectId)
         {
             gf_removeFlightPlan(objectId);
         }
-        lf_swapErase(g_liveAircraft, static_cast<std::size_t>(live - g_liveAircraft.begin()));
+        g_liveAircraft.swapErase(static_cast<std::size_t>(live - g_liveAircraft.begin()));
         return;
     }
     const auto st = std::ranges::find_if(g_staticAircraft,

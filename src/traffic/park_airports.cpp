@@ -482,7 +482,7 @@ void gf_leaveParkAirport()
             removeAircraftFromSim(ac);
         }
     }
-    std::erase_if(g_liveAircraft, [](const LiveAc& a) { return a.erase != 0 || a.createCancelled != 0; });
+    g_liveAircraft.eraseIf([](const LiveAc& a) { return a.erase != 0 || a.createCancelled != 0; });
     lf_resetParkAirport();
 }
 

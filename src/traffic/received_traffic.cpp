@@ -150,9 +150,7 @@ void lf_takeRecord(const TrafficRecord& record)
     LiveAc* ac = gf_findLiveAc(record.hexId);
     if (ac == nullptr)
     {
-        if (!record.callsign.empty() && !g_liveAircraft.empty() &&
-            std::ranges::any_of(g_liveAircraft, [&](const LiveAc& a)
-                                { return a.callsign == record.callsign && a.key.model == record.key.model; }))
+        if (g_liveAircraft.hasFlight(record.callsign, record.key.model))
         {
             // The same flight already flies under another transponder id.
             return;

@@ -150,6 +150,7 @@ void lf_takeRecordIdentity(LiveAc& ac, const TrafficRecord& record)
     if (!record.callsign.empty() && record.callsign != ac.callsign)
     {
         ac.callsign = record.callsign;
+        g_liveAircraft.identityChanged();
     }
     if (!record.registration.empty() && record.registration != ac.registration)
     {
@@ -214,6 +215,7 @@ bool lf_identityFromRegistration(LiveAc& ac, const TrafficRecord& record)
     if (changed && hit)
     {
         ac.key = *hit;
+        g_liveAircraft.identityChanged();
     }
     return changed;
 }
@@ -239,6 +241,7 @@ bool lf_identityChanged(LiveAc& ac, const TrafficRecord& record)
         if (airlineId && *airlineId != 0 && (*airlineId == hit->airline || *airlineId == hit->secondAirline))
         {
             ac.key = *hit;
+            g_liveAircraft.identityChanged();
             changed = true;
         }
     }
@@ -314,6 +317,7 @@ bool gf_checkRespawn(LiveAc& ac, const TrafficRecord& record)
             return false;
         }
         ac.callsign = record.callsign;
+        g_liveAircraft.identityChanged();
         ac.secondCallsign = record.callsign;
         ac.text.clear();
     }

@@ -78,6 +78,27 @@ TEST(FlightText, FlightLines)
     EXPECT_EQ(gf_modelKeyText(f), "KLM     B744     PH-BFA");
 }
 
+// The livery match writes its line onto a buffer it keeps: the appended
+// text is the flight text, whatever the buffer held and however long the
+// fields run.
+TEST(FlightText, AppendedFlightTextIsTheFlightText)
+{
+    FlightBase plain = makeFlight("KLM", "", "B744", false, false);
+    FlightBase full = makeFlight("AB", "ABCDE", "B7378", true, true);
+    full.callsign = "ABCDEFGHIJ";
+    full.registration = "PH-BFAXYZ12345";
+    full.origin = FixedCode<3>("AMS");
+    FlightBase routeOnly = makeFlight("DLH", "CLH", "A321", false, false);
+    routeOnly.destination = FixedCode<3>("FRA");
+    for (const FlightBase* f : {&plain, &full, &routeOnly})
+    {
+        std::string line = "          ";
+        EXPECT_EQ(gf_appendFlightText(*f, line), "          " + gf_flightText(*f));
+        EXPECT_EQ(gf_flightText(*f), gf_flightTypeText(f->key) + " " + gf_routeCallsignText(*f));
+    }
+    EXPECT_EQ(gf_flightText(full), "AB ,ABCDE B7378.(C) ABCDEFGHIJ PH-BFAXYZ12345 AMS->   ");
+}
+
 TEST(FlightText, RealRegistrations)
 {
     const std::pair<std::string_view, bool> cases[] = {

@@ -56,7 +56,7 @@ TEST_P(GeneratedReplyTest, DecodedCountIsTheGeneratorsCountOfValidAircraftInRang
         }
         nlohmann::json data = fakert::TrafficGenerator::toData(sent);
         reader.liveRecords.clear();
-        reader.decodeAircraft(data);
+        reader.decodeAircraft(reader.replies.liveContainer(data.dump()));
         EXPECT_EQ(reader.liveRecords.size(), expected)
             << "at " << t << " with " << badEntries << " bad entries";
         EXPECT_GT(expected, 5u);

@@ -264,8 +264,7 @@ TEST_P(LiveRecordTest, DecodesOrDrops)
     }
     json a = baseArray();
     c.edit(a);
-    reader.jsonSlot = a;
-    reader.processLine();
+    reader.processLine(reader.replies.liveArray(json(a).dump()));
     ASSERT_EQ(reader.liveRecords.size(), c.accepted ? 1u : 0u);
     if (c.accepted && c.check)
     {
@@ -289,12 +288,10 @@ TEST_F(LiveRecordLogTest, BadOriginIsLoggedAndRangeErrorsAreNot)
     m_reader.refPos = LatLon{kRefLat, kRefLon};
     json a = baseArray();
     a[11] = "FRAX";
-    m_reader.jsonSlot = a;
-    m_reader.processLine();
+    m_reader.processLine(m_reader.replies.liveArray(json(a).dump()));
     a = baseArray();
     a[1] = 95.0;
-    m_reader.jsonSlot = a;
-    m_reader.processLine();
+    m_reader.processLine(m_reader.replies.liveArray(json(a).dump()));
     EXPECT_TRUE(m_reader.liveRecords.empty());
     const std::string log = m_log.text();
     EXPECT_NE(log.find("processLine: 'FRAX' FixedCode: invalid string (length/charset)\n"), std::string::npos)
@@ -309,8 +306,7 @@ TEST_F(LiveRecordLogTest, DataTimeIsKeptEvenForADroppedAircraft)
     json a = baseArray();
     a[9] = "ABCDEFGHIJKLM";
     a[10] = 1750000123.0;
-    m_reader.jsonSlot = a;
-    m_reader.processLine();
+    m_reader.processLine(m_reader.replies.liveArray(json(a).dump()));
     EXPECT_TRUE(m_reader.liveRecords.empty());
     EXPECT_DOUBLE_EQ(m_reader.dataTime.load(), 1750000123.0);
 }
@@ -318,8 +314,7 @@ TEST_F(LiveRecordLogTest, DataTimeIsKeptEvenForADroppedAircraft)
 TEST_F(LiveRecordLogTest, CollectsIdentitiesOnlyWhileCollecting)
 {
     m_reader.refPos = LatLon{kRefLat, kRefLon};
-    m_reader.jsonSlot = baseArray();
-    m_reader.processLine();
+    m_reader.processLine(m_reader.replies.liveArray(json(baseArray()).dump()));
     EXPECT_TRUE(m_reader.seenIds.empty());
 
     m_reader.collecting.store(true);
@@ -328,8 +323,7 @@ TEST_F(LiveRecordLogTest, CollectsIdentitiesOnlyWhileCollecting)
     noCallsign[13] = "null";
     for (const json& a : {baseArray(), noCallsign})
     {
-        m_reader.jsonSlot = a;
-        m_reader.processLine();
+        m_reader.processLine(m_reader.replies.liveArray(json(a).dump()));
     }
     const CollectedIdentities taken = m_reader.takeCollected();
     EXPECT_FALSE(m_reader.collecting.load());

@@ -81,7 +81,7 @@ const LoginCase kLoginCases[] = {
     {"empty_reply", kStandardLicence, Fault{.rawBody = ""}, Outcome::ReaderError, 0, nullptr, nullptr,
      "Authentication: empty response"},
     {"invalid_reply", kStandardLicence, Fault{.invalidJson = true}, Outcome::ReaderError, 0, nullptr, nullptr,
-     "==> authenticate: [json.exception.parse_error"},
+     "==> authenticate: reply is no JSON"},
     {"reply_is_no_object", kStandardLicence, Fault{.rawBody = "[200]", .contentType = "application/json"},
      Outcome::ReaderError, 0, nullptr, nullptr, "==> authenticate: login reply is array, not an object"},
     {"connection_dropped", kStandardLicence, Fault{.dropConnection = true}, Outcome::ReaderError, 0, nullptr,

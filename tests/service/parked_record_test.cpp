@@ -209,8 +209,7 @@ TEST_P(ParkedRecordTest, DecodesOrDrops)
     TrafficReader reader;
     json a = baseArray();
     c.edit(a);
-    reader.parkedSlot = a;
-    reader.processParkedTrafficLine(c.key);
+    reader.processParkedTrafficLine(c.key, reader.replies.parkedArray(json(a).dump()));
     ASSERT_EQ(reader.parkedBatch.size(), c.accepted ? 1u : 0u);
     if (c.accepted && c.check)
     {
@@ -228,10 +227,8 @@ TEST(ParkedRecordLogTest, ATimeThatIsNoNumberIsWarnedAboutAndTheNextMemberStillD
     TrafficReader reader;
     json bad = baseArray();
     bad[5] = "yesterday";
-    reader.parkedSlot = bad;
-    reader.processParkedTrafficLine("3c6444");
-    reader.parkedSlot = baseArray();
-    reader.processParkedTrafficLine("3c6445");
+    reader.processParkedTrafficLine("3c6444", reader.replies.parkedArray(json(bad).dump()));
+    reader.processParkedTrafficLine("3c6445", reader.replies.parkedArray(json(baseArray()).dump()));
     ASSERT_EQ(reader.parkedBatch.size(), 1u);
     EXPECT_EQ(reader.parkedBatch[0].hexId, 0x3c6445u);
     EXPECT_TRUE(log.contains("==> processParkedTrafficLine: time must be a number, but is string"))

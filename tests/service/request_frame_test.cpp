@@ -51,25 +51,34 @@ TEST(CallbackWriterTest, AppendsOrRefuses)
 
 TEST(ReplyFieldsTest, NumbersAndTexts)
 {
-    const json reply = json::parse(R"({"status": 200, "rrl": 1500.9, "message": "ok", "text": "406",
-                                       "flag": true, "big": 3000000000, "nothing": null})");
-    EXPECT_EQ(gf_replyInt(reply, "status", 100), 200);
-    EXPECT_EQ(gf_replyInt(reply, "missing", 100), 100);
-    EXPECT_EQ(gf_replyInt(reply, "rrl", 2000), 1500);
-    EXPECT_THROW(gf_replyInt(reply, "text", 100), std::invalid_argument);
-    EXPECT_THROW(gf_replyInt(reply, "flag", 100), std::invalid_argument);
+    // The head of a reply read whole: "status" a number, "rrl" a float,
+    // "message" a text, "wrrl" null.
+    ReplyReader replies;
+    const ReplyHead& reply = replies.weather(
+        R"({"status": 200, "rrl": 1500.9, "message": "ok", "wrrl": null, "other": [1, {"a": "b"}]})");
+    EXPECT_NO_THROW(gf_requireObject(reply.kind));
+    EXPECT_EQ(gf_replyInt(reply.status, "status", 100), 200);
+    EXPECT_EQ(gf_replyInt(reply.data, "missing", 100), 100);
+    EXPECT_EQ(gf_replyInt(reply.rrl, "rrl", 2000), 1500);
+    EXPECT_THROW(gf_replyInt(ReplyValue::ofText("406"), "text", 100), std::invalid_argument);
+    ReplyValue flag;
+    flag.kind = ReplyValue::Kind::boolean;
+    EXPECT_THROW(gf_replyInt(flag, "flag", 100), std::invalid_argument);
     // The service sends null for a value it does not have: absent, not an error.
-    EXPECT_EQ(gf_replyInt(reply, "nothing", 100), 100);
-    EXPECT_EQ(gf_replyText(reply, "nothing"), "");
-    EXPECT_THROW(gf_replyInt(reply, "big", 100), gsl::narrowing_error);
-    EXPECT_THROW(gf_replyInt(json::array({1}), "status", 100), std::invalid_argument);
-    EXPECT_EQ(gf_replyText(reply, "message"), "ok");
-    EXPECT_EQ(gf_replyText(reply, "missing"), "");
-    EXPECT_THROW(gf_replyText(reply, "status"), std::invalid_argument);
-    EXPECT_EQ(gf_replyTextIfText(reply, "status"), "");
-    EXPECT_EQ(gf_replyIntegerIfInteger(reply, "status"), 200);
-    EXPECT_EQ(gf_replyIntegerIfInteger(reply, "rrl"), std::nullopt);
-    EXPECT_EQ(gf_replyIntegerIfInteger(reply, "text"), std::nullopt);
+    EXPECT_EQ(gf_replyInt(reply.wrrl, "nothing", 100), 100);
+    EXPECT_EQ(gf_replyText(reply.wrrl, "nothing"), "");
+    EXPECT_THROW(gf_replyInt(ReplyValue::ofInteger(3000000000), "big", 100), gsl::narrowing_error);
+    EXPECT_THROW(gf_requireObject(replies.weather("[1]").kind), std::invalid_argument);
+    EXPECT_THROW(replies.weather(R"({"status": 200} x)"), ReplyNotJson);
+    EXPECT_THROW(replies.weather(R"({"status": 200, "a": [1, tru]})"), ReplyNotJson);
+    const ReplyHead& again = replies.weather(R"({"status": 200, "rrl": 1500.9, "message": "ok"})");
+    EXPECT_EQ(gf_replyText(again.message, "message"), "ok");
+    EXPECT_EQ(gf_replyText(again.data, "missing"), "");
+    EXPECT_THROW(gf_replyText(again.status, "status"), std::invalid_argument);
+    EXPECT_EQ(gf_replyTextIfText(again.status), "");
+    EXPECT_EQ(gf_replyIntegerIfInteger(again.status), 200);
+    EXPECT_EQ(gf_replyIntegerIfInteger(again.rrl), std::nullopt);
+    EXPECT_EQ(gf_replyIntegerIfInteger(again.message), std::nullopt);
     EXPECT_EQ(gf_replyHead(std::string(300, 'x')), std::string(256, 'x') + "...");
     EXPECT_EQ(gf_replyHead("a\nb\x01"), "a\\x0ab\\x01");
 }
@@ -122,15 +131,12 @@ TEST_F(WaitTest, ResetStartsANewSession)
     m_connection.ended.store(true);
     m_connection.toffset.store(60);
     m_connection.rrl.store(500);
-    m_connection.jsonSlot = json::array({1, 2});
     m_connection.reset();
     EXPECT_EQ(m_connection.guid, "");
     EXPECT_FALSE(m_connection.stopFlag.load());
     EXPECT_FALSE(m_connection.ended.load());
     EXPECT_EQ(m_connection.toffset.load(), 0);
     EXPECT_EQ(m_connection.rrl.load(), 2000);
-    EXPECT_TRUE(m_connection.jsonSlot.is_array());
-    EXPECT_TRUE(m_connection.jsonSlot.empty());
 }
 
 } // namespace

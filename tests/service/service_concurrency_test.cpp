@@ -140,7 +140,7 @@ TEST(HandOverConcurrencyTest, ConsumerTakesTwoPerPassWhileBatchesArrive)
         {
             data[std::to_string(k)] = liveArray(0x3c0000u + k, 1750000000.0 + batch + k * 0.1);
         }
-        g_trafficReader.decodeAircraft(data);
+        g_trafficReader.decodeAircraft(g_trafficReader.replies.liveContainer(data.dump()));
         ASSERT_EQ(g_trafficReader.liveRecords.size(), 8u);
         g_trafficReader.handOver(kLivePlayOffset);
         ++handedBatches;

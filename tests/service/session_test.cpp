@@ -304,7 +304,7 @@ const GoOnCase kGoOnCases[] = {
      "curl traffic msg: Too many requests"},
     {"live_gateway_page", "/v5/traffic",
      Fault{.rawBody = fakert::gatewayTimeoutPage(), .when = fakert::isLiveTrafficRequest},
-     "==> receive: [json.exception.parse_error"},
+     "==> receive: reply is no JSON"},
     {"live_empty_body", "/v5/traffic", Fault{.rawBody = "", .when = fakert::isLiveTrafficRequest},
      "==> traffic receive: empty content"},
     {"live_dropped_connection", "/v5/traffic",

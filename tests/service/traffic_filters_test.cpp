@@ -19,15 +19,17 @@ namespace
 
 using nlohmann::json;
 
-json arrayWith(std::size_t position, json value)
+// Read as the reader reads a reply's array; lives until the next call.
+const LiveArray& arrayWith(std::size_t position, json value)
 {
+    static ReplyReader replies;
     json a = json::array();
     for (int i = 0; i < 48; ++i)
     {
         a.push_back(nullptr);
     }
     a[position] = std::move(value);
-    return a;
+    return replies.liveArray(a.dump());
 }
 
 struct AltitudeCase

@@ -40,7 +40,10 @@ TEST(ExtractQnhTest, NumbersTextsAndInches)
     for (const QnhCase& c : cases)
     {
         LogCapture log;
-        EXPECT_EQ(extractQNH(c.data), c.qnh) << c.name;
+        ReplyReader replies;
+        const std::string text = R"({"status": 200, "data": )" + c.data.dump() + "}";
+        const WeatherReply& reply = replies.weather(text);
+        EXPECT_EQ(extractQNH(reply.data, reply.qnh), c.qnh) << c.name;
         if (c.warning != nullptr)
         {
             EXPECT_TRUE(log.contains(c.warning)) << c.name << "\n" << log.text();
