@@ -106,7 +106,10 @@ TEST_F(Replies, EveryPositionSentGoesToThePositionLogWithItsIdentity)
         ++lines;
     }
     std::filesystem::remove(file);
-    EXPECT_EQ(lines + 3, log[0].aircraft.size()) << "the defective entries are left out";
+    const auto flyable = std::count_if(log[0].aircraft.begin(), log[0].aircraft.end(),
+                                       [](const SentAircraft& a) { return a.wellFormed; });
+    EXPECT_LT(flyable, static_cast<std::ptrdiff_t>(log[0].aircraft.size()));
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(lines), flyable) << "entries no decoder takes are left out";
 }
 
 TEST_F(Replies, BufferedTrafficHoldsSnapshotsSixSecondsApartYoungestFirst)

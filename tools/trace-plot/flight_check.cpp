@@ -320,7 +320,9 @@ void lf_limits(FlightCheck& check)
         fmt::format("on the ground while the feed is airborne above 500 ft: at most {} s per aircraft",
                     kMaxGroundWhileFeedAirborneS),
         groundWorst == nullptr || groundWorst->groundWhileFeedAirborneS <= kMaxGroundWhileFeedAirborneS,
-        fmt::format("worst {} s ({})", groundWorst ? groundWorst->groundWhileFeedAirborneS : 0, whose(groundWorst))});
+        groundWorst == nullptr || groundWorst->groundWhileFeedAirborneS == 0
+            ? std::string("none")
+            : fmt::format("worst {} s ({})", groundWorst->groundWhileFeedAirborneS, whose(groundWorst))});
     check.limits.push_back(LimitCheck{
         fmt::format("one-second step: at most {:.0f} m/s", kMaxStepMps),
         stepWorst == nullptr || stepWorst->fastestStepMps <= kMaxStepMps,
@@ -348,7 +350,8 @@ void lf_limits(FlightCheck& check)
         share <= kMaxCrabShare, fmt::format("{} of {} s ({:.1f} %)", crab, moving, share * 100.0)});
     check.limits.push_back(LimitCheck{
         "gear down above 5,000 ft AGL: never", gear <= kMaxGearDownHighS,
-        fmt::format("{} s (most: {}, {} s)", gear, whose(gearWorst), gearWorst ? gearWorst->gearDownHighS : 0)});
+        gear == 0 ? std::string("none")
+                  : fmt::format("{} s (most: {}, {} s)", gear, whose(gearWorst), gearWorst->gearDownHighS)});
     check.limits.push_back(LimitCheck{
         fmt::format("airborne error: median at most {:.0f} m, p90 at most {:.0f} m", kMaxAirborneMedianErrorM,
                     kMaxAirborneP90ErrorM),
