@@ -333,6 +333,17 @@ const LimitCase kLimitCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, FlightLimits, testing::ValuesIn(kLimitCases),
                          [](const testing::TestParamInfo<LimitCase>& p) { return std::string(p.param.name); });
 
+TEST(FlightCheck, AnApproachLeftHighShowsInTheAltitudeError)
+{
+    const std::vector<Point> sent = landing(800.0);
+    std::vector<Point> flown = sent;
+    for (Point& p : flown)
+        p.altFt = std::max(p.altFt, 400.0);
+    const FlightCheck c = check({objectOf(5, "DLH1", flown)}, {feedOf("3C0001", "DLH1", sent)}, kDelayS);
+    EXPECT_NEAR(c.airborneAltitude.worstM, 400.0, 15.0) << checkText(c);
+    EXPECT_DOUBLE_EQ(c.airborneAltitude.medianM, 0.0);
+}
+
 TEST(FlightCheck, FlapsUpOnADescentBelow1000FtAreCounted)
 {
     std::vector<Point> path = landing(600.0);

@@ -99,6 +99,7 @@ struct Errors
 {
     std::vector<double> airborne;
     std::vector<double> ground;
+    std::vector<double> airborneAltitude; // feet
 };
 
 void lf_collectErrors(const TracedObject& o, const FeedAircraft& feed, double epochMs, double delayS, Errors& out)
@@ -110,7 +111,10 @@ void lf_collectErrors(const TracedObject& o, const FeedAircraft& feed, double ep
             continue;
         const double error = distanceM(s.lat, s.lon, f->lat, f->lon);
         if (f->airborne)
+        {
             out.airborne.push_back(error);
+            out.airborneAltitude.push_back(std::fabs(s.altFt - f->altFt));
+        }
         else if (f->ground)
             out.ground.push_back(error);
     }
@@ -266,8 +270,10 @@ void lf_feedFigures(const TracedObject& o, const FeedAircraft& feed, double epoc
     lf_collectErrors(o, feed, epochMs, delayS, e);
     all.airborne.insert(all.airborne.end(), e.airborne.begin(), e.airborne.end());
     all.ground.insert(all.ground.end(), e.ground.begin(), e.ground.end());
+    all.airborneAltitude.insert(all.airborneAltitude.end(), e.airborneAltitude.begin(), e.airborneAltitude.end());
     c.airborne = lf_figures(std::move(e.airborne));
     c.ground = lf_figures(std::move(e.ground));
+    c.airborneAltitude = lf_figures(std::move(e.airborneAltitude));
     for (const Sample& s : o.samples)
     {
         if (!s.onGround)
@@ -421,6 +427,7 @@ FlightCheck checkFlights(const Trace& trace, const std::vector<FeedAircraft>& fe
     }
     check.airborne = lf_figures(std::move(all.airborne));
     check.ground = lf_figures(std::move(all.ground));
+    check.airborneAltitude = lf_figures(std::move(all.airborneAltitude));
     lf_limits(check);
     return check;
 }
@@ -432,22 +439,24 @@ std::string checkText(const FlightCheck& check)
                                        [](const AircraftCheck& a) { return !a.feedKey.empty(); });
     out << fmt::format("Flight check: {} live aircraft, {} matched to the feed; delay {:.0f} s{}\n",
                        check.aircraft.size(), matched, check.delayS, check.delayEstimated ? " (best fit)" : "");
-    out << "  error m: median/p90/worst; step: fastest 1-s step m/s; gnd>500: s on the ground while the feed\n"
+    out << "  error m (altitude ft): median/p90/worst; step: fastest 1-s step m/s; gnd>500: s on the ground while the feed\n"
            "  flies above 500 ft; crab: s nose >30 deg off/moving ground s; gear: s down above 5,000 ft AGL;\n"
            "  flap: s flaps up descending below 1,000 ft AGL; touchdowns: sink fpm over 10 s/largest 1-s drop ft\n";
-    out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>5} {:>7} {:>9} {:>4} {:>4}  {}\n", "aircraft", "feed",
-                       "delay", "air error", "ground error", "step", "gnd>500", "crab", "gear", "flap", "touchdowns");
+    out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5} {:>7} {:>9} {:>4} {:>4}  {}\n", "aircraft",
+                       "feed", "delay", "air error", "altitude error", "ground error", "step", "gnd>500", "crab", "gear",
+                       "flap", "touchdowns");
     for (const AircraftCheck& a : check.aircraft)
     {
-        out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>5.0f} {:>7} {:>9} {:>4} {:>4}  {}\n",
+        out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5.0f} {:>7} {:>9} {:>4} {:>4}  {}\n",
                            a.callsign.empty() ? "(none)" : a.callsign, a.feedKey.empty() ? "-" : a.feedKey,
                            a.ownDelayS ? fmt::format("{:.0f}", *a.ownDelayS) : "-", lf_errorText(a.airborne),
-                           lf_errorText(a.ground), a.fastestStepMps, a.groundWhileFeedAirborneS,
+                           lf_errorText(a.airborneAltitude), lf_errorText(a.ground), a.fastestStepMps, a.groundWhileFeedAirborneS,
                            fmt::format("{}/{}", a.crabS, a.movingGroundS), a.gearDownHighS, a.flapsUpLowS,
                            lf_touchdownText(a.touchdowns));
     }
-    out << fmt::format("  overall: airborne error {} m ({} s), ground error {} m ({} s)\n", lf_errorText(check.airborne),
-                       check.airborne.count, lf_errorText(check.ground), check.ground.count);
+    out << fmt::format("  overall: airborne error {} m ({} s), altitude {} ft; ground error {} m ({} s)\n",
+                       lf_errorText(check.airborne), check.airborne.count, lf_errorText(check.airborneAltitude),
+                       lf_errorText(check.ground), check.ground.count);
     int broken = 0;
     for (const LimitCheck& l : check.limits)
     {

@@ -52,6 +52,7 @@ struct AircraftCheck
     std::string feedKey; // empty: no aircraft of the feed matched
     ErrorFigures airborne;
     ErrorFigures ground;
+    ErrorFigures airborneAltitude; // in feet; no limit, it shows a stale descent
     // The delay that fits this aircraft alone, when enough of it is flown.
     std::optional<double> ownDelayS;
     double fastestStepMps = 0.0;
@@ -78,6 +79,7 @@ struct FlightCheck
     std::vector<AircraftCheck> aircraft; // the live objects, in trace order
     ErrorFigures airborne;
     ErrorFigures ground;
+    ErrorFigures airborneAltitude; // feet
     std::vector<LimitCheck> limits;
 
     bool passed() const;
