@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/loop_clock.h"
 #include "service/qnh.h"
 #include "traffic/motion_common.h"
 
@@ -16,6 +17,8 @@ namespace
 
 constexpr double kNearGroundFt = 1000.0;
 constexpr double kLeastNearGroundStep = 0.2;
+constexpr double kSteepestDescentStep = 1.0; // feet per tick: 6000 ft/min
+constexpr double kPitchEaseStep = 0.01 * kDegToRad; // per tick: a degree a second
 constexpr double kGravity = 9.80665;       // m/s^2
 constexpr double kMetresPerSecondPerKnot = 0.514444;
 
@@ -23,6 +26,37 @@ constexpr std::array<double, 6> kBankRateDeg{0.035, 0.0275, 0.02, 0.015, 0.1, 0.
 constexpr std::array<double, 6> kBankOutRateDeg{0.01, 0.0085, 0.0075, 0.005, 0.03, 0.03};
 
 } // namespace
+
+double gf_pitchForRate(double fpm)
+{
+    const double v = fpm >= 0.0 ? std::min(fpm, 2400.0) : std::max(fpm, -3000.0) / 2.0;
+    return (-3.0 - v / 600.0 * 2.2) * kDegToRad;
+}
+
+void lf_pitchTick(LiveAc& ac, double fpm)
+{
+    const double d = gf_pitchForRate(fpm) - ac.cur.pitch;
+    ac.cur.pitch += std::clamp(d, -kPitchEaseStep, kPitchEaseStep);
+}
+
+double gf_climbRateFpm(const LiveAc& ac)
+{
+    if (ac.samples.empty())
+    {
+        return 0.0;
+    }
+    const PositionSample& newest = ac.samples.back();
+    if (newest.verticalRate != 0.0)
+    {
+        return newest.verticalRate;
+    }
+    // The feed gave no rate: the altitude of the newest sample and its time
+    // tell it; a sample on the ground lies at the wheels.
+    const double to = newest.airborne != 0 ? newest.altitude
+                                           : ac.cur.altitude - std::max(0.0, ac.aboveGround - ac.staticCgHeight);
+    const std::int64_t ticks = std::max(kShortestSegment, newest.playMoment - g_clock.load());
+    return (to - ac.cur.altitude) / static_cast<double>(ticks) * 6000.0;
+}
 
 void lf_airHeadingTick(LiveAc& ac)
 {
@@ -126,11 +160,28 @@ void lf_airSegment(LiveAc& ac, std::int64_t ticks)
     }
     else
     {
-        ac.verticalStep = lf_descentRate(ac) / 6000.0;
+        // The altitude still to lose over the time to the next sample: down
+        // to that sample, or to the wheels when it is on the ground, where
+        // the reported rate is a floor (a feed without rates gives none).
+        double step = 0.0;
+        if (n.airborne != 0)
+        {
+            step = (n.altitude - ac.cur.altitude) / t;
+        }
+        else
+        {
+            const double toWheels = std::max(0.0, ac.aboveGround - ac.staticCgHeight);
+            step = std::min(lf_descentRate(ac) / 6000.0, -toWheels / t);
+        }
+        ac.verticalStep = std::clamp(step, -kSteepestDescentStep, 0.0);
         // Towards the ground the landing goes on until the simulator reports it.
         ac.motion.targetAltitude = n.airborne != 0 && ac.landingMark == 0
                                        ? n.altitude
                                        : -std::numeric_limits<double>::infinity();
+    }
+    if (n.verticalRate == 0.0)
+    {
+        ac.segmentVerticalSpeed = ac.verticalStep * 6000.0;
     }
     if (ac.motion.landingStage > 0)
     {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "core/loop_clock.h"
 #include "traffic/motion_model.h"
 
 namespace ovr
@@ -15,6 +16,9 @@ namespace
 
 constexpr std::int32_t kSlackFloor = 1000;
 constexpr std::int32_t kSlackDecay = 100;
+// Reported speeds this far from distance over time are not the segment's.
+constexpr double kSpeedsDisagree = 1.5;
+constexpr double kMostCatchUp = 2.0;
 
 constexpr std::array<double, 6> kRotationSpeedKt{90, 110, 140, 150, 220, 0};
 constexpr std::array<double, 6> kMaxBankDeg{40, 35, 30, 20, 90, 75};
@@ -95,6 +99,7 @@ void lf_clearLandingMarks(LiveAc& ac)
     ac.touchdownMark = 0;
     ac.parkedDurationMark = 0;
     ac.motion.landingStage = 0;
+    ac.motion.flareTicksLeft = 0;
 }
 
 void lf_resetCurve(LiveAc& ac)
@@ -133,19 +138,35 @@ double lf_segmentSpeed(const LiveAc& ac)
 {
     const PositionSample& f = ac.samples[0];
     const PositionSample& n = ac.samples[1];
+    const double d = gf_distanceNm(lf_at(f), lf_at(n));
+    // What reaching the next sample at its own time asks for.
+    const double due = static_cast<double>(std::max(kShortestSegment, n.playMoment - g_clock.load()));
+    const double implied = std::max(1.0, d * kTicksPerHour / due);
     // The distance is over the ground: timing it with the airspeed would put
     // the aircraft ahead of or behind its samples by the wind.
+    double reported = 0.0;
     if (f.groundSpeed > 0.0 && n.groundSpeed > 0.0)
     {
-        return (f.groundSpeed + n.groundSpeed) / 2.0;
+        reported = (f.groundSpeed + n.groundSpeed) / 2.0;
     }
-    if (f.trueAirspeed == 0.0 && n.trueAirspeed == 0.0)
+    else if (f.trueAirspeed != 0.0 || n.trueAirspeed != 0.0)
     {
-        const double d = gf_distanceNm(lf_at(f), lf_at(n));
+        // A roll from standstill, or speeds the feed did not give: the
+        // decoder's table airspeed is no speed over the ground.
+        return implied;
+    }
+    else
+    {
         const double dt = std::max<double>(kShortestSegment, static_cast<double>(n.playMoment - f.playMoment));
         return std::max(1.0, d * kTicksPerHour / dt);
     }
-    return (f.trueAirspeed + n.trueAirspeed) / 2.0;
+    // Far from what the times ask, the samples' times win: slower to give
+    // back a lead, faster (within reason) to make up for a delay.
+    if (reported * kSpeedsDisagree < implied)
+    {
+        return std::min(implied, reported * kMostCatchUp);
+    }
+    return reported > kSpeedsDisagree * implied ? implied : reported;
 }
 
 void lf_retimeNext(LiveAc& ac, std::int64_t duration)

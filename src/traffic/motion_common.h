@@ -70,7 +70,11 @@ void lf_turnTowards(LiveAc& ac, double target);
 void lf_takeOffTick(LiveAc& ac);
 void lf_airHeadingTick(LiveAc& ac);
 void lf_bankTick(LiveAc& ac);
+// Outside rotation, flare and nose lowering the pitch eases towards the
+// attitude of the rate flown (feet per minute).
+void lf_pitchTick(LiveAc& ac, double fpm);
 void lf_flare(LiveAc& ac);
+void lf_flarePitchTick(LiveAc& ac);
 void lf_airSegment(LiveAc& ac, std::int64_t ticks);
 
 // Configuration (motion_config.cpp).

@@ -19,6 +19,7 @@ namespace
 {
 
 constexpr double kLandingRangeNm = 10.0;
+constexpr std::uint32_t kFlapsUnknown = 4;
 
 double lf_distanceToParkAirportNm(const LiveAc& ac)
 {
@@ -47,7 +48,8 @@ void lf_approachFlaps(LiveAc& ac, double rate)
     {
         return;
     }
-    if (ac.lastFlapsIndex == 0)
+    // An aircraft created in the air has sent no flaps yet: it starts clean.
+    if (ac.lastFlapsIndex == 0 || ac.lastFlapsIndex == kFlapsUnknown)
     {
         gf_setFlaps(ac, 1);
     }
@@ -101,7 +103,7 @@ void lf_airConfig(LiveAc& ac)
     lf_cabin(ac, true);
     ac.takeOffMark = 0;
     lf_clearLandingMarks(ac);
-    const double rate = ac.samples.back().verticalRate;
+    const double rate = gf_climbRateFpm(ac);
     if (rate <= -250.0 && ac.lastThrottleIndex == 3)
     {
         gf_setThrottle(ac, ac.category == kRotorcraft ? 4 : 2);
@@ -117,7 +119,7 @@ void lf_airConfig(LiveAc& ac)
         {
             lf_gear(ac, false);
         }
-        if (ac.lastFlapsIndex >= 1 && ac.lastFlapsIndex <= 3)
+        if (ac.lastFlapsIndex != 0)
         {
             gf_setFlaps(ac, 0);
         }
@@ -131,7 +133,7 @@ void lf_airConfig(LiveAc& ac)
 void lf_lowAirConfig(LiveAc& ac)
 {
     lf_cabin(ac, false);
-    const double rate = ac.samples.back().verticalRate;
+    const double rate = gf_climbRateFpm(ac);
     const double toAirport = lf_distanceToParkAirportNm(ac);
     if (rate <= -250.0 && toAirport <= kLandingRangeNm && ac.landingMark == 0)
     {

@@ -27,12 +27,52 @@ namespace
 {
 
 constexpr double kHeadingTolerance = 1e-4; // radians
+constexpr double kStraightEnough = 3.0 * kDegToRad;
+constexpr double kLeastCurveMetres = 10.0;
+constexpr double kLongestLeadMetres = 60.0;
+constexpr double kMetresPerNm = 1852.0;
 
 // Off-frame for the curve: north and east metres of `p` from `origin`.
 void lf_offset(LatLon origin, LatLon p, double& north, double& east)
 {
     north = (p.lat - origin.lat) * kMetresPerDegreeLat;
     east = (p.lon - origin.lon) * kMetresPerDegreeLat * std::cos(origin.lat * kDegToRad);
+}
+
+// A turn on the ground is rolled: the path leaves along the nose and, into
+// a stand, arrives along the stand's heading, so that the nose follows the
+// direction of travel instead of sliding round at the turn step.
+void lf_turnOnTheMove(LiveAc& ac)
+{
+    const PositionSample& n = ac.samples[1];
+    const LatLon here = lf_here(ac);
+    ac.course = gf_bearing(here, lf_at(n));
+    const double turn = std::fabs(lf_turn(ac.cur.heading, ac.course));
+    const double metres = gf_distanceNm(here, lf_at(n)) * kMetresPerNm;
+    ac.motion.directTurn = 0;
+    const bool intoStand = ac.situation == kSituationParking && ac.standId != 0 &&
+                           std::fabs(n.latitude - ac.latitude) < kSamePositionDeg &&
+                           std::fabs(n.longitude - ac.longitude) < kSamePositionDeg;
+    if (metres < kLeastCurveMetres)
+    {
+        ac.motion.directTurn = turn > kStraightEnough ? 1 : 0;
+        return;
+    }
+    const double lead = std::min(metres / 2.0, kLongestLeadMetres) / kMetresPerNm * kFeetPerNm;
+    if (intoStand && std::fabs(lf_turn(ac.course, ac.heading)) > kStraightEnough)
+    {
+        const LatLon control = gf_destinationPoint(lf_at(n), lf_wrap(ac.heading + kPi), lead);
+        lf_curveVia(ac, control, lf_at(n));
+        const double leaving = gf_bearing(here, control);
+        ac.motion.turnAngle = (std::fabs(lf_turn(ac.cur.heading, leaving)) + std::fabs(lf_turn(leaving, ac.heading))) *
+                              kRadToDeg;
+        return;
+    }
+    if (turn > kStraightEnough)
+    {
+        lf_curveVia(ac, gf_destinationPoint(here, ac.cur.heading, lead), lf_at(n));
+        ac.motion.turnAngle = turn * kRadToDeg;
+    }
 }
 
 void lf_pushbackStep(LiveAc& ac)
@@ -122,22 +162,27 @@ void lf_curveTick(LiveAc& ac)
 
 void lf_setupCurve(LiveAc& ac)
 {
-    MotionState& m = ac.motion;
     PositionSample& c = ac.samples[1];
     PositionSample& e = ac.samples[2];
-    const LatLon start = lf_here(ac);
-    m.curve.originLat = start.lat;
-    m.curve.originLon = start.lon;
-    m.curve.startTime = 0.0;
-    m.curve.endTime = 1.0;
-    lf_offset(start, lf_at(c), m.curve.controlNorth, m.curve.controlEast);
-    lf_offset(start, lf_at(e), m.curve.endNorth, m.curve.endEast);
-    m.curveU = 0.0;
+    lf_curveVia(ac, lf_at(c), lf_at(e));
     if (e.groundSpeed == 0.0)
     {
         e.groundSpeed = (ac.samples[0].groundSpeed + c.groundSpeed) / 2.0;
     }
     ac.samples.erase(ac.samples.begin() + 1);
+}
+
+void lf_curveVia(LiveAc& ac, LatLon control, LatLon end)
+{
+    MotionState& m = ac.motion;
+    const LatLon start = lf_here(ac);
+    m.curve.originLat = start.lat;
+    m.curve.originLon = start.lon;
+    m.curve.startTime = 0.0;
+    m.curve.endTime = 1.0;
+    lf_offset(start, control, m.curve.controlNorth, m.curve.controlEast);
+    lf_offset(start, end, m.curve.endNorth, m.curve.endEast);
+    m.curveU = 0.0;
 }
 
 void lf_speedChange(LiveAc& ac)
@@ -356,8 +401,7 @@ void nextPosGround(LiveAc& ac)
     }
     if (!lf_curveSet(ac) && ac.samples[1].onGround == 0)
     {
-        ac.course = gf_bearing(lf_here(ac), lf_at(ac.samples[1]));
-        ac.motion.directTurn = std::fabs(lf_turn(ac.cur.heading, ac.course)) > 3.0 * kDegToRad ? 1 : 0;
+        lf_turnOnTheMove(ac);
     }
     lf_groundTiming(ac);
     // Into a stand: the newest sample stands still near where the aircraft is.

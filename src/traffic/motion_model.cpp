@@ -28,6 +28,13 @@ void lf_nextSegment(LiveAc& ac)
             ac.course = gf_bearing(lf_at(front), lf_at(next));
         }
     }
+    if (ac.groundMode != 0 && (ac.situation == kSituationTaxi || ac.situation == kSituationFlying) &&
+        ac.samples[1].airborne != 0 &&
+        gf_climbsAway(ac, ac.cur.altitude - ac.aboveGround))
+    {
+        // Held on the ground while its samples climb away: it takes off.
+        lf_startTakeOff(ac);
+    }
     if (ac.groundMode != 0)
     {
         nextPosGround(ac);
@@ -147,6 +154,7 @@ void lf_curveStep(LiveAc& ac)
         {
             lf_bankTick(ac);
         }
+        lf_flarePitchTick(ac);
         if (ac.groundMode == 0)
         {
             const double target = ac.motion.targetAltitude;
@@ -156,8 +164,13 @@ void lf_curveStep(LiveAc& ac)
             {
                 alt = target;
             }
-            ac.aboveGround += alt - ac.cur.altitude;
+            const double climbed = alt - ac.cur.altitude;
+            ac.aboveGround += climbed;
             ac.cur.altitude = alt;
+            if (ac.attitudeTicks <= 1 && ac.motion.flareTicksLeft == 0 && ac.motion.landingStage == 0)
+            {
+                lf_pitchTick(ac, climbed * 6000.0);
+            }
             lf_flare(ac);
             if (ac.landingMark != 0 && ac.staticCgHeight > 0.0 && ac.aboveGround < ac.staticCgHeight)
             {

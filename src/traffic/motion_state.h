@@ -44,12 +44,17 @@ struct MotionState
     // Approach and landing (motion_landing.cpp).
     // 0 before the flare, 1..4 its stages.
     std::uint8_t landingStage = 0;
+    // The flare's pitch change, on a count of its own: the ground report
+    // and the touchdown read only the rotation's and the nose lowering's.
+    std::int32_t flareTicksLeft = 0;
+    double flarePitchStep = 0.0; // radians per tick
 
     // Configuration (motion_config.cpp).
     // The cabin lights as last sent (the activation turns them on).
     std::uint8_t cabin = 1;
-    // The gear as this model last set it; aircraft appear in the air with it up.
-    std::uint8_t gearDown = 0;
+    // The gear as this model last set it: 0 up, 1 down, 2 as the simulator
+    // created the object (down, also in the air) until the model sets it.
+    std::uint8_t gearDown = 2;
 };
 
 } // namespace ovr

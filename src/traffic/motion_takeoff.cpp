@@ -17,6 +17,9 @@ namespace ovr
 namespace
 {
 
+// Above the ground by this much a sample is a climb, not a roll or a hop.
+constexpr double kWellAboveGroundFt = 200.0;
+
 constexpr std::int32_t kLowestTakeOffCount = -1000;
 
 } // namespace
@@ -112,6 +115,16 @@ void lf_climbTo(LiveAc& ac, std::size_t k)
     lf_climbStep(ac);
 }
 
+bool gf_climbsAway(const LiveAc& ac, double groundFt)
+{
+    if (ac.samples.empty() || ac.samples.back().airborne == 0)
+    {
+        return false;
+    }
+    return std::ranges::any_of(ac.samples, [groundFt](const PositionSample& s)
+                               { return s.airborne != 0 && s.altitude > groundFt + kWellAboveGroundFt; });
+}
+
 void lf_markTakeOff(LiveAc& ac)
 {
     if (ac.towedMark != 0)
@@ -153,6 +166,7 @@ void lf_startTakeOff(LiveAc& ac)
         ac.touchdownMark = 0;
         ac.landingMark = 0;
         ac.motion.landingStage = 0;
+        ac.motion.flareTicksLeft = 0;
         gf_setThrottle(ac, 4);
         gf_setSpoilers(ac, true);
         gf_setFlaps(ac, 1);

@@ -79,6 +79,7 @@ TEST_P(AirConfigTest, AnAirlinerConfiguresByHeight)
     const ConfigCase& c = GetParam();
     LiveAc ac = airliner();
     ac.aboveGround = c.aboveGround;
+    ac.cur.altitude = c.aboveGround; // level with its sample where the rate is 0
     ac.lastFlapsIndex = c.flapsBefore;
     ac.motion.gearDown = 1;
     ac.lastThrottleIndex = 3;
