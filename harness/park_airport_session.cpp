@@ -51,6 +51,14 @@ void writeParkingFile(std::string_view airportName, std::string_view publisher, 
     out << "  </parkpositions>\n</root>\n";
 }
 
+void writeDemoParkingFile(const fakert::Scenario& service)
+{
+    std::vector<ParkposLine> lines;
+    for (const fakert::Stand& s : service.stands)
+        lines.push_back(ParkposLine{s.name, s.pos.lat, s.pos.lon, s.headingTrue, 30.0, {}});
+    writeParkingFile("Frankfurt demo", "Demo", service.airport.elevationFt, lines);
+}
+
 void ParkAirportSession::SetUp()
 {
     VirtualSession::SetUp();

@@ -26,6 +26,9 @@ struct ParkposLine
 void writeParkingFile(std::string_view airportName, std::string_view publisher, double altitudeFt,
                       const std::vector<ParkposLine>& stands);
 
+// The demo airport's parking file, made from the service's stands.
+void writeDemoParkingFile(const fakert::Scenario& service);
+
 class ParkAirportSession : public VirtualSession
 {
   protected:

@@ -135,6 +135,8 @@ void VirtualSession::TearDown()
     }
     lf_closeSimConnect(h_);
     world_.reset();
+    positions_.reset();
+    tracePath_.reset();
     gf_resetSimLinkForRestart();
     gf_setReceivedTaker(nullptr);
     detail::setUtcSource(nullptr);
@@ -153,6 +155,7 @@ void VirtualSession::start(sim::Scenario simScenario, fakert::Scenario service, 
 
     sim::WorldOptions options;
     options.unloggedCalls = std::move(unlogged);
+    options.tracePath = tracePath_;
     world_ = std::make_unique<sim::World>(std::move(simScenario), options);
     service_ = std::make_unique<fakert::ServiceCore>(std::move(service));
 
@@ -188,9 +191,19 @@ void VirtualSession::start(sim::Scenario simScenario, fakert::Scenario service, 
     gf_updateTrafficBox();
     const fakert::ServiceReply buffered = service_->handle(
         fakert::kTrafficPath, fakert::parseFormBody(g_trafficReader.trafficRequestBody(true)), lf_virtualSeconds());
+    if (positions_)
+    {
+        positions_->write(lf_virtualSeconds(), buffered.aircraft);
+    }
     std::int32_t status = 0;
     g_trafficReader.takeBufferedReply(buffered.body.dump(), status);
     nextLiveMs_ = world_->nowMs() + g_trafficReader.rrl.load();
+}
+
+void VirtualSession::recordTo(std::filesystem::path trace, std::filesystem::path positions)
+{
+    tracePath_ = std::move(trace);
+    positions_ = std::make_unique<fakert::PositionLog>(positions);
 }
 
 void VirtualSession::feed()
@@ -216,6 +229,10 @@ void VirtualSession::feed()
     }
     const fakert::ServiceReply reply = service_->handle(
         fakert::kTrafficPath, fakert::parseFormBody(g_trafficReader.trafficRequestBody(false)), lf_virtualSeconds());
+    if (positions_)
+    {
+        positions_->write(lf_virtualSeconds(), reply.aircraft);
+    }
     g_trafficReader.takeLiveReply(reply.body.dump());
     ++liveReplies_;
 }

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "../tests/app/app_fixture.h"
+#include "fake-rt/position_log.h"
 #include "fake-rt/scenario.h"
 #include "fake-rt/service_core.h"
 #include "platform/simconnect/world.h"
@@ -51,6 +53,10 @@ class VirtualSession : public AppTest
     // thread would, logs in and takes the buffered reply. `unlogged` names
     // calls that calls() need not keep.
     void start(sim::Scenario simScenario, fakert::Scenario service, std::vector<std::string> unlogged = {});
+    // Before start(): the stand-in's trace goes to `trace` and every position
+    // the service sends to `positions` (fake-rt/position_log.h), for the
+    // flight check. The trace's time 0 is the session's start, kSessionEpoch.
+    void recordTo(std::filesystem::path trace, std::filesystem::path positions);
     // Runs the main loop for the virtual duration; `perPass` runs after each
     // pass with the virtual milliseconds since the start.
     void runFor(std::chrono::milliseconds duration, const std::function<void(std::int64_t)>& perPass = {});
@@ -87,6 +93,8 @@ class VirtualSession : public AppTest
 
     std::unique_ptr<sim::World> world_;
     std::unique_ptr<fakert::ServiceCore> service_;
+    std::optional<std::filesystem::path> tracePath_;
+    std::unique_ptr<fakert::PositionLog> positions_;
     HANDLE h_ = nullptr;
     std::int64_t nextLiveMs_ = 0;
     int liveReplies_ = 0;

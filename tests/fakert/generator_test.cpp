@@ -375,3 +375,108 @@ TEST(AddressBlocks, FollowTheRegistrationsCountry)
 
 } // namespace
 } // namespace ovr::fakert::test
+
+namespace ovr::fakert::test
+{
+namespace
+{
+
+// A track of 300 s due east at 6,000 ft and 300 kt, through the defects'
+// members as a scenario file gives them.
+Scenario defectiveTrackScenario(const nlohmann::json& defects)
+{
+    nlohmann::json track{{"hex", "3C6A01"},
+                         {"callsign", "DLH401"},
+                         {"type", "A20N"},
+                         {"registration", "D-AINB"},
+                         {"points",
+                          {{{"t", 0}, {"lat", 50.0}, {"lon", 8.0}, {"alt_ft", 6000}, {"gs_kt", 300}},
+                           {{"t", 300}, {"lat", 50.0}, {"lon", 8.0 + 25.0 / 60.0 / 0.6428}, {"alt_ft", 6000},
+                            {"gs_kt", 300}}}}};
+    track.update(defects);
+    const nlohmann::json airport{{"icao", "EDDF"}, {"iata", "FRA"}, {"lat", 50.0}, {"lon", 8.0}};
+    return parseScenario(nlohmann::json{{"airport", airport},
+                                        {"tracks_epoch", "start"},
+                                        {"traffic", {{"aircraft", 0}}},
+                                        {"tracks", {track}}},
+                         kStartTime);
+}
+
+std::optional<LiveAircraft> trackAt(const TrafficGenerator& g, double trackSecond)
+{
+    // Tracks report one second before the moment asked for.
+    for (LiveAircraft& a : g.liveTraffic(kStartTime + trackSecond + 1.0))
+    {
+        if (a.key == "3C6A01")
+            return a;
+    }
+    return std::nullopt;
+}
+
+TEST(TrackDefects, SparseReportsRepeatTheLastOneUntilTheNext)
+{
+    const TrafficGenerator g(defectiveTrackScenario({{"interval_s", 20}}));
+    const std::optional<LiveAircraft> at25 = trackAt(g, 25.0);
+    const std::optional<LiveAircraft> at39 = trackAt(g, 39.0);
+    const std::optional<LiveAircraft> at40 = trackAt(g, 40.0);
+    ASSERT_TRUE(at25 && at39 && at40);
+    EXPECT_DOUBLE_EQ(at25->dataTime, kStartTime + 20.0);
+    EXPECT_DOUBLE_EQ(at39->dataTime, kStartTime + 20.0);
+    EXPECT_DOUBLE_EQ(at39->pos.lon, at25->pos.lon);
+    EXPECT_DOUBLE_EQ(at40->dataTime, kStartTime + 40.0);
+    EXPECT_GT(at40->pos.lon, at39->pos.lon);
+}
+
+TEST(TrackDefects, AGapTakesTheAircraftOutOfTheFeed)
+{
+    const TrafficGenerator g(defectiveTrackScenario({{"gaps", {{100, 190}}}}));
+    EXPECT_TRUE(trackAt(g, 99.0).has_value());
+    EXPECT_FALSE(trackAt(g, 100.0).has_value());
+    EXPECT_FALSE(trackAt(g, 189.0).has_value());
+    EXPECT_TRUE(trackAt(g, 190.0).has_value());
+}
+
+TEST(TrackDefects, AJumpPutsItsReportsToTheRightOfTheTrack)
+{
+    const TrafficGenerator g(defectiveTrackScenario({{"jumps", {{{"from", 150}, {"to", 152}, {"right_nm", 8}}}}}));
+    const std::optional<LiveAircraft> before = trackAt(g, 149.0);
+    const std::optional<LiveAircraft> jumped = trackAt(g, 150.0);
+    const std::optional<LiveAircraft> after = trackAt(g, 152.0);
+    ASSERT_TRUE(before && jumped && after);
+    // Due east: the right is south.
+    EXPECT_NEAR(distanceNm(before->pos, jumped->pos), 8.0, 0.1);
+    EXPECT_LT(jumped->pos.lat, before->pos.lat - 0.1);
+    EXPECT_NEAR(after->pos.lat, 50.0, 1e-6);
+    EXPECT_NEAR(jumped->array[1].get<double>(), jumped->pos.lat, 1e-6) << "sent where it is said to be";
+}
+
+TEST(TrackDefects, WithoutVerticalRateADescentSendsNone)
+{
+    Scenario s = defectiveTrackScenario({{"vertical_rate", false}});
+    s.tracks[0].points[1].altitudeFt = 2000.0;
+    const std::optional<LiveAircraft> a = trackAt(TrafficGenerator(s), 100.0);
+    ASSERT_TRUE(a.has_value());
+    EXPECT_EQ(a->array[15], 0);
+    EXPECT_TRUE(a->array[26].is_null());
+    EXPECT_LT(a->altitudeFt, 6000.0);
+}
+
+TEST(TrackDefects, PointsOnTheGroundAtTheFieldElevation)
+{
+    Scenario s = defectiveTrackScenario(nlohmann::json::object());
+    for (TrackPoint& p : s.tracks[0].points)
+    {
+        p.altitudeFt = 364.0;
+        p.groundSpeedKt = 20.0;
+    }
+    s.tracks[0].points[1].onGround = true;
+    const TrafficGenerator g(s);
+    EXPECT_FALSE(trackAt(g, 100.0)->onGround) << "between a point in the air and one on the ground";
+    EXPECT_TRUE(trackAt(g, 300.0)->onGround);
+    EXPECT_THROW(defectiveTrackScenario({{"points", {{{"t", 0}, {"lat", 50}, {"lon", 8}, {"on_ground", 1}},
+                                                     {{"t", 1}, {"lat", 50}, {"lon", 8}}}}}),
+                 std::runtime_error);
+}
+
+} // namespace
+} // namespace ovr::fakert::test

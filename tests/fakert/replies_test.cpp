@@ -2,8 +2,12 @@
 // decoders read.
 #include "service_fixture.h"
 
+#include "fake-rt/position_log.h"
+
 #include <fmt/format.h>
 
+#include <filesystem>
+#include <fstream>
 #include <set>
 
 namespace ovr::fakert::test
@@ -67,6 +71,45 @@ TEST_F(Replies, LiveTrafficMapsHexIdsTo48ElementArraysInTheBox)
     const std::vector<LogEntry> log = m_service->log("/v5/traffic");
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].aircraft.size(), data.size());
+}
+
+// The flight check sets what the program flew against these lines.
+TEST_F(Replies, EveryPositionSentGoesToThePositionLogWithItsIdentity)
+{
+    m_service->setBadEntries(3);
+    const json data = traffic(m_guid).at("data");
+    const std::vector<LogEntry> log = m_service->log("/v5/traffic");
+    ASSERT_EQ(log.size(), 1u);
+    const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / "positions.jsonl";
+    {
+        PositionLog positions(file);
+        positions.write(log[0].time, log[0].aircraft);
+    }
+    std::ifstream in(file);
+    std::string line;
+    std::size_t lines = 0;
+    while (std::getline(in, line))
+    {
+        const json p = json::parse(line);
+        SCOPED_TRACE(line);
+        const json& a = data.at(p.at("key").get<std::string>());
+        EXPECT_EQ(p.at("callsign"), a[13]);
+        EXPECT_EQ(p.at("registration"), a[9]);
+        EXPECT_DOUBLE_EQ(p.at("data_time").get<double>(), a[10].get<double>());
+        EXPECT_DOUBLE_EQ(p.at("sent").get<double>(), log[0].time);
+        EXPECT_EQ(p.at("on_ground").get<bool>(), a[14] == 1);
+        // The true altitude, not the pressure altitude sent (QNH 1021 here).
+        if (!p.at("on_ground").get<bool>())
+        {
+            EXPECT_NEAR(p.at("alt_ft").get<double>(), a[4].get<double>(), 250.0);
+        }
+        ++lines;
+    }
+    std::filesystem::remove(file);
+    const auto flyable = std::count_if(log[0].aircraft.begin(), log[0].aircraft.end(),
+                                       [](const SentAircraft& a) { return a.wellFormed; });
+    EXPECT_LT(flyable, static_cast<std::ptrdiff_t>(log[0].aircraft.size()));
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(lines), flyable) << "entries no decoder takes are left out";
 }
 
 TEST_F(Replies, BufferedTrafficHoldsSnapshotsSixSecondsApartYoungestFirst)

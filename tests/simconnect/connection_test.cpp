@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -366,6 +367,58 @@ TEST(Trace, RecordsCallsRecordsAndOneObjectTableAWorldSecond)
     EXPECT_EQ(kinds["objects"], 2);
     EXPECT_EQ(kinds["call"], 3) << "open, subscribe, close";
     EXPECT_EQ(kinds["msg"], 1 + 60) << "OPEN and the frames";
+}
+
+// A reader of the trace needs each object's height above the ground and,
+// to set the trace beside records that carry UTC, the wall clock at time 0.
+TEST(Trace, ObjectsCarryTheGroundUnderThemAndAWallClockWorldSaysWhenItStarted)
+{
+    struct Case
+    {
+        bool realTime;
+        bool clockRecord;
+    };
+    for (const Case c : {Case{false, false}, Case{true, true}})
+    {
+        const auto path = uniqueTempPath("trace.jsonl");
+        const double before = static_cast<double>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                      std::chrono::system_clock::now().time_since_epoch())
+                                                      .count());
+        {
+            Scenario s;
+            s.terrain.elevationFt = 364.0;
+            s.terrain.discs.push_back(ElevationDisc{0.0, 0.0, 5000.0, 120.0});
+            WorldOptions options;
+            options.tracePath = path;
+            options.realTime = c.realTime;
+            World world(std::move(s), options);
+            world.advance(1000);
+        }
+        std::ifstream in(path);
+        std::string line;
+        int clocks = 0;
+        int tables = 0;
+        while (std::getline(in, line))
+        {
+            const nlohmann::json j = nlohmann::json::parse(line);
+            if (j.at("kind") == "clock")
+            {
+                ++clocks;
+                EXPECT_EQ(j.at("t_ms").get<long long>(), 0);
+                EXPECT_GE(j.at("epoch_ms").get<double>(), before);
+            }
+            else if (j.at("kind") == "objects")
+            {
+                ++tables;
+                ASSERT_EQ(j.at("objects").size(), 1u);
+                // The user aircraft stands at 0/0, inside the raised disc.
+                EXPECT_DOUBLE_EQ(j.at("objects")[0].at("ground_ft").get<double>(), 120.0);
+            }
+        }
+        std::filesystem::remove(path);
+        EXPECT_EQ(clocks, c.clockRecord ? 1 : 0) << "real time " << c.realTime;
+        EXPECT_GE(tables, 1);
+    }
 }
 
 } // namespace

@@ -44,15 +44,6 @@ const fs::path kScenarios = fs::path(VORA_DEMO_SCENARIOS);
 constexpr std::int32_t kMaxLive = 25;
 constexpr std::int32_t kMaxPark = 500;
 
-// The demo airport's parking file, made from the service's stands.
-void writeDemoParkingFile(const fakert::Scenario& service)
-{
-    std::vector<ParkposLine> lines;
-    for (const fakert::Stand& s : service.stands)
-        lines.push_back(ParkposLine{s.name, s.pos.lat, s.pos.lon, s.headingTrue, 30.0, {}});
-    writeParkingFile("Frankfurt demo", "Demo", service.airport.elevationFt, lines);
-}
-
 bool lf_isCountedLive(const LiveAc& a)
 {
     return a.simState == kSimStateAdding || a.simState == kSimStateActive || a.simState == kSimStateLiveryRespawn;

@@ -4,6 +4,7 @@
 // SIGINT or SIGTERM.
 #include "fake-rt/fake_service.h"
 #include "fake-rt/fault_option.h"
+#include "fake-rt/position_log.h"
 
 #include <fmt/format.h>
 
@@ -35,6 +36,8 @@ constexpr std::string_view kUsage =
     "  --scenario F    the scenario file (docs/scenarios.md describes it)\n"
     "  --port N        listen on 127.0.0.1:N (0, the default: any free port)\n"
     "  --port-file F   write the port to F once listening; removed at exit\n"
+    "  --positions F   log every aircraft position sent to F, one JSON line\n"
+    "                  each (fake-rt/position_log.h), for the flight check\n"
     "  --strict        the service as its public v5 documentation describes it:\n"
     "                  1 session per standard licence, 2 per professional one,\n"
     "                  lapsing 120 s after their last use; 407 for history too\n"
@@ -70,6 +73,7 @@ struct Options
 {
     int port = 0;
     std::filesystem::path portFile;
+    std::filesystem::path positions;
     std::filesystem::path scenario;
     bool strict = false;
     std::optional<int> rrl;
@@ -118,6 +122,10 @@ std::optional<Options> parseOptions(int argc, char** argv, std::string& error)
         else if (arg == "--port-file")
         {
             o.portFile = value;
+        }
+        else if (arg == "--positions")
+        {
+            o.positions = value;
         }
         else if (arg == "--scenario")
         {
@@ -208,10 +216,19 @@ int main(int argc, char** argv)
         scenario.wrrl = options->wrrl.value_or(scenario.wrrl);
         scenario.faults.insert(scenario.faults.end(), options->faults.begin(), options->faults.end());
         FakeRtService service(std::move(scenario));
+        std::optional<PositionLog> positions;
+        if (!options->positions.empty())
+        {
+            positions.emplace(options->positions);
+        }
         std::mutex out;
         service.onRequest(
-            [&out](const LogEntry& e)
+            [&out, &positions](const LogEntry& e)
             {
+                if (positions)
+                {
+                    positions->write(e.time, e.aircraft);
+                }
                 const std::string status = e.status ? std::to_string(*e.status) : std::string("-");
                 const std::string line =
                     fmt::format("{} -> HTTP {}, status {}{}{}\n", e.path, e.httpStatus, status,

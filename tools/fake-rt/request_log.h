@@ -25,6 +25,9 @@ struct SentAircraft
     double dataTime = 0.0;
     bool onGround = false;
     bool wellFormed = true;
+    double altitudeFt = 0.0; // true altitude, not the pressure altitude sent
+    std::string callsign;
+    std::string registration;
 };
 
 struct LogEntry

@@ -403,7 +403,9 @@ Scenario parseScenario(const json& j, double now)
     {
         s.fleet.push_back(readOperator(op));
     }
-    s.tracksEpoch = number(j, "tracks_epoch", "tracks_epoch", 0.0);
+    s.tracksEpoch = j.contains("tracks_epoch") && j.at("tracks_epoch") == "start"
+                        ? now
+                        : number(j, "tracks_epoch", "tracks_epoch", 0.0);
     for (const json& tj : list(j, "tracks"))
     {
         Track tr;
@@ -422,6 +424,15 @@ Scenario parseScenario(const json& j, double now)
             point.pos = position(pj, where);
             point.altitudeFt = number(pj, where, "alt_ft", 0.0);
             point.groundSpeedKt = number(pj, where, "gs_kt", 0.0);
+            point.onGround = point.altitudeFt <= 0.0;
+            if (pj.contains("on_ground"))
+            {
+                if (!pj.at("on_ground").is_boolean())
+                {
+                    fail(where, "\"on_ground\" must be true or false");
+                }
+                point.onGround = pj.at("on_ground").get<bool>();
+            }
             if (!tr.points.empty() && point.t <= tr.points.back().t)
             {
                 fail(where, "points must follow each other in time");
@@ -431,6 +442,32 @@ Scenario parseScenario(const json& j, double now)
         if (tr.points.size() < 2)
         {
             fail(where, "a track needs two points");
+        }
+        tr.intervalS = number(tj, where, "interval_s", 0.0);
+        if (tr.intervalS < 0.0)
+        {
+            fail(where, "\"interval_s\" must not be negative");
+        }
+        for (const json& gj : list(tj, "gaps"))
+        {
+            if (!gj.is_array() || gj.size() != 2 || !gj[0].is_number() || !gj[1].is_number())
+            {
+                fail(where, "a gap is [from, to] in seconds");
+            }
+            tr.gaps.emplace_back(gj[0].get<double>(), gj[1].get<double>());
+        }
+        for (const json& jj : list(tj, "jumps"))
+        {
+            tr.jumps.push_back(
+                TrackJump{number(jj, where, "from"), number(jj, where, "to"), number(jj, where, "right_nm")});
+        }
+        if (tj.contains("vertical_rate"))
+        {
+            if (!tj.at("vertical_rate").is_boolean())
+            {
+                fail(where, "\"vertical_rate\" must be true or false");
+            }
+            tr.verticalRate = tj.at("vertical_rate").get<bool>();
         }
         s.tracks.push_back(std::move(tr));
     }

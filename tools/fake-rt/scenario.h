@@ -21,12 +21,18 @@
 //   fleet            [{icao, iata, weight, flight_numbers [first, last], routes[],
 //                      aircraft [{type, registration, category, weight}]}]
 //   tracks           [{hex, callsign, type, registration, origin, destination,
-//                      category, points [{t, lat, lon, alt_ft, gs_kt}]}]
-//   tracks_epoch     epoch s at which the tracks' t is 0 (default 0)
+//                      category, points [{t, lat, lon, alt_ft, gs_kt, on_ground}],
+//                      interval_s, gaps [[from, to]], jumps [{from, to, right_nm}],
+//                      vertical_rate}]
+//   tracks_epoch     epoch s at which the tracks' t is 0 (default 0), or
+//                    "start": when the scenario is loaded
 //
 // A track is one scripted aircraft flown straight from point to point (t in
 // seconds); it is in the feed from its first point's time to its last's,
-// beside the generator's slots.
+// beside the generator's slots. A feed's defects are scripted on it: reports
+// only every interval_s seconds (the feed repeats the last one between),
+// gaps in which it is not in the feed, reports placed right_nm to the right
+// of its track (a position jump), and no vertical rate.
 //
 // A registration in the fleet is a pattern: '?' stands for a letter, '#' for
 // a digit. Patterns of different operators must not overlap, so that two
@@ -41,6 +47,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ovr::fakert
@@ -118,8 +125,18 @@ struct TrackPoint
 {
     double t = 0.0; // seconds after the tracks' epoch
     LatLon pos;
-    double altitudeFt = 0.0; // true altitude; 0 on the ground
+    double altitudeFt = 0.0; // true altitude
     double groundSpeedKt = 0.0;
+    bool onGround = false; // by default: at an altitude of 0 or below
+};
+
+// Reports whose track time is in [from, to) are placed rightNm to the right
+// of the track (to the left when negative).
+struct TrackJump
+{
+    double from = 0.0;
+    double to = 0.0;
+    double rightNm = 0.0;
 };
 
 struct Track
@@ -132,6 +149,10 @@ struct Track
     std::string destination;
     std::string category = "A3";
     std::vector<TrackPoint> points; // in time order
+    double intervalS = 0.0;         // 0: a fresh report at every moment
+    std::vector<std::pair<double, double>> gaps; // [from, to) not in the feed
+    std::vector<TrackJump> jumps;
+    bool verticalRate = true; // false: sent as 0, the geometric rate as null
 };
 
 struct TrafficSettings

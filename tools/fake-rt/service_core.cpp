@@ -150,13 +150,24 @@ void addDocumentedFields(json& body, std::size_t fullCount, double t, const char
     body[epochKey] = std::llround(t);
 }
 
+std::string textIn(const json& array, std::size_t position)
+{
+    return array.is_array() && position < array.size() && array[position].is_string()
+               ? array[position].get<std::string>()
+               : std::string();
+}
+
 std::vector<SentAircraft> describe(const std::vector<LiveAircraft>& aircraft, int buffer)
 {
+    // Where the registration and the callsign stand in an aircraft array.
+    constexpr std::size_t kRegistration = 9;
+    constexpr std::size_t kCallsign = 13;
     std::vector<SentAircraft> out;
     out.reserve(aircraft.size());
     for (const LiveAircraft& a : aircraft)
     {
-        out.push_back({a.key, buffer, a.pos, a.dataTime, a.onGround, a.wellFormed});
+        out.push_back({a.key, buffer, a.pos, a.dataTime, a.onGround, a.wellFormed, a.altitudeFt,
+                       textIn(a.array, kCallsign), textIn(a.array, kRegistration)});
     }
     return out;
 }

@@ -626,12 +626,37 @@ namespace
 
 // Scripted aircraft report one second before the moment asked for.
 constexpr double kTrackAge = 1.0;
+// The geometric vertical rate's place in an aircraft array.
+constexpr std::size_t kGeometricRate = 26;
+
+// Where a report of the track stands: to the side of it inside a jump.
+LatLon jumped(const Track& tr, double tau, LatLon pos, double trackDeg)
+{
+    for (const TrackJump& j : tr.jumps)
+    {
+        if (tau >= j.from && tau < j.to)
+        {
+            const EastNorth side = unitVector(trackDeg + 90.0);
+            const double metres = j.rightNm * kMetresPerNm;
+            return LocalFrame(pos).toLatLon(EastNorth{side.x * metres, side.y * metres});
+        }
+    }
+    return pos;
+}
 
 std::optional<LiveAircraft> trackSighting(const Scenario& sc, double qnh, const Track& tr, double t)
 {
-    const double dataTime = round(t - kTrackAge, 2);
-    const double tau = dataTime - sc.tracksEpoch;
-    if (tr.points.size() < 2 || tau < tr.points.front().t || tau > tr.points.back().t)
+    double dataTime = round(t - kTrackAge, 2);
+    double tau = dataTime - sc.tracksEpoch;
+    if (tr.intervalS > 0.0)
+    {
+        // The latest report: the feed repeats it until the next one.
+        tau = std::floor(tau / tr.intervalS) * tr.intervalS;
+        dataTime = sc.tracksEpoch + tau;
+    }
+    if (tr.points.size() < 2 || tau < tr.points.front().t || tau > tr.points.back().t ||
+        std::any_of(tr.gaps.begin(), tr.gaps.end(),
+                    [tau](const std::pair<double, double>& g) { return tau >= g.first && tau < g.second; }))
     {
         return std::nullopt;
     }
@@ -647,8 +672,8 @@ std::optional<LiveAircraft> trackSighting(const Scenario& sc, double qnh, const 
     state.altitudeFt = a.altitudeFt + (b.altitudeFt - a.altitudeFt) * f;
     state.groundSpeedKt = a.groundSpeedKt + (b.groundSpeedKt - a.groundSpeedKt) * f;
     state.trackDeg = bearingDeg(a.pos, b.pos);
-    state.verticalRateFpm = (b.altitudeFt - a.altitudeFt) / (b.t - a.t) * 60.0;
-    state.onGround = state.altitudeFt <= 0.0;
+    state.verticalRateFpm = tr.verticalRate ? (b.altitudeFt - a.altitudeFt) / (b.t - a.t) * 60.0 : 0.0;
+    state.onGround = f <= 0.0 ? a.onGround : (f >= 1.0 ? b.onGround : a.onGround && b.onGround);
     Identity id;
     id.hex = tr.hex;
     id.registration = tr.registration;
@@ -663,12 +688,17 @@ std::optional<LiveAircraft> trackSighting(const Scenario& sc, double qnh, const 
     LiveAircraft out;
     out.key = tr.hex;
     out.role = FlightRole::Overflight;
-    out.pos = LatLon{a.pos.lat + (b.pos.lat - a.pos.lat) * f, a.pos.lon + (b.pos.lon - a.pos.lon) * f};
+    out.pos = jumped(tr, tau, LatLon{a.pos.lat + (b.pos.lat - a.pos.lat) * f, a.pos.lon + (b.pos.lon - a.pos.lon) * f},
+                     state.trackDeg);
     out.altitudeFt = state.altitudeFt;
     out.dataTime = dataTime;
     out.onGround = state.onGround;
     SeededRandom noise(sc.traffic.seed, kAgeStream, textHash(tr.hex), static_cast<std::uint64_t>(std::floor(t)));
     out.array = liveArray(sc, qnh, id, state, out.pos, dataTime, t - dataTime, noise);
+    if (!tr.verticalRate)
+    {
+        out.array[kGeometricRate] = nullptr;
+    }
     return out;
 }
 

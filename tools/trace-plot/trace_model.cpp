@@ -172,6 +172,8 @@ Trace readTrace(std::istream& in)
         }
         if (j.value("kind", std::string()) == "call" && j.value("fn", std::string()) == "SimConnect_Close")
             closed = true;
+        if (j.value("kind", std::string()) == "clock" && j.contains("epoch_ms") && j.at("epoch_ms").is_number())
+            trace.epochMsAtZero = j.at("epoch_ms").get<double>() - lf_number(j, "t_ms");
         if (j.value("kind", std::string()) != "objects" || !j.contains("objects") || !j.at("objects").is_array())
             continue;
         ++trace.objectTables;
@@ -196,8 +198,10 @@ Trace readTrace(std::istream& in)
                 trace.objects.push_back(std::move(object));
                 at = current.insert_or_assign(id, trace.objects.size() - 1).first;
             }
-            trace.objects[at->second].samples.push_back(
-                Sample{t, lf_number(o, "lat"), lf_number(o, "lon"), lf_number(o, "alt_ft"), o.value("on_ground", false)});
+            trace.objects[at->second].samples.push_back(Sample{t, lf_number(o, "lat"), lf_number(o, "lon"),
+                                                               lf_number(o, "alt_ft"), o.value("on_ground", false),
+                                                               lf_number(o, "heading_deg"), o.value("gear_down", false),
+                                                               lf_number(o, "flaps_percent"), lf_number(o, "ground_ft")});
         }
     }
     return trace;

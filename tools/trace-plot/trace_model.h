@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <istream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ struct Sample
     double lon = 0.0;
     double altFt = 0.0;
     bool onGround = false;
+    double headingDeg = 0.0;
+    bool gearDown = false;
+    double flapsPercent = 0.0;
+    double groundFt = 0.0; // the ground under it
 };
 
 struct TracedObject
@@ -54,6 +59,9 @@ struct Trace
     // connection, which removes its objects: what was there at the end.
     double lastTableMs = 0.0;
     int exceptions = 0;
+    // UTC (epoch ms) at the trace's time 0, when the stand-in ran on the
+    // wall clock and said so.
+    std::optional<double> epochMsAtZero;
 };
 
 // Lines that are not JSON or not of the kinds read are skipped.

@@ -6,6 +6,7 @@
 #include "platform/simconnect/geo.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace ovr::sim::detail
@@ -36,6 +37,15 @@ WorldCore::WorldCore(Scenario scenario, WorldOptions options)
         if (!trace_->enabled())
         {
             trace_.reset();
+        }
+        else if (options_.realTime)
+        {
+            // The wall clock at the world's time 0, so that the trace can be
+            // set beside records of other programs that carry UTC.
+            const auto epochMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::system_clock::now().time_since_epoch())
+                                     .count();
+            trace_->write(0, "clock", {{"epoch_ms", epochMs}});
         }
     }
 

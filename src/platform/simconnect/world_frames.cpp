@@ -491,7 +491,11 @@ void WorldCore::snapshot()
     nlohmann::json list = nlohmann::json::array();
     for (const auto& [id, o] : objects_)
     {
-        list.push_back(toJson(o));
+        nlohmann::json entry = toJson(o);
+        // The ground under it, so that a reader of the trace knows its
+        // height above the ground without the scenario.
+        entry["ground_ft"] = groundAt(o.latDeg, o.lonDeg);
+        list.push_back(std::move(entry));
     }
     trace_->write(clockMs(), "objects", {{"objects", std::move(list)}});
     trace_->flush();
