@@ -737,6 +737,10 @@ bool gf_onLiveAcCreated(LiveAc& ac, const SimEvent& event)
     {
         lf_placeOnGround(ac);
     }
+    else
+    {
+        gf_configureAirSpawn(ac);
+    }
     lf_setFlightPlan(ac);
     bool failed = false;
     {

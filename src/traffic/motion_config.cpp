@@ -86,6 +86,17 @@ void lf_gear(LiveAc& ac, bool down)
     ac.motion.gearDown = down ? 1 : 0;
 }
 
+void gf_configureAirSpawn(LiveAc& ac)
+{
+    // Created with the gear down and the flaps up: a cruise aircraft tidies
+    // up at once rather than at its first segment, which may be far off.
+    if (ac.aboveGround >= 2400.0)
+    {
+        lf_gear(ac, false);
+        gf_setFlaps(ac, 0);
+    }
+}
+
 void lf_airConfig(LiveAc& ac)
 {
     if (ac.airConfigDone == 0)

@@ -92,13 +92,7 @@ void lf_pushbackStep(LiveAc& ac)
             const LatLon here = lf_here(ac);
             const LatLon corner = gf_destinationPoint(here, lf_wrap(ac.cur.heading + kPi),
                                                       std::max(ac.radius, 0.005) * kFeetPerNm);
-            m.curve.originLat = here.lat;
-            m.curve.originLon = here.lon;
-            m.curve.startTime = 0.0;
-            m.curve.endTime = 1.0;
-            lf_offset(here, corner, m.curve.controlNorth, m.curve.controlEast);
-            lf_offset(here, end, m.curve.endNorth, m.curve.endEast);
-            m.curveU = 0.0;
+            lf_curveVia(ac, corner, end);
             const std::int64_t n = std::max<std::int64_t>(1, lf_toTicks(90.0 / ac.turnStep / 100.0));
             m.curveStep = 1.0 / static_cast<double>(n);
             m.turnAngle = 90.0;

@@ -39,6 +39,8 @@ void lf_extrapolate(LiveAc& aircraft, std::int32_t count);
 void lf_endExtrapolation(LiveAc& aircraft);
 
 void lf_airConfig(LiveAc& aircraft);
+// The configuration an aircraft created in the air wants, sent at its creation.
+void gf_configureAirSpawn(LiveAc& aircraft);
 void lf_lowAirConfig(LiveAc& aircraft);
 void nextPosGround(LiveAc& aircraft);
 void lf_groundSegment(LiveAc& aircraft);
