@@ -104,20 +104,27 @@ void lf_onGroundData(LiveAc& ac, const SimEvent& e)
     if (e.key == 1 && ac.groundMode == 0 && ac.attitudeTicks <= 1 && ac.simState != kSimStateRemoving &&
         ac.situation != kSituationTakeOff)
     {
-        if (ac.landingMark == 0)
+        if (ac.landingMark != 0)
+        {
+            gf_onTouchdown(ac);
+        }
+        else if (!gf_climbsAway(ac, e.a))
         {
             ac.groundMode = 1;
             ac.verticalStep = 0.0;
             ac.attitudeTicks = 1;
         }
-        else
-        {
-            gf_onTouchdown(ac);
-        }
     }
     ac.aboveGround = e.b;
     if (ac.groundMode != 0 || ac.attitudeTicks >= 2)
     {
+        ac.cur.altitude = e.a + ac.staticCgHeight;
+    }
+    else if (ac.cur.altitude < e.a + ac.staticCgHeight && ac.landingMark == 0)
+    {
+        // Flying on samples below the terrain (a lift-off read before the
+        // field's elevation was known): on the ground, not through it.
+        ac.aboveGround += e.a + ac.staticCgHeight - ac.cur.altitude;
         ac.cur.altitude = e.a + ac.staticCgHeight;
     }
 }

@@ -128,6 +128,7 @@ LiveAc gf_makeLiveAc(const PositionSample& sample, const AiAircraftRecord& recor
     lf_copySimAc(ac, record);
     ac.samples.push_back(sample);
     ac.lastDataTime = dataTime;
+    ac.intake.taken = sample;
     return ac;
 }
 

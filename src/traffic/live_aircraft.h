@@ -46,6 +46,17 @@ struct AcPosition
     double trueAirspeed = 0.0;  // knots
 };
 
+// What the intake judges a record of a live aircraft against: the newest
+// received sample it took, and the last one it refused, kept until a record
+// agrees with one of them (traffic/record_checks.h).
+struct IntakeRefs
+{
+    PositionSample taken;
+    PositionSample refused;
+    double refusedTime = 0.0; // seconds, its data time
+    std::uint8_t refusedHeld = 0;
+};
+
 struct LiveAc : StaticAc
 {
     AcPosition cur;
@@ -58,6 +69,8 @@ struct LiveAc : StaticAc
     std::int32_t extrapolationCount = 0;
     std::int64_t extrapolationStart = 0;
     std::uint8_t extrapolated = 0;
+    // The tick its creation was asked for (state adding2sim).
+    std::int64_t addingSince = 0;
     std::uint32_t situation = kSituationBirth;
     std::uint32_t previousSituation = kSituationBirth;
     std::uint8_t groundMode = 0;
@@ -103,6 +116,7 @@ struct LiveAc : StaticAc
     double pathCheckLatitude = 0.0;
     double pathCheckLongitude = 0.0;
     MotionState motion;
+    IntakeRefs intake;
 };
 
 // The sample part of a received record, its roll and heading included.

@@ -48,6 +48,9 @@ constexpr double kUserGroundClearNm = 500.0 / 1852.0;
 constexpr double kGroundHoldNm = 0.0809935; // 150 m
 constexpr double kSamePositionDeg = 1e-8;
 constexpr double kNearPositionDeg = 0.00015;
+constexpr std::int64_t kCreationWaitTicks = 6000; // a minute
+// Feet of the centre of gravity over the wheels, by category 0..5.
+constexpr std::array<double, 6> kTypicalCgHeightFt{4.0, 6.0, 9.0, 14.0, 6.0, 5.0};
 constexpr double kRestartPitchDeg = 0.6;
 constexpr double kTwoPi = 2.0 * kPi;
 constexpr std::uint32_t kRotorcraft = 5;
@@ -371,6 +374,12 @@ bool lf_acceptBySituation(LiveAc& ac, PositionSample& sample)
     case kSituationTakeOff:
     case kSituationFlying:
     {
+        // The landing's checks hold until the roll-out ends: on the taxiways
+        // turns of any angle are the path.
+        if ((ac.landingMark != 0 && (ac.groundMode == 0 || ac.touchdownMark != 0)) || ac.towingMark != 0)
+        {
+            return checkNewPosDuringLanding(ac, sample);
+        }
         if (!lf_checkGroundSample(ac, sample))
         {
             return false;
@@ -643,6 +652,7 @@ void spawnLiveAc(LiveAc& ac)
     }
     lf_initialAttitude(ac);
     ac.simState = kSimStateAdding;
+    ac.addingSince = g_clock.load();
     ++g_liveSlots;
     g_addingStack.push_back(ac.aiKey);
     if (!ac.callsign.empty() && ac.callsign.back() != '_')
@@ -669,15 +679,23 @@ void lf_initialAttitude(LiveAc& ac)
             ac.cur.altitude = static_cast<double>(g_parkAirport.elevation);
         }
     }
+    if (front.airborne == 0)
+    {
+        // Created on its wheels, not on its belly: until the simulator
+        // reports the aircraft's own height, a typical one of its kind.
+        if (ac.staticCgHeight <= 0.0)
+        {
+            ac.staticCgHeight = kTypicalCgHeightFt[std::min<std::size_t>(ac.category, kTypicalCgHeightFt.size() - 1)];
+        }
+        ac.cur.altitude += ac.staticCgHeight;
+    }
     ac.cur.trueAirspeed = front.trueAirspeed;
     ac.cur.verticalSpeed = front.verticalRate / 60.0;
     ac.segmentVerticalSpeed = front.verticalRate;
     ac.segmentAirspeed = front.trueAirspeed;
     if (front.airborne != 0)
     {
-        const double v = front.verticalRate >= 0.0 ? std::min(front.verticalRate, 2400.0)
-                                                   : std::max(front.verticalRate, -3000.0) / 2.0;
-        ac.cur.pitch = (-3.0 - v / 600.0 * 2.2) * kDegToRad;
+        ac.cur.pitch = gf_pitchForRate(front.verticalRate);
     }
     else
     {
@@ -721,6 +739,10 @@ bool gf_onLiveAcCreated(LiveAc& ac, const SimEvent& event)
     {
         lf_placeOnGround(ac);
     }
+    else
+    {
+        gf_configureAirSpawn(ac);
+    }
     lf_setFlightPlan(ac);
     bool failed = false;
     {
@@ -736,6 +758,21 @@ bool gf_onLiveAcCreated(LiveAc& ac, const SimEvent& event)
     return true;
 }
 
+// A creation the simulator never confirms would hold the aircraft, and its
+// slot, for the session: after a bounded wait it is dropped (an object that
+// still comes is removed as one of an aircraft no longer known).
+static void lf_waitForCreation(LiveAc& ac)
+{
+    if (ac.objectId != 0 || g_clock.load() - ac.addingSince <= kCreationWaitTicks)
+    {
+        return;
+    }
+    gf_log(fmt::format("{} {} not created within {} s, dropped", "updateLiveAc", gf_flightText(ac),
+                       kCreationWaitTicks / 100));
+    gf_eraseQueuedCreate(g_createQueueLive, ac);
+    ac.erase = 1;
+}
+
 bool updateLiveAc(LiveAc& ac)
 {
     try
@@ -747,6 +784,9 @@ bool updateLiveAc(LiveAc& ac)
             break;
         case kSimStateActive:
             lf_updateActive(ac);
+            break;
+        case kSimStateAdding:
+            lf_waitForCreation(ac);
             break;
         default:
             break;

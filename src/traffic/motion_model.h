@@ -29,6 +29,9 @@ void lf_nextSegment(LiveAc& aircraft);
 void lf_curveStep(LiveAc& aircraft);
 // The simulator reported the ground under a landing aircraft.
 void gf_onTouchdown(LiveAc& aircraft);
+// A received sample of a landing aircraft until its roll-out ends: samples
+// that would turn it back are refused or cut the stream (false: refused).
+bool checkNewPosDuringLanding(LiveAc& aircraft, PositionSample& sample);
 // Made-up samples when fewer than two remain; false when none may be added.
 bool lf_extendStream(LiveAc& aircraft);
 void lf_extrapolate(LiveAc& aircraft, std::int32_t count);
@@ -36,12 +39,16 @@ void lf_extrapolate(LiveAc& aircraft, std::int32_t count);
 void lf_endExtrapolation(LiveAc& aircraft);
 
 void lf_airConfig(LiveAc& aircraft);
+// The configuration an aircraft created in the air wants, sent at its creation.
+void gf_configureAirSpawn(LiveAc& aircraft);
 void lf_lowAirConfig(LiveAc& aircraft);
 void nextPosGround(LiveAc& aircraft);
 void lf_groundSegment(LiveAc& aircraft);
 void lf_groundTiming(LiveAc& aircraft);
 void lf_airStep(LiveAc& aircraft);
 void lf_setupCurve(LiveAc& aircraft);
+// A turn curve from where the aircraft is, through a control point, to an end.
+void lf_curveVia(LiveAc& aircraft, LatLon control, LatLon end);
 void lf_speedCheck(LiveAc& aircraft);
 void lf_speedChange(LiveAc& aircraft);
 void lf_pushBack(LiveAc& aircraft);
@@ -52,12 +59,21 @@ void lf_markTakeOff(LiveAc& aircraft);
 // The rotation.
 void lf_startTakeOff(LiveAc& aircraft);
 void lf_climbStep(LiveAc& aircraft);
+// The samples ahead fly well above the ground (feet) and the newest is in
+// the air: a report of the ground is not a landing.
+bool gf_climbsAway(const LiveAc& aircraft, double groundFt);
 void lf_retimeNext(LiveAc& aircraft, std::int64_t duration);
 void lf_climbTo(LiveAc& aircraft, std::size_t k);
 
 bool lf_atRotationSpeed(const LiveAc& aircraft, std::uint32_t category);
 double lf_segmentSpeed(const LiveAc& aircraft);
 double lf_descentRate(const LiveAc& aircraft);
+// The climb (+) or descent (-) the newest sample shows, feet per minute: its
+// reported rate, or what its altitude and time imply when it has none.
+double gf_climbRateFpm(const LiveAc& aircraft);
+// The pitch (radians, nose up negative) of an aircraft climbing or
+// descending at that rate (feet per minute).
+double gf_pitchForRate(double fpm);
 // The bank (radians, positive to the right) that turns by the heading change
 // (radians) over the ticks at the aircraft's speed, within its maximum bank.
 double lf_bankFor(const LiveAc& aircraft, double headingChange, double ticks);

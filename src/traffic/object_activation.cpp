@@ -6,6 +6,7 @@
 
 #include <fmt/format.h>
 
+#include "airports/stand_marks.h"
 #include "core/flight_text.h"
 #include "core/log.h"
 #include "core/parameters.h"
@@ -158,6 +159,11 @@ void gf_onObjectRemoved(std::uint32_t objectId)
         if (live->flightPlanSet != 0)
         {
             gf_removeFlightPlan(objectId);
+        }
+        if (live->simState != kSimStateRemoving)
+        {
+            // Gone by the simulator's own hand: its stand is free again.
+            gf_releaseStandOf(*live);
         }
         g_liveAircraft.swapErase(static_cast<std::size_t>(live - g_liveAircraft.begin()));
         return;

@@ -14,6 +14,7 @@
 #include "liveries/registration_lookup.h"
 #include "traffic/live_aircraft.h"
 #include "traffic/live_life.h"
+#include "traffic/record_checks.h"
 #include "traffic/respawns.h"
 
 namespace ovr
@@ -22,26 +23,9 @@ namespace ovr
 namespace
 {
 
-constexpr double kMinUpdateSeconds = 1.0;
-constexpr double kSlowKt = 5.0;
-constexpr double kJumpFactor = 10.0;
-constexpr double kStandStillJumpKt = 80.0;
-constexpr double kFastAirborneKt = 120.0;
-constexpr double kAirTrackTolerance = 1.0; // degrees
-constexpr double kAirSpacingNm = 0.2429805615550756; // 450 m
-constexpr double kSlowGroundKt = 30.0;
-constexpr double kGroundTrackTolerance = 2.0;
-constexpr double kGroundSpacingNm = 0.010799136069114472; // 20 m
-constexpr double kGroundWaitSeconds = 15.0;
 constexpr double kLowAltitudeFt = 10000.0;
 constexpr double kNearParkElevationFt = 108.0;
 constexpr double kNoParkElevationFt = -1000.0;
-
-double lf_trackDifference(double a, double b)
-{
-    const double d = std::fmod(std::fabs(a - b), 360.0);
-    return d > 180.0 ? 360.0 - d : d;
-}
 
 // Records of aircraft standing or rolling at the park airport's elevation
 // are ground traffic the intake does not place on its own.
@@ -56,45 +40,11 @@ bool lf_nearParkElevation(double altitude)
     return std::fabs(altitude - elevation) <= kNearParkElevationFt;
 }
 
-bool lf_tooSoon(const LiveAc& ac, const TrafficRecord& record)
+// Too soon, a jump of speed or of place: the judgement keeps what it
+// refused, so that the aircraft is never locked out by one bad record.
+bool lf_tooSoon(LiveAc& ac, const TrafficRecord& record)
 {
-    const PositionSample& last = ac.samples.back();
-    const PositionSample& next = record.sample;
-    const double dt = record.dataTime - ac.lastDataTime;
-    if (dt == 0.0 || dt <= kMinUpdateSeconds)
-    {
-        return true;
-    }
-    if ((last.groundSpeed > kSlowKt && next.groundSpeed >= kJumpFactor * last.groundSpeed) ||
-        (next.groundSpeed > kSlowKt && last.groundSpeed >= kJumpFactor * next.groundSpeed))
-    {
-        return true;
-    }
-    if ((last.groundSpeed <= kSlowKt && next.groundSpeed >= kStandStillJumpKt) ||
-        (next.groundSpeed <= kSlowKt && last.groundSpeed >= kStandStillJumpKt))
-    {
-        return true;
-    }
-    if (ac.extrapolationCount < 1)
-    {
-        const double turn = lf_trackDifference(next.track, last.track);
-        if (next.airborne != 0 && next.groundSpeed > kFastAirborneKt && turn <= kAirTrackTolerance &&
-            dt <= kAirSpacingNm / (next.groundSpeed / 3600.0))
-        {
-            return true;
-        }
-        if (next.airborne == 0 && next.groundSpeed <= kSlowGroundKt && turn <= kGroundTrackTolerance)
-        {
-            const double wait = next.groundSpeed > 0.0
-                                    ? std::min(kGroundSpacingNm / (next.groundSpeed / 3600.0), kGroundWaitSeconds)
-                                    : kGroundWaitSeconds;
-            if (dt <= wait)
-            {
-                return true;
-            }
-        }
-    }
-    return false;
+    return !gf_recordFits(ac, record);
 }
 
 bool lf_categoryAdmitted(int category)

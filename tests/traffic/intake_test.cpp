@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "core/geometry.h"
 
@@ -112,7 +114,7 @@ TEST_P(UpdateFilterTest, ASecondRecordIsTakenOrDropped)
     ASSERT_EQ(g_liveAircraft.size(), 1u);
     TrafficRecord second = record(0x400100, 1000.0 + c.seconds, c.groundSpeed);
     second.sample.airborne = first.sample.airborne;
-    second.sample.longitude += 0.05; // moved on, not a repeat
+    second.sample.longitude += 0.001; // moved on, not a repeat, within reach
     second.sample.track = 45.0;      // turned: the spacing rule does not apply
     gf_takeReceivedAc(second);
     EXPECT_EQ(g_liveAircraft.front().samples.size(), c.taken ? 2u : 1u);
@@ -125,6 +127,66 @@ INSTANTIATE_TEST_SUITE_P(Cases, UpdateFilterTest,
                                            UpdateCase{"ten_times_faster", 2.0, 60.0, 5.5, false},
                                            UpdateCase{"from_standing_to_90_kt", 2.0, 90.0, 4.0, false}),
                          [](const ::testing::TestParamInfo<UpdateCase>& i) { return std::string(i.param.label); });
+
+// A record every step, each moved on by its speed over its seconds (plus a
+// sideways jump where given).
+struct RecordStep
+{
+    double seconds;
+    double groundSpeed;
+    double jumpNm; // sideways (north) beyond the way flown
+};
+
+struct SequenceCase
+{
+    const char* label;
+    std::vector<RecordStep> steps;
+    std::size_t samples; // in the stream afterwards
+    bool removed;
+};
+
+class RecordSequenceTest : public IntakeTest, public ::testing::WithParamInterface<SequenceCase>
+{
+};
+
+TEST_P(RecordSequenceTest, OneBadRecordIsRefusedWithoutLockingTheAircraftOut)
+{
+    const SequenceCase& c = GetParam();
+    double t = 1000.0;
+    double eastNm = 0.0;
+    double northNm = 0.0;
+    for (const RecordStep& step : c.steps)
+    {
+        t += step.seconds;
+        eastNm += step.groundSpeed * step.seconds / 3600.0;
+        northNm += step.jumpNm;
+        TrafficRecord r = record(0x400200, t, step.groundSpeed);
+        r.sample.airborne = step.groundSpeed > 100.0 ? 1 : 0;
+        r.sample.altitude = r.sample.airborne != 0 ? 3000.0 : 0.0;
+        const LatLon east = gf_destinationPoint({52.6, 3.1}, kPi / 2.0, eastNm * kFeetPerNm);
+        const LatLon p = gf_destinationPoint(east, 0.0, northNm * kFeetPerNm);
+        r.sample.latitude = p.lat;
+        r.sample.longitude = p.lon;
+        gf_takeReceivedAc(r);
+    }
+    ASSERT_EQ(g_liveAircraft.size(), 1u);
+    EXPECT_EQ(g_liveAircraft.front().erase != 0, c.removed);
+    if (!c.removed)
+    {
+        EXPECT_EQ(g_liveAircraft.front().samples.size(), c.samples);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RecordSequenceTest,
+    ::testing::Values(
+        SequenceCase{"hold_point_to_airborne_then_climbing", {{0, 11, 0}, {20, 129, 0}, {20, 135, 0}, {20, 140, 0}}, 3,
+                     false},
+        SequenceCase{"one_speed_glitch_while_standing", {{0, 4, 0}, {20, 90, 0}, {20, 4, 0}}, 2, false},
+        SequenceCase{"a_jump_eight_miles_aside_is_refused", {{0, 450, 0}, {10, 450, 0}, {10, 450, 8}}, 2, false},
+        SequenceCase{"a_jump_the_next_record_confirms_recreates", {{0, 450, 0}, {10, 450, 8}, {10, 450, 0}}, 0,
+                     true}),
+    [](const ::testing::TestParamInfo<SequenceCase>& i) { return std::string(i.param.label); });
 
 TEST_F(IntakeTest, TheSameFlightUnderAnotherTransponderIdIsDropped)
 {
@@ -323,7 +385,10 @@ LiveAc liveAt(std::uint32_t key, std::uint32_t state, std::uint32_t objectId)
     ac.simState = state;
     ac.objectId = objectId;
     ac.category = 2;
-    ac.airConfigDone = 1; // its lights are set: a segment start queues no events
+    // Its lights and cruise configuration are set: a segment start queues no events.
+    ac.airConfigDone = 1;
+    ac.lastFlapsIndex = 0;
+    ac.motion.gearDown = 0;
     PositionSample s;
     s.latitude = 52.6;
     s.longitude = 3.1;

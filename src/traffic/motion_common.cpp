@@ -1,0 +1,184 @@
+#include "traffic/motion_common.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "core/loop_clock.h"
+#include "traffic/motion_model.h"
+
+namespace ovr
+{
+
+namespace
+{
+
+constexpr std::int32_t kSlackFloor = 1000;
+constexpr std::int32_t kSlackDecay = 100;
+// Reported speeds this far from distance over time are not the segment's.
+constexpr double kSpeedsDisagree = 1.5;
+constexpr double kMostCatchUp = 2.0;
+
+constexpr std::array<double, 6> kRotationSpeedKt{90, 110, 140, 150, 220, 0};
+constexpr std::array<double, 6> kMaxBankDeg{40, 35, 30, 20, 90, 75};
+
+} // namespace
+
+std::size_t lf_cat(std::uint32_t category)
+{
+    return std::min<std::size_t>(category, kRotationSpeedKt.size() - 1);
+}
+
+LatLon lf_at(const PositionSample& s)
+{
+    return LatLon{s.latitude, s.longitude};
+}
+
+LatLon lf_here(const LiveAc& ac)
+{
+    return LatLon{ac.cur.latitude, ac.cur.longitude};
+}
+
+bool lf_samePlace(const PositionSample& a, const PositionSample& b)
+{
+    return std::fabs(a.latitude - b.latitude) < kSamePositionDeg &&
+           std::fabs(a.longitude - b.longitude) < kSamePositionDeg;
+}
+
+double lf_wrap(double heading)
+{
+    double h = std::fmod(heading, kTwoPi);
+    if (h < 0.0)
+    {
+        h += kTwoPi;
+    }
+    if (h >= kTwoPi - 1e-12)
+    {
+        h = 0.0;
+    }
+    return h;
+}
+
+// The signed shorter turn from one heading to another, in -pi..pi.
+double lf_turn(double from, double to)
+{
+    return std::remainder(to - from, kTwoPi);
+}
+
+void lf_decaySlack(LiveAc& ac)
+{
+    if (ac.slackEarly > kSlackFloor)
+    {
+        ac.slackEarly = std::max(kSlackFloor, ac.slackEarly - kSlackDecay);
+    }
+    if (ac.slackLate > kSlackFloor)
+    {
+        ac.slackLate = std::max(kSlackFloor, ac.slackLate - kSlackDecay);
+    }
+}
+
+void lf_wideSlack(LiveAc& ac, std::int32_t early)
+{
+    ac.slackEarly = early;
+    ac.slackLate = ac.takeOffMark != 0 ? 5000 : 3000;
+}
+
+void lf_setSituation(LiveAc& ac, std::uint32_t situation)
+{
+    if (ac.situation != situation)
+    {
+        ac.previousSituation = ac.situation;
+        ac.situation = situation;
+    }
+}
+
+void lf_clearLandingMarks(LiveAc& ac)
+{
+    ac.landingMark = 0;
+    ac.touchdownMark = 0;
+    ac.parkedDurationMark = 0;
+    ac.motion.landingStage = 0;
+    ac.motion.flareTicksLeft = 0;
+}
+
+void lf_resetCurve(LiveAc& ac)
+{
+    ac.motion.curve.controlEast = std::numeric_limits<double>::quiet_NaN();
+    ac.motion.curve.controlNorth = std::numeric_limits<double>::quiet_NaN();
+    ac.motion.curveU = 0.0;
+    ac.motion.curveStep = 0.0;
+    ac.motion.directTurn = 0;
+}
+
+bool lf_curveSet(const LiveAc& ac)
+{
+    return !std::isnan(ac.motion.curve.controlEast) && !std::isnan(ac.motion.curve.controlNorth);
+}
+std::int64_t lf_toTicks(double value)
+{
+    if (!(std::fabs(value) < static_cast<double>(std::numeric_limits<std::int32_t>::max())))
+    {
+        throw std::overflow_error("narrowing error");
+    }
+    return std::llround(value);
+}
+
+double gf_rotationSpeedKt(std::uint32_t category)
+{
+    return kRotationSpeedKt[lf_cat(category)];
+}
+
+double gf_maxBankDeg(std::uint32_t category)
+{
+    return kMaxBankDeg[lf_cat(category)];
+}
+
+double lf_segmentSpeed(const LiveAc& ac)
+{
+    const PositionSample& f = ac.samples[0];
+    const PositionSample& n = ac.samples[1];
+    const double d = gf_distanceNm(lf_at(f), lf_at(n));
+    // What reaching the next sample at its own time asks for.
+    const double due = static_cast<double>(std::max(kShortestSegment, n.playMoment - g_clock.load()));
+    const double implied = std::max(1.0, d * kTicksPerHour / due);
+    // The distance is over the ground: timing it with the airspeed would put
+    // the aircraft ahead of or behind its samples by the wind.
+    double reported = 0.0;
+    if (f.groundSpeed > 0.0 && n.groundSpeed > 0.0)
+    {
+        reported = (f.groundSpeed + n.groundSpeed) / 2.0;
+    }
+    else if (f.trueAirspeed != 0.0 || n.trueAirspeed != 0.0)
+    {
+        // A roll from standstill, or speeds the feed did not give: the
+        // decoder's table airspeed is no speed over the ground.
+        return implied;
+    }
+    else
+    {
+        const double dt = std::max<double>(kShortestSegment, static_cast<double>(n.playMoment - f.playMoment));
+        return std::max(1.0, d * kTicksPerHour / dt);
+    }
+    // Far from what the times ask, the samples' times win: slower to give
+    // back a lead, faster (within reason) to make up for a delay.
+    if (reported * kSpeedsDisagree < implied)
+    {
+        return std::min(implied, reported * kMostCatchUp);
+    }
+    return reported > kSpeedsDisagree * implied ? implied : reported;
+}
+
+void lf_retimeNext(LiveAc& ac, std::int64_t duration)
+{
+    PositionSample& n = ac.samples[1];
+    const std::int64_t now = g_clock.load();
+    std::int64_t t = now + duration;
+    if (ac.extrapolationCount < 1)
+    {
+        t = std::clamp(t, n.playMoment - ac.slackEarly, std::max(n.playMoment - ac.slackEarly, n.playMoment + ac.slackLate));
+    }
+    n.playMoment = std::max(t, now);
+}
+
+} // namespace ovr

@@ -1,0 +1,455 @@
+// Motion a pilot would believe, aircraft by aircraft on g_clock with the
+// simulator's ground reports fed back: landings that flare down to the
+// runway, airborne aircraft that are not held on the ground, descents that
+// lose the altitude the samples ask for, landings that never turn back,
+// configuration and pitch in the air, timing from the samples' own times,
+// turns rolled on the ground and the small ends of an aircraft's life.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "airports/park_airport.h"
+#include "airports/stand_list.h"
+#include "core/geometry.h"
+#include "core/loop_clock.h"
+#include "simlink/object_events.h"
+#include "simlink/sim_ids.h"
+#include "traffic/adding_stack.h"
+#include "traffic/live_life.h"
+#include "traffic/motion_model.h"
+#include "traffic/object_activation.h"
+#include "motion_fixture.h"
+
+namespace ovr::test
+{
+namespace
+{
+
+constexpr double kGroundFt = 100.0;
+
+// The park airport a few miles east of 52N 4E, at kGroundFt.
+class FlightTest : public MotionTest
+{
+  protected:
+    void SetUp() override
+    {
+        MotionTest::SetUp();
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirport.icao = IcaoCode("EHAM");
+        g_parkAirport.latitude = 52.0;
+        g_parkAirport.longitude = 4.1;
+        g_parkAirport.elevation = static_cast<float>(kGroundFt);
+    }
+    void TearDown() override
+    {
+        {
+            const std::lock_guard lock(g_parkAirportsMutex);
+            g_parkAirport = Airport{};
+        }
+        MotionTest::TearDown();
+    }
+
+    // One pass of the aircraft g_liveAircraft[0] over flat ground at
+    // kGroundFt: its segment and tick, then the simulator's ground report.
+    static void pass()
+    {
+        LiveAc& ac = g_liveAircraft.front();
+        g_clock.fetch_add(1);
+        if (!ac.samples.empty() && g_clock.load() >= ac.samples.front().playMoment)
+        {
+            nextPosMain(ac);
+        }
+        if (!ac.samples.empty() && ac.samples.front().onGround == 0)
+        {
+            lf_curveStep(ac);
+        }
+        const bool onGround = ac.cur.altitude <= kGroundFt + ac.staticCgHeight + 1.0;
+        gf_pushSimEvent(SimEvent{ac.objectId, onGround ? 1u : 0u, 0, kSimEventGroundData, kGroundFt,
+                                 ac.cur.altitude - kGroundFt});
+        lf_onGroundSlots();
+    }
+};
+
+LatLon ahead(double nm)
+{
+    return gf_destinationPoint({52.0, 4.0}, kPi / 2.0, nm * kFeetPerNm);
+}
+
+LiveAc flyingEast(double aboveGroundFt)
+{
+    LiveAc ac = airliner();
+    ac.cur.latitude = 52.0;
+    ac.cur.longitude = 4.0;
+    ac.cur.heading = kPi / 2.0;
+    ac.cur.altitude = kGroundFt + aboveGroundFt;
+    ac.aboveGround = aboveGroundFt;
+    return ac;
+}
+
+TEST_F(FlightTest, GroundReportsDuringTheFlareNeitherDropTheAircraftNorHoldItsTouchdown)
+{
+    LiveAc ac = flyingEast(10.0 + 45.0); // the airliner's CG height and 45 ft
+    ac.landingMark = 1;
+    ac.lastFlapsIndex = 3;
+    ac.motion.gearDown = 1;
+    ac.cur.pitch = -2.0 * kDegToRad;
+    const std::int64_t now = g_clock.load();
+    const LatLon runway = ahead(0.8);
+    ac.samples = {sampleAt(52.0, 4.0, ac.cur.altitude, 140.0, now),
+                  sampleAt(runway.lat, runway.lon, 0.0, 140.0, now + 2000)};
+    g_liveAircraft = {ac};
+    double worstDrop = 0.0;
+    std::int64_t down = -1;
+    std::int64_t touchdown = -1;
+    for (std::int64_t t = 0; t < 4000 && touchdown < 0; ++t)
+    {
+        const double before = g_liveAircraft.front().cur.altitude;
+        pass();
+        const LiveAc& a = g_liveAircraft.front();
+        if (a.touchdownMark == 0)
+        {
+            worstDrop = std::max(worstDrop, before - a.cur.altitude);
+        }
+        if (down < 0 && a.cur.altitude <= kGroundFt + a.staticCgHeight + 1.0)
+        {
+            down = t;
+        }
+        if (a.touchdownMark != 0)
+        {
+            touchdown = t;
+        }
+    }
+    EXPECT_LE(worstDrop, 0.5);
+    ASSERT_GE(touchdown, 0);
+    EXPECT_LE(touchdown - down, 1); // the report of the wheels is the touchdown
+}
+
+struct GroundReportCase
+{
+    const char* name;
+    double startAboveFt;  // above the ground
+    bool startHeld;       // in ground mode already
+    double lastAboveFt;   // the newest sample, above the ground
+    bool lastAirborne;
+    bool heldAtEnd;
+};
+
+class GroundReportTest : public FlightTest, public ::testing::WithParamInterface<GroundReportCase>
+{
+};
+
+TEST_P(GroundReportTest, AnAircraftIsHeldOnTheGroundOnlyWhenItsSamplesComeDown)
+{
+    const GroundReportCase& c = GetParam();
+    {
+        // Far from the park airport: no landing configuration.
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirport = Airport{};
+    }
+    LiveAc ac = flyingEast(c.startAboveFt);
+    ac.groundMode = c.startHeld ? 1 : 0;
+    ac.aboveGround = c.startAboveFt; // the simulator's last report
+    const std::int64_t now = g_clock.load();
+    const LatLon mid = ahead(1.0);
+    const LatLon end = ahead(2.0);
+    const double midAbove = (c.startAboveFt + c.lastAboveFt) / 2.0;
+    ac.samples = {sampleAt(52.0, 4.0, kGroundFt + c.startAboveFt, 160.0, now),
+                  sampleAt(mid.lat, mid.lon, kGroundFt + midAbove, 160.0, now + 2250),
+                  sampleAt(end.lat, end.lon, c.lastAirborne ? kGroundFt + c.lastAboveFt : 0.0, 160.0, now + 4500)};
+    ac.samples[1].airborne = midAbove > 50.0 ? 1 : 0;
+    ac.samples[2].airborne = c.lastAirborne ? 1 : 0;
+    g_liveAircraft = {ac};
+    for (int t = 0; t < 4500; ++t)
+    {
+        pass();
+    }
+    const LiveAc& a = g_liveAircraft.front();
+    EXPECT_EQ(a.groundMode != 0, c.heldAtEnd);
+    if (!c.heldAtEnd)
+    {
+        EXPECT_GT(a.cur.altitude, kGroundFt + 500.0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, GroundReportTest,
+    ::testing::Values(GroundReportCase{"lift_off_sample_below_the_field", -5.0, false, 2500.0, true, false},
+                      GroundReportCase{"held_while_its_samples_climb_away", 10.0, true, 2500.0, true, false},
+                      GroundReportCase{"landing_away_from_the_park_airport", 300.0, false, 0.0, false, true}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+TEST_F(FlightTest, AnApproachWithoutVerticalRateLosesItsAltitudeAndConfiguresForLanding)
+{
+    LiveAc ac = flyingEast(1500.0);
+    ac.lastFlapsIndex = 2;
+    ac.motion.gearDown = 0;
+    const std::int64_t now = g_clock.load();
+    // 150 kt, a sample every 20 s, 330 ft lower each: about 1000 ft/min.
+    for (int k = 0; k <= 4; ++k)
+    {
+        const LatLon p = ahead(0.8333 * k);
+        ac.samples.push_back(sampleAt(p.lat, p.lon, kGroundFt + 1500.0 - 330.0 * k, 150.0, now + 2000 * k, 0.0));
+    }
+    const std::vector<PositionSample> wanted(ac.samples.begin(), ac.samples.end());
+    g_liveAircraft = {ac};
+    std::vector<ClientEventCmd> events;
+    double worst = 0.0;
+    for (std::int64_t t = 1; t <= 8000; ++t)
+    {
+        pass();
+        if (t % 2000 == 0)
+        {
+            const double want = wanted[static_cast<std::size_t>(t / 2000)].altitude;
+            worst = std::max(worst, std::fabs(g_liveAircraft.front().cur.altitude - want));
+        }
+        for (const ClientEventCmd& e : takeEvents())
+        {
+            events.push_back(e);
+        }
+    }
+    EXPECT_LE(worst, 60.0);
+    EXPECT_TRUE(sent(events, kFlapsSet, 16383));
+    EXPECT_TRUE(sent(events, kGearSet, 1));
+    EXPECT_EQ(g_liveAircraft.front().landingMark, 1);
+}
+
+struct LandingSampleCase
+{
+    const char* name;
+    std::vector<double> aheadNm;  // the samples in the stream, east of the aircraft
+    double fromNewestDeg;         // bearing of the new sample from the newest one
+    double distanceNm;            // and its distance from it
+    double speedKt;
+    bool taken;
+    std::size_t size;             // samples afterwards
+};
+
+class LandingSampleTest : public FlightTest, public ::testing::WithParamInterface<LandingSampleCase>
+{
+};
+
+TEST_P(LandingSampleTest, ALandingSampleThatTurnsBackIsRefusedOrRestartsTheStream)
+{
+    const LandingSampleCase& c = GetParam();
+    LiveAc ac = flyingEast(1000.0);
+    ac.landingMark = 1;
+    const std::int64_t now = g_clock.load();
+    for (std::size_t k = 0; k < c.aheadNm.size(); ++k)
+    {
+        const LatLon p = ahead(c.aheadNm[k]);
+        ac.samples.push_back(sampleAt(p.lat, p.lon, ac.cur.altitude, 140.0, now + 500 * static_cast<std::int64_t>(k + 1)));
+    }
+    const LatLon from{ac.samples.back().latitude, ac.samples.back().longitude};
+    const LatLon to = gf_destinationPoint(from, c.fromNewestDeg * kDegToRad, c.distanceNm * kFeetPerNm);
+    PositionSample s = sampleAt(to.lat, to.lon, ac.cur.altitude, c.speedKt, now + 3000);
+    const PositionSample frontBefore = ac.samples.front();
+    decodeExisting(ac, s);
+    ASSERT_EQ(ac.samples.size(), c.size);
+    if (c.taken)
+    {
+        EXPECT_NEAR(ac.samples.back().latitude, to.lat, 1e-9);
+        EXPECT_LE(ac.samples.back().groundSpeed, 140.0);
+    }
+    if (c.aheadNm.size() == 1 && c.taken)
+    {
+        // The stream starts again where the aircraft is, at once.
+        EXPECT_NEAR(ac.samples.front().longitude, ac.cur.longitude, 1e-12);
+        EXPECT_EQ(ac.samples.front().playMoment, g_clock.load() + 1);
+    }
+    else if (!c.taken)
+    {
+        EXPECT_NEAR(ac.samples.front().longitude, frontBefore.longitude, 1e-12);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LandingSampleTest,
+    ::testing::Values(LandingSampleCase{"turned_120_is_refused", {1.0}, 210.0, 0.3, 140.0, false, 1},
+                      LandingSampleCase{"turned_160_restarts_where_it_is", {1.0}, 250.0, 0.5, 140.0, true, 2},
+                      LandingSampleCase{"on_course_faster_is_capped", {0.5, 1.0}, 90.0, 0.5, 180.0, true, 3},
+                      LandingSampleCase{"behind_the_aircraft_is_refused", {0.5, 1.0}, 270.0, 1.8, 140.0, false, 2}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+struct SpawnConfigCase
+{
+    const char* name;
+    double aboveGroundFt;
+    double verticalRate;
+    std::uint32_t gearEvent; // data of GEAR_SET expected, 2 = none
+    std::uint32_t flaps;     // index afterwards
+};
+
+class SpawnConfigTest : public FlightTest, public ::testing::WithParamInterface<SpawnConfigCase>
+{
+};
+
+TEST_P(SpawnConfigTest, AnAircraftCreatedInTheAirSendsTheConfigurationItWants)
+{
+    const SpawnConfigCase& c = GetParam();
+    {
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirport = Airport{};
+    }
+    LiveAc ac = flyingEast(c.aboveGroundFt); // flaps and gear as the simulator created it
+    ac.samples = {sampleAt(52.0, 4.0, ac.cur.altitude, 250.0, g_clock.load(), c.verticalRate)};
+    lf_airConfig(ac);
+    const std::vector<ClientEventCmd> events = takeEvents();
+    EXPECT_EQ(ac.lastFlapsIndex, c.flaps);
+    if (c.gearEvent != 2)
+    {
+        EXPECT_TRUE(sent(events, kGearSet, c.gearEvent));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SpawnConfigTest,
+                         ::testing::Values(SpawnConfigCase{"cruise", 41000.0, 0.0, 0, 0},
+                                           SpawnConfigCase{"descending_low", 1800.0, -800.0, 2, 1}),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST_F(FlightTest, ThePitchEasesFromTheClimbOutToTheAttitudeOfLevelFlight)
+{
+    LiveAc ac = flyingEast(5000.0);
+    ac.cur.pitch = ac.climbOutPitch;
+    const std::int64_t now = g_clock.load();
+    const LatLon end = ahead(1.5);
+    ac.samples = {sampleAt(52.0, 4.0, ac.cur.altitude, 250.0, now),
+                  sampleAt(end.lat, end.lon, ac.cur.altitude, 250.0, now + 2160)};
+    g_liveAircraft = {ac};
+    for (int t = 0; t < 2000; ++t)
+    {
+        pass();
+    }
+    EXPECT_NEAR(g_liveAircraft.front().cur.pitch, gf_pitchForRate(0.0), 0.5 * kDegToRad);
+}
+
+struct TimingCase
+{
+    const char* name;
+    double frontKt;
+    double nextKt;
+    double airspeedKt; // the decoder's, on both
+    double metres;
+    std::int64_t ticks; // between the samples' own times
+};
+
+class SegmentTimingTest : public MotionTest, public ::testing::WithParamInterface<TimingCase>
+{
+};
+
+TEST_P(SegmentTimingTest, ASegmentIsTimedFromTheSamplesWhenTheirSpeedsSayNothingOrDisagree)
+{
+    const TimingCase& c = GetParam();
+    LiveAc ac = airliner();
+    const LatLon to = gf_destinationPoint({52.0, 4.0}, kPi / 2.0, c.metres / 1852.0 * kFeetPerNm);
+    const std::int64_t now = g_clock.load();
+    ac.samples = {sampleAt(52.0, 4.0, 0.0, c.frontKt, now), sampleAt(to.lat, to.lon, 0.0, c.nextKt, now + c.ticks)};
+    ac.samples[0].trueAirspeed = c.airspeedKt;
+    ac.samples[1].trueAirspeed = c.airspeedKt;
+    const double implied = c.metres / 1852.0 * 360000.0 / static_cast<double>(c.ticks);
+    EXPECT_NEAR(lf_segmentSpeed(ac), implied, implied * 0.02);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SegmentTimingTest,
+                         ::testing::Values(TimingCase{"roll_from_standstill", 0.0, 40.0, 180.0, 200.0, 2000},
+                                           TimingCase{"reported_twice_too_fast", 150.0, 150.0, 0.0, 1000.0, 2000}),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST_F(MotionTest, ATaxiTurnIsRolledWithTheNoseAlongTheWayOfTravel)
+{
+    LiveAc ac = airliner();
+    ac.situation = kSituationTaxi;
+    ac.groundMode = 1;
+    ac.cur.latitude = 52.0;
+    ac.cur.longitude = 4.0;
+    ac.cur.heading = 0.0;
+    // The next sample lies 250 m away to the east: a right turn of 90 degrees.
+    const LatLon to = gf_destinationPoint({52.0, 4.0}, kPi / 2.0, 250.0 / 1852.0 * kFeetPerNm);
+    const std::int64_t now = g_clock.load();
+    ac.samples = {sampleAt(52.0, 4.0, 0.0, 15.0, now), sampleAt(to.lat, to.lon, 0.0, 15.0, now + 3240)};
+    nextPosMain(ac);
+    const std::int64_t until = ac.samples.front().playMoment;
+    int moving = 0;
+    int crabbing = 0;
+    LatLon last{ac.cur.latitude, ac.cur.longitude};
+    while (g_clock.load() < until)
+    {
+        lf_curveStep(ac);
+        g_clock.fetch_add(1);
+        const LatLon here{ac.cur.latitude, ac.cur.longitude};
+        if (gf_distanceNm(last, here) * 1852.0 > 0.01)
+        {
+            ++moving;
+            const double travel = gf_bearing(last, here);
+            if (std::fabs(std::remainder(ac.cur.heading - travel, 2.0 * kPi)) > 30.0 * kDegToRad)
+            {
+                ++crabbing;
+            }
+        }
+        last = here;
+    }
+    ASSERT_GT(moving, 1000);
+    EXPECT_LE(crabbing, moving / 100);
+    EXPECT_LT(gf_distanceNm(last, to) * 1852.0, 3.0);
+}
+
+TEST_F(MotionTest, AnAircraftCreatedOnTheGroundStandsOnItsWheels)
+{
+    LiveAc ac = airliner();
+    ac.staticCgHeight = 0.0; // not reported yet
+    ac.situation = kSituationTaxi;
+    ac.samples = {sampleAt(52.0, 4.0, 0.0, 10.0, g_clock.load()),
+                  sampleAt(52.0, 4.001, 0.0, 10.0, g_clock.load() + 1000)};
+    {
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirport.icao = IcaoCode("EHAM");
+        g_parkAirport.elevation = 12.0f;
+    }
+    lf_initialAttitude(ac);
+    {
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirport = Airport{};
+    }
+    EXPECT_GT(ac.staticCgHeight, 0.0);
+    EXPECT_NEAR(ac.cur.altitude, 12.0 + ac.staticCgHeight, 1e-9);
+}
+
+TEST_F(MotionTest, ACreationTheSimulatorNeverConfirmsIsDroppedAfterAMinute)
+{
+    LiveAc ac = airliner();
+    ac.objectId = 0;
+    ac.simState = kSimStateAdding;
+    ac.addingSince = g_clock.load();
+    g_clock.fetch_add(5000);
+    updateLiveAc(ac);
+    EXPECT_EQ(ac.erase, 0);
+    g_clock.fetch_add(1001);
+    EXPECT_TRUE(updateLiveAc(ac));
+}
+
+TEST_F(MotionTest, AnAircraftTheSimulatorRemovesFreesItsStand)
+{
+    Stand stand;
+    stand.name = "A1";
+    stand.numericId = 7;
+    stand.latitude = 52.0;
+    stand.longitude = 4.0;
+    stand.occupied = 1;
+    g_stands.edit([&](std::vector<Stand>& v) { v = {stand}; });
+    LiveAc ac = airliner();
+    ac.objectId = 77;
+    ac.standId = 7;
+    ac.situation = kSituationParked;
+    g_liveAircraft = {ac};
+    gf_onObjectRemoved(77);
+    EXPECT_TRUE(g_liveAircraft.empty());
+    ASSERT_NE(gf_findStand(7), nullptr);
+    EXPECT_EQ(gf_findStand(7)->occupied, 0);
+    g_stands.edit([](std::vector<Stand>& v) { v.clear(); });
+}
+
+} // namespace
+} // namespace ovr::test
