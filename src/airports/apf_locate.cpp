@@ -17,6 +17,7 @@
 #include "airports/apf_locate_detail.h"
 #include "core/path_exists.h"
 #include "core/paths.h"
+#include "core/text_convert.h"
 #include "core/text_lines.h"
 
 namespace fs = std::filesystem;
@@ -237,7 +238,7 @@ fs::path gf_localApfPath(std::string_view name)
     {
         const std::size_t end = std::min(name.find_first_of("\\/", start), name.size());
         if (end > start)
-            path /= fs::path(std::string(name.substr(start, end - start)));
+            path /= gf_utf8ToPath(name.substr(start, end - start));
         start = end + 1;
     }
     return path;

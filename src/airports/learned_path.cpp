@@ -25,6 +25,7 @@
 #include "airports/apf_locate_detail.h"
 #include "core/log.h"
 #include "core/paths.h"
+#include "core/text_convert.h"
 
 namespace fs = std::filesystem;
 
@@ -109,7 +110,7 @@ std::optional<fs::path> lf_joinParts(std::string_view rest)
         {
             if (lf_isUnsafeFolderName(part))
                 return std::nullopt;
-            path /= fs::path(std::string(part));
+            path /= gf_utf8ToPath(part);
         }
         start = end + 1;
     }

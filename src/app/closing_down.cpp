@@ -100,12 +100,11 @@ void lf_removeFlightPlanFolder()
     {
         return;
     }
+    // remove_all whatever the folder holds: asking remove() first and
+    // emptying only on "directory not empty" leaves the folder behind where
+    // the system reports a full folder as access denied.
     std::error_code ec;
-    fs::remove(g_flightPlanFolder, ec);
-    if (ec == std::errc::directory_not_empty)
-    {
-        fs::remove_all(g_flightPlanFolder, ec);
-    }
+    fs::remove_all(g_flightPlanFolder, ec);
     if (ec)
     {
         gf_log(fmt::format("gf_removeFlightPlanFolder: {}", ec.message()));

@@ -33,6 +33,8 @@ constexpr UINT kTitleResource = 101;
 constexpr WORD kIconResource = 100;
 constexpr int kTitleMaxLength = 100;
 constexpr const wchar_t* kInstanceMutexName = L"Local\\$Vora$";
+// A window that could not be set up is a failed start, not a success.
+constexpr int kSetUpFailedCode = 1;
 
 bool lf_equalsNoCase(std::wstring_view a, std::wstring_view b)
 {
@@ -161,17 +163,17 @@ int lf_runApplication(HINSTANCE instance)
     if (LoadStringW(instance, kTitleResource, buffer, kTitleMaxLength + 1) <= 0)
     {
         gf_log("Failed to load application title");
-        return 0;
+        return kSetUpFailedCode;
     }
     const std::wstring title = buffer;
     if (!lf_registerWindowClass(instance, title))
     {
         gf_log("Failed to register window class");
-        return 0;
+        return kSetUpFailedCode;
     }
     if (!lf_ensureAppDataFolder())
     {
-        return 0;
+        return kSetUpFailedCode;
     }
     gf_connectSeams();
     gf_setStatusPostHook(lf_postToMainWindow);
@@ -180,7 +182,7 @@ int lf_runApplication(HINSTANCE instance)
     if (!initInstance(instance, title))
     {
         gf_logWarning("initInstance failed");
-        return 0;
+        return kSetUpFailedCode;
     }
     g_production.store(production.value_or(false));
     if (HWND window = g_hMainWnd.load())

@@ -16,8 +16,8 @@ int wWinMain(HINSTANCE instance, HINSTANCE previous, PWSTR commandLine, int show
 namespace ovr
 {
 
-// The window and the message loop; the quit message's code, or 0 when the
-// window could not be set up.
+// The window and the message loop; the quit message's code, or a non-zero
+// code when the window could not be set up.
 int lf_runApplication(HINSTANCE instance);
 
 namespace detail

@@ -1,6 +1,7 @@
 #include "core/download.h"
 
 #include "core/download_detail.h"
+#include "core/files.h"
 #include "core/globals.h"
 #include "core/log.h"
 
@@ -132,7 +133,7 @@ bool gf_download(CURL* handle, std::string_view url, const std::filesystem::path
             gf_log(fmt::format("Download error: '{}' for {}", why, urlText));
             return false;
         }
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(part.c_str(), binary ? "wb" : "w"));
+        std::unique_ptr<std::FILE, FileCloser> file(gf_openFile(part, binary ? "wb" : "w"));
         if (!file)
         {
             gf_log(fmt::format("Could not open output file: {}", target.string()));

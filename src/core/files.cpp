@@ -72,6 +72,17 @@ std::mutex& lf_replaceLock(const fs::path& file)
 
 } // namespace
 
+std::FILE* gf_openFile(const fs::path& file, const char* mode)
+{
+#ifdef _WIN32
+    // The narrow fopen reads the name in the ANSI code page; the modes are ASCII.
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(file.c_str(), wideMode.c_str());
+#else
+    return std::fopen(file.c_str(), mode);
+#endif
+}
+
 void gf_removeFileWarn(const fs::path& file)
 {
     if (!fs::exists(file))

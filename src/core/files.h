@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <ostream>
@@ -15,6 +16,9 @@
 namespace ovr
 {
 
+// Opens a file as std::fopen does, with a name that is not limited to the
+// ANSI code page on Windows.
+std::FILE* gf_openFile(const std::filesystem::path& file, const char* mode);
 // Removes a file if it exists; a failed removal is logged. A failed existence
 // query (other than "not found") throws std::filesystem::filesystem_error.
 void gf_removeFileWarn(const std::filesystem::path& file);

@@ -17,7 +17,7 @@ std::filesystem::path lf_knownFolder(REFKNOWNFOLDERID id, std::string_view warni
     {
         try
         {
-            return std::filesystem::path(gf_wideToUtf8(*path));
+            return gf_utf8ToPath(gf_wideToUtf8(*path));
         }
         catch (const std::exception&)
         {

@@ -126,7 +126,7 @@ Loaded lf_load(pugi::xml_document& document, const fs::path& file)
     }
     // It exists but could not be opened: ask once more for the reason.
     errno = 0;
-    std::FILE* opened = std::fopen(file.c_str(), "rb");
+    std::FILE* opened = gf_openFile(file, "rb");
     const int error = errno;
     if (opened != nullptr)
         std::fclose(opened);

@@ -2,6 +2,7 @@
 
 #include "core/globals.h"
 #include "core/parameters.h"
+#include "core/text_convert.h"
 
 namespace ovr
 {
@@ -9,7 +10,7 @@ namespace ovr
 std::filesystem::path gf_simDataPath(const std::filesystem::path& relative)
 {
     const StringParameter& setting = g_simIs2020.load() != 0 ? MSFS_INSTALL_PATH : MSFS_2024_INSTALL_PATH;
-    return std::filesystem::path(setting.value()) / relative;
+    return gf_utf8ToPath(setting.value()) / relative;
 }
 
 } // namespace ovr

@@ -72,9 +72,13 @@ std::string gf_wideToUtf8(std::wstring_view text)
 
 std::string gf_pathToUtf8(const std::filesystem::path& path)
 {
-    // Path names are UTF-8 on this system; on Windows this is the UTF-16
-    // name through gf_wideToUtf8.
-    return path.string();
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+std::filesystem::path gf_utf8ToPath(std::string_view text)
+{
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
 std::string gf_acpToUtf8(std::string_view text)

@@ -17,8 +17,11 @@ std::wstring gf_utf8ToWide(std::string_view text);
 std::wstring gf_utf8ToWideLenient(std::string_view text);
 // Throws std::runtime_error "wide_to_utf8: invalid UTF-16" (a lone surrogate).
 std::string gf_wideToUtf8(std::wstring_view text);
-// The path's name as UTF-8 text.
+// The path's name as UTF-8 text, and UTF-8 text as a path. The narrow path
+// constructor and path::string() use the ANSI code page on Windows, which
+// turns "Jürgen" into another folder's name; these go through char8_t.
 std::string gf_pathToUtf8(const std::filesystem::path& path);
+std::filesystem::path gf_utf8ToPath(std::string_view text);
 // ANSI code page text as UTF-8: strictly first, then with invalid characters
 // replaced; the empty text when both fail.
 std::string gf_acpToUtf8(std::string_view text);

@@ -177,7 +177,7 @@ std::optional<std::string> lf_installerEntry(const ZipArchive& archive)
             continue; // a folder
         }
         files.push_back(name);
-        if (fs::path(name).filename() == g_installNewVersionExePath)
+        if (gf_utf8ToPath(name).filename() == g_installNewVersionExePath)
         {
             named.push_back(name);
         }
@@ -542,7 +542,7 @@ bool lf_isUnder(const fs::path& folder, REFKNOWNFOLDERID id)
     {
         return false;
     }
-    const fs::path base = fs::path(gf_wideToUtf8(*known)).lexically_normal();
+    const fs::path base = gf_utf8ToPath(gf_wideToUtf8(*known)).lexically_normal();
     const fs::path relative = folder.lexically_normal().lexically_relative(base);
     return !relative.empty() && *relative.begin() != "..";
 }

@@ -213,7 +213,7 @@ void lf_installPathEntered(StringParameter& target, const std::string& text)
     }
     const std::string path = lf_withoutTrailingSeparators(text);
     std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(std::filesystem::path(path), error);
+    const std::filesystem::file_status status = std::filesystem::status(gf_utf8ToPath(path), error);
     if (error && error != std::errc::no_such_file_or_directory)
     {
         gf_setStatus(fmt::format("Cannot access install path '{}': {}", text, error.message()), true);
@@ -230,7 +230,7 @@ void lf_installPathEntered(StringParameter& target, const std::string& text)
     const std::string community = g_communityPath.string();
     if (last == community)
     {
-        if (parent.empty() || !gf_pathExists(std::filesystem::path(parent) / community))
+        if (parent.empty() || !gf_pathExists(gf_utf8ToPath(parent) / community))
         {
             gf_setStatus("This path does not contain a valid Community folder (unexpected).", true);
             return;
@@ -239,7 +239,7 @@ void lf_installPathEntered(StringParameter& target, const std::string& text)
     }
     else
     {
-        if (!gf_pathExists(std::filesystem::path(path) / community))
+        if (!gf_pathExists(gf_utf8ToPath(path) / community))
         {
             gf_setStatus("This path exists but is not a path to Community ...", true);
             return;

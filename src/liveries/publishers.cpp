@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/text_convert.h"
 #include "liveries/model_database.h"
 
 namespace ovr
@@ -30,7 +31,8 @@ bool lf_matchesNoCase(std::string_view text, std::string_view needle)
 
 bool lf_matchesNoCase(const std::filesystem::path& path, std::string_view needle)
 {
-    return lf_matchesNoCase(std::string_view(path.native()), needle);
+    const std::string text = gf_pathToUtf8(path);
+    return lf_matchesNoCase(std::string_view(text), needle);
 }
 
 std::optional<std::string> gf_findPublisher(std::string_view text)

@@ -349,7 +349,7 @@ void lf_checkLfolders(std::vector<fs::path>& folders)
         const std::string value = parameter->value();
         if (value.empty())
             continue;
-        const fs::path path = fs::path(std::u8string(value.begin(), value.end()));
+        const fs::path path = gf_utf8ToPath(value);
         if (!fs::exists(path))
         {
             gf_logWarning(fmt::format("{}: '{}' does not exist", parameter->name, value));

@@ -114,7 +114,7 @@ fs::path lf_installedPackagesPath()
         gf_log("UserCfg.opt: InstalledPackagesPath=???");
         return {};
     }
-    const fs::path value = fs::path(lf_quotedValue(*found));
+    const fs::path value = gf_utf8ToPath(lf_quotedValue(*found));
     gf_log(fmt::format("UserCfg.opt: InstalledPackagesPath={}", gf_pathToUtf8(value)));
     // The folder comes from a file: one the system cannot even look for (a
     // name too long, say) is not there, and the user is asked for it.

@@ -305,8 +305,8 @@ bool lf_standSample(LiveAc& ac, PositionSample& sample)
 {
     ac.reportedAtStand = 1;
     const double d = gf_distanceNm(LatLon{ac.latitude, ac.longitude}, lf_at(sample));
-    const double near = ac.previousSituation == kSituationParking ? 2.0 * kStandNearNm : kStandNearNm;
-    if (d <= near)
+    const double nearNm = ac.previousSituation == kSituationParking ? 2.0 * kStandNearNm : kStandNearNm;
+    if (d <= nearNm)
     {
         ac.parkedTime = gf_loopClock().now().time_since_epoch().count();
         if (ac.pullOutWatching == 0)

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "../params/parameters_fixture.h"
+#include "app/program_entry.h"
 #include "app/start_up.h"
 #include "app_fixture.h"
 #include "core/parameters.h"
@@ -80,6 +81,13 @@ TEST_F(AppTest, AWindowOnASecondMonitorStaysThere)
     lf_fitWindowToMonitor(400, 20);
     EXPECT_EQ(MAIN_WINDOW_X.current.load(), 2500);
     EXPECT_EQ(MAIN_WINDOW_Y.current.load(), 300);
+}
+
+// No title resource: the window cannot be set up, and the program's exit
+// code must not say that it ran.
+TEST_F(AppTest, AWindowThatCannotBeSetUpEndsWithAFailureCode)
+{
+    EXPECT_NE(lf_runApplication(nullptr), 0);
 }
 
 class MainWindowTest : public AppTest

@@ -150,5 +150,35 @@ TEST(TextConvert, AnsiToUtf8)
     EXPECT_EQ(gf_pathToUtf8(std::filesystem::path("dir/\xC3\xA9.xml")), "dir/\xC3\xA9.xml");
 }
 
+// Folder names typed by users, read from settings or from the simulator's
+// files: the path names the same folder as one built from char8_t text (the
+// narrow constructor reads the ANSI code page on Windows), and comes back as
+// the same bytes.
+struct PathCase
+{
+    const char* what;
+    std::string_view utf8;
+    std::u8string_view expected;
+};
+
+TEST(TextConvert, Utf8PathsRoundTrip)
+{
+    const PathCase cases[] = {
+        {"ascii", "C:/Users/Pilot", u8"C:/Users/Pilot"},
+        {"user folder", "C:/Users/J\xC3\xBCrgen/AppData", u8"C:/Users/J\u00FCrgen/AppData"},
+        {"install path", "D:\\Spiele\\r\xC3\xBCn\\Community", u8"D:\\Spiele\\r\u00FCn\\Community"},
+        {"three bytes", "Pakete/\xE2\x82\xAC", u8"Pakete/\u20AC"},
+        {"outside the BMP", "\xF0\x9F\x9B\xA9/x.cfg", u8"\U0001F6E9/x.cfg"},
+        {"empty", "", u8""},
+    };
+    for (const PathCase& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const std::filesystem::path path = gf_utf8ToPath(c.utf8);
+        EXPECT_EQ(path, std::filesystem::path(c.expected));
+        EXPECT_EQ(gf_pathToUtf8(path), c.utf8);
+    }
+}
+
 } // namespace
 } // namespace ovr

@@ -219,6 +219,11 @@ static_assert(sizeof(SIMCONNECT_DATA_INITPOSITION) == 56);
 
 using DispatchProc = void (*)(SIMCONNECT_RECV* pData, DWORD cbData, void* pContext);
 
+// C names, as the simulator's library exports them: on Windows the program
+// looks them up by name in SimConnect.dll.
+extern "C"
+{
+
 HRESULT SimConnect_Open(HANDLE* phSimConnect, LPCSTR szName, SIMCONNECT_HWND hWnd, DWORD UserEventWin32,
                         HANDLE hEventHandle, DWORD ConfigIndex);
 HRESULT SimConnect_Close(HANDLE hSimConnect);
@@ -274,3 +279,5 @@ HRESULT SimConnect_AddToFacilityDefinition(HANDLE hSimConnect, SIMCONNECT_DATA_D
 HRESULT SimConnect_RequestFacilityData(HANDLE hSimConnect, SIMCONNECT_DATA_DEFINITION_ID DefineID,
                                        SIMCONNECT_DATA_REQUEST_ID RequestID, const char* ICAO,
                                        const char* Region);
+
+} // extern "C"

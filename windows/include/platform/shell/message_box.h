@@ -1,0 +1,3 @@
+// On Windows: the system's message box.
+#pragma once
+#include <windows.h>

@@ -1,0 +1,3 @@
+// On Windows: the system's code-page conversions.
+#pragma once
+#include <windows.h>

@@ -1,0 +1,3 @@
+// On Windows: the system's drawing functions.
+#pragma once
+#include <windows.h>

@@ -1,0 +1,3 @@
+// On Windows: the system's own types.
+#pragma once
+#include <windows.h>
