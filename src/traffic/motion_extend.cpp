@@ -9,6 +9,7 @@
 #include "simlink/user_aircraft.h"
 #include "traffic/live_lists.h"
 #include "traffic/motion_common.h"
+#include "traffic/received_traffic.h"
 
 namespace ovr
 {
@@ -21,21 +22,6 @@ constexpr std::int32_t kGroundExtrapolations = 10;
 constexpr double kAirStepSeconds = 8.0;
 constexpr double kGroundStepSeconds = 3.0;
 constexpr std::int64_t kWeekTicks = 604800LL * 100;
-
-bool lf_categoryAdmitted(std::uint32_t category)
-{
-    switch (category)
-    {
-    case 0:
-        return LIGHT_AIRCRAFT.current.load();
-    case 4:
-        return HIGH_PERF_AIRCRAFT.current.load();
-    case 5:
-        return HELICOPTERS.current.load();
-    default:
-        return true;
-    }
-}
 
 bool lf_waitOnTheSpot(LiveAc& ac)
 {
@@ -108,7 +94,7 @@ bool lf_extendStream(LiveAc& ac)
         lf_extrapolate(ac, ac.extrapolationCount - 1);
         return true;
     }
-    if (!lf_categoryAdmitted(ac.category))
+    if (!gf_categoryAdmitted(static_cast<int>(ac.category)))
     {
         return false;
     }

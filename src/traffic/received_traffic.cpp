@@ -47,20 +47,6 @@ bool lf_tooSoon(LiveAc& ac, const TrafficRecord& record)
     return !gf_recordFits(ac, record);
 }
 
-bool lf_categoryAdmitted(int category)
-{
-    switch (category)
-    {
-    case 0:
-        return LIGHT_AIRCRAFT.current.load();
-    case 4:
-        return HIGH_PERF_AIRCRAFT.current.load();
-    case 5:
-        return HELICOPTERS.current.load();
-    default:
-        return true;
-    }
-}
 
 void lf_addNewLiveAc(const TrafficRecord& record, const FlightKey& key)
 {
@@ -84,7 +70,7 @@ void lf_takeNewAc(const TrafficRecord& record)
     {
         return;
     }
-    if (!lf_categoryAdmitted(gf_categoryOfModel(key.model)))
+    if (!gf_categoryAdmitted(gf_categoryOfModel(key.model)))
     {
         return;
     }
@@ -144,6 +130,21 @@ void gf_takeReceivedAc(const TrafficRecord& record)
     {
         // One bad record costs that record only.
         gf_logWarning(fmt::format("{}: {}", "gf_takeReceivedAc", e.what()));
+    }
+}
+
+bool gf_categoryAdmitted(int category)
+{
+    switch (category)
+    {
+    case 0:
+        return LIGHT_AIRCRAFT.current.load();
+    case 4:
+        return HIGH_PERF_AIRCRAFT.current.load();
+    case 5:
+        return HELICOPTERS.current.load();
+    default:
+        return true;
     }
 }
 

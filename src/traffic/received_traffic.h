@@ -14,4 +14,9 @@ namespace ovr
 // is logged and dropped; user errors pass on.
 void gf_takeReceivedAc(const TrafficRecord& record);
 
+// Whether the settings let aircraft of this category (0 to 5) into the
+// simulator: light aircraft, high-performance aircraft and helicopters each
+// have their own switch.
+bool gf_categoryAdmitted(int category);
+
 } // namespace ovr
