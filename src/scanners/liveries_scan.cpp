@@ -90,6 +90,16 @@ void lf_findPackage(const fs::path& community, std::vector<fs::path>& folders,
     }
 }
 
+// What one worker read from one file. A reader's failure travels as its
+// text, not as the exception: an exception shared between the worker that
+// drops the task and the walk that reports it is freed on whichever thread
+// lets go last, which the thread checker cannot follow into the runtime.
+struct FileResult
+{
+    std::list<LiveryData> liveries;
+    std::string error; // empty when the file was read
+};
+
 // The scan's workers: a fixed set of threads that read the files handed to
 // them in order. A thread per file costs more to start than most files cost
 // to read; the walk never hands out more files than there are workers (the
@@ -97,7 +107,7 @@ void lf_findPackage(const fs::path& community, std::vector<fs::path>& folders,
 class ScanWorkers
 {
   public:
-    using Task = std::packaged_task<std::list<LiveryData>()>;
+    using Task = std::packaged_task<FileResult()>;
 
     // Throws std::system_error when a thread cannot be started; the threads
     // started before it are ended.
@@ -170,7 +180,7 @@ class ScanWorkers
 struct PendingResult
 {
     fs::path file;
-    std::future<std::list<LiveryData>> result;
+    std::future<FileResult> result;
 };
 
 // Waits for the oldest file (no deadline: its reader must end before the
@@ -181,15 +191,15 @@ void lf_collectOldest(std::list<PendingResult>& pending, std::string_view failur
     PendingResult& oldest = pending.front();
     while (oldest.result.wait_for(kStillWaitingEvery) != std::future_status::ready)
         gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.file)));
-    try
+    FileResult read = oldest.result.get();
+    if (read.error.empty())
     {
-        std::list<LiveryData> liveries = oldest.result.get();
-        for (LiveryData& livery : liveries)
+        for (LiveryData& livery : read.liveries)
             g_liveries.push_back(std::move(livery));
     }
-    catch (const std::exception& e)
+    else
     {
-        gf_logWarning(fmt::format("{}{}, file: {}", failure, e.what(), gf_pathToUtf8(oldest.file)));
+        gf_logWarning(fmt::format("{}{}, file: {}", failure, read.error, gf_pathToUtf8(oldest.file)));
     }
     pending.pop_front();
 }
@@ -203,8 +213,23 @@ void lf_startWorker(std::uint32_t folderNumber, const fs::path& file, std::list<
                                                                                               : g_ordinaryReader;
     while (g_runningScanTasks.load() >= g_maxScanTasks.load())
         std::this_thread::yield();
-    ScanWorkers::Task task([reader, folderNumber, file] { return reader(folderNumber, file); });
-    std::future<std::list<LiveryData>> result = task.get_future();
+    ScanWorkers::Task task(
+        [reader, folderNumber, file]
+        {
+            FileResult read;
+            try
+            {
+                read.liveries = reader(folderNumber, file);
+            }
+            catch (const std::exception& e)
+            {
+                read.error = e.what();
+                if (read.error.empty())
+                    read.error = "unknown error";
+            }
+            return read;
+        });
+    std::future<FileResult> result = task.get_future();
     g_runningScanTasks.fetch_add(1);
     pending.push_back(PendingResult{file, std::move(result)});
     workers.submit(std::move(task));

@@ -244,8 +244,9 @@ void gf_addParkAirport()
         return;
     }
     std::ranges::sort(lines);
-    const auto [first, last] = std::ranges::unique(lines);
-    lines.erase(first, last);
+    // std::unique, not the ranges one: clang 14 cannot compile the latter
+    // against g++ 12's library.
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     const bool written = gf_replaceFile(g_myParkAirportsTxtPath,
                                         [&](std::ostream& out)
                                         {
