@@ -194,12 +194,9 @@ bool WeatherReader::takeMetarReply(const std::string& reply, std::int32_t& statu
         }
     }
     airports = station;
-    if (station.empty())
-    {
-        return false;
-    }
-    weatherOk.exchange(true);
-    return true;
+    // Only a weather reply says the weather arrives: a station found while
+    // every weather request fails would keep the indicator green.
+    return !station.empty();
 }
 
 std::int32_t WeatherReader::takeWeatherReply(const std::string& reply, std::int32_t& status)
@@ -297,20 +294,25 @@ bool WeatherReader::receive(std::int32_t& status)
             if (code != CURLE_OK)
             {
                 if (!weatherCurl.stopped())
+                {
                     gf_logWarning(fmt::format("{} weather code: {}", gf_formatTime(gf_now()),
                                               curl_easy_strerror(code)));
+                    weatherOk.exchange(false);
+                }
                 wait(wrrl.load());
                 continue;
             }
             if (dataReply.empty())
             {
                 gf_logWarning("Empty content?, no QNH to be found");
+                weatherOk.exchange(false);
                 wait(wrrl.load());
                 continue;
             }
             const std::int32_t replyStatus = takeWeatherReply(dataReply, status);
             if (replyStatus == kNoReply || replyStatus == 406 || replyStatus == 500)
             {
+                weatherOk.exchange(false);
                 wait(wrrl.load());
                 continue;
             }
@@ -324,6 +326,7 @@ bool WeatherReader::receive(std::int32_t& status)
         catch (const std::exception& e)
         {
             gf_logWarning(fmt::format("{}: {}\n{}", "receive", gf_shownText(e.what()), gf_replyHead(dataReply)));
+            weatherOk.exchange(false);
             wait(wrrl.load());
         }
     }

@@ -185,6 +185,7 @@ struct FirstSessionCase
     bool weather; // else traffic
     Fault fault;
     const char* logLine; // the failure has been seen
+    bool metarAnswers = false; // weather: the nearest-METAR request still answers
 };
 
 class FirstSession : public SessionTest, public testing::WithParamInterface<FirstSessionCase>
@@ -215,9 +216,8 @@ TEST_P(FirstSession, TheIndicatorTurnsToWaitingWhenNothingArrives)
     std::atomic<std::int32_t>& indicator = c.weather ? g_weatherIndicator : g_trafficIndicator;
     if (c.weather)
     {
-        // The whole weather side fails: a good nearest-METAR reply alone
-        // counts as weather arriving.
-        m_service->addFault("/v5/nearestmetar", c.fault);
+        if (!c.metarAnswers)
+            m_service->addFault("/v5/nearestmetar", c.fault);
         m_service->addFault("/v5/weather", c.fault);
         gf_authenticater();
         ASSERT_EQ(g_authenticated.load(), 1) << m_log.text();
@@ -253,6 +253,9 @@ const FirstSessionCase kFirstSessionCases[] = {
            .httpStatus = 502,
            .times = 0},
      "HTTP status 502, not JSON"},
+    // A station found is no weather: only a weather reply turns it green.
+    {"weather_broken_json_metar_answers", true, Fault{.invalidJson = true, .times = 0},
+     "weather receive invalid JSON", true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Replies, FirstSession, testing::ValuesIn(kFirstSessionCases),
