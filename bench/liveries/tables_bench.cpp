@@ -83,7 +83,7 @@ struct Folder
         for (int i = 0; i < liveries; ++i)
         {
             const std::string airline = lf_airline(i / 20);
-            const char* type = kTypes[i % std::size(kTypes)];
+            const char* type = kTypes[static_cast<std::size_t>(i) % std::size(kTypes)];
             const std::string title = fmt::format("Livery {} of {}", i, airline);
             const std::string registration = lf_registration(i % 50 == 49 ? i - 1 : i);
             sorted.emplace(fmt::format("{} {} {}", airline, type, title),

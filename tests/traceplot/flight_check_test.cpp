@@ -257,28 +257,28 @@ const LimitCase kLimitCases[] = {
     {"ground_10_s_while_flying", [] { return straight(120, 100.0, 3000.0); },
      [](std::vector<Point>& p)
      {
-         for (int i = 40; i < 50; ++i)
+         for (std::size_t i = 40; i < 50; ++i)
              p[i].ground = true;
      },
      {}},
     {"ground_11_s_while_flying", [] { return straight(120, 100.0, 3000.0); },
      [](std::vector<Point>& p)
      {
-         for (int i = 40; i < 51; ++i)
+         for (std::size_t i = 40; i < 51; ++i)
              p[i].ground = true;
      },
      {kGroundWhileAirborne}},
     {"ground_while_flying_low_is_not_counted", [] { return straight(120, 60.0, 400.0); },
      [](std::vector<Point>& p)
      {
-         for (int i = 40; i < 80; ++i)
+         for (std::size_t i = 40; i < 80; ++i)
              p[i].ground = true;
      },
      {}},
     {"jump_sideways", [] { return straight(120, 100.0, 8000.0); },
      [](std::vector<Point>& p)
      {
-         for (int i = 60; i < 63; ++i)
+         for (std::size_t i = 60; i < 63; ++i)
              p[i].northM = 800.0;
      },
      {kStep}},
@@ -305,7 +305,7 @@ const LimitCase kLimitCases[] = {
      [] { return straight(300, 8.0, 0.0, true); },
      [](std::vector<Point>& p)
      {
-         for (int i = 100; i < 104; ++i)
+         for (std::size_t i = 100; i < 104; ++i)
              p[i].headingDeg = 160.0;
      },
      {kCrab}},
