@@ -117,7 +117,7 @@ void gf_clearScanWritten(const fs::path& folder)
 {
     for (const std::string& name : lf_written(folder))
     {
-        const fs::path file = folder / fs::path(std::u8string(name.begin(), name.end()));
+        const fs::path file = folder / gf_utf8ToPath(name);
         std::error_code ec;
         if (fs::is_regular_file(file, ec))
             gf_removeFileWarn(file);
