@@ -114,7 +114,7 @@ void BM_SequentialRead(benchmark::State& state)
             benchmark::DoNotOptimize(buffer.data());
         }
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * tree.bytes));
+    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * tree.bytes));
 }
 BENCHMARK(BM_SequentialRead)->Unit(benchmark::kMillisecond);
 
@@ -130,9 +130,9 @@ void BM_Decode(benchmark::State& state)
             lf_processBGLfile(file, sink);
         g_scanMessages.clear();
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * tree.bytes));
+    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * tree.bytes));
     state.counters["stands_per_file"] =
-        static_cast<double>(stands) / static_cast<double>(state.iterations() * tree.files.size());
+        static_cast<double>(stands) / static_cast<double>(static_cast<std::size_t>(state.iterations()) * tree.files.size());
 }
 BENCHMARK(BM_Decode)->Unit(benchmark::kMillisecond);
 
@@ -148,7 +148,7 @@ void BM_HeaderProbe(benchmark::State& state)
     const std::optional<std::uint64_t> after = lf_bytesReadSoFar();
     if (before && after)
         state.counters["bytes_read_per_probe"] =
-            static_cast<double>(*after - *before) / static_cast<double>(state.iterations() * tree.files.size());
+            static_cast<double>(*after - *before) / static_cast<double>(static_cast<std::size_t>(state.iterations()) * tree.files.size());
     state.counters["file_bytes"] = static_cast<double>(tree.bytes / tree.files.size());
 }
 BENCHMARK(BM_HeaderProbe)->Unit(benchmark::kMillisecond);
@@ -160,7 +160,7 @@ void BM_ManifestSearch(benchmark::State& state)
     for (auto _ : state)
         for (const fs::path& file : tree.files)
             benchmark::DoNotOptimize(gf_searchManifest(file));
-    const auto searches = static_cast<double>(state.iterations() * tree.files.size());
+    const auto searches = static_cast<double>(static_cast<std::size_t>(state.iterations()) * tree.files.size());
     state.counters["folders_per_file"] =
         static_cast<double>(detail::manifestFolderProbes() - before) / searches;
 }

@@ -128,7 +128,7 @@ void BM_ParseReplyBare(benchmark::State& state)
         benchmark::DoNotOptimize(values);
     }
     state.counters["values"] = static_cast<double>(values);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * text.size()));
 }
 BENCHMARK(BM_ParseReplyBare)->Unit(benchmark::kMillisecond);
 
@@ -140,7 +140,7 @@ void BM_ParseReplyNlohmann(benchmark::State& state)
         nlohmann::json parsed = nlohmann::json::parse(text);
         benchmark::DoNotOptimize(parsed);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * text.size()));
 }
 BENCHMARK(BM_ParseReplyNlohmann)->Unit(benchmark::kMillisecond);
 
@@ -158,7 +158,7 @@ void BM_DecodeReply(benchmark::State& state)
         benchmark::DoNotOptimize(reader.liveRecords.data());
     }
     state.counters["records"] = static_cast<double>(reader.liveRecords.size());
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(static_cast<std::size_t>(state.iterations()) * text.size()));
 }
 BENCHMARK(BM_DecodeReply)->Unit(benchmark::kMillisecond);
 

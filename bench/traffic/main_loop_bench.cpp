@@ -59,7 +59,7 @@ std::vector<fakert::Track> lf_circlingTracks(int count)
         fakert::Track t;
         t.hex = fmt::format("{:06x}", 0x400000 + i);
         t.callsign = fmt::format("BNC{}", i);
-        t.type = kTypes[i % std::size(kTypes)];
+        t.type = kTypes[static_cast<std::size_t>(i) % std::size(kTypes)];
         t.registration = fmt::format("D-B{:03}", i);
         const double centreLat = 52.5 + unit(engine) * 0.25;
         const double centreLon = 3.0 + unit(engine) * 0.4;

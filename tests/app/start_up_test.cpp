@@ -179,7 +179,7 @@ TEST_F(AppTest, ACloseDuringTheHoldEndsTheRunWithoutASession)
     parameters.insert(parameters.find("</parameters>"), "<parameter name=\"LAST_EPOCH_TIME:\" value=\"" +
                                                             std::to_string(std::time(nullptr) + 3600) + "\" />");
     writeFile(parametersFile(), parameters);
-    clock.onSleep = [this]
+    clock.onSleep = []
     {
         if (gf_statusTexts().status.starts_with("Holding for"))
         {

@@ -375,7 +375,6 @@ class VisitedParkAirport : public ParkAirportsTest
   protected:
     static constexpr double kA1Lat = 50.0333;
     static constexpr double kA1Lon = 8.5706;
-    static constexpr double kA2Lat = 50.0351;
 
     void SetUp() override
     {
