@@ -18,7 +18,7 @@ constexpr std::int32_t kSlackFloor = 1000;
 constexpr std::int32_t kSlackDecay = 100;
 // Reported speeds this far from distance over time are not the segment's.
 constexpr double kSpeedsDisagree = 1.5;
-constexpr double kMostCatchUp = 2.0;
+constexpr double kMostCatchUp = 1.25;
 
 constexpr std::array<double, 6> kRotationSpeedKt{90, 110, 140, 150, 220, 0};
 constexpr std::array<double, 6> kMaxBankDeg{40, 35, 30, 20, 90, 75};
