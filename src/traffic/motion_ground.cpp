@@ -28,15 +28,46 @@ namespace
 
 constexpr double kHeadingTolerance = 1e-4; // radians
 constexpr double kStraightEnough = 3.0 * kDegToRad;
-constexpr double kLeastCurveMetres = 10.0;
+constexpr double kLeastCurveMetres = 2.0;
 constexpr double kLongestLeadMetres = 60.0;
 constexpr double kMetresPerNm = 1852.0;
+// Radians a tick: 20 degrees a second.
+constexpr double kQuickestGroundTurn = 0.2 * kDegToRad;
 
 // Off-frame for the curve: north and east metres of `p` from `origin`.
 void lf_offset(LatLon origin, LatLon p, double& north, double& east)
 {
     north = (p.lat - origin.lat) * kMetresPerDegreeLat;
     east = (p.lon - origin.lon) * kMetresPerDegreeLat * std::cos(origin.lat * kDegToRad);
+}
+
+// The control point of a turn that leaves `here` along the nose and, where
+// the geometry allows, arrives at `end` along `endHeading`: where the two
+// lines meet. NaN when they do not meet ahead of both ends.
+LatLon lf_meetingPoint(LatLon here, double nose, LatLon end, double endHeading)
+{
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    double north = 0.0;
+    double east = 0.0;
+    lf_offset(here, end, north, east);
+    const double d = std::hypot(north, east);
+    const double nx = std::sin(nose);
+    const double ny = std::cos(nose);
+    const double sx = std::sin(endHeading);
+    const double sy = std::cos(endHeading);
+    const double det = nx * sy - ny * sx;
+    if (d <= 0.0 || std::fabs(det) < 1e-3)
+    {
+        return LatLon{kNaN, kNaN};
+    }
+    // here + a * nose = end - b * endHeading.
+    const double a = (east * sy - north * sx) / det;
+    const double b = (nx * north - ny * east) / det;
+    if (a < 0.1 * d || b < 0.1 * d || a > 2.0 * d || b > 2.0 * d)
+    {
+        return LatLon{kNaN, kNaN};
+    }
+    return gf_destinationPoint(here, nose, a / kMetresPerNm * kFeetPerNm);
 }
 
 // A turn on the ground is rolled: the path leaves along the nose and, into
@@ -61,7 +92,13 @@ void lf_turnOnTheMove(LiveAc& ac)
     const double lead = std::min(metres / 2.0, kLongestLeadMetres) / kMetresPerNm * kFeetPerNm;
     if (intoStand && std::fabs(lf_turn(ac.course, ac.heading)) > kStraightEnough)
     {
-        const LatLon control = gf_destinationPoint(lf_at(n), lf_wrap(ac.heading + kPi), lead);
+        LatLon control = lf_meetingPoint(here, ac.cur.heading, lf_at(n), ac.heading);
+        if (std::isnan(control.lat))
+        {
+            // No single bend joins the nose to the stand's heading: arrive
+            // along it, turning onto the path on the first metres.
+            control = gf_destinationPoint(lf_at(n), lf_wrap(ac.heading + kPi), lead);
+        }
         lf_curveVia(ac, control, lf_at(n));
         const double leaving = gf_bearing(here, control);
         ac.motion.turnAngle = (std::fabs(lf_turn(ac.cur.heading, leaving)) + std::fabs(lf_turn(leaving, ac.heading))) *
@@ -149,16 +186,41 @@ void lf_curveTick(LiveAc& ac)
     ac.cur.longitude = p.lon;
     if (ac.situation == kSituationPushingBack)
     {
-        tangent = lf_wrap(tangent + kPi);
+        lf_turnTowards(ac, lf_wrap(tangent + kPi));
+        return;
     }
-    lf_turnTowards(ac, tangent);
+    // Rolling forward the nose is the path's tangent: a turn step behind
+    // the path would slide the aircraft sideways through the turn. A path
+    // that did not leave along the nose is caught up with at a quick but
+    // finite rate, not in one jump.
+    const double off = lf_turn(ac.cur.heading, tangent);
+    if (m.onTangent != 0 || std::fabs(off) <= kQuickestGroundTurn)
+    {
+        ac.cur.heading = tangent;
+        m.onTangent = 1;
+    }
+    else
+    {
+        ac.cur.heading += off > 0.0 ? kQuickestGroundTurn : -kQuickestGroundTurn;
+    }
 }
 
 void lf_setupCurve(LiveAc& ac)
 {
     PositionSample& c = ac.samples[1];
     PositionSample& e = ac.samples[2];
-    lf_curveVia(ac, lf_at(c), lf_at(e));
+    // The curve rounds the corner at `c` but leaves along the nose: its
+    // control point is where the nose's line comes nearest `c`.
+    const LatLon here = lf_here(ac);
+    double north = 0.0;
+    double east = 0.0;
+    lf_offset(here, lf_at(c), north, east);
+    const double toCorner = std::hypot(north, east);
+    const double along = east * std::sin(ac.cur.heading) + north * std::cos(ac.cur.heading);
+    const double lead = std::clamp(along, 0.25 * toCorner, toCorner);
+    const LatLon control = toCorner > 0.0 ? gf_destinationPoint(here, ac.cur.heading, lead / kMetresPerNm * kFeetPerNm)
+                                          : lf_at(c);
+    lf_curveVia(ac, control, lf_at(e));
     if (e.groundSpeed == 0.0)
     {
         e.groundSpeed = (ac.samples[0].groundSpeed + c.groundSpeed) / 2.0;
@@ -177,6 +239,7 @@ void lf_curveVia(LiveAc& ac, LatLon control, LatLon end)
     lf_offset(start, control, m.curve.controlNorth, m.curve.controlEast);
     lf_offset(start, end, m.curve.endNorth, m.curve.endEast);
     m.curveU = 0.0;
+    m.onTangent = std::fabs(lf_turn(ac.cur.heading, gf_bearing(start, control))) <= kStraightEnough ? 1 : 0;
 }
 
 void lf_speedChange(LiveAc& ac)

@@ -21,6 +21,9 @@ struct MotionState
     double curveStep = 0.0;   // u per tick
     double turnAngle = 0.0;   // degrees, of the curve or the direct turn
     std::uint8_t directTurn = 0;
+    // The nose follows the curve's tangent (the curve left along the nose,
+    // or the nose has caught up with it).
+    std::uint8_t onTangent = 0;
     // Pushback: stage 2 straight back, 1 the turn, 0 none.
     std::int32_t pushbackStage = 0;
     std::uint8_t turnSide = 0;      // 1 turns clockwise (to the right of the heading)
