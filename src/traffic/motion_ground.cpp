@@ -186,13 +186,12 @@ void lf_curveTick(LiveAc& ac)
     ac.cur.longitude = p.lon;
     if (ac.situation == kSituationPushingBack)
     {
-        lf_turnTowards(ac, lf_wrap(tangent + kPi));
-        return;
+        tangent = lf_wrap(tangent + kPi);
     }
-    // Rolling forward the nose is the path's tangent: a turn step behind
-    // the path would slide the aircraft sideways through the turn. A path
-    // that did not leave along the nose is caught up with at a quick but
-    // finite rate, not in one jump.
+    // Rolling, forward or pushed back, the nose is the path's tangent: a
+    // turn step behind the path would slide the aircraft sideways through
+    // the turn. A path that did not leave along the nose is caught up with
+    // at a quick but finite rate, not in one jump.
     const double off = lf_turn(ac.cur.heading, tangent);
     if (m.onTangent != 0 || std::fabs(off) <= kQuickestGroundTurn)
     {
@@ -239,7 +238,8 @@ void lf_curveVia(LiveAc& ac, LatLon control, LatLon end)
     lf_offset(start, control, m.curve.controlNorth, m.curve.controlEast);
     lf_offset(start, end, m.curve.endNorth, m.curve.endEast);
     m.curveU = 0.0;
-    m.onTangent = std::fabs(lf_turn(ac.cur.heading, gf_bearing(start, control))) <= kStraightEnough ? 1 : 0;
+    const double leaving = gf_bearing(start, control) + (ac.situation == kSituationPushingBack ? kPi : 0.0);
+    m.onTangent = std::fabs(lf_turn(ac.cur.heading, leaving)) <= kStraightEnough ? 1 : 0;
 }
 
 void lf_speedChange(LiveAc& ac)

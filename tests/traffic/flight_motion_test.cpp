@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <mutex>
 #include <string>
@@ -395,6 +396,176 @@ TEST_F(MotionTest, ATaxiTurnIsRolledWithTheNoseAlongTheWayOfTravel)
     EXPECT_LE(crabbing, moving / 100);
     EXPECT_LT(gf_distanceNm(last, to) * 1852.0, 3.0);
 }
+
+// What a ground roll looked like, second by second as the flight check
+// sees it (tools/trace-plot/flight_check.h).
+struct GroundRoll
+{
+    int moving = 0;   // seconds faster than 3 kt
+    int crabbing = 0; // of those, with the nose more than 30 degrees off the way
+    double widestTurnDeg = 0.0; // the largest heading change in one second
+};
+
+// Flies a taxiing aircraft through its samples pass by pass until half a
+// minute after the last sample's play moment, or until it has parked.
+GroundRoll rollOut(LiveAc& ac)
+{
+    // Late samples are played up to half a minute late.
+    const std::int64_t until = ac.samples.back().playMoment + 3000;
+    const std::int64_t latest = until + 30000;
+    GroundRoll r;
+    LatLon last{ac.cur.latitude, ac.cur.longitude};
+    double lastHeading = ac.cur.heading;
+    while ((ac.situation == kSituationParking && g_clock.load() < latest) || g_clock.load() < until)
+    {
+        g_clock.fetch_add(1);
+        if (!ac.samples.empty() && g_clock.load() >= ac.samples.front().playMoment)
+        {
+            nextPosMain(ac);
+        }
+        if (!ac.samples.empty() && ac.samples.front().onGround == 0)
+        {
+            lf_curveStep(ac);
+        }
+        if (g_clock.load() % 100 != 0)
+        {
+            continue;
+        }
+        const LatLon here{ac.cur.latitude, ac.cur.longitude};
+        r.widestTurnDeg =
+            std::max(r.widestTurnDeg, std::fabs(std::remainder(ac.cur.heading - lastHeading, 2.0 * kPi)) * kRadToDeg);
+        if (gf_distanceNm(last, here) * 1852.0 > 3.0 * 0.5144)
+        {
+            ++r.moving;
+            const double off = std::fabs(std::remainder(ac.cur.heading - gf_bearing(last, here), 2.0 * kPi));
+            r.crabbing += off > 30.0 * kDegToRad ? 1 : 0;
+        }
+        last = here;
+        lastHeading = ac.cur.heading;
+    }
+    return r;
+}
+
+// A point metres north and east of 52N 4E.
+LatLon metresFrom(double north, double east)
+{
+    return LatLon{52.0 + north / kMetresPerDegreeLat, 4.0 + east / (kMetresPerDegreeLat * std::cos(52.0 * kDegToRad))};
+}
+
+struct TaxiCase
+{
+    const char* name;
+    double noseDeg;
+    // Samples, metres north and east of the start, each `seconds` after the
+    // one before, at the ground speed.
+    std::vector<std::array<double, 2>> way;
+    double seconds;
+    double knots;
+};
+
+class TaxiTest : public MotionTest, public ::testing::WithParamInterface<TaxiCase>
+{
+};
+
+TEST_P(TaxiTest, TheNoseFollowsTheWayOfTravel)
+{
+    const TaxiCase& c = GetParam();
+    LiveAc ac = airliner();
+    ac.situation = kSituationTaxi;
+    ac.groundMode = 1;
+    ac.cur.latitude = 52.0;
+    ac.cur.longitude = 4.0;
+    ac.cur.heading = c.noseDeg * kDegToRad;
+    const std::int64_t now = g_clock.load();
+    ac.samples = {sampleAt(52.0, 4.0, 0.0, c.knots, now)};
+    std::int64_t play = now;
+    for (const auto& [north, east] : c.way)
+    {
+        play += static_cast<std::int64_t>(c.seconds * 100.0);
+        const LatLon p = metresFrom(north, east);
+        ac.samples.push_back(sampleAt(p.lat, p.lon, 0.0, c.knots, play));
+    }
+    const GroundRoll r = rollOut(ac);
+    ASSERT_GT(r.moving, 10);
+    EXPECT_LE(r.crabbing, r.moving / 100) << r.crabbing << " of " << r.moving << " s";
+    const LatLon end = metresFrom(c.way.back()[0], c.way.back()[1]);
+    EXPECT_LT(gf_distanceNm({ac.cur.latitude, ac.cur.longitude}, end) * 1852.0, 3.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, TaxiTest,
+    ::testing::Values(
+        // Standing across the taxiway after a hold, then off along it: the
+        // corner's curve must leave along the nose, not towards the corner.
+        TaxiCase{"off_a_hold_nose_across", 90.0, {{60.0, 0.0}, {120.0, 40.0}, {180.0, 80.0}, {240.0, 120.0}}, 8.0, 15.0},
+        // Lined up crooked, then a roll that speeds up along the runway.
+        TaxiCase{"crooked_line_up", 160.0, {{-30.0, -80.0}, {-90.0, -250.0}, {-200.0, -560.0}, {-400.0, -1100.0}},
+                 6.0, 40.0},
+        // A zig-zag of tight corners on the taxiways.
+        TaxiCase{"tight_corners", 0.0, {{80.0, 0.0}, {80.0, 80.0}, {160.0, 80.0}, {160.0, 160.0}, {240.0, 160.0}},
+                 12.0, 14.0}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+struct StandCase
+{
+    const char* name;
+    double noseDeg;
+    double standNorth; // metres from the start
+    double standEast;
+    double standHeadingDeg;
+};
+
+class StandArrivalTest : public MotionTest, public ::testing::WithParamInterface<StandCase>
+{
+  protected:
+    void TearDown() override
+    {
+        g_stands.edit([](std::vector<Stand>& v) { v.clear(); });
+        MotionTest::TearDown();
+    }
+};
+
+// The last metres into a stand turn onto the stand's heading; the aircraft
+// stops there without a jump of its nose.
+TEST_P(StandArrivalTest, TheAircraftTurnsOntoTheStandHeadingOverTheLastMetres)
+{
+    const StandCase& c = GetParam();
+    const LatLon at = metresFrom(c.standNorth, c.standEast);
+    Stand stand;
+    stand.name = "B7";
+    stand.numericId = 7;
+    stand.latitude = at.lat;
+    stand.longitude = at.lon;
+    stand.heading = c.standHeadingDeg * kDegToRad;
+    stand.radius = 0.02;
+    g_stands.edit([&](std::vector<Stand>& v) { v = {stand}; });
+    LiveAc ac = airliner();
+    ac.situation = kSituationParking;
+    ac.previousSituation = kSituationTaxi;
+    ac.groundMode = 1;
+    ac.cur.latitude = 52.0;
+    ac.cur.longitude = 4.0;
+    ac.cur.heading = c.noseDeg * kDegToRad;
+    ac.standId = 7;
+    ac.latitude = at.lat;
+    ac.longitude = at.lon;
+    ac.heading = stand.heading;
+    ac.samples = {sampleAt(52.0, 4.0, 0.0, 8.0, g_clock.load())};
+    drive2Stand(ac, stand);
+    const GroundRoll r = rollOut(ac);
+    ASSERT_EQ(ac.situation, kSituationParked);
+    EXPECT_LE(r.crabbing, r.moving / 100) << r.crabbing << " of " << r.moving << " s";
+    EXPECT_LT(r.widestTurnDeg, 25.0);
+    EXPECT_NEAR(ac.cur.latitude, at.lat, 2e-6);
+    EXPECT_NEAR(ac.cur.longitude, at.lon, 2e-6);
+    EXPECT_NEAR(std::remainder(ac.cur.heading - stand.heading, 2.0 * kPi), 0.0, 1e-6);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stands, StandArrivalTest,
+                         ::testing::Values(StandCase{"turn_left_into_it", 90.0, 40.0, 80.0, 0.0},
+                                           StandCase{"turn_right_into_it", 0.0, 90.0, 30.0, 90.0},
+                                           StandCase{"nearly_straight_in", 85.0, 10.0, 120.0, 95.0}),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(MotionTest, AnAircraftCreatedOnTheGroundStandsOnItsWheels)
 {

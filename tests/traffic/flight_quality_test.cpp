@@ -55,6 +55,7 @@ TEST_P(FlightQuality, LiveAircraftFlyWithinTheLimits)
     start(simulator, service, {"SimConnect_SetDataOnSimObject", "SimConnect_RequestDataOnSimObject"});
     writeDemoParkingFile(service);
     runFor(std::chrono::seconds(c.seconds));
+    dumpIfAsked();
 
     std::ifstream traceIn(tracePath);
     const traceplot::Trace trace = traceplot::readTrace(traceIn);
