@@ -486,6 +486,14 @@ void nextPosGround(LiveAc& ac)
         {
             // Stopped on made-up samples: the stand may lie a little farther.
             try2Park(ac, ac.extrapolationCount > 0);
+            if (ac.situation == kSituationParking && ac.samples.size() >= 2 && ac.samples[1].onGround == 0)
+            {
+                // The way now leads into the stand: the turn planned to the
+                // sample the stand replaced would end beside it.
+                lf_resetCurve(ac);
+                lf_turnOnTheMove(ac);
+                lf_groundTiming(ac);
+            }
         }
     }
 }

@@ -561,6 +561,47 @@ TEST_P(StandArrivalTest, TheAircraftTurnsOntoTheStandHeadingOverTheLastMetres)
     EXPECT_NEAR(std::remainder(ac.cur.heading - stand.heading, 2.0 * kPi), 0.0, 1e-6);
 }
 
+// Through the stand search: an aircraft that stops beside a stand is sent
+// into it on a turn that leaves along its nose, not on the turn it had
+// planned to the sample the stand replaced.
+TEST_F(StandArrivalTest, AnAircraftStoppingBesideAStandTurnsIntoIt)
+{
+    {
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirport.icao = IcaoCode("EHAM");
+        g_parkAirport.latitude = 52.0;
+        g_parkAirport.longitude = 4.0;
+    }
+    // Nose north; the aircraft comes along 15 m south of it, heading east.
+    const LatLon at = metresFrom(15.0, 40.0);
+    Stand stand = gf_makeStand("B7", {}, at.lat, at.lon, 0.0, 40.0, 0, false, false, false);
+    stand.numericId = 7;
+    g_stands.edit([&](std::vector<Stand>& v) { v = {stand}; });
+    LiveAc ac = airliner();
+    ac.situation = kSituationTaxi;
+    ac.previousSituation = kSituationFlying;
+    ac.groundMode = 1;
+    ac.cur.latitude = 52.0;
+    ac.cur.longitude = 4.0;
+    ac.cur.heading = kPi / 2.0;
+    const std::int64_t now = g_clock.load();
+    const LatLon stop = metresFrom(0.0, 30.0);
+    ac.samples = {sampleAt(52.0, 4.0, 0.0, 8.0, now), sampleAt(stop.lat, stop.lon, 0.0, 4.0, now + 1000),
+                  sampleAt(stop.lat, stop.lon, 0.0, 0.0, now + 1500)};
+    ac.samples.back().onGround = 1;
+    const GroundRoll r = rollOut(ac);
+    {
+        const std::lock_guard lock(g_parkAirportsMutex);
+        g_parkAirport = Airport{};
+    }
+    ASSERT_EQ(ac.situation, kSituationParked);
+    EXPECT_EQ(r.crabbing, 0) << r.moving << " s moving";
+    EXPECT_LT(r.widestTurnDeg, 25.0);
+    EXPECT_NEAR(ac.cur.latitude, at.lat, 2e-6);
+    EXPECT_NEAR(ac.cur.longitude, at.lon, 2e-6);
+    EXPECT_NEAR(std::remainder(ac.cur.heading - stand.heading, 2.0 * kPi), 0.0, 1e-6);
+}
+
 INSTANTIATE_TEST_SUITE_P(Stands, StandArrivalTest,
                          ::testing::Values(StandCase{"turn_left_into_it", 90.0, 40.0, 80.0, 0.0},
                                            StandCase{"turn_right_into_it", 0.0, 90.0, 30.0, 90.0},
