@@ -452,6 +452,18 @@ LatLon metresFrom(double north, double east)
     return LatLon{52.0 + north / kMetresPerDegreeLat, 4.0 + east / (kMetresPerDegreeLat * std::cos(52.0 * kDegToRad))};
 }
 
+// An airliner taxiing at 52N 4E with its nose on the heading (radians).
+LiveAc taxiingAt(double nose)
+{
+    LiveAc ac = airliner();
+    ac.situation = kSituationTaxi;
+    ac.groundMode = 1;
+    ac.cur.latitude = 52.0;
+    ac.cur.longitude = 4.0;
+    ac.cur.heading = nose;
+    return ac;
+}
+
 struct TaxiCase
 {
     const char* name;
@@ -470,12 +482,7 @@ class TaxiTest : public MotionTest, public ::testing::WithParamInterface<TaxiCas
 TEST_P(TaxiTest, TheNoseFollowsTheWayOfTravel)
 {
     const TaxiCase& c = GetParam();
-    LiveAc ac = airliner();
-    ac.situation = kSituationTaxi;
-    ac.groundMode = 1;
-    ac.cur.latitude = 52.0;
-    ac.cur.longitude = 4.0;
-    ac.cur.heading = c.noseDeg * kDegToRad;
+    LiveAc ac = taxiingAt(c.noseDeg * kDegToRad);
     const std::int64_t now = g_clock.load();
     ac.samples = {sampleAt(52.0, 4.0, 0.0, c.knots, now)};
     std::int64_t play = now;
@@ -539,13 +546,9 @@ TEST_P(StandArrivalTest, TheAircraftTurnsOntoTheStandHeadingOverTheLastMetres)
     stand.heading = c.standHeadingDeg * kDegToRad;
     stand.radius = 0.02;
     g_stands.edit([&](std::vector<Stand>& v) { v = {stand}; });
-    LiveAc ac = airliner();
+    LiveAc ac = taxiingAt(c.noseDeg * kDegToRad);
     ac.situation = kSituationParking;
     ac.previousSituation = kSituationTaxi;
-    ac.groundMode = 1;
-    ac.cur.latitude = 52.0;
-    ac.cur.longitude = 4.0;
-    ac.cur.heading = c.noseDeg * kDegToRad;
     ac.standId = 7;
     ac.latitude = at.lat;
     ac.longitude = at.lon;
@@ -577,13 +580,8 @@ TEST_F(StandArrivalTest, AnAircraftStoppingBesideAStandTurnsIntoIt)
     Stand stand = gf_makeStand("B7", {}, at.lat, at.lon, 0.0, 40.0, 0, false, false, false);
     stand.numericId = 7;
     g_stands.edit([&](std::vector<Stand>& v) { v = {stand}; });
-    LiveAc ac = airliner();
-    ac.situation = kSituationTaxi;
+    LiveAc ac = taxiingAt(kPi / 2.0);
     ac.previousSituation = kSituationFlying;
-    ac.groundMode = 1;
-    ac.cur.latitude = 52.0;
-    ac.cur.longitude = 4.0;
-    ac.cur.heading = kPi / 2.0;
     const std::int64_t now = g_clock.load();
     const LatLon stop = metresFrom(0.0, 30.0);
     ac.samples = {sampleAt(52.0, 4.0, 0.0, 8.0, now), sampleAt(stop.lat, stop.lon, 0.0, 4.0, now + 1000),
