@@ -1,6 +1,8 @@
 #include "scanners/liveries_scan.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -100,14 +102,23 @@ struct FileResult
     std::string error; // empty when the file was read
 };
 
-// The scan's workers: a fixed set of threads that read the files handed to
-// them in order. A thread per file costs more to start than most files cost
-// to read; the walk never hands out more files than there are workers (the
-// running count), so nothing waits in the queue for long.
+// The files of one hand-over, read in walk order by one worker; `reading` is
+// the index of the file its worker is on, for the walk's "still waiting".
+struct FileBatch
+{
+    std::vector<fs::path> files;
+    std::vector<detail::LiveryReader> readers;
+    std::atomic<std::size_t> reading{0};
+};
+
+// The scan's workers: a fixed set of threads that read the batches of files
+// handed to them in order. A thread per file costs more to start than most
+// files cost to read, and so does a hand-over per file: the walk gives each
+// worker a batch of files at a time.
 class ScanWorkers
 {
   public:
-    using Task = std::packaged_task<FileResult()>;
+    using Task = std::packaged_task<std::vector<FileResult>()>;
 
     // Throws std::system_error when a thread cannot be started; the threads
     // started before it are ended.
@@ -176,69 +187,129 @@ class ScanWorkers
     std::vector<std::thread> m_threads;
 };
 
-// One file's result, in start order.
-struct PendingResult
+// One batch's results, in start order.
+struct PendingBatch
 {
-    fs::path file;
-    std::future<FileResult> result;
+    std::shared_ptr<FileBatch> batch;
+    std::future<std::vector<FileResult>> results;
 };
 
-// Waits for the oldest file (no deadline: its reader must end before the
-// scan does) and takes its liveries. A reader that failed loses only its own
-// file.
-void lf_collectOldest(std::list<PendingResult>& pending, std::string_view failure)
+// The walk of one package folder: the batch it is filling, the batches
+// handed out and not yet collected, and the workers.
+class ScanWalk
 {
-    PendingResult& oldest = pending.front();
-    while (oldest.result.wait_for(kStillWaitingEvery) != std::future_status::ready)
-        gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.file)));
-    FileResult read = oldest.result.get();
-    if (read.error.empty())
-    {
-        for (LiveryData& livery : read.liveries)
-            g_liveries.push_back(std::move(livery));
-    }
-    else
-    {
-        gf_logWarning(fmt::format("{}{}, file: {}", failure, read.error, gf_pathToUtf8(oldest.file)));
-    }
-    pending.pop_front();
-}
+  public:
+    // Files per hand-over: enough that a hand-over costs little beside the
+    // reading of its files, few enough that every worker gets some in a
+    // folder of a few hundred aircraft.
+    static constexpr std::size_t kFilesPerBatch = 16;
 
-// Hands one file to the workers once fewer than g_maxScanTasks read.
-void lf_startWorker(std::uint32_t folderNumber, const fs::path& file, std::list<PendingResult>& pending,
-                    ScanWorkers& workers)
-{
-    const detail::LiveryReader reader =
-        lf_contains(lf_narrow(file), "ivao_x-csl") || lf_contains(lf_narrow(file), "IVAO_MTL") ? g_ivaoReader
-                                                                                              : g_ordinaryReader;
-    while (g_runningScanTasks.load() >= g_maxScanTasks.load())
-        std::this_thread::yield();
-    ScanWorkers::Task task(
-        [reader, folderNumber, file]
+    ScanWalk(std::size_t workers, std::uint32_t folderNumber)
+        : m_workers(workers), m_maxPending(2 * workers), m_folderNumber(folderNumber)
+    {
+    }
+    ScanWalk(const ScanWalk&) = delete;
+    ScanWalk& operator=(const ScanWalk&) = delete;
+
+    void add(const fs::path& file)
+    {
+        const std::string narrow = lf_narrow(file);
+        if (!m_filling)
+            m_filling = std::make_shared<FileBatch>();
+        m_filling->files.push_back(file);
+        m_filling->readers.push_back(lf_contains(narrow, "ivao_x-csl") || lf_contains(narrow, "IVAO_MTL")
+                                         ? g_ivaoReader
+                                         : g_ordinaryReader);
+        if (m_filling->files.size() >= kFilesPerBatch)
+            handOver();
+    }
+
+    // Hands out the batch being filled; then, while more than two batches
+    // per worker are unread, takes the oldest.
+    void handOver()
+    {
+        if (m_filling && !m_filling->files.empty())
         {
-            FileResult read;
+            std::shared_ptr<FileBatch> batch = std::move(m_filling);
+            ScanWorkers::Task task([batch, folderNumber = m_folderNumber] { return lf_readBatch(*batch, folderNumber); });
+            std::future<std::vector<FileResult>> results = task.get_future();
+            g_runningScanTasks.fetch_add(static_cast<std::int32_t>(batch->files.size()));
+            m_pending.push_back(PendingBatch{std::move(batch), std::move(results)});
+            m_workers.submit(std::move(task));
+        }
+        while (m_pending.size() > m_maxPending)
+            collectOldest("liveries inner search aborted: ");
+    }
+
+    // Hands out what is left and takes every result.
+    void finish(std::string_view failure)
+    {
+        handOver();
+        while (!m_pending.empty())
+            collectOldest(failure);
+    }
+
+  private:
+    static std::vector<FileResult> lf_readBatch(FileBatch& batch, std::uint32_t folderNumber)
+    {
+        std::vector<FileResult> results(batch.files.size());
+        for (std::size_t i = 0; i < batch.files.size(); ++i)
+        {
+            batch.reading.store(i);
             try
             {
-                read.liveries = reader(folderNumber, file);
+                results[i].liveries = batch.readers[i](folderNumber, batch.files[i]);
             }
             catch (const std::exception& e)
             {
-                read.error = e.what();
-                if (read.error.empty())
-                    read.error = "unknown error";
+                results[i].error = e.what();
+                if (results[i].error.empty())
+                    results[i].error = "unknown error";
             }
-            return read;
-        });
-    std::future<FileResult> result = task.get_future();
-    g_runningScanTasks.fetch_add(1);
-    pending.push_back(PendingResult{file, std::move(result)});
-    workers.submit(std::move(task));
-}
+        }
+        return results;
+    }
+
+    // Waits for the oldest batch (no deadline: its readers must end before
+    // the scan does) and takes its liveries. A reader that failed loses only
+    // its own file.
+    void collectOldest(std::string_view failure)
+    {
+        PendingBatch& oldest = m_pending.front();
+        while (oldest.results.wait_for(kStillWaitingEvery) != std::future_status::ready)
+        {
+            const std::size_t reading = std::min(oldest.batch->reading.load(), oldest.batch->files.size() - 1);
+            gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.batch->files[reading])));
+        }
+        std::vector<FileResult> results = oldest.results.get();
+        for (std::size_t i = 0; i < results.size(); ++i)
+        {
+            FileResult& read = results[i];
+            if (read.error.empty())
+            {
+                for (LiveryData& livery : read.liveries)
+                    g_liveries.push_back(std::move(livery));
+            }
+            else
+            {
+                gf_logWarning(
+                    fmt::format("{}{}, file: {}", failure, read.error, gf_pathToUtf8(oldest.batch->files[i])));
+            }
+        }
+        m_pending.pop_front();
+    }
+
+    ScanWorkers m_workers;
+    std::size_t m_maxPending;
+    std::uint32_t m_folderNumber;
+    std::shared_ptr<FileBatch> m_filling;
+    std::deque<PendingBatch> m_pending;
+};
 
 // The walk of one folder, depth first in name order. False when the walk
 // must end (an iteration error, a worker that did not start).
-bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& folder,
-             std::list<PendingResult>& pending, ScanWorkers& workers, FolderVisits& visits)
+bool lf_walk(const fs::path& root, const fs::path& folder, const fs::path& real,
+             ScanWalk& walk, FolderVisits& visits)
 {
     std::error_code ec;
     const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, ec);
@@ -248,24 +319,24 @@ bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& f
                                   gf_pathToUtf8(folder), ec.message()));
         return false;
     }
+    fs::path entryReal;
     for (const fs::directory_entry& entry : entries)
     {
         const fs::path& path = entry.path();
-        const std::string text = gf_pathToUtf8(path);
-        bool descend = std::none_of(std::begin(kSkipFragments), std::end(kSkipFragments),
-                                    [&](std::string_view fragment) { return lf_contains(text, fragment); }) &&
-                       text.size() < kMaxWalkPathBytes;
         // The listing's own file types save a status query per entry; a link
         // is followed.
         std::error_code statusError;
         if (lf_isAircraftCfg(path) && entry.is_regular_file(statusError) && !statusError)
-        {
-            lf_startWorker(folderNumber, path, pending, workers);
-            if (pending.size() > static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)))
-                lf_collectOldest(pending, "liveries inner search aborted: ");
-        }
-        if (descend && entry.is_directory(statusError) && !statusError && visits.enter(path))
-            if (!lf_walk(folderNumber, root, path, pending, workers, visits))
+            walk.add(path);
+        if (!entry.is_directory(statusError) || statusError)
+            continue;
+        const std::string text = gf_pathToUtf8(path);
+        const bool descend =
+            std::none_of(std::begin(kSkipFragments), std::end(kSkipFragments),
+                         [&](std::string_view fragment) { return lf_contains(text, fragment); }) &&
+            text.size() < kMaxWalkPathBytes;
+        if (descend && visits.enterListed(real, entry, entryReal))
+            if (!lf_walk(root, path, entryReal, walk, visits))
                 return false;
     }
     return true;
@@ -388,21 +459,24 @@ void lf_checkLfolders(std::vector<fs::path>& folders)
 
 void lf_scanFolder4Liveries(std::uint32_t folderNumber, const fs::path& folder)
 {
-    std::list<PendingResult> pending;
-    std::optional<ScanWorkers> workers;
+    std::optional<ScanWalk> walk;
     try
     {
-        workers.emplace(static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)));
+        walk.emplace(static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)), folderNumber);
         FolderVisits visits;
-        visits.enter(folder);
-        lf_walk(folderNumber, folder, folder, pending, *workers, visits);
+        // A root that does not resolve is still listed (and its failure
+        // reported); its folders are then resolved one by one.
+        fs::path real;
+        if (!visits.enter(folder, real))
+            real.clear();
+        lf_walk(folder, folder, real, *walk, visits);
     }
     catch (const std::exception& e)
     {
         gf_logWarning(fmt::format("liveries search in {} aborted, cause: {}", gf_pathToUtf8(folder), e.what()));
     }
-    while (!pending.empty())
-        lf_collectOldest(pending, "liveries search aborted, futs outer, ");
+    if (walk)
+        walk->finish("liveries search aborted, futs outer, ");
 }
 
 void lf_prioritizeLiveries()
