@@ -28,16 +28,14 @@ bool FolderVisits::enter(const std::filesystem::path& folder)
     return enter(folder, real);
 }
 
-bool FolderVisits::enterListed(const std::filesystem::path& parentReal, const std::filesystem::directory_entry& entry,
+bool FolderVisits::enterListed(const std::filesystem::path& parentReal, const std::filesystem::path& folder, bool link,
                                std::filesystem::path& real)
 {
     // A listing holds no "." or "..", and the parent's path holds no link:
     // only a link needs resolving.
-    std::error_code ec;
-    const bool link = entry.is_symlink(ec);
-    if (ec || link || parentReal.empty())
-        return enter(entry.path(), real);
-    real = parentReal / entry.path().filename();
+    if (link || parentReal.empty())
+        return enter(folder, real);
+    real = parentReal / folder.filename();
     return remember(real);
 }
 

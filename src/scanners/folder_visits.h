@@ -19,11 +19,11 @@ class FolderVisits
     // path when it is true.
     bool enter(const std::filesystem::path& folder, std::filesystem::path& real);
     bool enter(const std::filesystem::path& folder);
-    // The same for a folder listed in a folder entered as `parentReal`: one
-    // that is no link resolves to its name under the parent without asking
+    // The same for a folder listed in a folder entered as `parentReal`
+    // (`link` as its listing says): one that is no link resolves to its name under the parent without asking
     // the file system about every folder of its path again. An empty
     // `parentReal` (a parent that did not resolve) resolves the folder whole.
-    bool enterListed(const std::filesystem::path& parentReal, const std::filesystem::directory_entry& entry,
+    bool enterListed(const std::filesystem::path& parentReal, const std::filesystem::path& folder, bool link,
                      std::filesystem::path& real);
 
   private:

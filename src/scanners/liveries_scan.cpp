@@ -111,14 +111,16 @@ struct FileBatch
     std::atomic<std::size_t> reading{0};
 };
 
-// The scan's workers: a fixed set of threads that read the batches of files
-// handed to them in order. A thread per file costs more to start than most
-// files cost to read, and so does a hand-over per file: the walk gives each
-// worker a batch of files at a time.
+// The scan's workers: a fixed set of threads that list the folders of the
+// walk ahead of it and read the batches of files handed to them, in order,
+// listings first (the walk waits for them). A thread per file costs more to
+// start than most files cost to read, and so does a hand-over per file: the
+// walk gives each worker a batch of files at a time.
 class ScanWorkers
 {
   public:
-    using Task = std::packaged_task<std::vector<FileResult>()>;
+    // Any move-only work; its result travels through a future of its own.
+    using Task = std::packaged_task<void()>;
 
     // Throws std::system_error when a thread cannot be started; the threads
     // started before it are ended.
@@ -139,11 +141,12 @@ class ScanWorkers
     ScanWorkers(const ScanWorkers&) = delete;
     ScanWorkers& operator=(const ScanWorkers&) = delete;
 
-    void submit(Task task)
+    // Any thread, a worker's own task included.
+    void submit(Task task, bool listing)
     {
         {
             std::lock_guard lock(m_mutex);
-            m_tasks.push_back(std::move(task));
+            (listing ? m_listings : m_tasks).push_back(std::move(task));
         }
         m_wake.notify_one();
     }
@@ -156,11 +159,12 @@ class ScanWorkers
             Task task;
             {
                 std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
-                if (m_tasks.empty())
+                m_wake.wait(lock, [this] { return m_stopping || !m_listings.empty() || !m_tasks.empty(); });
+                std::deque<Task>& queue = m_listings.empty() ? m_tasks : m_listings;
+                if (queue.empty())
                     return;
-                task = std::move(m_tasks.front());
-                m_tasks.pop_front();
+                task = std::move(queue.front());
+                queue.pop_front();
             }
             task();
         }
@@ -182,10 +186,83 @@ class ScanWorkers
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::deque<Task> m_listings;
     std::deque<Task> m_tasks;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
 };
+
+// One folder's entries as the walk takes them, in name order: its
+// aircraft.cfg files and the folders it may enter. A folder that is no link
+// is listed by a worker as soon as its parent is; a link is listed only when
+// the walk enters it, so that a loop of links is never listed ahead.
+struct ListedAhead;
+
+struct FolderListing
+{
+    struct Entry
+    {
+        fs::path path;
+        bool aircraftCfg = false;
+        bool folder = false; // not skipped by name or length
+        bool link = false;
+        std::shared_ptr<ListedAhead> ahead; // a folder that is no link
+    };
+    std::error_code error;
+    std::vector<Entry> entries;
+};
+
+struct ListedAhead
+{
+    std::future<FolderListing> listing;
+};
+
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers);
+
+FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
+{
+    FolderListing listing;
+    const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, listing.error);
+    if (listing.error)
+        return listing;
+    for (const fs::directory_entry& entry : entries)
+    {
+        FolderListing::Entry taken;
+        const fs::path& path = entry.path();
+        // The listing's own file types save a status query per entry; a link
+        // is followed.
+        std::error_code statusError;
+        taken.aircraftCfg = lf_isAircraftCfg(path) && entry.is_regular_file(statusError) && !statusError;
+        if (entry.is_directory(statusError) && !statusError)
+        {
+            const std::string text = gf_pathToUtf8(path);
+            taken.folder = std::none_of(std::begin(kSkipFragments), std::end(kSkipFragments),
+                                        [&](std::string_view fragment) { return lf_contains(text, fragment); }) &&
+                           text.size() < kMaxWalkPathBytes;
+        }
+        if (!taken.aircraftCfg && !taken.folder)
+            continue;
+        if (taken.folder)
+        {
+            std::error_code linkError;
+            taken.link = entry.is_symlink(linkError) || linkError;
+            if (!taken.link)
+                taken.ahead = lf_listAhead(path, workers);
+        }
+        taken.path = path;
+        listing.entries.push_back(std::move(taken));
+    }
+    return listing;
+}
+
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers)
+{
+    std::packaged_task<FolderListing()> list([folder, &workers] { return lf_listFolder(folder, workers); });
+    auto ahead = std::make_shared<ListedAhead>();
+    ahead->listing = list.get_future();
+    workers.submit(ScanWorkers::Task([list = std::move(list)]() mutable { list(); }), true);
+    return ahead;
+}
 
 // One batch's results, in start order.
 struct PendingBatch
@@ -231,15 +308,18 @@ class ScanWalk
         if (m_filling && !m_filling->files.empty())
         {
             std::shared_ptr<FileBatch> batch = std::move(m_filling);
-            ScanWorkers::Task task([batch, folderNumber = m_folderNumber] { return lf_readBatch(*batch, folderNumber); });
-            std::future<std::vector<FileResult>> results = task.get_future();
+            std::packaged_task<std::vector<FileResult>()> read(
+                [batch, folderNumber = m_folderNumber] { return lf_readBatch(*batch, folderNumber); });
+            std::future<std::vector<FileResult>> results = read.get_future();
             g_runningScanTasks.fetch_add(static_cast<std::int32_t>(batch->files.size()));
             m_pending.push_back(PendingBatch{std::move(batch), std::move(results)});
-            m_workers.submit(std::move(task));
+            m_workers.submit(ScanWorkers::Task([read = std::move(read)]() mutable { read(); }), false);
         }
         while (m_pending.size() > m_maxPending)
             collectOldest("liveries inner search aborted: ");
     }
+
+    ScanWorkers& workers() { return m_workers; }
 
     // Hands out what is left and takes every result.
     void finish(std::string_view failure)
@@ -306,38 +386,29 @@ class ScanWalk
     std::deque<PendingBatch> m_pending;
 };
 
-// The walk of one folder, depth first in name order. False when the walk
-// must end (an iteration error, a worker that did not start).
-bool lf_walk(const fs::path& root, const fs::path& folder, const fs::path& real,
+// The walk of one folder, depth first in name order, over the listings the
+// workers made. False when the walk must end (an iteration error, a worker
+// that did not start).
+bool lf_walk(const fs::path& root, const fs::path& folder, const fs::path& real, FolderListing listing,
              ScanWalk& walk, FolderVisits& visits)
 {
-    std::error_code ec;
-    const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, ec);
-    if (ec)
+    if (listing.error)
     {
         gf_logWarning(fmt::format("liveries search in {} stopped at {}: {}", gf_pathToUtf8(root),
-                                  gf_pathToUtf8(folder), ec.message()));
+                                  gf_pathToUtf8(folder), listing.error.message()));
         return false;
     }
-    fs::path entryReal;
-    for (const fs::directory_entry& entry : entries)
+    for (FolderListing::Entry& entry : listing.entries)
     {
-        const fs::path& path = entry.path();
-        // The listing's own file types save a status query per entry; a link
-        // is followed.
-        std::error_code statusError;
-        if (lf_isAircraftCfg(path) && entry.is_regular_file(statusError) && !statusError)
-            walk.add(path);
-        if (!entry.is_directory(statusError) || statusError)
+        if (entry.aircraftCfg)
+            walk.add(entry.path);
+        fs::path entryReal;
+        if (!entry.folder || !visits.enterListed(real, entry.path, entry.link, entryReal))
             continue;
-        const std::string text = gf_pathToUtf8(path);
-        const bool descend =
-            std::none_of(std::begin(kSkipFragments), std::end(kSkipFragments),
-                         [&](std::string_view fragment) { return lf_contains(text, fragment); }) &&
-            text.size() < kMaxWalkPathBytes;
-        if (descend && visits.enterListed(real, entry, entryReal))
-            if (!lf_walk(root, path, entryReal, walk, visits))
-                return false;
+        FolderListing inner =
+            entry.ahead ? entry.ahead->listing.get() : lf_listFolder(entry.path, walk.workers());
+        if (!lf_walk(root, entry.path, entryReal, std::move(inner), walk, visits))
+            return false;
     }
     return true;
 }
@@ -469,7 +540,7 @@ void lf_scanFolder4Liveries(std::uint32_t folderNumber, const fs::path& folder)
         fs::path real;
         if (!visits.enter(folder, real))
             real.clear();
-        lf_walk(folder, folder, real, *walk, visits);
+        lf_walk(folder, folder, real, lf_listFolder(folder, walk->workers()), *walk, visits);
     }
     catch (const std::exception& e)
     {
