@@ -24,15 +24,10 @@ constexpr std::uint64_t gf_fnv1a64(std::string_view bytes)
 
 // Transparent hasher, so that tables keyed by std::string can be searched
 // with a std::string_view without building a string.
-//
-// Deliberately not noexcept: libstdc++ then keeps each key's hash in its
-// node. With a noexcept hasher it keeps none and hashes the key of every
-// node it steps past again, to see where the bucket ends: a title lookup in a
-// table of 40,000 hashed two or three titles instead of one.
 struct Fnv1aHash
 {
     using is_transparent = void;
-    std::size_t operator()(std::string_view s) const
+    std::size_t operator()(std::string_view s) const noexcept
     {
         return static_cast<std::size_t>(gf_fnv1a64(s));
     }

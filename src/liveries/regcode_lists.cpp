@@ -136,10 +136,11 @@ bool readAigRegcodesText(std::string& text, const fs::path& name, std::vector<Re
         return false;
     }
 
-    std::string previous;
+    // Views into the parsed text, which outlives the loop.
+    std::string_view previous;
     for (pugi::xml_node l : aig.children("l"))
     {
-        std::string title = l.attribute("t").value();
+        const std::string_view title = l.attribute("t").value();
         if (title.empty())
             continue;
         if (title == previous)
@@ -159,7 +160,7 @@ bool readAigRegcodesText(std::string& text, const fs::path& name, std::vector<Re
             gf_logWarning(fmt::format("Entry '{}' lists no registration in r=\"{}\", skipped", title, listed));
             continue;
         }
-        out.push_back({std::move(title), std::move(regcodes), l.attribute("s").as_bool(false)});
+        out.push_back({std::string(title), std::move(regcodes), l.attribute("s").as_bool(false)});
     }
     gf_log(
         fmt::format("{:5} {} read from {}", out.size(), lf_liveryWord(out.size()), name.filename().string()));
