@@ -1,14 +1,13 @@
 // The liveries scan over a generated tree of 3,000 aircraft.cfg files (UTF-8,
 // UTF-16 and Windows-1252; ordinary and IVAO layouts; a few broken files),
-// split into its parts: reading the same bytes plainly (the yardstick, as
-// `cat` of the warm files), the walk alone (workers that read nothing), the
-// parse on 1, 2, 4 and 8 workers, and the merge and write of the result.
-// Goal: the scan on its workers within twice the plain read. Not met: on a
-// loaded 8-core machine (Release) the plain read took 7 ms, the walk alone
-// 90 ms (listing 3,000 folders and one hand-over to a worker per file), the
-// scan 117 ms on one worker and 85 to 110 ms on 2 to 8, merge and write 5 ms.
-// A thread per file instead of the fixed workers took twice as long on one
-// worker (238 ms) with the same output.
+// split into its parts: reading the same bytes plainly (the yardstick), the
+// walk alone (workers that list the folders but read no file), the scan on
+// 1, 2, 4 and 8 workers, and the merge and write of the result.
+// Goal: the scan on its workers within twice the plain read. Before the
+// workers listed the folders and took their files in batches, the walk alone
+// took 90 ms where the plain read took 7 ms (listing 3,000 folders on the
+// walk's thread, resolving each folder's whole path, and one hand-over to a
+// worker per file); see docs/PERFORMANCE.md for the last figures.
 //
 // Anchors: `cat` of the same files (one process, its output thrown away) and
 // the plain read; the scan on each number of workers prints its ratio to

@@ -1,7 +1,8 @@
 // The shipped registration-code list as its reader meets it once
-// decrypted (input/AIG-regcodes.xml).
+// decrypted in memory.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "fuzz_support.h"
@@ -12,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace ovr;
     fuzz::countInput();
     fuzz::workFolder();
-    fuzz::writeFile("input/AIG-regcodes.xml", fuzz::asText(data, size));
+    std::string text(fuzz::asText(data, size));
     std::vector<RegcodeEntry> entries;
-    (void)detail::readAigRegcodesFrom("input/AIG-regcodes.xml", entries);
+    (void)lf_readAigRegcodes(text, entries);
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace ovr::secret_stream
 {
@@ -24,25 +25,11 @@ std::size_t readUpTo(std::ifstream& in, unsigned char* buffer, std::size_t size)
     return static_cast<std::size_t>(in.gcount());
 }
 
-} // namespace
-
-void decryptFile(const std::filesystem::path& encrypted, const std::filesystem::path& plain)
+// Decrypts the stream of `in` chunk by chunk, handing each chunk's plain
+// bytes to `take`.
+template <typename Take>
+void decryptStream(std::ifstream& in, Take take)
 {
-    if (sodium_init() < 0)
-    {
-        throw std::runtime_error("sodium_init failed");
-    }
-    std::ifstream in(encrypted, std::ios::binary);
-    if (!in)
-    {
-        throw std::runtime_error("Could not open input file: " + encrypted.string());
-    }
-    std::ofstream out(plain, std::ios::binary | std::ios::trunc);
-    if (!out)
-    {
-        throw std::runtime_error("Could not open output file: " + plain.string());
-    }
-
     std::array<unsigned char, kHeaderBytes> header{};
     crypto_secretstream_xchacha20poly1305_state state;
     if (readUpTo(in, header.data(), header.size()) != header.size() ||
@@ -68,7 +55,7 @@ void decryptFile(const std::filesystem::path& encrypted, const std::filesystem::
         {
             throw std::runtime_error("Decryption failed");
         }
-        out.write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(textLength));
+        take(reinterpret_cast<const char*>(text.data()), static_cast<std::size_t>(textLength));
         final = tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL;
     }
     // Ending without the FINAL chunk is what a cut file or a partial download
@@ -77,11 +64,52 @@ void decryptFile(const std::filesystem::path& encrypted, const std::filesystem::
     {
         throw std::runtime_error("Decryption failed");
     }
+}
+
+std::ifstream openEncrypted(const std::filesystem::path& encrypted)
+{
+    if (sodium_init() < 0)
+    {
+        throw std::runtime_error("sodium_init failed");
+    }
+    std::ifstream in(encrypted, std::ios::binary);
+    if (!in)
+    {
+        throw std::runtime_error("Could not open input file: " + encrypted.string());
+    }
+    return in;
+}
+
+} // namespace
+
+void decryptFile(const std::filesystem::path& encrypted, const std::filesystem::path& plain)
+{
+    std::ifstream in = openEncrypted(encrypted);
+    std::ofstream out(plain, std::ios::binary | std::ios::trunc);
+    if (!out)
+    {
+        throw std::runtime_error("Could not open output file: " + plain.string());
+    }
+    decryptStream(in, [&](const char* bytes, std::size_t size)
+                  { out.write(bytes, static_cast<std::streamsize>(size)); });
     out.close();
     if (!out)
     {
         throw std::runtime_error("Could not write output file: " + plain.string());
     }
+}
+
+std::string decryptText(const std::filesystem::path& encrypted)
+{
+    std::ifstream in = openEncrypted(encrypted);
+    std::string text;
+    // The plain text is a little shorter than the stream.
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(encrypted, ec);
+    if (!ec)
+        text.reserve(static_cast<std::size_t>(size));
+    decryptStream(in, [&](const char* bytes, std::size_t length) { text.append(bytes, length); });
+    return text;
 }
 
 } // namespace ovr::secret_stream

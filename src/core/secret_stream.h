@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string>
 
 namespace ovr::secret_stream
 {
@@ -22,5 +23,8 @@ inline constexpr std::size_t kCipherChunkBytes = kPlainChunkBytes + kChunkOverhe
 // "Decryption failed"; the plain file may then hold a part of the text and
 // the caller removes it.
 void decryptFile(const std::filesystem::path& encrypted, const std::filesystem::path& plain);
+// The whole plain text of `encrypted`, for a reader that parses it in memory.
+// Throws as decryptFile does (no output file is involved).
+std::string decryptText(const std::filesystem::path& encrypted);
 
 } // namespace ovr::secret_stream

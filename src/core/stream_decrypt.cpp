@@ -35,4 +35,19 @@ bool gf_streamDecrypt(const std::filesystem::path& encryptedPath, const std::fil
     return false;
 }
 
+bool gf_streamDecrypt(const std::filesystem::path& encryptedPath, std::string& plainText)
+{
+    try
+    {
+        plainText = secret_stream::decryptText(encryptedPath);
+        return true;
+    }
+    catch (const std::exception& e)
+    {
+        gf_log(fmt::format("{} exception: {}", "gf_streamDecrypt", e.what()));
+    }
+    plainText.clear();
+    return false;
+}
+
 } // namespace ovr

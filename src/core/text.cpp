@@ -86,12 +86,12 @@ std::vector<std::string> gf_splitCommaList(std::string_view text)
     return items;
 }
 
-std::list<std::string> gf_splitTrimSorted(std::string_view text)
+std::vector<std::string> gf_splitTrimSorted(std::string_view text)
 {
-    std::list<std::string> items;
+    std::vector<std::string> items;
     lf_forEachCommaPiece(text, [&](std::string_view piece) { items.push_back(gf_trim(piece)); });
-    items.sort();
-    items.unique();
+    std::sort(items.begin(), items.end());
+    items.erase(std::unique(items.begin(), items.end()), items.end());
     return items;
 }
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +27,7 @@ std::vector<std::string> lf_splitComma(std::string_view text);
 // Every piece between commas, trimmed; pieces empty after trimming dropped.
 std::vector<std::string> gf_splitCommaList(std::string_view text);
 // Every piece trimmed (empty ones kept), sorted byte-wise, duplicates removed.
-std::list<std::string> gf_splitTrimSorted(std::string_view text);
+std::vector<std::string> gf_splitTrimSorted(std::string_view text);
 // A list holding blanks, tabs or line ends becomes its trimmed, non-empty
 // pieces joined by ','; any other text is left as it is.
 void gf_normaliseCommaList(std::string& text);

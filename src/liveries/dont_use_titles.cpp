@@ -32,11 +32,11 @@ std::int64_t lf_appendTitlesWithoutRegcodes(const std::vector<RegcodeEntry>& ent
     return added;
 }
 
-void lf_readDontUseTitlesAig()
+void lf_readDontUseTitlesAig(std::string& text)
 {
     std::vector<RegcodeEntry> entries;
     entries.reserve(kAigEntries);
-    lf_readAigRegcodes(entries);
+    lf_readAigRegcodes(text, entries);
     const std::int64_t added = lf_appendTitlesWithoutRegcodes(entries);
     gf_log(fmt::format("{:5} don't use title{} read", added, gf_plural64(added)));
 }
@@ -58,7 +58,8 @@ void lf_readDontUseTitles()
     try
     {
         g_dontUseTitles.clear();
-        lf_withPlainAigRegcodes(lf_readDontUseTitlesAig);
+        if (std::string aig; lf_decryptAigRegcodes(aig))
+            lf_readDontUseTitlesAig(aig);
         if (gf_countFolderEntries(g_myRegcodesPath) > 0)
             lf_readDontUseTitlesMy();
     }

@@ -5,7 +5,6 @@
 #include <system_error>
 
 #include <fmt/format.h>
-#include <gsl/gsl>
 #include <pugixml.hpp>
 
 #include "core/encoding.h"
@@ -52,12 +51,6 @@ std::vector<std::string> lf_fields(std::string_view line)
     return fields;
 }
 
-std::vector<std::string> lf_sortedRegcodes(std::string_view list)
-{
-    std::list<std::string> sorted = gf_splitTrimSorted(list);
-    return {std::make_move_iterator(sorted.begin()), std::make_move_iterator(sorted.end())};
-}
-
 bool lf_validLength(const std::string& regcode)
 {
     return regcode.size() >= kShortestRegcode && regcode.size() <= kLongestRegcode;
@@ -90,7 +83,7 @@ bool parseRegcodeLine(std::string_view line, const fs::path& file, std::vector<R
     }
 
     bool valid = true;
-    std::vector<std::string> regcodes = lf_sortedRegcodes(fields[1]);
+    std::vector<std::string> regcodes = gf_splitTrimSorted(fields[1]);
     if (regcodes.size() == 1)
     {
         if (!lf_validLength(regcodes[0]))
@@ -122,20 +115,18 @@ bool parseRegcodeLine(std::string_view line, const fs::path& file, std::vector<R
     return valid;
 }
 
-bool readAigRegcodesFrom(const fs::path& file, std::vector<RegcodeEntry>& out)
+bool readAigRegcodesText(std::string& text, const fs::path& name, std::vector<RegcodeEntry>& out)
 {
     pugi::xml_document doc;
-    if (!doc.load_file(file.c_str()))
+    if (!doc.load_buffer_inplace(text.data(), text.size()))
     {
-        gf_logWarning(fmt::format("Failed to load {}", file.string()));
-        if (fs::exists(file))
-            fs::remove(file);
+        gf_logWarning(fmt::format("Failed to load {}", name.string()));
         return false;
     }
     if (!gf_readMeta(doc, false))
     {
         gf_logWarning(fmt::format("{} refused: its meta block lacks the copyright or the simulator marker",
-                                  file.string()));
+                                  name.string()));
         return false;
     }
     pugi::xml_node aig = doc.child("root").child("aig");
@@ -145,10 +136,11 @@ bool readAigRegcodesFrom(const fs::path& file, std::vector<RegcodeEntry>& out)
         return false;
     }
 
-    std::string previous;
+    // Views into the parsed text, which outlives the loop.
+    std::string_view previous;
     for (pugi::xml_node l : aig.children("l"))
     {
-        std::string title = l.attribute("t").value();
+        const std::string_view title = l.attribute("t").value();
         if (title.empty())
             continue;
         if (title == previous)
@@ -158,7 +150,7 @@ bool readAigRegcodesFrom(const fs::path& file, std::vector<RegcodeEntry>& out)
         }
         previous = title;
         const std::string_view listed = l.attribute("r").value();
-        std::vector<std::string> regcodes = lf_sortedRegcodes(listed);
+        std::vector<std::string> regcodes = gf_splitTrimSorted(listed);
         // "A,,B" must not bind the empty registration to the livery.
         std::erase_if(regcodes, [](const std::string& regcode) { return regcode.empty(); });
         // A list of nothing but commas and blanks is a broken entry, not a
@@ -168,10 +160,10 @@ bool readAigRegcodesFrom(const fs::path& file, std::vector<RegcodeEntry>& out)
             gf_logWarning(fmt::format("Entry '{}' lists no registration in r=\"{}\", skipped", title, listed));
             continue;
         }
-        out.push_back({std::move(title), std::move(regcodes), l.attribute("s").as_bool(false)});
+        out.push_back({std::string(title), std::move(regcodes), l.attribute("s").as_bool(false)});
     }
     gf_log(
-        fmt::format("{:5} {} read from {}", out.size(), lf_liveryWord(out.size()), file.filename().string()));
+        fmt::format("{:5} {} read from {}", out.size(), lf_liveryWord(out.size()), name.filename().string()));
     return true;
 }
 
@@ -235,29 +227,15 @@ bool lf_readRegcodeFiles(const fs::path& folder, std::vector<RegcodeEntry>& out)
     return result;
 }
 
-bool lf_withPlainAigRegcodes(const std::function<void()>& read)
+bool lf_decryptAigRegcodes(std::string& text)
 {
-    auto removePlain = gsl::finally(
-        []
-        {
-            try
-            {
-                gf_removeFileWarn(g_aigRegcodesXmlPath);
-            }
-            catch (const std::exception& e)
-            {
-                gf_logWarning(fmt::format("exception: {}", e.what()));
-            }
-        });
-    if (!gf_streamDecrypt(g_aigRegcodesEncPath, g_aigRegcodesXmlPath))
-        return false;
-    read();
-    return true;
+    return gf_streamDecrypt(g_aigRegcodesEncPath, text);
 }
 
-bool lf_readAigRegcodes(std::vector<RegcodeEntry>& out)
+bool lf_readAigRegcodes(std::string& text, std::vector<RegcodeEntry>& out)
 {
-    return detail::readAigRegcodesFrom(g_aigRegcodesXmlPath, out);
+    // Messages name the list as the plain file it once was decrypted to.
+    return detail::readAigRegcodesText(text, g_aigRegcodesXmlPath, out);
 }
 
 } // namespace ovr

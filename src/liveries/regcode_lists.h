@@ -6,15 +6,14 @@
 //   livery a line: "title", "title;REG1,REG2" or "title;REG1,REG2;#" (# marks
 //   the livery special: given only to its own registrations; a line with one
 //   registration is always special);
-// - the shipped list, input/AIG-regcodes.enc, decrypted by the caller to
-//   input/AIG-regcodes.xml:
+// - the shipped list, input/AIG-regcodes.enc, decrypted in memory (no plain
+//   file is written; messages still name it input/AIG-regcodes.xml):
 //     <root><meta>...</meta><aig><l t="title" r="REG1,REG2" s="true"/></aig></root>
 //
 // Both readers append to the caller's list and never clear it.
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,19 +32,18 @@ struct RegcodeEntry
 // failed; a failure keeps what was appended.
 bool lf_readRegcodeFiles(const std::filesystem::path& folder, std::vector<RegcodeEntry>& out);
 
-// Appends the entries of input/AIG-regcodes.xml. True when the file loaded,
-// its meta block (with the simulator marker) was accepted and it holds an aig
-// element.
-bool lf_readAigRegcodes(std::vector<RegcodeEntry>& out);
-
-// Decrypts input/AIG-regcodes.enc into the plain input/AIG-regcodes.xml, runs
-// `read` and removes the plain file however it ends. False, with nothing
-// run, when the list cannot be decrypted.
-bool lf_withPlainAigRegcodes(const std::function<void()>& read);
+// The plain text of input/AIG-regcodes.enc. False, with the reason logged and
+// `text` empty, when the list cannot be decrypted.
+bool lf_decryptAigRegcodes(std::string& text);
+// Appends the entries of the decrypted list, parsing `text` in place (it is
+// used up). True when the text parsed, its meta block (with the simulator
+// marker) was accepted and it holds an aig element.
+bool lf_readAigRegcodes(std::string& text, std::vector<RegcodeEntry>& out);
 
 namespace detail
 {
-bool readAigRegcodesFrom(const std::filesystem::path& file, std::vector<RegcodeEntry>& out);
+// lf_readAigRegcodes with `name` in its messages.
+bool readAigRegcodesText(std::string& text, const std::filesystem::path& name, std::vector<RegcodeEntry>& out);
 // The entry of one line of a user's regcode file, if it makes one; each
 // registration of a wrong length is logged naming `file`.
 bool parseRegcodeLine(std::string_view line, const std::filesystem::path& file,

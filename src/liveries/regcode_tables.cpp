@@ -57,12 +57,12 @@ bool lf_writeReport(const std::vector<std::string>& lines, const fs::path& file)
     return true;
 }
 
-void lf_processAigRegcodes()
+void lf_processAigRegcodes(std::string& text)
 {
     g_offlineRegcodeMessages.push_back(fmt::format("Processing file {}", g_aigRegcodesXmlPath.string()));
     std::vector<RegcodeEntry> entries;
     entries.reserve(kAigEntries);
-    if (!lf_readAigRegcodes(entries))
+    if (!lf_readAigRegcodes(text, entries))
         g_offlineRegcodeMessages.push_back(
             fmt::format("There were errors processing the AIG-regcode file '{}', see Log.txt",
                         g_aigRegcodesXmlPath.string()));
@@ -130,7 +130,9 @@ void lf_processOfflineRegcodes()
     try
     {
         g_offlineRegcodeMessages.clear();
-        if (!lf_withPlainAigRegcodes(lf_processAigRegcodes))
+        if (std::string aig; lf_decryptAigRegcodes(aig))
+            lf_processAigRegcodes(aig);
+        else
             gf_logWarning(fmt::format("{} not read; the registrations of your own lists are still used",
                                       g_aigRegcodesEncPath.string()));
         lf_processMyRegcodes();

@@ -1,6 +1,10 @@
 #include "liveries/scanned_liveries_file.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <string>
+#include <string_view>
 
 #include <fmt/format.h>
 #include <pugixml.hpp>
@@ -32,6 +36,31 @@ const char* lf_required(pugi::xml_node element, const char* name)
     return attribute.value();
 }
 
+// The id of the last code text met. The file is sorted by airline and type,
+// so most liveries name the codes of the one before; the pools are asked
+// only when a text changes.
+class LastCode
+{
+  public:
+    explicit LastCode(std::uint16_t (*intern)(std::string_view)) : m_intern(intern) {}
+    std::uint16_t id(const char* text)
+    {
+        if (!m_known || m_text != text)
+        {
+            m_text = text;
+            m_id = m_intern(m_text);
+            m_known = true;
+        }
+        return m_id;
+    }
+
+  private:
+    std::uint16_t (*m_intern)(std::string_view);
+    std::string m_text;
+    std::uint16_t m_id = 0;
+    bool m_known = false;
+};
+
 } // namespace
 
 namespace detail
@@ -62,6 +91,11 @@ void readScannedLiveriesFrom(const std::filesystem::path& file)
         if (!liveries)
             throw UserErrorException(kNoLiveriesSection,
                                      fmt::format("{} does not contain a <liveries> section", file.string()));
+        g_liveries.reserve(static_cast<std::size_t>(
+            std::distance(liveries.children().begin(), liveries.children().end())));
+        LastCode airlines(&gf_airlineId);
+        LastCode operators(&gf_airlineId);
+        LastCode models(&gf_modelId);
         for (pugi::xml_node element : liveries.children())
         {
             if (element.type() != pugi::node_element)
@@ -69,17 +103,16 @@ void readScannedLiveriesFrom(const std::filesystem::path& file)
             const char* airline = lf_required(element, "a");
             const char* model = lf_required(element, "m");
             const char* title = lf_required(element, "t");
-            LiveryData livery;
+            LiveryData& livery = g_liveries.emplace_back();
             livery.title = title;
             livery.registration = element.attribute("r").value();
-            livery.key.airline = gf_airlineId(airline);
+            livery.key.airline = airlines.id(airline);
             // The empty text is id 0 in a pool that the model database
             // filled; without one it must not become a code of its own.
             const char* operatorCode = element.attribute("o").value();
-            livery.key.secondAirline = *operatorCode == '\0' ? 0 : gf_airlineId(operatorCode);
-            livery.key.model = gf_modelId(model);
+            livery.key.secondAirline = *operatorCode == '\0' ? 0 : operators.id(operatorCode);
+            livery.key.model = models.id(model);
             livery.key.cargo = element.attribute("c").as_bool(false) ? 1 : 0;
-            g_liveries.push_back(std::move(livery));
         }
     }
     if (g_liveries.empty())

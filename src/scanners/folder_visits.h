@@ -5,7 +5,7 @@
 #pragma once
 
 #include <filesystem>
-#include <set>
+#include <unordered_set>
 
 namespace ovr
 {
@@ -15,11 +15,21 @@ class FolderVisits
   public:
     // True the first time the folder (after resolving every link in its
     // path) is offered; false when it was entered before or cannot be
-    // resolved, and is then not to be entered.
+    // resolved, and is then not to be entered. `real` receives the resolved
+    // path when it is true.
+    bool enter(const std::filesystem::path& folder, std::filesystem::path& real);
     bool enter(const std::filesystem::path& folder);
+    // The same for a folder listed in a folder entered as `parentReal`
+    // (`link` as its listing says): one that is no link resolves to its name under the parent without asking
+    // the file system about every folder of its path again. An empty
+    // `parentReal` (a parent that did not resolve) resolves the folder whole.
+    bool enterListed(const std::filesystem::path& parentReal, const std::filesystem::path& folder, bool link,
+                     std::filesystem::path& real);
 
   private:
-    std::set<std::filesystem::path> m_entered;
+    bool remember(std::filesystem::path& real);
+
+    std::unordered_set<std::filesystem::path::string_type> m_entered;
 };
 
 } // namespace ovr

@@ -1,6 +1,8 @@
 #include "scanners/liveries_scan.h"
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -100,14 +102,25 @@ struct FileResult
     std::string error; // empty when the file was read
 };
 
-// The scan's workers: a fixed set of threads that read the files handed to
-// them in order. A thread per file costs more to start than most files cost
-// to read; the walk never hands out more files than there are workers (the
-// running count), so nothing waits in the queue for long.
+// The files of one hand-over, read in walk order by one worker; `reading` is
+// the index of the file its worker is on, for the walk's "still waiting".
+struct FileBatch
+{
+    std::vector<fs::path> files;
+    std::vector<detail::LiveryReader> readers;
+    std::atomic<std::size_t> reading{0};
+};
+
+// The scan's workers: a fixed set of threads that list the folders of the
+// walk ahead of it and read the batches of files handed to them, in order,
+// listings first (the walk waits for them). A thread per file costs more to
+// start than most files cost to read, and so does a hand-over per file: the
+// walk gives each worker a batch of files at a time.
 class ScanWorkers
 {
   public:
-    using Task = std::packaged_task<FileResult()>;
+    // Any move-only work; its result travels through a future of its own.
+    using Task = std::packaged_task<void()>;
 
     // Throws std::system_error when a thread cannot be started; the threads
     // started before it are ended.
@@ -128,11 +141,12 @@ class ScanWorkers
     ScanWorkers(const ScanWorkers&) = delete;
     ScanWorkers& operator=(const ScanWorkers&) = delete;
 
-    void submit(Task task)
+    // Any thread, a worker's own task included.
+    void submit(Task task, bool listing)
     {
         {
             std::lock_guard lock(m_mutex);
-            m_tasks.push_back(std::move(task));
+            (listing ? m_listings : m_tasks).push_back(std::move(task));
         }
         m_wake.notify_one();
     }
@@ -145,11 +159,12 @@ class ScanWorkers
             Task task;
             {
                 std::unique_lock lock(m_mutex);
-                m_wake.wait(lock, [this] { return m_stopping || !m_tasks.empty(); });
-                if (m_tasks.empty())
+                m_wake.wait(lock, [this] { return m_stopping || !m_listings.empty() || !m_tasks.empty(); });
+                std::deque<Task>& queue = m_listings.empty() ? m_tasks : m_listings;
+                if (queue.empty())
                     return;
-                task = std::move(m_tasks.front());
-                m_tasks.pop_front();
+                task = std::move(queue.front());
+                queue.pop_front();
             }
             task();
         }
@@ -171,102 +186,229 @@ class ScanWorkers
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::deque<Task> m_listings;
     std::deque<Task> m_tasks;
     bool m_stopping = false;
     std::vector<std::thread> m_threads;
 };
 
-// One file's result, in start order.
-struct PendingResult
+// One folder's entries as the walk takes them, in name order: its
+// aircraft.cfg files and the folders it may enter. A folder that is no link
+// is listed by a worker as soon as its parent is; a link is listed only when
+// the walk enters it, so that a loop of links is never listed ahead.
+struct ListedAhead;
+
+struct FolderListing
 {
-    fs::path file;
-    std::future<FileResult> result;
+    struct Entry
+    {
+        fs::path path;
+        bool aircraftCfg = false;
+        bool folder = false; // not skipped by name or length
+        bool link = false;
+        std::shared_ptr<ListedAhead> ahead; // a folder that is no link
+    };
+    std::error_code error;
+    std::vector<Entry> entries;
 };
 
-// Waits for the oldest file (no deadline: its reader must end before the
-// scan does) and takes its liveries. A reader that failed loses only its own
-// file.
-void lf_collectOldest(std::list<PendingResult>& pending, std::string_view failure)
+struct ListedAhead
 {
-    PendingResult& oldest = pending.front();
-    while (oldest.result.wait_for(kStillWaitingEvery) != std::future_status::ready)
-        gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.file)));
-    FileResult read = oldest.result.get();
-    if (read.error.empty())
-    {
-        for (LiveryData& livery : read.liveries)
-            g_liveries.push_back(std::move(livery));
-    }
-    else
-    {
-        gf_logWarning(fmt::format("{}{}, file: {}", failure, read.error, gf_pathToUtf8(oldest.file)));
-    }
-    pending.pop_front();
-}
+    std::future<FolderListing> listing;
+};
 
-// Hands one file to the workers once fewer than g_maxScanTasks read.
-void lf_startWorker(std::uint32_t folderNumber, const fs::path& file, std::list<PendingResult>& pending,
-                    ScanWorkers& workers)
-{
-    const detail::LiveryReader reader =
-        lf_contains(lf_narrow(file), "ivao_x-csl") || lf_contains(lf_narrow(file), "IVAO_MTL") ? g_ivaoReader
-                                                                                              : g_ordinaryReader;
-    while (g_runningScanTasks.load() >= g_maxScanTasks.load())
-        std::this_thread::yield();
-    ScanWorkers::Task task(
-        [reader, folderNumber, file]
-        {
-            FileResult read;
-            try
-            {
-                read.liveries = reader(folderNumber, file);
-            }
-            catch (const std::exception& e)
-            {
-                read.error = e.what();
-                if (read.error.empty())
-                    read.error = "unknown error";
-            }
-            return read;
-        });
-    std::future<FileResult> result = task.get_future();
-    g_runningScanTasks.fetch_add(1);
-    pending.push_back(PendingResult{file, std::move(result)});
-    workers.submit(std::move(task));
-}
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers);
 
-// The walk of one folder, depth first in name order. False when the walk
-// must end (an iteration error, a worker that did not start).
-bool lf_walk(std::uint32_t folderNumber, const fs::path& root, const fs::path& folder,
-             std::list<PendingResult>& pending, ScanWorkers& workers, FolderVisits& visits)
+FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
 {
-    std::error_code ec;
-    const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, ec);
-    if (ec)
-    {
-        gf_logWarning(fmt::format("liveries search in {} stopped at {}: {}", gf_pathToUtf8(root),
-                                  gf_pathToUtf8(folder), ec.message()));
-        return false;
-    }
+    FolderListing listing;
+    const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, listing.error);
+    if (listing.error)
+        return listing;
     for (const fs::directory_entry& entry : entries)
     {
+        FolderListing::Entry taken;
         const fs::path& path = entry.path();
-        const std::string text = gf_pathToUtf8(path);
-        bool descend = std::none_of(std::begin(kSkipFragments), std::end(kSkipFragments),
-                                    [&](std::string_view fragment) { return lf_contains(text, fragment); }) &&
-                       text.size() < kMaxWalkPathBytes;
         // The listing's own file types save a status query per entry; a link
         // is followed.
         std::error_code statusError;
-        if (lf_isAircraftCfg(path) && entry.is_regular_file(statusError) && !statusError)
+        taken.aircraftCfg = lf_isAircraftCfg(path) && entry.is_regular_file(statusError) && !statusError;
+        if (entry.is_directory(statusError) && !statusError)
         {
-            lf_startWorker(folderNumber, path, pending, workers);
-            if (pending.size() > static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)))
-                lf_collectOldest(pending, "liveries inner search aborted: ");
+            const std::string text = gf_pathToUtf8(path);
+            taken.folder = std::none_of(std::begin(kSkipFragments), std::end(kSkipFragments),
+                                        [&](std::string_view fragment) { return lf_contains(text, fragment); }) &&
+                           text.size() < kMaxWalkPathBytes;
         }
-        if (descend && entry.is_directory(statusError) && !statusError && visits.enter(path))
-            if (!lf_walk(folderNumber, root, path, pending, workers, visits))
-                return false;
+        if (!taken.aircraftCfg && !taken.folder)
+            continue;
+        if (taken.folder)
+        {
+            std::error_code linkError;
+            taken.link = entry.is_symlink(linkError) || linkError;
+            if (!taken.link)
+                taken.ahead = lf_listAhead(path, workers);
+        }
+        taken.path = path;
+        listing.entries.push_back(std::move(taken));
+    }
+    return listing;
+}
+
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers)
+{
+    std::packaged_task<FolderListing()> list([folder, &workers] { return lf_listFolder(folder, workers); });
+    auto ahead = std::make_shared<ListedAhead>();
+    ahead->listing = list.get_future();
+    workers.submit(ScanWorkers::Task([list = std::move(list)]() mutable { list(); }), true);
+    return ahead;
+}
+
+// One batch's results, in start order.
+struct PendingBatch
+{
+    std::shared_ptr<FileBatch> batch;
+    std::future<std::vector<FileResult>> results;
+};
+
+// The walk of one package folder: the batch it is filling, the batches
+// handed out and not yet collected, and the workers.
+class ScanWalk
+{
+  public:
+    // Files per hand-over: enough that a hand-over costs little beside the
+    // reading of its files, few enough that every worker gets some in a
+    // folder of a few hundred aircraft.
+    static constexpr std::size_t kFilesPerBatch = 16;
+
+    ScanWalk(std::size_t workers, std::uint32_t folderNumber)
+        : m_workers(workers), m_maxPending(2 * workers), m_folderNumber(folderNumber)
+    {
+    }
+    ScanWalk(const ScanWalk&) = delete;
+    ScanWalk& operator=(const ScanWalk&) = delete;
+
+    void add(const fs::path& file)
+    {
+        const std::string narrow = lf_narrow(file);
+        if (!m_filling)
+            m_filling = std::make_shared<FileBatch>();
+        m_filling->files.push_back(file);
+        m_filling->readers.push_back(lf_contains(narrow, "ivao_x-csl") || lf_contains(narrow, "IVAO_MTL")
+                                         ? g_ivaoReader
+                                         : g_ordinaryReader);
+        if (m_filling->files.size() >= kFilesPerBatch)
+            handOver();
+    }
+
+    // Hands out the batch being filled; then, while more than two batches
+    // per worker are unread, takes the oldest.
+    void handOver()
+    {
+        if (m_filling && !m_filling->files.empty())
+        {
+            std::shared_ptr<FileBatch> batch = std::move(m_filling);
+            std::packaged_task<std::vector<FileResult>()> read(
+                [batch, folderNumber = m_folderNumber] { return lf_readBatch(*batch, folderNumber); });
+            std::future<std::vector<FileResult>> results = read.get_future();
+            g_runningScanTasks.fetch_add(static_cast<std::int32_t>(batch->files.size()));
+            m_pending.push_back(PendingBatch{std::move(batch), std::move(results)});
+            m_workers.submit(ScanWorkers::Task([read = std::move(read)]() mutable { read(); }), false);
+        }
+        while (m_pending.size() > m_maxPending)
+            collectOldest("liveries inner search aborted: ");
+    }
+
+    ScanWorkers& workers() { return m_workers; }
+
+    // Hands out what is left and takes every result.
+    void finish(std::string_view failure)
+    {
+        handOver();
+        while (!m_pending.empty())
+            collectOldest(failure);
+    }
+
+  private:
+    static std::vector<FileResult> lf_readBatch(FileBatch& batch, std::uint32_t folderNumber)
+    {
+        std::vector<FileResult> results(batch.files.size());
+        for (std::size_t i = 0; i < batch.files.size(); ++i)
+        {
+            batch.reading.store(i);
+            try
+            {
+                results[i].liveries = batch.readers[i](folderNumber, batch.files[i]);
+            }
+            catch (const std::exception& e)
+            {
+                results[i].error = e.what();
+                if (results[i].error.empty())
+                    results[i].error = "unknown error";
+            }
+        }
+        return results;
+    }
+
+    // Waits for the oldest batch (no deadline: its readers must end before
+    // the scan does) and takes its liveries. A reader that failed loses only
+    // its own file.
+    void collectOldest(std::string_view failure)
+    {
+        PendingBatch& oldest = m_pending.front();
+        while (oldest.results.wait_for(kStillWaitingEvery) != std::future_status::ready)
+        {
+            const std::size_t reading = std::min(oldest.batch->reading.load(), oldest.batch->files.size() - 1);
+            gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.batch->files[reading])));
+        }
+        std::vector<FileResult> results = oldest.results.get();
+        for (std::size_t i = 0; i < results.size(); ++i)
+        {
+            FileResult& read = results[i];
+            if (read.error.empty())
+            {
+                for (LiveryData& livery : read.liveries)
+                    g_liveries.push_back(std::move(livery));
+            }
+            else
+            {
+                gf_logWarning(
+                    fmt::format("{}{}, file: {}", failure, read.error, gf_pathToUtf8(oldest.batch->files[i])));
+            }
+        }
+        m_pending.pop_front();
+    }
+
+    ScanWorkers m_workers;
+    std::size_t m_maxPending;
+    std::uint32_t m_folderNumber;
+    std::shared_ptr<FileBatch> m_filling;
+    std::deque<PendingBatch> m_pending;
+};
+
+// The walk of one folder, depth first in name order, over the listings the
+// workers made. False when the walk must end (an iteration error, a worker
+// that did not start).
+bool lf_walk(const fs::path& root, const fs::path& folder, const fs::path& real, FolderListing listing,
+             ScanWalk& walk, FolderVisits& visits)
+{
+    if (listing.error)
+    {
+        gf_logWarning(fmt::format("liveries search in {} stopped at {}: {}", gf_pathToUtf8(root),
+                                  gf_pathToUtf8(folder), listing.error.message()));
+        return false;
+    }
+    for (FolderListing::Entry& entry : listing.entries)
+    {
+        if (entry.aircraftCfg)
+            walk.add(entry.path);
+        fs::path entryReal;
+        if (!entry.folder || !visits.enterListed(real, entry.path, entry.link, entryReal))
+            continue;
+        FolderListing inner =
+            entry.ahead ? entry.ahead->listing.get() : lf_listFolder(entry.path, walk.workers());
+        if (!lf_walk(root, entry.path, entryReal, std::move(inner), walk, visits))
+            return false;
     }
     return true;
 }
@@ -388,21 +530,24 @@ void lf_checkLfolders(std::vector<fs::path>& folders)
 
 void lf_scanFolder4Liveries(std::uint32_t folderNumber, const fs::path& folder)
 {
-    std::list<PendingResult> pending;
-    std::optional<ScanWorkers> workers;
+    std::optional<ScanWalk> walk;
     try
     {
-        workers.emplace(static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)));
+        walk.emplace(static_cast<std::size_t>(std::max(g_maxScanTasks.load(), 1)), folderNumber);
         FolderVisits visits;
-        visits.enter(folder);
-        lf_walk(folderNumber, folder, folder, pending, *workers, visits);
+        // A root that does not resolve is still listed (and its failure
+        // reported); its folders are then resolved one by one.
+        fs::path real;
+        if (!visits.enter(folder, real))
+            real.clear();
+        lf_walk(folder, folder, real, lf_listFolder(folder, walk->workers()), *walk, visits);
     }
     catch (const std::exception& e)
     {
         gf_logWarning(fmt::format("liveries search in {} aborted, cause: {}", gf_pathToUtf8(folder), e.what()));
     }
-    while (!pending.empty())
-        lf_collectOldest(pending, "liveries search aborted, futs outer, ");
+    if (walk)
+        walk->finish("liveries search aborted, futs outer, ");
 }
 
 void lf_prioritizeLiveries()

@@ -45,43 +45,6 @@ std::vector<std::string> lf_texts(const TitleViews& views)
     return {views.begin(), views.end()};
 }
 
-// Every table as sorted text, to compare two builds.
-std::vector<std::string> lf_dump()
-{
-    std::vector<std::string> lines;
-    for (const auto& [airline, models] : g_airlineModels)
-        for (const auto& [model, titles] : models)
-            for (const LiveryTitle& title : titles)
-                lines.push_back(fmt::format("am {} {} {} {}", g_airlineCodes.text(airline),
-                                            g_modelCodes.text(model), title.title, title.cargo));
-    for (std::size_t kind : {kPassenger, kCargo})
-    {
-        for (const auto& [airline, models] : g_airlineModelTitles[kind])
-            for (const auto& [model, titles] : models)
-                lines.push_back(fmt::format("amt{} {} {} {}", kind, g_airlineCodes.text(airline),
-                                            g_modelCodes.text(model), fmt::join(titles, "|")));
-        for (const auto& [model, titles] : g_modelTitles[kind])
-            lines.push_back(
-                fmt::format("mt{} {} {}", kind, g_modelCodes.text(model), fmt::join(titles, "|")));
-    }
-    for (const auto* list : {&g_categoryModels0, &g_categoryModels1, &g_categoryModels2})
-        lines.push_back(fmt::format("cat {}", fmt::join(*list, ",")));
-    for (const auto& [registration, title] : g_regcodeTitles)
-        lines.push_back(fmt::format("rt {} {}", registration, title));
-    for (const auto& [title, registration] : g_titleRegistrations)
-        lines.push_back(fmt::format("tr {} {}", title, registration));
-    lines.push_back(fmt::format("special {} unique {} bound {}", fmt::join(g_specialRegcodes, ","),
-                                fmt::join(g_uniqueRegcodes, ","), fmt::join(g_boundTitles, "|")));
-    for (const auto& [model, similar] : g_similarModels)
-        lines.push_back(fmt::format("sim {} {}", g_modelCodes.text(model), fmt::join(similar, ",")));
-    for (const auto& [airline, substitutes] : g_airlineSubstitutes)
-        for (const auto& [model, similar] : substitutes)
-            lines.push_back(fmt::format("sub {} {} {}", g_airlineCodes.text(airline),
-                                        g_modelCodes.text(model), fmt::join(similar, ",")));
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
 // A fleet that touches every table.
 std::vector<std::string> lf_fleet()
 {
@@ -337,11 +300,11 @@ TEST_F(TablesTest, ASecondStartUpSkipsTheBuildAndKeepsTheTables)
 {
     writeScanned(lf_fleet());
     gf_processScannedLiveries();
-    const std::vector<std::string> before = lf_dump();
+    const std::vector<std::string> before = tablesDump();
     fs::remove("output/LiveriesScanned.xml");
     g_liveries.resize(3);
     gf_processScannedLiveries();
-    EXPECT_EQ(lf_dump(), before);
+    EXPECT_EQ(tablesDump(), before);
     EXPECT_TRUE(g_liveries.empty());
     EXPECT_EQ(
         logLinesWith("skipped"),
@@ -354,13 +317,13 @@ TEST_F(TablesTest, ARebuildAfterAResetGivesTheTablesOfTheFirstBuildWithTheSameTi
     writeAig(R"(<l t="A321 KLM" r="PH-AAB,PH-AAC" s="1"/><l t="A320 Lufthansa" r="D-AIZC"/>)");
     writeMyRegcodes("mine.txt", "A321 Lufthansa;D-AIDA\n");
     gf_processScannedLiveries();
-    const std::vector<std::string> first = lf_dump();
+    const std::vector<std::string> first = tablesDump();
     const char* view = lf_findLiveryTitle("A321 KLM").data();
     ASSERT_FALSE(g_similarModels.empty());
 
     g_scannedLiveriesProcessed.store(0);
     gf_processScannedLiveries();
-    EXPECT_EQ(lf_dump(), first);
+    EXPECT_EQ(tablesDump(), first);
     EXPECT_EQ(lf_findLiveryTitle("A321 KLM").data(), view);
 }
 

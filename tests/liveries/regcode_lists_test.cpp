@@ -204,9 +204,9 @@ class AigRegcodesTest : public TablesTest, public ::testing::WithParamInterface<
 TEST_P(AigRegcodesTest, ReadsOrRefusesTheList)
 {
     const AigCase& c = GetParam();
-    std::ofstream("input/AIG-regcodes.xml", std::ios::binary) << c.document;
+    std::string text(c.document);
     std::vector<RegcodeEntry> out;
-    EXPECT_EQ(lf_readAigRegcodes(out), c.result);
+    EXPECT_EQ(lf_readAigRegcodes(text, out), c.result);
     EXPECT_EQ(out.size(), c.entries);
     const std::vector<std::string> warnings = logLinesWith("==> ");
     if (*c.warning == '\0')
@@ -223,9 +223,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, AigRegcodesTest, ::testing::ValuesIn(kAigCases),
 
 TEST_F(AigRegcodesTest, EntriesKeepTheirRegcodesSpecialFlagAndRepeatedTitles)
 {
-    std::ofstream("input/AIG-regcodes.xml", std::ios::binary) << kAigCases[4].document;
+    std::string text(kAigCases[4].document);
     std::vector<RegcodeEntry> out;
-    ASSERT_TRUE(lf_readAigRegcodes(out));
+    ASSERT_TRUE(lf_readAigRegcodes(text, out));
     ASSERT_EQ(out.size(), 4u);
     EXPECT_EQ(out[0].title, "A");
     EXPECT_EQ(out[0].regcodes, (Regcodes{"X1", "X2"}));
@@ -242,11 +242,30 @@ TEST_F(AigRegcodesTest, EntriesKeepTheirRegcodesSpecialFlagAndRepeatedTitles)
               std::vector<std::string>{"    4 liveries read from AIG-regcodes.xml"});
 }
 
-TEST_F(AigRegcodesTest, UnparsableListIsRemoved)
+// The list is decrypted in memory: neither a good nor a broken one leaves a
+// plain copy beside the encrypted file.
+TEST_F(AigRegcodesTest, TheListIsDecryptedInMemoryOnly)
 {
-    std::ofstream("input/AIG-regcodes.xml", std::ios::binary) << "<root>";
+    for (const char* document : {kAigCases[4].document, "<root>"})
+    {
+        writeAigDocument(document);
+        std::string text;
+        ASSERT_TRUE(lf_decryptAigRegcodes(text));
+        EXPECT_EQ(text, document);
+        EXPECT_FALSE(fs::exists("input/AIG-regcodes.xml"));
+    }
     std::vector<RegcodeEntry> out;
-    EXPECT_FALSE(lf_readAigRegcodes(out));
+    std::string broken = "<root>";
+    EXPECT_FALSE(lf_readAigRegcodes(broken, out));
+    EXPECT_EQ(logLinesWith("==> Failed to load"), std::vector<std::string>{"==> Failed to load input/AIG-regcodes.xml"});
+}
+
+TEST_F(AigRegcodesTest, AListThatDoesNotDecryptGivesNoText)
+{
+    std::ofstream("input/AIG-regcodes.enc", std::ios::binary) << "not a secret stream at all";
+    std::string text = "left from before";
+    EXPECT_FALSE(lf_decryptAigRegcodes(text));
+    EXPECT_TRUE(text.empty());
     EXPECT_FALSE(fs::exists("input/AIG-regcodes.xml"));
 }
 

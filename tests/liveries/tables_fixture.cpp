@@ -1,18 +1,60 @@
 #include "tables_fixture.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
+#include "core/code_pool.h"
 #include "core/parameters.h"
 #include "core/parameters_file_detail.h"
 #include "liveries/livery_tables.h"
+#include "liveries/regcode_tables.h"
+#include "liveries/similar_models.h"
 #include "stream_encrypt.h"
 
 namespace fs = std::filesystem;
 
 namespace ovr::test
 {
+
+// Every table as sorted text, to compare two builds.
+std::vector<std::string> tablesDump()
+{
+    std::vector<std::string> lines;
+    for (const auto& [airline, models] : g_airlineModels)
+        for (const auto& [model, titles] : models)
+            for (const LiveryTitle& title : titles)
+                lines.push_back(fmt::format("am {} {} {} {}", g_airlineCodes.text(airline),
+                                            g_modelCodes.text(model), title.title, title.cargo));
+    for (std::size_t kind : {kPassenger, kCargo})
+    {
+        for (const auto& [airline, models] : g_airlineModelTitles[kind])
+            for (const auto& [model, titles] : models)
+                lines.push_back(fmt::format("amt{} {} {} {}", kind, g_airlineCodes.text(airline),
+                                            g_modelCodes.text(model), fmt::join(titles, "|")));
+        for (const auto& [model, titles] : g_modelTitles[kind])
+            lines.push_back(
+                fmt::format("mt{} {} {}", kind, g_modelCodes.text(model), fmt::join(titles, "|")));
+    }
+    for (const auto* list : {&g_categoryModels0, &g_categoryModels1, &g_categoryModels2})
+        lines.push_back(fmt::format("cat {}", fmt::join(*list, ",")));
+    for (const auto& [registration, title] : g_regcodeTitles)
+        lines.push_back(fmt::format("rt {} {}", registration, title));
+    for (const auto& [title, registration] : g_titleRegistrations)
+        lines.push_back(fmt::format("tr {} {}", title, registration));
+    lines.push_back(fmt::format("special {} unique {} bound {}", fmt::join(g_specialRegcodes, ","),
+                                fmt::join(g_uniqueRegcodes, ","), fmt::join(g_boundTitles, "|")));
+    for (const auto& [model, similar] : g_similarModels)
+        lines.push_back(fmt::format("sim {} {}", g_modelCodes.text(model), fmt::join(similar, ",")));
+    for (const auto& [airline, substitutes] : g_airlineSubstitutes)
+        for (const auto& [model, similar] : substitutes)
+            lines.push_back(fmt::format("sub {} {} {}", g_airlineCodes.text(airline),
+                                        g_modelCodes.text(model), fmt::join(similar, ",")));
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
 
 std::string livery(std::string_view airline, std::string_view model, std::string_view title,
                    std::string_view registration, bool cargo, std::string_view operatorCode)

@@ -24,6 +24,10 @@ std::string livery(std::string_view airline, std::string_view model, std::string
                    std::string_view registration = {}, bool cargo = false,
                    std::string_view operatorCode = {});
 
+// Every livery table, the registration and similar-type tables included, as
+// sorted text lines, to compare two builds.
+std::vector<std::string> tablesDump();
+
 class TablesTest : public DbaseTest
 {
   protected:
