@@ -244,8 +244,15 @@ FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
             continue;
         if (taken.folder)
         {
+#ifdef _WIN32
+            // The Windows library reports neither a junction nor a link as a
+            // symlink: every folder is resolved, so that a loop is still
+            // entered once.
+            taken.link = true;
+#else
             std::error_code linkError;
             taken.link = entry.is_symlink(linkError) || linkError;
+#endif
             if (!taken.link)
                 taken.ahead = lf_listAhead(path, workers);
         }
