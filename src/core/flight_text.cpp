@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <array>
 #include <iterator>
 
 #include "core/code_pool.h"
@@ -25,17 +27,51 @@ bool lf_isAsciiLetter(char c)
 namespace
 {
 
-// The type text written onto the end of target, without a temporary: the
-// log names a flight with it on every livery match.
+// `text` onto the end of target, padded with spaces to `width` columns as
+// fmt pads "{:width}". The log names a flight on every livery match, so the
+// common case (ASCII: a column a byte) is written without the formatter;
+// other text is padded by fmt itself, whose column count knows wide
+// characters.
+void lf_appendPadded(std::string& target, std::string_view text, std::size_t width)
+{
+    if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+    {
+        fmt::format_to(std::back_inserter(target), "{:{}}", text, width);
+        return;
+    }
+    target.append(text);
+    if (text.size() < width)
+        target.append(width - text.size(), ' ');
+}
+
+// The type text written onto the end of target, without a temporary.
 void lf_appendTypeText(const FlightKey& key, std::string& target)
 {
+    lf_appendPadded(target, g_airlineCodes.text(key.airline), 3);
     // ",XYZ" for an operating airline, padded as one field
-    fmt::basic_memory_buffer<char, 16> second;
     if (key.secondAirline != 0)
-        fmt::format_to(std::back_inserter(second), ",{}", g_airlineCodes.text(key.secondAirline));
-    fmt::format_to(std::back_inserter(target), "{:3}{:4} {:4}{}{:3}", g_airlineCodes.text(key.airline),
-                   std::string_view(second.data(), second.size()), g_modelCodes.text(key.model),
-                   key.mark != 0 ? '.' : ' ', key.cargo != 0 ? "(C)" : "");
+    {
+        const std::string_view second = g_airlineCodes.text(key.secondAirline);
+        std::array<char, 16> joined{};
+        if (second.size() < joined.size())
+        {
+            joined[0] = ',';
+            std::copy(second.begin(), second.end(), joined.begin() + 1);
+            lf_appendPadded(target, std::string_view(joined.data(), second.size() + 1), 4);
+        }
+        else
+        {
+            lf_appendPadded(target, fmt::format(",{}", second), 4);
+        }
+    }
+    else
+    {
+        target.append(4, ' ');
+    }
+    target += ' ';
+    lf_appendPadded(target, g_modelCodes.text(key.model), 4);
+    target += key.mark != 0 ? '.' : ' ';
+    target.append(key.cargo != 0 ? "(C)" : "   ");
 }
 
 } // namespace
@@ -80,12 +116,21 @@ std::string& gf_flightTextInto(const FlightBase& flight, std::string& target)
 std::string& gf_appendFlightText(const FlightBase& flight, std::string& target)
 {
     lf_appendTypeText(flight.key, target);
-    auto out = std::back_inserter(target);
-    fmt::format_to(out, " {:8} {:12} ", flight.callsign, flight.registration);
+    target += ' ';
+    lf_appendPadded(target, flight.callsign, 8);
+    target += ' ';
+    lf_appendPadded(target, flight.registration, 12);
+    target += ' ';
     if (flight.origin.empty() && flight.destination.empty())
+    {
         target.append(8, ' ');
+    }
     else
-        fmt::format_to(out, "{:3}->{:3}", flight.origin.text(), flight.destination.text());
+    {
+        lf_appendPadded(target, flight.origin.text(), 3);
+        target.append("->");
+        lf_appendPadded(target, flight.destination.text(), 3);
+    }
     return target;
 }
 

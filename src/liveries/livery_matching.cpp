@@ -259,7 +259,7 @@ void lf_logMatch(const AiAircraftRecord& record, std::string_view step)
     thread_local std::string line;
     line.assign(kMatchLineIndent);
     gf_appendFlightText(record, line);
-    fmt::format_to(std::back_inserter(line), " ={}= {}", step, record.liveryTitle);
+    line.append(" =").append(step).append("= ").append(record.liveryTitle);
     gf_log(line);
 }
 

@@ -4,8 +4,9 @@
 // elevation, its helipads and its first taxiway-parking record. Records carry
 // their size, so everything else is stepped over without being understood.
 //
-// The file is held as 32-bit words and every word is read through one
-// bounds-checked accessor: a table or record that points beyond the data
+// The file is seen as 32-bit words, read from the disk only in the blocks
+// the decode looks at, and every word is read through one bounds-checked
+// accessor: a table or record that points beyond the data
 // throws BglFormatError instead of reading past the buffer. Record walks
 // stop at a size of 0 and after 9000 records, so a corrupt file cannot make
 // a walk run on forever.
@@ -35,7 +36,7 @@ namespace ovr
 namespace
 {
 
-using Words = std::vector<std::uint32_t>;
+using Words = BglWords;
 
 constexpr std::size_t kHeaderWords = 14; // 56 bytes
 constexpr std::size_t kSectionWords = 5; // 20 bytes per section entry
@@ -134,28 +135,6 @@ void lf_walkSection(const Words& words, std::size_t p, const std::filesystem::pa
     }
 }
 
-void lf_walkSections(const Words& words, const std::filesystem::path& path, const BglAirportSink& sink)
-{
-    if (words.size() < 2 || words[1] != kBglHeaderSize || words.size() < 15)
-        return;
-    const std::size_t sections = words[5];
-    if (sections == 0 || kHeaderWords + kSectionWords * sections > words.size())
-        return;
-    for (std::size_t i = 0; i < sections; ++i)
-    {
-        const std::size_t entry = kHeaderWords + kSectionWords * i;
-        if (words[entry] != kBglAirportSection || (words[entry + 1] & kSubsectionFlag) != 0)
-            continue;
-        const std::size_t firstEntry = words[entry + 3] / 4 + 2;
-        if (firstEntry >= words.size())
-            continue;
-        const std::size_t p = words[firstEntry] / 4;
-        if (p >= words.size())
-            continue;
-        lf_walkSection(words, p, path, sink);
-    }
-}
-
 } // namespace
 
 // The file's little-endian words are taken as they lie in memory.
@@ -188,10 +167,85 @@ void lf_readBglWords(std::istream& in, std::vector<std::uint32_t>& words)
 
 std::vector<std::uint32_t> lf_readBglWords(std::istream& in)
 {
-    Words words;
+    std::vector<std::uint32_t> words;
     lf_readBglWords(in, words);
     return words;
 }
+
+BglWords::BglWords(std::vector<std::uint32_t> words)
+    : words_(std::move(words)), present_((words_.size() + kBlockWords - 1) / kBlockWords, 1), size_(words_.size()),
+      bytes_(size_ * 4)
+{
+}
+
+void BglWords::open(std::istream& in)
+{
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in_ = &in;
+    bytes_ = size > 0 ? static_cast<std::size_t>(size) : 0;
+    size_ = (bytes_ + 3) / 4;
+    blocksRead_ = 0;
+    // The storage only grows: a buffer kept for the files of a scan is not
+    // zeroed again for each; a block is filled when it is read.
+    if (words_.size() < size_)
+        words_.resize(size_);
+    present_.assign((size_ + kBlockWords - 1) / kBlockWords, 0);
+}
+
+void BglWords::close(std::size_t keptWords)
+{
+    in_ = nullptr;
+    size_ = 0;
+    bytes_ = 0;
+    present_.clear();
+    if (words_.capacity() > keptWords)
+        std::vector<std::uint32_t>().swap(words_);
+}
+
+void BglWords::load(std::size_t block) const
+{
+    const std::size_t first = block * kBlockWords;
+    const std::size_t words = std::min(kBlockWords, size_ - first);
+    const std::size_t want = std::min(words * 4, bytes_ - first * 4);
+    char* to = reinterpret_cast<char*>(words_.data() + first);
+    std::size_t got = 0;
+    if (in_ != nullptr)
+    {
+        in_->clear();
+        in_->seekg(static_cast<std::streamoff>(first * 4));
+        in_->read(to, static_cast<std::streamsize>(want));
+        got = static_cast<std::size_t>(in_->gcount());
+    }
+    // The pad of a final partial word, and what a stream that ended early
+    // did not give.
+    std::memset(to + got, 0, words * 4 - got);
+    present_[block] = 1;
+    ++blocksRead_;
+}
+
+void lf_walkBglSections(const Words& words, const std::filesystem::path& path, const BglAirportSink& sink)
+{
+    if (words.size() < 2 || words[1] != kBglHeaderSize || words.size() < 15)
+        return;
+    const std::size_t sections = words[5];
+    if (sections == 0 || kHeaderWords + kSectionWords * sections > words.size())
+        return;
+    for (std::size_t i = 0; i < sections; ++i)
+    {
+        const std::size_t entry = kHeaderWords + kSectionWords * i;
+        if (words[entry] != kBglAirportSection || (words[entry + 1] & kSubsectionFlag) != 0)
+            continue;
+        const std::size_t firstEntry = words[entry + 3] / 4 + 2;
+        if (firstEntry >= words.size())
+            continue;
+        const std::size_t p = words[firstEntry] / 4;
+        if (p >= words.size())
+            continue;
+        lf_walkSection(words, p, path, sink);
+    }
+}
+
 
 std::string_view lf_parkingNameText(std::uint32_t code)
 {
@@ -253,7 +307,7 @@ std::pair<std::string, bool> lf_decodeBglIdent(std::uint32_t ident)
     return {std::move(checked), result == SupportedCode::supported};
 }
 
-std::optional<std::int32_t> lf_bglAirportElevation(std::size_t p, const std::vector<std::uint32_t>& words)
+std::optional<std::int32_t> lf_bglAirportElevation(std::size_t p, const Words& words)
 {
     const auto millimetres = static_cast<std::int32_t>(lf_word(words, p + 5));
     const double feet = std::round(static_cast<double>(millimetres) * kFeetPerMillimetre);
@@ -278,7 +332,7 @@ std::pair<std::string, bool> lf_uniqueStandId(const std::string& id, std::unorde
     return {id, false};
 }
 
-void lf_decodeHelipad(std::size_t q, const std::vector<std::uint32_t>& words, ScannedAirport& airport,
+void lf_decodeHelipad(std::size_t q, const Words& words, ScannedAirport& airport,
                       HelipadPositions& helipads)
 {
     const double lon = lf_longitude(lf_word(words, q + 3));
@@ -311,7 +365,7 @@ void lf_decodeHelipad(std::size_t q, const std::vector<std::uint32_t>& words, Sc
     ++helipads.counter;
 }
 
-void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& words, ScannedAirport& airport,
+void lf_decodeTaxiwayParkings(std::size_t q, const Words& words, ScannedAirport& airport,
                               std::unordered_set<std::string>& usedIds, const std::filesystem::path& path)
 {
     const std::uint32_t count = lf_word(words, q + 1) >> 16;
@@ -367,7 +421,7 @@ void lf_decodeTaxiwayParkings(std::size_t q, const std::vector<std::uint32_t>& w
     }
 }
 
-void lf_decodeAirport(std::size_t p, const std::vector<std::uint32_t>& words, std::size_t sizeWords,
+void lf_decodeAirport(std::size_t p, const Words& words, std::size_t sizeWords,
                       const IcaoCode& icao, const std::filesystem::path& path, const BglAirportSink& sink)
 {
     ScannedAirport airport = gf_scannedAirportAt(path);
@@ -446,17 +500,12 @@ void lf_processBGLfile(const std::filesystem::path& path, const BglAirportSink& 
         // files does not map and fault in fresh pages for each; a large one
         // is not kept.
         thread_local Words t_words;
-        lf_readBglWords(in, t_words);
-        const Words& words = t_words;
+        t_words.open(in);
         struct Release
         {
-            ~Release()
-            {
-                if (t_words.capacity() > kKeptBufferWords)
-                    Words().swap(t_words);
-            }
+            ~Release() { t_words.close(kKeptBufferWords); }
         } release;
-        lf_walkSections(words, path, sink);
+        lf_walkBglSections(t_words, path, sink);
     }
     catch (const std::exception& e)
     {

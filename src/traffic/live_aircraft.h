@@ -180,6 +180,8 @@ class LiveAircraftList
     LiveAc* find(std::uint32_t key);
     // An aircraft with this (non-empty) callsign and model is in the list.
     bool hasFlight(std::string_view callsign, std::uint16_t model);
+    // An aircraft with this (non-empty) callsign is in the list.
+    bool hasCallsign(std::string_view callsign);
     // A member's callsign or model was changed in place.
     void identityChanged() { m_stale = true; }
 
@@ -192,6 +194,8 @@ class LiveAircraftList
     std::unordered_map<std::uint32_t, std::size_t> m_byKey;
     // Flights with a callsign, and how many aircraft fly each.
     std::unordered_map<std::string, std::size_t> m_flights;
+    // Callsigns, and how many aircraft carry each.
+    std::unordered_map<std::string, std::size_t> m_callsigns;
     bool m_stale = false;
 };
 

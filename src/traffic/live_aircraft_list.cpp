@@ -34,13 +34,17 @@ void LiveAircraftList::index(std::size_t i)
     // front finds it.
     m_byKey.emplace(a.aiKey, i);
     if (!a.callsign.empty())
+    {
         ++m_flights[flightName(a.callsign, a.key.model)];
+        ++m_callsigns[a.callsign];
+    }
 }
 
 void LiveAircraftList::rebuild()
 {
     m_byKey.clear();
     m_flights.clear();
+    m_callsigns.clear();
     for (std::size_t i = 0; i < m_aircraft.size(); ++i)
         index(i);
     m_stale = false;
@@ -58,6 +62,7 @@ void LiveAircraftList::clear()
     m_aircraft.clear();
     m_byKey.clear();
     m_flights.clear();
+    m_callsigns.clear();
     m_stale = false;
 }
 
@@ -92,6 +97,17 @@ bool LiveAircraftList::hasFlight(std::string_view callsign, std::uint16_t model)
     const bool found = m_flights.contains(flightName(callsign, model));
     assert(found == std::ranges::any_of(m_aircraft, [&](const LiveAc& a)
                                         { return a.callsign == callsign && a.key.model == model; }));
+    return found;
+}
+
+bool LiveAircraftList::hasCallsign(std::string_view callsign)
+{
+    if (callsign.empty())
+        return false;
+    if (m_stale)
+        rebuild();
+    const bool found = m_callsigns.contains(std::string(callsign));
+    assert(found == std::ranges::any_of(m_aircraft, [&](const LiveAc& a) { return a.callsign == callsign; }));
     return found;
 }
 

@@ -341,6 +341,11 @@ bool gf_checkRespawn(LiveAc& ac, const TrafficRecord& record)
 void lf_ghostReplaced(std::string_view callsign)
 {
     const std::string ghost = fmt::format("{}_", callsign);
+    // Ghosts are rare: the index answers for the whole list at once.
+    if (!g_liveAircraft.hasCallsign(ghost))
+    {
+        return;
+    }
     const auto it = std::ranges::find_if(g_liveAircraft, [&](const LiveAc& a)
                                          { return a.callsign == ghost && a.simState != kSimStateRemoving; });
     if (it == g_liveAircraft.end())

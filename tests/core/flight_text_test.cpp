@@ -37,6 +37,10 @@ TEST(FlightText, TypeTextFields)
         {"PVT", "", "C17", false, false, "PVT     C17     "},
         // never cut: a long second code pushes the rest right
         {"AB", "ABCDE", "B7378", false, false, "AB ,ABCDE B7378    "},
+        // padded by columns, not bytes: a wide character takes two
+        {"\u00c4B", "", "B744", false, false, "\u00c4B      B744    "},
+        {"\u65e5", "\u65e5\u672c", "B744", false, false, "\u65e5 ,\u65e5\u672c B744    "},
+        {"KLM", "\u00c4", "\u00c4", false, false, "KLM,\u00c4   \u00c4       "},
     };
     for (const auto& c : cases)
         EXPECT_EQ(gf_flightTypeText(makeFlight(c.airline, c.second, c.model, c.mark, c.cargo).key),
@@ -90,13 +94,17 @@ TEST(FlightText, AppendedFlightTextIsTheFlightText)
     full.origin = FixedCode<3>("AMS");
     FlightBase routeOnly = makeFlight("DLH", "CLH", "A321", false, false);
     routeOnly.destination = FixedCode<3>("FRA");
-    for (const FlightBase* f : {&plain, &full, &routeOnly})
+    FlightBase wide = makeFlight("\u00c4B", "", "B744", false, false);
+    wide.callsign = "\u00c4B123";
+    wide.registration = "\u65e5\u672c-1";
+    for (const FlightBase* f : {&plain, &full, &routeOnly, &wide})
     {
         std::string line = "          ";
         EXPECT_EQ(gf_appendFlightText(*f, line), "          " + gf_flightText(*f));
         EXPECT_EQ(gf_flightText(*f), gf_flightTypeText(f->key) + " " + gf_routeCallsignText(*f));
     }
     EXPECT_EQ(gf_flightText(full), "AB ,ABCDE B7378.(C) ABCDEFGHIJ PH-BFAXYZ12345 AMS->   ");
+    EXPECT_EQ(gf_flightText(wide), "\u00c4B      B744     \u00c4B123    \u65e5\u672c-1               ");
 }
 
 TEST(FlightText, RealRegistrations)

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <fstream>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <unordered_set>
 
@@ -14,6 +16,7 @@
 #include "core/geometry.h"
 #include "scanners/bgl_reader.h"
 #include "scanners/bgl_reader_detail.h"
+#include "scanners/scan_report.h"
 
 namespace ovr::test
 {
@@ -421,6 +424,114 @@ TEST_F(BglReader, AMissingFileHasNoAirportSectionAndDecodesToNothing)
 {
     EXPECT_FALSE(lf_bglHasAirportSection(folder() / "none.bgl"));
     EXPECT_TRUE(decode(folder() / "none.bgl").airports.empty());
+}
+
+// Everything a decode leaves, as text: the airports handed on with every
+// field of their stands, the log and report lines, and what was thrown.
+class BglWindowedRead : public BglReader
+{
+  protected:
+    std::string outcome(const fs::path& file, bool windowed)
+    {
+        std::string text;
+        BglAirportSink sink;
+        sink.write = [&](ScannedAirport& airport, std::uint32_t helipads)
+        {
+            const AirportStands& r = airport.record;
+            text += fmt::format("airport {} elevation {} helipads {} manifest {}\n", r.icao.text(), r.elevation,
+                                helipads, airport.manifest.has_value());
+            for (const Stand& s : r.stands)
+                text += fmt::format("  {} {:.17g} {:.17g} {:.17g} {:.17g} {} {} {} {} {}\n", s.name, s.latitude,
+                                    s.longitude, s.heading, s.radius, s.numericId, s.type, s.cargo, s.ramp, s.heli);
+        };
+        const std::size_t logBefore = logLines().size();
+        g_scanMessages.clear();
+        std::ifstream in(file, std::ios::binary);
+        BglWords words;
+        if (windowed)
+            words.open(in);
+        else
+            words = BglWords(lf_readBglWords(in));
+        try
+        {
+            lf_walkBglSections(words, file, sink);
+        }
+        catch (const BglFormatError& e)
+        {
+            text += fmt::format("thrown {}\n", e.what());
+        }
+        const std::vector<std::string> log = logLines();
+        for (std::size_t i = logBefore; i < log.size(); ++i)
+            text += "log " + log[i] + "\n";
+        for (const std::string& line : report())
+            text += "report " + line + "\n";
+        g_scanMessages.clear();
+        return text;
+    }
+};
+
+// A file that is mostly other records, with the airport section behind
+// them and its parkings across several blocks of the windowed read.
+genbgl::Bytes lf_largeAirportFile()
+{
+    genbgl::AirportRecord airport = genbgl::sampleAirport("EDDF");
+    genbgl::TaxiwayParkings parkings;
+    for (std::uint32_t i = 0; i < 700; ++i)
+        parkings.parkings.push_back(genbgl::Parking{10, i, 8, 20.0F, 90.0F, 50.0 + i * 1e-4, 8.5, 2});
+    airport.subrecords.insert(airport.subrecords.begin(), parkings);
+    airport.subrecords.insert(airport.subrecords.begin(), 40, genbgl::OtherRecord{0x04, 128});
+    const std::vector<genbgl::Bytes> others(300, genbgl::plainRecord(0x22, 512));
+    return genbgl::bglFile({genbgl::Section{0x65, 0, others}, genbgl::Section{3, 0, {genbgl::airportRecord(airport)}},
+                            genbgl::Section{0x65, 0, others}});
+}
+
+// Reading only the blocks the decode looks at leaves exactly what reading
+// the whole file leaves: every variant, a large file, and each of them with
+// random bytes changed (in the header and tables, and anywhere).
+TEST_F(BglWindowedRead, LeavesWhatTheWholeFileLeaves)
+{
+    std::vector<std::pair<std::string, genbgl::Bytes>> files;
+    for (const std::string& name : genbgl::variantNames())
+        files.emplace_back(name, genbgl::variant(name));
+    files.emplace_back("large", lf_largeAirportFile());
+    std::mt19937 engine(34);
+    const fs::path file = folder() / "scenery" / "windowed.bgl";
+    std::size_t decodedStands = 0;
+    for (const auto& [name, bytes] : files)
+    {
+        for (int round = 0; round < 8; ++round)
+        {
+            genbgl::Bytes changed = bytes;
+            for (int k = 0; round > 0 && k < 1 + round % 4; ++k)
+            {
+                const std::size_t span = round % 2 == 0 ? std::min<std::size_t>(changed.size(), 160) : changed.size();
+                if (span == 0)
+                    break;
+                changed[std::uniform_int_distribution<std::size_t>(0, span - 1)(engine)] =
+                    static_cast<std::uint8_t>(engine());
+            }
+            writeBgl(file, changed);
+            const std::string whole = outcome(file, false);
+            ASSERT_EQ(outcome(file, true), whole) << name << " round " << round;
+            for (std::size_t at = whole.find("\n  "); at != std::string::npos; at = whole.find("\n  ", at + 1))
+                ++decodedStands;
+        }
+    }
+    EXPECT_GT(decodedStands, 5000u); // the cases decode, not only fail
+}
+
+TEST_F(BglWindowedRead, ReadsOnlyTheBlocksTheDecodeLooksAt)
+{
+    const fs::path file = folder() / "scenery" / "large.bgl";
+    const genbgl::Bytes bytes = lf_largeAirportFile();
+    writeBgl(file, bytes);
+    std::ifstream in(file, std::ios::binary);
+    BglWords words;
+    words.open(in);
+    lf_walkBglSections(words, file, BglAirportSink{});
+    const std::size_t blocks = (bytes.size() + 4 * BglWords::kBlockWords - 1) / (4 * BglWords::kBlockWords);
+    EXPECT_GT(blocks, 20u);
+    EXPECT_LE(words.blocksRead(), 5u);
 }
 
 TEST(SkipAddonFolder, SkipsLongPathsAndPackagesThatHoldNoAirports)

@@ -1,6 +1,6 @@
-// The live aircraft list's two look-ups (by key; by callsign and model) stay
-// in step with the list through every change, and answer as a search of the
-// whole list would.
+// The live aircraft list's look-ups (by key; by callsign and model; by
+// callsign) stay in step with the list through every change, and answer as a
+// search of the whole list would.
 #include "traffic/live_aircraft.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +83,9 @@ TEST_P(LiveAircraftListTest, LookUpsAnswerAsASearchOfTheWholeList)
         for (std::uint16_t model = 0; model < 10; ++model)
             EXPECT_EQ(list.hasFlight(callsign, model), lf_scanFlight(list, callsign, model))
                 << callsign << " " << model;
+        const bool carried = !callsign.empty() && std::ranges::any_of(list, [&](const LiveAc& a)
+                                                                       { return a.callsign == callsign; });
+        EXPECT_EQ(list.hasCallsign(callsign), carried) << callsign;
     }
 }
 
