@@ -1,7 +1,8 @@
 // vora-wine-check: what scripts/windows-run asks of the running program from
 // inside wine, through the same calls a user's desktop makes.
 //   wait SECONDS        until the main window exists (exit 0) or not (1)
-//   shot FILE.bmp       the main window's picture as a bitmap file
+//   shot FILE.png       the main window's picture as a PNG file; prints its
+//                       size and the number of colours in it
 //   close SECONDS       posts WM_CLOSE to the main window and waits for the
 //                       program to end; prints the milliseconds it took and
 //                       its exit code; 0 only when it ended in time
@@ -9,8 +10,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cwchar>
+#include <unordered_set>
 #include <vector>
+
+#include <zlib.h>
 
 namespace
 {
@@ -34,11 +39,29 @@ int lf_wait(DWORD seconds)
     return 1;
 }
 
+// A PNG chunk: length, type, data and the CRC of type and data.
+void lf_putChunk(std::vector<unsigned char>& png, const char (&type)[5], const std::vector<unsigned char>& data)
+{
+    const auto putWord = [&png](std::uint32_t word)
+    {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            png.push_back(static_cast<unsigned char>(word >> shift));
+    };
+    putWord(static_cast<std::uint32_t>(data.size()));
+    const std::size_t typeAt = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    const uLong crc = crc32(0L, png.data() + typeAt, static_cast<uInt>(png.size() - typeAt));
+    putWord(static_cast<std::uint32_t>(crc));
+}
+
+// The window's client area as an RGB PNG; prints its size and how many
+// colours it holds, so that a blank picture can be told from a drawn window.
 int lf_shot(const wchar_t* file)
 {
     const HWND window = lf_mainWindow();
     RECT rect{};
-    if (window == nullptr || !GetClientRect(window, &rect))
+    if (window == nullptr || !GetClientRect(window, &rect) || rect.right <= rect.left || rect.bottom <= rect.top)
     {
         std::fprintf(stderr, "no Vora window to take a picture of\n");
         return 1;
@@ -55,12 +78,12 @@ int lf_shot(const wchar_t* file)
     BITMAPINFOHEADER info{};
     info.biSize = sizeof info;
     info.biWidth = width;
-    info.biHeight = height; // rows bottom-up, as the file keeps them
+    info.biHeight = -height; // rows top-down, as PNG keeps them
     info.biPlanes = 1;
     info.biBitCount = 24;
     info.biCompression = BI_RGB;
-    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::vector<BYTE> pixels(static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height));
+    const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    std::vector<BYTE> pixels(rowBytes * static_cast<std::size_t>(height));
     const int rows = GetDIBits(memoryDc, bitmap, 0, static_cast<UINT>(height), pixels.data(),
                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
     DeleteObject(bitmap);
@@ -72,17 +95,44 @@ int lf_shot(const wchar_t* file)
         return 1;
     }
 
-    BITMAPFILEHEADER header{};
-    header.bfType = 0x4D42; // "BM"
-    header.bfOffBits = sizeof header + sizeof info;
-    header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
+    // Each row: filter byte 0 (none), then red, green, blue per pixel.
+    std::vector<unsigned char> raw;
+    raw.reserve(static_cast<std::size_t>(height) * (static_cast<std::size_t>(width) * 3 + 1));
+    std::unordered_set<std::uint32_t> colours;
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
+    {
+        raw.push_back(0);
+        const BYTE* bgr = pixels.data() + y * rowBytes;
+        for (std::size_t x = 0; x < static_cast<std::size_t>(width); ++x, bgr += 3)
+        {
+            raw.insert(raw.end(), {bgr[2], bgr[1], bgr[0]});
+            colours.insert(static_cast<std::uint32_t>(bgr[2]) << 16 | static_cast<std::uint32_t>(bgr[1]) << 8 | bgr[0]);
+        }
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
+    std::vector<unsigned char> packed(packedSize);
+    if (compress2(packed.data(), &packedSize, raw.data(), static_cast<uLong>(raw.size()), Z_BEST_SPEED) != Z_OK)
+        return 1;
+    packed.resize(packedSize);
+
+    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<unsigned char> header;
+    for (const auto value : {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height)})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            header.push_back(static_cast<unsigned char>(value >> shift));
+    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter choice, not interlaced
+    lf_putChunk(png, "IHDR", header);
+    lf_putChunk(png, "IDAT", packed);
+    lf_putChunk(png, "IEND", {});
+
     FILE* out = _wfopen(file, L"wb");
     if (out == nullptr)
         return 1;
-    const bool written = std::fwrite(&header, sizeof header, 1, out) == 1 &&
-                         std::fwrite(&info, sizeof info, 1, out) == 1 &&
-                         std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
-    return std::fclose(out) == 0 && written ? 0 : 1;
+    const bool written = std::fwrite(png.data(), 1, png.size(), out) == png.size();
+    if (std::fclose(out) != 0 || !written)
+        return 1;
+    std::printf("%dx%d pixels, %zu colours\n", width, height, colours.size());
+    return 0;
 }
 
 int lf_close(DWORD seconds)
@@ -123,6 +173,6 @@ int wmain(int argc, wchar_t** argv)
         return lf_shot(argv[2]);
     if (argc == 3 && std::wcscmp(argv[1], L"close") == 0)
         return lf_close(static_cast<DWORD>(std::wcstoul(argv[2], nullptr, 10)));
-    std::fprintf(stderr, "usage: vora-wine-check wait SECONDS | shot FILE.bmp | close SECONDS\n");
+    std::fprintf(stderr, "usage: vora-wine-check wait SECONDS | shot FILE.png | close SECONDS\n");
     return 2;
 }
