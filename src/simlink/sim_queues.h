@@ -35,6 +35,10 @@ struct PendingCreate
     std::uint32_t sendId = 0; // packet id of the create call; 0 when it could not be learned
     std::uint32_t key = 0;
     std::string callsign;
+    std::uint32_t requestId = 0; // of the create call
+    // Assigned by the simulator to this create; 0 until then. The create
+    // stays pending until the object's own ground data come back.
+    std::uint32_t objectId = 0;
 };
 
 struct ClientEventCmd
