@@ -160,9 +160,13 @@ double lf_segmentSpeed(const LiveAc& ac)
         const double dt = std::max<double>(kShortestSegment, static_cast<double>(n.playMoment - f.playMoment));
         return std::max(1.0, d * kTicksPerHour / dt);
     }
-    // Far from what the times ask, the samples' times win: slower to give
-    // back a lead, faster (within reason) to make up for a delay.
-    if (reported * kSpeedsDisagree < implied)
+    // The samples' times win within reason: a reported speed a little
+    // below what the positions imply, flown segment after segment, leaves
+    // the aircraft further behind with each one. Far too fast for the times
+    // the speeds are not the segment's, and a lead is given back at once;
+    // a little too fast is left alone, as the play moments jitter by a
+    // second or two.
+    if (reported < implied)
     {
         return std::min(implied, reported * kMostCatchUp);
     }

@@ -355,7 +355,10 @@ TEST_P(SegmentTimingTest, ASegmentIsTimedFromTheSamplesWhenTheirSpeedsSayNothing
 
 INSTANTIATE_TEST_SUITE_P(Cases, SegmentTimingTest,
                          ::testing::Values(TimingCase{"roll_from_standstill", 0.0, 40.0, 180.0, 200.0, 2000},
-                                           TimingCase{"reported_twice_too_fast", 150.0, 150.0, 0.0, 1000.0, 2000}),
+                                           TimingCase{"reported_twice_too_fast", 150.0, 150.0, 0.0, 1000.0, 2000},
+                                           // 240 kt over the ground against a reported 200 kt: flown at the
+                                           // reported speed, each such segment would end 3 s late.
+                                           TimingCase{"reported_a_sixth_too_slow", 200.0, 200.0, 0.0, 2469.3, 2000}),
                          [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(MotionTest, ATaxiTurnIsRolledWithTheNoseAlongTheWayOfTravel)
