@@ -25,10 +25,8 @@ namespace ovr
 namespace
 {
 
-// SimClient thread only. Wraps far beyond any number of creates still
-// pending, and never into the fixed request ids below it.
-std::uint32_t g_nextCreateRequestId = kReqCreateFirst;
-
+// Wraps far beyond any number of creates still pending, and never into the
+// fixed request ids below it.
 std::uint32_t lf_takeCreateRequestId()
 {
     const std::uint32_t id = g_nextCreateRequestId;

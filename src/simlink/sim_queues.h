@@ -76,6 +76,8 @@ extern std::array<std::vector<PosUpdate>*, 2> g_posUpdates;
 // SimClient thread only (and gf_resetSimQueues before it starts).
 extern std::vector<PendingCreate> g_pendingCreates;
 extern std::vector<std::uint32_t> g_newObjectIds;
+// The request id of the next create; counted afresh with each connection.
+extern std::uint32_t g_nextCreateRequestId;
 
 // Producers of the main-loop thread; each appends under g_simConnectMutex.
 void gf_queueCreateAc(const CreateRequest& request);
