@@ -32,6 +32,9 @@ struct PositionSample
     std::uint8_t rollKnown = 0;    // 1 when roll holds the service's roll
     double roll = 0.0;             // radians, copied from the record's bank
     double trueHeading = 0.0;      // radians, copied from the record's heading
+    // The record's data time (epoch seconds), which no retiming touches: 0 on
+    // a position the motion made up.
+    double feedTime = 0.0;
 };
 
 struct TrafficRecord : FlightBase

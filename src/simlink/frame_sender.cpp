@@ -3,6 +3,7 @@
 // mutex and skips a frame while the main thread holds it, so the simulator's
 // frame never waits on the main loop; what was queued stays for the next
 // frame, in its order.
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -23,6 +24,15 @@ namespace ovr
 
 namespace
 {
+
+// Wraps far beyond any number of creates still pending, and never into the
+// fixed request ids below it.
+std::uint32_t lf_takeCreateRequestId()
+{
+    const std::uint32_t id = g_nextCreateRequestId;
+    g_nextCreateRequestId = id == UINT32_MAX ? kReqCreateFirst : id + 1;
+    return id;
+}
 
 void lf_clearQueues()
 {
@@ -72,8 +82,9 @@ void lf_sendCreateAc(HANDLE h, const CreateRequest& request)
 {
     // The simulator reads the title up to its NUL; a view need not have one.
     const std::string title(request.liveryTitle);
+    const std::uint32_t requestId = lf_takeCreateRequestId();
     if (SimConnect_AICreateNonATCAircraft(h, title.c_str(), request.callsign.c_str(), request.initPosition,
-                                          kReqCreate) < 0)
+                                          requestId) < 0)
     {
         gf_logWarning(
             fmt::format("! Simcon call to create ac in sim failed, hexid:{}, liv: '{}', callsign: {})",
@@ -86,7 +97,7 @@ void lf_sendCreateAc(HANDLE h, const CreateRequest& request)
     {
         gf_logWarning("GetLastSentPacketID");
     }
-    g_pendingCreates.push_back(PendingCreate{sendId, request.key, request.callsign});
+    g_pendingCreates.push_back(PendingCreate{sendId, request.key, request.callsign, requestId, 0});
 }
 
 void lf_sendRemoveAc(HANDLE h, std::uint32_t object)

@@ -1,12 +1,14 @@
 // What the simulator reports about objects, turned into SimEvent records.
 //
-// A create is matched to the object it produced in two steps, because the
-// simulator says neither in one message: "ObjectAdded" gives the new
-// object's id (kept in g_newObjectIds), and the next by-type report of the
-// aircraft around the user gives that object's ATC ID, which is the
-// callsign the create passed as tail number; the first pending create with
-// that callsign is the one. Objects that were known already only yield
-// their ground data.
+// A create is matched to the object it produced by the object id the
+// simulator assigns to the create's own request id; that object's ground
+// data are then asked of it alone, because the by-type report covers only
+// the aircraft around the user and an aircraft may be created far outside
+// it. An object whose assignment never came is still matched the other
+// way: "ObjectAdded" gives the new object's id (kept in g_newObjectIds),
+// and the next by-type report gives its ATC ID, which is the callsign the
+// create passed as tail number; the first such pending create is the one.
+// Objects that were known already only yield their ground data.
 #include <algorithm>
 #include <atomic>
 #include <mutex>
@@ -57,17 +59,26 @@ template <class T> void lf_swapErase(std::vector<T>& v, typename std::vector<T>:
 
 // The simulator keeps only the first kSimAtcIdChars characters of a tail
 // number, so a longer callsign comes back cut; an exact match still wins.
+// A create that already has its object is not matched again.
 std::vector<PendingCreate>::iterator lf_findPending(const std::string& atcId)
 {
-    const auto exact = std::find_if(g_pendingCreates.begin(), g_pendingCreates.end(),
-                                    [&](const PendingCreate& p) { return p.callsign == atcId; });
+    const auto exact = std::find_if(g_pendingCreates.begin(), g_pendingCreates.end(), [&](const PendingCreate& p)
+                                    { return p.objectId == 0 && p.callsign == atcId; });
     if (exact != g_pendingCreates.end() || atcId.size() != kSimAtcIdChars)
     {
         return exact;
     }
     return std::find_if(g_pendingCreates.begin(), g_pendingCreates.end(),
-                        [&](const PendingCreate& p)
-                        { return p.callsign.size() > kSimAtcIdChars && p.callsign.starts_with(atcId); });
+                        [&](const PendingCreate& p) {
+                            return p.objectId == 0 && p.callsign.size() > kSimAtcIdChars &&
+                                   p.callsign.starts_with(atcId);
+                        });
+}
+
+std::vector<PendingCreate>::iterator lf_findAssigned(DWORD object)
+{
+    return std::find_if(g_pendingCreates.begin(), g_pendingCreates.end(),
+                        [&](const PendingCreate& p) { return p.objectId == object; });
 }
 
 std::uint32_t lf_takePendingByCallsign(const std::string& callsign)
@@ -139,6 +150,7 @@ void lf_onObjectAddRemove(const SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE& event)
         // An object that went before any report named it is forgotten, so
         // that the list cannot grow without bound.
         std::erase(g_newObjectIds, object);
+        std::erase_if(g_pendingCreates, [&](const PendingCreate& p) { return p.objectId == object; });
         gf_pushSimEvent({object, 0, 0, kSimEventRemoved, 0.0, 0.0});
     }
 }
@@ -184,6 +196,48 @@ void lf_onSimObjectDataByType(const ObjectData& data)
         return;
     }
     lf_onOwnObject(object, key, aboveGround);
+}
+
+void lf_onAssignedObjectId(const SIMCONNECT_RECV_ASSIGNED_OBJECT_ID& assigned)
+{
+    const DWORD object = assigned.dwObjectID;
+    const auto it = std::find_if(g_pendingCreates.begin(), g_pendingCreates.end(),
+                                 [&](const PendingCreate& p)
+                                 { return p.objectId == 0 && p.requestId == assigned.dwRequestID; });
+    if (it == g_pendingCreates.end() || !gf_isAiObjectId(object))
+    {
+        return;
+    }
+    it->objectId = object;
+    std::erase(g_newObjectIds, object);
+    bool failed = false;
+    {
+        const std::lock_guard lock(g_simConnectMutex);
+        failed = SimConnect_RequestDataOnSimObject(g_simConnect, kReqNewObject, kDefNearby, object,
+                                                   SIMCONNECT_PERIOD_ONCE, 0, 0, 0, 0) < 0;
+    }
+    if (failed)
+    {
+        gf_log("SimConnect request new ac data fails");
+        gf_onSimRequestError();
+    }
+}
+
+void lf_onNewObjectData(const ObjectData& data)
+{
+    if (data.block.size() < kNearbyBytes)
+    {
+        lf_logShortData(data, kNearbyBytes);
+        return;
+    }
+    const auto it = lf_findAssigned(data.objectId);
+    if (it == g_pendingCreates.end())
+    {
+        return;
+    }
+    const std::uint32_t key = it->key;
+    lf_swapErase(g_pendingCreates, it);
+    lf_onOwnObject(data.objectId, key, data.f64(kNearbyAboveGround));
 }
 
 void lf_onCreateFailed(DWORD sendId)

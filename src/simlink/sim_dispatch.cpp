@@ -247,6 +247,8 @@ void lf_dispatch(const SIMCONNECT_RECV& record, DWORD size)
         lf_handle<SIMCONNECT_RECV_SYSTEM_STATE>(record, size, lf_onSystemState);
         break;
     case SIMCONNECT_RECV_ID_ASSIGNED_OBJECT_ID:
+        lf_handle<SIMCONNECT_RECV_ASSIGNED_OBJECT_ID>(record, size, lf_onAssignedObjectId);
+        break;
     case SIMCONNECT_RECV_ID_CLIENT_DATA:
     case SIMCONNECT_RECV_ID_EVENT_EX1:
         break;

@@ -36,7 +36,9 @@ inline constexpr std::uint32_t kString32Bytes = 32;
 inline constexpr std::uint32_t kReqNearby = 101;
 inline constexpr std::uint32_t kReqStaticValues = 102;
 inline constexpr std::uint32_t kReqReleaseControl = 103;
-inline constexpr std::uint32_t kReqCreate = 104;
+// Each creation has a request id of its own, counted from here, so that the
+// object id the simulator assigns to a create request names its create.
+inline constexpr std::uint32_t kReqCreateFirst = 0x10000;
 inline constexpr std::uint32_t kReqRemove = 105;
 inline constexpr std::uint32_t kReqUserTitle = 106;
 inline constexpr std::uint32_t kReqUserModel = 107;
@@ -46,6 +48,9 @@ inline constexpr std::uint32_t kReqFlightPlan = 110;
 // The simulation's running state, asked once after subscribing: the
 // simulator sends "Sim" only when it changes.
 inline constexpr std::uint32_t kReqSimState = 111;
+// The ground data of an object just assigned to one of our creations, asked
+// of that object alone: it may be far outside the nearby report.
+inline constexpr std::uint32_t kReqNewObject = 112;
 
 // Client events.
 inline constexpr std::uint32_t kBeaconLightsSet = 206;

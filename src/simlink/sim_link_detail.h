@@ -39,6 +39,9 @@ void lf_onFrame();
 void lf_onObjectAddRemove(const SIMCONNECT_RECV_EVENT_OBJECT_ADDREMOVE& event);
 void lf_onSimObjectDataByType(const ObjectData& data);
 void lf_onCreateFailed(DWORD sendId);
+void lf_onAssignedObjectId(const SIMCONNECT_RECV_ASSIGNED_OBJECT_ID& assigned);
+// The reply to the ground-data request of an object just assigned.
+void lf_onNewObjectData(const ObjectData& data);
 void lf_onStaticValues(const ObjectData& data);
 // The note about the simulator's own AS-GEN aircraft may be written again.
 void lf_resetAsGenNote();

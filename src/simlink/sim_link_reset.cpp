@@ -4,6 +4,7 @@
 
 #include "core/user_on_ground.h"
 #include "simlink/sim_client.h"
+#include "simlink/sim_ids.h"
 #include "simlink/sim_link_detail.h"
 #include "simlink/sim_queues.h"
 #include "simlink/user_aircraft.h"
@@ -22,6 +23,7 @@ void gf_resetSimLinkForRestart()
 {
     g_pendingCreates.clear();
     g_newObjectIds.clear();
+    g_nextCreateRequestId = kReqCreateFirst;
     g_userOnGroundValid.exchange(0);
     g_simRunning.exchange(0);
     g_simConnectError.exchange(0);

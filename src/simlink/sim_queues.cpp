@@ -18,6 +18,7 @@ std::vector<PosUpdate> g_posUpdateBufB;
 std::array<std::vector<PosUpdate>*, 2> g_posUpdates{&g_posUpdateBufA, &g_posUpdateBufB};
 std::vector<PendingCreate> g_pendingCreates;
 std::vector<std::uint32_t> g_newObjectIds;
+std::uint32_t g_nextCreateRequestId = kReqCreateFirst;
 
 namespace
 {

@@ -35,6 +35,10 @@ struct PendingCreate
     std::uint32_t sendId = 0; // packet id of the create call; 0 when it could not be learned
     std::uint32_t key = 0;
     std::string callsign;
+    std::uint32_t requestId = 0; // of the create call
+    // Assigned by the simulator to this create; 0 until then. The create
+    // stays pending until the object's own ground data come back.
+    std::uint32_t objectId = 0;
 };
 
 struct ClientEventCmd
@@ -72,6 +76,8 @@ extern std::array<std::vector<PosUpdate>*, 2> g_posUpdates;
 // SimClient thread only (and gf_resetSimQueues before it starts).
 extern std::vector<PendingCreate> g_pendingCreates;
 extern std::vector<std::uint32_t> g_newObjectIds;
+// The request id of the next create; counted afresh with each connection.
+extern std::uint32_t g_nextCreateRequestId;
 
 // Producers of the main-loop thread; each appends under g_simConnectMutex.
 void gf_queueCreateAc(const CreateRequest& request);

@@ -175,6 +175,9 @@ void lf_onSimObjectData(const ObjectData& data)
     case kReqStaticValues:
         lf_onStaticValues(data);
         break;
+    case kReqNewObject:
+        lf_onNewObjectData(data);
+        break;
     case kReqUserTitle:
         lf_onUserAcTitle(data.stringV(0));
         break;

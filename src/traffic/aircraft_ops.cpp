@@ -98,6 +98,7 @@ PositionSample gf_sampleOf(const TrafficRecord& record)
     sample.roll = record.bank.value_or(0.0);
     sample.headingKnown = record.trueHeading ? 1 : 0;
     sample.trueHeading = record.trueHeading.value_or(0.0);
+    sample.feedTime = record.dataTime;
     return sample;
 }
 

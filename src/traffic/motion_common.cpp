@@ -19,6 +19,15 @@ constexpr std::int32_t kSlackDecay = 100;
 // Reported speeds this far from distance over time are not the segment's.
 constexpr double kSpeedsDisagree = 1.5;
 constexpr double kMostCatchUp = 1.25;
+// Catching up never takes an aircraft past this over the ground, unless
+// its samples themselves fly faster: beyond it a cruising airliner would
+// go supersonic.
+constexpr double kFastestCatchUpKt = 600.0;
+// A reported speed this far from the samples' own distance over time is
+// not the segment's; over a shorter span the whole seconds of the data
+// times make that speed too rough to judge by.
+constexpr double kOwnTimesDisagree = 1.1;
+constexpr double kLeastOwnSpanS = 10.0;
 
 constexpr std::array<double, 6> kRotationSpeedKt{90, 110, 140, 150, 220, 0};
 constexpr std::array<double, 6> kMaxBankDeg{40, 35, 30, 20, 90, 75};
@@ -134,6 +143,23 @@ double gf_maxBankDeg(std::uint32_t category)
     return kMaxBankDeg[lf_cat(category)];
 }
 
+namespace
+{
+
+// Distance over the time between the samples' data times, which no retiming
+// touches; 0 when either was made up by the motion or the span is too short.
+double lf_ownSpeed(const PositionSample& f, const PositionSample& n, double nm)
+{
+    if (f.feedTime <= 0.0 || n.feedTime <= 0.0 || f.airborne == 0 || n.airborne == 0)
+    {
+        return 0.0;
+    }
+    const double seconds = n.feedTime - f.feedTime;
+    return seconds >= kLeastOwnSpanS ? nm * 3600.0 / seconds : 0.0;
+}
+
+} // namespace
+
 double lf_segmentSpeed(const LiveAc& ac)
 {
     const PositionSample& f = ac.samples[0];
@@ -160,13 +186,22 @@ double lf_segmentSpeed(const LiveAc& ac)
         const double dt = std::max<double>(kShortestSegment, static_cast<double>(n.playMoment - f.playMoment));
         return std::max(1.0, d * kTicksPerHour / dt);
     }
-    // Far from what the times ask, the samples' times win: slower to give
-    // back a lead, faster (within reason) to make up for a delay.
-    if (reported * kSpeedsDisagree < implied)
+    // Flown at a reported speed below what the samples cover in their own
+    // time, the aircraft falls further behind with every segment, and a
+    // catch-up measured from that speed never makes up for it.
+    const double own = lf_ownSpeed(f, n, d);
+    const bool disagree = own > 0.0 && (own > reported * kOwnTimesDisagree || reported > own * kOwnTimesDisagree);
+    const double speed = disagree ? own : reported;
+    // The samples' times win within reason: a speed a little below what the
+    // play moments ask for, flown segment after segment, leaves the aircraft
+    // further behind with each one. Far too fast for the times the speeds
+    // are not the segment's, and a lead is given back at once; a little too
+    // fast is left alone, as the play moments jitter by a second or two.
+    if (speed < implied)
     {
-        return std::min(implied, reported * kMostCatchUp);
+        return std::min(implied, std::max(speed, std::min(speed * kMostCatchUp, kFastestCatchUpKt)));
     }
-    return reported > kSpeedsDisagree * implied ? implied : reported;
+    return speed > kSpeedsDisagree * implied ? implied : speed;
 }
 
 void lf_retimeNext(LiveAc& ac, std::int64_t duration)

@@ -133,6 +133,7 @@ void lf_extrapolate(LiveAc& ac, std::int32_t count)
 {
     ac.extrapolationCount = count;
     PositionSample s = ac.samples.back();
+    s.feedTime = 0.0;
     if (ac.situation == kSituationParked)
     {
         s.onGround = 1;

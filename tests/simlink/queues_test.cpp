@@ -33,7 +33,7 @@ class Creation : public QueueTest, public ::testing::WithParamInterface<CreateCa
 {
 };
 
-TEST_P(Creation, IsMatchedByTheCallsignInTheNearbyReport)
+TEST_P(Creation, IsMatchedByTheObjectIdAssignedToItsRequest)
 {
     const CreateCase& c = GetParam();
     begin();
@@ -44,23 +44,22 @@ TEST_P(Creation, IsMatchedByTheCallsignInTheNearbyReport)
     ASSERT_EQ(creates.size(), 1U);
     EXPECT_EQ(creates[0].args.at("title"), kTitle);
     EXPECT_EQ(creates[0].args.at("tail"), "DLH4AB");
-    EXPECT_EQ(creates[0].args.at("request_id"), 104);
+    const auto requestId = creates[0].args.at("request_id").get<std::uint32_t>();
+    EXPECT_GE(requestId, kReqCreateFirst);
     ASSERT_EQ(g_pendingCreates.size(), 1U);
     EXPECT_EQ(g_pendingCreates[0].sendId, creates[0].packetId);
     EXPECT_EQ(g_pendingCreates[0].key, c.key);
+    EXPECT_EQ(g_pendingCreates[0].requestId, requestId);
 
-    frames(5); // the simulator creates it a few frames later
-    ASSERT_EQ(g_newObjectIds.size(), 1U);
-    const DWORD object = g_newObjectIds[0];
-    EXPECT_GT(object, g_userObjectId.load());
-    EXPECT_TRUE(takeEvents().empty());
-
+    // No nearby report is asked for: the assignment and the object's own
+    // ground data are enough.
     clearCalls();
-    requestNearby();
-    step();
+    frames(8);
     const std::vector<SimEvent> events = takeEvents();
     ASSERT_EQ(events.size(), 1U);
-    EXPECT_EQ(events[0].objectId, object);
+    const DWORD object = events[0].objectId;
+    EXPECT_GT(object, g_userObjectId.load());
+    EXPECT_EQ(world().object(object)->atcId, "DLH4AB");
     EXPECT_EQ(events[0].key, c.key);
     EXPECT_EQ(events[0].type, c.type);
     EXPECT_EQ(events[0].a, 0.0);
@@ -90,25 +89,57 @@ INSTANTIATE_TEST_SUITE_P(Keys, Creation,
                                            CreateCase{"Static", 10000, 1500.0, kSimEventStaticCreated, 0.0}),
                          caseLabel<CreateCase>);
 
-class Matching : public QueueTest
+struct PlaceCase
+{
+    const char* label;
+    double northKm; // from the user aircraft
+    double aboveGroundFt;
+};
+
+class Placement : public QueueTest, public ::testing::WithParamInterface<PlaceCase>
 {
 };
 
-TEST_F(Matching, TwoCreatesWithOneCallsignAreMatchedInTheirOrder)
+// Two creates with one callsign, each confirmed as the object put where its
+// own create asked, wherever that is from the user aircraft; a nearby report
+// of the usual radius changes nothing.
+TEST_P(Placement, EachCreateGetsItsOwnObject)
 {
+    const PlaceCase& c = GetParam();
     begin();
-    gf_queueCreateAc(request("SAME1", 20001));
-    gf_queueCreateAc(request("SAME1", 20002));
+    const double north = 50.04 + c.northKm / 111.2;
+    CreateRequest first = request("SAME1", 20001, kTitle, c.aboveGroundFt);
+    first.initPosition.Latitude = north;
+    CreateRequest second = first;
+    second.key = 20002;
+    second.initPosition.Latitude = north + 0.01;
+    gf_queueCreateAc(first);
+    gf_queueCreateAc(second);
     frames(6);
-    ASSERT_EQ(g_newObjectIds.size(), 2U);
     requestNearby();
-    step();
-    const std::vector<SimEvent> events = takeEvents();
+    frames(4);
+    std::vector<SimEvent> events = takeEvents();
+    std::erase_if(events, [](const SimEvent& e) { return e.type != kSimEventLiveCreated; });
     ASSERT_EQ(events.size(), 2U);
-    EXPECT_EQ(events[0].key, 20001U);
-    EXPECT_EQ(events[1].key, 20002U);
-    EXPECT_LT(events[0].objectId, events[1].objectId);
+    for (const SimEvent& e : events)
+    {
+        const double lat = e.key == 20001 ? first.initPosition.Latitude : second.initPosition.Latitude;
+        EXPECT_NEAR(world().object(e.objectId)->latDeg, lat, 1e-6) << e.key;
+        EXPECT_NEAR(e.b, c.aboveGroundFt, 1.0) << e.key;
+    }
+    EXPECT_NE(events[0].key, events[1].key);
+    EXPECT_TRUE(g_pendingCreates.empty());
+    EXPECT_TRUE(g_newObjectIds.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(FromTheUser, Placement,
+                         ::testing::Values(PlaceCase{"Near", 1.0, 1500.0}, PlaceCase{"FarAbove", 60.0, 9000.0},
+                                           PlaceCase{"FarStanding", 60.0, 0.0}),
+                         caseLabel<PlaceCase>);
+
+class Matching : public QueueTest
+{
+};
 
 TEST_F(Matching, ForeignAircraftAreLoggedAndYieldNoEvent)
 {
@@ -216,9 +247,7 @@ TEST_F(Outcomes, AnUninstalledTitleFailsWithItsKey)
 
     gf_queueCreateAc(request("DLH1", 0x3C0001, "Not Installed"));
     gf_queueCreateAc(request("DLH2", 0x3C0002));
-    frames(6);
-    requestNearby();
-    step();
+    frames(8);
 
     const std::vector<SimEvent> events = takeEvents();
     ASSERT_EQ(events.size(), 2U);

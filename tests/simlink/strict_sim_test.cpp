@@ -84,7 +84,8 @@ class TailCut : public StrictLink, public ::testing::WithParamInterface<CutCase>
 };
 
 // The simulator keeps twelve characters of the tail number; the create is
-// still matched, and an exact match goes before a cut one.
+// still matched, each object to the create that made it, also where one
+// tail number cut equals another create's callsign.
 TEST_P(TailCut, IsMatchedToItsCreate)
 {
     const CutCase& c = GetParam();
@@ -117,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Strict, TailCut,
                          ::testing::Values(CutCase{"Long", {"ABCDEFGHIJKLMNO"}, 20001},
                                            CutCase{"TwelveExactly", {"ABCDEFGHIJKL"}, 20001},
                                            CutCase{
-                                               "ExactBeforeCut", {"ABCDEFGHIJKLX", "ABCDEFGHIJKL"}, 20002}),
+                                               "CutEqualsAnother", {"ABCDEFGHIJKLX", "ABCDEFGHIJKL"}, 20001}),
                          caseLabel<CutCase>);
 
 // With the user at 1000 and AI ids from 3, own aircraft are created,

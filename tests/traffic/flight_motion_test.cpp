@@ -356,7 +356,55 @@ TEST_P(SegmentTimingTest, ASegmentIsTimedFromTheSamplesWhenTheirSpeedsSayNothing
 
 INSTANTIATE_TEST_SUITE_P(Cases, SegmentTimingTest,
                          ::testing::Values(TimingCase{"roll_from_standstill", 0.0, 40.0, 180.0, 200.0, 2000},
-                                           TimingCase{"reported_twice_too_fast", 150.0, 150.0, 0.0, 1000.0, 2000}),
+                                           TimingCase{"reported_twice_too_fast", 150.0, 150.0, 0.0, 1000.0, 2000},
+                                           // 240 kt over the ground against a reported 200 kt: flown at the
+                                           // reported speed, each such segment would end 3 s late.
+                                           TimingCase{"reported_a_sixth_too_slow", 200.0, 200.0, 0.0, 2469.3, 2000}),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+struct OwnTimesCase
+{
+    const char* name;
+    double reportedKt;
+    double ownKt;       // distance over the samples' data times
+    double feedSeconds; // between the data times
+    double lateSeconds; // behind the next sample's play moment
+    double expectedKt;
+};
+
+class OwnTimesTest : public MotionTest, public ::testing::WithParamInterface<OwnTimesCase>
+{
+};
+
+TEST_P(OwnTimesTest, ASegmentIsTimedFromTheDataTimesWhenTheReportedSpeedDisagrees)
+{
+    const OwnTimesCase& c = GetParam();
+    LiveAc ac = airliner();
+    const double nm = c.ownKt * c.feedSeconds / 3600.0;
+    const LatLon to = gf_destinationPoint({50.0, 8.5}, kPi / 2.0, nm * kFeetPerNm);
+    const std::int64_t now = g_clock.load();
+    const auto due = static_cast<std::int64_t>((c.feedSeconds - c.lateSeconds) * 100.0);
+    ac.samples = {sampleAt(50.0, 8.5, 5000.0, c.reportedKt, now),
+                  sampleAt(to.lat, to.lon, 6000.0, c.reportedKt, now + due)};
+    ac.samples[0].feedTime = 1.8e9;
+    ac.samples[1].feedTime = 1.8e9 + c.feedSeconds;
+    EXPECT_NEAR(lf_segmentSpeed(ac), c.expectedKt, c.expectedKt * 0.01);
+}
+
+// A departure reporting 170 kt whose positions, 20 s apart, lie 259 kt apart:
+// flown at the reported speed (and a quarter more to catch up) it fell
+// further behind with every segment.
+INSTANTIATE_TEST_SUITE_P(Cases, OwnTimesTest,
+                         ::testing::Values(OwnTimesCase{"on_time", 170.0, 259.0, 20.0, 0.0, 259.0},
+                                           OwnTimesCase{"a_little_late", 170.0, 259.0, 20.0, 4.0, 323.75},
+                                           OwnTimesCase{"far_behind", 170.0, 259.0, 20.0, 10.0, 323.75},
+                                           // Catching up stops at 600 kt over the ground.
+                                           OwnTimesCase{"fast_cruiser_behind", 400.0, 520.0, 20.0, 10.0, 600.0},
+                                           // The samples fly faster than that themselves.
+                                           OwnTimesCase{"faster_than_the_cap", 480.0, 650.0, 20.0, 10.0, 650.0},
+                                           // Two positions a few seconds apart: their whole-second
+                                           // times say too little, the reported speed is flown.
+                                           OwnTimesCase{"short_span", 170.0, 259.0, 4.0, 0.0, 212.5}),
                          [](const auto& i) { return std::string(i.param.name); });
 
 TEST_F(MotionTest, ATaxiTurnIsRolledWithTheNoseAlongTheWayOfTravel)
