@@ -37,6 +37,7 @@
 #include "traffic/adding_stack.h"
 #include "traffic/flight_plans.h"
 #include "traffic/live_aircraft.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {
