@@ -22,6 +22,7 @@
 #include "core/time_detail.h"
 #include "core/user_on_ground.h"
 #include "fake-rt/form_body.h"
+#include "fake-rt/service_core.h"
 #include "liveries/livery_matching.h"
 #include "liveries/livery_tables.h"
 #include "liveries/model_database.h"
@@ -37,6 +38,7 @@
 #include "traffic/adding_stack.h"
 #include "traffic/flight_plans.h"
 #include "traffic/live_aircraft.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {
@@ -116,6 +118,9 @@ fakert::Track straightTrack(std::string hex, std::string callsign, std::string t
     t.points.push_back(fakert::TrackPoint{startS + seconds, {to.first, to.second}, altitudeFt, speedKt});
     return t;
 }
+
+VirtualSession::VirtualSession() = default;
+VirtualSession::~VirtualSession() = default;
 
 void VirtualSession::SetUp()
 {

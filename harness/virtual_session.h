@@ -21,8 +21,12 @@
 #include "../tests/app/app_fixture.h"
 #include "fake-rt/position_log.h"
 #include "fake-rt/scenario.h"
-#include "fake-rt/service_core.h"
 #include "platform/simconnect/world.h"
+
+namespace ovr::fakert
+{
+class ServiceCore; // service_core.h: its replies are JSON
+} // namespace ovr::fakert
 
 namespace ovr::test
 {
@@ -46,6 +50,8 @@ fakert::Track straightTrack(std::string hex, std::string callsign, std::string t
 class VirtualSession : public AppTest
 {
   protected:
+    VirtualSession();
+    ~VirtualSession() override;
     void SetUp() override;
     void TearDown() override;
 

@@ -223,7 +223,7 @@ struct QnhCase
 class WeatherQnh : public ServiceFixture, public testing::WithParamInterface<QnhCase>
 {
   protected:
-    void prepare(Scenario& s) override { s.qnh = GetParam().qnh; }
+    void prepare(Scenario& s) override { s.qnhJson = GetParam().qnh.dump(); }
 };
 
 TEST_P(WeatherQnh, IsSentAsTheScenarioGivesIt)

@@ -86,7 +86,8 @@ struct Damage
 
 std::string flipAt(std::string s, std::size_t at)
 {
-    s[at] = static_cast<char>(s[at] ^ 0x01);
+    // replace(), not s[at]: g++ -O2 takes the text for a short one and warns of an overflow
+    s.replace(at, 1, 1, static_cast<char>(s.at(at) ^ 0x01));
     return s;
 }
 

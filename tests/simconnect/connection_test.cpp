@@ -5,6 +5,7 @@
 #include "platform/simconnect/world.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <cstdio>

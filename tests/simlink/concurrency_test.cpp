@@ -17,6 +17,7 @@
 #include "simlink/object_events.h"
 #include "simlink/sim_client.h"
 #include "simlink/user_aircraft.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

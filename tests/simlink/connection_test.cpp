@@ -15,6 +15,7 @@
 #include "simconnect/sim_link_definitions.h"
 #include "simlink/sim_client.h"
 #include "simlink/sim_panel_fields.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

@@ -17,6 +17,7 @@
 #include "simlink/sim_link_reset.h"
 #include "simlink/sim_panel_fields.h"
 #include "simlink/user_aircraft.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

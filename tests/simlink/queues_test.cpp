@@ -14,6 +14,7 @@
 #include "core/stop_request.h"
 #include "queue_fixture.h"
 #include "simlink/user_aircraft.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

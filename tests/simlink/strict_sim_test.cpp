@@ -15,6 +15,7 @@
 #include "queue_fixture.h"
 #include "simlink/sim_client.h"
 #include "simlink/user_aircraft.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

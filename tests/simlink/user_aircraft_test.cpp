@@ -27,6 +27,7 @@
 #include "simlink/user_aircraft.h"
 #include "traffic/park_airport_file.h"
 #include "traffic/park_airports.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

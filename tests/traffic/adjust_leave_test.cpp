@@ -28,6 +28,7 @@
 #include "traffic/park_airports.h"
 #include "traffic/static_parking.h"
 #include "park_airport_session.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

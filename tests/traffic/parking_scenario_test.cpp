@@ -21,6 +21,7 @@
 #include "simlink/sim_ids.h"
 #include "traffic/live_aircraft.h"
 #include "virtual_session.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

@@ -23,6 +23,7 @@
 #include "traffic/received_traffic.h"
 #include "traffic/respawns.h"
 #include "virtual_session.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

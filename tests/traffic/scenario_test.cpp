@@ -19,6 +19,7 @@
 #include "traffic/flight_plans.h"
 #include "traffic/live_aircraft.h"
 #include "virtual_session.h"
+#include "platform/simconnect/world_records.h"
 
 namespace ovr::test
 {

@@ -394,7 +394,7 @@ void FakeRtService::changeScenario(const std::function<void(Scenario&)>& change)
 
 void FakeRtService::setQnh(nlohmann::json qnh)
 {
-    changeScenario([&](Scenario& s) { s.qnh = std::move(qnh); });
+    changeScenario([&](Scenario& s) { s.qnhJson = qnh.dump(); });
 }
 
 void FakeRtService::setRateLimits(int rrl, int wrrl)

@@ -1,9 +1,11 @@
 #include "fake-rt/scenario.h"
 
+#include "fake-rt/fault.h"
 #include "fake-rt/fault_option.h"
 #include "fake-rt/registration_pattern.h"
 
 #include <fmt/format.h>
+#include <nlohmann/json.hpp>
 
 #include <cctype>
 #include <cmath>
@@ -199,6 +201,13 @@ Operator readOperator(const json& j)
 
 } // namespace
 
+Scenario::Scenario() = default;
+Scenario::Scenario(const Scenario&) = default;
+Scenario::Scenario(Scenario&&) noexcept = default;
+Scenario& Scenario::operator=(const Scenario&) = default;
+Scenario& Scenario::operator=(Scenario&&) noexcept = default;
+Scenario::~Scenario() = default;
+
 const Runway* Scenario::runway(std::string_view wanted) const
 {
     for (const Runway& r : runways)
@@ -346,7 +355,7 @@ Scenario parseScenario(const json& j, double now)
         const json& w = j.at("weather");
         if (w.contains("qnh"))
         {
-            s.qnh = w.at("qnh");
+            s.qnhJson = w.at("qnh").dump();
         }
         s.windDir = number(w, "weather", "wind_dir", s.windDir);
         s.windKt = number(w, "weather", "wind_kt", s.windKt);

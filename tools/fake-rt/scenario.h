@@ -39,10 +39,9 @@
 // aircraft in the air never share a registration.
 #pragma once
 
-#include "fake-rt/fault.h"
 #include "fake-rt/geo.h"
 
-#include <nlohmann/json.hpp>
+#include <nlohmann/json_fwd.hpp>
 
 #include <cstdint>
 #include <filesystem>
@@ -52,6 +51,9 @@
 
 namespace ovr::fakert
 {
+
+// fault.h: a fault carries JSON, which most scenarios never script.
+struct PathFault;
 
 struct Airport
 {
@@ -186,7 +188,9 @@ struct Scenario
     double sessionTimeoutS = 300.0;
     std::vector<Account> accounts;
 
-    nlohmann::json qnh = 1013;
+    // The JSON text of the QNH value, sent as it is: 1013, 1013.2, "1013"
+    // (a text) or 2992 (inHg x 100).
+    std::string qnhJson = "1013";
     double windDir = 250.0;
     double windKt = 8.0;
     double temperatureC = 12.0;
@@ -198,6 +202,14 @@ struct Scenario
     std::vector<Operator> fleet;
     std::vector<Track> tracks;
     double tracksEpoch = 0.0;
+
+    // Out of line, where PathFault is complete.
+    Scenario();
+    Scenario(const Scenario&);
+    Scenario(Scenario&&) noexcept;
+    Scenario& operator=(const Scenario&);
+    Scenario& operator=(Scenario&&) noexcept;
+    ~Scenario();
 
     const Runway* runway(std::string_view name) const;
     const Stand* stand(std::string_view name) const;

@@ -532,7 +532,7 @@ ServiceReply ServiceCore::weather(const FormFields& fields, double now)
         return *refused;
     }
     const double t = now - static_cast<double>(*minutes) * 60.0;
-    json data{{"ICAO", *airports}, {"QNH", m_scenario.qnh}};
+    json data{{"ICAO", *airports}, {"QNH", json::parse(m_scenario.qnhJson)}};
     if (!airports->empty())
     {
         data["METAR"] = metar(*airports, t);
@@ -555,7 +555,7 @@ std::string ServiceCore::metar(const std::string& icao, double time) const
         const long v = std::lround(c);
         return v < 0 ? fmt::format("M{:02}", -v) : fmt::format("{:02}", v);
     };
-    const long qnh = std::lround(std::floor(qnhHectopascal(m_scenario.qnh)));
+    const long qnh = std::lround(std::floor(qnhHectopascal(json::parse(m_scenario.qnhJson))));
     return fmt::format("{} {:02}{:02}{:02}Z {:03}{:02}KT 9999 FEW035 {}/{} Q{:04} NOSIG", icao, dayOfMonth,
                        clock.hours().count(), clock.minutes().count(), std::lround(m_scenario.windDir) % 360,
                        std::lround(m_scenario.windKt), temperature(m_scenario.temperatureC),

@@ -397,7 +397,7 @@ unsigned hexAddressFor(const std::string& registration)
 }
 
 TrafficGenerator::TrafficGenerator(Scenario scenario)
-    : m_scenario(std::move(scenario)), m_frame(m_scenario.airport.pos), m_qnh(qnhHectopascal(m_scenario.qnh))
+    : m_scenario(std::move(scenario)), m_frame(m_scenario.airport.pos), m_qnh(qnhHectopascal(json::parse(m_scenario.qnhJson)))
 {
     const Scenario& sc = m_scenario;
     if (sc.traffic.aircraft <= 0 && sc.traffic.parkedGenerated <= 0)

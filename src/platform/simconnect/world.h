@@ -17,8 +17,6 @@
 #include "platform/simconnect/scenario.h"
 #include "platform/simconnect/sim_object.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -47,25 +45,10 @@ struct WorldOptions
     std::optional<std::filesystem::path> tracePath;
 };
 
-// One SimConnect call as the simulator received it.
-struct CallRecord
-{
-    std::int64_t atMs = 0;
-    std::string client; // the client's name; for a failed open the name asked for
-    std::string fn;     // e.g. "SimConnect_AICreateNonATCAircraft"
-    nlohmann::json args;
-    HRESULT result = 0;
-    DWORD packetId = 0; // 0 when the call sent nothing
-};
-
-// One record sent to a client (logged when it is queued).
-struct MessageRecord
-{
-    std::int64_t atMs = 0;
-    std::string client;
-    DWORD id = 0; // SIMCONNECT_RECV_ID
-    nlohmann::json fields;
-};
+// What calls() and messages() return (world_records.h): they carry JSON,
+// which most users of a World never look at.
+struct CallRecord;
+struct MessageRecord;
 
 class World
 {

@@ -12,6 +12,7 @@
 #include "platform/simconnect/simconnect.h"
 #include "platform/simconnect/trace_writer.h"
 #include "platform/simconnect/world.h"
+#include "platform/simconnect/world_records.h"
 
 #include <deque>
 #include <initializer_list>
