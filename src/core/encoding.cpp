@@ -20,12 +20,16 @@ EncodingCode gf_detectEncoding(const std::filesystem::path& path)
     // The whole file: a sample may end inside a character, or before the
     // one byte that makes the file Windows-1252.
     const std::string sample{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    return gf_detectEncodingOf(sample);
+}
 
+EncodingCode gf_detectEncodingOf(std::string_view sample)
+{
     const std::size_t n = std::min<std::size_t>(sample.size(), 4);
     auto b = [&sample](std::size_t i) { return static_cast<unsigned char>(sample[i]); };
 
     if (n >= 3 && b(0) == 0xEF && b(1) == 0xBB && b(2) == 0xBF)
-        return gf_isValidUtf8(std::string_view(sample).substr(3)) ? kEncodingUtf8Bom : kEncodingAnsi;
+        return gf_isValidUtf8(sample.substr(3)) ? kEncodingUtf8Bom : kEncodingAnsi;
     if (n >= 2)
     {
         if (b(0) == 0xFF && b(1) == 0xFE)

@@ -23,6 +23,8 @@ inline constexpr EncodingCode kEncodingNotOpened = 5; // the file cannot be open
 // a file valid in its first part only is Windows-1252 text, and the reader
 // converts it rather than passing its bytes on raw.
 EncodingCode gf_detectEncoding(const std::filesystem::path& path);
+// The same detection on a file's whole content, already read.
+EncodingCode gf_detectEncodingOf(std::string_view bytes);
 // The name of a code ("ANSI", "Unicode", ...); throws std::out_of_range for a
 // code outside 0..5.
 std::string_view gf_charsetName(EncodingCode code);

@@ -66,10 +66,12 @@ void gf_readLines(std::istream& in, std::vector<std::string>& lines)
         gf_splitLines(bytes, lines);
 }
 
-void gf_readUtf16Lines(std::istream& in, std::vector<std::string>& lines, EncodingCode assumed)
+namespace
 {
-    std::string bytes;
-    if (!lf_readAll(in, bytes, 2))
+
+void lf_utf16Lines(std::string_view bytes, std::vector<std::string>& lines, EncodingCode assumed)
+{
+    if (bytes.size() < 2)
         return;
     if (bytes.size() % 2 != 0)
         throw std::runtime_error(fmt::format("UTF-16 text with an odd number of bytes ({})", bytes.size()));
@@ -100,30 +102,46 @@ void gf_readUtf16Lines(std::istream& in, std::vector<std::string>& lines, Encodi
     gf_splitLines(gf_wideToUtf8(wide), lines);
 }
 
-bool gf_readTextLines(EncodingCode code, const std::filesystem::path& path, std::vector<std::string>& lines)
+} // namespace
+
+void gf_readUtf16Lines(std::istream& in, std::vector<std::string>& lines, EncodingCode assumed)
+{
+    std::string bytes;
+    if (lf_readAll(in, bytes, 2))
+        lf_utf16Lines(bytes, lines, assumed);
+}
+
+namespace
+{
+
+bool lf_knownCode(EncodingCode code)
+{
+    return code >= kEncodingAnsi && code <= kEncodingUtf8;
+}
+
+// Empties lines and reads the text in the given encoding as UTF-8 lines.
+bool lf_textLines(EncodingCode code, std::string_view bytes, const std::filesystem::path& path,
+                  std::vector<std::string>& lines)
 {
     lines.clear();
     try
     {
-        if (code < kEncodingAnsi || code > kEncodingUtf8)
+        if (!lf_knownCode(code))
             throw std::runtime_error(
                 fmt::format("file {} has unknown charset: {}", gf_pathToUtf8(path), gf_charsetName(code)));
-        std::ifstream in(path, std::ios::binary);
-        if (!in.is_open())
-            return false;
         if (code == kEncodingUtf16Le || code == kEncodingUtf16Be)
         {
-            gf_readUtf16Lines(in, lines, code);
+            lf_utf16Lines(bytes, lines, code);
         }
         else if (code == kEncodingUtf8Bom || code == kEncodingUtf8)
         {
-            gf_readLines(in, lines);
+            gf_splitLines(bytes, lines);
         }
         else
         {
             std::vector<std::string> raw;
             raw.reserve(kAnsiLinesReserve);
-            gf_readLines(in, raw);
+            gf_splitLines(bytes, raw);
             lines.reserve(lines.size() + raw.size());
             for (const std::string& line : raw)
                 lines.push_back(gf_acpToUtf8(line));
@@ -135,6 +153,32 @@ bool gf_readTextLines(EncodingCode code, const std::filesystem::path& path, std:
         gf_setStatus(fmt::format("Read failed for '{}': {}", gf_pathToUtf8(path), e.what()), true);
         return false;
     }
+}
+
+} // namespace
+
+bool gf_readTextLines(EncodingCode code, const std::filesystem::path& path, std::vector<std::string>& lines)
+{
+    std::string bytes;
+    if (lf_knownCode(code) && !gf_readFileBytes(path, bytes))
+    {
+        lines.clear();
+        return false;
+    }
+    return lf_textLines(code, bytes, path, lines);
+}
+
+bool gf_readFileBytes(const std::filesystem::path& path, std::string& bytes)
+{
+    bytes.clear();
+    std::ifstream in(path, std::ios::binary);
+    return in.is_open() && lf_readAll(in, bytes, 0) && !in.bad();
+}
+
+bool gf_textLinesOf(EncodingCode code, std::string_view bytes, const std::filesystem::path& path,
+                    std::vector<std::string>& lines)
+{
+    return lf_textLines(code, bytes, path, lines);
 }
 
 LinesResult gf_readFileLines(LineFile& file, std::size_t expected)

@@ -81,7 +81,10 @@ std::optional<std::string> lf_registrationOf(std::string_view value)
 
 bool lf_readLines(const fs::path& file, std::vector<std::string>& lines, bool warnOnOpen)
 {
-    const EncodingCode code = gf_detectEncoding(file);
+    // One read serves the detection and the lines: thousands of these files
+    // are scanned at start-up.
+    std::string bytes;
+    const EncodingCode code = gf_readFileBytes(file, bytes) ? gf_detectEncodingOf(bytes) : kEncodingNotOpened;
     if (code == kEncodingNotOpened)
     {
         const std::string text = fmt::format("! No text encoding detected for {}", gf_pathToUtf8(file));
@@ -92,7 +95,7 @@ bool lf_readLines(const fs::path& file, std::vector<std::string>& lines, bool wa
         return false;
     }
     lines.reserve(kCfgLinesReserved);
-    if (!gf_readTextLines(code, file, lines))
+    if (!gf_textLinesOf(code, bytes, file, lines))
     {
         gf_log(fmt::format("! Failed reading {}", gf_pathToUtf8(file)));
         return false;
