@@ -104,8 +104,9 @@ function(vora_add_test)
   # Every test file pays some seconds for the GoogleTest/GoogleMock headers
   # (and many for JSON); compiled in batches, a binary pays them a few times
   # instead of once a file. Helpers private to a file therefore need names
-  # unique in their binary.
-  set_target_properties(${ARG_NAME} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
+  # unique in their binary. The batches are made once every folder has added
+  # its sources and properties (see vora_batch_test_sources).
+  set_property(GLOBAL APPEND PROPERTY VORA_BATCHED_TESTS ${ARG_NAME})
   # g++ spares a file's own types this warning, but not a file included into
   # a batch: a test case over a fixture of its file's anonymous namespace
   # would then warn, though it is still one file's private code.
@@ -145,4 +146,52 @@ function(vora_add_tool)
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   vora_target_defaults(${ARG_NAME})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} Threads::Threads)
+endfunction()
+
+# Compiles a test binary's files in batches of eight, each batch one file in
+# the build tree that includes its sources by paths relative to itself. CMake's
+# own unity build names them by absolute paths, so a clone in another folder
+# (as CI makes) would find none of its batches in ccache. A file marked
+# SKIP_UNITY_BUILD_INCLUSION, or with compile definitions or options of its
+# own, is compiled alone.
+function(vora_batch_test_sources)
+  get_property(targets GLOBAL PROPERTY VORA_BATCHED_TESTS)
+  foreach(target IN LISTS targets)
+    get_target_property(sources ${target} SOURCES)
+    get_target_property(source_dir ${target} SOURCE_DIR)
+    get_target_property(binary_dir ${target} BINARY_DIR)
+    set(kept "")
+    set(batched "")
+    foreach(source IN LISTS sources)
+      cmake_path(ABSOLUTE_PATH source BASE_DIRECTORY "${source_dir}" OUTPUT_VARIABLE path)
+      get_source_file_property(skip "${path}" TARGET_DIRECTORY ${target} SKIP_UNITY_BUILD_INCLUSION)
+      get_source_file_property(definitions "${path}" TARGET_DIRECTORY ${target} COMPILE_DEFINITIONS)
+      get_source_file_property(options "${path}" TARGET_DIRECTORY ${target} COMPILE_OPTIONS)
+      if(NOT path MATCHES "\\.cpp$" OR skip OR definitions OR options)
+        list(APPEND kept "${source}")
+      else()
+        list(APPEND batched "${path}")
+      endif()
+    endforeach()
+    set(batch_dir "${binary_dir}/${target}_batches")
+    list(LENGTH batched count)
+    set(index 0)
+    while(index LESS count)
+      math(EXPR batch "${index} / 8")
+      set(text "// Made by CMake: test files compiled as one.\n")
+      foreach(offset RANGE 7)
+        math(EXPR at "${index} + ${offset}")
+        if(at LESS count)
+          list(GET batched ${at} path)
+          file(RELATIVE_PATH relative "${batch_dir}" "${path}")
+          string(APPEND text "#include \"${relative}\"\n")
+        endif()
+      endforeach()
+      set(file "${batch_dir}/batch_${batch}.cpp")
+      file(CONFIGURE OUTPUT "${file}" CONTENT "${text}" @ONLY)
+      list(APPEND kept "${file}")
+      math(EXPR index "${index} + 8")
+    endwhile()
+    set_property(TARGET ${target} PROPERTY SOURCES ${kept})
+  endforeach()
 endfunction()
