@@ -155,12 +155,19 @@ bool lf_textLines(EncodingCode code, std::string_view bytes, const std::filesyst
     }
 }
 
+bool lf_readFileBytes(const std::filesystem::path& path, std::string& bytes)
+{
+    bytes.clear();
+    std::ifstream in(path, std::ios::binary);
+    return in.is_open() && lf_readAll(in, bytes, 0) && !in.bad();
+}
+
 } // namespace
 
 bool gf_readTextLines(EncodingCode code, const std::filesystem::path& path, std::vector<std::string>& lines)
 {
     std::string bytes;
-    if (lf_knownCode(code) && !gf_readFileBytes(path, bytes))
+    if (lf_knownCode(code) && !lf_readFileBytes(path, bytes))
     {
         lines.clear();
         return false;
@@ -168,17 +175,16 @@ bool gf_readTextLines(EncodingCode code, const std::filesystem::path& path, std:
     return lf_textLines(code, bytes, path, lines);
 }
 
-bool gf_readFileBytes(const std::filesystem::path& path, std::string& bytes)
+DetectedLines gf_readDetectedLines(const std::filesystem::path& path, std::vector<std::string>& lines)
 {
-    bytes.clear();
-    std::ifstream in(path, std::ios::binary);
-    return in.is_open() && lf_readAll(in, bytes, 0) && !in.bad();
-}
-
-bool gf_textLinesOf(EncodingCode code, std::string_view bytes, const std::filesystem::path& path,
-                    std::vector<std::string>& lines)
-{
-    return lf_textLines(code, bytes, path, lines);
+    std::string bytes;
+    if (!lf_readFileBytes(path, bytes))
+    {
+        lines.clear();
+        return {kEncodingNotOpened, false};
+    }
+    const EncodingCode code = gf_detectEncodingOf(bytes);
+    return {code, lf_textLines(code, bytes, path, lines)};
 }
 
 LinesResult gf_readFileLines(LineFile& file, std::size_t expected)

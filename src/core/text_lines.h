@@ -47,11 +47,15 @@ void gf_readUtf16Lines(std::istream& in, std::vector<std::string>& lines,
 // False when the file cannot be opened or read; a read failure is shown on
 // the status line.
 bool gf_readTextLines(EncodingCode code, const std::filesystem::path& path, std::vector<std::string>& lines);
-// The file's whole content; false when it cannot be opened or read.
-bool gf_readFileBytes(const std::filesystem::path& path, std::string& bytes);
-// The same on a file's content already read (`path` names it in a failure).
-bool gf_textLinesOf(EncodingCode code, std::string_view bytes, const std::filesystem::path& path,
-                    std::vector<std::string>& lines);
+// A file read once for its encoding and its lines (UTF-8). `code` is
+// kEncodingNotOpened when the file cannot be read; `decoded` is false when its
+// text could not be turned into lines (shown on the status line).
+struct DetectedLines
+{
+    EncodingCode code;
+    bool decoded;
+};
+DetectedLines gf_readDetectedLines(const std::filesystem::path& path, std::vector<std::string>& lines);
 // Reads the file's lines (no conversion) into file.lines, with room made for
 // `expected` lines first.
 LinesResult gf_readFileLines(LineFile& file, std::size_t expected);

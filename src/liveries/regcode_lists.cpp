@@ -210,8 +210,7 @@ bool lf_readRegcodeFiles(const fs::path& folder, std::vector<RegcodeEntry>& out)
         {
             // Editors save these lists as UTF-16 or Windows-1252 too; the
             // titles must be the UTF-8 the scan wrote.
-            const EncodingCode encoding = gf_detectEncoding(path);
-            if (encoding != kEncodingNotOpened && gf_readTextLines(encoding, path, lines))
+            if (gf_readDetectedLines(path, lines).decoded)
             {
                 for (const std::string& line : lines)
                     result = detail::parseRegcodeLine(line, path, out) && result;

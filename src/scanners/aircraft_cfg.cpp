@@ -81,11 +81,9 @@ std::optional<std::string> lf_registrationOf(std::string_view value)
 
 bool lf_readLines(const fs::path& file, std::vector<std::string>& lines, bool warnOnOpen)
 {
-    // One read serves the detection and the lines: thousands of these files
-    // are scanned at start-up.
-    std::string bytes;
-    const EncodingCode code = gf_readFileBytes(file, bytes) ? gf_detectEncodingOf(bytes) : kEncodingNotOpened;
-    if (code == kEncodingNotOpened)
+    lines.reserve(kCfgLinesReserved);
+    const DetectedLines read = gf_readDetectedLines(file, lines);
+    if (read.code == kEncodingNotOpened)
     {
         const std::string text = fmt::format("! No text encoding detected for {}", gf_pathToUtf8(file));
         if (warnOnOpen)
@@ -94,8 +92,7 @@ bool lf_readLines(const fs::path& file, std::vector<std::string>& lines, bool wa
             gf_log(text);
         return false;
     }
-    lines.reserve(kCfgLinesReserved);
-    if (!gf_textLinesOf(code, bytes, file, lines))
+    if (!read.decoded)
     {
         gf_log(fmt::format("! Failed reading {}", gf_pathToUtf8(file)));
         return false;
