@@ -321,6 +321,12 @@ const LimitCase kLimitCases[] = {
      [](std::vector<Point>& p) { p[30].gear = true; }, {kGear}},
     {"gear_down_at_4000_ft_agl", [] { return straight(120, 100.0, 4000.0); },
      [](std::vector<Point>& p) { p[30].gear = true; }, {}},
+    // Created in the air with the simulator's gear: the first snapshot may
+    // come before the program could raise it, the second may not.
+    {"gear_down_when_created_only", [] { return straight(120, 100.0, 6000.0); },
+     [](std::vector<Point>& p) { p[0].gear = true; }, {}},
+    {"gear_down_after_creation", [] { return straight(120, 100.0, 6000.0); },
+     [](std::vector<Point>& p) { p[0].gear = p[1].gear = true; }, {kGear}},
     {"flown_500_m_to_the_side", [] { return straight(120, 100.0, 8000.0); },
      [](std::vector<Point>& p)
      {

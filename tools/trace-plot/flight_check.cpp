@@ -227,7 +227,10 @@ void lf_ownFigures(const TracedObject& o, AircraftCheck& c)
     for (std::size_t i = 0; i < s.size(); ++i)
     {
         const double aglFt = s[i].altFt - s[i].groundFt;
-        if (s[i].gearDown && aglFt > kGearUpAboveFt)
+        // An object's first snapshot may come before the program has learned
+        // its id and so before it could set the gear: the simulator's
+        // default for a new object is not the program's doing.
+        if (i > 0 && s[i].gearDown && aglFt > kGearUpAboveFt)
             ++c.gearDownHighS;
         if (i == 0)
             continue;
