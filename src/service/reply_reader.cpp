@@ -36,6 +36,8 @@ constexpr std::array<std::int8_t, kLiveArraySize> kLiveSlots = []
     return slots;
 }();
 
+static_assert(kReplyPadding >= simdjson::SIMDJSON_PADDING);
+
 const ReplyValue kAbsent{};
 
 [[noreturn]] void lf_notJson(std::string_view what)
@@ -82,28 +84,17 @@ void lf_checkContainer(od::value value, Kind kind, ReplyValue& out, int depth)
 
 ReplyValue lf_number(od::value& value)
 {
-    ReplyValue out;
     const od::number_type type = lf_take(value.get_number_type());
     if (type == od::number_type::signed_integer)
-    {
-        out.kind = Kind::integer;
-        out.integer = lf_take(value.get_int64());
-        return out;
-    }
+        return ReplyValue::ofInteger(lf_take(value.get_int64()));
     if (type == od::number_type::unsigned_integer)
     {
         std::uint64_t big = 0;
         if (!value.get_uint64().get(big))
-        {
-            out.kind = Kind::bigUnsigned;
-            out.integer = static_cast<std::int64_t>(big);
-            return out;
-        }
+            return ReplyValue::ofBigUnsigned(big);
         // Beyond 64 bits an integer is read as a double.
     }
-    out.kind = Kind::floating;
-    out.floating = lf_take(value.get_double());
-    return out;
+    return ReplyValue::ofNumber(lf_take(value.get_double()));
 }
 
 // The value, a container checked through to its end.
@@ -122,12 +113,10 @@ ReplyValue lf_value(od::value value, int depth)
         out = lf_number(value);
         break;
     case od::json_type::string:
-        out.kind = Kind::text;
-        out.text = lf_take(value.get_string());
+        out = ReplyValue::ofText(lf_take(value.get_string()));
         break;
     case od::json_type::boolean:
-        out.kind = Kind::boolean;
-        out.integer = lf_take(value.get_bool()) ? 1 : 0;
+        out = ReplyValue::ofBoolean(lf_take(value.get_bool()));
         break;
     case od::json_type::null:
         if (!lf_take(value.is_null()))
@@ -372,7 +361,7 @@ const ReplyValue& ParkedArray::at(std::size_t position) const
 const ReplyValue& ParkedArray::need(std::size_t position) const
 {
     if (!isArray())
-        throw std::invalid_argument("cannot use at() with " + std::string(ReplyValue{kind, false, 0, 0.0, {}}.typeName()));
+        throw std::invalid_argument("cannot use at() with " + std::string(ReplyValue::ofKind(kind).typeName()));
     if (position >= size)
         throw std::out_of_range("array index " + std::to_string(position) + " is out of range");
     return at(position);
@@ -411,9 +400,14 @@ struct ReplyReader::Impl
         {
             parser = od::parser{};
             padded = std::string{};
+            // So would the arrays read from that reply.
+            traffic.aircraft = {};
+            traffic.buffers = {};
+            parked.members = {};
+            liveArrays = {};
         }
         simdjson::padded_string_view view;
-        if (text.capacity() - text.size() >= simdjson::SIMDJSON_PADDING)
+        if (text.capacity() - text.size() >= kReplyPadding)
         {
             view = simdjson::padded_string_view(text.data(), text.size(), text.capacity());
         }

@@ -28,6 +28,10 @@ class ReplyNotJson : public std::invalid_argument
     using std::invalid_argument::invalid_argument;
 };
 
+// Capacity after a reply's text that lets a reader parse the text where it
+// lies; a text with less is copied first.
+inline constexpr std::size_t kReplyPadding = 64;
+
 // The positions of a live aircraft array that the decoder reads; a live
 // array has kLiveArraySize elements.
 inline constexpr std::array<std::uint8_t, 18> kLivePositions{0,  1,  2,  3,  4,  5,  8,  9,  10,
