@@ -54,15 +54,21 @@ template <class T> T lf_take(simdjson::simdjson_result<T>&& result)
     return value;
 }
 
-// Where a second read of a reply unescapes its texts: the parser's own
-// buffer holds the texts of the first read, which must stay.
+// Where a long reply's texts are unescaped when the parser's own buffer is
+// not the place: the texts of its aircraft, which are only checked on the
+// first read (each may overwrite the one before, `reuse`) and read on the
+// second, where the first read's texts must stay.
 struct Texts
 {
     const od::parser* parser = nullptr;
+    std::uint8_t* start = nullptr;
     std::uint8_t* at = nullptr;
+    bool reuse = false;
 
     std::string_view unescape(od::raw_json_string raw)
     {
+        if (reuse)
+            at = start;
         return lf_take(parser->unescape(raw, at));
     }
 };
@@ -95,14 +101,18 @@ void lf_checkContainer(od::value value, Kind kind, ReplyValue& out, int depth, T
     out.emptyContainer = true;
     if (kind == Kind::object)
     {
-        std::string_view previous;
+        // A copy: the texts that follow may overwrite the name.
+        std::string previous;
         for (auto member : lf_take(value.get_object()))
         {
             od::field field = lf_take(std::move(member));
             const std::string_view name = lf_name(field, texts);
-            if (ordered != nullptr && !out.emptyContainer && !(previous < name))
-                *ordered = false;
-            previous = name;
+            if (ordered != nullptr)
+            {
+                if (!out.emptyContainer && !(std::string_view(previous) < name))
+                    *ordered = false;
+                previous.assign(name);
+            }
             (void)lf_value(field.value(), depth + 1, texts);
             out.emptyContainer = false;
         }
@@ -268,17 +278,23 @@ struct ContainerPlace
     bool ordered = true;
 };
 
-// The container at `place` checked whole.
-ReplyValue lf_container(od::value value, ContainerPlace& place, std::size_t ordinal, int depth)
+// The container at `place` checked whole, its texts unescaped into
+// `texts` (a value that is no container keeps its text where the reply's
+// other top texts are).
+ReplyValue lf_container(od::value value, ContainerPlace& place, std::size_t ordinal, int depth, Texts* texts)
 {
     place = ContainerPlace{ordinal, true};
-    return lf_value(value, depth, nullptr, &place.ordered);
+    const od::json_type type = lf_take(value.type());
+    if (type != od::json_type::object && type != od::json_type::array)
+        return lf_value(value, depth);
+    return lf_value(value, depth, texts, &place.ordered);
 }
 
 // The members of a buffered reply's "data", checked whole; the aircraft
-// arrays kept in `staged` when given.
+// arrays kept in `staged` when given, else the containers' texts unescaped
+// into `texts`.
 ReplyValue lf_buffers(od::value value, TrafficReply& reply, std::array<ContainerPlace, 5>& places,
-                      std::array<std::vector<LiveArray>, 5>* staged)
+                      std::array<std::vector<LiveArray>, 5>* staged, Texts* texts)
 {
     const od::json_type type = lf_take(value.type());
     if (type != od::json_type::object)
@@ -301,7 +317,7 @@ ReplyValue lf_buffers(od::value value, TrafficReply& reply, std::array<Container
         {
             const auto k = static_cast<std::size_t>(buffer - kBufferNames.begin());
             reply.bufferValues[k] = staged != nullptr ? lf_liveContainer(field.value(), (*staged)[k], 2)
-                                                      : lf_container(field.value(), places[k], ordinal, 2);
+                                                      : lf_container(field.value(), places[k], ordinal, 2, texts);
         }
         ++ordinal;
     }
@@ -585,13 +601,7 @@ struct ReplyReader::Impl
     void eachAircraft(const ContainerPlace& place, od::value container, int depth,
                       const std::function<void(const LiveArray&)>& take)
     {
-        const std::size_t room = textSize + 2 * simdjson::SIMDJSON_PADDING;
-        if (textRoomSize < room)
-        {
-            textRoom.reset(new std::uint8_t[room]);
-            textRoomSize = room;
-        }
-        Texts texts{&parser, textRoom.get()};
+        Texts texts = roomForTexts(false);
         if (!place.ordered)
         {
             (void)lf_liveContainer(container, staged, depth, &texts);
@@ -603,7 +613,7 @@ struct ReplyReader::Impl
         const auto one = [&](od::value value)
         {
             array = LiveArray{};
-            texts.at = textRoom.get();
+            texts.at = texts.start;
             lf_readLive(value, array, depth + 1, &texts);
             if (array.isAircraft())
                 take(array);
@@ -622,6 +632,19 @@ struct ReplyReader::Impl
             for (auto element : lf_take(container.get_array()))
                 one(lf_take(std::move(element)));
         }
+    }
+
+    // The room holds every text of the reply at once (its pages are
+    // touched only as far as the texts put there reach).
+    Texts roomForTexts(bool reuse)
+    {
+        const std::size_t room = textSize + 2 * simdjson::SIMDJSON_PADDING;
+        if (textRoomSize < room)
+        {
+            textRoom.reset(new std::uint8_t[room]);
+            textRoomSize = room;
+        }
+        return Texts{&parser, textRoom.get(), textRoom.get(), reuse};
     }
 
     od::value data()
@@ -674,6 +697,7 @@ const TrafficReply& ReplyReader::traffic(const std::string& reply, bool buffered
     clear();
     impl.reread = reply.size() > impl.rereadAbove;
     impl.open(reply);
+    Texts checked = impl.reread ? impl.roomForTexts(true) : Texts{};
     impl.head(out,
               [&](od::value data, std::size_t ordinal)
               {
@@ -681,9 +705,10 @@ const TrafficReply& ReplyReader::traffic(const std::string& reply, bool buffered
                   clear();
                   impl.dataOrdinal = ordinal;
                   if (buffered)
-                      return lf_buffers(data, out, impl.bufferPlaces, impl.reread ? nullptr : &impl.stagedBuffers);
+                      return lf_buffers(data, out, impl.bufferPlaces, impl.reread ? nullptr : &impl.stagedBuffers,
+                                        &checked);
                   if (impl.reread)
-                      return lf_container(data, impl.livePlace, ordinal, 1);
+                      return lf_container(data, impl.livePlace, ordinal, 1, &checked);
                   return lf_liveContainer(data, impl.staged, 1);
               });
     return out;
