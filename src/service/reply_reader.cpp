@@ -540,8 +540,8 @@ struct ReplyReader::Impl
             lf_notJson("content after the reply");
     }
 
-    // Walks the reply's top object, handing every member to `member`
-    // (name, value) after the common fields are taken.
+    // Walks the reply's top object, taking the common fields and handing
+    // the value of "data" to `member` with its place among the members.
     template <class Member> void head(ReplyHead& head, Member member)
     {
         head = ReplyHead{};

@@ -1,9 +1,11 @@
 // Reading the replies of the live-traffic service: each reply is checked
 // whole (a reply that is not all JSON is refused whole, as before any of it
 // is used) and what the decoders read is kept: the top fields, and the
-// aircraft arrays with the positions their decoders look at. The members of
-// an object come in the order of their names, a name that repeats counting
-// once with its last value; an array's elements in their order.
+// aircraft arrays with the positions their decoders look at (those of a
+// long traffic reply are read again one at a time as they are taken, rather
+// than kept from the check). The members of an object come in the order of
+// their names, a name that repeats counting once with its last value; an
+// array's elements in their order.
 #pragma once
 
 #include "service/reply_value.h"
