@@ -24,6 +24,7 @@
 #include "ratio.h"
 #include "service/traffic_handover.h"
 #include "service/traffic_reader.h"
+#include "service/web_request_detail.h"
 
 namespace ovr
 {
@@ -53,19 +54,35 @@ nlohmann::json lf_aircraft(std::size_t count)
     return data;
 }
 
-// A reply as the service sends it, with kAircraft aircraft.
+// The text as the receive path holds it: appended in libcurl's pieces of at
+// most 16 KB to a reply that started with the reader's 16 KB.
+std::string lf_received(const std::string& sent)
+{
+    constexpr std::size_t kPiece = 16384;
+    std::string reply;
+    reply.reserve(kPiece);
+    std::string piece;
+    for (std::size_t at = 0; at < sent.size(); at += kPiece)
+    {
+        piece = sent.substr(at, kPiece);
+        (void)detail::lf_callbackwriter(piece.data(), 1, piece.size(), &reply);
+    }
+    return reply;
+}
+
+// A reply as the service sends it, with kAircraft aircraft, as received.
 const std::string& lf_reply()
 {
     static const std::string text = []
     {
         const nlohmann::json reply = {{"status", 200}, {"rrl", 2000}, {"data", lf_aircraft(kAircraft)}};
-        return reply.dump();
+        return lf_received(reply.dump());
     }();
     return text;
 }
 
 // The first reply of a session over a busy area: five snapshots of about
-// 1,900 aircraft each.
+// 1,900 aircraft each, as received.
 const std::string& lf_bufferedReply()
 {
     static const std::string text = []
@@ -79,7 +96,7 @@ const std::string& lf_bufferedReply()
             data[fmt::format("buffer_{}", i++ % 5)][key] = value;
         }
         const nlohmann::json reply = {{"status", 200}, {"rrl", 2000}, {"data", data}};
-        return reply.dump();
+        return lf_received(reply.dump());
     }();
     return text;
 }

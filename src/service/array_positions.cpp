@@ -41,7 +41,7 @@ double gf_numberAt(const ReplyValue& value)
 
 std::string_view gf_textAt(const ReplyValue& value)
 {
-    return value.isText() ? value.text : std::string_view{};
+    return value.text();
 }
 
 std::uint32_t gf_leadingHex(std::string_view text)

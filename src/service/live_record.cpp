@@ -110,7 +110,7 @@ bool lf_decode(const LiveArray& a, TrafficRecord& r, TrafficReader& reader)
     for (const std::size_t position :
          {kHexId, kType, kRegistration, kOrigin, kDestination, kCallsignText, kSource, kEmitterCategory})
     {
-        if (a.at(position).isText() && a.at(position).text.size() > kMaxFieldLength)
+        if (a.at(position).isText() && a.at(position).text().size() > kMaxFieldLength)
         {
             lf_drop();
         }

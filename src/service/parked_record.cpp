@@ -69,7 +69,7 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 4> kTypeRepl
 double lf_floatAt(const ParkedArray& array, std::size_t position)
 {
     const ReplyValue& value = array.need(position);
-    return value.kind == ReplyValue::Kind::floating ? value.floating : 0.0;
+    return value.kind == ReplyValue::Kind::floating ? value.floating() : 0.0;
 }
 
 std::int64_t lf_seenAt(const ParkedArray& array)
@@ -77,7 +77,7 @@ std::int64_t lf_seenAt(const ParkedArray& array)
     const ReplyValue& value = array.need(kSeenAt);
     if (value.kind == ReplyValue::Kind::floating)
     {
-        const double rounded = std::round(value.floating);
+        const double rounded = std::round(value.floating());
         // 2^63 itself is out of range; anything below converts exactly.
         constexpr double kLimit = 9223372036854775808.0;
         if (!(rounded >= -kLimit && rounded < kLimit))
@@ -94,7 +94,7 @@ std::int64_t lf_seenAt(const ParkedArray& array)
     {
         throw std::invalid_argument(fmt::format("time must be a number, but is {}", value.typeName()));
     }
-    return value.integer;
+    return value.integer();
 }
 
 std::int32_t lf_slotOf(std::int64_t seenAt)
@@ -224,7 +224,7 @@ bool lf_decode(const std::string& key, const ParkedArray& a, ParkedTrafficRecord
     {
         return false;
     }
-    r.standName = stand.text;
+    r.standName = stand.text();
 
     if (lf_sameStand(r.standName, gf_parkSiteSnapshot().reservedStand))
     {

@@ -22,7 +22,7 @@ void gf_requireObject(ReplyValue::Kind reply)
 {
     if (reply != ReplyValue::Kind::object)
     {
-        const ReplyValue kind{reply, false, 0, 0.0, {}};
+        const ReplyValue kind = ReplyValue::ofKind(reply);
         throw std::invalid_argument(fmt::format("reply is {}, not an object", kind.typeName()));
     }
 }
@@ -36,7 +36,7 @@ std::int32_t gf_replyInt(const ReplyValue& field, std::string_view key, std::int
     }
     if (field.kind == ReplyValue::Kind::integer)
     {
-        return gsl::narrow<std::int32_t>(field.integer);
+        return gsl::narrow<std::int32_t>(field.integer());
     }
     if (field.kind == ReplyValue::Kind::bigUnsigned)
     {
@@ -44,7 +44,7 @@ std::int32_t gf_replyInt(const ReplyValue& field, std::string_view key, std::int
     }
     if (field.kind == ReplyValue::Kind::floating)
     {
-        const double whole = std::trunc(field.floating);
+        const double whole = std::trunc(field.floating());
         if (!(whole >= -2147483648.0 && whole <= 2147483647.0))
         {
             throw gsl::narrowing_error{};
@@ -64,12 +64,12 @@ std::string gf_replyText(const ReplyValue& field, std::string_view key)
     {
         throw std::invalid_argument(fmt::format("\"{}\" must be a string, but is {}", key, field.typeName()));
     }
-    return std::string(field.text);
+    return std::string(field.text());
 }
 
 std::string gf_replyTextIfText(const ReplyValue& field)
 {
-    return field.isText() ? std::string(field.text) : std::string{};
+    return field.isText() ? std::string(field.text()) : std::string{};
 }
 
 std::optional<std::int64_t> gf_replyIntegerIfInteger(const ReplyValue& field)
@@ -78,7 +78,7 @@ std::optional<std::int64_t> gf_replyIntegerIfInteger(const ReplyValue& field)
     {
         return std::nullopt;
     }
-    return field.integer;
+    return field.integer();
 }
 
 std::string gf_replyHead(std::string_view reply)

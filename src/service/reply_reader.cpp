@@ -4,6 +4,7 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <utility>
 
@@ -36,6 +37,8 @@ constexpr std::array<std::int8_t, kLiveArraySize> kLiveSlots = []
     return slots;
 }();
 
+static_assert(kReplyPadding >= simdjson::SIMDJSON_PADDING);
+
 const ReplyValue kAbsent{};
 
 [[noreturn]] void lf_notJson(std::string_view what)
@@ -51,10 +54,46 @@ template <class T> T lf_take(simdjson::simdjson_result<T>&& result)
     return value;
 }
 
-ReplyValue lf_value(od::value value, int depth);
+// Where a long reply's texts are unescaped when the parser's own buffer is
+// not the place: the texts of its aircraft, which are only checked on the
+// first read (each may overwrite the one before, `reuse`) and read on the
+// second, where the first read's texts must stay.
+struct Texts
+{
+    const od::parser* parser = nullptr;
+    std::uint8_t* start = nullptr;
+    std::uint8_t* at = nullptr;
+    bool reuse = false;
+
+    std::string_view unescape(od::raw_json_string raw)
+    {
+        if (reuse)
+            at = start;
+        return lf_take(parser->unescape(raw, at));
+    }
+};
+
+// A text value or a member's name, into `texts` when given.
+std::string_view lf_text(od::value& value, Texts* texts)
+{
+    if (texts == nullptr)
+        return lf_take(value.get_string());
+    return texts->unescape(lf_take(value.get_raw_json_string()));
+}
+
+std::string_view lf_name(od::field& field, Texts* texts)
+{
+    if (texts == nullptr)
+        return lf_take(field.unescaped_key());
+    return texts->unescape(field.key());
+}
+
+ReplyValue lf_value(od::value value, int depth, Texts* texts = nullptr, bool* ordered = nullptr);
 
 // An object's members or an array's elements, each checked whole.
-void lf_checkContainer(od::value value, Kind kind, ReplyValue& out, int depth)
+// `ordered`, when given, is cleared for an object whose names are not in
+// strictly rising order (a repeated name included).
+void lf_checkContainer(od::value value, Kind kind, ReplyValue& out, int depth, Texts* texts, bool* ordered)
 {
     if (depth > kMaxDepth)
         lf_notJson("nested too deeply");
@@ -62,11 +101,19 @@ void lf_checkContainer(od::value value, Kind kind, ReplyValue& out, int depth)
     out.emptyContainer = true;
     if (kind == Kind::object)
     {
+        // A copy: the texts that follow may overwrite the name.
+        std::string previous;
         for (auto member : lf_take(value.get_object()))
         {
             od::field field = lf_take(std::move(member));
-            (void)lf_take(field.unescaped_key());
-            (void)lf_value(field.value(), depth + 1);
+            const std::string_view name = lf_name(field, texts);
+            if (ordered != nullptr)
+            {
+                if (!out.emptyContainer && !(std::string_view(previous) < name))
+                    *ordered = false;
+                previous.assign(name);
+            }
+            (void)lf_value(field.value(), depth + 1, texts);
             out.emptyContainer = false;
         }
     }
@@ -74,7 +121,7 @@ void lf_checkContainer(od::value value, Kind kind, ReplyValue& out, int depth)
     {
         for (auto element : lf_take(value.get_array()))
         {
-            (void)lf_value(lf_take(std::move(element)), depth + 1);
+            (void)lf_value(lf_take(std::move(element)), depth + 1, texts);
             out.emptyContainer = false;
         }
     }
@@ -82,52 +129,39 @@ void lf_checkContainer(od::value value, Kind kind, ReplyValue& out, int depth)
 
 ReplyValue lf_number(od::value& value)
 {
-    ReplyValue out;
     const od::number_type type = lf_take(value.get_number_type());
     if (type == od::number_type::signed_integer)
-    {
-        out.kind = Kind::integer;
-        out.integer = lf_take(value.get_int64());
-        return out;
-    }
+        return ReplyValue::ofInteger(lf_take(value.get_int64()));
     if (type == od::number_type::unsigned_integer)
     {
         std::uint64_t big = 0;
         if (!value.get_uint64().get(big))
-        {
-            out.kind = Kind::bigUnsigned;
-            out.integer = static_cast<std::int64_t>(big);
-            return out;
-        }
+            return ReplyValue::ofBigUnsigned(big);
         // Beyond 64 bits an integer is read as a double.
     }
-    out.kind = Kind::floating;
-    out.floating = lf_take(value.get_double());
-    return out;
+    return ReplyValue::ofNumber(lf_take(value.get_double()));
 }
 
 // The value, a container checked through to its end.
-ReplyValue lf_value(od::value value, int depth)
+ReplyValue lf_value(od::value value, int depth, Texts* texts, bool* ordered)
 {
     ReplyValue out;
     switch (lf_take(value.type()))
     {
     case od::json_type::object:
-        lf_checkContainer(value, Kind::object, out, depth);
+        lf_checkContainer(value, Kind::object, out, depth, texts, ordered);
         break;
     case od::json_type::array:
-        lf_checkContainer(value, Kind::array, out, depth);
+        lf_checkContainer(value, Kind::array, out, depth, texts, ordered);
         break;
     case od::json_type::number:
         out = lf_number(value);
         break;
     case od::json_type::string:
-        out.kind = Kind::text;
-        out.text = lf_take(value.get_string());
+        out = ReplyValue::ofText(lf_text(value, texts));
         break;
     case od::json_type::boolean:
-        out.kind = Kind::boolean;
-        out.integer = lf_take(value.get_bool()) ? 1 : 0;
+        out = ReplyValue::ofBoolean(lf_take(value.get_bool()));
         break;
     case od::json_type::null:
         if (!lf_take(value.is_null()))
@@ -141,12 +175,12 @@ ReplyValue lf_value(od::value value, int depth)
 // Reads a value by position into `out`, keeping the elements `slotOf`
 // names a slot for.
 template <class Positional, class SlotOf>
-void lf_positional(od::value value, Positional& out, SlotOf slotOf, int depth)
+void lf_positional(od::value value, Positional& out, SlotOf slotOf, int depth, Texts* texts = nullptr)
 {
     const od::json_type type = lf_take(value.type());
     if (type != od::json_type::array)
     {
-        const ReplyValue whole = lf_value(value, depth);
+        const ReplyValue whole = lf_value(value, depth, texts);
         out.kind = whole.kind;
         out.emptyContainer = whole.emptyContainer;
         return;
@@ -155,18 +189,22 @@ void lf_positional(od::value value, Positional& out, SlotOf slotOf, int depth)
     std::size_t position = 0;
     for (auto element : lf_take(value.get_array()))
     {
-        const ReplyValue read = lf_value(lf_take(std::move(element)), depth + 1);
+        od::value read = lf_take(std::move(element));
         if (ReplyValue* slot = slotOf(out, position))
-            *slot = read;
+            *slot = lf_value(read, depth + 1, texts);
+        else if (texts == nullptr)
+            (void)lf_value(read, depth + 1);
+        // A second read (into `texts`) passes over the element unread: the
+        // first has checked it.
         ++position;
     }
     out.size = position;
     out.emptyContainer = position == 0;
 }
 
-void lf_readLive(od::value value, LiveArray& out, int depth)
+void lf_readLive(od::value value, LiveArray& out, int depth, Texts* texts = nullptr)
 {
-    lf_positional(value, out, [](LiveArray& a, std::size_t position) { return a.slot(position); }, depth);
+    lf_positional(value, out, [](LiveArray& a, std::size_t position) { return a.slot(position); }, depth, texts);
 }
 
 void lf_readParked(od::value value, ParkedArray& out, int depth)
@@ -200,12 +238,12 @@ template <class T, class NameOf> void lf_byName(std::vector<T>& members, NameOf 
 
 // The live arrays among a container's values (an object's or an array's);
 // any other value holds none. Returns the container's kind and emptiness.
-ReplyValue lf_liveContainer(od::value value, std::vector<LiveArray>& arrays, int depth)
+ReplyValue lf_liveContainer(od::value value, std::vector<LiveArray>& arrays, int depth, Texts* texts = nullptr)
 {
     arrays.clear();
     const od::json_type type = lf_take(value.type());
     if (type != od::json_type::object && type != od::json_type::array)
-        return lf_value(value, depth);
+        return lf_value(value, depth, texts);
     ReplyValue out;
     out.emptyContainer = true;
     if (type == od::json_type::object)
@@ -215,8 +253,8 @@ ReplyValue lf_liveContainer(od::value value, std::vector<LiveArray>& arrays, int
         {
             od::field field = lf_take(std::move(member));
             LiveArray& a = arrays.emplace_back();
-            a.name = lf_take(field.unescaped_key());
-            lf_readLive(field.value(), a, depth + 1);
+            a.name = lf_name(field, texts);
+            lf_readLive(field.value(), a, depth + 1, texts);
         }
         lf_byName(arrays, [](const LiveArray& a) { return a.name; });
     }
@@ -224,15 +262,39 @@ ReplyValue lf_liveContainer(od::value value, std::vector<LiveArray>& arrays, int
     {
         out.kind = Kind::array;
         for (auto element : lf_take(value.get_array()))
-            lf_readLive(lf_take(std::move(element)), arrays.emplace_back(), depth + 1);
+            lf_readLive(lf_take(std::move(element)), arrays.emplace_back(), depth + 1, texts);
     }
     out.emptyContainer = arrays.empty();
     std::erase_if(arrays, [](const LiveArray& a) { return !a.isAircraft(); });
     return out;
 }
 
-// The members of a buffered reply's "data".
-ReplyValue lf_buffers(od::value value, TrafficReply& reply)
+// Where a container of aircraft arrays lies in its reply: its place among
+// the members of the object that holds it, and whether its names rise
+// strictly (an array's elements always count as in order).
+struct ContainerPlace
+{
+    std::size_t ordinal = 0;
+    bool ordered = true;
+};
+
+// The container at `place` checked whole, its texts unescaped into
+// `texts` (a value that is no container keeps its text where the reply's
+// other top texts are).
+ReplyValue lf_container(od::value value, ContainerPlace& place, std::size_t ordinal, int depth, Texts* texts)
+{
+    place = ContainerPlace{ordinal, true};
+    const od::json_type type = lf_take(value.type());
+    if (type != od::json_type::object && type != od::json_type::array)
+        return lf_value(value, depth);
+    return lf_value(value, depth, texts, &place.ordered);
+}
+
+// The members of a buffered reply's "data", checked whole; the aircraft
+// arrays kept in `staged` when given, else the containers' texts unescaped
+// into `texts`.
+ReplyValue lf_buffers(od::value value, TrafficReply& reply, std::array<ContainerPlace, 5>& places,
+                      std::array<std::vector<LiveArray>, 5>* staged, Texts* texts)
 {
     const od::json_type type = lf_take(value.type());
     if (type != od::json_type::object)
@@ -240,6 +302,7 @@ ReplyValue lf_buffers(od::value value, TrafficReply& reply)
     ReplyValue out;
     out.kind = Kind::object;
     out.emptyContainer = true;
+    std::size_t ordinal = 0;
     for (auto member : lf_take(value.get_object()))
     {
         od::field field = lf_take(std::move(member));
@@ -249,12 +312,29 @@ ReplyValue lf_buffers(od::value value, TrafficReply& reply)
         if (buffer == kBufferNames.end())
         {
             (void)lf_value(field.value(), 2);
-            continue;
         }
-        const auto k = static_cast<std::size_t>(buffer - kBufferNames.begin());
-        reply.bufferValues[k] = lf_liveContainer(field.value(), reply.buffers[k], 2);
+        else
+        {
+            const auto k = static_cast<std::size_t>(buffer - kBufferNames.begin());
+            reply.bufferValues[k] = staged != nullptr ? lf_liveContainer(field.value(), (*staged)[k], 2)
+                                                      : lf_container(field.value(), places[k], ordinal, 2, texts);
+        }
+        ++ordinal;
     }
     return out;
+}
+
+// The value of the object's member at `ordinal`.
+od::value lf_memberAt(od::object object, std::size_t ordinal)
+{
+    std::size_t at = 0;
+    for (auto member : object)
+    {
+        od::field field = lf_take(std::move(member));
+        if (at++ == ordinal)
+            return field.value();
+    }
+    lf_notJson("member gone on the second read");
 }
 
 ReplyValue lf_parkedData(od::value value, ParkedReply& reply)
@@ -372,7 +452,7 @@ const ReplyValue& ParkedArray::at(std::size_t position) const
 const ReplyValue& ParkedArray::need(std::size_t position) const
 {
     if (!isArray())
-        throw std::invalid_argument("cannot use at() with " + std::string(ReplyValue{kind, false, 0, 0.0, {}}.typeName()));
+        throw std::invalid_argument("cannot use at() with " + std::string(ReplyValue::ofKind(kind).typeName()));
     if (position >= size)
         throw std::out_of_range("array index " + std::to_string(position) + " is out of range");
     return at(position);
@@ -395,7 +475,24 @@ struct ReplyReader::Impl
     // The reply with the room after it that the parser reads ahead into,
     // when the caller's text has none.
     std::string padded;
+    std::size_t textSize = 0;
     TrafficReply traffic;
+    // A traffic reply up to rereadAbove bytes keeps its aircraft arrays as
+    // it is checked (in `staged`, `stagedBuffers`); a longer one is read
+    // again as they are taken, from the places noted while it was checked
+    // ("data" among the top members, its containers among its own).
+    std::size_t rereadAbove = kRereadAbove;
+    bool reread = false;
+    std::size_t dataOrdinal = 0;
+    ContainerPlace livePlace;
+    std::array<ContainerPlace, 5> bufferPlaces;
+    // Also the arrays of a container read again whose names are out of
+    // order: they are put in order before any is taken.
+    std::vector<LiveArray> staged;
+    std::array<std::vector<LiveArray>, 5> stagedBuffers;
+    // The texts of a second read: room for every text of the reply.
+    std::unique_ptr<std::uint8_t[]> textRoom;
+    std::size_t textRoomSize = 0;
     ParkedReply parked;
     WeatherReply weather;
     ReplyFields fields;
@@ -411,9 +508,16 @@ struct ReplyReader::Impl
         {
             parser = od::parser{};
             padded = std::string{};
+            // So would the arrays read from that reply.
+            staged = {};
+            stagedBuffers = {};
+            textRoom.reset();
+            textRoomSize = 0;
+            parked.members = {};
+            liveArrays = {};
         }
         simdjson::padded_string_view view;
-        if (text.capacity() - text.size() >= simdjson::SIMDJSON_PADDING)
+        if (text.capacity() - text.size() >= kReplyPadding)
         {
             view = simdjson::padded_string_view(text.data(), text.size(), text.capacity());
         }
@@ -423,6 +527,7 @@ struct ReplyReader::Impl
             padded.assign(text);
             view = simdjson::padded_string_view(padded.data(), padded.size(), padded.capacity());
         }
+        textSize = text.size();
         document = lf_take(parser.iterate(view));
         return document;
     }
@@ -435,8 +540,8 @@ struct ReplyReader::Impl
             lf_notJson("content after the reply");
     }
 
-    // Walks the reply's top object, handing every member to `member`
-    // (name, value) after the common fields are taken.
+    // Walks the reply's top object, taking the common fields and handing
+    // the value of "data" to `member` with its place among the members.
     template <class Member> void head(ReplyHead& head, Member member)
     {
         head = ReplyHead{};
@@ -455,10 +560,12 @@ struct ReplyReader::Impl
             return;
         }
         head.kind = Kind::object;
+        std::size_t ordinal = 0;
         for (auto entry : lf_take(document.get_object()))
         {
             od::field field = lf_take(std::move(entry));
             const std::string_view name = lf_take(field.unescaped_key());
+            const std::size_t at = ordinal++;
             if (name == "status")
                 head.status = lf_value(field.value(), 1);
             else if (name == "message")
@@ -468,7 +575,7 @@ struct ReplyReader::Impl
             else if (name == "wrrl")
                 head.wrrl = lf_value(field.value(), 1);
             else if (name == "data")
-                head.data = member(field.value());
+                head.data = member(field.value(), at);
             else
                 (void)lf_value(field.value(), 1);
         }
@@ -486,6 +593,64 @@ struct ReplyReader::Impl
         container(lf_take(document.get_value()));
         finish();
         return type == od::json_type::array ? Kind::array : Kind::object;
+    }
+
+    // The aircraft arrays of a traffic reply's container, read again: one
+    // whose names rise is read array by array as each is taken, any other
+    // whole (in the order of its names) first.
+    void eachAircraft(const ContainerPlace& place, od::value container, int depth,
+                      const std::function<void(const LiveArray&)>& take)
+    {
+        Texts texts = roomForTexts(false);
+        if (!place.ordered)
+        {
+            (void)lf_liveContainer(container, staged, depth, &texts);
+            for (const LiveArray& a : staged)
+                take(a);
+            return;
+        }
+        LiveArray array;
+        const auto one = [&](od::value value)
+        {
+            array = LiveArray{};
+            texts.at = texts.start;
+            lf_readLive(value, array, depth + 1, &texts);
+            if (array.isAircraft())
+                take(array);
+        };
+        const od::json_type type = lf_take(container.type());
+        if (type == od::json_type::object)
+        {
+            for (auto member : lf_take(container.get_object()))
+            {
+                od::field field = lf_take(std::move(member));
+                one(field.value());
+            }
+        }
+        else if (type == od::json_type::array)
+        {
+            for (auto element : lf_take(container.get_array()))
+                one(lf_take(std::move(element)));
+        }
+    }
+
+    // The room holds every text of the reply at once (its pages are
+    // touched only as far as the texts put there reach).
+    Texts roomForTexts(bool reuse)
+    {
+        const std::size_t room = textSize + 2 * simdjson::SIMDJSON_PADDING;
+        if (textRoomSize < room)
+        {
+            textRoom.reset(new std::uint8_t[room]);
+            textRoomSize = room;
+        }
+        return Texts{&parser, textRoom.get(), textRoom.get(), reuse};
+    }
+
+    od::value data()
+    {
+        document.rewind();
+        return lf_memberAt(lf_take(document.get_object()), dataOrdinal);
     }
 
     Kind lf_rootScalarKind()
@@ -521,28 +686,62 @@ const TrafficReply& ReplyReader::traffic(const std::string& reply, bool buffered
 {
     Impl& impl = *m_impl;
     TrafficReply& out = impl.traffic;
-    out.aircraft.clear();
-    for (std::size_t k = 0; k < out.buffers.size(); ++k)
+    const auto clear = [&]
     {
-        out.buffers[k].clear();
-        out.bufferValues[k] = {};
-    }
+        out.bufferValues = {};
+        impl.bufferPlaces = {};
+        impl.staged.clear();
+        for (std::vector<LiveArray>& arrays : impl.stagedBuffers)
+            arrays.clear();
+    };
+    clear();
+    impl.reread = reply.size() > impl.rereadAbove;
     impl.open(reply);
+    Texts checked = impl.reread ? impl.roomForTexts(true) : Texts{};
     impl.head(out,
-              [&](od::value data)
+              [&](od::value data, std::size_t ordinal)
               {
+                  // A repeated "data" counts with its last value.
+                  clear();
+                  impl.dataOrdinal = ordinal;
                   if (buffered)
-                  {
-                      for (std::size_t k = 0; k < out.buffers.size(); ++k)
-                      {
-                          out.buffers[k].clear();
-                          out.bufferValues[k] = {};
-                      }
-                      return lf_buffers(data, out);
-                  }
-                  return lf_liveContainer(data, out.aircraft, 1);
+                      return lf_buffers(data, out, impl.bufferPlaces, impl.reread ? nullptr : &impl.stagedBuffers,
+                                        &checked);
+                  if (impl.reread)
+                      return lf_container(data, impl.livePlace, ordinal, 1, &checked);
+                  return lf_liveContainer(data, impl.staged, 1);
               });
     return out;
+}
+
+void ReplyReader::eachLiveAircraft(const std::function<void(const LiveArray&)>& take)
+{
+    Impl& impl = *m_impl;
+    if (!impl.reread)
+    {
+        for (const LiveArray& a : impl.staged)
+            take(a);
+        return;
+    }
+    impl.eachAircraft(impl.livePlace, impl.data(), 1, take);
+}
+
+void ReplyReader::eachBufferedAircraft(std::size_t buffer, const std::function<void(const LiveArray&)>& take)
+{
+    Impl& impl = *m_impl;
+    if (!impl.reread)
+    {
+        for (const LiveArray& a : impl.stagedBuffers.at(buffer))
+            take(a);
+        return;
+    }
+    const ContainerPlace& place = impl.bufferPlaces.at(buffer);
+    impl.eachAircraft(place, lf_memberAt(lf_take(impl.data().get_object()), place.ordinal), 2, take);
+}
+
+void ReplyReader::setRereadAbove(std::size_t bytes)
+{
+    m_impl->rereadAbove = bytes;
 }
 
 const ParkedReply& ReplyReader::parked(const std::string& reply)
@@ -550,7 +749,7 @@ const ParkedReply& ReplyReader::parked(const std::string& reply)
     Impl& impl = *m_impl;
     impl.parked.members.clear();
     impl.open(reply);
-    impl.head(impl.parked, [&](od::value data) { return lf_parkedData(data, impl.parked); });
+    impl.head(impl.parked, [&](od::value data, std::size_t) { return lf_parkedData(data, impl.parked); });
     return impl.parked;
 }
 
@@ -561,7 +760,7 @@ const WeatherReply& ReplyReader::weather(const std::string& reply)
     impl.weather.firstStation = {};
     impl.weather.icao = {};
     impl.open(reply);
-    impl.head(impl.weather, [&](od::value data) { return lf_weatherData(data, impl.weather); });
+    impl.head(impl.weather, [&](od::value data, std::size_t) { return lf_weatherData(data, impl.weather); });
     return impl.weather;
 }
 
@@ -575,7 +774,7 @@ const ReplyFields& ReplyReader::fields(const std::string& reply)
     if (type != od::json_type::object)
     {
         ReplyHead head;
-        impl.head(head, [](od::value data) { return lf_value(data, 1); });
+        impl.head(head, [](od::value data, std::size_t) { return lf_value(data, 1); });
         out.kind = head.kind;
         return out;
     }

@@ -1,9 +1,11 @@
 // Reading the replies of the live-traffic service: each reply is checked
 // whole (a reply that is not all JSON is refused whole, as before any of it
 // is used) and what the decoders read is kept: the top fields, and the
-// aircraft arrays with the positions their decoders look at. The members of
-// an object come in the order of their names, a name that repeats counting
-// once with its last value; an array's elements in their order.
+// aircraft arrays with the positions their decoders look at (those of a
+// long traffic reply are read again one at a time as they are taken, rather
+// than kept from the check). The members of an object come in the order of
+// their names, a name that repeats counting once with its last value; an
+// array's elements in their order.
 #pragma once
 
 #include "service/reply_value.h"
@@ -11,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -27,6 +30,13 @@ class ReplyNotJson : public std::invalid_argument
   public:
     using std::invalid_argument::invalid_argument;
 };
+
+// Capacity after a reply's text that lets a reader parse the text where it
+// lies; a text with less is copied first.
+inline constexpr std::size_t kReplyPadding = 64;
+
+// A traffic reply longer than this is read twice (ReplyReader::setRereadAbove).
+inline constexpr std::size_t kRereadAbove = std::size_t{1} << 20;
 
 // The positions of a live aircraft array that the decoder reads; a live
 // array has kLiveArraySize elements.
@@ -89,14 +99,13 @@ struct ReplyHead
     ReplyValue data;
 };
 
+// The aircraft arrays are read by ReplyReader::eachLiveAircraft and
+// eachBufferedAircraft.
 struct TrafficReply : ReplyHead
 {
-    // A live reply: the aircraft arrays among the values of "data".
-    std::vector<LiveArray> aircraft;
     // A buffered reply: "buffer_4" (oldest) to "buffer_0" in "data" as
-    // values (kind, emptiness) and their aircraft arrays.
+    // values (kind, emptiness).
     std::array<ReplyValue, 5> bufferValues;
-    std::array<std::vector<LiveArray>, 5> buffers;
 };
 
 struct ParkedMember
@@ -142,6 +151,20 @@ class ReplyReader
     // Each throws ReplyNotJson for text that is not wholly JSON. The
     // result, and every text in it, lives until the next read.
     const TrafficReply& traffic(const std::string& reply, bool buffered);
+    // The aircraft arrays of the traffic reply read last (which must still
+    // be there), each handed to `take`: a live reply's among the values of
+    // "data", a buffered reply's in buffer `buffer` (0 for "buffer_4" to 4
+    // for "buffer_0"). They come in the order of their names, a repeated
+    // name once with its last value; an array's elements in their order.
+    // Each array lives until `take` returns.
+    void eachLiveAircraft(const std::function<void(const LiveArray&)>& take);
+    void eachBufferedAircraft(std::size_t buffer, const std::function<void(const LiveArray&)>& take);
+    // A traffic reply of more than `bytes` (kRereadAbove unless set) is read twice:
+    // checked whole first, then each aircraft array read again as it is
+    // taken, so that the values of thousands of aircraft are never held at
+    // once. A shorter one keeps its arrays as it is checked, which is
+    // faster. Tests set 0 to read every reply twice.
+    void setRereadAbove(std::size_t bytes);
     const ParkedReply& parked(const std::string& reply);
     const WeatherReply& weather(const std::string& reply);
     const ReplyFields& fields(const std::string& reply);

@@ -1,5 +1,7 @@
 #include "service/reply_value.h"
 
+#include <gsl/gsl>
+
 namespace ovr
 {
 
@@ -30,7 +32,7 @@ ReplyValue ReplyValue::ofNumber(double value)
 {
     ReplyValue v;
     v.kind = Kind::floating;
-    v.floating = value;
+    v.m_floating = value;
     return v;
 }
 
@@ -38,7 +40,23 @@ ReplyValue ReplyValue::ofInteger(std::int64_t value)
 {
     ReplyValue v;
     v.kind = Kind::integer;
-    v.integer = value;
+    v.m_integer = value;
+    return v;
+}
+
+ReplyValue ReplyValue::ofBigUnsigned(std::uint64_t value)
+{
+    ReplyValue v;
+    v.kind = Kind::bigUnsigned;
+    v.m_integer = static_cast<std::int64_t>(value);
+    return v;
+}
+
+ReplyValue ReplyValue::ofBoolean(bool value)
+{
+    ReplyValue v;
+    v.kind = Kind::boolean;
+    v.m_integer = value ? 1 : 0;
     return v;
 }
 
@@ -46,14 +64,22 @@ ReplyValue ReplyValue::ofText(std::string_view value)
 {
     ReplyValue v;
     v.kind = Kind::text;
-    v.text = value;
+    v.m_text = value.data();
+    // A reply longer than 4 GB is refused before any text of it is read.
+    v.m_textSize = gsl::narrow<std::uint32_t>(value.size());
     return v;
 }
 
 ReplyValue ReplyValue::ofNull()
 {
+    return ofKind(Kind::null);
+}
+
+ReplyValue ReplyValue::ofKind(Kind kind, bool emptyContainer)
+{
     ReplyValue v;
-    v.kind = Kind::null;
+    v.kind = kind;
+    v.emptyContainer = emptyContainer;
     return v;
 }
 

@@ -27,10 +27,26 @@ struct ReplyValue
     Kind kind = Kind::absent;
     // An array or object without elements.
     bool emptyContainer = false;
-    // integer, or bigUnsigned as its 64 bits
-    std::int64_t integer = 0;
-    double floating = 0.0;
-    std::string_view text;
+
+  private:
+    // A busy area's first reply keeps hundreds of thousands of these at
+    // once: 16 bytes each, the payload one of three by kind.
+    std::uint32_t m_textSize = 0;
+    union
+    {
+        std::int64_t m_integer = 0;
+        double m_floating;
+        const char* m_text;
+    };
+
+  public:
+    // integer, boolean (0 or 1), or bigUnsigned as its 64 bits
+    std::int64_t integer() const
+    {
+        return kind == Kind::integer || kind == Kind::bigUnsigned || kind == Kind::boolean ? m_integer : 0;
+    }
+    double floating() const { return kind == Kind::floating ? m_floating : 0.0; }
+    std::string_view text() const { return isText() ? std::string_view(m_text, m_textSize) : std::string_view{}; }
 
     bool isNumber() const { return kind == Kind::integer || kind == Kind::bigUnsigned || kind == Kind::floating; }
     bool isInteger() const { return kind == Kind::integer || kind == Kind::bigUnsigned; }
@@ -49,23 +65,29 @@ struct ReplyValue
         switch (kind)
         {
         case Kind::integer:
-            return static_cast<double>(integer);
+            return static_cast<double>(m_integer);
         case Kind::bigUnsigned:
-            return static_cast<double>(static_cast<std::uint64_t>(integer));
+            return static_cast<double>(static_cast<std::uint64_t>(m_integer));
         case Kind::floating:
-            return floating;
+            return m_floating;
         default:
             return 0.0;
         }
     }
-    std::uint64_t unsignedValue() const { return static_cast<std::uint64_t>(integer); }
+    std::uint64_t unsignedValue() const { return static_cast<std::uint64_t>(integer()); }
     // The JSON type's name for messages: "null", "number", "string", ...
     std::string_view typeName() const;
 
     static ReplyValue ofNumber(double value);
     static ReplyValue ofInteger(std::int64_t value);
+    static ReplyValue ofBigUnsigned(std::uint64_t value);
+    static ReplyValue ofBoolean(bool value);
     static ReplyValue ofText(std::string_view value);
     static ReplyValue ofNull();
+    // A container's kind and emptiness, or any kind without its payload.
+    static ReplyValue ofKind(Kind kind, bool emptyContainer = false);
 };
+
+static_assert(sizeof(ReplyValue) == 16);
 
 } // namespace ovr

@@ -105,7 +105,7 @@ bool WeatherReader::authenticate(std::int32_t& status)
         const ReplyFields& reply = replies.fields(authReply);
         if (reply.kind != ReplyValue::Kind::object)
         {
-            const ReplyValue kind{reply.kind, false, 0, 0.0, {}};
+            const ReplyValue kind = ReplyValue::ofKind(reply.kind);
             throw std::invalid_argument(fmt::format("login reply is {}, not an object", kind.typeName()));
         }
         if (const std::optional<std::int64_t> refused = gf_replyIntegerIfInteger(reply.get("status"));
@@ -118,10 +118,10 @@ bool WeatherReader::authenticate(std::int32_t& status)
         takeRateLimit(wrrl, limit.value_or(kDefaultRateLimitMs), "wrrl");
         const ReplyValue& server = reply.get("server");
         gf_log(fmt::format("\nAuthenticated at RT server '{}'",
-                           server.isText() ? gf_shownText(server.text) : "?"));
+                           server.isText() ? gf_shownText(server.text()) : "?"));
         g_rtProfessional.exchange(gf_replyIntegerIfInteger(reply.get("type")).value_or(1) == 2 ? 1 : 0);
         const ReplyValue& id = reply.get("GUID");
-        guid = id.isText() ? std::string(id.text) : std::string("empty GUID?");
+        guid = id.isText() ? std::string(id.text()) : std::string("empty GUID?");
         const std::int64_t expiry = gf_replyIntegerIfInteger(reply.get("expiry")).value_or(0);
         g_authenticated.exchange(1);
         gf_repaintStatusPanel();

@@ -112,11 +112,11 @@ bool TrafficReader::takeBufferedReply(const std::string& reply, std::int32_t& st
         return false;
     }
     // "buffer_4" is the oldest snapshot and is played first.
-    for (std::size_t k = 0; k < parsed.buffers.size(); ++k)
+    for (std::size_t k = 0; k < parsed.bufferValues.size(); ++k)
     {
         if (parsed.data.kind == ReplyValue::Kind::object && !parsed.bufferValues[k].empty())
         {
-            decodeAircraft(parsed.buffers[k]);
+            replies.eachBufferedAircraft(k, [this](const LiveArray& array) { processLine(array); });
         }
         handOver(static_cast<std::int32_t>(k) * kBufferSeconds);
     }
@@ -144,7 +144,7 @@ std::int32_t TrafficReader::decodeLiveReply(const std::string& reply)
     takeRateLimit(rrl, gf_replyInt(parsed.rrl, "rrl", kDefaultRateLimitMs), "rrl");
     if (!parsed.data.empty())
     {
-        decodeAircraft(parsed.aircraft);
+        replies.eachLiveAircraft([this](const LiveArray& array) { processLine(array); });
     }
     return replyStatus;
 }

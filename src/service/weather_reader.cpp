@@ -121,7 +121,7 @@ std::int32_t extractQNH(const ReplyValue& data, const ReplyValue& qnh)
     std::int32_t value = 0;
     if (qnh.kind == ReplyValue::Kind::integer)
     {
-        value = gsl::narrow<std::int32_t>(qnh.integer);
+        value = gsl::narrow<std::int32_t>(qnh.integer());
     }
     else if (qnh.kind == ReplyValue::Kind::bigUnsigned)
     {
@@ -129,11 +129,11 @@ std::int32_t extractQNH(const ReplyValue& data, const ReplyValue& qnh)
     }
     else if (qnh.kind == ReplyValue::Kind::floating)
     {
-        value = lf_roundToInt32(static_cast<double>(static_cast<float>(qnh.floating)));
+        value = lf_roundToInt32(static_cast<double>(static_cast<float>(qnh.floating())));
     }
     else if (qnh.isText())
     {
-        const std::string_view text = qnh.text;
+        const std::string_view text = qnh.text();
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (error != std::errc{} || end == text.data())
         {

@@ -3,6 +3,7 @@
 #include "core/log.h"
 #include "core/stop_request.h"
 #include "core/text.h"
+#include "service/reply_reader.h"
 #include "service/service_address.h"
 #include "service/web_request_detail.h"
 
@@ -190,6 +191,10 @@ std::size_t lf_callbackwriter(char* data, std::size_t size, std::size_t count, s
     const std::size_t bytes = size * count;
     try
     {
+        // Room after the text lets the reply reader parse it where it lies
+        // instead of copying it; reserve keeps the growth geometric.
+        if (target->capacity() - target->size() < bytes + kReplyPadding)
+            target->reserve(target->size() + bytes + kReplyPadding);
         target->append(data, bytes);
     }
     catch (const std::exception& e)

@@ -1,6 +1,7 @@
 // The parts of the request frame that need no service: form values, the
 // write callback, reply fields and the interruptible wait.
 #include "service/reply_fields.h"
+#include "service/reply_reader.h"
 #include "service/rt_connection.h"
 #include "service/web_request.h"
 #include "service/web_request_detail.h"
@@ -47,6 +48,12 @@ TEST(CallbackWriterTest, AppendsOrRefuses)
     std::string target = "x";
     EXPECT_EQ(detail::lf_callbackwriter(data, 2, 3, &target), 6u);
     EXPECT_EQ(target, "xabcdef");
+    // The room the reply reader parses in place with, whatever the growth.
+    for (int i = 0; i < 1000; ++i)
+    {
+        ASSERT_EQ(detail::lf_callbackwriter(data, 1, 6, &target), 6u);
+        ASSERT_GE(target.capacity() - target.size(), kReplyPadding) << target.size();
+    }
 }
 
 TEST(ReplyFieldsTest, NumbersAndTexts)
