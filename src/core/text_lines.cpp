@@ -1,5 +1,6 @@
 #include "core/text_lines.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -14,8 +15,6 @@ namespace ovr
 
 namespace
 {
-
-constexpr std::size_t kAnsiLinesReserve = 2048;
 
 // The whole content of a stream, or no bytes when it is empty or failed; an
 // empty stream is cleared and rewound so the caller can use it again.
@@ -90,16 +89,32 @@ void lf_utf16Lines(std::string_view bytes, std::vector<std::string>& lines, Enco
         offset = 2;
     }
 
+    // An ASCII unit is its own UTF-8 byte and never half of a surrogate
+    // pair: only the runs of other units go through the converter, which
+    // gives the same bytes (and the same failure) as the whole text would.
+    std::string utf8;
+    utf8.reserve((bytes.size() - offset) / 2);
     std::wstring wide;
-    wide.reserve((bytes.size() - offset) / 2);
     for (std::size_t i = offset; i + 1 < bytes.size(); i += 2)
     {
         const unsigned high = bigEndian ? byte(i) : byte(i + 1);
         const unsigned low = bigEndian ? byte(i + 1) : byte(i);
         const unsigned unit = (high << 8) | low;
-        wide.push_back(static_cast<wchar_t>(unit));
+        if (unit >= 0x80)
+        {
+            wide.push_back(static_cast<wchar_t>(unit));
+            continue;
+        }
+        if (!wide.empty())
+        {
+            utf8 += gf_wideToUtf8(wide);
+            wide.clear();
+        }
+        utf8.push_back(static_cast<char>(unit));
     }
-    gf_splitLines(gf_wideToUtf8(wide), lines);
+    if (!wide.empty())
+        utf8 += gf_wideToUtf8(wide);
+    gf_splitLines(utf8, lines);
 }
 
 } // namespace
@@ -113,6 +128,11 @@ void gf_readUtf16Lines(std::istream& in, std::vector<std::string>& lines, Encodi
 
 namespace
 {
+
+bool lf_isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 bool lf_knownCode(EncodingCode code)
 {
@@ -139,12 +159,12 @@ bool lf_textLines(EncodingCode code, std::string_view bytes, const std::filesyst
         }
         else
         {
-            std::vector<std::string> raw;
-            raw.reserve(kAnsiLinesReserve);
-            gf_splitLines(bytes, raw);
-            lines.reserve(lines.size() + raw.size());
-            for (const std::string& line : raw)
-                lines.push_back(gf_acpToUtf8(line));
+            // Each line is converted alone, as it always was; a line of ASCII
+            // bytes is the same text in every ANSI code page and in UTF-8.
+            gf_splitLines(bytes, lines);
+            for (std::string& line : lines)
+                if (!lf_isAscii(line))
+                    line = gf_acpToUtf8(line);
         }
         return true;
     }
