@@ -179,7 +179,18 @@ bool lf_readFileBytes(const std::filesystem::path& path, std::string& bytes)
 {
     bytes.clear();
     std::ifstream in(path, std::ios::binary);
-    return in.is_open() && lf_readAll(in, bytes, 0) && !in.bad();
+    if (!in.is_open())
+        return false;
+    // Read to the end in blocks rather than asking for the size first: a file
+    // smaller than a block takes a read and the one that finds its end, where
+    // three seeks and a read were needed (an aircraft.cfg is a few KB).
+    thread_local std::vector<char> block(std::size_t{1} << 16);
+    do
+    {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        bytes.append(block.data(), static_cast<std::size_t>(in.gcount()));
+    } while (in);
+    return !in.bad();
 }
 
 } // namespace
