@@ -207,6 +207,9 @@ struct FolderListing
         bool folder = false; // not skipped by name or length
         bool link = false;
         std::shared_ptr<ListedAhead> ahead; // a folder that is no link
+        // A folder that is no link in a folder that resolved: its resolved
+        // path, made by the worker that listed it rather than by the walk.
+        fs::path real;
     };
     std::error_code error;
     std::vector<Entry> entries;
@@ -217,9 +220,10 @@ struct ListedAhead
     std::future<FolderListing> listing;
 };
 
-std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers);
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, const fs::path& real, ScanWorkers& workers);
 
-FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
+// `real` is the folder's resolved path, or empty when it did not resolve.
+FolderListing lf_listFolder(const fs::path& folder, const fs::path& real, ScanWorkers& workers)
 {
     FolderListing listing;
     const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, listing.error);
@@ -254,7 +258,11 @@ FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
             taken.link = entry.is_symlink(linkError) || linkError;
 #endif
             if (!taken.link)
-                taken.ahead = lf_listAhead(path, workers);
+            {
+                if (!real.empty())
+                    taken.real = FolderVisits::listedPath(real, path);
+                taken.ahead = lf_listAhead(path, taken.real, workers);
+            }
         }
         taken.path = path;
         listing.entries.push_back(std::move(taken));
@@ -262,9 +270,10 @@ FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
     return listing;
 }
 
-std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers)
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, const fs::path& real, ScanWorkers& workers)
 {
-    std::packaged_task<FolderListing()> list([folder, &workers] { return lf_listFolder(folder, workers); });
+    std::packaged_task<FolderListing()> list([folder, real, &workers]
+                                             { return lf_listFolder(folder, real, workers); });
     auto ahead = std::make_shared<ListedAhead>();
     ahead->listing = list.get_future();
     workers.submit(ScanWorkers::Task([list = std::move(list)]() mutable { list(); }), true);
@@ -295,12 +304,12 @@ class ScanWalk
     ScanWalk(const ScanWalk&) = delete;
     ScanWalk& operator=(const ScanWalk&) = delete;
 
-    void add(const fs::path& file)
+    void add(fs::path file)
     {
         const std::string narrow = lf_narrow(file);
         if (!m_filling)
             m_filling = std::make_shared<FileBatch>();
-        m_filling->files.push_back(file);
+        m_filling->files.push_back(std::move(file));
         m_filling->readers.push_back(lf_contains(narrow, "ivao_x-csl") || lf_contains(narrow, "IVAO_MTL")
                                          ? g_ivaoReader
                                          : g_ordinaryReader);
@@ -408,12 +417,20 @@ bool lf_walk(const fs::path& root, const fs::path& folder, const fs::path& real,
     for (FolderListing::Entry& entry : listing.entries)
     {
         if (entry.aircraftCfg)
-            walk.add(entry.path);
+        {
+            // A file is no folder: nothing below needs its path.
+            walk.add(std::move(entry.path));
+            continue;
+        }
         fs::path entryReal;
-        if (!entry.folder || !visits.enterListed(real, entry.path, entry.link, entryReal))
+        if (!entry.folder)
+            continue;
+        const bool entered = entry.real.empty() ? visits.enterListed(real, entry.path, entry.link, entryReal)
+                                                : visits.enterResolved(std::move(entry.real), entryReal);
+        if (!entered)
             continue;
         FolderListing inner =
-            entry.ahead ? entry.ahead->listing.get() : lf_listFolder(entry.path, walk.workers());
+            entry.ahead ? entry.ahead->listing.get() : lf_listFolder(entry.path, entryReal, walk.workers());
         if (!lf_walk(root, entry.path, entryReal, std::move(inner), walk, visits))
             return false;
     }
@@ -547,7 +564,7 @@ void lf_scanFolder4Liveries(std::uint32_t folderNumber, const fs::path& folder)
         fs::path real;
         if (!visits.enter(folder, real))
             real.clear();
-        lf_walk(folder, folder, real, lf_listFolder(folder, walk->workers()), *walk, visits);
+        lf_walk(folder, folder, real, lf_listFolder(folder, real, walk->workers()), *walk, visits);
     }
     catch (const std::exception& e)
     {
