@@ -1,7 +1,6 @@
 #include "scanners/folder_visits.h"
 
 #include <system_error>
-#include <utility>
 
 namespace ovr
 {
@@ -36,20 +35,8 @@ bool FolderVisits::enterListed(const std::filesystem::path& parentReal, const st
     // only a link needs resolving.
     if (link || parentReal.empty())
         return enter(folder, real);
-    real = listedPath(parentReal, folder);
+    real = parentReal / folder.filename();
     return remember(real);
-}
-
-bool FolderVisits::enterResolved(std::filesystem::path resolved, std::filesystem::path& real)
-{
-    real = std::move(resolved);
-    return remember(real);
-}
-
-std::filesystem::path FolderVisits::listedPath(const std::filesystem::path& parentReal,
-                                               const std::filesystem::path& folder)
-{
-    return parentReal / folder.filename();
 }
 
 } // namespace ovr

@@ -25,14 +25,6 @@ class FolderVisits
     // `parentReal` (a parent that did not resolve) resolves the folder whole.
     bool enterListed(const std::filesystem::path& parentReal, const std::filesystem::path& folder, bool link,
                      std::filesystem::path& real);
-    // The same for a folder that is no link whose resolved path was made
-    // ahead with listedPath (from the resolved path of the parent it is
-    // listed in): `real` receives it when it is true.
-    bool enterResolved(std::filesystem::path resolved, std::filesystem::path& real);
-    // The resolved path of a folder that is no link, listed in a parent that
-    // resolved to `parentReal`.
-    static std::filesystem::path listedPath(const std::filesystem::path& parentReal,
-                                            const std::filesystem::path& folder);
 
   private:
     bool remember(std::filesystem::path& real);

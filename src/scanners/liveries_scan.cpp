@@ -207,9 +207,6 @@ struct FolderListing
         bool folder = false; // not skipped by name or length
         bool link = false;
         std::shared_ptr<ListedAhead> ahead; // a folder that is no link
-        // A folder that is no link in a folder that resolved: its resolved
-        // path, made by the worker that listed it rather than by the walk.
-        fs::path real;
     };
     std::error_code error;
     std::vector<Entry> entries;
@@ -220,10 +217,9 @@ struct ListedAhead
     std::future<FolderListing> listing;
 };
 
-std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, const fs::path& real, ScanWorkers& workers);
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers);
 
-// `real` is the folder's resolved path, or empty when it did not resolve.
-FolderListing lf_listFolder(const fs::path& folder, const fs::path& real, ScanWorkers& workers)
+FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
 {
     FolderListing listing;
     const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, listing.error);
@@ -258,11 +254,7 @@ FolderListing lf_listFolder(const fs::path& folder, const fs::path& real, ScanWo
             taken.link = entry.is_symlink(linkError) || linkError;
 #endif
             if (!taken.link)
-            {
-                if (!real.empty())
-                    taken.real = FolderVisits::listedPath(real, path);
-                taken.ahead = lf_listAhead(path, taken.real, workers);
-            }
+                taken.ahead = lf_listAhead(path, workers);
         }
         taken.path = path;
         listing.entries.push_back(std::move(taken));
@@ -270,10 +262,9 @@ FolderListing lf_listFolder(const fs::path& folder, const fs::path& real, ScanWo
     return listing;
 }
 
-std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, const fs::path& real, ScanWorkers& workers)
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers)
 {
-    std::packaged_task<FolderListing()> list([folder, real, &workers]
-                                             { return lf_listFolder(folder, real, workers); });
+    std::packaged_task<FolderListing()> list([folder, &workers] { return lf_listFolder(folder, workers); });
     auto ahead = std::make_shared<ListedAhead>();
     ahead->listing = list.get_future();
     workers.submit(ScanWorkers::Task([list = std::move(list)]() mutable { list(); }), true);
@@ -423,14 +414,10 @@ bool lf_walk(const fs::path& root, const fs::path& folder, const fs::path& real,
             continue;
         }
         fs::path entryReal;
-        if (!entry.folder)
-            continue;
-        const bool entered = entry.real.empty() ? visits.enterListed(real, entry.path, entry.link, entryReal)
-                                                : visits.enterResolved(std::move(entry.real), entryReal);
-        if (!entered)
+        if (!entry.folder || !visits.enterListed(real, entry.path, entry.link, entryReal))
             continue;
         FolderListing inner =
-            entry.ahead ? entry.ahead->listing.get() : lf_listFolder(entry.path, entryReal, walk.workers());
+            entry.ahead ? entry.ahead->listing.get() : lf_listFolder(entry.path, walk.workers());
         if (!lf_walk(root, entry.path, entryReal, std::move(inner), walk, visits))
             return false;
     }
@@ -564,7 +551,7 @@ void lf_scanFolder4Liveries(std::uint32_t folderNumber, const fs::path& folder)
         fs::path real;
         if (!visits.enter(folder, real))
             real.clear();
-        lf_walk(folder, folder, real, lf_listFolder(folder, real, walk->workers()), *walk, visits);
+        lf_walk(folder, folder, real, lf_listFolder(folder, walk->workers()), *walk, visits);
     }
     catch (const std::exception& e)
     {
