@@ -89,31 +89,46 @@ void lf_utf16Lines(std::string_view bytes, std::vector<std::string>& lines, Enco
         offset = 2;
     }
 
-    // An ASCII unit is its own UTF-8 byte and never half of a surrogate
-    // pair: only the runs of other units go through the converter, which
-    // gives the same bytes (and the same failure) as the whole text would.
+    // A unit that is no surrogate is a character of its own, with one UTF-8
+    // form: it is written here. Only the runs of surrogates (pairs, or lone
+    // ones that make the text invalid) go through the converter, which gives
+    // the same bytes (and the same failure) as the whole text would.
     std::string utf8;
-    utf8.reserve((bytes.size() - offset) / 2);
-    std::wstring wide;
+    utf8.reserve(bytes.size() - offset);
+    std::wstring surrogates;
     for (std::size_t i = offset; i + 1 < bytes.size(); i += 2)
     {
         const unsigned high = bigEndian ? byte(i) : byte(i + 1);
         const unsigned low = bigEndian ? byte(i + 1) : byte(i);
         const unsigned unit = (high << 8) | low;
-        if (unit >= 0x80)
+        if (unit >= 0xD800 && unit <= 0xDFFF)
         {
-            wide.push_back(static_cast<wchar_t>(unit));
+            surrogates.push_back(static_cast<wchar_t>(unit));
             continue;
         }
-        if (!wide.empty())
+        if (!surrogates.empty())
         {
-            utf8 += gf_wideToUtf8(wide);
-            wide.clear();
+            utf8 += gf_wideToUtf8(surrogates);
+            surrogates.clear();
         }
-        utf8.push_back(static_cast<char>(unit));
+        if (unit < 0x80)
+        {
+            utf8.push_back(static_cast<char>(unit));
+        }
+        else if (unit < 0x800)
+        {
+            utf8.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        }
+        else
+        {
+            utf8.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+            utf8.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        }
     }
-    if (!wide.empty())
-        utf8 += gf_wideToUtf8(wide);
+    if (!surrogates.empty())
+        utf8 += gf_wideToUtf8(surrogates);
     gf_splitLines(utf8, lines);
 }
 

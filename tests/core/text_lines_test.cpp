@@ -132,11 +132,11 @@ TEST(TextLines, ReadFailuresAreShownAndGiveFalse)
     gf_resetStatusLine();
 }
 
-// The reader converts only what is not ASCII: a Windows-1252 line of ASCII
-// bytes is kept as it is, and only the runs of UTF-16 units that are not
-// ASCII go through the converter. On random texts it gives what converting
-// each whole line (Windows-1252) or the whole text (UTF-16) gives, failures
-// included.
+// The reader converts only what it must: a Windows-1252 line of ASCII bytes
+// is kept as it is, a UTF-16 unit that is no surrogate is written as UTF-8
+// directly and only the runs of surrogates go through the converter. On
+// random texts it gives what converting each whole line (Windows-1252) or the
+// whole text (UTF-16) gives, failures included.
 TEST(TextLines, DecodingAgreesWithWholeConversion)
 {
     test::TempDir dir;
@@ -164,7 +164,8 @@ TEST(TextLines, DecodingAgreesWithWholeConversion)
 
     // A leading FEFF is the byte-order mark, in either order.
     const char16_t units[] = {u'a',   u' ',   u'\r',  u'\n',  0x0000, 0x007F, 0x0080,
-                              0x00E9, 0x20AC, 0xFEFF, 0xD83D, 0xDE00, 0xDC00};
+                              0x00E9, 0x07FF, 0x0800, 0x20AC, 0xD7FF, 0xE000, 0xFEFF,
+                              0xFFFD, 0xFFFF, 0xD83D, 0xDBFF, 0xDE00, 0xDC00, 0xDFFF};
     std::uniform_int_distribution<std::size_t> pickUnit(0, std::size(units) - 1);
     for (int i = 0; i < 500; ++i)
     {
