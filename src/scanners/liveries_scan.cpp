@@ -106,7 +106,7 @@ struct FileResult
 // the index of the file its worker is on, for the walk's "still waiting".
 struct FileBatch
 {
-    std::vector<fs::path> files;
+    std::vector<fs::directory_entry> files; // as listed: moved, never copied
     std::vector<detail::LiveryReader> readers;
     std::atomic<std::size_t> reading{0};
 };
@@ -202,7 +202,9 @@ struct FolderListing
 {
     struct Entry
     {
-        fs::path path;
+        // Moved from the listing: a path that is copied costs an allocation
+        // per component.
+        fs::directory_entry listed;
         bool aircraftCfg = false;
         bool folder = false; // not skipped by name or length
         bool link = false;
@@ -222,10 +224,10 @@ std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& w
 FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
 {
     FolderListing listing;
-    const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, listing.error);
+    std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, listing.error);
     if (listing.error)
         return listing;
-    for (const fs::directory_entry& entry : entries)
+    for (fs::directory_entry& entry : entries)
     {
         FolderListing::Entry taken;
         const fs::path& path = entry.path();
@@ -256,7 +258,7 @@ FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
             if (!taken.link)
                 taken.ahead = lf_listAhead(path, workers);
         }
-        taken.path = path;
+        taken.listed = std::move(entry);
         listing.entries.push_back(std::move(taken));
     }
     return listing;
@@ -295,9 +297,9 @@ class ScanWalk
     ScanWalk(const ScanWalk&) = delete;
     ScanWalk& operator=(const ScanWalk&) = delete;
 
-    void add(fs::path file)
+    void add(fs::directory_entry file)
     {
-        const std::string narrow = lf_narrow(file);
+        const std::string narrow = lf_narrow(file.path());
         if (!m_filling)
             m_filling = std::make_shared<FileBatch>();
         m_filling->files.push_back(std::move(file));
@@ -345,7 +347,7 @@ class ScanWalk
             batch.reading.store(i);
             try
             {
-                results[i].liveries = batch.readers[i](folderNumber, batch.files[i]);
+                results[i].liveries = batch.readers[i](folderNumber, batch.files[i].path());
             }
             catch (const std::exception& e)
             {
@@ -366,7 +368,7 @@ class ScanWalk
         while (oldest.results.wait_for(kStillWaitingEvery) != std::future_status::ready)
         {
             const std::size_t reading = std::min(oldest.batch->reading.load(), oldest.batch->files.size() - 1);
-            gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.batch->files[reading])));
+            gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.batch->files[reading].path())));
         }
         std::vector<FileResult> results = oldest.results.get();
         for (std::size_t i = 0; i < results.size(); ++i)
@@ -380,7 +382,7 @@ class ScanWalk
             else
             {
                 gf_logWarning(
-                    fmt::format("{}{}, file: {}", failure, read.error, gf_pathToUtf8(oldest.batch->files[i])));
+                    fmt::format("{}{}, file: {}", failure, read.error, gf_pathToUtf8(oldest.batch->files[i].path())));
             }
         }
         m_pending.pop_front();
@@ -409,16 +411,16 @@ bool lf_walk(const fs::path& root, const fs::path& folder, const fs::path& real,
     {
         if (entry.aircraftCfg)
         {
-            // A file is no folder: nothing below needs its path.
-            walk.add(std::move(entry.path));
+            // A file is no folder: nothing below needs its entry.
+            walk.add(std::move(entry.listed));
             continue;
         }
+        const fs::path& path = entry.listed.path();
         fs::path entryReal;
-        if (!entry.folder || !visits.enterListed(real, entry.path, entry.link, entryReal))
+        if (!entry.folder || !visits.enterListed(real, path, entry.link, entryReal))
             continue;
-        FolderListing inner =
-            entry.ahead ? entry.ahead->listing.get() : lf_listFolder(entry.path, walk.workers());
-        if (!lf_walk(root, entry.path, entryReal, std::move(inner), walk, visits))
+        FolderListing inner = entry.ahead ? entry.ahead->listing.get() : lf_listFolder(path, walk.workers());
+        if (!lf_walk(root, path, entryReal, std::move(inner), walk, visits))
             return false;
     }
     return true;
