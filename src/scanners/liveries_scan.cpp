@@ -219,11 +219,16 @@ struct ListedAhead
     std::future<FolderListing> listing;
 };
 
-std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers);
+using ListingTask = std::packaged_task<FolderListing()>;
+
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers,
+                                          std::vector<ListingTask>& tasks);
+void lf_handOverListings(std::vector<ListingTask>& tasks, ScanWorkers& workers);
 
 FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
 {
     FolderListing listing;
+    std::vector<ListingTask> tasks;
     std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, listing.error);
     if (listing.error)
         return listing;
@@ -256,21 +261,42 @@ FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
             taken.link = entry.is_symlink(linkError) || linkError;
 #endif
             if (!taken.link)
-                taken.ahead = lf_listAhead(path, workers);
+                taken.ahead = lf_listAhead(path, workers, tasks);
         }
         taken.listed = std::move(entry);
         listing.entries.push_back(std::move(taken));
     }
+    lf_handOverListings(tasks, workers);
     return listing;
 }
 
-std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers)
+// The folders listed ahead are handed to the workers a few at a time, in
+// walk order: a hand-over per folder woke a worker, a system call, for each.
+constexpr std::size_t kFoldersPerHandOver = 16;
+
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers,
+                                          std::vector<ListingTask>& tasks)
 {
-    std::packaged_task<FolderListing()> list([folder, &workers] { return lf_listFolder(folder, workers); });
+    ListingTask& list = tasks.emplace_back([folder, &workers] { return lf_listFolder(folder, workers); });
     auto ahead = std::make_shared<ListedAhead>();
     ahead->listing = list.get_future();
-    workers.submit(ScanWorkers::Task([list = std::move(list)]() mutable { list(); }), true);
+    if (tasks.size() >= kFoldersPerHandOver)
+        lf_handOverListings(tasks, workers);
     return ahead;
+}
+
+void lf_handOverListings(std::vector<ListingTask>& tasks, ScanWorkers& workers)
+{
+    if (tasks.empty())
+        return;
+    workers.submit(ScanWorkers::Task(
+                       [lists = std::move(tasks)]() mutable
+                       {
+                           for (ListingTask& list : lists)
+                               list();
+                       }),
+                   true);
+    tasks.clear();
 }
 
 // One batch's results, in start order.
