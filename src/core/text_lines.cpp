@@ -193,19 +193,31 @@ bool lf_textLines(EncodingCode code, std::string_view bytes, const std::filesyst
 bool lf_readFileBytes(const std::filesystem::path& path, std::string& bytes)
 {
     bytes.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open())
+    // The file's buffer without a stream around it: setting up a stream (its
+    // locale's facets) costs more than reading a small file.
+    std::filebuf file;
+    if (!file.open(path, std::ios::in | std::ios::binary))
         return false;
     // Read to the end in blocks rather than asking for the size first: a file
     // smaller than a block takes a read and the one that finds its end, where
     // three seeks and a read were needed (an aircraft.cfg is a few KB).
     thread_local std::vector<char> block(std::size_t{1} << 16);
-    do
+    const auto size = static_cast<std::streamsize>(block.size());
+    for (;;)
     {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        bytes.append(block.data(), static_cast<std::size_t>(in.gcount()));
-    } while (in);
-    return !in.bad();
+        std::streamsize got = 0;
+        try
+        {
+            got = file.sgetn(block.data(), size);
+        }
+        catch (const std::exception&)
+        {
+            return false; // a read error, as a stream reports it
+        }
+        bytes.append(block.data(), static_cast<std::size_t>(got));
+        if (got < size)
+            return true;
+    }
 }
 
 } // namespace
