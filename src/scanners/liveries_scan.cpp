@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <future>
 #include <map>
 #include <mutex>
@@ -214,12 +215,48 @@ struct FolderListing
     std::vector<Entry> entries;
 };
 
-struct ListedAhead
+// A listing made ahead by a worker, taken by the walk. A future per folder
+// cost a system call for each (setting a promise's value wakes its waiters
+// through the system whether any wait or not); here only a walk that finds
+// the listing not done yet waits in the system.
+class ListedAhead
 {
-    std::future<FolderListing> listing;
+  public:
+    void set(FolderListing listing, std::exception_ptr failure)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_listing = std::move(listing);
+            m_failure = std::move(failure);
+            m_done = true;
+        }
+        m_doneChanged.notify_one();
+    }
+
+    // Waits for the listing; a listing that failed throws as it did.
+    FolderListing take()
+    {
+        std::unique_lock lock(m_mutex);
+        m_doneChanged.wait(lock, [this] { return m_done; });
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+        return std::move(m_listing);
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_doneChanged;
+    bool m_done = false;
+    FolderListing m_listing;
+    std::exception_ptr m_failure;
 };
 
-using ListingTask = std::packaged_task<FolderListing()>;
+// A folder to list ahead and where its listing goes.
+struct ListingTask
+{
+    fs::path folder;
+    std::shared_ptr<ListedAhead> ahead;
+};
 
 std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers,
                                           std::vector<ListingTask>& tasks);
@@ -277,9 +314,8 @@ constexpr std::size_t kFoldersPerHandOver = 16;
 std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers,
                                           std::vector<ListingTask>& tasks)
 {
-    ListingTask& list = tasks.emplace_back([folder, &workers] { return lf_listFolder(folder, workers); });
     auto ahead = std::make_shared<ListedAhead>();
-    ahead->listing = list.get_future();
+    tasks.push_back(ListingTask{folder, ahead});
     if (tasks.size() >= kFoldersPerHandOver)
         lf_handOverListings(tasks, workers);
     return ahead;
@@ -290,10 +326,22 @@ void lf_handOverListings(std::vector<ListingTask>& tasks, ScanWorkers& workers)
     if (tasks.empty())
         return;
     workers.submit(ScanWorkers::Task(
-                       [lists = std::move(tasks)]() mutable
+                       [lists = std::move(tasks), &workers]
                        {
-                           for (ListingTask& list : lists)
-                               list();
+                           for (const ListingTask& list : lists)
+                           {
+                               FolderListing listing;
+                               std::exception_ptr failure;
+                               try
+                               {
+                                   listing = lf_listFolder(list.folder, workers);
+                               }
+                               catch (...)
+                               {
+                                   failure = std::current_exception();
+                               }
+                               list.ahead->set(std::move(listing), std::move(failure));
+                           }
                        }),
                    true);
     tasks.clear();
@@ -445,7 +493,7 @@ bool lf_walk(const fs::path& root, const fs::path& folder, const fs::path& real,
         fs::path entryReal;
         if (!entry.folder || !visits.enterListed(real, path, entry.link, entryReal))
             continue;
-        FolderListing inner = entry.ahead ? entry.ahead->listing.get() : lf_listFolder(path, walk.workers());
+        FolderListing inner = entry.ahead ? entry.ahead->take() : lf_listFolder(path, walk.workers());
         if (!lf_walk(root, path, entryReal, std::move(inner), walk, visits))
             return false;
     }
