@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -67,10 +68,38 @@ std::vector<fs::path> lf_files()
     return files;
 }
 
+// The CPU time of every thread of the process, the scan's workers included
+// (the benchmark's own CPU time is the calling thread's), in ms: in the
+// program and in the system's calls. Less disturbed by a busy machine than
+// the real time.
+struct ProcessCpu
+{
+    double userMs = 0;
+    double systemMs = 0;
+};
+
+ProcessCpu lf_processCpu()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto ms = [](const timeval& t)
+    { return 1000.0 * static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1000.0; };
+    return {ms(usage.ru_utime), ms(usage.ru_stime)};
+}
+
+void lf_countProcessCpu(benchmark::State& state, const ProcessCpu& start)
+{
+    const ProcessCpu end = lf_processCpu();
+    state.counters["cpu_user_ms"] = benchmark::Counter(end.userMs - start.userMs, benchmark::Counter::kAvgIterations);
+    state.counters["cpu_system_ms"] =
+        benchmark::Counter(end.systemMs - start.systemMs, benchmark::Counter::kAvgIterations);
+}
+
 void BM_PlainRead(benchmark::State& state)
 {
     const std::vector<fs::path> files = lf_files();
     std::vector<char> buffer(1 << 16);
+    const ProcessCpu cpu = lf_processCpu();
     for (auto _ : state)
     {
         std::size_t bytes = 0;
@@ -82,6 +111,7 @@ void BM_PlainRead(benchmark::State& state)
         }
         benchmark::DoNotOptimize(bytes);
     }
+    lf_countProcessCpu(state, cpu);
 }
 BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 
@@ -124,8 +154,10 @@ void BM_Walk(benchmark::State& state)
     lf_tree();
     detail::setLiveryReaders(&lf_noRead, &lf_noRead);
     g_maxScanTasks.store(8);
+    const ProcessCpu cpu = lf_processCpu();
     for (auto _ : state)
         lf_scanFolder4Liveries(1, lf_tree());
+    lf_countProcessCpu(state, cpu);
     detail::setLiveryReaders(nullptr, nullptr);
 }
 BENCHMARK(BM_Walk)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -135,6 +167,7 @@ void BM_Scan(benchmark::State& state)
     lf_tree();
     g_maxScanTasks.store(static_cast<std::int32_t>(state.range(0)));
     std::size_t liveries = 0;
+    const ProcessCpu cpu = lf_processCpu();
     for (auto _ : state)
     {
         g_liveries.clear();
@@ -142,6 +175,7 @@ void BM_Scan(benchmark::State& state)
         lf_scanFolder4Liveries(1, lf_tree());
         liveries = g_liveries.size();
     }
+    lf_countProcessCpu(state, cpu);
     state.counters["liveries"] = static_cast<double>(liveries);
     g_liveries.clear();
     lf_clearScanLists();

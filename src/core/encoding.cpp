@@ -1,5 +1,6 @@
 #include "core/encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -62,10 +63,16 @@ bool gf_isValidUtf8(std::string_view bytes)
     // The strict converter applies the same rules: a lead byte must start a
     // sequence of the right length, no overlong forms, nothing beyond
     // U+10FFFF, no encoded surrogates, no character cut off at the end.
-    if (bytes.empty())
-        return true;
+    // An ASCII byte is a whole character: what precedes the first other byte
+    // is valid, and the converter need only see the rest (most aircraft.cfg
+    // files are ASCII up to a title or two near their end).
     if (bytes.size() > static_cast<std::size_t>(INT32_MAX))
         return false;
+    const auto ascii =
+        std::find_if(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    bytes.remove_prefix(static_cast<std::size_t>(ascii - bytes.begin()));
+    if (bytes.empty())
+        return true;
     return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
                                nullptr, 0) > 0;
 }

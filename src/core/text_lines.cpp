@@ -1,5 +1,6 @@
 #include "core/text_lines.h"
 
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -14,8 +15,6 @@ namespace ovr
 
 namespace
 {
-
-constexpr std::size_t kAnsiLinesReserve = 2048;
 
 // The whole content of a stream, or no bytes when it is empty or failed; an
 // empty stream is cleared and rewound so the caller can use it again.
@@ -90,16 +89,47 @@ void lf_utf16Lines(std::string_view bytes, std::vector<std::string>& lines, Enco
         offset = 2;
     }
 
-    std::wstring wide;
-    wide.reserve((bytes.size() - offset) / 2);
+    // A unit that is no surrogate is a character of its own, with one UTF-8
+    // form: it is written here. Only the runs of surrogates (pairs, or lone
+    // ones that make the text invalid) go through the converter, which gives
+    // the same bytes (and the same failure) as the whole text would.
+    std::string utf8;
+    utf8.reserve(bytes.size() - offset);
+    std::wstring surrogates;
     for (std::size_t i = offset; i + 1 < bytes.size(); i += 2)
     {
         const unsigned high = bigEndian ? byte(i) : byte(i + 1);
         const unsigned low = bigEndian ? byte(i + 1) : byte(i);
         const unsigned unit = (high << 8) | low;
-        wide.push_back(static_cast<wchar_t>(unit));
+        if (unit >= 0xD800 && unit <= 0xDFFF)
+        {
+            surrogates.push_back(static_cast<wchar_t>(unit));
+            continue;
+        }
+        if (!surrogates.empty())
+        {
+            utf8 += gf_wideToUtf8(surrogates);
+            surrogates.clear();
+        }
+        if (unit < 0x80)
+        {
+            utf8.push_back(static_cast<char>(unit));
+        }
+        else if (unit < 0x800)
+        {
+            utf8.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        }
+        else
+        {
+            utf8.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+            utf8.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+        }
     }
-    gf_splitLines(gf_wideToUtf8(wide), lines);
+    if (!surrogates.empty())
+        utf8 += gf_wideToUtf8(surrogates);
+    gf_splitLines(utf8, lines);
 }
 
 } // namespace
@@ -113,6 +143,11 @@ void gf_readUtf16Lines(std::istream& in, std::vector<std::string>& lines, Encodi
 
 namespace
 {
+
+bool lf_isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 bool lf_knownCode(EncodingCode code)
 {
@@ -139,12 +174,12 @@ bool lf_textLines(EncodingCode code, std::string_view bytes, const std::filesyst
         }
         else
         {
-            std::vector<std::string> raw;
-            raw.reserve(kAnsiLinesReserve);
-            gf_splitLines(bytes, raw);
-            lines.reserve(lines.size() + raw.size());
-            for (const std::string& line : raw)
-                lines.push_back(gf_acpToUtf8(line));
+            // Each line is converted alone, as it always was; a line of ASCII
+            // bytes is the same text in every ANSI code page and in UTF-8.
+            gf_splitLines(bytes, lines);
+            for (std::string& line : lines)
+                if (!lf_isAscii(line))
+                    line = gf_acpToUtf8(line);
         }
         return true;
     }
@@ -158,8 +193,31 @@ bool lf_textLines(EncodingCode code, std::string_view bytes, const std::filesyst
 bool lf_readFileBytes(const std::filesystem::path& path, std::string& bytes)
 {
     bytes.clear();
-    std::ifstream in(path, std::ios::binary);
-    return in.is_open() && lf_readAll(in, bytes, 0) && !in.bad();
+    // The file's buffer without a stream around it: setting up a stream (its
+    // locale's facets) costs more than reading a small file.
+    std::filebuf file;
+    if (!file.open(path, std::ios::in | std::ios::binary))
+        return false;
+    // Read to the end in blocks rather than asking for the size first: a file
+    // smaller than a block takes a read and the one that finds its end, where
+    // three seeks and a read were needed (an aircraft.cfg is a few KB).
+    thread_local std::vector<char> block(std::size_t{1} << 16);
+    const auto size = static_cast<std::streamsize>(block.size());
+    for (;;)
+    {
+        std::streamsize got = 0;
+        try
+        {
+            got = file.sgetn(block.data(), size);
+        }
+        catch (const std::exception&)
+        {
+            return false; // a read error, as a stream reports it
+        }
+        bytes.append(block.data(), static_cast<std::size_t>(got));
+        if (got < size)
+            return true;
+    }
 }
 
 } // namespace

@@ -79,12 +79,17 @@ std::optional<std::string> lf_registrationOf(std::string_view value)
     return std::string();
 }
 
-bool lf_readLines(const fs::path& file, std::vector<std::string>& lines, bool warnOnOpen)
+// A file that cannot be read is reported, unless `quietWhenMissing` and it
+// does not exist (any more).
+bool lf_readLines(const fs::path& file, std::vector<std::string>& lines, bool warnOnOpen, bool quietWhenMissing)
 {
     lines.reserve(kCfgLinesReserved);
     const DetectedLines read = gf_readDetectedLines(file, lines);
     if (read.code == kEncodingNotOpened)
     {
+        std::error_code ec;
+        if (quietWhenMissing && (!fs::exists(fs::status(file, ec)) || ec))
+            return false;
         const std::string text = fmt::format("! No text encoding detected for {}", gf_pathToUtf8(file));
         if (warnOnOpen)
             gf_logWarning(text);
@@ -282,14 +287,12 @@ std::list<LiveryData> lf_searchLiveriesinFile(std::uint32_t folderNumber, const 
     RunningTaskEnd end;
     try
     {
-        std::error_code ec;
-        const fs::file_status status = fs::status(file, ec);
-        if (ec || !fs::exists(status))
+        // Whether the file is there is asked only when it cannot be read,
+        // not of every file: one system call less per file.
+        std::vector<std::string> lines;
+        if (!lf_readLines(file, lines, false, true))
             return {};
         const fs::path folder = file.parent_path();
-        std::vector<std::string> lines;
-        if (!lf_readLines(file, lines, false))
-            return {};
         if (!lf_checkFltsimSections(lines, file))
             return {};
         const std::string model = lf_modelOfFile(file, lines);
@@ -567,7 +570,7 @@ std::list<LiveryData> lf_searchLiveriesinIVAOFile(std::uint32_t folderNumber, co
             return {};
         const fs::path folder = file.parent_path();
         std::vector<std::string> lines;
-        if (!lf_readLines(file, lines, true))
+        if (!lf_readLines(file, lines, true, false))
             return {};
         if (!lf_checkFltsimSections(lines, file))
             return {};

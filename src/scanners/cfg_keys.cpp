@@ -140,6 +140,9 @@ std::string lf_fltsimNumber(std::string_view line)
 {
     if (line.size() >= 2 && line.starts_with("//"))
         return {};
+    // Every header form below holds a '['; most lines hold none.
+    if (line.find('[') == std::string_view::npos)
+        return {};
     std::string digits = lf_headerDigits(line);
     if (!digits.empty())
         return digits;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <exception>
 #include <future>
 #include <map>
 #include <mutex>
@@ -106,7 +107,7 @@ struct FileResult
 // the index of the file its worker is on, for the walk's "still waiting".
 struct FileBatch
 {
-    std::vector<fs::path> files;
+    std::vector<fs::directory_entry> files; // as listed: moved, never copied
     std::vector<detail::LiveryReader> readers;
     std::atomic<std::size_t> reading{0};
 };
@@ -202,7 +203,9 @@ struct FolderListing
 {
     struct Entry
     {
-        fs::path path;
+        // Moved from the listing: a path that is copied costs an allocation
+        // per component.
+        fs::directory_entry listed;
         bool aircraftCfg = false;
         bool folder = false; // not skipped by name or length
         bool link = false;
@@ -212,20 +215,61 @@ struct FolderListing
     std::vector<Entry> entries;
 };
 
-struct ListedAhead
+// A listing made ahead by a worker, taken by the walk. A future per folder
+// cost a system call for each (setting a promise's value wakes its waiters
+// through the system whether any wait or not); here only a walk that finds
+// the listing not done yet waits in the system.
+class ListedAhead
 {
-    std::future<FolderListing> listing;
+  public:
+    void set(FolderListing listing, std::exception_ptr failure)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_listing = std::move(listing);
+            m_failure = std::move(failure);
+            m_done = true;
+        }
+        m_doneChanged.notify_one();
+    }
+
+    // Waits for the listing; a listing that failed throws as it did.
+    FolderListing take()
+    {
+        std::unique_lock lock(m_mutex);
+        m_doneChanged.wait(lock, [this] { return m_done; });
+        if (m_failure)
+            std::rethrow_exception(m_failure);
+        return std::move(m_listing);
+    }
+
+  private:
+    std::mutex m_mutex;
+    std::condition_variable m_doneChanged;
+    bool m_done = false;
+    FolderListing m_listing;
+    std::exception_ptr m_failure;
 };
 
-std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers);
+// A folder to list ahead and where its listing goes.
+struct ListingTask
+{
+    fs::path folder;
+    std::shared_ptr<ListedAhead> ahead;
+};
+
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers,
+                                          std::vector<ListingTask>& tasks);
+void lf_handOverListings(std::vector<ListingTask>& tasks, ScanWorkers& workers);
 
 FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
 {
     FolderListing listing;
-    const std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, listing.error);
+    std::vector<ListingTask> tasks;
+    std::vector<fs::directory_entry> entries = gf_sortedFolderEntries(folder, listing.error);
     if (listing.error)
         return listing;
-    for (const fs::directory_entry& entry : entries)
+    for (fs::directory_entry& entry : entries)
     {
         FolderListing::Entry taken;
         const fs::path& path = entry.path();
@@ -254,21 +298,53 @@ FolderListing lf_listFolder(const fs::path& folder, ScanWorkers& workers)
             taken.link = entry.is_symlink(linkError) || linkError;
 #endif
             if (!taken.link)
-                taken.ahead = lf_listAhead(path, workers);
+                taken.ahead = lf_listAhead(path, workers, tasks);
         }
-        taken.path = path;
+        taken.listed = std::move(entry);
         listing.entries.push_back(std::move(taken));
     }
+    lf_handOverListings(tasks, workers);
     return listing;
 }
 
-std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers)
+// The folders listed ahead are handed to the workers a few at a time, in
+// walk order: a hand-over per folder woke a worker, a system call, for each.
+constexpr std::size_t kFoldersPerHandOver = 16;
+
+std::shared_ptr<ListedAhead> lf_listAhead(const fs::path& folder, ScanWorkers& workers,
+                                          std::vector<ListingTask>& tasks)
 {
-    std::packaged_task<FolderListing()> list([folder, &workers] { return lf_listFolder(folder, workers); });
     auto ahead = std::make_shared<ListedAhead>();
-    ahead->listing = list.get_future();
-    workers.submit(ScanWorkers::Task([list = std::move(list)]() mutable { list(); }), true);
+    tasks.push_back(ListingTask{folder, ahead});
+    if (tasks.size() >= kFoldersPerHandOver)
+        lf_handOverListings(tasks, workers);
     return ahead;
+}
+
+void lf_handOverListings(std::vector<ListingTask>& tasks, ScanWorkers& workers)
+{
+    if (tasks.empty())
+        return;
+    workers.submit(ScanWorkers::Task(
+                       [lists = std::move(tasks), &workers]
+                       {
+                           for (const ListingTask& list : lists)
+                           {
+                               FolderListing listing;
+                               std::exception_ptr failure;
+                               try
+                               {
+                                   listing = lf_listFolder(list.folder, workers);
+                               }
+                               catch (...)
+                               {
+                                   failure = std::current_exception();
+                               }
+                               list.ahead->set(std::move(listing), std::move(failure));
+                           }
+                       }),
+                   true);
+    tasks.clear();
 }
 
 // One batch's results, in start order.
@@ -295,12 +371,12 @@ class ScanWalk
     ScanWalk(const ScanWalk&) = delete;
     ScanWalk& operator=(const ScanWalk&) = delete;
 
-    void add(const fs::path& file)
+    void add(fs::directory_entry file)
     {
-        const std::string narrow = lf_narrow(file);
+        const std::string narrow = lf_narrow(file.path());
         if (!m_filling)
             m_filling = std::make_shared<FileBatch>();
-        m_filling->files.push_back(file);
+        m_filling->files.push_back(std::move(file));
         m_filling->readers.push_back(lf_contains(narrow, "ivao_x-csl") || lf_contains(narrow, "IVAO_MTL")
                                          ? g_ivaoReader
                                          : g_ordinaryReader);
@@ -345,7 +421,7 @@ class ScanWalk
             batch.reading.store(i);
             try
             {
-                results[i].liveries = batch.readers[i](folderNumber, batch.files[i]);
+                results[i].liveries = batch.readers[i](folderNumber, batch.files[i].path());
             }
             catch (const std::exception& e)
             {
@@ -366,7 +442,7 @@ class ScanWalk
         while (oldest.results.wait_for(kStillWaitingEvery) != std::future_status::ready)
         {
             const std::size_t reading = std::min(oldest.batch->reading.load(), oldest.batch->files.size() - 1);
-            gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.batch->files[reading])));
+            gf_log(fmt::format("liveries scan still waiting for {}", gf_pathToUtf8(oldest.batch->files[reading].path())));
         }
         std::vector<FileResult> results = oldest.results.get();
         for (std::size_t i = 0; i < results.size(); ++i)
@@ -380,7 +456,7 @@ class ScanWalk
             else
             {
                 gf_logWarning(
-                    fmt::format("{}{}, file: {}", failure, read.error, gf_pathToUtf8(oldest.batch->files[i])));
+                    fmt::format("{}{}, file: {}", failure, read.error, gf_pathToUtf8(oldest.batch->files[i].path())));
             }
         }
         m_pending.pop_front();
@@ -408,13 +484,17 @@ bool lf_walk(const fs::path& root, const fs::path& folder, const fs::path& real,
     for (FolderListing::Entry& entry : listing.entries)
     {
         if (entry.aircraftCfg)
-            walk.add(entry.path);
-        fs::path entryReal;
-        if (!entry.folder || !visits.enterListed(real, entry.path, entry.link, entryReal))
+        {
+            // A file is no folder: nothing below needs its entry.
+            walk.add(std::move(entry.listed));
             continue;
-        FolderListing inner =
-            entry.ahead ? entry.ahead->listing.get() : lf_listFolder(entry.path, walk.workers());
-        if (!lf_walk(root, entry.path, entryReal, std::move(inner), walk, visits))
+        }
+        const fs::path& path = entry.listed.path();
+        fs::path entryReal;
+        if (!entry.folder || !visits.enterListed(real, path, entry.link, entryReal))
+            continue;
+        FolderListing inner = entry.ahead ? entry.ahead->take() : lf_listFolder(path, walk.workers());
+        if (!lf_walk(root, path, entryReal, std::move(inner), walk, visits))
             return false;
     }
     return true;

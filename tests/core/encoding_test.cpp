@@ -1,7 +1,13 @@
 #include "core/encoding.h"
 
+#include <iterator>
+#include <random>
+#include <stdexcept>
+#include <string>
+
 #include <gtest/gtest.h>
 
+#include "core/text_convert.h"
 #include "test_support.h"
 
 namespace ovr
@@ -77,6 +83,33 @@ TEST(Encoding, Utf8Validity)
     EXPECT_FALSE(gf_isValidUtf8("\xF5\x80\x80\x80"));
     EXPECT_FALSE(gf_isValidUtf8("\xC3"));
     EXPECT_FALSE(gf_isValidUtf8("\xED\xA0\x80")); // an encoded surrogate
+}
+
+// The check skips the ASCII bytes before the first other one: on random
+// texts it agrees with the strict converter given the whole text.
+TEST(Encoding, Utf8ValidityAgreesWithTheConverter)
+{
+    const unsigned char alphabet[] = {'a',  '\n', 0x00, 0x7F, 0x80, 0xBF, 0xC2, 0xC3, 0xA9,
+                                      0xE0, 0xED, 0xA0, 0xEF, 0xBB, 0xF0, 0x90, 0xF4, 0xFF};
+    std::mt19937 random(34);
+    std::uniform_int_distribution<std::size_t> length(0, 12);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(alphabet) - 1);
+    for (int i = 0; i < 5000; ++i)
+    {
+        std::string text(length(random), 'x');
+        for (char& c : text)
+            c = static_cast<char>(alphabet[pick(random)]);
+        bool converts = true;
+        try
+        {
+            gf_utf8ToWide(text);
+        }
+        catch (const std::runtime_error&)
+        {
+            converts = false;
+        }
+        EXPECT_EQ(gf_isValidUtf8(text), converts) << ::testing::PrintToString(text);
+    }
 }
 
 } // namespace

@@ -1,10 +1,15 @@
 #include "core/text_lines.h"
 
+#include <iterator>
+#include <optional>
+#include <random>
 #include <sstream>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
 #include "core/status_line.h"
+#include "core/text_convert.h"
 #include "test_support.h"
 
 namespace ovr
@@ -123,6 +128,76 @@ TEST(TextLines, ReadFailuresAreShownAndGiveFalse)
             end.replace(at, 2, file.string());
         EXPECT_EQ(gf_statusTexts().status, "Read failed for '" + file.string() + "': " + end) << c.what;
         EXPECT_EQ(log.lines().back(), gf_statusTexts().status) << c.what;
+    }
+    gf_resetStatusLine();
+}
+
+// The reader converts only what it must: a Windows-1252 line of ASCII bytes
+// is kept as it is, a UTF-16 unit that is no surrogate is written as UTF-8
+// directly and only the runs of surrogates go through the converter. On
+// random texts it gives what converting each whole line (Windows-1252) or the
+// whole text (UTF-16) gives, failures included.
+TEST(TextLines, DecodingAgreesWithWholeConversion)
+{
+    test::TempDir dir;
+    const std::filesystem::path file = dir / "f.cfg";
+    std::mt19937 random(34);
+    std::uniform_int_distribution<std::size_t> length(0, 40);
+
+    const unsigned char bytes[] = {'a',  ' ',  '=',  '\r', '\n', 0x00, 0x7F, 0x80, 0x81,
+                                   0x9D, 0xA0, 0xC3, 0xA9, 0xE9, 0xEF, 0xBB, 0xBF, 0xFF};
+    std::uniform_int_distribution<std::size_t> pickByte(0, std::size(bytes) - 1);
+    for (int i = 0; i < 500; ++i)
+    {
+        std::string text(length(random), 'x');
+        for (char& c : text)
+            c = static_cast<char>(bytes[pickByte(random)]);
+        Lines expected;
+        gf_splitLines(text, expected);
+        for (std::string& line : expected)
+            line = gf_acpToUtf8(line);
+        test::writeFile(file, text);
+        Lines lines{"stale"};
+        EXPECT_TRUE(gf_readTextLines(kEncodingAnsi, file, lines));
+        EXPECT_EQ(lines, expected) << ::testing::PrintToString(text);
+    }
+
+    // A leading FEFF is the byte-order mark, in either order.
+    const char16_t units[] = {u'a',   u' ',   u'\r',  u'\n',  0x0000, 0x007F, 0x0080,
+                              0x00E9, 0x07FF, 0x0800, 0x20AC, 0xD7FF, 0xE000, 0xFEFF,
+                              0xFFFD, 0xFFFF, 0xD83D, 0xDBFF, 0xDE00, 0xDC00, 0xDFFF};
+    std::uniform_int_distribution<std::size_t> pickUnit(0, std::size(units) - 1);
+    for (int i = 0; i < 500; ++i)
+    {
+        const bool bigEndian = i % 2 != 0;
+        std::wstring wide;
+        std::string text;
+        for (std::size_t n = length(random); n > 0; --n)
+        {
+            const char16_t unit = units[pickUnit(random)];
+            wide.push_back(static_cast<wchar_t>(unit));
+            const char high = static_cast<char>(unit >> 8);
+            const char low = static_cast<char>(unit & 0xFF);
+            text += bigEndian ? std::string{high, low} : std::string{low, high};
+        }
+        std::optional<Lines> expected = Lines{};
+        try
+        {
+            const bool mark = !wide.empty() && wide.front() == 0xFEFF;
+            gf_splitLines(gf_wideToUtf8(std::wstring_view(wide).substr(mark ? 1 : 0)), *expected);
+        }
+        catch (const std::runtime_error&)
+        {
+            expected.reset();
+        }
+        test::writeFile(file, text);
+        Lines lines{"stale"};
+        EXPECT_EQ(gf_readTextLines(bigEndian ? kEncodingUtf16Be : kEncodingUtf16Le, file, lines), expected.has_value())
+            << ::testing::PrintToString(text);
+        if (expected)
+        {
+            EXPECT_EQ(lines, *expected) << ::testing::PrintToString(text);
+        }
     }
     gf_resetStatusLine();
 }

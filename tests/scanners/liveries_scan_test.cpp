@@ -340,6 +340,8 @@ TEST_F(LiveriesScanTest, MissingAndGarbageFiles)
 {
     g_runningScanTasks.store(1);
     EXPECT_TRUE(lf_searchLiveriesinFile(1, "nowhere/aircraft.cfg").empty());
+    // A file that is gone is skipped without a word.
+    EXPECT_FALSE(logMentions("nowhere"));
     std::string garbage;
     for (int i = 0; i < 70000; ++i)
         garbage.push_back(static_cast<char>((i * 7919) & 0xFF));
