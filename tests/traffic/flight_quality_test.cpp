@@ -16,6 +16,7 @@
 #include "flight_check.h"
 #include "park_airport_session.h"
 #include "platform/simconnect/scenario_json.h"
+#include "../support/test_files.h"
 
 namespace ovr::test
 {
@@ -47,8 +48,10 @@ TEST_P(FlightQuality, LiveAircraftFlyWithinTheLimits)
     g_airports = {Airport{IcaoCode("EDDF"), IataCode("FRA"), service.airport.pos.lat, service.airport.pos.lon,
                           static_cast<float>(service.airport.elevationFt),
                           static_cast<std::int32_t>(service.stands.size())}};
-    const fs::path folder = fs::path(testing::TempDir()) / fmt::format("flight-quality-{}", c.name);
-    fs::create_directories(folder);
+    // A folder of this run's own: two runs on one machine must not read
+    // each other's trace.
+    const TempFolder temp(fmt::format("flight-quality-{}", c.name));
+    const fs::path& folder = temp.path();
     const fs::path tracePath = folder / "sim-trace.jsonl";
     const fs::path positionsPath = folder / "positions.jsonl";
     recordTo(tracePath, positionsPath);
