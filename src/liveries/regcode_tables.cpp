@@ -17,8 +17,8 @@
 namespace ovr
 {
 
-std::unordered_map<std::string, std::string_view, Fnv1aHash, std::equal_to<>> g_regcodeTitles;
-std::unordered_map<std::string_view, std::string, Fnv1aHash, std::equal_to<>> g_titleRegistrations;
+FlatTextMap<std::string_view, true> g_regcodeTitles;
+FlatTextMap<std::string_view, false> g_titleRegistrations;
 std::set<std::string, std::less<>> g_specialRegcodes;
 std::set<std::string, std::less<>> g_uniqueRegcodes;
 std::vector<std::string_view> g_boundTitles;
@@ -31,7 +31,6 @@ namespace
 namespace fs = std::filesystem;
 
 constexpr std::size_t kRegcodes = 36000;
-constexpr float kRegcodeLoad = 0.7f;
 constexpr std::size_t kBoundTitles = 4096;
 constexpr std::size_t kAigEntries = 7000;
 constexpr std::size_t kMyEntries = 1000;
@@ -111,7 +110,7 @@ void lf_processInlineRegcodes()
         if (!newRegcode && byRegcode->second != title)
             clashes.push_back(fmt::format("{} '{}' => already in use by '{}'", registration, livery.title,
                                           byRegcode->second));
-        const auto [byTitle, newTitle] = g_titleRegistrations.try_emplace(title, registration);
+        const auto [byTitle, newTitle] = g_titleRegistrations.try_emplace(title, byRegcode->first);
         if (!newTitle && byTitle->second != registration)
             clashes.push_back(fmt::format("{} '{}' => already in use by '{}'", livery.title, registration,
                                           byTitle->second));
@@ -203,7 +202,6 @@ void lf_mergeRegcodeEntries(const std::vector<RegcodeEntry>& entries)
 void lf_reserveRegcodeTitles()
 {
     g_regcodeTitles.reserve(kRegcodes);
-    g_regcodeTitles.max_load_factor(kRegcodeLoad);
 }
 
 void lf_reserveBoundTitles()

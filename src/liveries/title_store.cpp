@@ -1,22 +1,20 @@
 #include "liveries/title_store.h"
 
 #include <mutex>
-#include <string>
-#include <unordered_map>
 
-#include "core/fnv1a.h"
+#include "liveries/flat_text_map.h"
 
 namespace ovr
 {
 namespace
 {
 
-// The elements of a node-based map never move, rehashing included, so the
-// text of a stored key (short ones inside the node too) keeps its address.
+// The table keeps the titles' text in blocks that never move and is never
+// cleared, so a stored title keeps its address whatever the table grows to.
 struct TitleStore
 {
     std::mutex mutex;
-    std::unordered_map<std::string, std::uint32_t, Fnv1aHash, std::equal_to<>> titles;
+    FlatTextMap<std::uint32_t, true> titles;
 };
 
 TitleStore& lf_store()
@@ -33,10 +31,8 @@ std::string_view gf_storeTitle(std::string_view title, std::uint32_t build)
 {
     TitleStore& store = lf_store();
     std::lock_guard lock(store.mutex);
-    auto found = store.titles.find(title);
-    if (found == store.titles.end())
-        found = store.titles.emplace(title, build).first;
-    else
+    const auto [found, inserted] = store.titles.try_emplace(title, build);
+    if (!inserted)
         found->second = build;
     return found->first;
 }
@@ -46,8 +42,7 @@ std::string_view gf_findStoredTitle(std::string_view title, std::uint32_t build)
     TitleStore& store = lf_store();
     std::lock_guard lock(store.mutex);
     const auto found = store.titles.find(title);
-    return found != store.titles.end() && found->second == build ? std::string_view(found->first)
-                                                                 : std::string_view{};
+    return found != store.titles.end() && found->second == build ? found->first : std::string_view{};
 }
 
 std::size_t gf_storedTitleCount()
