@@ -97,9 +97,22 @@ class FlatTextMap
             rehash(capacity);
     }
 
-    iterator find(std::string_view key)
+    static std::uint64_t hashOf(std::string_view key) { return gf_fnv1a64(key); }
+
+    // Asks the processor for the home slot of a key by its hash, so that a
+    // loop over many keys can have the slots of the next ones on their way
+    // while it works on one: the slots are spread over megabytes.
+    void prefetch(std::uint64_t hash) const
     {
-        Slot* slot = lookup(key, gf_fnv1a64(key));
+        if (!m_slots.empty())
+            __builtin_prefetch(&m_slots[home(hash)]);
+    }
+
+    iterator find(std::string_view key) { return find(key, hashOf(key)); }
+    // With the key's hashOf().
+    iterator find(std::string_view key, std::uint64_t hash)
+    {
+        Slot* slot = lookup(key, hash);
         return slot == nullptr || slot->empty() ? end() : iterator{slot, endSlot()};
     }
     const_iterator find(std::string_view key) const
@@ -121,9 +134,14 @@ class FlatTextMap
     template <class... Args>
     std::pair<iterator, bool> try_emplace(std::string_view key, Args&&... args)
     {
+        return try_emplace_hashed(hashOf(key), key, std::forward<Args>(args)...);
+    }
+    // With the key's hashOf().
+    template <class... Args>
+    std::pair<iterator, bool> try_emplace_hashed(std::uint64_t hash, std::string_view key, Args&&... args)
+    {
         if ((m_size + 1) * kMaxLoadDen > m_slots.size() * kMaxLoadNum)
             rehash(m_slots.empty() ? kMinSlots : m_slots.size() * 2);
-        const std::uint64_t hash = gf_fnv1a64(key);
         Slot* slot = lookup(key, hash);
         if (!slot->empty())
             return {iterator{slot, endSlot()}, false};
