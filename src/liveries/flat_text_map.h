@@ -20,8 +20,8 @@
 #include <iterator>
 #include <memory>
 #include <stdexcept>
-#include <type_traits>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -30,14 +30,12 @@
 namespace ovr
 {
 
-template <class Value, bool CopyKeys>
-class FlatTextMap
+template <class Value, bool CopyKeys> class FlatTextMap
 {
   public:
     using value_type = std::pair<std::string_view, Value>;
 
-    template <class Entry>
-    class Iterator
+    template <class Entry> class Iterator
     {
       public:
         using iterator_category = std::forward_iterator_tag;
@@ -131,8 +129,7 @@ class FlatTextMap
 
     // Inserts the key with the value unless it is there; the entry and
     // whether it was inserted, as std::unordered_map::try_emplace.
-    template <class... Args>
-    std::pair<iterator, bool> try_emplace(std::string_view key, Args&&... args)
+    template <class... Args> std::pair<iterator, bool> try_emplace(std::string_view key, Args&&... args)
     {
         return try_emplace_hashed(hashOf(key), key, std::forward<Args>(args)...);
     }
@@ -187,8 +184,7 @@ class FlatTextMap
     Slot* endSlot() { return m_slots.data() + m_slots.size(); }
     const Slot* endSlot() const { return m_slots.data() + m_slots.size(); }
 
-    template <class It, class SlotPtr>
-    It first(SlotPtr slots) const
+    template <class It, class SlotPtr> It first(SlotPtr slots) const
     {
         It it{slots, slots + m_slots.size()};
         it.skipEmpty();

@@ -140,11 +140,13 @@ void lf_processInlineRegcodes()
                                           gf_flightTypeText(livery.key), registration, livery.title));
             continue;
         }
-        const auto [byRegcode, newRegcode] = g_regcodeTitles.try_emplace_hashed(registrationHash, registration, title);
+        const auto [byRegcode, newRegcode] =
+            g_regcodeTitles.try_emplace_hashed(registrationHash, registration, title);
         if (!newRegcode && byRegcode->second != title)
             clashes.push_back(fmt::format("{} '{}' => already in use by '{}'", registration, livery.title,
                                           byRegcode->second));
-        const auto [byTitle, newTitle] = g_titleRegistrations.try_emplace_hashed(titleHash, title, byRegcode->first);
+        const auto [byTitle, newTitle] =
+            g_titleRegistrations.try_emplace_hashed(titleHash, title, byRegcode->first);
         if (!newTitle && byTitle->second != registration)
             clashes.push_back(fmt::format("{} '{}' => already in use by '{}'", livery.title, registration,
                                           byTitle->second));

@@ -31,7 +31,7 @@ TitleStore& lf_store()
 // memory access with the hashing and comparing of the titles between.
 constexpr std::size_t kPrefetchAhead = 8;
 
-// Calls work(title, hash) for each title with the slots of the titles
+// Calls work(index, hash) for each title with the slots of the titles
 // kPrefetchAhead further on prefetched.
 template <class Work>
 void lf_forEachPrefetched(const TitleStore& store, const std::vector<std::string_view>& titles, Work work)
@@ -82,7 +82,8 @@ void gf_storeTitles(std::vector<std::string_view>& titles, std::uint32_t build)
     lf_forEachPrefetched(store, titles,
                          [&](std::size_t i, std::uint64_t hash)
                          {
-                             const auto [found, inserted] = store.titles.try_emplace_hashed(hash, titles[i], build);
+                             const auto [found, inserted] =
+                                 store.titles.try_emplace_hashed(hash, titles[i], build);
                              if (!inserted)
                                  found->second = build;
                              titles[i] = found->first;
@@ -97,8 +98,9 @@ void gf_findStoredTitles(std::vector<std::string_view>& titles, std::uint32_t bu
                          [&](std::size_t i, std::uint64_t hash)
                          {
                              const auto found = store.titles.find(titles[i], hash);
-                             titles[i] = found != store.titles.end() && found->second == build ? found->first
-                                                                                                : std::string_view{};
+                             titles[i] = found != store.titles.end() && found->second == build
+                                             ? found->first
+                                             : std::string_view{};
                          });
 }
 
