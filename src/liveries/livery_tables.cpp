@@ -68,10 +68,8 @@ void lf_addLivery(std::uint16_t airline, std::size_t index)
     auto [models, inserted] = g_airlineModels.try_emplace(airline);
     if (inserted)
         models->second.reserve(kModelsPerAirline);
-    const std::string_view title = gf_storeTitle(livery.title, g_tablesBuild);
     models->second[livery.key.model].push_back(
-        {title, livery.key.cargo != 0 ? std::uint8_t{1} : std::uint8_t{0}});
-    g_liveryTitleViews[index] = title;
+        {g_liveryTitleViews[index], livery.key.cargo != 0 ? std::uint8_t{1} : std::uint8_t{0}});
 }
 
 // First the liveries that an airline flies itself, then those it has flown by
@@ -79,7 +77,11 @@ void lf_addLivery(std::uint16_t airline, std::size_t index)
 void lf_buildAirlineModelTable()
 {
     g_airlineModels.reserve(kAirlines);
-    g_liveryTitleViews.assign(g_liveries.size(), {});
+    g_liveryTitleViews.clear();
+    g_liveryTitleViews.reserve(g_liveries.size());
+    for (const LiveryData& livery : g_liveries)
+        g_liveryTitleViews.push_back(livery.title);
+    gf_storeTitles(g_liveryTitleViews, g_tablesBuild);
     for (std::size_t i = 0; i < g_liveries.size(); ++i)
     {
         if (g_liveries[i].key.secondAirline == 0)
@@ -352,6 +354,11 @@ void gf_reserveMatchingContainers()
 std::string_view lf_findLiveryTitle(std::string_view title)
 {
     return gf_findStoredTitle(title, g_tablesBuild);
+}
+
+void lf_findLiveryTitles(std::vector<std::string_view>& titles)
+{
+    gf_findStoredTitles(titles, g_tablesBuild);
 }
 
 bool lf_airlineHasModel(std::uint16_t airline, std::uint16_t model)

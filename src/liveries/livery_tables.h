@@ -73,6 +73,8 @@ void gf_reserveMatchingContainers();
 // The stored view of a livery title of the tables, or an empty view when no
 // scanned livery has that title.
 std::string_view lf_findLiveryTitle(std::string_view title);
+// The same for many titles, each view replaced by its result.
+void lf_findLiveryTitles(std::vector<std::string_view>& titles);
 // Whether the airline has liveries of the type.
 bool lf_airlineHasModel(std::uint16_t airline, std::uint16_t model);
 // A type drawn from a category list; 0 when the list is empty.

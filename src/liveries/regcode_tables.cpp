@@ -1,5 +1,6 @@
 #include "liveries/regcode_tables.h"
 
+#include <array>
 #include <filesystem>
 
 #include <fmt/format.h>
@@ -17,8 +18,8 @@
 namespace ovr
 {
 
-std::unordered_map<std::string, std::string_view, Fnv1aHash, std::equal_to<>> g_regcodeTitles;
-std::unordered_map<std::string_view, std::string, Fnv1aHash, std::equal_to<>> g_titleRegistrations;
+FlatTextMap<std::string_view, true> g_regcodeTitles;
+FlatTextMap<std::string_view, false> g_titleRegistrations;
 std::set<std::string, std::less<>> g_specialRegcodes;
 std::set<std::string, std::less<>> g_uniqueRegcodes;
 std::vector<std::string_view> g_boundTitles;
@@ -31,10 +32,12 @@ namespace
 namespace fs = std::filesystem;
 
 constexpr std::size_t kRegcodes = 36000;
-constexpr float kRegcodeLoad = 0.7f;
 constexpr std::size_t kBoundTitles = 4096;
 constexpr std::size_t kAigEntries = 7000;
 constexpr std::size_t kMyEntries = 1000;
+// How many liveries or entries ahead a loop over the tables asks for their
+// slots: enough to cover a memory access with the work on those between.
+constexpr std::size_t kPrefetchAhead = 8;
 
 // A report that cannot be written is worth a warning, never a stopped
 // start-up: the tables are complete without it. False when it was not
@@ -93,25 +96,57 @@ void lf_processInlineRegcodes()
     if (g_liveries.size() > kRegcodes)
         g_regcodeTitles.reserve(g_liveries.size());
     std::vector<std::string> clashes;
-    for (std::size_t i = 0; i < g_liveries.size(); ++i)
+
+    // Both tables are megabytes of slots at this size: the slots of the
+    // liveries kPrefetchAhead further on are asked for while one is entered.
+    const std::size_t count = g_liveries.size();
+    std::array<std::uint64_t, kPrefetchAhead> registrationHashes{};
+    std::array<std::uint64_t, kPrefetchAhead> titleHashes{};
+    const auto prefetch = [&](std::size_t i)
     {
+        const std::size_t ring = i % kPrefetchAhead;
+        registrationHashes[ring] = g_regcodeTitles.hashOf(g_liveries[i].registration);
+        g_regcodeTitles.prefetch(registrationHashes[ring]);
+        if (i < g_liveryTitleViews.size())
+        {
+            titleHashes[ring] = g_titleRegistrations.hashOf(g_liveryTitleViews[i]);
+            g_titleRegistrations.prefetch(titleHashes[ring]);
+        }
+    };
+    for (std::size_t i = 0; i < count && i < kPrefetchAhead; ++i)
+        prefetch(i);
+
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        const std::uint64_t registrationHash = registrationHashes[i % kPrefetchAhead];
+        std::uint64_t titleHash = titleHashes[i % kPrefetchAhead];
+        if (i + kPrefetchAhead < count)
+            prefetch(i + kPrefetchAhead);
         const LiveryData& livery = g_liveries[i];
         if (livery.registration.empty())
             continue;
         const std::string& registration = livery.registration;
-        const std::string_view title =
-            i < g_liveryTitleViews.size() ? g_liveryTitleViews[i] : lf_findLiveryTitle(livery.title);
+        std::string_view title;
+        if (i < g_liveryTitleViews.size())
+            title = g_liveryTitleViews[i];
+        else
+        {
+            title = lf_findLiveryTitle(livery.title);
+            titleHash = g_titleRegistrations.hashOf(title);
+        }
         if (title.empty())
         {
             clashes.push_back(fmt::format("==> [{}] {} '{}' not available, system error, should not happen?",
                                           gf_flightTypeText(livery.key), registration, livery.title));
             continue;
         }
-        const auto [byRegcode, newRegcode] = g_regcodeTitles.try_emplace(registration, title);
+        const auto [byRegcode, newRegcode] =
+            g_regcodeTitles.try_emplace_hashed(registrationHash, registration, title);
         if (!newRegcode && byRegcode->second != title)
             clashes.push_back(fmt::format("{} '{}' => already in use by '{}'", registration, livery.title,
                                           byRegcode->second));
-        const auto [byTitle, newTitle] = g_titleRegistrations.try_emplace(title, registration);
+        const auto [byTitle, newTitle] =
+            g_titleRegistrations.try_emplace_hashed(titleHash, title, byRegcode->first);
         if (!newTitle && byTitle->second != registration)
             clashes.push_back(fmt::format("{} '{}' => already in use by '{}'", livery.title, registration,
                                           byTitle->second));
@@ -160,9 +195,20 @@ void lf_mergeRegcodeEntries(const std::vector<RegcodeEntry>& entries)
     std::int64_t added = 0;
     std::int64_t replaced = 0;
     std::int64_t special = 0;
+    std::vector<std::string_view> titles;
+    titles.reserve(entries.size());
     for (const RegcodeEntry& entry : entries)
+        titles.push_back(entry.title);
+    lf_findLiveryTitles(titles);
+    for (std::size_t i = 0; i < entries.size(); ++i)
     {
-        const std::string_view title = lf_findLiveryTitle(entry.title);
+        if (i + kPrefetchAhead < entries.size() && !titles[i + kPrefetchAhead].empty())
+        {
+            for (const std::string& registration : entries[i + kPrefetchAhead].regcodes)
+                g_regcodeTitles.prefetch(g_regcodeTitles.hashOf(registration));
+        }
+        const RegcodeEntry& entry = entries[i];
+        const std::string_view title = titles[i];
         if (title.empty())
             continue;
         for (const std::string& registration : entry.regcodes)
@@ -203,7 +249,6 @@ void lf_mergeRegcodeEntries(const std::vector<RegcodeEntry>& entries)
 void lf_reserveRegcodeTitles()
 {
     g_regcodeTitles.reserve(kRegcodes);
-    g_regcodeTitles.max_load_factor(kRegcodeLoad);
 }
 
 void lf_reserveBoundTitles()

@@ -10,20 +10,23 @@
 #include <set>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "core/fnv1a.h"
+#include "liveries/flat_text_map.h"
 #include "liveries/regcode_lists.h"
 
 namespace ovr
 {
 
-// registration -> title view (of the title store).
-extern std::unordered_map<std::string, std::string_view, Fnv1aHash, std::equal_to<>> g_regcodeTitles;
-// title view -> registration, from the scanned liveries only.
-extern std::unordered_map<std::string_view, std::string, Fnv1aHash, std::equal_to<>> g_titleRegistrations;
+// registration -> title view (of the title store). The table keeps the text of
+// its registrations until it is cleared.
+extern FlatTextMap<std::string_view, true> g_regcodeTitles;
+// title view -> registration, from the scanned liveries only. Every
+// registration here is one of g_regcodeTitles (a key is never removed), and
+// the value is that key's view: the two tables are cleared together.
+extern FlatTextMap<std::string_view, false> g_titleRegistrations;
 // Every registration of a special entry, and those of special entries that
 // list exactly one.
 extern std::set<std::string, std::less<>> g_specialRegcodes;
@@ -43,7 +46,7 @@ void lf_processOfflineRegcodes();
 // Merges one source's entries whose titles are installed.
 void lf_mergeRegcodeEntries(const std::vector<RegcodeEntry>& entries);
 
-// Room for 36000 registrations at a load factor of 0.7.
+// Room for 36000 registrations.
 void lf_reserveRegcodeTitles();
 void lf_reserveBoundTitles();
 // Empties every table above (capacity kept).

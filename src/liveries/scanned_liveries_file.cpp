@@ -26,10 +26,58 @@ constexpr std::int32_t kNoLiveriesSection = 52;
 constexpr std::int32_t kNoLiveries = 533;
 constexpr std::int32_t kMissingAttribute = 999;
 
-// The text of a required attribute; present with an empty value is accepted.
-const char* lf_required(pugi::xml_node element, const char* name)
+// The attributes of one <l>, each the first of its name, as a search by name
+// finds it; one walk over them instead of a search per name.
+struct LiveryAttributes
 {
-    pugi::xml_attribute attribute = element.attribute(name);
+    pugi::xml_attribute airline;  // a
+    pugi::xml_attribute model;    // m
+    pugi::xml_attribute title;    // t
+    pugi::xml_attribute reg;      // r
+    pugi::xml_attribute operates; // o
+    pugi::xml_attribute cargo;    // c
+
+    explicit LiveryAttributes(pugi::xml_node element)
+    {
+        for (pugi::xml_attribute attribute = element.first_attribute(); attribute;
+             attribute = attribute.next_attribute())
+        {
+            const char* name = attribute.name();
+            if (name[0] == '\0' || name[1] != '\0')
+                continue;
+            pugi::xml_attribute* slot = nullptr;
+            switch (name[0])
+            {
+            case 'a':
+                slot = &airline;
+                break;
+            case 'm':
+                slot = &model;
+                break;
+            case 't':
+                slot = &title;
+                break;
+            case 'r':
+                slot = &reg;
+                break;
+            case 'o':
+                slot = &operates;
+                break;
+            case 'c':
+                slot = &cargo;
+                break;
+            default:
+                continue;
+            }
+            if (!*slot)
+                *slot = attribute;
+        }
+    }
+};
+
+// The text of a required attribute; present with an empty value is accepted.
+const char* lf_required(pugi::xml_attribute attribute, pugi::xml_node element, const char* name)
+{
     if (!attribute)
         throw UserErrorException(
             kMissingAttribute, fmt::format("Missing required attribute '{}' in <{}>", name, element.name()));
@@ -100,19 +148,20 @@ void readScannedLiveriesFrom(const std::filesystem::path& file)
         {
             if (element.type() != pugi::node_element)
                 continue;
-            const char* airline = lf_required(element, "a");
-            const char* model = lf_required(element, "m");
-            const char* title = lf_required(element, "t");
+            const LiveryAttributes attributes(element);
+            const char* airline = lf_required(attributes.airline, element, "a");
+            const char* model = lf_required(attributes.model, element, "m");
+            const char* title = lf_required(attributes.title, element, "t");
             LiveryData& livery = g_liveries.emplace_back();
             livery.title = title;
-            livery.registration = element.attribute("r").value();
+            livery.registration = attributes.reg.value();
             livery.key.airline = airlines.id(airline);
             // The empty text is id 0 in a pool that the model database
             // filled; without one it must not become a code of its own.
-            const char* operatorCode = element.attribute("o").value();
+            const char* operatorCode = attributes.operates.value();
             livery.key.secondAirline = *operatorCode == '\0' ? 0 : operators.id(operatorCode);
             livery.key.model = models.id(model);
-            livery.key.cargo = element.attribute("c").as_bool(false) ? 1 : 0;
+            livery.key.cargo = attributes.cargo.as_bool(false) ? 1 : 0;
         }
     }
     if (g_liveries.empty())

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace ovr
 {
@@ -25,6 +26,11 @@ std::string_view gf_storeTitle(std::string_view title, std::uint32_t build);
 // The stored copy of the title when it is marked as a title of `build`; an
 // empty view otherwise. Any thread.
 std::string_view gf_findStoredTitle(std::string_view title, std::uint32_t build);
+// The same for many titles at once, each view replaced by its result: one
+// lock for all, and the table's memory for the next titles asked for while
+// one is looked up (what a table build needs, tens of thousands at a time).
+void gf_storeTitles(std::vector<std::string_view>& titles, std::uint32_t build);
+void gf_findStoredTitles(std::vector<std::string_view>& titles, std::uint32_t build);
 // The number of distinct titles stored.
 std::size_t gf_storedTitleCount();
 

@@ -55,6 +55,9 @@ const ErrorCase kErrorCases[] = {
     {"missing_all", "<root><liveries><l/></liveries></root>", "999: Missing required attribute 'a' in <l>"},
     {"missing_title_other_name", "<root><liveries><x a=\"DLH\" m=\"A320\"/></liveries></root>",
      "999: Missing required attribute 't' in <x>"},
+    {"longer_names_are_not_the_attribute",
+     "<root><liveries><l am=\"DLH\" A=\"DLH\" m=\"A320\" t=\"x\"/></liveries></root>",
+     "999: Missing required attribute 'a' in <l>"},
 };
 
 class ScannedLiveriesErrorTest : public ScannedLiveriesTest, public ::testing::WithParamInterface<ErrorCase>
@@ -103,6 +106,21 @@ TEST_F(ScannedLiveriesTest, OptionalAttributesDefaultAndAnyElementNameIsALivery)
     }
     EXPECT_EQ(logLinesWith("liveries read from"),
               std::vector<std::string>{"    4 liveries read from output/LiveriesScanned.xml"});
+}
+
+TEST_F(ScannedLiveriesTest, TheFirstAttributeOfANameCountsAndOthersAreIgnored)
+{
+    writeDocument(R"(<root><liveries>
+        <l title="no" x="1" a="DLH" m="A320" t="first" t="second" r="D-AAAA" r="D-BBBB" ab="no" c="yes" c="no"
+           o="SKW" o="KLM" a="KLM"/>
+      </liveries></root>)");
+    ASSERT_EQ(readError(), "");
+    ASSERT_EQ(g_liveries.size(), 1u);
+    EXPECT_EQ(g_liveries[0].title, "first");
+    EXPECT_EQ(g_liveries[0].registration, "D-AAAA");
+    EXPECT_EQ(g_airlineCodes.text(g_liveries[0].key.airline), "DLH");
+    EXPECT_EQ(g_airlineCodes.text(g_liveries[0].key.secondAirline), "SKW");
+    EXPECT_EQ(g_liveries[0].key.cargo, 1);
 }
 
 TEST_F(ScannedLiveriesTest, CargoValuesReadAsPugixmlBooleans)
