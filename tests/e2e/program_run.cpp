@@ -163,6 +163,13 @@ std::vector<std::string> ProgramRun::lines(const fs::path& file)
     return result;
 }
 
+std::ptrdiff_t indexOfLine(const std::vector<std::string>& log, const std::string& fragment)
+{
+    return std::find_if(log.begin(), log.end(),
+                        [&](const std::string& l) { return l.find(fragment) != std::string::npos; }) -
+           log.begin();
+}
+
 bool ProgramRun::has(const std::vector<std::string>& lines, const std::string& line)
 {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
