@@ -44,7 +44,9 @@ class StaticParkingTest : public AppTest
         for (std::size_t i = 0; i < n; ++i)
         {
             Stand s;
-            s.name = "S" + std::to_string(i + 1);
+            // appended, not "S" + ...: g++ 12 at -O3 warns falsely (-Wrestrict) on that
+            s.name = "S";
+            s.name += std::to_string(i + 1);
             s.numericId = static_cast<std::int32_t>(i + 1);
             g_stands.push_back(s);
         }
