@@ -98,8 +98,9 @@ function(vora_add_test)
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   vora_target_defaults(${ARG_NAME})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
-  # In the sanitizer trees (Debug) a test file costs a third more to compile
-  # at -O1 than at -Og, for code that only calls the libraries, which keep -O1.
+  # In a Debug tree built at -O1 (scripts/fuzz) a test file costs a third
+  # more to compile at -O1 than at -Og, for code that only calls the
+  # libraries; scripts/test builds everything at -Og.
   target_compile_options(${ARG_NAME} PRIVATE $<$<CONFIG:Debug>:-Og>)
   # Every test file pays some seconds for the GoogleTest/GoogleMock headers
   # (and many for JSON); compiled in batches, a binary pays them a few times

@@ -93,6 +93,20 @@ sim::Scenario airborneUser(double latitude, double longitude, double altitudeFt)
     return s;
 }
 
+std::string argText(const sim::CallRecord& r, const char* key)
+{
+    return r.args.is_object() && r.args.contains(key) && r.args.at(key).is_string()
+               ? r.args.at(key).get<std::string>()
+               : std::string();
+}
+
+std::uint64_t argNumber(const sim::CallRecord& r, const char* key)
+{
+    return r.args.is_object() && r.args.contains(key) && r.args.at(key).is_number()
+               ? r.args.at(key).get<std::uint64_t>()
+               : 0;
+}
+
 fakert::Scenario trackScenario(std::vector<fakert::Track> tracks)
 {
     fakert::Scenario s;

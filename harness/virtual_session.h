@@ -38,6 +38,11 @@ inline constexpr std::int64_t kSessionEpoch = 1780308000;
 // traffic; the scenarios fly around it.
 sim::Scenario airborneUser(double latitude = 52.5, double longitude = 3.0, double altitudeFt = 20000.0);
 
+// A recorded call's argument `key`: its text (empty when it is no string) or
+// its number (0 when it is none).
+std::string argText(const sim::CallRecord& r, const char* key);
+std::uint64_t argNumber(const sim::CallRecord& r, const char* key);
+
 // A fake-service scenario with the given tracks and no generated traffic.
 fakert::Scenario trackScenario(std::vector<fakert::Track> tracks);
 

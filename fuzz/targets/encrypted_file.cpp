@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             damaged = true;
             if ((damage & 1U) != 0)
             {
-                file.resize(file.size() - std::min<std::size_t>(file.size(), damage / 2U + 1U));
+                file.erase(file.size() - std::min<std::size_t>(file.size(), damage / 2U + 1U));
             }
             else
             {

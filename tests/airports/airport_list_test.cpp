@@ -98,13 +98,13 @@ TEST_F(AirportListTest, ReadsOnce)
     EXPECT_EQ(g_airports.size(), 4u);
 }
 
-struct FailureCase
+struct ListFailureCase
 {
     std::string fixture;
     std::string message;
 };
 
-class AirportListFailureTest : public AirportListTest, public ::testing::WithParamInterface<FailureCase>
+class AirportListFailureTest : public AirportListTest, public ::testing::WithParamInterface<ListFailureCase>
 {
 };
 
@@ -120,13 +120,12 @@ TEST_P(AirportListFailureTest, FailsWithUserError88AndNoPlainFile)
     EXPECT_EQ(g_airports.size(), 4u);
 }
 
-INSTANTIATE_TEST_SUITE_P(BrokenLists, AirportListFailureTest,
-                         ::testing::Values(FailureCase{"airports_bad_code.enc",
-                                                       "'EDD' FixedCode: invalid string (length/charset)"},
-                                           FailureCase{"airports_no_list.enc",
-                                                       "Missing <airports> root in: {}"},
-                                           FailureCase{"airports_unparsable.enc",
-                                                       "{} not loaded: Error parsing start element tag"}));
+INSTANTIATE_TEST_SUITE_P(
+    BrokenLists, AirportListFailureTest,
+    ::testing::Values(
+        ListFailureCase{"airports_bad_code.enc", "'EDD' FixedCode: invalid string (length/charset)"},
+        ListFailureCase{"airports_no_list.enc", "Missing <airports> root in: {}"},
+        ListFailureCase{"airports_unparsable.enc", "{} not loaded: Error parsing start element tag"}));
 
 TEST_F(AirportListTest, ADecryptionFailureIsUserError88)
 {

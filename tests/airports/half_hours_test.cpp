@@ -58,14 +58,14 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"12x", slots({12}), ""}, ParseCase{" 3 : 4 ", slots({3, 4}), ""},
                       ParseCase{"", 0, ""}, ParseCase{"x:4", 0, "==> operator () invalid hour 'x' in x:4"}));
 
-struct TextCase
+struct HalfHourTextCase
 {
     HalfHourSet set;
     std::optional<std::string> range;
     std::optional<std::string> list;
 };
 
-class HalfHoursTextTest : public ::testing::TestWithParam<TextCase>
+class HalfHoursTextTest : public ::testing::TestWithParam<HalfHourTextCase>
 {
 };
 
@@ -76,11 +76,11 @@ TEST_P(HalfHoursTextTest, WritesRangeAndListTexts)
 }
 
 INSTANTIATE_TEST_SUITE_P(SlotSets, HalfHoursTextTest,
-                         ::testing::Values(TextCase{slots({3, 4, 5}), "3:5", "3,4,5"},
-                                           TextCase{slots({3, 5}), std::nullopt, "3,5"},
-                                           TextCase{slots({7}), "7", "7"},
-                                           TextCase{slots({0, 47}), std::nullopt, "0,47"},
-                                           TextCase{0, std::nullopt, std::nullopt}));
+                         ::testing::Values(HalfHourTextCase{slots({3, 4, 5}), "3:5", "3,4,5"},
+                                           HalfHourTextCase{slots({3, 5}), std::nullopt, "3,5"},
+                                           HalfHourTextCase{slots({7}), "7", "7"},
+                                           HalfHourTextCase{slots({0, 47}), std::nullopt, "0,47"},
+                                           HalfHourTextCase{0, std::nullopt, std::nullopt}));
 
 TEST(HalfHoursTextTest, RangeTextReadsBackToTheSameSet)
 {

@@ -82,13 +82,13 @@ TEST(QualityFactorsTest, RetiredOptionsDoNotCount)
     EXPECT_EQ(gf_qualityFactors(stands), 0u);
 }
 
-struct TextCase
+struct FactorTextCase
 {
     CoveragePair coverage;
     std::string text;
 };
 
-class CoverageTextTest : public ::testing::TestWithParam<TextCase>
+class CoverageTextTest : public ::testing::TestWithParam<FactorTextCase>
 {
 };
 
@@ -98,9 +98,9 @@ TEST_P(CoverageTextTest, ShowsTheShortText)
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, CoverageTextTest,
-                         ::testing::Values(TextCase{{63, 0}, "63"}, TextCase{{40, 12}, "40/12"},
-                                           TextCase{{5, 7}, " 5/ 7"}, TextCase{{-1, -1}, "  "},
-                                           TextCase{{45, 3}, "45"}, TextCase{{100, 100}, "100"}));
+                         ::testing::Values(FactorTextCase{{63, 0}, "63"}, FactorTextCase{{40, 12}, "40/12"},
+                                           FactorTextCase{{5, 7}, " 5/ 7"}, FactorTextCase{{-1, -1}, "  "},
+                                           FactorTextCase{{45, 3}, "45"}, FactorTextCase{{100, 100}, "100"}));
 
 } // namespace
 } // namespace ovr::test

@@ -24,12 +24,6 @@ namespace ovr::test
 namespace
 {
 
-constexpr std::string_view kLocalName = "airports\\my_simaddon\\EDDF.xml";
-const fs::path kLocalFile = "airports/my_simaddon/EDDF.xml";
-
-const std::string kHead =
-    param("airport_name", "Frankfurt") + param("publisher", "") + param("altitude", "364");
-
 class ReadApf : public ApfTest
 {
   protected:

@@ -30,6 +30,11 @@ inline constexpr std::string_view kFixedDate = "Jan 01, 2026";
 // Names a parameterised case after its `name`.
 inline constexpr auto caseName = [](const auto& test) { return test.param.name; };
 
+// The park airport's file in the user's add-on folder: the name the program
+// gives it and its path.
+inline constexpr std::string_view kLocalName = "airports\\my_simaddon\\EDDF.xml";
+inline const fs::path kLocalFile = "airports/my_simaddon/EDDF.xml";
+
 // The text of a fixture file of tests/apf/fixtures.
 std::string fixture(std::string_view name);
 
@@ -44,6 +49,10 @@ std::string apfText(std::string_view parameters, std::string_view parkpositions,
 
 // One <parameter name= value=/>.
 std::string param(std::string_view name, std::string_view value);
+
+// The parameters of most test airport files: Frankfurt at 364 ft.
+inline const std::string kHead =
+    param("airport_name", "Frankfurt") + param("publisher", "") + param("altitude", "364");
 
 // A parkpos `north` and `east` metres from 50 N 8 E with the radius in
 // metres; `more` holds further attributes, `options` its opt elements.

@@ -26,9 +26,6 @@ namespace ovr::test
 namespace
 {
 
-constexpr std::string_view kLocalName = "airports\\my_simaddon\\EDDF.xml";
-const fs::path kLocalFile = "airports/my_simaddon/EDDF.xml";
-
 class WriteApf : public ApfTest
 {
   protected:

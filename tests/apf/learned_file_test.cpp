@@ -13,13 +13,8 @@ namespace ovr::test
 namespace
 {
 
-constexpr std::string_view kLocalName = "airports\\my_simaddon\\EDDF.xml";
-const fs::path kLocalFile = "airports/my_simaddon/EDDF.xml";
 const fs::path kLearnedFile = "airports/learned/simaddon/EDDF.xml";
 const fs::path kLearnedBackup = "airports/learned/simaddon/EDDF0.xml";
-
-const std::string kHead =
-    param("airport_name", "Frankfurt") + param("publisher", "") + param("altitude", "364");
 
 // The airport file: stand A with one option of Monday, stand B without.
 const std::string kAirportStands =

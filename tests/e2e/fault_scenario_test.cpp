@@ -36,16 +36,9 @@ std::string lf_joined(const std::vector<std::string>& lines)
     return text;
 }
 
-std::ptrdiff_t lf_index(const std::vector<std::string>& log, const std::string& fragment)
-{
-    return std::find_if(log.begin(), log.end(),
-                        [&](const std::string& l) { return l.find(fragment) != std::string::npos; }) -
-           log.begin();
-}
-
 bool lf_contains(const std::vector<std::string>& log, const std::string& fragment)
 {
-    return lf_index(log, fragment) < static_cast<std::ptrdiff_t>(log.size());
+    return indexOfLine(log, fragment) < static_cast<std::ptrdiff_t>(log.size());
 }
 
 // Temporary files anywhere under `folder`.
@@ -211,7 +204,8 @@ TEST_P(ServiceFaultRun, EndsAsDocumentedAndLosesNoFile)
         // A close during the countdown stands.
         signal(SIGTERM);
         EXPECT_EQ(finish(), 0) << readFile(output());
-        EXPECT_LT(lf_index(log(), "Exiting: READER ERROR"), lf_index(log(), "Prepare for a restart ..."))
+        EXPECT_LT(indexOfLine(log(), "Exiting: READER ERROR"),
+                  indexOfLine(log(), "Prepare for a restart ..."))
             << lf_joined(log());
         break;
     case Outcome::systemError:
@@ -278,7 +272,7 @@ TEST_P(SimEventRun, EndsTheProgramAsDocumentedAndLosesNoFile)
     std::ptrdiff_t previous = -1;
     for (const char* fragment : c.expected)
     {
-        const std::ptrdiff_t at = lf_index(log(), fragment);
+        const std::ptrdiff_t at = indexOfLine(log(), fragment);
         EXPECT_LT(previous, at) << fragment << "\n" << lf_joined(log());
         EXPECT_LT(at, static_cast<std::ptrdiff_t>(log().size())) << fragment << "\n" << lf_joined(log());
         previous = at;

@@ -21,7 +21,11 @@ constexpr int kRunSeconds = 120;
 
 std::string lf_quoted(const fs::path& path)
 {
-    return "'" + path.string() + "'";
+    // appended, not "'" + ...: g++ 12 at -O3 warns falsely (-Wrestrict) on that
+    std::string quoted = "'";
+    quoted += path.string();
+    quoted += '\'';
+    return quoted;
 }
 
 } // namespace
@@ -161,6 +165,13 @@ std::vector<std::string> ProgramRun::lines(const fs::path& file)
         result.push_back(line);
     }
     return result;
+}
+
+std::ptrdiff_t indexOfLine(const std::vector<std::string>& log, const std::string& fragment)
+{
+    return std::find_if(log.begin(), log.end(),
+                        [&](const std::string& l) { return l.find(fragment) != std::string::npos; }) -
+           log.begin();
 }
 
 bool ProgramRun::has(const std::vector<std::string>& lines, const std::string& line)

@@ -5,6 +5,7 @@
 // 127.0.0.1. Processes are driven through bash.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -67,5 +68,9 @@ class ProgramRun : public ::testing::Test
     std::filesystem::path simScenario_;
     std::unique_ptr<fakert::FakeRtService> service_;
 };
+
+// The index of the first line of `log` that contains `fragment`; log.size()
+// when none does.
+std::ptrdiff_t indexOfLine(const std::vector<std::string>& log, const std::string& fragment);
 
 } // namespace ovr::test

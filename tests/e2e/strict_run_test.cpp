@@ -26,13 +26,6 @@ namespace
 constexpr auto kFaultAfter = std::chrono::seconds(12);
 constexpr int kQuitAtS = 58;
 
-std::ptrdiff_t lf_index(const std::vector<std::string>& log, const std::string& fragment)
-{
-    return std::find_if(log.begin(), log.end(),
-                        [&](const std::string& l) { return l.find(fragment) != std::string::npos; }) -
-           log.begin();
-}
-
 long lf_count(const std::vector<std::string>& log, const std::string& fragment)
 {
     return std::count_if(log.begin(), log.end(),
@@ -90,9 +83,9 @@ TEST_F(ProgramRun, AMinuteAgainstTheStrictStandInsWithAServiceFaultAndTheSimulat
     // the first ended by the service, the second by the simulator.
     EXPECT_EQ(lf_count(log, "MSFS 2020 (1.37.19.0) connected"), 2);
     EXPECT_GE(lf_count(log, "Traffic Reader connected"), 2);
-    EXPECT_LT(lf_index(log, "Exiting: READER ERROR"), lf_index(log, "Restart countdown finished"));
-    EXPECT_LT(lf_index(log, "Restart countdown finished"), lf_index(log, "Exiting: SIM WAS CLOSED"));
-    EXPECT_LT(lf_index(log, "Exiting: SIM WAS CLOSED"), static_cast<std::ptrdiff_t>(log.size()));
+    EXPECT_LT(indexOfLine(log, "Exiting: READER ERROR"), indexOfLine(log, "Restart countdown finished"));
+    EXPECT_LT(indexOfLine(log, "Restart countdown finished"), indexOfLine(log, "Exiting: SIM WAS CLOSED"));
+    EXPECT_LT(indexOfLine(log, "Exiting: SIM WAS CLOSED"), static_cast<std::ptrdiff_t>(log.size()));
     EXPECT_EQ(lf_count(log, "Unknown Dispatch"), 0);
 
     // Every session was closed at the service again: none is left, and no

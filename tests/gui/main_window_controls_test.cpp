@@ -12,7 +12,7 @@ namespace ovr::test
 namespace
 {
 
-enum class Kind
+enum class ControlKind
 {
     combo,
     edit,
@@ -23,7 +23,7 @@ enum class Kind
 struct ControlRow
 {
     const char* name;
-    Kind kind;
+    ControlKind kind;
     int id;
     int x;
     int y;
@@ -37,54 +37,54 @@ constexpr DWORD kButtonStyle = 0x50010001;
 constexpr DWORD kEditStyle = 0x50810000;
 
 constexpr ControlRow kControls[] = {
-    {"SIM_CHOICE", Kind::combo, 32789, 5, 114, 105, 80},
-    {"ALL_INSTALL_PATH", Kind::edit, 32788, 111, 119, 1200, 16},
-    {"SCAN_LIVERIES", Kind::check, 32798, 5, 149, 12, 12},
-    {"LIG_AUTOMATIC", Kind::check, 32799, 217, 149, 12, 12},
-    {"AI_PACKAGE_SELECTOR", Kind::combo, 32790, 323, 142, 175, 300},
-    {"LIG_PRIORITIZE", Kind::check, 32800, 536, 149, 12, 12},
-    {"ALWAYS_ON_TOP", Kind::check, 32771, 748, 149, 12, 12},
-    {"SCAN_AIRPORTS", Kind::check, 32802, 5, 177, 12, 12},
-    {"tblo.zip", Kind::button, 32804, 217, 175, 80, 20},
-    {"OBJECTID_LIST", Kind::check, 32775, 652, 177, 12, 12},
-    {"NAV_LIGHTS_WHILE_PARKED", Kind::check, 32774, 748, 177, 12, 12},
-    {"MATCHING_DEPTH", Kind::combo, 32808, 217, 198, 40, 120},
-    {"LIGHT_AIRCRAFT", Kind::check, 32809, 323, 205, 12, 12},
-    {"HELICOPTERS", Kind::check, 32810, 430, 205, 12, 12},
-    {"HIGH_PERF_AIRCRAFT", Kind::check, 32811, 536, 205, 12, 12},
-    {"GUID_CHANGES", Kind::check, 32773, 748, 205, 12, 12},
-    {"RANGE", Kind::combo, 32818, 217, 226, 50, 200},
-    {"AUTO_RANGE", Kind::check, 32819, 323, 233, 12, 12},
-    {"AR_ABOVE_HEIGHT", Kind::combo, 32820, 455, 226, 70, 230},
-    {"AIRBORNE_ONLY", Kind::check, 32821, 572, 233, 12, 12},
-    {"TIME_SHIFT_DAYS", Kind::combo, 32858, 748, 226, 45, 200},
-    {"COLLISION_USER_GND", Kind::check, 32834, 217, 289, 12, 12},
-    {"COLLISION_USER_AIR", Kind::check, 32833, 323, 289, 12, 12},
-    {"COLLISION_LIVE_PARKED_GND", Kind::check, 32835, 430, 289, 12, 12},
-    {"SIM_TIME", Kind::check, 32861, 652, 261, 12, 12},
-    {"TIME_SHIFT_HOURS", Kind::combo, 32859, 748, 254, 45, 200},
-    {"BLOCK_CALLSIGN", Kind::edit, 32828, 107, 259, 100, 16},
-    {"Unblock", Kind::button, 32829, 223, 257, 60, 20},
-    {"cs->oid:", Kind::button, 32830, 305, 257, 60, 20},
-    {"CALLSIGN_2_OBJECTID", Kind::combo, 32831, 375, 254, 100, 300},
-    {"Block", Kind::button, 32832, 576, 257, 60, 20},
-    {"KEEP_SIM_TIME_PAR", Kind::check, 32862, 652, 289, 12, 12},
-    {"TIME_SHIFT_MINS", Kind::combo, 32860, 748, 282, 45, 300},
-    {"Now", Kind::button, 32847, 111, 313, 45, 20},
-    {"MAX_PARK_SEL", Kind::combo, 32848, 323, 310, 55, 144},
-    {"MAX_LIVE_SEL", Kind::combo, 32849, 536, 310, 55, 144},
-    {"DESTINATION", Kind::edit, 32839, 217, 343, 50, 16},
-    {"AIRP_RANGE", Kind::combo, 32840, 353, 338, 45, 144},
-    {"AIRP_HEIGHT", Kind::combo, 32841, 566, 338, 70, 230},
-    {"STRAIGHT_PBS_ONLY", Kind::check, 32855, 652, 317, 12, 12},
-    {"INITIAL_LOAD_ONLY", Kind::check, 32851, 5, 373, 12, 12},
-    {"WEEK", Kind::check, 32853, 71, 373, 12, 12},
-    {"PARK_SOFT", Kind::check, 32852, 151, 373, 12, 12},
-    {"parking_percentage", Kind::combo, 32850, 323, 366, 50, 200},
-    {"MAX_FIT_FL", Kind::combo, 32854, 566, 366, 60, 300},
-    {"RT_PARKTRAFFIC_ONLY", Kind::check, 32856, 667, 373, 12, 12},
-    {"Re-read", Kind::button, 32838, 758, 341, 90, 20},
-    {"Flush static", Kind::button, 32857, 758, 369, 90, 20},
+    {"SIM_CHOICE", ControlKind::combo, 32789, 5, 114, 105, 80},
+    {"ALL_INSTALL_PATH", ControlKind::edit, 32788, 111, 119, 1200, 16},
+    {"SCAN_LIVERIES", ControlKind::check, 32798, 5, 149, 12, 12},
+    {"LIG_AUTOMATIC", ControlKind::check, 32799, 217, 149, 12, 12},
+    {"AI_PACKAGE_SELECTOR", ControlKind::combo, 32790, 323, 142, 175, 300},
+    {"LIG_PRIORITIZE", ControlKind::check, 32800, 536, 149, 12, 12},
+    {"ALWAYS_ON_TOP", ControlKind::check, 32771, 748, 149, 12, 12},
+    {"SCAN_AIRPORTS", ControlKind::check, 32802, 5, 177, 12, 12},
+    {"tblo.zip", ControlKind::button, 32804, 217, 175, 80, 20},
+    {"OBJECTID_LIST", ControlKind::check, 32775, 652, 177, 12, 12},
+    {"NAV_LIGHTS_WHILE_PARKED", ControlKind::check, 32774, 748, 177, 12, 12},
+    {"MATCHING_DEPTH", ControlKind::combo, 32808, 217, 198, 40, 120},
+    {"LIGHT_AIRCRAFT", ControlKind::check, 32809, 323, 205, 12, 12},
+    {"HELICOPTERS", ControlKind::check, 32810, 430, 205, 12, 12},
+    {"HIGH_PERF_AIRCRAFT", ControlKind::check, 32811, 536, 205, 12, 12},
+    {"GUID_CHANGES", ControlKind::check, 32773, 748, 205, 12, 12},
+    {"RANGE", ControlKind::combo, 32818, 217, 226, 50, 200},
+    {"AUTO_RANGE", ControlKind::check, 32819, 323, 233, 12, 12},
+    {"AR_ABOVE_HEIGHT", ControlKind::combo, 32820, 455, 226, 70, 230},
+    {"AIRBORNE_ONLY", ControlKind::check, 32821, 572, 233, 12, 12},
+    {"TIME_SHIFT_DAYS", ControlKind::combo, 32858, 748, 226, 45, 200},
+    {"COLLISION_USER_GND", ControlKind::check, 32834, 217, 289, 12, 12},
+    {"COLLISION_USER_AIR", ControlKind::check, 32833, 323, 289, 12, 12},
+    {"COLLISION_LIVE_PARKED_GND", ControlKind::check, 32835, 430, 289, 12, 12},
+    {"SIM_TIME", ControlKind::check, 32861, 652, 261, 12, 12},
+    {"TIME_SHIFT_HOURS", ControlKind::combo, 32859, 748, 254, 45, 200},
+    {"BLOCK_CALLSIGN", ControlKind::edit, 32828, 107, 259, 100, 16},
+    {"Unblock", ControlKind::button, 32829, 223, 257, 60, 20},
+    {"cs->oid:", ControlKind::button, 32830, 305, 257, 60, 20},
+    {"CALLSIGN_2_OBJECTID", ControlKind::combo, 32831, 375, 254, 100, 300},
+    {"Block", ControlKind::button, 32832, 576, 257, 60, 20},
+    {"KEEP_SIM_TIME_PAR", ControlKind::check, 32862, 652, 289, 12, 12},
+    {"TIME_SHIFT_MINS", ControlKind::combo, 32860, 748, 282, 45, 300},
+    {"Now", ControlKind::button, 32847, 111, 313, 45, 20},
+    {"MAX_PARK_SEL", ControlKind::combo, 32848, 323, 310, 55, 144},
+    {"MAX_LIVE_SEL", ControlKind::combo, 32849, 536, 310, 55, 144},
+    {"DESTINATION", ControlKind::edit, 32839, 217, 343, 50, 16},
+    {"AIRP_RANGE", ControlKind::combo, 32840, 353, 338, 45, 144},
+    {"AIRP_HEIGHT", ControlKind::combo, 32841, 566, 338, 70, 230},
+    {"STRAIGHT_PBS_ONLY", ControlKind::check, 32855, 652, 317, 12, 12},
+    {"INITIAL_LOAD_ONLY", ControlKind::check, 32851, 5, 373, 12, 12},
+    {"WEEK", ControlKind::check, 32853, 71, 373, 12, 12},
+    {"PARK_SOFT", ControlKind::check, 32852, 151, 373, 12, 12},
+    {"parking_percentage", ControlKind::combo, 32850, 323, 366, 50, 200},
+    {"MAX_FIT_FL", ControlKind::combo, 32854, 566, 366, 60, 300},
+    {"RT_PARKTRAFFIC_ONLY", ControlKind::check, 32856, 667, 373, 12, 12},
+    {"Re-read", ControlKind::button, 32838, 758, 341, 90, 20},
+    {"Flush static", ControlKind::button, 32857, 758, 369, 90, 20},
 };
 
 RECT clientRect(HWND parent, HWND child)
@@ -114,22 +114,22 @@ TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt)
         EXPECT_EQ(r.right - r.left, row.width);
         // A closed combo box is as high as its text; its list height is the
         // drop-down's.
-        if (row.kind != Kind::combo)
+        if (row.kind != ControlKind::combo)
         {
             EXPECT_EQ(r.bottom - r.top, row.height);
         }
         const auto style = static_cast<DWORD>(GetWindowLongPtrW(control, GWL_STYLE)) & ~WS_DISABLED;
         switch (row.kind)
         {
-        case Kind::combo:
+        case ControlKind::combo:
             EXPECT_EQ(style, kComboStyle);
             EXPECT_TRUE(IsWindowEnabled(control));
             break;
-        case Kind::check:
+        case ControlKind::check:
             EXPECT_EQ(style, kCheckStyle);
             EXPECT_TRUE(IsWindowEnabled(control));
             break;
-        case Kind::button:
+        case ControlKind::button:
         {
             EXPECT_EQ(style, kButtonStyle);
             EXPECT_FALSE(IsWindowEnabled(control));
@@ -138,7 +138,7 @@ TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt)
             EXPECT_EQ(gf_wideToUtf8(caption), row.name);
             break;
         }
-        case Kind::edit:
+        case ControlKind::edit:
             EXPECT_EQ(style, kEditStyle);
             EXPECT_FALSE(IsWindowEnabled(control));
             break;

@@ -322,7 +322,7 @@ TEST_F(MatchingTest, WithoutARegistrationAPrivateAircraftTakesAnyOfItsList)
 
 // ---- category step --------------------------------------------------------
 
-struct CategoryCase
+struct CategoryStepCase
 {
     std::string_view name;
     std::vector<std::string> liveries;
@@ -333,7 +333,7 @@ struct CategoryCase
 
 TEST_F(MatchingTest, TheCategoryStepGivesOtherTypesOnlyToLightBusinessAndRotorcraft)
 {
-    const CategoryCase cases[] = {
+    const CategoryStepCase cases[] = {
         {"generic of the type",
          {livery("ZZZ", "A320", "A320 Generic")},
          {"KLM", "A320"},
@@ -365,7 +365,7 @@ TEST_F(MatchingTest, TheCategoryStepGivesOtherTypesOnlyToLightBusinessAndRotorcr
         {"ground vehicle: no light type", {livery("DLH", "C172", "C172 Club")}, {"ZZZ", "ZZZC"}, "", ""},
         {"no type: no light type", {livery("DLH", "C172", "C172 Club")}, {"KLM", "ZZZZ"}, "", ""},
     };
-    for (const CategoryCase& c : cases)
+    for (const CategoryStepCase& c : cases)
     {
         SCOPED_TRACE(c.name);
         build(c.liveries);

@@ -37,11 +37,11 @@ constexpr double kNow = 1750000000.25;
 const std::filesystem::path kSource = VORA_SOURCE_DIR;
 const std::filesystem::path kGolden = kSource / "tests/service/golden/decoded_replies.txt";
 
-std::vector<TrafficRecord> g_taken;
+std::vector<TrafficRecord> g_decoded;
 
-void lf_take(const TrafficRecord& record)
+void lf_takeDecoded(const TrafficRecord& record)
 {
-    g_taken.push_back(record);
+    g_decoded.push_back(record);
 }
 
 std::string lf_optional(const std::optional<double>& value)
@@ -87,7 +87,7 @@ std::string lf_traffic(const std::string& name, const std::string& reply)
 {
     std::string out = fmt::format("== traffic {}\n", name);
     TrafficReader& reader = g_trafficReader;
-    g_taken.clear();
+    g_decoded.clear();
     reader.dataTime.store(0.0);
     try
     {
@@ -100,7 +100,7 @@ std::string lf_traffic(const std::string& name, const std::string& reply)
     {
         out += " buffered refused\n";
     }
-    for (const TrafficRecord& r : g_taken)
+    for (const TrafficRecord& r : g_decoded)
     {
         out += lf_live(r);
     }
@@ -306,7 +306,7 @@ class DecodedRepliesTest : public testing::Test
         g_trafficReader.refPos = LatLon{50.0379, 8.5622};
         g_trafficReader.parkElevation = std::optional<double>{364.0};
         g_rangeNm.store(40.0);
-        gf_setReceivedTaker(&lf_take);
+        gf_setReceivedTaker(&lf_takeDecoded);
         const std::scoped_lock lock(g_trafficMutex);
         g_running = 1;
     }

@@ -16,7 +16,7 @@ namespace ovr::test
 namespace
 {
 
-constexpr double kNow = 1750000000.25;
+constexpr double kReplyNow = 1750000000.25;
 
 class GeneratedReplyTest : public testing::TestWithParam<int>
 {
@@ -29,7 +29,8 @@ class GeneratedReplyTest : public testing::TestWithParam<int>
     void TearDown() override { resetServiceState(); }
 
     LogCapture m_log;
-    fakert::Scenario m_scenario = fakert::loadScenario(VORA_SOURCE_DIR "/data/scenarios/rt-demo.json", kNow);
+    fakert::Scenario m_scenario =
+        fakert::loadScenario(VORA_SOURCE_DIR "/data/scenarios/rt-demo.json", kReplyNow);
 };
 
 TEST_P(GeneratedReplyTest, DecodedCountIsTheGeneratorsCountOfValidAircraftInRange)
@@ -43,7 +44,7 @@ TEST_P(GeneratedReplyTest, DecodedCountIsTheGeneratorsCountOfValidAircraftInRang
     reader.refPos = ref;
     reader.parkElevation = 364.0;
 
-    for (const double t : {kNow, kNow + 600.0, kNow + 1800.0})
+    for (const double t : {kReplyNow, kReplyNow + 600.0, kReplyNow + 1800.0})
     {
         const std::vector<fakert::LiveAircraft> sent = generator.liveTraffic(t, box, badEntries);
         std::size_t expected = 0;

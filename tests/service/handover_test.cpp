@@ -70,7 +70,7 @@ TEST(PlayMomentTest, SpreadAroundTheMedian)
     }
 }
 
-std::vector<TrafficRecord> g_taken;
+std::vector<TrafficRecord> g_handedOver;
 
 class HandOverTest : public testing::Test
 {
@@ -78,8 +78,8 @@ class HandOverTest : public testing::Test
     void SetUp() override
     {
         resetServiceState();
-        g_taken.clear();
-        gf_setReceivedTaker([](const TrafficRecord& r) { g_taken.push_back(r); });
+        g_handedOver.clear();
+        gf_setReceivedTaker([](const TrafficRecord& r) { g_handedOver.push_back(r); });
         g_clock.store(5000);
     }
     void TearDown() override
@@ -107,7 +107,7 @@ TEST_F(HandOverTest, LiveBatchMovesInWhenTheVectorIsEmptyAndTheSessionRuns)
     gf_queueReceivedTraffic(batch, kLivePlayOffset);
     EXPECT_TRUE(batch.empty());
     EXPECT_EQ(momentsOf(waiting()), (std::vector<std::int64_t>{7800, 7900, 8100, 8200}));
-    EXPECT_TRUE(g_taken.empty());
+    EXPECT_TRUE(g_handedOver.empty());
 }
 
 TEST_F(HandOverTest, LiveBatchFindingTheVectorBusyIsDroppedWhole)
@@ -137,8 +137,8 @@ TEST_F(HandOverTest, BufferedBatchesGoStraightToTheTrafficLogicInOrder)
     gf_queueReceivedTraffic(batch, 12);
     EXPECT_TRUE(batch.empty());
     EXPECT_TRUE(waiting().empty());
-    ASSERT_EQ(g_taken.size(), 3u);
-    EXPECT_EQ(momentsOf(g_taken), (std::vector<std::int64_t>{6100, 6300, 6200}));
+    ASSERT_EQ(g_handedOver.size(), 3u);
+    EXPECT_EQ(momentsOf(g_handedOver), (std::vector<std::int64_t>{6100, 6300, 6200}));
 }
 
 TEST_F(HandOverTest, ReplyWithoutAircraftClearsTheDataTimeOnly)

@@ -21,7 +21,7 @@ constexpr double kRefLat = 50.0;
 constexpr double kRefLon = 8.57;
 
 // An airborne A320 on approach, 6 NM north of the reference position.
-json baseArray()
+json baseLiveArray()
 {
     json a = json::array();
     for (int i = 0; i < 48; ++i)
@@ -262,7 +262,7 @@ TEST_P(LiveRecordTest, DecodesOrDrops)
         park.longitude = c.ref.lon;
         setParkAirport(park);
     }
-    json a = baseArray();
+    json a = baseLiveArray();
     c.edit(a);
     reader.processLine(reader.replies.liveArray(json(a).dump()));
     ASSERT_EQ(reader.liveRecords.size(), c.accepted ? 1u : 0u);
@@ -286,10 +286,10 @@ class LiveRecordLogTest : public testing::Test
 TEST_F(LiveRecordLogTest, BadOriginIsLoggedAndRangeErrorsAreNot)
 {
     m_reader.refPos = LatLon{kRefLat, kRefLon};
-    json a = baseArray();
+    json a = baseLiveArray();
     a[11] = "FRAX";
     m_reader.processLine(m_reader.replies.liveArray(json(a).dump()));
-    a = baseArray();
+    a = baseLiveArray();
     a[1] = 95.0;
     m_reader.processLine(m_reader.replies.liveArray(json(a).dump()));
     EXPECT_TRUE(m_reader.liveRecords.empty());
@@ -303,7 +303,7 @@ TEST_F(LiveRecordLogTest, BadOriginIsLoggedAndRangeErrorsAreNot)
 TEST_F(LiveRecordLogTest, DataTimeIsKeptEvenForADroppedAircraft)
 {
     m_reader.refPos = LatLon{kRefLat, kRefLon};
-    json a = baseArray();
+    json a = baseLiveArray();
     a[9] = "ABCDEFGHIJKLM";
     a[10] = 1750000123.0;
     m_reader.processLine(m_reader.replies.liveArray(json(a).dump()));
@@ -314,14 +314,14 @@ TEST_F(LiveRecordLogTest, DataTimeIsKeptEvenForADroppedAircraft)
 TEST_F(LiveRecordLogTest, CollectsIdentitiesOnlyWhileCollecting)
 {
     m_reader.refPos = LatLon{kRefLat, kRefLon};
-    m_reader.processLine(m_reader.replies.liveArray(json(baseArray()).dump()));
+    m_reader.processLine(m_reader.replies.liveArray(json(baseLiveArray()).dump()));
     EXPECT_TRUE(m_reader.seenIds.empty());
 
     m_reader.collecting.store(true);
-    json noCallsign = baseArray();
+    json noCallsign = baseLiveArray();
     noCallsign[0] = "3c6444";
     noCallsign[13] = "null";
-    for (const json& a : {baseArray(), noCallsign})
+    for (const json& a : {baseLiveArray(), noCallsign})
     {
         m_reader.processLine(m_reader.replies.liveArray(json(a).dump()));
     }

@@ -24,7 +24,7 @@ constexpr std::int64_t kSeenAt = 1750000000;
 // 2025-06-15 10:29:30 UTC.
 constexpr std::int64_t kSeenAt102930 = 1749983370;
 
-json baseArray()
+json baseParkedArray()
 {
     return json::array({50.0501, 8.5712, "A11", "A320", "D-AIZA", kSeenAt, "DLH4AB"});
 }
@@ -207,7 +207,7 @@ TEST_P(ParkedRecordTest, DecodesOrDrops)
         c.prepare();
     }
     TrafficReader reader;
-    json a = baseArray();
+    json a = baseParkedArray();
     c.edit(a);
     reader.processParkedTrafficLine(c.key, reader.replies.parkedArray(json(a).dump()));
     ASSERT_EQ(reader.parkedBatch.size(), c.accepted ? 1u : 0u);
@@ -225,10 +225,10 @@ TEST(ParkedRecordLogTest, ATimeThatIsNoNumberIsWarnedAboutAndTheNextMemberStillD
     resetServiceState();
     setKnownModels({"A320"});
     TrafficReader reader;
-    json bad = baseArray();
+    json bad = baseParkedArray();
     bad[5] = "yesterday";
     reader.processParkedTrafficLine("3c6444", reader.replies.parkedArray(json(bad).dump()));
-    reader.processParkedTrafficLine("3c6445", reader.replies.parkedArray(json(baseArray()).dump()));
+    reader.processParkedTrafficLine("3c6445", reader.replies.parkedArray(json(baseParkedArray()).dump()));
     ASSERT_EQ(reader.parkedBatch.size(), 1u);
     EXPECT_EQ(reader.parkedBatch[0].hexId, 0x3c6445u);
     EXPECT_TRUE(log.contains("==> processParkedTrafficLine: time must be a number, but is string"))

@@ -18,10 +18,6 @@ namespace ovr::sim::test
 namespace
 {
 
-constexpr DWORD kSim = 201;
-constexpr DWORD kObjectAdded = 202;
-constexpr DWORD kObjectRemoved = 203;
-constexpr DWORD kFrame = 204;
 constexpr DWORD kFlightLoaded = 205;
 
 void subscribeAll(HANDLE h)

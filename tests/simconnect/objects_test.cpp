@@ -16,8 +16,6 @@ namespace ovr::sim::test
 namespace
 {
 
-constexpr DWORD kObjectAdded = 202;
-constexpr DWORD kObjectRemoved = 203;
 constexpr DWORD kGroup = 301;
 const char* const kInstalled = "Airbus A320 Neo Asobo";
 

@@ -17,6 +17,12 @@
 namespace ovr::sim::test
 {
 
+// The client event ids under which the tests subscribe to the system events.
+constexpr DWORD kSim = 201;
+constexpr DWORD kObjectAdded = 202;
+constexpr DWORD kObjectRemoved = 203;
+constexpr DWORD kFrame = 204;
+
 // One dispatched record, copied into aligned storage.
 struct Received
 {

@@ -18,9 +18,6 @@ namespace ovr::sim::test
 namespace
 {
 
-constexpr DWORD kSim = 201;
-constexpr DWORD kObjectAdded = 202;
-constexpr DWORD kFrame = 204;
 constexpr DWORD kStateRequest = 111;
 constexpr DWORD kPositionDefinition = 402;
 constexpr DWORD kFreezeLatLon = 214;

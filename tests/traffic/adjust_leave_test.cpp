@@ -38,10 +38,10 @@ namespace
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr double kAirportLat = 50.0;
-constexpr double kAirportLon = 8.0;
+constexpr double kLeaveAirportLat = 50.0;
+constexpr double kLeaveAirportLon = 8.0;
 
-struct FileStand
+struct LeaveStand
 {
     const char* name;
     double lon;
@@ -50,7 +50,7 @@ struct FileStand
 
 // Stands about 143 m apart on one row. The options hold Monday 09:00-11:29,
 // around the session's start (Monday 10:00).
-const std::vector<FileStand> kStands{
+const std::vector<LeaveStand> kLeaveStands{
     {"U1", 8.000, ""},
     {"B1", 8.002, R"(<opt reg="D-AIUA" airl="DLH" type="A320" day="1" hh="18:22" cs="DLH11" />)"},
     {"B2", 8.004, R"(<opt reg="G-EUUA" airl="BAW" type="A320" day="1" hh="18:22" cs="BAW21" />)"},
@@ -59,23 +59,23 @@ const std::vector<FileStand> kStands{
     {"B5", 8.010, ""},
 };
 
-void writeAirportFile()
+void writeLeaveAirportFile()
 {
     std::vector<ParkposLine> lines;
-    for (const FileStand& s : kStands)
-        lines.push_back(ParkposLine{s.name, kAirportLat, s.lon, 90.0, 20.0, s.option});
+    for (const LeaveStand& s : kLeaveStands)
+        lines.push_back(ParkposLine{s.name, kLeaveAirportLat, s.lon, 90.0, 20.0, s.option});
     writeParkingFile("Adjust and leave", "Test", 0.0, lines);
 }
 
-fakert::Scenario serviceAtTheAirport()
+fakert::Scenario taxiingAtTheAirport()
 {
     // A taxiing aircraft that stays on the airport's ground the whole time.
     fakert::Scenario s = trackScenario({straightTrack("4ca7b5", "RYR8K", "B738", "EI-DCL", {50.0010, 8.0010},
                                                       {50.0010, 8.0110}, 0.0, 1.0, 0.0, 7200.0)});
-    s.airport = fakert::Airport{"EDDF", "FRA", {kAirportLat, kAirportLon}, 0.0};
-    for (const FileStand& stand : kStands)
+    s.airport = fakert::Airport{"EDDF", "FRA", {kLeaveAirportLat, kLeaveAirportLon}, 0.0};
+    for (const LeaveStand& stand : kLeaveStands)
     {
-        s.stands.push_back(fakert::Stand{stand.name, {kAirportLat, stand.lon}, 90.0});
+        s.stands.push_back(fakert::Stand{stand.name, {kLeaveAirportLat, stand.lon}, 90.0});
     }
     s.parked.push_back(fakert::ParkedAircraft{"3c4b26", "B5", "A320", "D-AIZB", "DLH77", 35.0});
     return s;
@@ -87,7 +87,8 @@ class AdjustLeaveTest : public ParkAirportSession
     void SetUp() override
     {
         ParkAirportSession::SetUp();
-        g_airports = {Airport{IcaoCode("EDDF"), IataCode("FRA"), kAirportLat, kAirportLon, 0.0f, 1}};
+        g_airports = {
+            Airport{IcaoCode("EDDF"), IataCode("FRA"), kLeaveAirportLat, kLeaveAirportLon, 0.0f, 1}};
         CUSTOM_PARKING_PERCENTAGE.current.store(-1);
         MAX_PARK_SEL.current.store(500);
     }
@@ -138,10 +139,10 @@ class AdjustLeaveTest : public ParkAirportSession
 
 TEST_F(AdjustLeaveTest, TheParkingIsAdjustedAfterTwentyMinutesAndClearedWhenTheUserFliesAway)
 {
-    sim::Scenario user = airborneUser(kAirportLat, kAirportLon, 0.0);
+    sim::Scenario user = airborneUser(kLeaveAirportLat, kLeaveAirportLon, 0.0);
     user.user.pose.onGround = true;
-    start(std::move(user), serviceAtTheAirport());
-    writeAirportFile();
+    start(std::move(user), taxiingAtTheAirport());
+    writeLeaveAirportFile();
     runFor(70s);
 
     // Filled: the reported aircraft on B5 and the three learned ones.
@@ -218,7 +219,7 @@ TEST_F(AdjustLeaveTest, TheParkingIsAdjustedAfterTwentyMinutesAndClearedWhenTheU
         }
     }
     ASSERT_EQ(objects.size(), 5u) << "four statics and the taxiing aircraft";
-    flyAway(kAirportLat, kAirportLon);
+    flyAway(kLeaveAirportLat, kLeaveAirportLon);
     const std::int64_t leaveFrom = nowMs();
     runFor(100s);
 

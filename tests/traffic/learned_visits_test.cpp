@@ -30,8 +30,8 @@ namespace
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr double kAirportLat = 50.0;
-constexpr double kAirportLon = 8.0;
+constexpr double kVisitAirportLat = 50.0;
+constexpr double kVisitAirportLon = 8.0;
 
 struct VisitStand
 {
@@ -43,7 +43,7 @@ struct VisitStand
 // Stands about 143 m apart on one row; the user stands on U1. Most options
 // hold Monday 09:00-11:29, around the session's start (Monday 10:00); those
 // of D-AIQX, which flies live meanwhile, the search sets aside.
-const std::vector<VisitStand> kStands{
+const std::vector<VisitStand> kVisitStands{
     {"U1", 8.000, ""},
     {"S1", 8.002, R"(<opt reg="D-AIQX" airl="DLH" type="A320" day="1" hh="18:22" cs="DLH4Q" />)"},
     {"S2", 8.004, R"(<opt reg="D-AIQX" airl="DLH" type="A320" day="1" hh="18:22" cs="DLH4Q" />)"},
@@ -65,8 +65,8 @@ const fs::path& learnedFile()
 void writeFiles(bool handmade)
 {
     std::vector<ParkposLine> lines;
-    for (const VisitStand& s : kStands)
-        lines.push_back(ParkposLine{s.name, kAirportLat, s.lon, 90.0, 20.0, ""});
+    for (const VisitStand& s : kVisitStands)
+        lines.push_back(ParkposLine{s.name, kVisitAirportLat, s.lon, 90.0, 20.0, ""});
     writeParkingFile("Visits", "Test", 0.0, lines);
 
     fs::create_directories(learnedFile().parent_path());
@@ -77,11 +77,12 @@ void writeFiles(bool handmade)
     if (handmade)
         out << "    <parameter name=\"handmade\" value=\"true\" />\n";
     out << "  </parameters>\n  <parkpositions>\n";
-    for (const VisitStand& s : kStands)
+    for (const VisitStand& s : kVisitStands)
     {
         if (handmade)
-            out << fmt::format(R"(    <parkpos id="{}" latitude="{:.6f}" longitude="{:.6f}" heading="90.0" radius="20.0" type="0" cargo="false" ramp="false">{}</parkpos>)",
-                               s.name, kAirportLat, s.lon, s.options)
+            out << fmt::format(
+                       R"(    <parkpos id="{}" latitude="{:.6f}" longitude="{:.6f}" heading="90.0" radius="20.0" type="0" cargo="false" ramp="false">{}</parkpos>)",
+                       s.name, kVisitAirportLat, s.lon, s.options)
                 << "\n";
         else if (*s.options != '\0')
             out << fmt::format(R"(    <parkpos id="{}">{}</parkpos>)", s.name, s.options) << "\n";
@@ -111,17 +112,17 @@ fakert::Scenario serviceAtTheAirport()
     // D-AIQX flies over the airport the whole time.
     fakert::Scenario s = trackScenario({straightTrack("3c6a55", "DLH4Q", "A320", "D-AIQX", {49.95, 7.9},
                                                       {50.05, 8.1}, 6000.0, 8.0, 0.0, 7200.0)});
-    s.airport = fakert::Airport{"EDDF", "FRA", {kAirportLat, kAirportLon}, 0.0};
-    for (const VisitStand& stand : kStands)
-        s.stands.push_back(fakert::Stand{stand.name, {kAirportLat, stand.lon}, 90.0});
+    s.airport = fakert::Airport{"EDDF", "FRA", {kVisitAirportLat, kVisitAirportLon}, 0.0};
+    for (const VisitStand& stand : kVisitStands)
+        s.stands.push_back(fakert::Stand{stand.name, {kVisitAirportLat, stand.lon}, 90.0});
     return s;
 }
 
 sim::Pose onTheStand()
 {
     sim::Pose pose;
-    pose.latDeg = kAirportLat;
-    pose.lonDeg = kAirportLon;
+    pose.latDeg = kVisitAirportLat;
+    pose.lonDeg = kVisitAirportLon;
     pose.altFt = 0.0;
     pose.onGround = true;
     return pose;
@@ -133,7 +134,8 @@ class LearnedVisitsTest : public ParkAirportSession, public ::testing::WithParam
     void SetUp() override
     {
         ParkAirportSession::SetUp();
-        g_airports = {Airport{IcaoCode("EDDF"), IataCode("FRA"), kAirportLat, kAirportLon, 0.0f, 1}};
+        g_airports = {
+            Airport{IcaoCode("EDDF"), IataCode("FRA"), kVisitAirportLat, kVisitAirportLon, 0.0f, 1}};
         CUSTOM_PARKING_PERCENTAGE.current.store(100);
         MAX_PARK_SEL.current.store(500);
     }
@@ -143,7 +145,7 @@ class LearnedVisitsTest : public ParkAirportSession, public ::testing::WithParam
 TEST_P(LearnedVisitsTest, EveryLeaveSavesTheOptionsTheFileHeld)
 {
     const bool handmade = GetParam();
-    sim::Scenario user = airborneUser(kAirportLat, kAirportLon, 0.0);
+    sim::Scenario user = airborneUser(kVisitAirportLat, kVisitAirportLon, 0.0);
     user.user.pose.onGround = true;
     start(std::move(user), serviceAtTheAirport());
     writeFiles(handmade);
@@ -163,7 +165,7 @@ TEST_P(LearnedVisitsTest, EveryLeaveSavesTheOptionsTheFileHeld)
         EXPECT_TRUE(std::ranges::any_of(g_staticAircraft, [](const StaticAc& a) { return a.callsign == "BAW21*"; }));
         EXPECT_TRUE(std::ranges::none_of(g_staticAircraft, [](const StaticAc& a) { return a.callsign == "DLH4Q*"; }));
 
-        flyAway(kAirportLat, kAirportLon);
+        flyAway(kVisitAirportLat, kVisitAirportLon);
         runFor(100s);
         ASSERT_TRUE(g_parkAirport.icao.empty());
         const std::vector<std::string> saved = logWith("EDDF.xml' saved with");

@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +19,7 @@
 #include "simlink/sim_ids.h"
 #include "traffic/live_aircraft.h"
 #include "virtual_session.h"
+#include "../support/test_files.h"
 #include "platform/simconnect/world_records.h"
 
 namespace ovr::test
@@ -31,28 +30,20 @@ namespace
 using namespace std::chrono_literals;
 
 constexpr double kElevationFt = 364.0;
-constexpr double kApronLat = 50.04;
-constexpr double kApronLon = 8.56;
+constexpr double kScenarioApronLat = 50.04;
+constexpr double kScenarioApronLon = 8.56;
 constexpr double kMetresPerDegLat = 111132.95;
-const double kMetresPerDegLon = kMetresPerDegLat * std::cos(kApronLat * kDegToRad);
+const double kMetresPerDegLon = kMetresPerDegLat * std::cos(kScenarioApronLat * kDegToRad);
 
 // A point `north` and `east` metres from the apron's origin.
 std::pair<double, double> at(double north, double east)
 {
-    return {kApronLat + north / kMetresPerDegLat, kApronLon + east / kMetresPerDegLon};
+    return {kScenarioApronLat + north / kMetresPerDegLat, kScenarioApronLon + east / kMetresPerDegLon};
 }
 
 double metresBetween(double lat1, double lon1, double lat2, double lon2)
 {
     return gf_distanceNm(LatLon{lat1, lon1}, LatLon{lat2, lon2}) * 1852.0;
-}
-
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 fakert::TrackPoint point(double t, std::pair<double, double> where, double altitudeFt, double speedKt)
@@ -78,7 +69,7 @@ struct ApronStand
     const char* name;
     double east;
 };
-constexpr ApronStand kStands[] = {{"V1", 0.0}, {"V2", 70.0}, {"V3", 140.0}};
+constexpr ApronStand kApronStands[] = {{"V1", 0.0}, {"V2", 70.0}, {"V3", 140.0}};
 
 class ParkingScenarioTest : public VirtualSession
 {
@@ -103,24 +94,29 @@ class ParkingScenarioTest : public VirtualSession
     // loaded them; `reserved` is the user's reserved stand, `listedStands`
     // the number of stands the airport list gives for the airport.
     static void loadApron(const std::string& reserved = {},
-                          std::int32_t listedStands = static_cast<std::int32_t>(std::size(kStands)))
+                          std::int32_t listedStands = static_cast<std::int32_t>(std::size(kApronStands)))
     {
         std::vector<Stand> stands;
-        for (std::size_t i = 0; i < std::size(kStands); ++i)
+        for (std::size_t i = 0; i < std::size(kApronStands); ++i)
         {
-            const auto p = at(0.0, kStands[i].east);
-            Stand s = gf_makeStand(kStands[i].name, {}, p.first, p.second, kPi, 25.0, 0, false, false, false);
+            const auto p = at(0.0, kApronStands[i].east);
+            Stand s =
+                gf_makeStand(kApronStands[i].name, {}, p.first, p.second, kPi, 25.0, 0, false, false, false);
             s.numericId = static_cast<std::int32_t>(i + 1);
             if (i > 0)
                 s.adjacent.push_back(static_cast<std::int32_t>(i));
-            if (i + 1 < std::size(kStands))
+            if (i + 1 < std::size(kApronStands))
                 s.adjacent.push_back(static_cast<std::int32_t>(i + 2));
             s.reserved = reserved == s.name ? 1 : 0;
             stands.push_back(std::move(s));
         }
         g_stands.edit([&](std::vector<Stand>& v) { v = std::move(stands); });
         const std::lock_guard lock(g_parkAirportsMutex);
-        g_parkAirport = Airport{IcaoCode("EDDF"), IataCode("FRA"), kApronLat, kApronLon, static_cast<float>(kElevationFt),
+        g_parkAirport = Airport{IcaoCode("EDDF"),
+                                IataCode("FRA"),
+                                kScenarioApronLat,
+                                kScenarioApronLon,
+                                static_cast<float>(kElevationFt),
                                 listedStands};
         g_reservedStand = reserved;
     }

@@ -32,18 +32,6 @@ namespace
 
 using namespace std::chrono_literals;
 
-std::string argText(const sim::CallRecord& r, const char* key)
-{
-    return r.args.is_object() && r.args.contains(key) && r.args.at(key).is_string() ? r.args.at(key).get<std::string>()
-                                                                                      : std::string();
-}
-
-std::uint64_t argNumber(const sim::CallRecord& r, const char* key)
-{
-    return r.args.is_object() && r.args.contains(key) && r.args.at(key).is_number() ? r.args.at(key).get<std::uint64_t>()
-                                                                                      : 0;
-}
-
 double knots(std::pair<double, double> a, std::pair<double, double> b, double seconds)
 {
     return gf_distanceNm(LatLon{a.first, a.second}, LatLon{b.first, b.second}) / seconds * 3600.0;
@@ -574,7 +562,7 @@ TEST_F(RespawnRuleTest, TheOccupantsLinesNameStandAndAircraft)
     EXPECT_EQ(g_liveAircraft.back().simState, kSimStateRemoving);
 }
 
-StaticAc staticOn(std::uint32_t key, std::string callsign, std::string registration, double latitude,
+StaticAc staticAt(std::uint32_t key, std::string callsign, std::string registration, double latitude,
                   double longitude)
 {
     StaticAc s;
@@ -607,15 +595,15 @@ class StaticsForTest : public RespawnRuleTest, public ::testing::WithParamInterf
 TEST_P(StaticsForTest, TheFirstStaticThatIsTheLiveAircraftGoes)
 {
     const StaticsForCase& c = GetParam();
-    StaticAc fromReport = staticOn(1, "X1*", "D-AIAA", 50.0, 8.5);
+    StaticAc fromReport = staticAt(1, "X1*", "D-AIAA", 50.0, 8.5);
     fromReport.origin = 0;
     fromReport.identity = 0x3c6701;
-    StaticAc byRegistration = staticOn(2, "X2*", "D-AIBB", 50.0, 8.5);
-    StaticAc byCallsign = staticOn(3, "DLH9*", "", 50.0, 8.5);
+    StaticAc byRegistration = staticAt(2, "X2*", "D-AIBB", 50.0, 8.5);
+    StaticAc byCallsign = staticAt(3, "DLH9*", "", 50.0, 8.5);
     byCallsign.secondCallsign = "DLH9";
-    StaticAc byText = staticOn(4, "X4*", "", 50.0, 8.5);
+    StaticAc byText = staticAt(4, "X4*", "", 50.0, 8.5);
     byText.text = "CFG7";
-    StaticAc notActive = staticOn(5, "X5*", "D-AIEE", 50.0, 8.5);
+    StaticAc notActive = staticAt(5, "X5*", "D-AIEE", 50.0, 8.5);
     notActive.simState = kSimStateAdding;
     g_staticAircraft = {fromReport, byRegistration, byCallsign, byText, notActive};
 
@@ -644,8 +632,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RespawnRuleTest, EveryCallRemovesOneStaticThatALiveAircraftOnTheGroundReplaces)
 {
-    g_staticAircraft = {staticOn(1, "KLM11*", "PH-AAA", 50.0, 8.5), staticOn(2, "X2*", "PH-BXA", 50.0, 8.5),
-                        staticOn(3, "X3*", "PH-CCC", 50.0, 8.5)};
+    g_staticAircraft = {staticAt(1, "KLM11*", "PH-AAA", 50.0, 8.5), staticAt(2, "X2*", "PH-BXA", 50.0, 8.5),
+                        staticAt(3, "X3*", "PH-CCC", 50.0, 8.5)};
     LiveAc onGround = flying(0x484170, "KLM11", "PH-BXA", "B738", "KLM");
     onGround.groundMode = 1;
     LiveAc inAir = flying(0x484171, "X3", "PH-CCC", "B738", "KLM");
@@ -665,8 +653,9 @@ TEST_F(RespawnRuleTest, ATaxiingAircraftRemovesTheStaticItWouldTouchOncePerMove)
     // 0.0005 degrees of latitude are 0.03 NM; the summed half spans with
     // the margin are (0.0097 + 0.0097) x 1.1 = 0.0213 NM.
     const double near = 0.0003; // 0.018 NM
-    g_staticAircraft = {staticOn(1, "KLM20*", "", 50.0 + 0.0005, 8.5), staticOn(2, "KLM21*", "", 50.0 + near, 8.5),
-                        staticOn(3, "KLM22*", "", 50.0 - near, 8.5)};
+    g_staticAircraft = {staticAt(1, "KLM20*", "", 50.0 + 0.0005, 8.5),
+                        staticAt(2, "KLM21*", "", 50.0 + near, 8.5),
+                        staticAt(3, "KLM22*", "", 50.0 - near, 8.5)};
     LiveAc taxi = flying(0x484172, "KLM22*", "", "B738", "KLM"); // its own callsign is spared
     taxi.groundMode = 1;
     taxi.situation = kSituationTaxi;
@@ -687,7 +676,7 @@ TEST_F(RespawnRuleTest, ATaxiingAircraftRemovesTheStaticItWouldTouchOncePerMove)
     gf_clearStaticsOnTaxiPaths();
     EXPECT_EQ(g_staticAircraft[0].simState, kSimStateRemoving);
     // Right after touchdown nothing is cleared.
-    g_staticAircraft.push_back(staticOn(4, "KLM23*", "", 50.0, 8.5));
+    g_staticAircraft.push_back(staticAt(4, "KLM23*", "", 50.0, 8.5));
     g_liveAircraft[0].touchdownMark = 1;
     g_liveAircraft[0].cur.longitude += 1e-6;
     gf_clearStaticsOnTaxiPaths();

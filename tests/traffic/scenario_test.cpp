@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "core/geometry.h"
 #include "core/parameters.h"
@@ -19,6 +17,7 @@
 #include "traffic/flight_plans.h"
 #include "traffic/live_aircraft.h"
 #include "virtual_session.h"
+#include "../support/test_files.h"
 #include "platform/simconnect/world_records.h"
 
 namespace ovr::test
@@ -28,14 +27,6 @@ namespace
 
 using namespace std::chrono_literals;
 
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Where a track's aircraft was `t` seconds after the session's start.
 LatLon trackAt(const fakert::Track& track, double t)
 {
@@ -43,18 +34,6 @@ LatLon trackAt(const fakert::Track& track, double t)
     const fakert::TrackPoint& b = track.points.back();
     const double f = std::clamp((t - a.t) / (b.t - a.t), 0.0, 1.0);
     return LatLon{a.pos.lat + (b.pos.lat - a.pos.lat) * f, a.pos.lon + (b.pos.lon - a.pos.lon) * f};
-}
-
-std::uint64_t argNumber(const sim::CallRecord& r, const char* key)
-{
-    return r.args.is_object() && r.args.contains(key) && r.args.at(key).is_number() ? r.args.at(key).get<std::uint64_t>()
-                                                                                      : 0;
-}
-
-std::string argText(const sim::CallRecord& r, const char* key)
-{
-    return r.args.is_object() && r.args.contains(key) && r.args.at(key).is_string() ? r.args.at(key).get<std::string>()
-                                                                                      : std::string();
 }
 
 // The create call of the aircraft with that tail number, and its object.

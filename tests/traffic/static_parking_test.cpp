@@ -44,14 +44,16 @@ class StaticParkingTest : public AppTest
         for (std::size_t i = 0; i < n; ++i)
         {
             Stand s;
-            s.name = "S" + std::to_string(i + 1);
+            // appended, not "S" + ...: g++ 12 at -O3 warns falsely (-Wrestrict) on that
+            s.name = "S";
+            s.name += std::to_string(i + 1);
             s.numericId = static_cast<std::int32_t>(i + 1);
             g_stands.push_back(s);
         }
     }
 };
 
-struct WantedCase
+struct StaticWantedCase
 {
     std::size_t stands;
     std::int32_t percent;
@@ -61,12 +63,12 @@ struct WantedCase
 
 TEST_F(StaticParkingTest, TheParkLimitIsTheRoundedShareOfTheStandsAtMostMaxPark)
 {
-    const std::vector<WantedCase> cases{
-        {1, 30, 500, 1}, {3, 40, 500, 1}, {3, 50, 500, 2}, {4, 30, 500, 1}, {10, 0, 500, 0},
-        {1, 0, 500, 0},  {0, 30, 500, 0}, {0, 100, 500, 0}, {10, 55, 500, 6}, {100, 50, 20, 20},
-        {10, 50, 0, 0},
+    const std::vector<StaticWantedCase> cases{
+        {1, 30, 500, 1},  {3, 40, 500, 1},   {3, 50, 500, 2}, {4, 30, 500, 1},
+        {10, 0, 500, 0},  {1, 0, 500, 0},    {0, 30, 500, 0}, {0, 100, 500, 0},
+        {10, 55, 500, 6}, {100, 50, 20, 20}, {10, 50, 0, 0},
     };
-    for (const WantedCase& c : cases)
+    for (const StaticWantedCase& c : cases)
     {
         SCOPED_TRACE(testing::Message() << c.stands << " stands, " << c.percent << " %, max " << c.maxPark);
         setStands(c.stands);
@@ -100,7 +102,7 @@ TEST(FitHoursTest, StepsBecomeHours)
     }
 }
 
-struct ArrivalCase
+struct StaticArrivalCase
 {
     std::uint32_t weekday;
     std::uint32_t slot;
@@ -111,7 +113,7 @@ struct ArrivalCase
 
 TEST(ArrivalTest, IsCountedBackThroughTheWeek)
 {
-    const std::vector<ArrivalCase> cases{
+    const std::vector<StaticArrivalCase> cases{
         {3, 20, 0, 3, 20},   // arrived now
         {3, 20, 20, 3, 0},   // earlier the same day
         {3, 20, 21, 2, 47},  // the day before
@@ -120,7 +122,7 @@ TEST(ArrivalTest, IsCountedBackThroughTheWeek)
         {1, 0, 336, 1, 0},   // a whole week back
         {1, 0, 400, 6, 32},  // beyond a week: wraps again
     };
-    for (const ArrivalCase& c : cases)
+    for (const StaticArrivalCase& c : cases)
     {
         const std::uint64_t arrival = gf_arrivalOf(gf_packWeekdayHour(c.weekday, c.slot), c.age);
         EXPECT_EQ(gf_weekdayOf(arrival), c.arrivalWeekday) << c.weekday << "/" << c.slot << " - " << c.age;
