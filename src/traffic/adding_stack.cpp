@@ -5,7 +5,7 @@
 
 #include <gsl/gsl>
 #include <mutex>
-#include <unordered_map>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -62,31 +62,49 @@ constexpr double kDefaultStaticPitch = 0.7 * kDegToRad;
 std::vector<SimEvent> g_eventsInHand;
 
 // The live aircraft by object id, built at the first event of a pass that
-// needs it and dropped when an event changes the list.
+// needs it and dropped when an event changes the list. A sorted array whose
+// room stays from pass to pass: a node per aircraft, made and freed on every
+// pass with events, cost more than the search.
 class ObjectIndex
 {
   public:
     LiveAc* find(std::uint32_t objectId)
     {
+        std::vector<Entry>& entries = storage();
         if (!m_valid)
         {
-            m_index.clear();
+            entries.clear();
             for (std::size_t i = 0; i < g_liveAircraft.size(); ++i)
             {
                 if (g_liveAircraft[i].objectId != 0)
                 {
-                    m_index.emplace(g_liveAircraft[i].objectId, i);
+                    entries.push_back(Entry{g_liveAircraft[i].objectId, i});
                 }
             }
+            // By id, then by place: of two aircraft with one id the first
+            // is found.
+            std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b)
+                      { return a.objectId != b.objectId ? a.objectId < b.objectId : a.at < b.at; });
             m_valid = true;
         }
-        const auto it = m_index.find(objectId);
-        return it == m_index.end() ? nullptr : &g_liveAircraft[it->second];
+        const auto it = std::lower_bound(entries.begin(), entries.end(), objectId,
+                                         [](const Entry& e, std::uint32_t id) { return e.objectId < id; });
+        return it == entries.end() || it->objectId != objectId ? nullptr : &g_liveAircraft[it->at];
     }
     void invalidate() { m_valid = false; }
 
   private:
-    std::unordered_map<std::uint32_t, std::size_t> m_index;
+    struct Entry
+    {
+        std::uint32_t objectId;
+        std::size_t at;
+    };
+    // One pass's index at a time, on the main loop's thread.
+    static std::vector<Entry>& storage()
+    {
+        static std::vector<Entry> entries;
+        return entries;
+    }
     bool m_valid = false;
 };
 
