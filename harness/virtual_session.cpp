@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <thread>
+#include <utility>
 
 #include "airports/apf_updates.h"
 #include "app/main_loop.h"
@@ -119,8 +123,77 @@ fakert::Track straightTrack(std::string hex, std::string callsign, std::string t
     return t;
 }
 
+// Runs one piece of work at a time for a thread that waits for it.
+class VirtualSession::Helper
+{
+  public:
+    Helper()
+        : thread_(
+              [this]
+              {
+                  detail::seedRandom(2);
+                  std::unique_lock lock(mutex_);
+                  for (;;)
+                  {
+                      wake_.wait(lock, [this] { return work_ != nullptr || stop_; });
+                      if (work_ == nullptr)
+                      {
+                          return;
+                      }
+                      try
+                      {
+                          (*work_)();
+                      }
+                      catch (...)
+                      {
+                          failure_ = std::current_exception();
+                      }
+                      work_ = nullptr;
+                      wake_.notify_all();
+                  }
+              })
+    {
+    }
+    ~Helper()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    void run(const std::function<void()>& work)
+    {
+        std::unique_lock lock(mutex_);
+        work_ = &work;
+        wake_.notify_all();
+        wake_.wait(lock, [this] { return work_ == nullptr; });
+        if (failure_)
+        {
+            std::rethrow_exception(std::exchange(failure_, nullptr));
+        }
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    const std::function<void()>* work_ = nullptr;
+    std::exception_ptr failure_;
+    bool stop_ = false;
+    std::thread thread_; // last: it starts on the members above
+};
+
 VirtualSession::VirtualSession() = default;
 VirtualSession::~VirtualSession() = default;
+
+void VirtualSession::betweenPassesOnOwnThread()
+{
+    if (!helper_)
+    {
+        helper_ = std::make_unique<Helper>();
+    }
+}
 
 void VirtualSession::SetUp()
 {
@@ -249,6 +322,25 @@ void VirtualSession::feed()
     ++liveReplies_;
 }
 
+void VirtualSession::stepOutsideThePasses()
+{
+    const std::function<void()> work = [this]
+    {
+        world_->advance(kPassMs);
+        g_virtualMs.store(world_->nowMs());
+        lf_dispatchPending(h_);
+        feed();
+    };
+    if (helper_)
+    {
+        helper_->run(work);
+    }
+    else
+    {
+        work();
+    }
+}
+
 void VirtualSession::runFor(std::chrono::milliseconds duration, const std::function<void(std::int64_t)>& perPass)
 {
     const std::int64_t end = world_->nowMs() + duration.count();
@@ -261,10 +353,7 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
         const auto passEnded = std::chrono::steady_clock::now();
         const std::size_t left = lf_handedOverCount();
         passTimes_.push_back(PassTime{passEnded - passStarted, left < handedOver});
-        world_->advance(kPassMs);
-        g_virtualMs.store(world_->nowMs());
-        lf_dispatchPending(h_);
-        feed();
+        stepOutsideThePasses();
         if (perPass)
         {
             perPass(world_->nowMs());
