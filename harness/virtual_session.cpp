@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <exception>
 #include <atomic>
 #include <cmath>
@@ -65,6 +66,14 @@ std::size_t lf_handedOverCount()
 {
     const std::scoped_lock lock(g_trafficMutex);
     return g_trafficHandover.size();
+}
+
+// The CPU time of the calling thread.
+std::chrono::nanoseconds lf_threadCpu()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
 }
 
 double lf_virtualSeconds()
@@ -347,12 +356,14 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
     g_stop.store(0);
     passTimes_.clear();
     auto passStarted = std::chrono::steady_clock::now();
+    std::chrono::nanoseconds cpuStarted = lf_threadCpu();
     std::size_t handedOver = lf_handedOverCount();
-    clock.onSleep = [this, end, &perPass, &passStarted, &handedOver]
+    clock.onSleep = [this, end, &perPass, &passStarted, &cpuStarted, &handedOver]
     {
+        const std::chrono::nanoseconds cpuEnded = lf_threadCpu();
         const auto passEnded = std::chrono::steady_clock::now();
         const std::size_t left = lf_handedOverCount();
-        passTimes_.push_back(PassTime{passEnded - passStarted, left < handedOver});
+        passTimes_.push_back(PassTime{passEnded - passStarted, left < handedOver, cpuEnded - cpuStarted});
         stepOutsideThePasses();
         if (perPass)
         {
@@ -364,6 +375,7 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
         }
         handedOver = lf_handedOverCount();
         passStarted = std::chrono::steady_clock::now();
+        cpuStarted = lf_threadCpu();
         betweenPasses_ += passStarted - passEnded;
     };
     lf_mainLoop();

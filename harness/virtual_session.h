@@ -101,12 +101,15 @@ class VirtualSession : public AppTest
     // simulator, the dispatch, the service's replies and `perPass`), so that
     // a benchmark can take the passes alone.
     std::chrono::nanoseconds betweenPasses() const { return betweenPasses_; }
-    // The wall time of each pass of the last runFor, and whether it took
-    // received records (the hand-over shrank during it).
+    // The wall time of each pass of the last runFor, the CPU time the main
+    // thread spent in it (which a busy machine's other processes do not
+    // stretch), and whether it took received records (the hand-over shrank
+    // during it).
     struct PassTime
     {
         std::chrono::nanoseconds wall{0};
         bool tookRecords = false;
+        std::chrono::nanoseconds cpu{0};
     };
     const std::vector<PassTime>& passTimes() const { return passTimes_; }
 
