@@ -61,6 +61,9 @@ constexpr std::string_view kPrivateAirline = "PVT";
 constexpr std::string_view kReverseThrustMark = "FSLTL_";
 constexpr int kBoundPicks = 5;
 constexpr int kFullDepth = 4;
+// Lists of up to this many titles are read for an operator's word; longer
+// ones keep the titles that hold it (lf_wordList).
+constexpr std::size_t kWordScanTitles = 16;
 // A match line starts under the stand column of the lines around it.
 constexpr std::string_view kMatchLineIndent = "          ";
 
@@ -205,9 +208,12 @@ bool lf_pickByAirlineModelWord(AiAircraftRecord& record, bool cargo, std::uint16
     const TitleViews* candidates = lf_airlineModelTitles(cargo, airline, model);
     if (candidates == nullptr)
         return false;
-    for (std::string_view title : lf_wordList(*candidates, lf_operatorWord(code)))
+    const std::string_view word = lf_operatorWord(code);
+    // A short list is read faster than its filtered copy is looked up.
+    const TitleViews& titles = candidates->size() <= kWordScanTitles ? *candidates : lf_wordList(*candidates, word);
+    for (std::string_view title : titles)
     {
-        if (!gf_isFailedTitle(title))
+        if (title.find(word) != std::string_view::npos && !gf_isFailedTitle(title))
         {
             record.liveryTitle = title;
             return true;
