@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <exception>
 #include <atomic>
 #include <cmath>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <thread>
+#include <utility>
 
 #include "airports/apf_updates.h"
 #include "app/main_loop.h"
@@ -61,6 +66,14 @@ std::size_t lf_handedOverCount()
 {
     const std::scoped_lock lock(g_trafficMutex);
     return g_trafficHandover.size();
+}
+
+// The CPU time of the calling thread.
+std::chrono::nanoseconds lf_threadCpu()
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
 }
 
 double lf_virtualSeconds()
@@ -133,8 +146,77 @@ fakert::Track straightTrack(std::string hex, std::string callsign, std::string t
     return t;
 }
 
+// Runs one piece of work at a time for a thread that waits for it.
+class VirtualSession::Helper
+{
+  public:
+    Helper()
+        : thread_(
+              [this]
+              {
+                  detail::seedRandom(2);
+                  std::unique_lock lock(mutex_);
+                  for (;;)
+                  {
+                      wake_.wait(lock, [this] { return work_ != nullptr || stop_; });
+                      if (work_ == nullptr)
+                      {
+                          return;
+                      }
+                      try
+                      {
+                          (*work_)();
+                      }
+                      catch (...)
+                      {
+                          failure_ = std::current_exception();
+                      }
+                      work_ = nullptr;
+                      wake_.notify_all();
+                  }
+              })
+    {
+    }
+    ~Helper()
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        thread_.join();
+    }
+    void run(const std::function<void()>& work)
+    {
+        std::unique_lock lock(mutex_);
+        work_ = &work;
+        wake_.notify_all();
+        wake_.wait(lock, [this] { return work_ == nullptr; });
+        if (failure_)
+        {
+            std::rethrow_exception(std::exchange(failure_, nullptr));
+        }
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    const std::function<void()>* work_ = nullptr;
+    std::exception_ptr failure_;
+    bool stop_ = false;
+    std::thread thread_; // last: it starts on the members above
+};
+
 VirtualSession::VirtualSession() = default;
 VirtualSession::~VirtualSession() = default;
+
+void VirtualSession::betweenPassesOnOwnThread()
+{
+    if (!helper_)
+    {
+        helper_ = std::make_unique<Helper>();
+    }
+}
 
 void VirtualSession::SetUp()
 {
@@ -263,22 +345,40 @@ void VirtualSession::feed()
     ++liveReplies_;
 }
 
+void VirtualSession::stepOutsideThePasses()
+{
+    const std::function<void()> work = [this]
+    {
+        world_->advance(kPassMs);
+        g_virtualMs.store(world_->nowMs());
+        lf_dispatchPending(h_);
+        feed();
+    };
+    if (helper_)
+    {
+        helper_->run(work);
+    }
+    else
+    {
+        work();
+    }
+}
+
 void VirtualSession::runFor(std::chrono::milliseconds duration, const std::function<void(std::int64_t)>& perPass)
 {
     const std::int64_t end = world_->nowMs() + duration.count();
     g_stop.store(0);
     passTimes_.clear();
     auto passStarted = std::chrono::steady_clock::now();
+    std::chrono::nanoseconds cpuStarted = lf_threadCpu();
     std::size_t handedOver = lf_handedOverCount();
-    clock.onSleep = [this, end, &perPass, &passStarted, &handedOver]
+    clock.onSleep = [this, end, &perPass, &passStarted, &cpuStarted, &handedOver]
     {
+        const std::chrono::nanoseconds cpuEnded = lf_threadCpu();
         const auto passEnded = std::chrono::steady_clock::now();
         const std::size_t left = lf_handedOverCount();
-        passTimes_.push_back(PassTime{passEnded - passStarted, left < handedOver});
-        world_->advance(kPassMs);
-        g_virtualMs.store(world_->nowMs());
-        lf_dispatchPending(h_);
-        feed();
+        passTimes_.push_back(PassTime{passEnded - passStarted, left < handedOver, cpuEnded - cpuStarted});
+        stepOutsideThePasses();
         if (perPass)
         {
             perPass(world_->nowMs());
@@ -289,6 +389,7 @@ void VirtualSession::runFor(std::chrono::milliseconds duration, const std::funct
         }
         handedOver = lf_handedOverCount();
         passStarted = std::chrono::steady_clock::now();
+        cpuStarted = lf_threadCpu();
         betweenPasses_ += passStarted - passEnded;
     };
     lf_mainLoop();

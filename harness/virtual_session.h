@@ -64,6 +64,14 @@ class VirtualSession : public AppTest
     // thread would, logs in and takes the buffered reply. `unlogged` names
     // calls that calls() need not keep.
     void start(sim::Scenario simScenario, fakert::Scenario service, std::vector<std::string> unlogged = {});
+    // Before runFor(): the stand-in simulator, the dispatch of its records
+    // and the fake service's replies run between the passes on a thread of
+    // their own (the main loop waits for them), as they do in other threads
+    // and processes beside the program. Their memory then comes from another
+    // of the allocator's arenas, and a pass does not pay for what they freed
+    // (a benchmark of the passes wants this; the random draws of that thread
+    // are seeded apart).
+    void betweenPassesOnOwnThread();
     // Before start(): the stand-in's trace goes to `trace` and every position
     // the service sends to `positions` (fake-rt/position_log.h), for the
     // flight check. The trace's time 0 is the session's start, kSessionEpoch.
@@ -98,17 +106,22 @@ class VirtualSession : public AppTest
     // simulator, the dispatch, the service's replies and `perPass`), so that
     // a benchmark can take the passes alone.
     std::chrono::nanoseconds betweenPasses() const { return betweenPasses_; }
-    // The wall time of each pass of the last runFor, and whether it took
-    // received records (the hand-over shrank during it).
+    // The wall time of each pass of the last runFor, the CPU time the main
+    // thread spent in it (which a busy machine's other processes do not
+    // stretch), and whether it took received records (the hand-over shrank
+    // during it).
     struct PassTime
     {
         std::chrono::nanoseconds wall{0};
         bool tookRecords = false;
+        std::chrono::nanoseconds cpu{0};
     };
     const std::vector<PassTime>& passTimes() const { return passTimes_; }
 
   private:
+    class Helper;
     void feed();
+    void stepOutsideThePasses();
 
     std::unique_ptr<sim::World> world_;
     std::unique_ptr<fakert::ServiceCore> service_;
@@ -121,6 +134,7 @@ class VirtualSession : public AppTest
     std::optional<int> parkedRefusal_;
     std::chrono::nanoseconds betweenPasses_{0};
     std::vector<PassTime> passTimes_;
+    std::unique_ptr<Helper> helper_;
 };
 
 } // namespace ovr::test

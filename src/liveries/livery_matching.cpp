@@ -61,6 +61,9 @@ constexpr std::string_view kPrivateAirline = "PVT";
 constexpr std::string_view kReverseThrustMark = "FSLTL_";
 constexpr int kBoundPicks = 5;
 constexpr int kFullDepth = 4;
+// Lists of up to this many titles are read for an operator's word; longer
+// ones keep the titles that hold it (lf_wordList).
+constexpr std::size_t kWordScanTitles = 16;
 // A match line starts under the stand column of the lines around it.
 constexpr std::string_view kMatchLineIndent = "          ";
 
@@ -97,11 +100,23 @@ TitleViews g_unboundCandidates;
 // match (the lists of a type run into thousands). Emptied with the tables.
 std::unordered_map<std::string, TitleViews, Fnv1aHash, std::equal_to<>> g_prefixLists;
 
-const TitleViews& lf_prefixList(const TitleViews& candidates, std::string_view prefix)
+// The candidates of a list whose title holds an operator's word, kept the
+// same way: a generic list of a type holds thousands of titles, and reading
+// every one of them for the word made the slowest one in a hundred matches.
+std::unordered_map<std::string, TitleViews, Fnv1aHash, std::equal_to<>> g_wordLists;
+
+// The text and the list's address: one key per filtered list.
+std::string lf_filterKey(const TitleViews& candidates, std::string_view text)
 {
-    std::string key(prefix);
+    std::string key(text);
     const auto address = reinterpret_cast<std::uintptr_t>(candidates.data());
     key.append(reinterpret_cast<const char*>(&address), sizeof(address));
+    return key;
+}
+
+const TitleViews& lf_prefixList(const TitleViews& candidates, std::string_view prefix)
+{
+    std::string key = lf_filterKey(candidates, prefix);
     const auto found = g_prefixLists.find(key);
     if (found != g_prefixLists.end())
         return found->second;
@@ -113,6 +128,21 @@ const TitleViews& lf_prefixList(const TitleViews& candidates, std::string_view p
             filtered.push_back(title);
     }
     return g_prefixLists.emplace(std::move(key), std::move(filtered)).first->second;
+}
+
+const TitleViews& lf_wordList(const TitleViews& candidates, std::string_view word)
+{
+    std::string key = lf_filterKey(candidates, word);
+    const auto found = g_wordLists.find(key);
+    if (found != g_wordLists.end())
+        return found->second;
+    TitleViews filtered;
+    for (std::string_view title : candidates)
+    {
+        if (title.find(word) != std::string_view::npos)
+            filtered.push_back(title);
+    }
+    return g_wordLists.emplace(std::move(key), std::move(filtered)).first->second;
 }
 
 bool lf_isBound(std::string_view title)
@@ -179,7 +209,9 @@ bool lf_pickByAirlineModelWord(AiAircraftRecord& record, bool cargo, std::uint16
     if (candidates == nullptr)
         return false;
     const std::string_view word = lf_operatorWord(code);
-    for (std::string_view title : *candidates)
+    // A short list is read faster than its filtered copy is looked up.
+    const TitleViews& titles = candidates->size() <= kWordScanTitles ? *candidates : lf_wordList(*candidates, word);
+    for (std::string_view title : titles)
     {
         if (title.find(word) != std::string_view::npos && !gf_isFailedTitle(title))
         {
@@ -389,6 +421,7 @@ bool lf_standLadder(AiAircraftRecord& record, std::string_view standName, bool c
 void lf_clearMatchingCaches()
 {
     g_prefixLists.clear();
+    g_wordLists.clear();
 }
 
 std::string_view lf_operatorWord(std::string_view code)

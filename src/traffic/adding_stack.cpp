@@ -5,7 +5,7 @@
 
 #include <gsl/gsl>
 #include <mutex>
-#include <unordered_map>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -62,31 +62,85 @@ constexpr double kDefaultStaticPitch = 0.7 * kDegToRad;
 std::vector<SimEvent> g_eventsInHand;
 
 // The live aircraft by object id, built at the first event of a pass that
-// needs it and dropped when an event changes the list.
+// needs it and dropped when an event changes the list. An open-addressed
+// table whose room stays from pass to pass: a hash map made and freed a node
+// per aircraft on every pass with events, which cost more than the search.
 class ObjectIndex
 {
   public:
     LiveAc* find(std::uint32_t objectId)
     {
+        std::vector<Slot>& slots = storage();
         if (!m_valid)
         {
-            m_index.clear();
-            for (std::size_t i = 0; i < g_liveAircraft.size(); ++i)
-            {
-                if (g_liveAircraft[i].objectId != 0)
-                {
-                    m_index.emplace(g_liveAircraft[i].objectId, i);
-                }
-            }
-            m_valid = true;
+            build(slots);
         }
-        const auto it = m_index.find(objectId);
-        return it == m_index.end() ? nullptr : &g_liveAircraft[it->second];
+        if (objectId == 0)
+        {
+            return nullptr;
+        }
+        for (std::size_t i = home(objectId, slots.size());; i = (i + 1) & (slots.size() - 1))
+        {
+            if (slots[i].objectId == objectId)
+            {
+                return &g_liveAircraft[slots[i].at];
+            }
+            if (slots[i].objectId == 0)
+            {
+                return nullptr;
+            }
+        }
     }
     void invalidate() { m_valid = false; }
 
   private:
-    std::unordered_map<std::uint32_t, std::size_t> m_index;
+    struct Slot
+    {
+        std::uint32_t objectId = 0; // 0: empty (no object has id 0)
+        std::size_t at = 0;
+    };
+
+    // One pass's index at a time, on the main loop's thread.
+    static std::vector<Slot>& storage()
+    {
+        static std::vector<Slot> slots;
+        return slots;
+    }
+
+    static std::size_t home(std::uint32_t objectId, std::size_t size)
+    {
+        return static_cast<std::size_t>((objectId * 0x9E3779B97F4A7C15ull) >> 32) & (size - 1);
+    }
+
+    // At most half full; of two aircraft with one id the first is found.
+    void build(std::vector<Slot>& slots)
+    {
+        std::size_t size = 16;
+        while (size < 2 * g_liveAircraft.size())
+        {
+            size *= 2;
+        }
+        slots.assign(size, Slot{});
+        for (std::size_t at = 0; at < g_liveAircraft.size(); ++at)
+        {
+            const std::uint32_t id = g_liveAircraft[at].objectId;
+            if (id == 0)
+            {
+                continue;
+            }
+            std::size_t i = home(id, size);
+            while (slots[i].objectId != 0 && slots[i].objectId != id)
+            {
+                i = (i + 1) & (size - 1);
+            }
+            if (slots[i].objectId == 0)
+            {
+                slots[i] = Slot{id, at};
+            }
+        }
+        m_valid = true;
+    }
+
     bool m_valid = false;
 };
 

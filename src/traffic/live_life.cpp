@@ -415,11 +415,17 @@ void gf_countLiveSlots()
 
 bool lf_aheadOfUser(LiveAc& ac, int mode)
 {
-    const double d = gf_distanceNm(lf_userAt(), LatLon{ac.cur.latitude, ac.cur.longitude});
     const double maxDistance = mode == 0 ? 4.0 : 6.0;
     const double maxAltitude = mode == 0 ? 1000.0 : 3000.0;
     const double maxSide = mode == 0 ? 700.0 : 4000.0;
-    if (d > maxDistance || std::fabs(ac.cur.altitude - g_userPos.altitude) >= maxAltitude)
+    // The height first: most aircraft are at other levels, and it spares
+    // them the distance, which every live aircraft costs once a second.
+    if (std::fabs(ac.cur.altitude - g_userPos.altitude) >= maxAltitude)
+    {
+        return false;
+    }
+    const double d = gf_distanceNm(lf_userAt(), LatLon{ac.cur.latitude, ac.cur.longitude});
+    if (d > maxDistance)
     {
         return false;
     }

@@ -57,6 +57,12 @@ bool lf_samePlace(const PositionSample& a, const PositionSample& b)
 
 double lf_wrap(double heading)
 {
+    // Nearly every heading is in range already, where fmod would return it
+    // unchanged; the library call was a third of an aircraft's motion step.
+    if (heading >= 0.0 && heading < kTwoPi - 1e-12)
+    {
+        return heading;
+    }
     double h = std::fmod(heading, kTwoPi);
     if (h < 0.0)
     {
@@ -72,7 +78,14 @@ double lf_wrap(double heading)
 // The signed shorter turn from one heading to another, in -pi..pi.
 double lf_turn(double from, double to)
 {
-    return std::remainder(to - from, kTwoPi);
+    // Within half a turn the remainder is the difference itself (a tie
+    // rounds to the even quotient, 0); only wider ones need the call.
+    const double d = to - from;
+    if (std::fabs(d) <= kTwoPi * 0.5)
+    {
+        return d;
+    }
+    return std::remainder(d, kTwoPi);
 }
 
 void lf_decaySlack(LiveAc& ac)

@@ -462,6 +462,28 @@ TEST_F(MatchingTest, FailedTitlesAreSkippedInsideEveryPicker)
     EXPECT_EQ(g_matchSteps[2], 102u);
 }
 
+// A long list keeps the titles that hold the word: still the first in list
+// order that has not failed, and those of the new list after the tables are
+// built anew.
+TEST_F(MatchingTest, TheWordPickInALongListTakesTheFirstTitleWithTheWordThatHasNotFailed)
+{
+    const auto list = [](int delta)
+    {
+        std::vector<std::string> liveries;
+        for (int i = 0; i < 40; ++i)
+            liveries.push_back(
+                livery("SKW", "CRJ9", fmt::format("CRJ9 SkyWest {:02}{}", i, i % 10 == delta ? " Delta" : "")));
+        return liveries;
+    };
+    build(list(7));
+    EXPECT_EQ(spawn({"DAL", "CRJ9", "N999XX", false, "SKW"}), "CRJ9 SkyWest 07 Delta");
+    fail("CRJ9 SkyWest 07 Delta");
+    EXPECT_EQ(spawn({"DAL", "CRJ9", "N999XX", false, "SKW"}), "CRJ9 SkyWest 17 Delta");
+    g_failedTitles.clear();
+    build(list(3));
+    EXPECT_EQ(spawn({"DAL", "CRJ9", "N999XX", false, "SKW"}), "CRJ9 SkyWest 03 Delta");
+}
+
 TEST_F(MatchingTest, AFailedRegistrationTitleSendsTheAircraftToTheNextStep)
 {
     build({livery("DLH", "A320", "A320 Lufthansa", "D-AIZB"), livery("DLH", "A320", "A320 Lufthansa Old")});

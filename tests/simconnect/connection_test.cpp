@@ -3,6 +3,7 @@
 #include "sim_client.h"
 
 #include "platform/simconnect/world.h"
+#include "platform/simconnect/world_records.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -12,6 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace ovr::sim::test
 {
@@ -364,6 +367,58 @@ TEST(Trace, RecordsCallsRecordsAndOneObjectTableAWorldSecond)
     EXPECT_EQ(kinds["objects"], 2);
     EXPECT_EQ(kinds["call"], 3) << "open, subscribe, close";
     EXPECT_EQ(kinds["msg"], 1 + 60) << "OPEN and the frames";
+}
+
+// A call named unlogged is left out of calls() only: the trace has it with
+// its arguments, and every other call is kept as before.
+TEST(Trace, AnUnloggedCallIsLeftOutOfCallsOnly)
+{
+    struct Case
+    {
+        bool keepLogs;
+        bool trace;
+        bool unlogged;
+    };
+    const nlohmann::json args{{"event_id", kFrame}, {"name", "Frame"}};
+    for (const Case c : {Case{true, false, false}, Case{true, false, true}, Case{true, true, true},
+                         Case{true, true, false}, Case{false, true, false}, Case{false, false, false}})
+    {
+        SCOPED_TRACE(testing::Message() << "keep " << c.keepLogs << " trace " << c.trace << " unlogged "
+                                        << c.unlogged);
+        const auto path = uniqueTempPath("trace.jsonl");
+        std::vector<CallRecord> kept;
+        {
+            WorldOptions options;
+            options.keepLogs = c.keepLogs;
+            if (c.trace)
+                options.tracePath = path;
+            if (c.unlogged)
+                options.unloggedCalls = {"SimConnect_SubscribeToSystemEvent"};
+            World world({}, options);
+            Client client;
+            SimConnect_SubscribeToSystemEvent(client.h, kFrame, "Frame");
+            kept = world.calls();
+        }
+        std::vector<nlohmann::json> subscribed;
+        for (const CallRecord& r : kept)
+        {
+            if (r.fn == "SimConnect_SubscribeToSystemEvent")
+                subscribed.push_back(r.args);
+        }
+        EXPECT_EQ(subscribed, (c.keepLogs && !c.unlogged ? std::vector{args} : std::vector<nlohmann::json>{}));
+        std::vector<nlohmann::json> traced;
+        std::ifstream in(path);
+        std::string line;
+        while (std::getline(in, line))
+        {
+            const nlohmann::json j = nlohmann::json::parse(line);
+            if (j.value("fn", "") == "SimConnect_SubscribeToSystemEvent")
+                traced.push_back(j.at("args"));
+        }
+        in.close();
+        std::filesystem::remove(path);
+        EXPECT_EQ(traced, (c.trace ? std::vector{args} : std::vector<nlohmann::json>{}));
+    }
 }
 
 // A reader of the trace needs each object's height above the ground and,

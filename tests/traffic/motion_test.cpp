@@ -2,8 +2,12 @@
 // timing, configuration by height, curves, extrapolation and waits.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <mutex>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
@@ -15,6 +19,7 @@
 #include "simlink/sim_ids.h"
 #include "simlink/sim_queues.h"
 #include "traffic/live_life.h"
+#include "traffic/motion_common.h"
 #include "traffic/motion_model.h"
 #include "motion_fixture.h"
 
@@ -358,6 +363,56 @@ TEST_F(MotionTest, ADescentNearTheParkAirportConfiguresForLandingAndFlares)
     EXPECT_EQ(stage, 4);
     EXPECT_EQ(ac.groundMode, 1);
     EXPECT_EQ(ac.situation, kSituationTaxi);
+}
+
+// The heading arithmetic skips the library call where it would change
+// nothing: bit for bit what fmod and remainder give, at the edges too.
+TEST(HeadingArithmetic, EqualsTheLibraryCallsBitForBit)
+{
+    const auto wrapped = [](double heading)
+    {
+        double h = std::fmod(heading, kTwoPi);
+        if (h < 0.0)
+            h += kTwoPi;
+        if (h >= kTwoPi - 1e-12)
+            h = 0.0;
+        return h;
+    };
+    const double half = kTwoPi * 0.5;
+    const double top = kTwoPi - 1e-12;
+    std::vector<double> values{0.0,
+                               -0.0,
+                               half,
+                               -half,
+                               std::nextafter(half, 0.0),
+                               std::nextafter(half, 4.0),
+                               std::nextafter(-half, 0.0),
+                               std::nextafter(-half, -4.0),
+                               top,
+                               std::nextafter(top, 0.0),
+                               kTwoPi,
+                               std::nextafter(kTwoPi, 0.0),
+                               -kTwoPi,
+                               3.0 * kTwoPi + 0.5,
+                               -1e-300,
+                               std::numeric_limits<double>::denorm_min(),
+                               std::numeric_limits<double>::infinity(),
+                               -std::numeric_limits<double>::infinity(),
+                               std::numeric_limits<double>::quiet_NaN()};
+    std::mt19937 engine(5);
+    std::uniform_real_distribution<double> wide(-3.0 * kTwoPi, 3.0 * kTwoPi);
+    for (int i = 0; i < 20000; ++i)
+        values.push_back(wide(engine));
+    for (const double v : values)
+    {
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(lf_wrap(v)), std::bit_cast<std::uint64_t>(wrapped(v))) << v;
+        for (const double from : {0.0, 1.0, -2.5, 6.0})
+        {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(lf_turn(from, v + from)),
+                      std::bit_cast<std::uint64_t>(std::remainder((v + from) - from, kTwoPi)))
+                << from << " " << v;
+        }
+    }
 }
 
 } // namespace

@@ -54,9 +54,19 @@ WorldCore::Client* WorldCore::findClient(HANDLE h)
     return (key > 0xFFFFFFFFu || it == clients_.end()) ? nullptr : it->second.get();
 }
 
+bool WorldCore::logsCall(const char* fn) const
+{
+    if (trace_ != nullptr)
+    {
+        return true;
+    }
+    return options_.keepLogs &&
+           std::find(options_.unloggedCalls.begin(), options_.unloggedCalls.end(), fn) == options_.unloggedCalls.end();
+}
+
 HRESULT WorldCore::finish(Call& call, HRESULT result)
 {
-    if (logging())
+    if (call.logged)
     {
         CallRecord record{clockMs(), call.client ? call.client->name : call.openName,
                           call.fn,   std::move(call.args),
@@ -105,9 +115,9 @@ ObjectState* WorldCore::ownAiObject(Call& call, DWORD objectId)
 HRESULT WorldCore::open(HANDLE* out, const char* name)
 {
     std::lock_guard lock(mutex_);
-    Call call{"SimConnect_Open"};
+    Call call{"SimConnect_Open", logsCall("SimConnect_Open")};
     call.openName = name != nullptr ? name : "";
-    if (logging())
+    if (call.logged)
     {
         call.args = {{"name", textArg(name)}};
     }
@@ -186,14 +196,14 @@ HRESULT WorldCore::callDispatch(HANDLE h, DispatchProc proc, void* context)
         Client* client = findClient(h);
         if (client == nullptr || proc == nullptr || consumeFailure("SimConnect_CallDispatch"))
         {
-            Call call{"SimConnect_CallDispatch", client};
+            Call call{"SimConnect_CallDispatch", logsCall("SimConnect_CallDispatch"), client};
             return finish(call, E_FAIL);
         }
         const int failEvery = scenario_.strictness.dispatchFailEvery;
         if (failEvery > 0 && ++client->dispatchCalls % static_cast<std::uint64_t>(failEvery) == 0)
         {
             // a transient failure: the records wait for the next call
-            Call call{"SimConnect_CallDispatch", client};
+            Call call{"SimConnect_CallDispatch", logsCall("SimConnect_CallDispatch"), client};
             return finish(call, E_FAIL);
         }
         budget = client->queue.size();
@@ -233,7 +243,10 @@ HRESULT WorldCore::lastSentPacketId(HANDLE h, DWORD* out)
         return finish(*call, E_FAIL);
     }
     *out = call->client->lastPacket;
-    call->args["packet"] = *out;
+    if (call->logged)
+    {
+        call->args["packet"] = *out;
+    }
     return finish(*call, S_OK);
 }
 

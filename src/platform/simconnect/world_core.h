@@ -180,16 +180,21 @@ class WorldCore
     // reached the simulator.
     struct Call
     {
-        explicit Call(const char* name, Client* c = nullptr) : fn(name), client(c) {}
+        Call(const char* name, bool logs, Client* c = nullptr) : fn(name), client(c), logged(logs) {}
 
         const char* fn;
         Client* client = nullptr;
+        bool logged; // a record of it goes to the trace or to calls(): its args are worth building
         nlohmann::json args;
         DWORD packet = 0;
         std::string openName; // the name a failed open asked for
     };
 
     bool logging() const { return options_.keepLogs || trace_ != nullptr; }
+    // Whether a call of fn ends up in the trace or in calls(). A long run
+    // names its per-frame calls unlogged, and building a JSON record for
+    // each of them only to drop it would be most of the stand-in's cost.
+    bool logsCall(const char* fn) const;
     std::int64_t clockMs() const { return clockUs_ / 1000; }
 
     // Admits a call on a live connection (or, with allowDead, on one whose
@@ -289,8 +294,8 @@ class WorldCore
 template <class MakeArgs>
 std::optional<WorldCore::Call> WorldCore::begin(HANDLE h, const char* fn, MakeArgs&& makeArgs, bool allowDead)
 {
-    Call call{fn};
-    if (logging())
+    Call call{fn, logsCall(fn)};
+    if (call.logged)
     {
         call.args = makeArgs();
     }
