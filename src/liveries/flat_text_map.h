@@ -35,6 +35,19 @@ template <class Value, bool CopyKeys> class FlatTextMap
   public:
     using value_type = std::pair<std::string_view, Value>;
 
+  private:
+    // Declared before the iterators, which name it: not every compiler looks
+    // ahead in the enclosing class from a nested class's declarations.
+    struct Slot
+    {
+        value_type entry{};
+        std::uint64_t hash = 0;
+        // A key's view has a non-null pointer even when empty (keep() sees to
+        // it), so a null pointer marks a free slot.
+        bool empty() const { return entry.first.data() == nullptr; }
+    };
+
+  public:
     template <class Entry> class Iterator
     {
       public:
@@ -166,15 +179,6 @@ template <class Value, bool CopyKeys> class FlatTextMap
     }
 
   private:
-    struct Slot
-    {
-        value_type entry{};
-        std::uint64_t hash = 0;
-        // A key's view has a non-null pointer even when empty (keep() sees to
-        // it), so a null pointer marks a free slot.
-        bool empty() const { return entry.first.data() == nullptr; }
-    };
-
     static constexpr std::size_t kMinSlots = 16;
     // At most 1/2 of the slots in use: linear probing stays short.
     static constexpr std::size_t kMaxLoadNum = 1;

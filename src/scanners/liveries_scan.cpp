@@ -197,7 +197,7 @@ class ScanWorkers
 // aircraft.cfg files and the folders it may enter. A folder that is no link
 // is listed by a worker as soon as its parent is; a link is listed only when
 // the walk enters it, so that a loop of links is never listed ahead.
-struct ListedAhead;
+class ListedAhead;
 
 struct FolderListing
 {
