@@ -57,6 +57,13 @@ void lf_resetForRestart()
     g_followChanged.store(0);
     g_tick.store(0);
     g_notYetConnected.store(1);
+
+    // A close (the window's button, SIGTERM) that came after the countdown
+    // last looked for one was just wiped out with the old session's stop:
+    // it holds for the new session, which then ends as soon as it starts.
+    // Left cleared, the program would run on and never close.
+    if (g_closeClicked.load() != 0)
+        gf_requestUserClose();
 }
 
 } // namespace ovr

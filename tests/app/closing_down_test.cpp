@@ -380,6 +380,21 @@ TEST_F(AppTest, TheResetBeforeARestartPutsTheSessionBackToItsStart)
     EXPECT_TRUE(gf_statusTexts().error.empty());
 }
 
+// The close comes between the countdown's last look and the reset: the
+// session that starts must end at once, not run on with the close forgotten.
+TEST_F(AppTest, ACloseThatCameDuringTheResetHoldsForTheNewSession)
+{
+    gf_requestStop(kExitReaderError, kDelayReaderError);
+    g_closeClicked.store(1);
+    gf_requestUserClose();
+
+    lf_resetForRestart();
+
+    EXPECT_TRUE(gf_stopRequested());
+    EXPECT_EQ(g_userClosed.load(), 1);
+    EXPECT_EQ(g_exitReason.load(), kExitUserClosedSim);
+}
+
 TEST_F(AppTest, TheTimeShiftIsResetUnlessItIsKept)
 {
     const struct
