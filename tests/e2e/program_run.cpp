@@ -109,6 +109,12 @@ std::string ProgramRun::program() const
     return environment() + " " + lf_quoted(VORA_BINARY);
 }
 
+std::string ProgramRun::boundedProgram() const
+{
+    // timeout passes the test's SIGTERM on to the program and its exit code back.
+    return fmt::format("timeout -s KILL {} {}", kRunSeconds * 2, program());
+}
+
 std::string ProgramRun::programWithWriteFault(const std::string& spec) const
 {
     // The shim comes before the sanitizer runtime in the list of libraries,
@@ -150,10 +156,11 @@ for _ in $(seq {2}); do
   if grep -qF -- '{3}' Log.txt 2>/dev/null; then seen=1; break; fi
   sleep 0.1
 done
-if [ $seen = 0 ]; then kill -KILL $pid; wait $pid; exit {4}; fi
+# timeout leads a process group of its own: the program goes with it.
+if [ $seen = 0 ]; then kill -KILL -- -$pid; wait $pid; exit {4}; fi
 kill -TERM $pid
 wait $pid)",
-                            lf_quoted(work), program(), kRunSeconds * 10, line, kLineNeverSeen));
+                            lf_quoted(work), boundedProgram(), kRunSeconds * 10, line, kLineNeverSeen));
 }
 
 std::vector<std::string> ProgramRun::lines(const fs::path& file)

@@ -58,6 +58,10 @@ class ProgramRun : public ::testing::Test
     fakert::FakeRtService& service() { return *service_; }
     std::string environment() const;
     std::string program() const;
+    // program() under a time limit for scripts that signal it and wait for
+    // its end: a program that does not end is killed (exit code 137) and the
+    // test fails with its log rather than waiting for ever.
+    std::string boundedProgram() const;
     // The program with its writes to files whose path ends with `suffix`
     // failing with ENOSPC ("fail:SUFFIX"), or held half done after MARKER is
     // created ("hold:SUFFIX:MARKER"); see write_fault_shim.c.

@@ -52,7 +52,7 @@ TEST_F(ProgramRun, ASecondInstanceEndsAtOnceWith255AndWritesNoLog)
     const fs::path second = prepareWorkingFolder("second");
     const fs::path secondCode = dir() / "second.rc";
     const int firstCode =
-        bash("cd '" + first.string() + "'\n" + program() +
+        bash("cd '" + first.string() + "'\n" + boundedProgram() +
              " &\n"
              "pid=$!\n"
              "for _ in $(seq 600); do grep -q 'version 12.5.5' Log.txt 2>/dev/null && break; "
@@ -175,7 +175,7 @@ TEST_P(StalledServiceRun, SigtermEndsTheProgramWithinThreeSeconds)
     const fs::path work = prepareWorkingFolder("work");
     service().addFault(c.path, c.fault);
     const fs::path elapsed = dir() / "elapsed";
-    const int code = bash("cd '" + work.string() + "'\n" + program() +
+    const int code = bash("cd '" + work.string() + "'\n" + boundedProgram() +
                           " &\n"
                           "pid=$!\n"
                           "for _ in $(seq 1200); do grep -qF -- '" +
