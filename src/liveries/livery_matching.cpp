@@ -95,15 +95,19 @@ static_assert(std::is_sorted(kOperatorWords.begin(), kOperatorWords.end(),
 TitleViews g_usableCandidates;
 TitleViews g_unboundCandidates;
 
+// Filtered candidate lists by the list's address and the text they were
+// filtered for (lf_filterKey).
+using FilteredLists = std::unordered_map<std::string, TitleViews, Fnv1aHash, std::equal_to<>>;
+
 // The candidates of a list whose livery registration begins with a prefix,
 // by the list's address and the prefix: a list is filtered once, not at every
 // match (the lists of a type run into thousands). Emptied with the tables.
-std::unordered_map<std::string, TitleViews, Fnv1aHash, std::equal_to<>> g_prefixLists;
+FilteredLists g_prefixLists;
 
 // The candidates of a list whose title holds an operator's word, kept the
 // same way: a generic list of a type holds thousands of titles, and reading
 // every one of them for the word made the slowest one in a hundred matches.
-std::unordered_map<std::string, TitleViews, Fnv1aHash, std::equal_to<>> g_wordLists;
+FilteredLists g_wordLists;
 
 // The text and the list's address: one key per filtered list.
 std::string lf_filterKey(const TitleViews& candidates, std::string_view text)
@@ -114,35 +118,41 @@ std::string lf_filterKey(const TitleViews& candidates, std::string_view text)
     return key;
 }
 
-const TitleViews& lf_prefixList(const TitleViews& candidates, std::string_view prefix)
+// The candidates that `keep`, filtered once for the list and the text and
+// then served from `lists`.
+template <class Keep>
+const TitleViews& lf_filteredList(FilteredLists& lists, const TitleViews& candidates, std::string_view text,
+                                  Keep keep)
 {
-    std::string key = lf_filterKey(candidates, prefix);
-    const auto found = g_prefixLists.find(key);
-    if (found != g_prefixLists.end())
+    std::string key = lf_filterKey(candidates, text);
+    const auto found = lists.find(key);
+    if (found != lists.end())
         return found->second;
     TitleViews filtered;
     for (std::string_view title : candidates)
     {
-        const auto registration = g_titleRegistrations.find(title);
-        if (registration != g_titleRegistrations.end() && registration->second.starts_with(prefix))
+        if (keep(title))
             filtered.push_back(title);
     }
-    return g_prefixLists.emplace(std::move(key), std::move(filtered)).first->second;
+    return lists.emplace(std::move(key), std::move(filtered)).first->second;
+}
+
+const TitleViews& lf_prefixList(const TitleViews& candidates, std::string_view prefix)
+{
+    return lf_filteredList(g_prefixLists, candidates, prefix,
+                           [prefix](std::string_view title)
+                           {
+                               const auto registration = g_titleRegistrations.find(title);
+                               return registration != g_titleRegistrations.end() &&
+                                      registration->second.starts_with(prefix);
+                           });
 }
 
 const TitleViews& lf_wordList(const TitleViews& candidates, std::string_view word)
 {
-    std::string key = lf_filterKey(candidates, word);
-    const auto found = g_wordLists.find(key);
-    if (found != g_wordLists.end())
-        return found->second;
-    TitleViews filtered;
-    for (std::string_view title : candidates)
-    {
-        if (title.find(word) != std::string_view::npos)
-            filtered.push_back(title);
-    }
-    return g_wordLists.emplace(std::move(key), std::move(filtered)).first->second;
+    return lf_filteredList(g_wordLists, candidates, word,
+                           [word](std::string_view title)
+                           { return title.find(word) != std::string_view::npos; });
 }
 
 bool lf_isBound(std::string_view title)
@@ -210,7 +220,8 @@ bool lf_pickByAirlineModelWord(AiAircraftRecord& record, bool cargo, std::uint16
         return false;
     const std::string_view word = lf_operatorWord(code);
     // A short list is read faster than its filtered copy is looked up.
-    const TitleViews& titles = candidates->size() <= kWordScanTitles ? *candidates : lf_wordList(*candidates, word);
+    const TitleViews& titles =
+        candidates->size() <= kWordScanTitles ? *candidates : lf_wordList(*candidates, word);
     for (std::string_view title : titles)
     {
         if (title.find(word) != std::string_view::npos && !gf_isFailedTitle(title))
@@ -317,7 +328,6 @@ FlightKey lf_genericKey(const FlightKey& key, std::uint16_t generic)
     genericKey.airline = generic;
     return genericKey;
 }
-
 
 void lf_logNoMatch(const AiAircraftRecord& record, std::string_view standName)
 {
