@@ -19,6 +19,10 @@ constexpr std::int32_t kSlackDecay = 100;
 // Reported speeds this far from distance over time are not the segment's.
 constexpr double kSpeedsDisagree = 1.5;
 constexpr double kMostCatchUp = 1.25;
+// In flight a lead or lag on the play moments is made up over this time, at
+// no less than this share of the aircraft's own speed.
+constexpr double kCatchUpHorizonS = 45.0;
+constexpr double kLeastCruiseShare = 0.75;
 // Catching up never takes an aircraft past this over the ground, unless
 // its samples themselves fly faster: beyond it a cruising airliner would
 // go supersonic.
@@ -215,6 +219,30 @@ double lf_segmentSpeed(const LiveAc& ac)
         return std::min(implied, std::max(speed, std::min(speed * kMostCatchUp, kFastestCatchUpKt)));
     }
     return speed > kSpeedsDisagree * implied ? implied : speed;
+}
+
+double lf_cruiseSpeed(const LiveAc& ac)
+{
+    const PositionSample& f = ac.samples[0];
+    const PositionSample& n = ac.samples[1];
+    const double d = gf_distanceNm(lf_at(f), lf_at(n));
+    // The aircraft's own speed: the samples' data times when they are far
+    // enough apart, else the speed the feed reported.
+    double own = lf_ownSpeed(f, n, d);
+    if (own <= 0.0 && f.groundSpeed > 0.0 && n.groundSpeed > 0.0)
+    {
+        own = (f.groundSpeed + n.groundSpeed) / 2.0;
+    }
+    if (own <= 0.0 || d <= 0.0)
+    {
+        return lf_segmentSpeed(ac);
+    }
+    // Early (positive) or late to the next sample's play moment at that
+    // speed, in seconds; made up over the horizon, not within the segment.
+    const double due = static_cast<double>(std::max(kShortestSegment, n.playMoment - g_clock.load())) / 100.0;
+    const double early = due - d / own * 3600.0;
+    const double speed = own * kCatchUpHorizonS / std::max(kCatchUpHorizonS + early, kCatchUpHorizonS / 2.0);
+    return std::clamp(speed, own * kLeastCruiseShare, std::max(own, std::min(own * kMostCatchUp, kFastestCatchUpKt)));
 }
 
 void lf_retimeNext(LiveAc& ac, std::int64_t duration)

@@ -67,6 +67,9 @@ void lf_climbTo(LiveAc& aircraft, std::size_t k);
 
 bool lf_atRotationSpeed(const LiveAc& aircraft, std::uint32_t category);
 double lf_segmentSpeed(const LiveAc& aircraft);
+// The speed of an air segment in cruise: the aircraft's own, eased towards
+// the play moments.
+double lf_cruiseSpeed(const LiveAc& aircraft);
 double lf_descentRate(const LiveAc& aircraft);
 // The climb (+) or descent (-) the newest sample shows, feet per minute: its
 // reported rate, or what its altitude and time imply when it has none.

@@ -119,6 +119,7 @@ enum Limit
     kSink,
     kDrop,
     kCrab,
+    kSurge,
     kGear,
     kError,
     kLimitCount
@@ -281,7 +282,7 @@ const LimitCase kLimitCases[] = {
          for (std::size_t i = 60; i < 63; ++i)
              p[i].northM = 800.0;
      },
-     {kStep}},
+     {kStep, kSurge}},
     {"gentle_landing", [] { return landing(600.0); }, [](std::vector<Point>&) {}, {}},
     {"steep_landing", [] { return landing(1200.0); }, [](std::vector<Point>&) {}, {kSink}},
     {"last_30_ft_in_one_step",
@@ -315,6 +316,25 @@ const LimitCase kLimitCases[] = {
      {
          for (Point& q : p)
              q.headingDeg = 270.0;
+     },
+     {}},
+    // 20 m/s faster, then slower, five seconds each: within 100 m of the
+    // feed, but surging back and forth.
+    {"surging_in_cruise", [] { return straight(120, 100.0, 8000.0); },
+     [](std::vector<Point>& p)
+     {
+         for (std::size_t i = 0; i < p.size(); ++i)
+         {
+             const double phase = static_cast<double>(i % 10);
+             p[i].eastM += 20.0 * (phase <= 5.0 ? phase : 10.0 - phase);
+         }
+     },
+     {kSurge}},
+    {"one_hop_ahead", [] { return straight(120, 100.0, 8000.0); },
+     [](std::vector<Point>& p)
+     {
+         for (std::size_t i = 60; i < p.size(); ++i)
+             p[i].eastM += 20.0;
      },
      {}},
     {"gear_down_at_6000_ft_agl", [] { return straight(120, 100.0, 6000.0); },

@@ -407,6 +407,41 @@ INSTANTIATE_TEST_SUITE_P(Cases, OwnTimesTest,
                                            OwnTimesCase{"short_span", 170.0, 259.0, 4.0, 0.0, 212.5}),
                          [](const auto& i) { return std::string(i.param.name); });
 
+class CruiseSpeedTest : public MotionTest, public ::testing::WithParamInterface<OwnTimesCase>
+{
+};
+
+TEST_P(CruiseSpeedTest, InCruiseALeadOrLagOnThePlayMomentsIsMadeUpSlowly)
+{
+    const OwnTimesCase& c = GetParam();
+    LiveAc ac = airliner();
+    const double nm = c.ownKt * c.feedSeconds / 3600.0;
+    const LatLon to = gf_destinationPoint({50.0, 8.5}, kPi / 2.0, nm * kFeetPerNm);
+    const std::int64_t now = g_clock.load();
+    const auto due = static_cast<std::int64_t>((c.feedSeconds - c.lateSeconds) * 100.0);
+    ac.samples = {sampleAt(50.0, 8.5, 35000.0, c.reportedKt, now),
+                  sampleAt(to.lat, to.lon, 35000.0, c.reportedKt, now + due)};
+    ac.samples[0].feedTime = 1.8e9;
+    ac.samples[1].feedTime = 1.8e9 + c.feedSeconds;
+    EXPECT_NEAR(lf_cruiseSpeed(ac), c.expectedKt, c.expectedKt * 0.01);
+}
+
+// A second or two of jitter on the play moments is made up over 45 s, not
+// within the segment: met at once it had a cruising airliner surge between
+// 200 and 600 kt.
+INSTANTIATE_TEST_SUITE_P(Cases, CruiseSpeedTest,
+                         ::testing::Values(OwnTimesCase{"on_time", 450.0, 450.0, 20.0, 0.0, 450.0},
+                                           OwnTimesCase{"two_seconds_late", 450.0, 450.0, 20.0, 2.0, 470.93},
+                                           OwnTimesCase{"five_seconds_early", 450.0, 450.0, 20.0, -5.0, 405.0},
+                                           OwnTimesCase{"far_behind", 450.0, 450.0, 20.0, 30.0, 562.5},
+                                           OwnTimesCase{"far_ahead", 450.0, 450.0, 20.0, -40.0, 337.5},
+                                           // Catching up stops at 600 kt over the ground.
+                                           OwnTimesCase{"fast_cruiser_behind", 520.0, 520.0, 20.0, 30.0, 600.0},
+                                           // Data times too close to tell: the reported speed is the
+                                           // aircraft's own, half a second behind at it.
+                                           OwnTimesCase{"short_span", 400.0, 450.0, 4.0, 0.0, 404.49}),
+                         [](const auto& i) { return std::string(i.param.name); });
+
 TEST_F(MotionTest, ATaxiTurnIsRolledWithTheNoseAlongTheWayOfTravel)
 {
     LiveAc ac = airliner();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -33,6 +34,9 @@ constexpr double kGearUpAboveFt = 5000.0;
 constexpr double kFlapsOutBelowFt = 1000.0;
 constexpr double kMovingAboveMps = 3.0 * 1852.0 / 3600.0;
 constexpr double kCrabAboveDeg = 30.0;
+// A change of speed from one second to the next that no aircraft in flight
+// makes: 29 kt in a second, one and a half g.
+constexpr double kSurgeMps = 15.0;
 // Further off than this the aircraft moves backwards: a pushback.
 constexpr double kPushbackAboveDeg = 150.0;
 constexpr double kTouchdownWindowMs = 10000.0;
@@ -224,6 +228,9 @@ void lf_touchdowns(const TracedObject& o, AircraftCheck& c)
 void lf_ownFigures(const TracedObject& o, AircraftCheck& c)
 {
     const std::vector<Sample>& s = o.samples;
+    // The speed of the step before, in the air; none before the object first
+    // moves (a new object waits for its first position) or after a gap.
+    std::optional<double> airSpeedBefore;
     for (std::size_t i = 0; i < s.size(); ++i)
     {
         const double aglFt = s[i].altFt - s[i].groundFt;
@@ -237,8 +244,22 @@ void lf_ownFigures(const TracedObject& o, AircraftCheck& c)
         const Sample& p = s[i - 1];
         const double dtMs = s[i].tMs - p.tMs;
         if (dtMs <= 0.0 || dtMs > kLongestStepMs)
+        {
+            airSpeedBefore.reset();
             continue;
+        }
         const double speed = distanceM(p.lat, p.lon, s[i].lat, s[i].lon) / (dtMs / 1000.0);
+        if (!p.onGround && !s[i].onGround && (airSpeedBefore || speed > 0.0))
+        {
+            if (airSpeedBefore)
+            {
+                ++c.airborneStepsS;
+                c.surgeS += std::fabs(speed - *airSpeedBefore) > kSurgeMps ? 1 : 0;
+            }
+            airSpeedBefore = speed;
+        }
+        else
+            airSpeedBefore.reset();
         if (speed > c.fastestStepMps)
         {
             c.fastestStepMps = speed;
@@ -299,6 +320,8 @@ void lf_limits(FlightCheck& check)
     int crab = 0;
     int gear = 0;
     const AircraftCheck* gearWorst = nullptr;
+    int airborneSteps = 0;
+    int surges = 0;
     for (const AircraftCheck& a : check.aircraft)
     {
         if (groundWorst == nullptr || a.groundWhileFeedAirborneS > groundWorst->groundWhileFeedAirborneS)
@@ -323,6 +346,8 @@ void lf_limits(FlightCheck& check)
         gear += a.gearDownHighS;
         if (gearWorst == nullptr || a.gearDownHighS > gearWorst->gearDownHighS)
             gearWorst = &a;
+        airborneSteps += a.airborneStepsS;
+        surges += a.surgeS;
     }
     const auto whose = [](const AircraftCheck* a) { return a == nullptr ? std::string("none") : a->callsign; };
     check.limits.push_back(LimitCheck{
@@ -357,6 +382,11 @@ void lf_limits(FlightCheck& check)
         fmt::format("nose over 30 degrees off the track on the ground: at most {:.0f} % of moving seconds",
                     kMaxCrabShare * 100.0),
         share <= kMaxCrabShare, fmt::format("{} of {} s ({:.1f} %)", crab, moving, share * 100.0)});
+    const double surgeShare = airborneSteps > 0 ? static_cast<double>(surges) / static_cast<double>(airborneSteps) : 0.0;
+    check.limits.push_back(LimitCheck{
+        fmt::format("speed more than {:.0f} m/s off the second before, in the air: at most {:.0f} % of airborne seconds",
+                    kSurgeMps, kMaxSurgeShare * 100.0),
+        surgeShare <= kMaxSurgeShare, fmt::format("{} of {} s ({:.1f} %)", surges, airborneSteps, surgeShare * 100.0)});
     check.limits.push_back(LimitCheck{
         "gear down above 5,000 ft AGL: never", gear <= kMaxGearDownHighS,
         gear == 0 ? std::string("none")
@@ -444,18 +474,19 @@ std::string checkText(const FlightCheck& check)
                        check.aircraft.size(), matched, check.delayS, check.delayEstimated ? " (best fit)" : "");
     out << "  error m (altitude ft): median/p90/worst; step: fastest 1-s step m/s; gnd>500: s on the ground while the feed\n"
            "  flies above 500 ft; crab: s nose >30 deg off/moving ground s; gear: s down above 5,000 ft AGL;\n"
-           "  flap: s flaps up descending below 1,000 ft AGL; touchdowns: sink fpm over 10 s/largest 1-s drop ft\n";
-    out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5} {:>7} {:>9} {:>4} {:>4}  {}\n", "aircraft",
+           "  flap: s flaps up descending below 1,000 ft AGL; surge: airborne s whose speed is >15 m/s off the second\n"
+           "  before/airborne s; touchdowns: sink fpm over 10 s/largest 1-s drop ft\n";
+    out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5} {:>7} {:>9} {:>4} {:>4} {:>8}  {}\n", "aircraft",
                        "feed", "delay", "air error", "altitude error", "ground error", "step", "gnd>500", "crab", "gear",
-                       "flap", "touchdowns");
+                       "flap", "surge", "touchdowns");
     for (const AircraftCheck& a : check.aircraft)
     {
-        out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5.0f} {:>7} {:>9} {:>4} {:>4}  {}\n",
+        out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5.0f} {:>7} {:>9} {:>4} {:>4} {:>8}  {}\n",
                            a.callsign.empty() ? "(none)" : a.callsign, a.feedKey.empty() ? "-" : a.feedKey,
                            a.ownDelayS ? fmt::format("{:.0f}", *a.ownDelayS) : "-", lf_errorText(a.airborne),
                            lf_errorText(a.airborneAltitude), lf_errorText(a.ground), a.fastestStepMps, a.groundWhileFeedAirborneS,
                            fmt::format("{}/{}", a.crabS, a.movingGroundS), a.gearDownHighS, a.flapsUpLowS,
-                           lf_touchdownText(a.touchdowns));
+                           fmt::format("{}/{}", a.surgeS, a.airborneStepsS), lf_touchdownText(a.touchdowns));
     }
     out << fmt::format("  overall: airborne error {} m ({} s), altitude {} ft; ground error {} m ({} s)\n",
                        lf_errorText(check.airborne), check.airborne.count, lf_errorText(check.airborneAltitude),

@@ -26,6 +26,7 @@ inline constexpr double kMaxStepMps = 350.0;
 inline constexpr double kMaxTouchdownSinkFpm = 900.0;   // over the last 10 s
 inline constexpr double kMaxTouchdownDropFt = 20.0;     // in one second of the last 10 s
 inline constexpr double kMaxCrabShare = 0.01;           // of the moving ground seconds
+inline constexpr double kMaxSurgeShare = 0.03;          // of the airborne seconds; a new object's first counts
 inline constexpr int kMaxGearDownHighS = 0;             // above 5,000 ft AGL
 inline constexpr double kMaxAirborneMedianErrorM = 100.0;
 inline constexpr double kMaxAirborneP90ErrorM = 400.0;
@@ -63,6 +64,8 @@ struct AircraftCheck
     int crabS = 0;         // of those, the nose more than 30 degrees off the track
     int gearDownHighS = 0; // above 5,000 ft AGL
     int flapsUpLowS = 0;   // descending below 1,000 ft AGL with the flaps up
+    int airborneStepsS = 0; // one-second steps in the air, from the first that moves
+    int surgeS = 0;         // of those, the speed more than 15 m/s off the step before
 };
 
 struct LimitCheck
