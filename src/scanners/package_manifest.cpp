@@ -35,11 +35,11 @@ void lf_setPublisher(ScannedAirport& airport, const std::string& publisher, std:
 fs::path lf_findManifestFile(const fs::path& folder)
 {
     ++g_manifestFolderProbes;
-    std::error_code ec;
-    if (!fs::is_directory(folder, ec))
-        return {};
     // The name is compared exactly (Manifest.json is no manifest), which a
-    // status query of that one name does without listing the folder.
+    // status query of that one name does without listing the folder; it
+    // fails as well where the folder is none, so that needs no query of its
+    // own.
+    std::error_code ec;
     fs::path candidate = folder / "manifest.json";
     const fs::file_status status = fs::status(candidate, ec);
     if (ec || !fs::is_regular_file(status))
