@@ -374,21 +374,28 @@ struct OwnTimesCase
 
 class OwnTimesTest : public MotionTest, public ::testing::WithParamInterface<OwnTimesCase>
 {
+  protected:
+    // An airliner between two samples as the case has them, from one
+    // altitude to the other.
+    static LiveAc caseAircraft(const OwnTimesCase& c, double fromFt, double toFt)
+    {
+        LiveAc ac = airliner();
+        const double nm = c.ownKt * c.feedSeconds / 3600.0;
+        const LatLon to = gf_destinationPoint({50.0, 8.5}, kPi / 2.0, nm * kFeetPerNm);
+        const std::int64_t now = g_clock.load();
+        const auto due = static_cast<std::int64_t>((c.feedSeconds - c.lateSeconds) * 100.0);
+        ac.samples = {sampleAt(50.0, 8.5, fromFt, c.reportedKt, now),
+                      sampleAt(to.lat, to.lon, toFt, c.reportedKt, now + due)};
+        ac.samples[0].feedTime = 1.8e9;
+        ac.samples[1].feedTime = 1.8e9 + c.feedSeconds;
+        return ac;
+    }
 };
 
 TEST_P(OwnTimesTest, ASegmentIsTimedFromTheDataTimesWhenTheReportedSpeedDisagrees)
 {
     const OwnTimesCase& c = GetParam();
-    LiveAc ac = airliner();
-    const double nm = c.ownKt * c.feedSeconds / 3600.0;
-    const LatLon to = gf_destinationPoint({50.0, 8.5}, kPi / 2.0, nm * kFeetPerNm);
-    const std::int64_t now = g_clock.load();
-    const auto due = static_cast<std::int64_t>((c.feedSeconds - c.lateSeconds) * 100.0);
-    ac.samples = {sampleAt(50.0, 8.5, 5000.0, c.reportedKt, now),
-                  sampleAt(to.lat, to.lon, 6000.0, c.reportedKt, now + due)};
-    ac.samples[0].feedTime = 1.8e9;
-    ac.samples[1].feedTime = 1.8e9 + c.feedSeconds;
-    EXPECT_NEAR(lf_segmentSpeed(ac), c.expectedKt, c.expectedKt * 0.01);
+    EXPECT_NEAR(lf_segmentSpeed(caseAircraft(c, 5000.0, 6000.0)), c.expectedKt, c.expectedKt * 0.01);
 }
 
 // A departure reporting 170 kt whose positions, 20 s apart, lie 259 kt apart:
@@ -407,23 +414,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, OwnTimesTest,
                                            OwnTimesCase{"short_span", 170.0, 259.0, 4.0, 0.0, 212.5}),
                          [](const auto& i) { return std::string(i.param.name); });
 
-class CruiseSpeedTest : public MotionTest, public ::testing::WithParamInterface<OwnTimesCase>
+class CruiseSpeedTest : public OwnTimesTest
 {
 };
 
 TEST_P(CruiseSpeedTest, InCruiseALeadOrLagOnThePlayMomentsIsMadeUpSlowly)
 {
     const OwnTimesCase& c = GetParam();
-    LiveAc ac = airliner();
-    const double nm = c.ownKt * c.feedSeconds / 3600.0;
-    const LatLon to = gf_destinationPoint({50.0, 8.5}, kPi / 2.0, nm * kFeetPerNm);
-    const std::int64_t now = g_clock.load();
-    const auto due = static_cast<std::int64_t>((c.feedSeconds - c.lateSeconds) * 100.0);
-    ac.samples = {sampleAt(50.0, 8.5, 35000.0, c.reportedKt, now),
-                  sampleAt(to.lat, to.lon, 35000.0, c.reportedKt, now + due)};
-    ac.samples[0].feedTime = 1.8e9;
-    ac.samples[1].feedTime = 1.8e9 + c.feedSeconds;
-    EXPECT_NEAR(lf_cruiseSpeed(ac), c.expectedKt, c.expectedKt * 0.01);
+    EXPECT_NEAR(lf_cruiseSpeed(caseAircraft(c, 35000.0, 35000.0)), c.expectedKt, c.expectedKt * 0.01);
 }
 
 // A second or two of jitter on the play moments is made up over 45 s, not
