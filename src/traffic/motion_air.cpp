@@ -21,9 +21,6 @@ constexpr double kSteepestDescentStep = 1.0; // feet per tick: 6000 ft/min
 constexpr double kPitchEaseStep = 0.01 * kDegToRad; // per tick: a degree a second
 constexpr double kGravity = 9.80665;       // m/s^2
 constexpr double kMetresPerSecondPerKnot = 0.514444;
-// How fast a cruising aircraft may gain or lose speed over the ground: an
-// airliner's level acceleration, with some room for the wind.
-constexpr double kMostAccelerationKtPerS = 5.0;
 
 constexpr std::array<double, 6> kBankRateDeg{0.035, 0.0275, 0.02, 0.015, 0.1, 0.06};
 constexpr std::array<double, 6> kBankOutRateDeg{0.01, 0.0085, 0.0075, 0.005, 0.03, 0.03};
@@ -121,7 +118,7 @@ void lf_airStep(LiveAc& ac)
     const PositionSample& n = ac.samples[1];
     if (n.onGround != 0)
     {
-        ac.motion.airSpeedKt = 0.0;
+        ac.motion.segmentSpeedKt = 0.0;
         if (ac.category == kRotorcraft)
         {
             lf_groundTiming(ac);
@@ -135,29 +132,25 @@ void lf_airStep(LiveAc& ac)
     }
     else if (ac.situation == kSituationFlying && ac.landingMark == 0)
     {
-        speed = lf_cruiseSpeed(ac);
+        speed = lf_easedSpeed(ac);
     }
     else
     {
         speed = lf_segmentSpeed(ac);
     }
     const double d = gf_distanceNm(lf_at(f), lf_at(n));
-    const double before = ac.motion.airSpeedKt;
-    if (ac.situation == kSituationFlying && ac.landingMark == 0 && before > 0.0)
+    if (ac.situation == kSituationFlying && ac.landingMark == 0)
     {
         // The samples' play moments jitter by a second or two from one reply
         // to the next, and the first request's snapshots sit a few seconds off
         // the live ones: met segment by segment, they had an airliner surge
         // between 200 and 600 kt at cruise. In flight the speed changes as an
         // aircraft's can, and the slack of the play moments takes up the rest.
-        const double most = kMostAccelerationKtPerS * d / before * 3600.0;
-        speed = std::clamp(speed, std::max(1.0, before - most), before + most);
+        speed = lf_steadySpeed(ac, speed, d);
     }
     const std::int64_t ticks = lf_toTicks(d * kTicksPerHour / std::max(1.0, speed));
     lf_retimeNext(ac, std::max(ticks, kShortestSegment));
-    // What the retiming left is the speed this segment is flown at.
-    const std::int64_t flown = std::max(kShortestSegment, n.playMoment - g_clock.load());
-    ac.motion.airSpeedKt = std::max(1.0, d * kTicksPerHour / static_cast<double>(flown));
+    lf_noteSegmentSpeed(ac, d);
 }
 
 void lf_airSegment(LiveAc& ac, std::int64_t ticks)

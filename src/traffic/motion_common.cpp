@@ -23,6 +23,13 @@ constexpr double kMostCatchUp = 1.25;
 // no less than this share of the aircraft's own speed.
 constexpr double kCatchUpHorizonS = 45.0;
 constexpr double kLeastCruiseShare = 0.75;
+// How fast an aircraft may gain or lose speed over the ground from one
+// segment to the next: an airliner's take-off run or braking, or its level
+// acceleration in flight with some room for the wind.
+constexpr double kMostAccelerationKtPerS = 5.0;
+// A segment that begins within this of the last one's end goes on from its
+// speed.
+constexpr std::int64_t kSegmentsJoinTicks = 200;
 // Catching up never takes an aircraft past this over the ground, unless
 // its samples themselves fly faster: beyond it a cruising airliner would
 // go supersonic.
@@ -221,7 +228,7 @@ double lf_segmentSpeed(const LiveAc& ac)
     return speed > kSpeedsDisagree * implied ? implied : speed;
 }
 
-double lf_cruiseSpeed(const LiveAc& ac)
+double lf_easedSpeed(const LiveAc& ac)
 {
     const PositionSample& f = ac.samples[0];
     const PositionSample& n = ac.samples[1];
@@ -243,6 +250,24 @@ double lf_cruiseSpeed(const LiveAc& ac)
     const double early = due - d / own * 3600.0;
     const double speed = own * kCatchUpHorizonS / std::max(kCatchUpHorizonS + early, kCatchUpHorizonS / 2.0);
     return std::clamp(speed, own * kLeastCruiseShare, std::max(own, std::min(own * kMostCatchUp, kFastestCatchUpKt)));
+}
+
+double lf_steadySpeed(const LiveAc& ac, double speed, double nm)
+{
+    const double before = ac.motion.segmentSpeedKt;
+    // A segment that ended a while ago says nothing about the speed now.
+    if (before <= 0.0 || nm <= 0.0 || g_clock.load() > ac.motion.segmentEnd + kSegmentsJoinTicks)
+        return speed;
+    const double most = kMostAccelerationKtPerS * nm / before * 3600.0;
+    return std::clamp(speed, std::max(1.0, before - most), before + most);
+}
+
+void lf_noteSegmentSpeed(LiveAc& ac, double nm)
+{
+    const std::int64_t now = g_clock.load();
+    const std::int64_t end = std::max(now + kShortestSegment, ac.samples[1].playMoment);
+    ac.motion.segmentSpeedKt = std::max(1.0, nm * kTicksPerHour / static_cast<double>(end - now));
+    ac.motion.segmentEnd = end;
 }
 
 void lf_retimeNext(LiveAc& ac, std::int64_t duration)

@@ -274,7 +274,11 @@ void lf_groundTiming(LiveAc& ac)
     {
         ac.turnStep = ac.baseTurnStep;
         const double d = gf_distanceNm(lf_at(f), lf_at(n));
-        const std::int64_t t = std::max(lf_toTicks(d * kTicksPerHour / lf_segmentSpeed(ac)), kShortestSegment);
+        // Rolling, as in cruise: met sample by sample, the play moments'
+        // jitter had a landing airliner brake from 73 to 36 m/s, run on at
+        // 90 and stop dead from 35.
+        const double speed = lf_steadySpeed(ac, lf_easedSpeed(ac), d);
+        const std::int64_t t = std::max(lf_toTicks(d * kTicksPerHour / speed), kShortestSegment);
         if (lf_curveSet(ac) || ac.motion.directTurn != 0)
         {
             const double a = ac.motion.directTurn != 0
@@ -312,8 +316,10 @@ void lf_groundTiming(LiveAc& ac)
             }
         }
         lf_retimeNext(ac, t);
+        lf_noteSegmentSpeed(ac, d);
         return;
     }
+    ac.motion.segmentSpeedKt = 0.0;
     const std::int64_t fp = f.playMoment;
     const std::int64_t tp = n.playMoment;
     const std::int64_t dt = tp >= fp ? std::max<std::int64_t>(tp - fp, kShortestSegment) : kShortestSegment;

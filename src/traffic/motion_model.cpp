@@ -37,7 +37,6 @@ void lf_nextSegment(LiveAc& ac)
     }
     if (ac.groundMode != 0)
     {
-        ac.motion.airSpeedKt = 0.0;
         nextPosGround(ac);
     }
     else

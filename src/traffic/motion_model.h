@@ -67,9 +67,15 @@ void lf_climbTo(LiveAc& aircraft, std::size_t k);
 
 bool lf_atRotationSpeed(const LiveAc& aircraft, std::uint32_t category);
 double lf_segmentSpeed(const LiveAc& aircraft);
-// The speed of an air segment in cruise: the aircraft's own, eased towards
-// the play moments.
-double lf_cruiseSpeed(const LiveAc& aircraft);
+// The speed of a segment in cruise or rolling on the ground: the aircraft's
+// own, eased towards the play moments.
+double lf_easedSpeed(const LiveAc& aircraft);
+// `speed` for the segment over `nm` to the next sample, changed by no more
+// than an aircraft can from the segment flown just before.
+double lf_steadySpeed(const LiveAc& aircraft, double speed, double nm);
+// Keeps the speed the next sample's play moment leaves for the segment over
+// `nm`, for the segment after it.
+void lf_noteSegmentSpeed(LiveAc& aircraft, double nm);
 double lf_descentRate(const LiveAc& aircraft);
 // The climb (+) or descent (-) the newest sample shows, feet per minute: its
 // reported rate, or what its altitude and time imply when it has none.

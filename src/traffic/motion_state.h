@@ -43,9 +43,11 @@ struct MotionState
     // The altitude the running air segment aims at, and the bank it flies.
     double targetAltitude = 0.0;
     double bankTarget = 0.0;
-    // The speed over the ground the last air segment was flown at, in knots;
-    // 0 when the one before was no air segment.
-    double airSpeedKt = 0.0;
+    // The speed over the ground the last segment in the air or rolling on
+    // the ground was flown at, in knots (0 when it ended standing), and the
+    // moment on g_clock it was to end.
+    double segmentSpeedKt = 0.0;
+    std::int64_t segmentEnd = 0;
 
     // Approach and landing (motion_landing.cpp).
     // 0 before the flare, 1..4 its stages.

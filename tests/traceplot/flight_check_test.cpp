@@ -359,6 +359,22 @@ const LimitCase kLimitCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, FlightLimits, testing::ValuesIn(kLimitCases),
                          [](const testing::TestParamInfo<LimitCase>& p) { return std::string(p.param.name); });
 
+TEST(FlightCheck, ASpeedLeapOnTheGroundIsMeasured)
+{
+    // Taxiing at 8 m/s, it leaps to 33 m/s for ten seconds and back.
+    const std::vector<Point> sent = straight(300, 8.0, 0.0, true);
+    std::vector<Point> flown = sent;
+    for (std::size_t i = 100; i < flown.size(); ++i)
+        flown[i].eastM += i < 110 ? 25.0 * static_cast<double>(i - 99) : 250.0;
+    const FlightCheck c = check({objectOf(5, "DLH1", flown)}, {feedOf("3C0001", "DLH1", sent)}, kDelayS);
+    ASSERT_EQ(c.aircraft.size(), 1u);
+    EXPECT_NEAR(c.aircraft[0].largestGroundChangeMps, 25.0, 0.5);
+    EXPECT_NEAR(check({objectOf(5, "DLH1", sent)}, {feedOf("3C0001", "DLH1", sent)}, kDelayS)
+                    .aircraft[0]
+                    .largestGroundChangeMps,
+                0.0, 0.5);
+}
+
 TEST(FlightCheck, AnApproachLeftHighShowsInTheAltitudeError)
 {
     const std::vector<Point> sent = landing(800.0);

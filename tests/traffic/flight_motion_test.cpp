@@ -414,6 +414,20 @@ INSTANTIATE_TEST_SUITE_P(Cases, OwnTimesTest,
                                            OwnTimesCase{"short_span", 170.0, 259.0, 4.0, 0.0, 212.5}),
                          [](const auto& i) { return std::string(i.param.name); });
 
+TEST_F(MotionTest, FromOneSegmentToTheNextTheSpeedChangesAsAnAircraftsCan)
+{
+    LiveAc ac = airliner();
+    ac.motion.segmentSpeedKt = 400.0;
+    ac.motion.segmentEnd = g_clock.load();
+    // A nautical mile at 400 kt takes 9 s: 45 kt at 5 kt a second.
+    EXPECT_NEAR(lf_steadySpeed(ac, 500.0, 1.0), 445.0, 0.01);
+    EXPECT_NEAR(lf_steadySpeed(ac, 300.0, 1.0), 355.0, 0.01);
+    EXPECT_DOUBLE_EQ(lf_steadySpeed(ac, 420.0, 1.0), 420.0);
+    // A segment that ended a while ago says nothing about the speed now.
+    ac.motion.segmentEnd = g_clock.load() - 1000;
+    EXPECT_DOUBLE_EQ(lf_steadySpeed(ac, 500.0, 1.0), 500.0);
+}
+
 class CruiseSpeedTest : public OwnTimesTest
 {
 };
@@ -421,7 +435,7 @@ class CruiseSpeedTest : public OwnTimesTest
 TEST_P(CruiseSpeedTest, InCruiseALeadOrLagOnThePlayMomentsIsMadeUpSlowly)
 {
     const OwnTimesCase& c = GetParam();
-    EXPECT_NEAR(lf_cruiseSpeed(caseAircraft(c, 35000.0, 35000.0)), c.expectedKt, c.expectedKt * 0.01);
+    EXPECT_NEAR(lf_easedSpeed(caseAircraft(c, 35000.0, 35000.0)), c.expectedKt, c.expectedKt * 0.01);
 }
 
 // A second or two of jitter on the play moments is made up over 45 s, not

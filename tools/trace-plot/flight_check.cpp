@@ -231,6 +231,7 @@ void lf_ownFigures(const TracedObject& o, AircraftCheck& c)
     // The speed of the step before, in the air; none before the object first
     // moves (a new object waits for its first position) or after a gap.
     std::optional<double> airSpeedBefore;
+    std::optional<double> groundSpeedBefore;
     for (std::size_t i = 0; i < s.size(); ++i)
     {
         const double aglFt = s[i].altFt - s[i].groundFt;
@@ -246,6 +247,7 @@ void lf_ownFigures(const TracedObject& o, AircraftCheck& c)
         if (dtMs <= 0.0 || dtMs > kLongestStepMs)
         {
             airSpeedBefore.reset();
+            groundSpeedBefore.reset();
             continue;
         }
         const double speed = distanceM(p.lat, p.lon, s[i].lat, s[i].lon) / (dtMs / 1000.0);
@@ -260,6 +262,18 @@ void lf_ownFigures(const TracedObject& o, AircraftCheck& c)
         }
         else
             airSpeedBefore.reset();
+        if (p.onGround && s[i].onGround)
+        {
+            const double change = groundSpeedBefore ? std::fabs(speed - *groundSpeedBefore) : 0.0;
+            if (change > c.largestGroundChangeMps)
+            {
+                c.largestGroundChangeMps = change;
+                c.largestGroundChangeAtMs = s[i].tMs;
+            }
+            groundSpeedBefore = speed;
+        }
+        else
+            groundSpeedBefore.reset();
         if (speed > c.fastestStepMps)
         {
             c.fastestStepMps = speed;
@@ -472,19 +486,20 @@ std::string checkText(const FlightCheck& check)
                                        [](const AircraftCheck& a) { return !a.feedKey.empty(); });
     out << fmt::format("Flight check: {} live aircraft, {} matched to the feed; delay {:.0f} s{}\n",
                        check.aircraft.size(), matched, check.delayS, check.delayEstimated ? " (best fit)" : "");
-    out << "  error m (altitude ft): median/p90/worst; step: fastest 1-s step m/s; gnd>500: s on the ground while the feed\n"
-           "  flies above 500 ft; crab: s nose >30 deg off/moving ground s; gear: s down above 5,000 ft AGL;\n"
-           "  flap: s flaps up descending below 1,000 ft AGL; surge: airborne s whose speed is >15 m/s off the second\n"
-           "  before/airborne s; touchdowns: sink fpm over 10 s/largest 1-s drop ft\n";
-    out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5} {:>7} {:>9} {:>4} {:>4} {:>8}  {}\n", "aircraft",
-                       "feed", "delay", "air error", "altitude error", "ground error", "step", "gnd>500", "crab", "gear",
+    out << "  error m (altitude ft): median/p90/worst; step: fastest 1-s step m/s; gchg: largest change of it on the\n"
+           "  ground m/s; gnd>500: s on the ground while the feed flies above 500 ft; crab: s nose >30 deg off/moving\n"
+           "  ground s; gear: s down above 5,000 ft AGL; flap: s flaps up descending below 1,000 ft AGL; surge: airborne s\n"
+           "  whose speed is >15 m/s off the second before/airborne s; touchdowns: sink fpm over 10 s/largest 1-s drop ft\n";
+    out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5} {:>5} {:>7} {:>9} {:>4} {:>4} {:>8}  {}\n", "aircraft",
+                       "feed", "delay", "air error", "altitude error", "ground error", "step", "gchg", "gnd>500", "crab", "gear",
                        "flap", "surge", "touchdowns");
     for (const AircraftCheck& a : check.aircraft)
     {
-        out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5.0f} {:>7} {:>9} {:>4} {:>4} {:>8}  {}\n",
+        out << fmt::format("  {:<12} {:<7} {:>5} {:>15} {:>15} {:>15} {:>5.0f} {:>5.0f} {:>7} {:>9} {:>4} {:>4} {:>8}  {}\n",
                            a.callsign.empty() ? "(none)" : a.callsign, a.feedKey.empty() ? "-" : a.feedKey,
                            a.ownDelayS ? fmt::format("{:.0f}", *a.ownDelayS) : "-", lf_errorText(a.airborne),
-                           lf_errorText(a.airborneAltitude), lf_errorText(a.ground), a.fastestStepMps, a.groundWhileFeedAirborneS,
+                           lf_errorText(a.airborneAltitude), lf_errorText(a.ground), a.fastestStepMps, a.largestGroundChangeMps,
+                           a.groundWhileFeedAirborneS,
                            fmt::format("{}/{}", a.crabS, a.movingGroundS), a.gearDownHighS, a.flapsUpLowS,
                            fmt::format("{}/{}", a.surgeS, a.airborneStepsS), lf_touchdownText(a.touchdowns));
     }

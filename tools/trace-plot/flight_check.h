@@ -66,6 +66,8 @@ struct AircraftCheck
     int flapsUpLowS = 0;   // descending below 1,000 ft AGL with the flaps up
     int airborneStepsS = 0; // one-second steps in the air, from the first that moves
     int surgeS = 0;         // of those, the speed more than 15 m/s off the step before
+    double largestGroundChangeMps = 0.0; // of the speed from one 1-s step to the next, on the ground
+    double largestGroundChangeAtMs = 0.0;
 };
 
 struct LimitCheck
