@@ -228,10 +228,12 @@ void lf_touchdowns(const TracedObject& o, AircraftCheck& c)
 void lf_ownFigures(const TracedObject& o, AircraftCheck& c)
 {
     const std::vector<Sample>& s = o.samples;
-    // The speed of the step before, in the air; none before the object first
-    // moves (a new object waits for its first position) or after a gap.
-    std::optional<double> airSpeedBefore;
-    std::optional<double> groundSpeedBefore;
+    // The speed of the step before, in the air and on the ground; none (below
+    // 0) before the object first moves in the air (a new object waits for its
+    // first position) or after a gap.
+    constexpr double kNone = -1.0;
+    double airSpeedBefore = kNone;
+    double groundSpeedBefore = kNone;
     for (std::size_t i = 0; i < s.size(); ++i)
     {
         const double aglFt = s[i].altFt - s[i].groundFt;
@@ -246,25 +248,24 @@ void lf_ownFigures(const TracedObject& o, AircraftCheck& c)
         const double dtMs = s[i].tMs - p.tMs;
         if (dtMs <= 0.0 || dtMs > kLongestStepMs)
         {
-            airSpeedBefore.reset();
-            groundSpeedBefore.reset();
+            airSpeedBefore = groundSpeedBefore = kNone;
             continue;
         }
         const double speed = distanceM(p.lat, p.lon, s[i].lat, s[i].lon) / (dtMs / 1000.0);
-        if (!p.onGround && !s[i].onGround && (airSpeedBefore || speed > 0.0))
+        if (!p.onGround && !s[i].onGround && (airSpeedBefore >= 0.0 || speed > 0.0))
         {
-            if (airSpeedBefore)
+            if (airSpeedBefore >= 0.0)
             {
                 ++c.airborneStepsS;
-                c.surgeS += std::fabs(speed - *airSpeedBefore) > kSurgeMps ? 1 : 0;
+                c.surgeS += std::fabs(speed - airSpeedBefore) > kSurgeMps ? 1 : 0;
             }
             airSpeedBefore = speed;
         }
         else
-            airSpeedBefore.reset();
+            airSpeedBefore = kNone;
         if (p.onGround && s[i].onGround)
         {
-            const double change = groundSpeedBefore ? std::fabs(speed - *groundSpeedBefore) : 0.0;
+            const double change = groundSpeedBefore >= 0.0 ? std::fabs(speed - groundSpeedBefore) : 0.0;
             if (change > c.largestGroundChangeMps)
             {
                 c.largestGroundChangeMps = change;
@@ -273,7 +274,7 @@ void lf_ownFigures(const TracedObject& o, AircraftCheck& c)
             groundSpeedBefore = speed;
         }
         else
-            groundSpeedBefore.reset();
+            groundSpeedBefore = kNone;
         if (speed > c.fastestStepMps)
         {
             c.fastestStepMps = speed;
