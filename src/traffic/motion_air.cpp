@@ -125,6 +125,7 @@ void lf_airStep(LiveAc& ac)
         }
         return;
     }
+    const double d = gf_distanceNm(lf_at(f), lf_at(n));
     double speed = 0.0;
     if (ac.landingMark != 0 && n.airborne == 0)
     {
@@ -132,21 +133,16 @@ void lf_airStep(LiveAc& ac)
     }
     else if (ac.situation == kSituationFlying && ac.landingMark == 0)
     {
-        speed = lf_easedSpeed(ac);
-    }
-    else
-    {
-        speed = lf_segmentSpeed(ac);
-    }
-    const double d = gf_distanceNm(lf_at(f), lf_at(n));
-    if (ac.situation == kSituationFlying && ac.landingMark == 0)
-    {
         // The samples' play moments jitter by a second or two from one reply
         // to the next, and the first request's snapshots sit a few seconds off
         // the live ones: met segment by segment, they had an airliner surge
         // between 200 and 600 kt at cruise. In flight the speed changes as an
         // aircraft's can, and the slack of the play moments takes up the rest.
-        speed = lf_steadySpeed(ac, speed, d);
+        speed = lf_steadySpeed(ac, lf_easedSpeed(ac), d);
+    }
+    else
+    {
+        speed = lf_segmentSpeed(ac);
     }
     const std::int64_t ticks = lf_toTicks(d * kTicksPerHour / std::max(1.0, speed));
     lf_retimeNext(ac, std::max(ticks, kShortestSegment));

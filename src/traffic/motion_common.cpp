@@ -19,8 +19,9 @@ constexpr std::int32_t kSlackDecay = 100;
 // Reported speeds this far from distance over time are not the segment's.
 constexpr double kSpeedsDisagree = 1.5;
 constexpr double kMostCatchUp = 1.25;
-// In flight a lead or lag on the play moments is made up over this time, at
-// no less than this share of the aircraft's own speed.
+// In cruise and rolling on the ground a lead or lag on the play moments is
+// made up over this time, at no less than this share of the aircraft's own
+// speed.
 constexpr double kCatchUpHorizonS = 45.0;
 constexpr double kLeastCruiseShare = 0.75;
 // How fast an aircraft may gain or lose speed over the ground from one
